@@ -1,0 +1,36 @@
+# qor_subsystem(NAME [DEPS lib...])
+# Builds every .c/.cpp file of the calling folder into the static library
+# qor_<NAME>; a folder without sources yet gives an interface library so that
+# others can already name it.
+function(qor_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  set(_lib qor_${name})
+  if(_srcs)
+    add_library(${_lib} STATIC ${_srcs})
+    target_include_directories(${_lib} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_compile_options(${_lib} PRIVATE ${QOR_WARNINGS})
+    target_link_libraries(${_lib} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${_lib} INTERFACE)
+    target_include_directories(${_lib} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${_lib} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# qor_test_suite(NAME [LIBS lib...])
+# Builds every .cpp file of the calling test folder into test_<NAME> and
+# registers its cases with CTest.
+function(qor_test_suite name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT _srcs)
+    return()
+  endif()
+  set(_exe test_${name})
+  add_executable(${_exe} ${_srcs})
+  target_compile_options(${_exe} PRIVATE ${QOR_WARNINGS})
+  target_include_directories(${_exe} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${_exe} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${_exe} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()

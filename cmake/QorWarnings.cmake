@@ -1,0 +1,9 @@
+# Warnings are errors for the project's own code; generated code gets the
+# toolkit's own warning level (see service/CMakeLists.txt).
+set(QOR_WARNINGS -Wall -Wextra -Werror -Wformat=2 -Wno-format-nonliteral -Wshadow=local)
+
+if(QOR_SANITIZE)
+  set(QOR_SAN_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_compile_options(${QOR_SAN_FLAGS})
+  add_link_options(${QOR_SAN_FLAGS})
+endif()
