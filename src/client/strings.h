@@ -1,0 +1,24 @@
+#ifndef QOR_CLIENT_STRINGS_H
+#define QOR_CLIENT_STRINGS_H
+
+#include "u16/qor_uc.h"
+
+struct soap;
+
+/* Converts a 16-bit string to UTF-8. With a SOAP context the result lives in
+ * the context's memory (freed by soap_end); without one it lives in plain
+ * heap memory until the process ends. Control characters other than tab,
+ * line feed and carriage return become "#". Returns null for a null string
+ * or a failed conversion. */
+char* wide_to_utf8(struct soap* soap, const QOR_UC* text);
+
+/* Converts a UTF-8 string to 16 bits, in the context's memory (or, without a
+ * context, plain heap memory kept until the process ends). Returns null for
+ * a null string, a failed allocation or a failed conversion. */
+QOR_UC* utf8_to_wide(struct soap* soap, const char* text);
+
+/* Replaces, in place, every byte below 32 other than tab, line feed and
+ * carriage return by "#". */
+void replace_control_chars(char* text);
+
+#endif
