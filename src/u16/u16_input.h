@@ -1,0 +1,28 @@
+#ifndef QOR_U16_U16_INPUT_H
+#define QOR_U16_U16_INPUT_H
+
+/* Reading UTF-8 files and the console as 16-bit units. Invalid input never
+ * stops reading: it yields '#' (errno EILSEQ) and is reported through the
+ * Unicode interface diagnostics. */
+
+#include <cstdint>
+#include <cstdio>
+
+#include "u16/qor_uc.h"
+
+/* One 16-bit unit, or -1 at end of input. A character above U+FFFF gives
+ * U+FFFD. */
+int fgetcU16(FILE* stream);
+
+/* Reads at most n - 1 units up to and including a line feed and terminates;
+ * returns the buffer, or null at end of input before anything was read, on a
+ * stream error, or when n is below 1 (then nothing is written). */
+QOR_UC* fgetsU16(QOR_UC* buffer, int n, FILE* stream);
+
+/* Clock of the invalid-input counter of fgetcU16 (seconds since 1970); null
+ * restores the system clock. The counter itself can be reset for a fresh
+ * start. */
+void U16SetInputClock(int64_t (*now)(void));
+void U16ResetInputErrorCounter(void);
+
+#endif
