@@ -1,0 +1,60 @@
+#ifndef QOR_TRANSPORT_PLUGIN_H
+#define QOR_TRANSPORT_PLUGIN_H
+
+// The transport plug-in of the SOAP context: replaces the toolkit's connect,
+// send, receive, poll and close steps by NI (plain or with the SSL layer),
+// the WinHTTP stand-in or the local pipe, or keeps the toolkit's own sockets,
+// and writes every raw request and response byte to the trace files.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "transport/winhttp.h"
+
+struct soap;
+struct soap_plugin;
+
+// The plug-in's name in the SOAP context's plug-in list.
+#define QOR_PLUGIN_ID "QOR QOR-1.0"
+
+// Transport types (-prot).
+enum {
+  NI_HTTP = 0,
+  NI_HTTPS = 1,
+  WINHTTP = 2,
+  WINHTTPS = 3,
+  PIPE = 4,
+  GSOAP_HTTP = 5,
+};
+
+// WinHTTP security flags of WINHTTPS: ignore an unknown CA, an invalid date,
+// an invalid common name and a wrong certificate usage.
+#define QOR_WINHTTPS_SECURITY_FLAGS 0x3300u
+
+// Argument record handed to soap_register_plugin_arg; copied by plugin_register.
+typedef struct plugin_arg {
+  int32_t transport_type;           // NI_HTTP .. GSOAP_HTTP
+  uint32_t winhttp_security_flags;  // 0x3300 for WINHTTPS, else 0
+  HINTERNET winhttp_session;        // WinHttpOpen session for WINHTTP/WINHTTPS
+  int32_t ssl_auth_type;            // SSSL_AUTH_T, USE_CLIENT_CERT by default
+  int32_t reserved;                 // 0
+} plugin_arg;
+
+// Registration function for soap_register_plugin_arg(soap, plugin_register, &arg).
+// Returns 0, or 15 (out of memory / NI cannot be initialised / bad type).
+int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg);
+
+// Hands the plug-in the files for sent and received bytes (either none).
+// Returns 0, also when the plug-in is not registered.
+int plugin_set_trace(struct soap* soap, FILE* sent, FILE* received);
+
+// The directory that holds the local pipes' unix sockets ("qorcontrol_NN").
+#define QOR_PIPE_DIR "/run/qorcontrol"
+// Changes the directory for this process (tests); null restores the default.
+void plugin_set_pipe_dir(const char* dir);
+// The unix socket path of a "pipe:\\host\pipe\name" endpoint; false with a
+// reason in *error for a malformed endpoint or a host other than this machine.
+bool plugin_pipe_path(const char* endpoint, std::string* path, std::string* error);
+
+#endif
