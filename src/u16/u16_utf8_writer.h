@@ -1,0 +1,48 @@
+#ifndef QOR_U16_U16_UTF8_WRITER_H
+#define QOR_U16_U16_UTF8_WRITER_H
+
+/* Internal: encodes 16-bit units to UTF-8 and writes them to a stream in
+ * blocks. A high surrogate is held until the next unit arrives, so a pair
+ * split across two pieces still becomes one four-byte character; any other
+ * lone surrogate becomes '#'. */
+
+#include <cstddef>
+#include <cstdio>
+
+#include "u16/qor_uc.h"
+
+class Utf8StreamWriter {
+ public:
+  explicit Utf8StreamWriter(FILE* stream) : stream_(stream) {}
+  Utf8StreamWriter(const Utf8StreamWriter&) = delete;
+  Utf8StreamWriter& operator=(const Utf8StreamWriter&) = delete;
+
+  /* Encodes n units; false once a write has failed. */
+  bool put(const QOR_UC* units, size_t n);
+  bool put_repeated(QOR_UC unit, size_t n);
+  /* Writes a held high surrogate as '#' and everything pending. */
+  bool finish();
+
+  bool failed() const { return failed_; }
+  size_t bytes_written() const { return bytes_written_; }
+  /* Bytes handed to the stream before the first short write was seen. */
+  bool any_write_short_of_zero() const { return zero_write_; }
+
+  /* Pending bytes are written when more than this many have gathered. */
+  static constexpr size_t kFlushAbove = 506;
+  static constexpr size_t kCapacity = 510;
+
+ private:
+  bool flush();
+  void encode_point(unsigned long cp);
+
+  FILE* stream_;
+  unsigned char buf_[kCapacity + 4];
+  size_t pending_ = 0;
+  QOR_UC high_ = 0;
+  bool failed_ = false;
+  bool zero_write_ = false;
+  size_t bytes_written_ = 0;
+};
+
+#endif
