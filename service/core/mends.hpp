@@ -1,0 +1,15 @@
+// Hand-written helpers that the generated schema code calls; included into
+// the generated soapStub.h.
+#pragma once
+
+struct soap;
+
+// Reads the text of an enumeration or boolean element that names none of the
+// type's values.  An empty text leaves the value unchanged (returns 0 and
+// sets *present to false); outside strict mode any decimal number is taken
+// as it is; anything else is SOAP_TYPE.
+int qor_enum_number(struct soap *soap, const char *text, long *value, bool *present);
+
+// True when an array being collected item by item cannot take one more
+// (its count is an int).
+bool qor_too_many_items(int count);

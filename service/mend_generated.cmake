@@ -1,0 +1,73 @@
+# Build-time mends of the generated serialisers (soapC.cpp), run right after
+# soapcpp2.  Each mend names the exact text it replaces and stops the build
+# when that text is missing, so that a toolkit whose output looks different
+# cannot slip through unmended.
+#
+#   cmake -DDIR=<directory of the generated files> -P mend_generated.cmake
+
+set(FILE "${DIR}/soapC.cpp")
+set(STUB "${DIR}/soapStub.h")
+if(NOT EXISTS "${FILE}" OR NOT EXISTS "${STUB}")
+  message(FATAL_ERROR "mend_generated: generated files missing in '${DIR}'")
+endif()
+file(READ "${FILE}" _src)
+file(READ "${STUB}" _stub)
+
+# Number of times NEEDLE occurs in TEXT (list functions would split the
+# generated code at its semicolons).
+function(count_occurrences text needle out)
+  string(LENGTH "${needle}" _len)
+  set(_n 0)
+  string(FIND "${text}" "${needle}" _at)
+  while(NOT _at EQUAL -1)
+    math(EXPR _n "${_n} + 1")
+    math(EXPR _at "${_at} + ${_len}")
+    string(SUBSTRING "${text}" ${_at} -1 text)
+    string(FIND "${text}" "${needle}" _at)
+  endwhile()
+  set(${out} ${_n} PARENT_SCOPE)
+endfunction()
+
+# 1. Enumerations and xsd:boolean.  The generated text-to-value functions
+#    reject an empty element and any number outside the declared codes, in
+#    every mode.  The service sends numbers that name no value (a state colour
+#    7, a boolean 2) and empty elements; those must not fail a whole list.
+#    qor_enum_number decides: empty keeps the value, any decimal number is
+#    taken outside strict mode.
+set(_enum_re "\telse if \\(!\\*s\\)\n\t\treturn soap->error = SOAP_EMPTY;\n\telse\n\t{\t(int|long) n;\n\t\tif \\(soap_s2(int|long)\\(soap, s, &n\\)[^\n]*\n\t\t\treturn soap->error = SOAP_TYPE;\n(\t\t\\*a = [^\n]*\n)\t}")
+count_occurrences("${_src}" "static const struct soap_code_map soap_codes_" _map_count)
+string(REGEX REPLACE "${_enum_re}"
+  "\telse\n\t{\tlong n;\n\t\tbool present;\n\t\tif (qor_enum_number(soap, s, &n, &present))\n\t\t\treturn soap->error;\n\t\tif (present)\n\\3\t}"
+  _src "${_src}")
+count_occurrences("${_src}" "if (qor_enum_number(soap, s, &n, &present))" _enum_count)
+count_occurrences("${_src}" "return soap->error = SOAP_EMPTY;" _left)
+if(_enum_count EQUAL 0 OR NOT _enum_count EQUAL _map_count OR NOT _left EQUAL 0)
+  message(FATAL_ERROR "mend_generated: expected one enumeration reader per code map "
+                      "(${_map_count}), mended ${_enum_count}, ${_left} left; the soapcpp2 output changed")
+endif()
+
+# 2. Arrays read by collecting their items (the literal form, without a
+#    declared size) stop at the runtime's default of 100000 items.  Long
+#    lists (log entries, locks) must be read whole; the item count is an int,
+#    so that is the only bound.
+set(_occurs "\t\t\t\tif ((size_t)a->__size > soap->maxoccurs)\n")
+string(FIND "${_src}" "${_occurs}" _pos)
+if(_pos EQUAL -1)
+  message(FATAL_ERROR "mend_generated: the item-count check of collected arrays was not found; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "${_occurs}" "\t\t\t\tif (qor_too_many_items(a->__size))\n" _src "${_src}")
+
+# 3. The enumerations hold any 32-bit number that arrives (point 1), so each
+#    gets int as its fixed underlying type; without it a number outside the
+#    declared codes would not be a valid value of the enum.
+string(REGEX REPLACE "\n(enum QORControl__[A-Za-z0-9_]+) {\n" "\n\\1 : int {\n" _stub "${_stub}")
+count_occurrences("${_stub}" " : int {\n" _fixed)
+if(NOT _fixed EQUAL 9)
+  message(FATAL_ERROR "mend_generated: expected 9 enumerations in soapStub.h, gave ${_fixed} an int base; "
+                      "the soapcpp2 output changed")
+endif()
+
+file(WRITE "${FILE}" "${_src}")
+file(WRITE "${STUB}" "${_stub}")
+message(STATUS "mend_generated: ${_enum_count} enumeration readers and the collected-array limit mended")
