@@ -273,5 +273,21 @@ TEST(FakeServiceHttp, UnusablePlacesToListenThrow) {
   EXPECT_THROW(FakeService(first.port()), std::runtime_error);
 }
 
+TEST(FakeServiceHttp, FreeInstancePortSkipsTakenPorts) {
+  EXPECT_EQ(FakeService::instance_port(0), 50013);
+  EXPECT_EQ(FakeService::instance_port(42), 54213);
+  int first_nr = -1;
+  auto first = FakeService::on_free_instance_port(first_nr, 60, 98);
+  ASSERT_GE(first_nr, 60);
+  EXPECT_EQ(first->port(), FakeService::instance_port(first_nr));
+  int second_nr = -1;
+  auto second = FakeService::on_free_instance_port(second_nr, first_nr, 98);
+  EXPECT_GT(second_nr, first_nr);
+  EXPECT_EQ(second->port(), FakeService::instance_port(second_nr));
+  int none = -1;
+  EXPECT_THROW(FakeService::on_free_instance_port(none, first_nr, first_nr), std::runtime_error);
+  EXPECT_EQ(none, -1);
+}
+
 }  // namespace
 }  // namespace qortest

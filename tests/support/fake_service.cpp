@@ -478,6 +478,21 @@ FakeService::FakeService(const std::string& unix_socket_path) : impl_(std::make_
 
 FakeService::~FakeService() { impl_->stop(); }
 
+std::unique_ptr<FakeService> FakeService::on_free_instance_port(int& nr, int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, 98);  // 99 addresses the host agent, not an instance
+  for (int candidate = first; candidate <= last; ++candidate) {
+    try {
+      auto service = std::make_unique<FakeService>(instance_port(candidate));
+      nr = candidate;
+      return service;
+    } catch (const std::runtime_error&) {
+      // port taken: try the next instance number
+    }
+  }
+  throw std::runtime_error("no free instance port between " + std::to_string(first) + " and " + std::to_string(last));
+}
+
 std::uint16_t FakeService::port() const { return impl_->port; }
 
 const std::string& FakeService::socket_path() const { return impl_->path; }

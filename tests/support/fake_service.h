@@ -137,6 +137,12 @@ class FakeService {
   FakeService(const FakeService&) = delete;
   FakeService& operator=(const FakeService&) = delete;
 
+  // The client's HTTP port of an instance number: 50013 + 100 * nr.
+  static constexpr std::uint16_t instance_port(int nr) { return static_cast<std::uint16_t>(50013 + 100 * nr); }
+  // Listens at instance_port(nr) of the first nr in [first, last] whose port
+  // is free (tests run in parallel) and stores that nr; throws when none is.
+  static std::unique_ptr<FakeService> on_free_instance_port(int& nr, int first = 1, int last = 98);
+
   std::uint16_t port() const;                  // 0 for a unix socket
   const std::string& socket_path() const;      // "" for TCP
   std::string endpoint() const;                // "http://127.0.0.1:<port>"
