@@ -15,66 +15,75 @@ namespace qortest {
 namespace {
 
 // Checks that start and end tags nest properly; returns "" or a complaint.
-std::string check_nesting(const std::string& xml) {
-  std::vector<std::string> open;
-  std::size_t pos = 0;
-  while ((pos = xml.find('<', pos)) != std::string::npos) {
-    auto end = xml.find('>', pos);
-    if (end == std::string::npos) return "unterminated tag";
-    std::string tag = xml.substr(pos + 1, end - pos - 1);
-    pos = end + 1;
-    if (tag.empty() || tag[0] == '?' || tag[0] == '!') continue;
-    if (tag.back() == '/') continue;
-    std::string name = tag.substr(tag[0] == '/' ? 1 : 0);
-    name = name.substr(0, name.find_first_of(" \t\r\n"));
-    if (tag[0] != '/') {
-      open.push_back(name);
-    } else if (open.empty() || open.back() != name) {
-      return "unexpected </" + name + ">";
-    } else {
-      open.pop_back();
+std::string check_nesting(const std::string& xml)
+{
+    std::vector<std::string> open;
+    std::size_t pos = 0;
+    while ((pos = xml.find('<', pos)) != std::string::npos) {
+        auto end = xml.find('>', pos);
+        if (end == std::string::npos)
+            return "unterminated tag";
+        std::string tag = xml.substr(pos + 1, end - pos - 1);
+        pos = end + 1;
+        if (tag.empty() || tag[0] == '?' || tag[0] == '!')
+            continue;
+        if (tag.back() == '/')
+            continue;
+        std::string name = tag.substr(tag[0] == '/' ? 1 : 0);
+        name = name.substr(0, name.find_first_of(" \t\r\n"));
+        if (tag[0] != '/') {
+            open.push_back(name);
+        } else if (open.empty() || open.back() != name) {
+            return "unexpected </" + name + ">";
+        } else {
+            open.pop_back();
+        }
     }
-  }
-  return open.empty() ? "" : "unclosed <" + open.back() + ">";
+    return open.empty() ? "" : "unclosed <" + open.back() + ">";
 }
 
-TEST(FakeServiceSamples, EachFileAnswersItsWebmethod) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> seen;
-  for (const auto& entry : fs::directory_iterator(QOR_FAKE_SAMPLES_DIR)) {
-    if (entry.path().extension() != ".xml") continue;
-    std::string webmethod = entry.path().stem().string();
-    SCOPED_TRACE(webmethod);
-    seen.push_back(webmethod);
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::string env = envelope(text.str());
-    EXPECT_EQ(check_nesting(env), "");
-    BodyElement e = first_body_element(env);
-    EXPECT_EQ(e.qname, "QORControl:" + webmethod + "Response");
-    EXPECT_EQ(e.ns, "urn:QORControl");
-  }
-  // The demo calls these three.
-  for (const char* needed : {"GetProcessList", "GetVersionInfo", "GetInstanceProperties"})
-    EXPECT_NE(std::find(seen.begin(), seen.end(), needed), seen.end()) << needed;
+TEST(FakeServiceSamples, EachFileAnswersItsWebmethod)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> seen;
+    for (const auto& entry : fs::directory_iterator(QOR_FAKE_SAMPLES_DIR)) {
+        if (entry.path().extension() != ".xml")
+            continue;
+        std::string webmethod = entry.path().stem().string();
+        SCOPED_TRACE(webmethod);
+        seen.push_back(webmethod);
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        std::string env = envelope(text.str());
+        EXPECT_EQ(check_nesting(env), "");
+        BodyElement e = first_body_element(env);
+        EXPECT_EQ(e.qname, "QORControl:" + webmethod + "Response");
+        EXPECT_EQ(e.ns, "urn:QORControl");
+    }
+    // The demo calls these three.
+    for (const char* needed : {"GetProcessList", "GetVersionInfo", "GetInstanceProperties"})
+        EXPECT_NE(std::find(seen.begin(), seen.end(), needed), seen.end()) << needed;
 }
 
-TEST(FakeServiceSamples, NestingCheckerCatchesBrokenXml) {
-  struct Case {
-    const char* xml;
-    bool ok;
-  };
-  const Case cases[] = {
-      {"<a><b/><c x=\"1\">t</c></a>", true},
-      {"<?xml version=\"1.0\"?><a></a>", true},
-      {"<a><b></a></b>", false},
-      {"<a>", false},
-      {"</a>", false},
-      {"<a", false},
-  };
-  for (const Case& tc : cases) EXPECT_EQ(check_nesting(tc.xml).empty(), tc.ok) << tc.xml;
+TEST(FakeServiceSamples, NestingCheckerCatchesBrokenXml)
+{
+    struct Case
+    {
+        const char* xml;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"<a><b/><c x=\"1\">t</c></a>", true},
+        {"<?xml version=\"1.0\"?><a></a>", true},
+        {"<a><b></a></b>", false},
+        {"<a>", false},
+        {"</a>", false},
+        {"<a", false},
+    };
+    for (const Case& tc : cases)
+        EXPECT_EQ(check_nesting(tc.xml).empty(), tc.ok) << tc.xml;
 }
 
-}  // namespace
-}  // namespace qortest
+} // namespace
+} // namespace qortest

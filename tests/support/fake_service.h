@@ -22,10 +22,10 @@ using Headers = std::vector<std::pair<std::string, std::string>>;
 // Bounds that keep a misbehaving client from hanging or exhausting a test.
 inline constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 inline constexpr std::size_t kMaxBodyBytes = 16 * 1024 * 1024;
-inline constexpr std::chrono::milliseconds kIdleTimeout{20000};  // per connection
-inline constexpr std::chrono::milliseconds kMaxDelay{30000};     // Reply::after is clamped
-inline constexpr std::chrono::milliseconds kMaxWait{60000};      // wait_for_requests is clamped
-inline constexpr std::size_t kMaxConnections = 64;               // open at the same time
+inline constexpr std::chrono::milliseconds kIdleTimeout{20000}; // per connection
+inline constexpr std::chrono::milliseconds kMaxDelay{30000};    // Reply::after is clamped
+inline constexpr std::chrono::milliseconds kMaxWait{60000};     // wait_for_requests is clamped
+inline constexpr std::size_t kMaxConnections = 64;              // open at the same time
 
 // Namespace URIs of the envelope.
 inline constexpr const char* kSoap11EnvNs = "http://schemas.xmlsoap.org/soap/envelope/";
@@ -54,12 +54,13 @@ std::string fault12_xml(std::string_view code, std::string_view text, std::strin
 
 // One DIME record. `type_uri` selects the absolute-URI type format,
 // otherwise the type is a media type. `chunked` sets the chunk flag.
-struct DimeRecord {
-  std::string id;
-  std::string type;
-  std::string data;
-  bool type_uri = false;
-  bool chunked = false;
+struct DimeRecord
+{
+    std::string id;
+    std::string type;
+    std::string data;
+    bool type_uri = false;
+    bool chunked = false;
 };
 // The record that carries a SOAP 1.1 envelope (type = envelope namespace URI).
 DimeRecord dime_envelope_record(std::string envelope_xml);
@@ -68,106 +69,118 @@ DimeRecord dime_envelope_record(std::string envelope_xml);
 std::string dime_message(const std::vector<DimeRecord>& records);
 
 // One scripted reply.
-struct Reply {
-  enum class Kind { Http, Raw, Drop };
-  Kind kind = Kind::Http;
-  int status = 200;
-  std::string reason;  // empty: the usual text for the status
-  std::string content_type = "text/xml; charset=utf-8";
-  Headers headers;     // extra header lines
-  std::string body;    // for Raw: every byte written to the socket
-  bool chunked = false;       // send the body with chunked transfer coding
-  bool close_after = false;   // "Connection: close" and close after the reply
-  std::chrono::milliseconds delay{0};
+struct Reply
+{
+    enum class Kind { Http, Raw, Drop };
+    Kind kind = Kind::Http;
+    int status = 200;
+    std::string reason; // empty: the usual text for the status
+    std::string content_type = "text/xml; charset=utf-8";
+    Headers headers;          // extra header lines
+    std::string body;         // for Raw: every byte written to the socket
+    bool chunked = false;     // send the body with chunked transfer coding
+    bool close_after = false; // "Connection: close" and close after the reply
+    std::chrono::milliseconds delay{0};
 
-  // 200 with envelope(body_xml).
-  static Reply ok(std::string_view body_xml);
-  // 200 with an empty response element, e.g. ok_empty("Start") gives
-  // <QORControl:StartResponse/>.
-  static Reply ok_empty(std::string_view webmethod);
-  // HTTP 500 with a SOAP 1.1 / 1.2 fault envelope (1.2: application/soap+xml).
-  static Reply fault11(std::string_view code, std::string_view text, std::string_view detail = {});
-  static Reply fault12(std::string_view code, std::string_view text, std::string_view detail = {});
-  // Any status with any body (e.g. malformed or truncated XML with proper framing).
-  static Reply http(int status, std::string body = {}, std::string content_type = "text/xml; charset=utf-8");
-  // Bytes written verbatim (status line and headers included), then the
-  // connection is closed.
-  static Reply raw(std::string bytes);
-  // Close the connection without writing anything.
-  static Reply drop();
-  // 200, Content-Type application/dime, body dime_message(records).
-  static Reply dime(const std::vector<DimeRecord>& records);
+    // 200 with envelope(body_xml).
+    static Reply ok(std::string_view body_xml);
+    // 200 with an empty response element, e.g. ok_empty("Start") gives
+    // <QORControl:StartResponse/>.
+    static Reply ok_empty(std::string_view webmethod);
+    // HTTP 500 with a SOAP 1.1 / 1.2 fault envelope (1.2: application/soap+xml).
+    static Reply fault11(std::string_view code, std::string_view text,
+                         std::string_view detail = {});
+    static Reply fault12(std::string_view code, std::string_view text,
+                         std::string_view detail = {});
+    // Any status with any body (e.g. malformed or truncated XML with proper framing).
+    static Reply http(int status, std::string body = {},
+                      std::string content_type = "text/xml; charset=utf-8");
+    // Bytes written verbatim (status line and headers included), then the
+    // connection is closed.
+    static Reply raw(std::string bytes);
+    // Close the connection without writing anything.
+    static Reply drop();
+    // 200, Content-Type application/dime, body dime_message(records).
+    static Reply dime(const std::vector<DimeRecord>& records);
 
-  Reply& after(std::chrono::milliseconds d);  // wait before replying (clamped to kMaxDelay)
-  Reply& with_header(std::string name, std::string value);
-  Reply& closing();                           // close_after = true
-  Reply& as_chunked();                        // chunked = true
+    Reply& after(std::chrono::milliseconds d); // wait before replying (clamped to kMaxDelay)
+    Reply& with_header(std::string name, std::string value);
+    Reply& closing();    // close_after = true
+    Reply& as_chunked(); // chunked = true
 };
 
 // One recorded request.
-struct Request {
-  std::string request_line;  // "POST / HTTP/1.1"
-  std::string method, target, version;
-  Headers headers;           // in arrival order, names as sent
-  std::string body;          // de-chunked
-  bool body_chunked = false;
-  std::string element;       // local name of the first child of SOAP Body, "" if none
-  std::string element_qname; // that child's name as written, e.g. "QORControl:Start"
-  std::string element_ns;    // namespace URI its prefix is bound to, "" if unbound
-  std::size_t connection = 0;  // 0-based index of the accepted connection
+struct Request
+{
+    std::string request_line; // "POST / HTTP/1.1"
+    std::string method, target, version;
+    Headers headers;  // in arrival order, names as sent
+    std::string body; // de-chunked
+    bool body_chunked = false;
+    std::string element;        // local name of the first child of SOAP Body, "" if none
+    std::string element_qname;  // that child's name as written, e.g. "QORControl:Start"
+    std::string element_ns;     // namespace URI its prefix is bound to, "" if unbound
+    std::size_t connection = 0; // 0-based index of the accepted connection
 
-  // Value of the first header of that name (case-insensitive), "" if absent.
-  std::string header(std::string_view name) const;
-  bool has_header(std::string_view name) const;
+    // Value of the first header of that name (case-insensitive), "" if absent.
+    std::string header(std::string_view name) const;
+    bool has_header(std::string_view name) const;
 };
 
 // Extracts (local name, qualified name, namespace URI) of the first child
 // element of the SOAP Body in `xml`; all empty when there is none.
-struct BodyElement {
-  std::string local, qname, ns;
+struct BodyElement
+{
+    std::string local, qname, ns;
 };
 BodyElement first_body_element(std::string_view xml);
 
-class FakeService {
- public:
-  FakeService();                               // 127.0.0.1, ephemeral port
-  explicit FakeService(std::uint16_t port);    // 127.0.0.1, that port (0: ephemeral)
-  explicit FakeService(const std::string& unix_socket_path);  // removes a stale file first
-  ~FakeService();                              // stops, closes every connection, joins
-  FakeService(const FakeService&) = delete;
-  FakeService& operator=(const FakeService&) = delete;
+class FakeService
+{
+  public:
+    FakeService();                            // 127.0.0.1, ephemeral port
+    explicit FakeService(std::uint16_t port); // 127.0.0.1, that port (0: ephemeral)
+    explicit FakeService(const std::string& unix_socket_path); // removes a stale file first
+    ~FakeService(); // stops, closes every connection, joins
+    FakeService(const FakeService&) = delete;
+    FakeService& operator=(const FakeService&) = delete;
 
-  // The client's HTTP port of an instance number: 50013 + 100 * nr.
-  static constexpr std::uint16_t instance_port(int nr) { return static_cast<std::uint16_t>(50013 + 100 * nr); }
-  // Listens at instance_port(nr) of the first nr in [first, last] whose port
-  // is free (tests run in parallel) and stores that nr; throws when none is.
-  static std::unique_ptr<FakeService> on_free_instance_port(int& nr, int first = 1, int last = 98);
+    // The client's HTTP port of an instance number: 50013 + 100 * nr.
+    static constexpr std::uint16_t instance_port(int nr)
+    {
+        return static_cast<std::uint16_t>(50013 + 100 * nr);
+    }
+    // Listens at instance_port(nr) of the first nr in [first, last] whose port
+    // is free (tests run in parallel) and stores that nr; throws when none is.
+    static std::unique_ptr<FakeService> on_free_instance_port(int& nr, int first = 1,
+                                                              int last = 98);
 
-  std::uint16_t port() const;                  // 0 for a unix socket
-  const std::string& socket_path() const;      // "" for TCP
-  std::string endpoint() const;                // "http://127.0.0.1:<port>"
+    std::uint16_t port() const;             // 0 for a unix socket
+    const std::string& socket_path() const; // "" for TCP
+    std::string endpoint() const;           // "http://127.0.0.1:<port>"
 
-  // Replies for requests whose body element has this local name: each queued
-  // reply is used once, the last one repeats.
-  void script(const std::string& element, Reply reply);
-  void script(const std::string& element, std::vector<Reply> replies);
-  // Reply when no script matches (initially a SOAP 1.1 Client fault
-  // "No reply scripted for <element>").
-  void set_default(Reply reply);
+    // Replies for requests whose body element has this local name: each queued
+    // reply is used once, the last one repeats.
+    void script(const std::string& element, Reply reply);
+    void script(const std::string& element, std::vector<Reply> replies);
+    // Reply when no script matches (initially a SOAP 1.1 Client fault
+    // "No reply scripted for <element>").
+    void set_default(Reply reply);
 
-  std::vector<Request> requests() const;
-  std::size_t request_count() const;
-  Request request(std::size_t index) const;    // throws std::out_of_range
-  Request last_request() const;                // throws std::out_of_range when none
-  std::size_t connections_accepted() const;
-  // True once at least n requests were recorded; false after the timeout
-  // (clamped to kMaxWait).
-  bool wait_for_requests(std::size_t n, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
-  void clear_requests();
+    std::vector<Request> requests() const;
+    std::size_t request_count() const;
+    Request request(std::size_t index) const; // throws std::out_of_range
+    Request last_request() const;             // throws std::out_of_range when none
+    std::size_t connections_accepted() const;
+    // True once at least n requests were recorded; false after the timeout
+    // (clamped to kMaxWait).
+    bool wait_for_requests(std::size_t n,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+    void clear_requests();
 
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace qortest
+} // namespace qortest
