@@ -7,11 +7,13 @@
 
 set(FILE "${DIR}/soapC.cpp")
 set(STUB "${DIR}/soapStub.h")
-if(NOT EXISTS "${FILE}" OR NOT EXISTS "${STUB}")
+set(CLIENT "${DIR}/soapClient.cpp")
+if(NOT EXISTS "${FILE}" OR NOT EXISTS "${STUB}" OR NOT EXISTS "${CLIENT}")
   message(FATAL_ERROR "mend_generated: generated files missing in '${DIR}'")
 endif()
 file(READ "${FILE}" _src)
 file(READ "${STUB}" _stub)
+file(READ "${CLIENT}" _client)
 
 # Number of times NEEDLE occurs in TEXT (list functions would split the
 # generated code at its semicolons).
@@ -68,6 +70,21 @@ if(NOT _fixed EQUAL 9)
                       "the soapcpp2 output changed")
 endif()
 
+# 4. A response body whose element is neither the expected response nor a
+#    SOAP Fault must end the call with SOAP_TAG_MISMATCH and the fault code
+#    Client; the runtime's fault reader would report the HTTP status instead
+#    (200 for a well-formed reply).  qor_recv_fault handles that case and
+#    leaves every other one to the runtime.
+count_occurrences("${_client}" "\nSOAP_FMAC5 int SOAP_FMAC6 soap_call_QORControl__" _calls)
+count_occurrences("${_client}" "\t\treturn soap_recv_fault(soap, 0);\n" _faults)
+if(_calls EQUAL 0 OR NOT _faults EQUAL _calls)
+  message(FATAL_ERROR "mend_generated: expected one fault read per client call (${_calls}), "
+                      "found ${_faults}; the soapcpp2 output changed")
+endif()
+string(REPLACE "\t\treturn soap_recv_fault(soap, 0);\n" "\t\treturn qor_recv_fault(soap);\n" _client "${_client}")
+
 file(WRITE "${FILE}" "${_src}")
+file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
-message(STATUS "mend_generated: ${_enum_count} enumeration readers and the collected-array limit mended")
+message(STATUS "mend_generated: ${_enum_count} enumeration readers, the collected-array limit, "
+               "the enumeration bases and ${_calls} fault reads mended")

@@ -13,3 +13,9 @@ int qor_enum_number(struct soap *soap, const char *text, long *value, bool *pres
 // True when an array being collected item by item cannot take one more
 // (its count is an int).
 bool qor_too_many_items(int count);
+
+// Ends a client call whose reply did not hold the expected response element.
+// When the body holds some other element than a SOAP Fault, the call fails
+// with SOAP_TAG_MISMATCH and the fault code Client (Sender under SOAP 1.2);
+// a Fault, or any other failure, goes to the runtime's soap_recv_fault.
+int qor_recv_fault(struct soap *soap);

@@ -1,0 +1,16 @@
+// The fault step of every client call (see mend_generated.cmake).
+#include "soapH.h"
+
+int qor_recv_fault(struct soap *soap)
+{
+    // Directly inside the Body (level 2) the reader met another element than
+    // the response; when that is no Fault it is a reply of the wrong shape.
+    if (soap->error == SOAP_TAG_MISMATCH && soap->level == 2 &&
+        soap_match_tag(soap, soap->tag, "SOAP-ENV:Fault") != SOAP_OK) {
+        *soap_faultcode(soap) = soap->version == 2 ? "SOAP-ENV:Sender" : "SOAP-ENV:Client";
+        soap_set_fault(soap);  // the runtime's text for the tag mismatch
+        soap_closesock(soap);
+        return soap->error;
+    }
+    return soap_recv_fault(soap, 0);
+}
