@@ -1,0 +1,111 @@
+// Runs the I18N start-up in a process of its own and prints what came of it,
+// for the start-up tests (the start-up's state is process-wide and one-shot).
+//
+//   i18n_probe [--close-stderr] [--events FILE] [--stub] [--twice] [HEX...]
+//   i18n_probe [--close-stderr] --trace LEVEL TEXT
+//
+// stdout: "result=N" (loadIcuDo), one answer line per HEX character, the
+// state of the libraries and slots, and the Unicode runtime's trace level.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "i18n/nlsui.h"
+#include "i18n/nlsui_icu.h"
+#include "i18n/nlsui_load.h"
+#include "i18n/nlsui_trace.h"
+#include "u16/u16_diag.h"
+
+namespace {
+
+const char* g_events_file = nullptr;
+
+void append_event(const char* source, const char* message)
+{
+    FILE* file = std::fopen(g_events_file, "a");
+    if (file == nullptr)
+        return;
+    std::fprintf(file, "%s: %s\n", source, message);
+    std::fclose(file);
+}
+
+void print_answers(int c)
+{
+    std::printf("U+%04X alnum=%d alpha=%d cntrl=%d lower=%d print=%d space=%d upper=%d "
+                "lower_of=%04X upper_of=%04X\n",
+                static_cast<unsigned>(c), isalnumU(c) != 0, isalphaU(c) != 0, iscntrlU(c) != 0,
+                islowerU(c) != 0, isprintU(c) != 0, isspaceU(c) != 0, isupperU(c) != 0,
+                static_cast<unsigned>(tolowerU(c)), static_cast<unsigned>(toupperU(c)));
+}
+
+/* "set" when every slot of the list is bound, "null" when none is. */
+template <size_t N>
+const char* slot_state(void* const (&slots)[N])
+{
+    size_t bound = 0;
+    for (void* slot : slots)
+        bound += slot != nullptr;
+    return bound == N ? "set" : bound == 0 ? "null" : "mixed";
+}
+
+void print_state(void)
+{
+    using namespace nlsui_icu;
+#define SLOT_ADDRESS(name, ret, ...) reinterpret_cast<void*>(p_##name),
+    void* const common[] = {NLSUI_ICU_AREA_COMMON(SLOT_ADDRESS) NLSUI_ICU_AREA_BIDI(SLOT_ADDRESS)
+                                NLSUI_ICU_AREA_SHAPE(SLOT_ADDRESS) NLSUI_ICU_AREA_NORM(SLOT_ADDRESS)
+                                    NLSUI_ICU_AREA_BRK(SLOT_ADDRESS) NLSUI_ICU_AREA_IDNA(SLOT_ADDRESS)};
+    void* const i18n[] = {NLSUI_ICU_I18N_LIBRARY(SLOT_ADDRESS)};
+#undef SLOT_ADDRESS
+    std::printf("common_handle=%d i18n_handle=%d\n", nlsui_icu_common_handle() != nullptr,
+                nlsui_icu_i18n_handle() != nullptr);
+    std::printf("common_slots=%s i18n_slots=%s\n", slot_state(common), slot_state(i18n));
+    std::printf("u16_level=%d\n", U16GetTraceLevel());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool stub_first = false;
+    bool twice = false;
+    std::vector<int> characters;
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--close-stderr") {
+            close(STDERR_FILENO);
+        } else if (arg == "--events" && i + 1 < argc) {
+            g_events_file = argv[++i];
+            nlsui_set_event_reporter(append_event);
+        } else if (arg == "--stub") {
+            stub_first = true;
+        } else if (arg == "--twice") {
+            twice = true;
+        } else if (arg == "--trace" && i + 2 < argc) {
+            nlsui_read_init_trace_level();
+            nlsui_init_trc(std::atoi(argv[i + 1]), "%s", argv[i + 2]);
+            return 0;
+        } else {
+            characters.push_back(static_cast<int>(std::strtol(argv[i], nullptr, 16)));
+        }
+    }
+
+    if (stub_first) {
+        for (int c : characters)
+            print_answers(c);
+        std::printf("result=%d\n", loadIcuDo());
+    } else {
+        std::printf("result=%d\n", loadIcuDo());
+        for (int c : characters)
+            print_answers(c);
+    }
+    if (twice)
+        std::printf("result=%d\n", loadIcuDo());
+    print_state();
+    return 0;
+}
