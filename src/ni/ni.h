@@ -51,6 +51,9 @@ void NiExit(void);
 // table ("tcp" entries). A null name, a name of 32 characters or more or a
 // null port returns NIEINVAL; an unknown name NIESERV_UNKNOWN.
 int NiServToNo(const QOR_UC* service, uint16_t* port);
+// Reads service names from this file (the services file's format) instead of
+// the system's services database; null or "" returns to the system's (tests).
+void NiSetServicesFile(const char* path);
 
 // 1 when the host name denotes this machine ("localhost", "127.0.0.1", "::1"
 // with NI_USEIPv6 set, or a name that resolves to an address of one of the

@@ -1,0 +1,56 @@
+#ifndef QOR_PLATFORM_NI_SI_H
+#define QOR_PLATFORM_NI_SI_H
+
+// SI, the socket layer under NI: thin wrappers of the POSIX socket calls with
+// millisecond time-outs (negative: no limit). Every function returns one of
+// the SI codes below; the failing call's errno is kept in *sys_errno where
+// asked for.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum SiRc {
+  SI_OK = 0,
+  SI_ECONN_REFUSED = 1,  // nobody listens
+  SI_ETIMEOUT = 2,       // nothing happened in time
+  SI_ECONN_BROKEN = 3,   // the peer closed or reset the connection
+  SI_EHOST_UNKNOWN = 4,  // name resolution failed
+  SI_ESERV_UNKNOWN = 5,  // service name unknown
+  SI_EINVAL = 6,         // invalid argument
+  SI_ESYSTEM = 7,        // another system call failure
+};
+
+// Text of an SI code.
+const char* SiRcText(int rc);
+
+// Connects a stream socket to host:port (name or numeric address; every
+// address the name gives is tried in turn) within timeout_ms. The socket is
+// left in non-blocking mode.
+int SiConnect(const char* host, uint16_t port, int timeout_ms, int* fd, int* sys_errno);
+// Connects to the unix-domain socket at path within timeout_ms.
+int SiConnectUnix(const char* path, int timeout_ms, int* fd, int* sys_errno);
+// Waits until fd is readable (events POLLIN) or writable (POLLOUT).
+int SiWaitReadable(int fd, int timeout_ms);
+int SiWaitWritable(int fd, int timeout_ms);
+// One write of at most len bytes, waiting up to timeout_ms until possible.
+int SiWrite(int fd, const void* buf, size_t len, int timeout_ms, size_t* written, int* sys_errno);
+// One read of at most len bytes, waiting up to timeout_ms for data. A
+// closed connection gives SI_ECONN_BROKEN.
+int SiRead(int fd, void* buf, size_t len, int timeout_ms, size_t* got, int* sys_errno);
+// Bytes waiting to be read without blocking, or -1 when the peer has closed
+// the connection (or it failed); 0 when the connection is idle and open.
+long SiPendingOrClosed(int fd);
+void SiClose(int fd);
+
+// Looks up a tcp service name in the services file (services_file, or the
+// system's services database when empty).
+int SiServToNo(const char* name, const std::string& services_file, uint16_t* port);
+// The unicast addresses of this machine's network interfaces, as raw bytes
+// (4 for IPv4, 16 for IPv6).
+std::vector<std::string> SiLocalAddresses();
+// The addresses a host name resolves to, raw bytes as above.
+int SiResolve(const char* host, std::vector<std::string>* addresses);
+
+#endif
