@@ -91,6 +91,8 @@ void U16Report(const char* message, const char* source, int line, bool end_marke
 
 void U16ReportEndMarker(void) { g_output(kEndMarker, sizeof kEndMarker - 1); }
 
+void U16DiagLine(const char* text) { g_output(text, std::strlen(text)); }
+
 void U16ReportInternalError(const char* source, int line) {
   if (g_level > 0) U16Report("Internal error", source, line, true);
 }
@@ -249,12 +251,10 @@ void U16ReportBadUtf8(QOR_UC* target, const char* utf8, size_t max_units, const 
   }
   U16Report(message.c_str(), source, line, false);
   U16DumpBytes(s + pos, bad_len);
-  static const char kPrevious[] = "Characters previously read:";
-  g_output(kPrevious, sizeof kPrevious - 1);
+  U16DiagLine("Characters previously read:");
   const size_t shown = std::min<size_t>(80, stored.size());
   U16DumpUnits(reinterpret_cast<const QOR_UC*>(stored.data()) + stored.size() - shown, shown);
-  static const char kAll[] = "All bytes to process";
-  g_output(kAll, sizeof kAll - 1);
+  U16DiagLine("All bytes to process");
   U16DumpBytes(s, std::min<size_t>(80, std::strlen(utf8)));
   U16ReportEndMarker();
 }

@@ -34,6 +34,8 @@ void U16KeepCmdline(const char* cmdline);
 /* One report block with header; the end marker is appended when asked. */
 void U16Report(const char* message, const char* source, int line, bool end_marker);
 void U16ReportEndMarker(void);
+/* One line of text through the output function, without header. */
+void U16DiagLine(const char* text);
 void U16ReportInternalError(const char* source, int line);
 void U16TraceFileOp(const char* name, int file_number, const char* operation,
                     const char* source, int line);

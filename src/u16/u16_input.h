@@ -25,4 +25,10 @@ QOR_UC* fgetsU16(QOR_UC* buffer, int n, FILE* stream);
 void U16SetInputClock(int64_t (*now)(void));
 void U16ResetInputErrorCounter(void);
 
+/* A unit given back by the scanf engine, or the byte that broke an invalid
+ * sequence, waits for the next 16-bit read of its stream. Call this before
+ * closing a stream whose reading stopped early, so that a later stream at
+ * the same address starts clean. */
+void U16ForgetStream(FILE* stream);
+
 #endif
