@@ -1,0 +1,99 @@
+// The main logic: command line, set-up, repeat loop and exit code.
+#include "client/run_client.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "client/dispatch.h"
+#include "client/logon_file.h"
+#include "client/options.h"
+#include "client/setup.h"
+#include "platform/client_account.h"
+#include "soapH.h"
+#include "u16/u16.h"
+
+namespace {
+
+bool is_wait_after_call(const QOR_UC* name)
+{
+    const std::u16string_view n(name);
+    return n == u"StartWait" || n == u"StopWait";
+}
+
+// Closes a -trace file at the end of the run (not the standard output).
+struct TraceFileCloser {
+    FILE*& trace;
+    ~TraceFileCloser()
+    {
+        if (trace != nullptr && trace != stdout) {
+            std::fclose(trace);
+            trace = nullptr;
+        } else if (trace == stdout) {
+            std::fflush(stdout);
+        }
+    }
+};
+
+int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environment)
+{
+    ClientSettings settings;
+    TraceFileCloser trace_closer{settings.trace};
+    parse_command_line(argc, argv, settings);
+
+    ClientSession session;
+    setup_client(session, settings);
+    struct soap* soap = &session.soap;
+
+    int result = 0;
+    CallContext call{soap, session.endpoint.c_str(), settings, environment, settings.webmethod,
+                     settings.format};
+    for (int remaining = settings.repeat_count; remaining != 0; --remaining) {
+        if (settings.user != nullptr)
+            result = logon_file_step(call);
+        const Branch branch = find_branch(settings.webmethod);
+        if (branch == nullptr) {
+            printfU16(cU("Unknown webmethod: %s\n"), settings.webmethod);
+            client_exit(1);
+        }
+        result = branch(call);
+        if (is_wait_after_call(settings.webmethod) && result != 0)
+            return result;
+        if (is_state_wait(settings.webmethod))
+            result = state_wait(soap, call.endpoint, settings.webmethod, settings.wait_timeout,
+                                settings.wait_delay, environment.wait_timing);
+        soap_destroy(soap);
+        soap_end(soap);
+        if (remaining != 1 && environment.sleep)
+            environment.sleep(settings.repeat_delay);
+    }
+    return result;
+}
+
+}  // namespace
+
+const ClientEnvironment& real_client_environment(void)
+{
+    static const ClientEnvironment environment{
+        [](int seconds) { nlsui_sleep(seconds > 0 ? static_cast<uint32_t>(seconds) : 0); },
+        real_wait_timing(),
+        [](char* buffer, int size) { return client_account_name(buffer, size); },
+    };
+    return environment;
+}
+
+int run_client(int argc, const QOR_UC* const* argv)
+{
+    return run_client(argc, argv, real_client_environment());
+}
+
+int run_client(int argc, const QOR_UC* const* argv, const ClientEnvironment& environment)
+{
+    int result = 0;
+    try {
+        result = run(argc, argv, environment);
+    } catch (const ClientExit& exit) {
+        result = exit.code;
+    }
+    std::fflush(stdout);
+    return result;
+}

@@ -1,0 +1,232 @@
+// Endpoint, SOAP context, transport and credential set-up of a run.
+#include "client/setup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include <unistd.h>
+
+#include <stdsoap2.h>
+
+#include "base/dptrc.h"
+#include "client/options.h"
+#include "client/strings.h"
+#include "ni/ni.h"
+#include "platform/client_console.h"
+#include "sssl/sssl.h"
+#include "transport/plugin.h"
+#include "transport/winhttp.h"
+#include "u16/u16.h"
+
+namespace {
+
+// Room for a PSE file name: 260 units and the terminator.
+constexpr std::size_t kPathUnits = 260;
+
+unsigned int saved_console_cp = 0;
+
+std::u16string widen_env(const char* name, bool* set)
+{
+    const char* value = std::getenv(name);
+    *set = value != nullptr;
+    if (value == nullptr)
+        return {};
+    const QOR_UC* wide = utf8_to_wide(nullptr, value);
+    return wide != nullptr ? std::u16string(wide) : std::u16string();
+}
+
+bool ends_with_separator(const std::u16string& dir)
+{
+    return !dir.empty() && (dir.back() == u'/' || dir.back() == u'\\');
+}
+
+bool file_exists(const std::u16string& path)
+{
+    if (path.size() > kPathUnits)
+        return false;  // a name that does not fit is never tested cut short
+    const char* name = wide_to_utf8(nullptr, path.c_str());
+    return name != nullptr && access(name, F_OK) == 0;
+}
+
+// The port of a service name from the services table, or the fallback.
+int service_port(const char* name, int fallback)
+{
+    QOR_UC wide[32];
+    A7ToU16(wide, name);
+    uint16_t port = 0;
+    if (NiServToNo(wide, &port) == 0)
+        return port;
+    return fallback;
+}
+
+}  // namespace
+
+bool make_endpoint(int transport, const char* host, int nr, std::string* endpoint)
+{
+    char buf[kEndpointSize];
+    int n = 0;
+    if (transport == TRANSPORT_PIPE) {
+        n = std::snprintf(buf, sizeof buf, "pipe:\\\\%s\\pipe\\qorcontrol_%02d", host, nr);
+    } else if (transport == TRANSPORT_NI_HTTPS || transport == TRANSPORT_WINHTTPS) {
+        char service[32];
+        std::snprintf(service, sizeof service, "qorctrls%02d", nr);
+        const int port = nr == 99 ? service_port("qorzoziduros", 1129)
+                                  : service_port(service, 50014 + 100 * nr);
+        n = std::snprintf(buf, sizeof buf, "https://%s:%d", host, port);
+    } else {
+        char service[32];
+        std::snprintf(service, sizeof service, "qorctrl%02d", nr);
+        const int port = nr == 99 ? service_port("qorzoziduro", 1128)
+                                  : service_port(service, 50013 + 100 * nr);
+        n = std::snprintf(buf, sizeof buf, "http://%s:%d", host, port);
+    }
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof buf)
+        return false;
+    endpoint->assign(buf, static_cast<std::size_t>(n));
+    return true;
+}
+
+std::u16string client_pse_dir(void)
+{
+    bool set = false;
+    std::u16string dir = widen_env("SECUDIR", &set);
+    if (set)
+        return ends_with_separator(dir) ? dir : dir + u"/";
+    bool drive_set = false;
+    bool path_set = false;
+    const std::u16string drive = widen_env("HOMEDRIVE", &drive_set);
+    const std::u16string path = widen_env("HOMEPATH", &path_set);
+    std::u16string home;
+    if (drive_set && path_set) {
+        home = drive + path;
+    } else {
+        bool home_set = false;
+        home = widen_env("HOME", &home_set);
+        if (!home_set || home.empty())
+            return {};
+    }
+    return ends_with_separator(home) ? home + u"sec/" : home + u"/sec/";
+}
+
+int find_client_pse(void)
+{
+    const std::u16string dir = client_pse_dir();
+    if (dir.empty())
+        return 0;
+    if (file_exists(dir + u"QORSSLC.pse"))
+        return 2;
+    if (file_exists(dir + u"QORSSLA.pse"))
+        return 1;
+    return 0;
+}
+
+void set_console_cp_from_locale(void)
+{
+    saved_console_cp = GetConsoleCP();
+    const std::string_view locale(client_default_locale());
+    const std::size_t dot = locale.rfind('.');
+    if (dot == std::string_view::npos)
+        return;
+    unsigned int code_page = 0;
+    for (std::size_t i = dot + 1; i < locale.size() && locale[i] >= '0' && locale[i] <= '9'; ++i)
+        code_page = code_page * 10 + static_cast<unsigned int>(locale[i] - '0');
+    if (code_page != 0)
+        SetConsoleCP(code_page);
+}
+
+void restore_console_cp(void)
+{
+    SetConsoleCP(saved_console_cp);
+}
+
+void query_user_and_password(ClientSettings& s)
+{
+    set_console_cp_from_locale();
+    printfU16(cU("User? "));
+    std::fflush(stdout);
+    // The answer is read into 1024 units at most.
+    QOR_UC user[1024] = {0};
+    if (scanfU16(cU("%1023s"), user) != 1)
+        user[0] = 0;
+    const QOR_UC* password = getpassU16(cU("Password? "));
+    s.user = wide_to_utf8(nullptr, user);
+    s.password = wide_to_utf8(nullptr, password != nullptr ? password : cU(""));
+    restore_console_cp();
+}
+
+ClientSession::~ClientSession()
+{
+    if (soap_ready) {
+        soap_destroy(&soap);
+        soap_end(&soap);
+        soap_done(&soap);
+    }
+    if (winhttp_session != nullptr)
+        WinHttpCloseHandle(winhttp_session);
+}
+
+void setup_client(ClientSession& session, ClientSettings& s)
+{
+    NiInit();
+    if (!make_endpoint(s.transport, s.host, s.instance_nr, &session.endpoint)) {
+        printfU16(cU("Host name too long\n"));
+        client_exit(1);
+    }
+    struct soap* soap = &session.soap;
+    soap_init2(soap, SOAP_IO_KEEPALIVE | SOAP_C_UTFSTRING, SOAP_IO_KEEPALIVE | SOAP_C_UTFSTRING);
+    session.soap_ready = true;
+
+    plugin_arg arg{};
+    arg.transport_type = s.transport;
+    arg.winhttp_security_flags = 0;
+    arg.winhttp_session = nullptr;
+    arg.ssl_auth_type = USE_CLIENT_CERT;
+    arg.reserved = 0;
+
+    if (s.transport == TRANSPORT_NI_HTTPS) {
+        SSSL_INIT_PARAMS params{};
+        params.size = sizeof params;
+        switch (find_client_pse()) {
+        case 2:
+            params.default_creds = SSSL_CRED_CLIENT;
+            arg.ssl_auth_type = USE_CLIENT_CERT;
+            break;
+        case 1:
+            params.default_creds = SSSL_CRED_ANON;
+            arg.ssl_auth_type = NO_CLIENT_CERT;
+            break;
+        default:
+            // No PSE file: the anonymous credential without a built-in one.
+            params.default_creds = SSSL_CRED_ANON;
+            params.cred_data = nullptr;
+            params.cred_len = 0;
+            arg.ssl_auth_type = ANON_SRVCERT_NO_VERIFY;
+            break;
+        }
+        FILE* ssl_trace = DpTrcLevel != 0 ? stderr : fopenU16(cU("/dev/null"), cU("w"));
+        QorSSLSetTraceFile(ssl_trace);
+        if (QorSSLInit(0, &params, nullptr) != 0) {
+            printfU16(cU("QorSSLInit failed\n"));
+            client_exit(1);
+        }
+    }
+    if (s.transport == TRANSPORT_WINHTTP || s.transport == TRANSPORT_WINHTTPS) {
+        if (s.transport == TRANSPORT_WINHTTPS)
+            arg.winhttp_security_flags = QOR_WINHTTPS_SECURITY_FLAGS;
+        arg.winhttp_session = WinHttpOpen(cU("gSOAP"), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                          WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+        session.winhttp_session = arg.winhttp_session;
+        if (arg.winhttp_session == nullptr) {
+            printfU16(cU("WinHttpOpen failed\n"));
+            client_exit(1);
+        }
+    }
+    if (soap_register_plugin_arg(soap, plugin_register, &arg) != 0) {
+        printfU16(cU("Transport layer plugin registration failed.\n"));
+        client_exit(1);
+    }
+    plugin_set_trace(soap, s.trace, s.trace);
+    if (s.query_user)
+        query_user_and_password(s);
+}

@@ -1,0 +1,63 @@
+#ifndef QOR_CLIENT_SETUP_H
+#define QOR_CLIENT_SETUP_H
+
+#include <cstddef>
+#include <string>
+
+#include <stdsoap2.h>
+
+#include "client/settings.h"
+#include "transport/winhttp.h"
+
+/* The SOAP context of a run and what the set-up opened for it; released
+ * when the run ends. */
+struct ClientSession {
+    struct soap soap;
+    bool soap_ready = false;
+    HINTERNET winhttp_session = nullptr;
+    std::string endpoint;
+
+    ClientSession() = default;
+    ClientSession(const ClientSession&) = delete;
+    ClientSession& operator=(const ClientSession&) = delete;
+    ~ClientSession();
+};
+
+/* Room for the endpoint URL: a host name that does not fit is refused. */
+constexpr std::size_t kEndpointSize = 320;
+
+/* Finds the port of a service name in the services table; 0 when unknown. */
+using ServicePortLookup = int (*)(const QOR_UC* service, unsigned short* port);
+
+/* The endpoint of the instance: "pipe:\\host\pipe\qorcontrol_NN" for PIPE,
+ * "https://host:port" for NI_HTTPS and WINHTTPS, else "http://host:port".
+ * The port comes from the services table ("qorctrlNN"/"qorctrlsNN", for
+ * instance 99 the host agent's names) or 50013/50014 + 100 x instance
+ * (1128/1129 for 99). False when the result would not fit kEndpointSize. */
+bool make_endpoint(int transport, const char* host, int instance_nr, std::string* endpoint);
+
+/* 2 when the client PSE exists, else 1 when the anonymous PSE exists, else
+ * 0. The directory is SECUDIR, else the "sec" folder of HOMEDRIVE+HOMEPATH,
+ * else of HOME. */
+int find_client_pse(void);
+
+/* The PSE directory with its trailing separator, as find_client_pse uses it;
+ * empty when none is known. */
+std::u16string client_pse_dir(void);
+
+/* Switch the console's input code page to the user's locale for the
+ * duration of the -queryuser dialogue, and back. */
+void set_console_cp_from_locale(void);
+void restore_console_cp(void);
+
+/* The -queryuser dialogue: asks "User? " and, without echo, "Password? ";
+ * the answers replace the settings' user and password. */
+void query_user_and_password(ClientSettings& settings);
+
+/* Everything before the first call: NI, the endpoint, the SOAP context
+ * (keep-alive, UTF-8 strings), the SSL layer for NI_HTTPS, the WinHTTP
+ * session, the transport plug-in with the trace file, and -queryuser. A
+ * failed step prints its line and ends the run with exit code 1. */
+void setup_client(ClientSession& session, ClientSettings& settings);
+
+#endif

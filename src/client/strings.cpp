@@ -1,0 +1,84 @@
+// UTF-16 <-> UTF-8 conversions of the client, in the SOAP context's memory
+// or, without a context, in heap memory kept until the process ends.
+#include "client/strings.h"
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <stdsoap2.h>
+
+#include "rscp/rscp_utf.h"
+
+namespace {
+
+// Heap blocks that live until the process ends. They are kept reachable here
+// so that leak checkers do not report the settings of a run.
+void* keep_until_exit(std::size_t bytes)
+{
+    static std::mutex lock;
+    static std::vector<std::unique_ptr<unsigned char[]>> blocks;
+    std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[bytes]);
+    if (!block)
+        return nullptr;
+    void* memory = block.get();
+    std::lock_guard<std::mutex> guard(lock);
+    blocks.push_back(std::move(block));
+    return memory;
+}
+
+void* allocate(struct soap* soap, std::size_t bytes)
+{
+    return soap != nullptr ? soap_malloc(soap, bytes) : keep_until_exit(bytes);
+}
+
+std::size_t unit_count(const QOR_UC* text)
+{
+    std::size_t n = 0;
+    while (text[n] != 0)
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+void replace_control_chars(char* text)
+{
+    if (text == nullptr)
+        return;
+    for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p != 0; ++p) {
+        if (*p < 32 && *p != '\t' && *p != '\n' && *p != '\r')
+            *p = '#';
+    }
+}
+
+char* wide_to_utf8(struct soap* soap, const QOR_UC* text)
+{
+    if (text == nullptr)
+        return nullptr;
+    const std::size_t bytes = unit_count(text) * 4 + 1;
+    char* target = static_cast<char*>(allocate(soap, bytes));
+    if (target == nullptr)
+        return nullptr;
+    int32_t length = 0;
+    if (rscpU16zToUtf8(target, static_cast<int32_t>(bytes), &length, text) != 0)
+        return nullptr;
+    replace_control_chars(target);
+    return target;
+}
+
+QOR_UC* utf8_to_wide(struct soap* soap, const char* text)
+{
+    if (text == nullptr)
+        return nullptr;
+    const std::size_t units = std::strlen(text) + 1;
+    QOR_UC* target = static_cast<QOR_UC*>(allocate(soap, units * sizeof(QOR_UC)));
+    if (target == nullptr)
+        return nullptr;
+    int32_t length = 0;
+    if (rscpUtf8zToU16(target, static_cast<int32_t>(units), &length, text) != 0)
+        return nullptr;
+    return target;
+}
