@@ -50,15 +50,17 @@ endif()
 
 # 2. Arrays read by collecting their items (the literal form, without a
 #    declared size) stop at the runtime's default of 100000 items.  Long
-#    lists (log entries, locks) must be read whole; the item count is an int,
-#    so that is the only bound.
+#    lists (log entries, locks) must be read whole: qor_too_many_items raises
+#    the context's limit to the items already collected (the runtime checks it
+#    again when it allocates the item array); the item count is an int, so
+#    that is the only bound.
 set(_occurs "\t\t\t\tif ((size_t)a->__size > soap->maxoccurs)\n")
 string(FIND "${_src}" "${_occurs}" _pos)
 if(_pos EQUAL -1)
   message(FATAL_ERROR "mend_generated: the item-count check of collected arrays was not found; "
                       "the soapcpp2 output changed")
 endif()
-string(REPLACE "${_occurs}" "\t\t\t\tif (qor_too_many_items(a->__size))\n" _src "${_src}")
+string(REPLACE "${_occurs}" "\t\t\t\tif (qor_too_many_items(soap, a->__size))\n" _src "${_src}")
 
 # 3. The enumerations hold any 32-bit number that arrives (point 1), so each
 #    gets int as its fixed underlying type; without it a number outside the

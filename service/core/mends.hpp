@@ -10,9 +10,11 @@ struct soap;
 // as it is; anything else is SOAP_TYPE.
 int qor_enum_number(struct soap *soap, const char *text, long *value, bool *present);
 
-// True when an array being collected item by item cannot take one more
-// (its count is an int).
-bool qor_too_many_items(int count);
+// Called for each item of an array that is read by collecting its items:
+// true when it cannot take one more (its count is an int); otherwise keeps
+// the context's item limit above the count, so that the item array can be
+// allocated however long the list is.
+bool qor_too_many_items(struct soap *soap, int count);
 
 // Ends a client call whose reply did not hold the expected response element.
 // When the body holds some other element than a SOAP Fault, the call fails

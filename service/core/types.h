@@ -14,7 +14,7 @@
  * number besides their names and store it unchanged, and an empty element
  * leaves the value as it was; every enumeration is stored as a 32-bit int
  * whatever number it holds (see service/mend_generated.cmake and
- * service/core/lenient_enum.cpp).
+ * service/core/reader_mends.cpp).
  */
 
 /* xsd:string items of QORControl__ArrayOfString */

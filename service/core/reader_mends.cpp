@@ -1,6 +1,4 @@
-// Reading enumeration and boolean values that name none of the type's codes.
-// The generated readers call this after their own name lookup failed (see
-// service/mend_generated.cmake).
+// Helpers of the generated readers (see service/mend_generated.cmake).
 #include "soapH.h"
 
 #include <climits>
@@ -23,7 +21,14 @@ int qor_enum_number(struct soap *soap, const char *text, long *value, bool *pres
     return SOAP_OK;
 }
 
-bool qor_too_many_items(int count)
+bool qor_too_many_items(struct soap *soap, int count)
 {
-    return count == INT_MAX;
+    if (count == INT_MAX)
+        return true;
+    // Room for the items read so far and the next one, which the runtime
+    // checks against the limit before it reads it.
+    const size_t needed = static_cast<size_t>(count) + 2;
+    if (needed > soap->maxoccurs)
+        soap->maxoccurs = needed;
+    return false;
 }
