@@ -17,6 +17,15 @@ FILE* i18n_open_trace_file(const char* name)
     int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return nullptr;
+    // With standard error closed the open may get descriptor 2; the file
+    // must not pose as standard error, so it moves above the standard three.
+    if (fd <= STDERR_FILENO) {
+        int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        close(fd);
+        if (moved < 0)
+            return nullptr;
+        fd = moved;
+    }
     FILE* file = fdopen(fd, "w");
     if (file == nullptr)
         close(fd);

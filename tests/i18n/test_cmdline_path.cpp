@@ -90,11 +90,12 @@ TEST(PathJoin, DirectoryAndNameAreJoinedWithinTheLimit)
         std::string err = i18ntest::capture_stderr(
             [&] { nlsui_path_join(test.directory.c_str(), test.name.c_str(), result); });
         EXPECT_EQ(std::string(result), test.expected) << test.directory << " + " << test.name;
-        if (test.reported)
+        if (test.reported) {
             EXPECT_EQ(err.rfind("Path " + test.directory + "/" + test.name + " exceeds MAX_PATH_LN [", 0), 0u)
                 << err;
-        else
+        } else {
             EXPECT_EQ(err, "");
+        }
     }
 }
 

@@ -35,11 +35,15 @@ void append_event(const char* source, const char* message)
 
 void print_answers(int c)
 {
+    // One call after the other, in this order (the 7-bit mode reports each).
+    const int answers[] = {isalnumU(c) != 0, isalphaU(c) != 0, iscntrlU(c) != 0, islowerU(c) != 0,
+                           isprintU(c) != 0, isspaceU(c) != 0, isupperU(c) != 0};
+    const int lower = tolowerU(c);
+    const int upper = toupperU(c);
     std::printf("U+%04X alnum=%d alpha=%d cntrl=%d lower=%d print=%d space=%d upper=%d "
                 "lower_of=%04X upper_of=%04X\n",
-                static_cast<unsigned>(c), isalnumU(c) != 0, isalphaU(c) != 0, iscntrlU(c) != 0,
-                islowerU(c) != 0, isprintU(c) != 0, isspaceU(c) != 0, isupperU(c) != 0,
-                static_cast<unsigned>(tolowerU(c)), static_cast<unsigned>(toupperU(c)));
+                static_cast<unsigned>(c), answers[0], answers[1], answers[2], answers[3], answers[4],
+                answers[5], answers[6], static_cast<unsigned>(lower), static_cast<unsigned>(upper));
 }
 
 /* "set" when every slot of the list is bound, "null" when none is. */
