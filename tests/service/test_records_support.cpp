@@ -1,0 +1,71 @@
+#include "service/test_records_support.h"
+
+namespace recordtest {
+
+namespace {
+constexpr std::string_view kEnvelopeHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<SOAP-ENV:Envelope"
+    " xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
+    " xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\""
+    " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+    " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+    " xmlns:QORControl=\"urn:QORControl\">"
+    "<SOAP-ENV:Body>";
+constexpr std::string_view kEnvelopeTail = "</SOAP-ENV:Body></SOAP-ENV:Envelope>\n";
+}  // namespace
+
+std::string Envelope(std::string_view body) {
+  std::string xml(kEnvelopeHead);
+  xml += body;
+  xml += kEnvelopeTail;
+  return xml;
+}
+
+std::string Response(std::string_view response, std::string_view member_xml) {
+  std::string body = "<";
+  body += response;
+  body += ">";
+  body += member_xml;
+  body += "</";
+  body += response;
+  body += ">";
+  return Envelope(body);
+}
+
+Reader::Reader() : soap_(soap_new1(SOAP_C_UTFSTRING)) {}
+
+Reader::~Reader() {
+  Release();
+  soap_free(soap_);
+}
+
+void Reader::SetStrict(bool on) {
+  if (on)
+    soap_set_imode(soap_, SOAP_XML_STRICT);
+  else
+    soap_clr_imode(soap_, SOAP_XML_STRICT);
+}
+
+void Reader::Release() {
+  soap_destroy(soap_);
+  soap_end(soap_);
+}
+
+int Reader::Begin(std::string_view xml) {
+  in_.clear();
+  in_.str(std::string(xml));
+  soap_->is = &in_;
+  if (soap_begin_recv(soap_) || soap_envelope_begin_in(soap_) || soap_recv_header(soap_) ||
+      soap_body_begin_in(soap_))
+    return soap_->error;
+  return SOAP_OK;
+}
+
+int Reader::End() {
+  if (soap_body_end_in(soap_) || soap_envelope_end_in(soap_) || soap_end_recv(soap_))
+    return soap_->error;
+  return SOAP_OK;
+}
+
+}  // namespace recordtest
