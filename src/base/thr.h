@@ -41,7 +41,8 @@ typedef uint32_t THR_ID_T;
 typedef uint32_t THR_KEY;
 #define THR_KEY_NOT_CREATED 0xFFFFFFFFu
 
-/* Clean-up function stored with a key for its per-thread values. */
+/* Clean-up function stored with a key; it runs at thread exit for the
+ * thread's value when that is not null. */
 typedef void (*THR_KEY_CLEANUP)(void *value);
 
 /* Plain mutex: acts only while the thread library is switched on, which
@@ -76,7 +77,7 @@ THR_RC ThrKeyVarSet(THR_KEY *key, void *value);
 void *ThrKeyVarGet(THR_KEY *key);
 
 /* Thin key primitives. */
-THR_RC ThrIKeyCreate(THR_KEY *key);
+THR_RC ThrIKeyCreate(THR_KEY *key, THR_KEY_CLEANUP cleanup);
 THR_RC ThrIKeyDelete(THR_KEY key);
 THR_RC ThrIKeySet(THR_KEY key, void *value);
 void *ThrIKeyGet(THR_KEY key);
