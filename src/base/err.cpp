@@ -132,17 +132,16 @@ void trace_line(int level, const QOR_UC *fmt, const QOR_UC *a = nullptr,
     DpTrcUnlock();
 }
 
-// Invalid records are shown around an empty line each; the dump of their
+// Invalid records are shown between two empty lines; the dump of their
 // bytes belongs to the trace's hex dump.
 void hex_dump(const QOR_UC *, int, const QOR_UC *)
 {
     if (DpTrcLevel == 0)
         return;
-    const int old = DpTrcLevel;
-    DpTrcLevel = 2;
-    trace_line(2, u"\n");
-    trace_line(2, u"\n");
-    DpTrcLevel = old;
+    DpTrcLock();
+    DpTrcNoTime(DpTrcHdl, u"\n");
+    DpTrcNoTime(DpTrcHdl, u"\n");
+    DpTrcUnlock();
 }
 
 // Copies a text (null: empty) into dst of size units, cut to fit.
