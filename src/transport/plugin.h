@@ -42,7 +42,7 @@ typedef struct plugin_arg {
 } plugin_arg;
 
 // Registration function for soap_register_plugin_arg(soap, plugin_register, &arg).
-// Returns 0, or 15 (out of memory / NI cannot be initialised / bad type).
+// Returns 0, or SOAP_EOM (no memory, NI cannot be initialised, bad type).
 int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg);
 
 // Hands the plug-in the files for sent and received bytes (either none).

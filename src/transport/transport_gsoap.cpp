@@ -1,0 +1,44 @@
+// GSOAP_HTTP: the toolkit's own sockets, with every byte traced.
+
+#include <sys/socket.h>
+
+#include "transport/plugin_data.h"
+
+namespace qortransport {
+namespace {
+
+SOAP_SOCKET gsoap_open(struct soap* soap, const char* endpoint, const char* host, int port) {
+  PluginData* d = plugin_data(soap);
+  if (d == nullptr) return SOAP_INVALID_SOCKET;
+  SOAP_SOCKET sock = d->saved.fopen(soap, endpoint, host, port);
+  if (soap_valid_socket(sock)) ++d->connections_opened;
+  return sock;
+}
+
+int gsoap_send(struct soap* soap, const char* s, size_t n) {
+  PluginData* d = plugin_data(soap);
+  if (d == nullptr) return SOAP_EOF;
+  trace_bytes(d->trace_sent, s, n);
+  return d->saved.fsend(soap, s, n);
+}
+
+size_t gsoap_recv(struct soap* soap, char* s, size_t n) {
+  PluginData* d = plugin_data(soap);
+  if (d == nullptr) return 0;
+  size_t got = d->saved.frecv(soap, s, n);
+  trace_bytes(d->trace_received, s, got);
+  return got;
+}
+
+}  // namespace
+
+void install_gsoap(struct soap* soap, PluginData* data) {
+  (void)data;
+  // A peer that vanished must give a send error, not end the process.
+  soap->socket_flags |= MSG_NOSIGNAL;
+  soap->fopen = gsoap_open;
+  soap->fsend = gsoap_send;
+  soap->frecv = gsoap_recv;
+}
+
+}  // namespace qortransport

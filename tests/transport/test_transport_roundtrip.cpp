@@ -1,0 +1,203 @@
+// One GetProcessList round trip per transport against the fake service, with
+// the raw bytes checked in the trace file.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+
+#include "soap_client.h"
+#include "sssl/sssl.h"
+#include "support/fake_service.h"
+#include "test_pki.h"
+#include "tls_proxy.h"
+
+namespace {
+
+// A fake service reachable over one transport type: TCP, TLS in front of
+// TCP, or a unix socket in a temporary pipe directory.
+class Target {
+ public:
+  explicit Target(int type) : type_(type) {
+    if (type == PIPE) {
+      char tmpl[] = "/tmp/qor_pipe_XXXXXX";
+      dir_ = mkdtemp(tmpl);
+      plugin_set_pipe_dir(dir_.c_str());
+      fake_ = std::make_unique<qortest::FakeService>(dir_ + "/qorcontrol_07");
+      endpoint_ = "pipe:\\\\.\\pipe\\qorcontrol_07";
+      return;
+    }
+    fake_ = std::make_unique<qortest::FakeService>();
+    if (type == NI_HTTPS || type == WINHTTPS) {
+      const TestPki& pki = test_pki();
+      proxy_ = std::make_unique<TlsProxy>(pki.server_cert, pki.server_key, type == NI_HTTPS ? pki.ca_cert : "",
+                                          fake_->port());
+      endpoint_ = "https://localhost:" + std::to_string(proxy_->port());
+    } else {
+      endpoint_ = fake_->endpoint();
+    }
+  }
+  ~Target() {
+    proxy_.reset();
+    fake_.reset();
+    if (!dir_.empty()) {
+      plugin_set_pipe_dir(nullptr);
+      rmdir(dir_.c_str());
+    }
+  }
+  qortest::FakeService& fake() { return *fake_; }
+  TlsProxy* proxy() { return proxy_.get(); }
+  const std::string& endpoint() const { return endpoint_; }
+
+ private:
+  int type_;
+  std::string dir_;
+  std::unique_ptr<qortest::FakeService> fake_;
+  std::unique_ptr<TlsProxy> proxy_;
+  std::string endpoint_;
+};
+
+// The SSL layer set up with the client PSE of the test PKI.
+class SslSetup {
+ public:
+  explicit SslSetup(const std::string& secudir, uint32_t creds = SSSL_CRED_CLIENT) {
+    setenv("SECUDIR", secudir.c_str(), 1);
+    SSSL_INIT_PARAMS params{};
+    params.size = sizeof params;
+    params.default_creds = creds;
+    rc_ = QorSSLInit(0, &params, nullptr);
+  }
+  ~SslSetup() {
+    QorSSLExit();
+    unsetenv("SECUDIR");
+  }
+  int rc() const { return rc_; }
+
+ private:
+  int rc_;
+};
+
+const char* type_name(int type) {
+  static const char* names[] = {"NI_HTTP", "NI_HTTPS", "WINHTTP", "WINHTTPS", "PIPE", "GSOAP_HTTP"};
+  return names[type];
+}
+
+class RoundTrip : public ::testing::TestWithParam<int> {};
+
+TEST_P(RoundTrip, CallsGetProcessListAndTracesTheRawBytes) {
+  const int type = GetParam();
+  std::unique_ptr<SslSetup> ssl;
+  if (type == NI_HTTPS || type == WINHTTPS) {
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    if (type == NI_HTTPS) {
+      ssl = std::make_unique<SslSetup>(test_pki().client_dir);
+      ASSERT_EQ(ssl->rc(), SSSLRC_OK);
+    }
+  }
+  Target target(type);
+  target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN", "YELLOW"})));
+  SoapClient client(type);
+  ASSERT_EQ(client.register_rc(), SOAP_OK);
+
+  int count = -1;
+  ASSERT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault() << client.trace();
+  EXPECT_EQ(count, 2);
+  ASSERT_EQ(target.fake().request_count(), 1u);
+  qortest::Request req = target.fake().last_request();
+  EXPECT_EQ(req.element, "GetProcessList");
+  EXPECT_EQ(req.method, "POST");
+
+  // The trace holds the request as sent, then the response as received.
+  const std::string trace = client.trace();
+  const size_t post = trace.find("POST /");
+  const size_t body = trace.find("<QORControl:GetProcessList");
+  const size_t status = trace.find("HTTP/1.1 200");
+  const size_t answer = trace.find("<item><name>proc1</name>");
+  ASSERT_NE(post, std::string::npos) << trace;
+  ASSERT_NE(body, std::string::npos) << trace;
+  ASSERT_NE(status, std::string::npos) << trace;
+  ASSERT_NE(answer, std::string::npos) << trace;
+  EXPECT_EQ(post, 0u) << "nothing before the request line";
+  EXPECT_LT(post, body);
+  EXPECT_LT(body, status);
+  EXPECT_LT(status, answer);
+  EXPECT_NE(trace.find(req.body), std::string::npos) << "the traced body is the body the service got";
+  if (type == NI_HTTPS) {
+    ASSERT_NE(target.proxy(), nullptr);
+    EXPECT_EQ(target.proxy()->handshakes_completed(), 1);
+    EXPECT_EQ(target.proxy()->last_client_subject(), "/CN=QorClient");
+  }
+}
+
+TEST_P(RoundTrip, KeepsTheConnectionAliveOverRepeatedCalls) {
+  const int type = GetParam();
+  std::unique_ptr<SslSetup> ssl;
+  if (type == NI_HTTPS) {
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
+    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
+  }
+  Target target(type);
+  target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+  SoapClient client(type, USE_CLIENT_CERT, false);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
+  EXPECT_EQ(target.fake().request_count(), 3u);
+  EXPECT_EQ(target.fake().connections_accepted(), 1u) << type_name(type);
+  if (target.proxy() != nullptr) {
+    EXPECT_EQ(target.proxy()->handshakes_completed(), 1);
+  }
+}
+
+// The service answers and then closes the connection without saying so: the
+// next call notices and connects again.
+TEST_P(RoundTrip, ReconnectsWhenThePeerClosedTheKeptConnection) {
+  const int type = GetParam();
+  std::unique_ptr<SslSetup> ssl;
+  if (type == NI_HTTPS) {
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
+    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
+  }
+  Target target(type);
+  const std::string body = qortest::envelope(process_list_xml({"GREEN"}));
+  const std::string raw = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
+                          std::to_string(body.size()) + "\r\n\r\n" + body;
+  target.fake().script("GetProcessList", qortest::Reply::raw(raw));
+  SoapClient client(type, USE_CLIENT_CERT, false);
+  ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
+  // Give the close time to arrive before the next call looks at the connection.
+  for (int i = 0; i < 50 && target.fake().connections_accepted() < 1; ++i) usleep(10000);
+  usleep(100000);
+  ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
+  EXPECT_EQ(target.fake().request_count(), 2u);
+  EXPECT_EQ(target.fake().connections_accepted(), 2u) << type_name(type);
+}
+
+// The service drops the connection without an answer: the call fails with a
+// printable error, and the next call works on a new connection.
+TEST_P(RoundTrip, SurvivesADroppedConnection) {
+  const int type = GetParam();
+  std::unique_ptr<SslSetup> ssl;
+  if (type == NI_HTTPS) {
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
+    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
+  }
+  Target target(type);
+  target.fake().script("GetProcessList", std::vector<qortest::Reply>{qortest::Reply::drop(),
+                                                                     qortest::Reply::ok(process_list_xml({"GRAY"}))});
+  SoapClient client(type, USE_CLIENT_CERT, false);
+  EXPECT_NE(client.get_process_list(target.endpoint()), SOAP_OK);
+  EXPECT_FALSE(client.fault().empty());
+  int count = -1;
+  EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+  EXPECT_EQ(count, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTransports, RoundTrip,
+                         ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
+                         [](const ::testing::TestParamInfo<int>& p) { return std::string(type_name(p.param)); });
+
+}  // namespace
