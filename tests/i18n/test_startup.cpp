@@ -113,6 +113,34 @@ TEST(StartupRealIcu, CollationFallbackClosesTheI18nLibraryAgain)
     EXPECT_EQ(lines[0].rfind(std::string(I18N_ICU_I18N_LIB) + " is closed again [", 0), 0u) << run.err;
 }
 
+TEST(StartupEntry, KeepsTheCommandLineAndHooksTheCaseInsensitiveCompare)
+{
+    const std::string long_word(300, 'w');
+    const struct {
+        const char* name;
+        std::vector<std::string> words;
+        std::string kept;
+    } cases[] = {
+        {"non-ASCII words", {"-function", "Gr\xC3\xBC\xC3\x9F", "\xE6\x97\xA5\xF0\x9F\x98\x80"},
+         "-function Gr## ###"},  // U+65E5 is one unit, U+1F600 two
+        {"more than 256 characters", {"-a", long_word, "-dropped"}, "-a " + long_word + " -dropped"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::vector<std::string> args = {"--entry"};
+        args.insert(args.end(), test.words.begin(), test.words.end());
+        ProbeRun run = run_real(args);
+        ASSERT_EQ(run.exit_code, 0) << describe(run);
+        // Upper and lower case of the Latin-1 and Latin Extended-A letters
+        // compare equal through the bound ICU mapping.
+        EXPECT_EQ(run.out, "casecmp=1\n");
+        // The program name (the probe's path) comes first; the copy is cut at
+        // 256 characters.
+        std::string kept = (std::string(I18N_PROBE) + " " + test.kept).substr(0, 256);
+        EXPECT_TRUE(contains(run.err, "\nCmdline : " + kept + "\n")) << run.err;
+    }
+}
+
 // One scenario of the fake libraries.
 struct FakeCase {
     const char* name;

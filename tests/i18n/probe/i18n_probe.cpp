@@ -3,9 +3,14 @@
 //
 //   i18n_probe [--close-stderr] [--events FILE] [--stub] [--twice] [HEX...]
 //   i18n_probe [--close-stderr] --trace LEVEL TEXT
+//   i18n_probe --entry WORD...
 //
 // stdout: "result=N" (loadIcuDo), one answer line per HEX character, the
 // state of the libraries and slots, and the Unicode runtime's trace level.
+// --entry runs what the process entry runs (nlsui_set_cmdline with the
+// program name and the words,
+// then nlsui_init), compares two strings ignoring case through the Unicode
+// library and makes one diagnostic report, which shows the kept command line.
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +24,7 @@
 #include "i18n/nlsui_load.h"
 #include "i18n/nlsui_trace.h"
 #include "u16/u16_diag.h"
+#include "u16/u16_string.h"
 
 namespace {
 
@@ -71,6 +77,44 @@ void print_state(void)
     std::printf("u16_level=%d\n", U16GetTraceLevel());
 }
 
+/* UTF-8 to UTF-16, enough for test words. */
+std::u16string widen(const char* text)
+{
+    std::u16string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p != 0) {
+        char32_t c = *p++;
+        int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        c &= more == 3 ? 0x07 : more == 2 ? 0x0F : more == 1 ? 0x1F : 0x7F;
+        for (; more > 0 && (*p & 0xC0) == 0x80; --more)
+            c = (c << 6) | (*p++ & 0x3F);
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
+/* The program name and the words. */
+int run_entry(const char* program, int argc, char** argv)
+{
+    std::vector<std::u16string> words{widen(program)};
+    for (int i = 0; i < argc; ++i)
+        words.push_back(widen(argv[i]));
+    std::vector<const QOR_UC*> wide;
+    for (const auto& word : words)
+        wide.push_back(word.c_str());
+    nlsui_set_cmdline(static_cast<int>(wide.size()), wide.data());
+    nlsui_init();
+    std::printf("casecmp=%d\n", strcasecmpU16(u"\u00C4\u0100x", u"\u00E4\u0101X") == 0);
+    std::fflush(stdout);
+    U16ReportInternalError("probe", 1);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,6 +134,8 @@ int main(int argc, char** argv)
             stub_first = true;
         } else if (arg == "--twice") {
             twice = true;
+        } else if (arg == "--entry") {
+            return run_entry(argv[0], argc - i - 1, argv + i + 1);
         } else if (arg == "--trace" && i + 2 < argc) {
             nlsui_read_init_trace_level();
             nlsui_init_trc(std::atoi(argv[i + 1]), "%s", argv[i + 2]);
