@@ -184,3 +184,53 @@ TEST(ArrayElement, AssignmentSharesTheItems) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MultiReference, ItemsReferringToOneIndependentRecord) {
+  Reader reader;
+  QORControl__ArrayOfOSProcess list;
+  ASSERT_EQ(SOAP_OK,
+            reader.ReadMember(Response(kProcessList,
+                                       "<process><item href=\"#p1\"/><item><pid>2</pid></item>"
+                                       "<item href=\"#p1\"/></process>",
+                                       "<QORControl:OSProcess id=\"p1\" xsi:type=\"QORControl:OSProcess\">"
+                                       "<name>shared</name><dispstatus>QORControl-GREEN</dispstatus><pid>1</pid>"
+                                       "</QORControl:OSProcess>"),
+                              kProcessList, "process", list));
+  ASSERT_EQ(3, list.__size);
+  for (int i : {0, 2}) {
+    EXPECT_STREQ("shared", list.__ptr[i].name) << i;
+    EXPECT_EQ(2, list.__ptr[i].dispstatus) << i;
+    EXPECT_EQ(1, list.__ptr[i].pid) << i;
+  }
+  EXPECT_EQ(nullptr, list.__ptr[1].name);
+  EXPECT_EQ(2, list.__ptr[1].pid);
+}
+
+TEST(MultiReference, ItemReferringToAnEarlierItem) {
+  Reader reader;
+  QORControl__ArrayOfDirEntry list;
+  ASSERT_EQ(SOAP_OK, reader.ReadList(kTraces, "file",
+                                     "<item id=\"f\"><filename>dev_w0</filename><size>5000000000</size></item>"
+                                     "<item href=\"#f\"/>",
+                                     list));
+  ASSERT_EQ(2, list.__size);
+  EXPECT_STREQ("dev_w0", list.__ptr[1].filename);
+  EXPECT_EQ(5000000000LL, list.__ptr[1].size);
+}
+
+TEST(MultiReference, DanglingReferenceFailsTheMessage) {
+  // The referring item keeps its defaults, but a reference that nothing in
+  // the message resolves is reported instead of passing as an empty record.
+  Reader reader;
+  QORControl__ArrayOfDirEntry list;
+  EXPECT_EQ(SOAP_MISSING_ID,
+            reader.ReadList(kTraces, "file", "<item href=\"#missing\"/><item><size>1</size></item>", list));
+  ASSERT_EQ(2, list.__size);
+  EXPECT_EQ(nullptr, list.__ptr[0].filename);
+  EXPECT_EQ(0, list.__ptr[0].size);
+  EXPECT_EQ(1, list.__ptr[1].size);
+}
+
+}  // namespace

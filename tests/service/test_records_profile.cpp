@@ -2,7 +2,6 @@
 // and written as the parameter list of the set-parameter requests.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 #include "service/test_records_support.h"
@@ -152,18 +151,6 @@ const RestrictionCase kRestrictions[] = {
 INSTANTIATE_TEST_SUITE_P(Records, RestrictionType, ::testing::ValuesIn(kRestrictions),
                          recordtest::CaseName<RestrictionCase>);
 
-// Writes |list| as the "parameter" element of a request, the way the
-// set-parameter requests write their embedded list.
-std::string WriteParameterList(struct soap *soap, const QORControl__ArrayOfSetProfileParameter &list) {
-  std::ostringstream out;
-  soap->os = &out;
-  EXPECT_EQ(SOAP_OK, soap_begin_send(soap));
-  EXPECT_EQ(SOAP_OK, list.soap_out(soap, "parameter", -1, ""));
-  EXPECT_EQ(SOAP_OK, soap_end_send(soap));
-  soap->os = nullptr;
-  return out.str();
-}
-
 TEST(SetProfileParameter, WritesNameValueAndNoNullList) {
   Reader reader;
   QORControl__SetProfileParameter items[2];
@@ -184,18 +171,9 @@ TEST(SetProfileParameter, WritesNameValueAndNoNullList) {
   list.__ptr = items;
   list.__size = 2;
 
-  // The document's root element carries the namespace declarations; what
-  // follows its start tag is the element content the request carries.
-  const std::string xml = WriteParameterList(reader.ctx(), list);
-  const std::string content =
-      "<item><name>rdisp/wp_no_dia</name><value>12</value></item>"
-      "<item><name>rdisp/wp_no_btc</name><values><item>3</item><item>4 &amp; 5</item></values>"
-      "</item></parameter>";
-  const auto root = xml.find("<parameter");
-  ASSERT_NE(std::string::npos, root) << xml;
-  const auto start_tag_end = xml.find('>', root);
-  ASSERT_NE(std::string::npos, start_tag_end) << xml;
-  EXPECT_EQ(content, xml.substr(start_tag_end + 1, content.size())) << xml;
+  EXPECT_EQ("<item><name>rdisp/wp_no_dia</name><value>12</value></item>"
+            "<item><name>rdisp/wp_no_btc</name><values><item>3</item><item>4 &amp; 5</item></values></item>",
+            reader.WriteContent(list, "parameter"));
 }
 
 TEST(SetProfileParameter, WrittenListReadsBack) {
@@ -209,7 +187,7 @@ TEST(SetProfileParameter, WrittenListReadsBack) {
   list.soap_default(reader.ctx());
   list.__ptr = &item;
   list.__size = 1;
-  const std::string xml = WriteParameterList(reader.ctx(), list);
+  const std::string xml = "<parameter>" + reader.WriteContent(list, "parameter") + "</parameter>";
 
   QORControl__ArrayOfSetProfileParameter back;
   ASSERT_EQ(SOAP_OK, reader.ReadMember(recordtest::Response("QORControl:SetProcessParameter", xml),

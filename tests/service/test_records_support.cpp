@@ -22,7 +22,7 @@ std::string Envelope(std::string_view body) {
   return xml;
 }
 
-std::string Response(std::string_view response, std::string_view member_xml) {
+std::string Response(std::string_view response, std::string_view member_xml, std::string_view trailer) {
   std::string body = "<";
   body += response;
   body += ">";
@@ -30,6 +30,7 @@ std::string Response(std::string_view response, std::string_view member_xml) {
   body += "</";
   body += response;
   body += ">";
+  body += trailer;
   return Envelope(body);
 }
 
@@ -66,6 +67,27 @@ int Reader::End() {
   if (soap_body_end_in(soap_) || soap_envelope_end_in(soap_) || soap_end_recv(soap_))
     return soap_->error;
   return SOAP_OK;
+}
+
+void Reader::StartWrite() {
+  out_.str(std::string());
+  out_.clear();
+  soap_->os = &out_;
+  soap_begin_send(soap_);
+}
+
+std::string Reader::FinishWrite(const char *tag) {
+  const int error = soap_end_send(soap_);
+  soap_->os = nullptr;
+  const std::string xml = out_.str();
+  const std::string open = std::string("<") + tag;
+  const std::string close = std::string("</") + tag + ">";
+  const auto root = xml.find(open);
+  if (error != SOAP_OK || root == std::string::npos) return "<no element>";
+  const auto content = xml.find('>', root);
+  const auto end = xml.rfind(close);
+  if (content == std::string::npos || end == std::string::npos || end < content) return "<no element>";
+  return xml.substr(content + 1, end - content - 1);
 }
 
 }  // namespace recordtest

@@ -22,8 +22,8 @@ std::string Envelope(std::string_view body);
 
 // A SOAP 1.1 response envelope whose body holds the response element
 // |response| (a qualified name such as "QORControl:GetProcessListResponse")
-// around |member_xml|.
-std::string Response(std::string_view response, std::string_view member_xml);
+// around |member_xml|, followed by the independent elements |trailer|.
+std::string Response(std::string_view response, std::string_view member_xml, std::string_view trailer = {});
 
 // Owns one SOAP context configured as the client configures it and reads
 // documents from memory.
@@ -41,14 +41,16 @@ class Reader {
 
   // Reads the element |member| of the response element |response| from an
   // envelope made by Response() into |target| through the target's own
-  // default and read operations. Returns the context's error code.
+  // default and read operations, then the independent elements that follow
+  // the response element; references are resolved at the end of the
+  // message. Returns the context's error code.
   template <class T>
   int ReadMember(std::string_view xml, const char *response, const char *member, T &target,
                  const char *type = nullptr) {
     target.soap_default(soap_);
     if (Begin(xml) || soap_element_begin_in(soap_, response, 0, nullptr)) return soap_->error;
     if (!target.soap_in(soap_, member, type)) return soap_->error;
-    if (soap_element_end_in(soap_, response)) return soap_->error;
+    if (soap_element_end_in(soap_, response) || soap_getindependent(soap_)) return soap_->error;
     return End();
   }
 
@@ -71,15 +73,29 @@ class Reader {
     return ReadMember(Response(response, xml), response, member, list);
   }
 
+  // Writes |object| as the element |tag| through its own write operation,
+  // as a request writes an embedded record, and returns what stands between
+  // the element's start and end tag; "<no element>" when the output does
+  // not have that shape.
+  template <class T>
+  std::string WriteContent(const T &object, const char *tag) {
+    StartWrite();
+    object.soap_out(soap_, tag, -1, "");
+    return FinishWrite(tag);
+  }
+
   // Frees everything the previous reads allocated.
   void Release();
 
  private:
   int Begin(std::string_view xml);
   int End();
+  void StartWrite();
+  std::string FinishWrite(const char *tag);
 
   struct soap *soap_;
   std::istringstream in_;
+  std::ostringstream out_;
 };
 
 }  // namespace recordtest
