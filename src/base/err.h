@@ -49,6 +49,8 @@ enum {
 
 int ErrSet(const QOR_UC *component, uint32_t version, const QOR_UC *file, int line,
            const QOR_UC *error_text, int rc, const QOR_UC *detail_fmt, ...);
+/* syserr is an errno value (0: none); its text comes from the system
+ * error-code texts. A set log flag also writes a "***LOG Q0I=> " trace line. */
 int ErrSetSys(const QOR_UC *component, uint32_t version, const QOR_UC *file, int line,
               unsigned char log, const QOR_UC *error_text, int rc, const QOR_UC *detail_fmt,
               const QOR_UC *syscall, int syserr, ...);
@@ -77,7 +79,7 @@ int ErrCpNetToInt(const unsigned char *data, int n);
  * arguments; 3, 14, 12: an int; 4-8, 11, 13, 17, 19: a 16-bit text. */
 int ErrReplace(int n, ...);
 
-/* The text of a system error code cut to size - 1 units; null for size < 1. */
+/* The text of an errno value cut to size - 1 units; null for size < 1. */
 QOR_UC *ErrSysText(int code, QOR_UC *buf, int size);
 /* Copies src with every "%" doubled; null for size 0. */
 QOR_UC *ErrIEscapePercent(const QOR_UC *src, QOR_UC *dst, size_t size);
