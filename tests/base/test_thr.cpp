@@ -80,6 +80,7 @@ TEST(ThrKeys, FailedNodeAllocationLeavesNoIndexBehind)
 TEST(ThrKeys, ValuesArePerThreadAndCleanedUpAtThreadExit)
 {
     static std::atomic<int> cleaned{0};
+    cleaned = 0;
     THR_KEY key = THR_KEY_NOT_CREATED;
     ASSERT_EQ(ThrKeyVarCreate(&key, [](void *v) {
                   cleaned += *static_cast<int *>(v);
