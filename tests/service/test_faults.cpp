@@ -1,0 +1,192 @@
+// How a call fails: SOAP Faults of both versions with their codes, strings
+// and details, a reply of the wrong shape, HTTP error statuses, broken
+// replies and a service that is not there.
+#include <string>
+
+#include "service/service_call_support.h"
+
+namespace {
+
+using calltest::ServiceCall;
+using calltest::Text;
+using qortest::Reply;
+
+struct FaultCase {
+  const char *name;
+  bool soap12;
+  const char *code;     // as the service writes it
+  int error;            // what the call returns
+  const char *detail;   // detail content written, "" for none
+};
+
+void PrintTo(const FaultCase &c, std::ostream *os) { *os << c.name; }
+
+const FaultCase kFaults[] = {
+    {"Server11", false, "SOAP-ENV:Server", SOAP_SVR_FAULT, ""},
+    {"Client11", false, "SOAP-ENV:Client", SOAP_CLI_FAULT, "<reason>no such file</reason>"},
+    {"MustUnderstand11", false, "SOAP-ENV:MustUnderstand", SOAP_MUSTUNDERSTAND, ""},
+    {"VersionMismatch11", false, "SOAP-ENV:VersionMismatch", SOAP_VERSIONMISMATCH, ""},
+    {"Other11", false, "SOAP-ENV:Busy", SOAP_FAULT, "<a b=\"c\">1</a>"},
+    {"Receiver12", true, "SOAP-ENV:Receiver", SOAP_SVR_FAULT, "<reason>disk full</reason>"},
+    {"Sender12", true, "SOAP-ENV:Sender", SOAP_CLI_FAULT, ""},
+    {"MustUnderstand12", true, "SOAP-ENV:MustUnderstand", SOAP_MUSTUNDERSTAND, ""},
+    {"VersionMismatch12", true, "SOAP-ENV:VersionMismatch", SOAP_VERSIONMISMATCH, ""},
+    {"Other12", true, "SOAP-ENV:DataEncodingUnknown", SOAP_FAULT, ""},
+};
+
+class Fault : public ServiceCall, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(Fault, CodeIsMappedAndTextAndDetailAreKept) {
+  const FaultCase &c = GetParam();
+  const char *text = "Instance already started & <running>";
+  service().script("Start", c.soap12 ? Reply::fault12(c.code, text, c.detail) : Reply::fault11(c.code, text, c.detail));
+  QORControl__StartResponse out;
+  EXPECT_EQ(c.error, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+  EXPECT_EQ(c.code, FaultCode());
+  EXPECT_EQ(text, FaultString());
+  EXPECT_EQ(c.detail, FaultDetail());
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, Fault, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<FaultCase> &param) { return std::string(param.param.name); });
+
+TEST_F(ServiceCall, FaultInPlaceOfAnObjectResponseLeavesTheArrayEmpty) {
+  service().script("GetProcessList", Reply::fault11("SOAP-ENV:Server", "not allowed"));
+  QORControl__ArrayOfOSProcess list;
+  list.__size = 5;  // stale content that the call must reset
+  list.__ptr = nullptr;
+  EXPECT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list));
+  EXPECT_EQ(0, list.__size);
+  EXPECT_EQ("not allowed", FaultString());
+}
+
+TEST_F(ServiceCall, HostControlDetailIsReadAsAnObject) {
+  service().script("Stop", Reply::fault11("SOAP-ENV:Server", "operation failed",
+                                          "<QORHostControl:OperationException><mFaultCode>7</mFaultCode>"
+                                          "<mMessage>cannot stop</mMessage><mResponseMessages>"
+                                          "<item><mMessageKey>k1</mMessageKey><mMessageValue>v1</mMessageValue></item>"
+                                          "<item><mMessageKey>k2</mMessageKey></item>"
+                                          "</mResponseMessages></QORHostControl:OperationException>"));
+  QORControl__StopResponse out;
+  ASSERT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__Stop(ctx(), endpoint(), "", 0, 0, &out));
+  ASSERT_NE(nullptr, ctx()->fault);
+  ASSERT_NE(nullptr, ctx()->fault->detail);
+  const SOAP_ENV__Detail &detail = *ctx()->fault->detail;
+  ASSERT_EQ(SOAP_TYPE__QORHostControl__OperationException_, detail.__type);
+  const auto *exception = static_cast<const _QORHostControl__OperationException_ *>(detail.fault);
+  ASSERT_NE(nullptr, exception);
+  EXPECT_EQ(7, exception->mFaultCode);
+  EXPECT_STREQ("cannot stop", exception->mMessage);
+  EXPECT_EQ(nullptr, exception->mOperationID);
+  ASSERT_NE(nullptr, exception->mResponseMessages);
+  ASSERT_EQ(2, exception->mResponseMessages->__size);
+  EXPECT_STREQ("k1", exception->mResponseMessages->__ptr[0].mMessageKey);
+  EXPECT_STREQ("v1", exception->mResponseMessages->__ptr[0].mMessageValue);
+  EXPECT_EQ(nullptr, exception->mResponseMessages->__ptr[1].mMessageValue);
+}
+
+struct WrongElementCase {
+  const char *name;
+  bool soap12;
+  const char *body;
+  const char *code;
+};
+
+void PrintTo(const WrongElementCase &c, std::ostream *os) { *os << c.name; }
+
+const WrongElementCase kWrongElements[] = {
+    {"OtherResponse", false, "<QORControl:StopResponse/>", "SOAP-ENV:Client"},
+    {"ForeignNamespace", false, "<x:StartResponse xmlns:x=\"urn:other\"/>", "SOAP-ENV:Client"},
+    {"Soap12", true, "<QORControl:Bogus/>", "SOAP-ENV:Sender"},
+};
+
+class WrongElement : public ServiceCall, public ::testing::WithParamInterface<WrongElementCase> {};
+
+TEST_P(WrongElement, IsATagMismatchWithTheClientCode) {
+  const WrongElementCase &c = GetParam();
+  auto reply = Reply::ok("");
+  reply.body = qortest::envelope(c.body, c.soap12);
+  if (c.soap12) reply.content_type = "application/soap+xml; charset=utf-8";
+  service().script("Start", reply);
+  QORControl__StartResponse out;
+  EXPECT_EQ(SOAP_TAG_MISMATCH, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+  EXPECT_EQ(c.code, FaultCode());
+  EXPECT_NE(std::string::npos, FaultString().find("mismatch")) << FaultString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, WrongElement, ::testing::ValuesIn(kWrongElements),
+                         [](const ::testing::TestParamInfo<WrongElementCase> &param) {
+                           return std::string(param.param.name);
+                         });
+
+TEST_F(ServiceCall, EnqGetStatisticRejectsAResponseNamedAfterTheWebmethod) {
+  service().script("EnqGetStatistic",
+                   Reply::ok("<QORControl:EnqGetStatisticResponse><locks-now>1</locks-now>"
+                             "</QORControl:EnqGetStatisticResponse>"));
+  QORControl__EnqStatistic statistic;
+  EXPECT_EQ(SOAP_TAG_MISMATCH, soap_call_QORControl__EnqGetStatistic(ctx(), endpoint(), "", statistic));
+  EXPECT_EQ("SOAP-ENV:Client", FaultCode());
+  EXPECT_EQ(0, statistic.locks_now);
+}
+
+struct BrokenReplyCase {
+  const char *name;
+  Reply reply;
+  int error;  // SOAP_OK: any non-zero error
+};
+
+void PrintTo(const BrokenReplyCase &c, std::ostream *os) { *os << c.name; }
+
+std::string Truncated() {
+  const std::string whole = qortest::envelope("<QORControl:GetProcessListResponse><process><item><name>a</name>"
+                                              "</item></process></QORControl:GetProcessListResponse>");
+  return whole.substr(0, whole.size() / 2);
+}
+
+const BrokenReplyCase kBroken[] = {
+    {"NotFound", Reply::http(404, "no such service", "text/plain"), 404},
+    {"Unauthorized", Reply::http(401, "", "text/plain"), 401},
+    {"Unavailable", Reply::http(503, "later", "text/html"), 503},
+    {"TruncatedEnvelope", Reply::http(200, Truncated()), SOAP_OK},
+    {"NotXml", Reply::http(200, "this is no XML"), SOAP_OK},
+    {"Dropped", Reply::drop(), SOAP_OK},
+    {"HeaderOnly", Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 500\r\n\r\n<SOAP-ENV:Env"),
+     SOAP_OK},
+};
+
+class BrokenReply : public ServiceCall, public ::testing::WithParamInterface<BrokenReplyCase> {};
+
+TEST_P(BrokenReply, FailsTheCallAndLeavesTheListEmpty) {
+  const BrokenReplyCase &c = GetParam();
+  service().script("GetProcessList", c.reply);
+  QORControl__ArrayOfOSProcess list;
+  const int rc = soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list);
+  if (c.error != SOAP_OK) {
+    EXPECT_EQ(c.error, rc);
+  } else {
+    EXPECT_NE(SOAP_OK, rc);
+  }
+  EXPECT_EQ(0, list.__size);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, BrokenReply, ::testing::ValuesIn(kBroken),
+                         [](const ::testing::TestParamInfo<BrokenReplyCase> &param) {
+                           return std::string(param.param.name);
+                         });
+
+TEST(Connection, RefusedConnectionIsATcpError) {
+  std::string endpoint;
+  {
+    qortest::FakeService gone;  // a port that was just free and is closed again
+    endpoint = gone.endpoint();
+  }
+  struct soap *ctx = soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE);
+  QORControl__ArrayOfOSProcess list;
+  EXPECT_EQ(SOAP_TCP_ERROR, soap_call_QORControl__GetProcessList(ctx, endpoint.c_str(), "", list));
+  EXPECT_EQ(0, list.__size);
+  soap_destroy(ctx);
+  soap_end(ctx);
+  soap_free(ctx);
+}
+
+}  // namespace
