@@ -2,8 +2,17 @@
 # toolkit's own warning level (see service/CMakeLists.txt).
 set(QOR_WARNINGS -Wall -Wextra -Werror -Wformat=2 -Wno-format-nonliteral -Wshadow=local)
 
+option(QOR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(QOR_SANITIZE)
   set(QOR_SAN_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_compile_options(${QOR_SAN_FLAGS})
   add_link_options(${QOR_SAN_FLAGS})
+endif()
+
+# ThreadSanitizer build for the multi-threaded base services (a separate
+# build: it cannot be combined with AddressSanitizer).
+option(QOR_TSAN "Build with ThreadSanitizer" OFF)
+if(QOR_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()
