@@ -256,4 +256,13 @@ TEST(UnicodeTraceLevel, TakenFromNlsuiTraceLevel)
     }
 }
 
+TEST(UnicodeTraceLevel, AppliedAgainAtEveryStartupCall)
+{
+    TempDir work;
+    ProbeRun run = run_probe(I18N_PROBE, {"--twice"}, {{"NLSUI_TRACE_LEVEL", "low"}}, work.path());
+    ASSERT_EQ(run.exit_code, 0) << describe(run);
+    EXPECT_EQ(count_of(run.err, "U16 trace level set to low"), 2u) << run.err;
+    EXPECT_TRUE(contains(run.out, "u16_level=1\n")) << run.out;
+}
+
 }  // namespace
