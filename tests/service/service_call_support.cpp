@@ -19,7 +19,11 @@ QORControl__ArrayOfString StringArray(char **items, int count) {
 }
 
 ServiceCall::ServiceCall()
-    : endpoint_(service_.endpoint()), soap_(soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE)) {}
+    : endpoint_(service_.endpoint()), soap_(soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE)) {
+  // A reply that stops short must fail the call, not hang the test.
+  soap_->recv_timeout = 10;
+  soap_->send_timeout = 10;
+}
 
 ServiceCall::~ServiceCall() {
   Release();

@@ -147,7 +147,7 @@ const BrokenReplyCase kBroken[] = {
     {"NotFound", Reply::http(404, "no such service", "text/plain"), 404},
     {"Unauthorized", Reply::http(401, "", "text/plain"), 401},
     {"Unavailable", Reply::http(503, "later", "text/html"), 503},
-    {"TruncatedEnvelope", Reply::http(200, Truncated()), SOAP_OK},
+    {"TruncatedEnvelope", Reply::http(200, Truncated()).closing(), SOAP_OK},
     {"NotXml", Reply::http(200, "this is no XML"), SOAP_OK},
     {"Dropped", Reply::drop(), SOAP_OK},
     {"HeaderOnly", Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 500\r\n\r\n<SOAP-ENV:Env"),
