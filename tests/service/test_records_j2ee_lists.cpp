@@ -2,6 +2,7 @@
 // processes (plain and second forms) read from hand-written responses.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "service/test_records_support.h"
@@ -188,7 +189,9 @@ void ExpectThreadElements(const Thread &t) {
 TEST(J2EEThreads, ReadsEveryMemberOfBothForms) {
   Reader reader;
   QORControl__ArrayOfJ2EEThread first;
-  ASSERT_EQ(SOAP_OK, reader.ReadList(kThreads, "thread", std::string("<item>") + kThreadElements + "</item>", first));
+  // The first form does not know "index" and skips it.
+  ASSERT_EQ(SOAP_OK, reader.ReadList(kThreads, "thread",
+                                     std::string("<item>") + kThreadElements + "<index>5</index></item>", first));
   ASSERT_EQ(1, first.__size);
   ExpectThreadElements(first.__ptr[0]);
 
@@ -230,8 +233,10 @@ void ExpectProcessElements(const Process &p) {
 TEST(J2EEProcesses, ReadsEveryMemberOfBothForms) {
   Reader reader;
   QORControl__ArrayOfJ2EEProcess first;
-  ASSERT_EQ(SOAP_OK,
-            reader.ReadList(kProcesses, "process", std::string("<item>") + kProcessElements + "</item>", first));
+  // The first form does not know "clusterId" and skips it.
+  ASSERT_EQ(SOAP_OK, reader.ReadList(kProcesses, "process",
+                                     std::string("<item><clusterId>7</clusterId>") + kProcessElements + "</item>",
+                                     first));
   ASSERT_EQ(1, first.__size);
   ExpectProcessElements(first.__ptr[0]);
 
@@ -274,6 +279,53 @@ const PStateCase kPStates[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Records, J2EEProcessState, ::testing::ValuesIn(kPStates), recordtest::CaseName<PStateCase>);
+
+struct StrictCase {
+  const char *name;
+  std::function<int(Reader &)> read;
+  friend void PrintTo(const StrictCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class J2EEStrictMode : public ::testing::TestWithParam<StrictCase> {};
+
+TEST_P(J2EEStrictMode, MissingAddedMemberFails) {
+  Reader strict;
+  strict.SetStrict(true);
+  EXPECT_EQ(SOAP_OCCURS, GetParam().read(strict));
+}
+
+const StrictCase kStrictCases[] = {
+    {"ThreadWithoutIndex",
+     [](Reader &r) {
+       QORControl__ArrayOfJ2EEThread2 list;
+       return r.ReadList(kThreads2, "thread", std::string("<item>") + kThreadElements + "</item>", list);
+     }},
+    {"ProcessWithoutClusterId",
+     [](Reader &r) {
+       QORControl__ArrayOfJ2EEProcess2 list;
+       return r.ReadList(kProcesses2, "process", std::string("<item>") + kProcessElements + "</item>", list);
+     }},
+    {"SessionWithoutTimeout",
+     [](Reader &r) {
+       QORControl__ArrayOfJ2EESession list;
+       return r.ReadList(kSessions, "session",
+                         "<item><IdHash>1</IdHash><size>2</size><activeRequests>4</activeRequests></item>", list);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Records, J2EEStrictMode, ::testing::ValuesIn(kStrictCases), recordtest::CaseName<StrictCase>);
+
+TEST(J2EEStrictMode, CompleteItemsPass) {
+  Reader strict;
+  strict.SetStrict(true);
+  QORControl__ArrayOfJ2EEThread2 threads;
+  EXPECT_EQ(SOAP_OK, strict.ReadList(kThreads2, "thread",
+                                     std::string("<item>") + kThreadElements + "<index>1</index></item>", threads));
+  QORControl__ArrayOfJ2EEProcess2 processes;
+  EXPECT_EQ(SOAP_OK, strict.ReadList(kProcesses2, "process",
+                                     std::string("<item>") + kProcessElements + "<clusterId>1</clusterId></item>",
+                                     processes));
+}
 
 TEST(J2EEProcesses, LowerCaseStateNameFails) {
   Reader reader;

@@ -127,6 +127,14 @@ const OSProcessCase kOSProcessCases[] = {
        ASSERT_EQ(3, a.__size);
        for (int i = 0; i < 3; ++i) EXPECT_EQ(i + 1, a.__ptr[i].pid);
      }},
+    {"ItemTypedAsAnotherRecordIsReadAsProcess",
+     ProcessList("<item xsi:type=\"QORControl:J2EEProcess\"><name>n</name><pid>8</pid>"
+                 "<telnetPort>1</telnetPort></item>"),
+     [](const QORControl__ArrayOfOSProcess &a) {
+       ASSERT_EQ(1, a.__size);
+       EXPECT_STREQ("n", a.__ptr[0].name);
+       EXPECT_EQ(8, a.__ptr[0].pid);
+     }},
     {"EmptyItemHasDefaults", ProcessList("<item/><item><pid>5</pid></item>"),
      [](const QORControl__ArrayOfOSProcess &a) {
        ASSERT_EQ(2, a.__size);
@@ -139,6 +147,19 @@ const OSProcessCase kOSProcessCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Records, OSProcessList, ::testing::ValuesIn(kOSProcessCases),
                          recordtest::CaseName<OSProcessCase>);
+
+TEST(OSProcessMembers, ColourTypedAsAnotherTypeFails) {
+  Reader reader;
+  QORControl__ArrayOfOSProcess list;
+  EXPECT_EQ(SOAP_TYPE, reader.ReadMember(ProcessList("<item><dispstatus xsi:type=\"xsd:int\">2</dispstatus></item>"),
+                                         kProcessList, "process", list));
+  QORControl__ArrayOfOSProcess typed;
+  ASSERT_EQ(SOAP_OK, reader.ReadMember(ProcessList("<item><dispstatus xsi:type=\"QORControl:STATE-COLOR\">"
+                                                   "QORControl-RED</dispstatus></item>"),
+                                       kProcessList, "process", typed));
+  ASSERT_EQ(1, typed.__size);
+  EXPECT_EQ(4, typed.__ptr[0].dispstatus);
+}
 
 TEST(WorkProcessTable, ReadsEveryColumnOfBothForms) {
   const std::string columns =
