@@ -5,7 +5,8 @@
 
 // The machine's folder for installed programs.
 #define QOR_PROGRAM_FILES_DIR "/opt"
-// The host agent's program folder below it, and its programs.
+// The host agent's program folder below it; it holds the programs
+// "qorhostexec" and "qorstartsrv".
 #define QOR_HOST_AGENT_SUBDIR "QOR/zoziduro/exe"
 
 // 0 when every host-agent program exists in
