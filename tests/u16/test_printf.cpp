@@ -351,8 +351,8 @@ TEST(PrintfBuffer, SweepSizesWithGuards) {
         EXPECT_EQ(std::u16string(buf.data(), kept), full.substr(0, kept)) << "size " << size;
         EXPECT_EQ(buf[kept], 0) << "size " << size;
         for (size_t g = size; g < buf.size(); ++g) EXPECT_EQ(buf[g], kGuard) << "size " << size;
-        if (n < size) EXPECT_EQ(r, static_cast<int>(n));
-        else EXPECT_EQ(r, cut ? static_cast<int>(size) : -1) << "size " << size;
+        const int want = n < size ? static_cast<int>(n) : (cut ? static_cast<int>(size) : -1);
+        EXPECT_EQ(r, want) << "size " << size;
       }
     }
   }
