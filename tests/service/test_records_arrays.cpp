@@ -234,3 +234,48 @@ TEST(MultiReference, DanglingReferenceFailsTheMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NilMembers, StringsAndPointersStayNull) {
+  Reader reader;
+  QORControl__ArrayOfOSProcess processes;
+  ASSERT_EQ(SOAP_OK, reader.ReadList(kProcessList, "process",
+                                     "<item><name xsi:nil=\"true\"/><description/><pid>1</pid></item>", processes));
+  ASSERT_EQ(1, processes.__size);
+  EXPECT_EQ(nullptr, processes.__ptr[0].name);
+  EXPECT_STREQ("", processes.__ptr[0].description);  // empty, not absent
+  EXPECT_EQ(1, processes.__ptr[0].pid);
+
+  QORControl__ArrayOfProfileParameter parameters;
+  ASSERT_EQ(SOAP_OK, reader.ReadList("QORControl:GetProcessParameterResponse", "parameter",
+                                     "<item><values xsi:nil=\"true\"/><sub-para xsi:nil=\"true\"/>"
+                                     "<restriction><int-min xsi:nil=\"true\"/></restriction></item>",
+                                     parameters));
+  ASSERT_EQ(1, parameters.__size);
+  EXPECT_EQ(nullptr, parameters.__ptr[0].values);
+  EXPECT_EQ(nullptr, parameters.__ptr[0].sub_para);
+  EXPECT_EQ(nullptr, parameters.__ptr[0].restriction.int_min);
+
+  QORControl__ArrayOfXCMProxyConnection connections;
+  ASSERT_EQ(SOAP_OK, reader.ReadList("QORControl:XCMGetProxyConnectionListResponse", "connection",
+                                     "<item><snc-context-length xsi:nil=\"true\"/></item>", connections));
+  ASSERT_EQ(1, connections.__size);
+  EXPECT_EQ(nullptr, connections.__ptr[0].snc_context_length);
+}
+
+TEST(NilMembers, NilItemsAndListsAreEmpty) {
+  Reader reader;
+  QORControl__ArrayOfOSProcess items, list;
+  ASSERT_EQ(SOAP_OK, reader.ReadList(kProcessList, "process", "<item xsi:nil=\"true\"/><item><pid>2</pid></item>", items));
+  ASSERT_EQ(2, items.__size);
+  EXPECT_EQ(0, items.__ptr[0].pid);
+  EXPECT_EQ(nullptr, items.__ptr[0].name);
+  EXPECT_EQ(2, items.__ptr[1].pid);
+  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kProcessList, "<process xsi:nil=\"true\"/>"), kProcessList, "process",
+                                       list));
+  EXPECT_EQ(0, list.__size);
+  EXPECT_EQ(nullptr, list.__ptr);
+}
+
+}  // namespace
