@@ -29,8 +29,12 @@ const NlsuiIcuRecord kRecord = {
 const char kKind[] = "ICU";
 /* The dynamic linker's search path, counterpart of PATH for libraries. */
 const char kSearchVariable[] = "LD_LIBRARY_PATH";
-/* A fixed network directory searched last; none on this platform. */
-const char kNetworkDirectory[] = "";
+/* A fixed directory searched last, below which a subdirectory per ICU
+ * version holds the libraries; none in the product build. */
+#ifndef NLSUI_ICU_NETWORK_DIR
+#define NLSUI_ICU_NETWORK_DIR ""
+#endif
+const char kNetworkDirectory[] = NLSUI_ICU_NETWORK_DIR;
 
 void* g_common = nullptr;
 void* g_i18n = nullptr;

@@ -29,11 +29,15 @@ ProbeRun run_real(const std::vector<std::string>& args, const EnvList& env = {})
 }
 
 // The fake start-up with the libraries of one scenario on the search path.
+// Its fixed directory (searched last) holds a complete set; it is switched
+// off unless the network argument says otherwise.
 ProbeRun run_fake(const std::string& scenario, const std::vector<std::string>& args,
-                  EnvList env = {})
+                  EnvList env = {}, bool network = false)
 {
     TempDir work;
     env.emplace_back("LD_LIBRARY_PATH", std::string(I18N_FAKE_DIR) + "/" + scenario);
+    if (!network)
+        env.emplace_back("NO_QOR_ICU_PATH", "");
     return run_probe(I18N_PROBE_FAKE, args, env, work.path());
 }
 
@@ -310,6 +314,41 @@ TEST(StartupFakeIcu, MediumLevelShowsProgressAndVersions)
         EXPECT_EQ(lines[i].rfind(expected[i], 0), 0u) << lines[i];
         // padded to column 79 before the suffix
         EXPECT_EQ(lines[i].find(" ["), 79u) << lines[i];
+    }
+}
+
+TEST(StartupFakeIcu, FixedDirectoryIsSearchedLastUnlessSwitchedOff)
+{
+    const std::string version_dir = std::string(I18N_FAKE_DIR) + "/network/" + I18N_ICU_VERSION;
+    const std::string network = std::string(I18N_FAKE_DIR) + "/network";
+    {
+        ProbeRun run = run_fake("none", {"101"}, {{"NLSUI_INIT_TRACE_LEVEL", "medium"}}, true);
+        ASSERT_EQ(run.exit_code, 0) << describe(run);
+        EXPECT_TRUE(contains(run.out, "result=0\n")) << run.out;
+        EXPECT_TRUE(contains(run.out, "upper_of=0100")) << run.out;
+        EXPECT_TRUE(contains(run.out, "common_handle=1 i18n_handle=1\n")) << run.out;
+        const std::vector<std::string> expected = {
+            "Searching for libicuuc in environment path LD_LIBRARY_PATH",
+            "Searching for libicuuc in " + network,
+            "Loaded ICU data lib: " + version_dir + "/libqorfakeicudata.so",
+            "Loaded ICU common lib: " + version_dir + "/" + kFakeUc,
+            "Compiled with ICU version ",
+            "Running with ICU version ",
+            "ICU uses Unicode version ",
+            "Searching for libicui18n in environment path LD_LIBRARY_PATH",
+            "Searching for libicui18n in " + network,
+            "Loaded ICU i18n lib: " + version_dir + "/" + kFakeI18n,
+        };
+        auto lines = message_lines(run.err);
+        ASSERT_EQ(lines.size(), expected.size()) << run.err;
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(lines[i].rfind(expected[i], 0), 0u) << lines[i];
+    }
+    {
+        ProbeRun run = run_fake("none", {}, {{"NO_QOR_ICU_PATH", "1"}, {"NLSUI_INIT_TRACE_LEVEL", "medium"}}, true);
+        EXPECT_EQ(run.exit_code, 255) << describe(run);
+        EXPECT_FALSE(contains(run.err, "Searching for libicuuc in " + network)) << run.err;
+        EXPECT_TRUE(contains(run.err, "Could not open the ICU common library.")) << run.err;
     }
 }
 
