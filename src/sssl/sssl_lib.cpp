@@ -122,10 +122,10 @@ const CryptoLib* crypto_lib() {
 void unload_crypto_lib() {
   std::lock_guard<std::mutex> guard(g_lock);
   // The library keeps process-wide state of its own and registers exit
-  // handlers, so it stays mapped; only the binding is dropped.
+  // handlers, so it stays mapped and the bound functions stay valid for
+  // sessions still open; the next load binds afresh.
   g_loaded = false;
   g_tried = false;
-  g_lib = CryptoLib{};
 }
 
 }  // namespace sssl

@@ -12,6 +12,7 @@
 #include "sssl/sssl_trace.h"
 
 struct QorSSLSession {
+  const sssl::CryptoLib* lib = nullptr;  // the binding the session was made with
   ssl_st* ssl = nullptr;
   NI_HDL hdl = NI_INVALID_HDL;
   int fd = -1;
@@ -156,6 +157,7 @@ int QorSSLConnect(NI_HDL hdl, SSSL_AUTH_T auth, const char* server_name, int tim
     sess->ssl = lib->SSL_new(ctx);
   }
   if (sess->ssl == nullptr) return leave(SSSLERR_NO_MEMORY);
+  sess->lib = lib;
   sess->hdl = hdl;
   sess->fd = fd;
   lib->SSL_set_fd(sess->ssl, fd);
@@ -174,7 +176,7 @@ int QorSSLConnect(NI_HDL hdl, SSSL_AUTH_T auth, const char* server_name, int tim
 }
 
 int QorSSLWrite(SSSL_HDL session, const void* buf, size_t len, int timeout_ms) {
-  const CryptoLib* lib = sssl::crypto_lib();
+  const CryptoLib* lib = session != nullptr ? session->lib : nullptr;
   if (session == nullptr || lib == nullptr || (buf == nullptr && len > 0)) return SSSLERR_PARAM;
   const char* p = static_cast<const char*>(buf);
   Deadline deadline(timeout_ms);
@@ -199,7 +201,7 @@ int QorSSLWrite(SSSL_HDL session, const void* buf, size_t len, int timeout_ms) {
 
 int QorSSLRead(SSSL_HDL session, void* buf, size_t len, int timeout_ms, size_t* read) {
   if (read != nullptr) *read = 0;
-  const CryptoLib* lib = sssl::crypto_lib();
+  const CryptoLib* lib = session != nullptr ? session->lib : nullptr;
   if (session == nullptr || lib == nullptr || buf == nullptr || len == 0) return SSSLERR_PARAM;
   Deadline deadline(timeout_ms);
   int chunk = len > INT_MAX ? INT_MAX : static_cast<int>(len);
@@ -224,7 +226,7 @@ int QorSSLRead(SSSL_HDL session, void* buf, size_t len, int timeout_ms, size_t* 
 }
 
 int QorSSLPending(SSSL_HDL session) {
-  const CryptoLib* lib = sssl::crypto_lib();
+  const CryptoLib* lib = session != nullptr ? session->lib : nullptr;
   if (session == nullptr || lib == nullptr) return 0;
   return lib->SSL_pending(session->ssl);
 }
@@ -235,7 +237,7 @@ int QorSSLClose(SSSL_HDL* session) {
     sssl::trace_exit("QorSSLClose", SSSLERR_PARAM);
     return SSSLERR_PARAM;
   }
-  const CryptoLib* lib = sssl::crypto_lib();
+  const CryptoLib* lib = (*session)->lib;
   if (lib != nullptr) {
     lib->SSL_shutdown((*session)->ssl);  // one close notification, no waiting for the answer
     lib->SSL_free((*session)->ssl);

@@ -1,0 +1,212 @@
+// Connections that cannot be opened, pipe endpoints, time-out conversion,
+// registration and the TLS refusals.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+
+#include "soap_client.h"
+#include "sssl/sssl.h"
+#include "support/fake_service.h"
+#include "test_pki.h"
+#include "tls_proxy.h"
+#include "transport/plugin_data.h"
+
+namespace {
+
+uint16_t closed_port() {
+  qortest::FakeService gone;
+  return gone.port();
+}
+
+TEST(ConnectFailure, EveryTransportGivesTcpErrorWithAText) {
+  const uint16_t port = closed_port();
+  char tmpl[] = "/tmp/qor_nopipe_XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  plugin_set_pipe_dir(dir.c_str());
+  setenv("SECUDIR", test_pki().empty_dir.c_str(), 1);
+  SSSL_INIT_PARAMS params{};
+  params.size = sizeof params;
+  params.default_creds = SSSL_CRED_ANON;
+  ASSERT_EQ(QorSSLInit(0, &params, nullptr), SSSLRC_OK);
+  struct Case {
+    int type;
+    std::string endpoint;
+    const char* text;  // part of the fault text
+  } cases[] = {
+      {NI_HTTP, "http://127.0.0.1:" + std::to_string(port), "NIECONN_REFUSED"},
+      {NI_HTTPS, "https://127.0.0.1:" + std::to_string(port), "NIECONN_REFUSED"},
+      {NI_HTTP, "http://no-such-host.invalid:50013", "NIEHOST_UNKNOWN"},
+      {WINHTTP, "http://127.0.0.1:" + std::to_string(port), "ERROR_WINHTTP_CANNOT_CONNECT"},
+      {WINHTTPS, "https://127.0.0.1:" + std::to_string(port), "ERROR_WINHTTP_CANNOT_CONNECT"},
+      {PIPE, "pipe:\\\\.\\pipe\\qorcontrol_00", "connection refused"},
+      {PIPE, "pipe:\\\\far.away.invalid\\pipe\\qorcontrol_00", "far.away.invalid"},
+      {GSOAP_HTTP, "http://127.0.0.1:" + std::to_string(port), ""},
+  };
+  for (const Case& c : cases) {
+    SoapClient client(c.type, ANON_SRVCERT_NO_VERIFY, false);
+    EXPECT_EQ(client.get_process_list(c.endpoint), SOAP_TCP_ERROR) << c.endpoint;
+    const std::string fault = client.fault();
+    EXPECT_FALSE(fault.empty()) << c.endpoint;
+    EXPECT_NE(fault.find(c.text), std::string::npos) << c.endpoint << ": " << fault;
+  }
+  QorSSLExit();
+  unsetenv("SECUDIR");
+  plugin_set_pipe_dir(nullptr);
+  rmdir(dir.c_str());
+}
+
+TEST(PipePath, MapsThePipeNameIntoThePipeDirectory) {
+  plugin_set_pipe_dir("/srv/pipes/");
+  struct Case {
+    const char* endpoint;
+    const char* path;  // null: refused
+  } cases[] = {
+      {"pipe:\\\\.\\pipe\\qorcontrol_00", "/srv/pipes/qorcontrol_00"},
+      {"pipe:\\\\localhost\\pipe\\qorcontrol_42", "/srv/pipes/qorcontrol_42"},
+      {"pipe:\\\\127.0.0.1\\pipe\\qorcontrol_01", "/srv/pipes/qorcontrol_01"},
+      {"pipe:\\\\otherhost.invalid\\pipe\\qorcontrol_00", nullptr},
+      {"pipe:\\\\.\\pipe\\", nullptr},
+      {"pipe:\\\\.\\pipe\\..", nullptr},
+      {"pipe:\\\\.\\pipe\\a/b", nullptr},
+      {"pipe:\\\\.\\pipe\\a\\b", nullptr},
+      {"pipe:\\\\.\\nopipe\\qorcontrol_00", nullptr},
+      {"pipe:\\\\\\pipe\\qorcontrol_00", nullptr},
+      {"pipe:.\\pipe\\qorcontrol_00", nullptr},
+      {"http://localhost:50013", nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string path = "unchanged", error;
+    EXPECT_EQ(plugin_pipe_path(c.endpoint, &path, &error), c.path != nullptr) << c.endpoint;
+    if (c.path != nullptr) {
+      EXPECT_EQ(path, c.path);
+    } else {
+      EXPECT_EQ(path, "unchanged");
+      EXPECT_FALSE(error.empty()) << c.endpoint;
+    }
+  }
+  std::string error;
+  EXPECT_FALSE(plugin_pipe_path(nullptr, nullptr, &error));
+  plugin_set_pipe_dir(nullptr);
+  std::string path;
+  ASSERT_TRUE(plugin_pipe_path("pipe:\\\\.\\pipe\\qorcontrol_05", &path, nullptr));
+  EXPECT_EQ(path, std::string(QOR_PIPE_DIR) + "/qorcontrol_05");
+}
+
+TEST(Timeouts, ToolkitSecondsAndMicrosecondsBecomeMilliseconds) {
+  struct Case {
+    int toolkit;
+    int ms;
+  } cases[] = {
+      {0, NI_BLOCK},  {1, 1000},           {30, 30000},         {-1, 1},      {-999, 1},
+      {-1000, 1},     {-1001, 2},          {-250000, 250},      {INT_MAX, INT_MAX},
+      {INT_MAX / 1000, INT_MAX / 1000 * 1000}, {INT_MAX / 1000 + 1, INT_MAX}, {INT_MIN, 2147484},
+  };
+  for (const Case& c : cases) EXPECT_EQ(qortransport::soap_timeout_to_ms(c.toolkit), c.ms) << c.toolkit;
+}
+
+TEST(Registration, NamesThePluginAndRefusesUnknownTypes) {
+  for (int type : {NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP}) {
+    SoapClient client(type, USE_CLIENT_CERT, false);
+    EXPECT_EQ(client.register_rc(), SOAP_OK);
+    EXPECT_NE(soap_lookup_plugin(client.ctx(), "QOR QOR-1.0"), nullptr);
+    const qortransport::PluginData* d = qortransport::plugin_data(client.ctx());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->arg.transport_type, type) << "the argument record is copied";
+  }
+  for (int type : {-1, 6, 100}) {
+    SoapClient client(type, USE_CLIENT_CERT, false);
+    EXPECT_EQ(client.register_rc(), SOAP_EOM) << type;
+    EXPECT_EQ(soap_lookup_plugin(client.ctx(), "QOR QOR-1.0"), nullptr);
+  }
+  struct soap* bare = soap_new();
+  EXPECT_EQ(plugin_set_trace(bare, stdout, stdout), SOAP_OK) << "also without the plug-in";
+  soap_free(bare);
+}
+
+// TLS set-ups that the service must refuse, and the two that need no client
+// certificate.
+class TlsRefusal : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(test_pki().ok) << test_pki().error; }
+  void TearDown() override {
+    QorSSLExit();
+    unsetenv("SECUDIR");
+  }
+  int init(const std::string& dir, uint32_t creds) {
+    setenv("SECUDIR", dir.c_str(), 1);
+    SSSL_INIT_PARAMS params{};
+    params.size = sizeof params;
+    params.default_creds = creds;
+    return QorSSLInit(0, &params, nullptr);
+  }
+};
+
+TEST_F(TlsRefusal, ServerCertificateOfAnUntrustedCaIsRefused) {
+  qortest::FakeService fake;
+  TlsProxy proxy(test_pki().server_cert, test_pki().server_key, "", fake.port());
+  ASSERT_EQ(init(test_pki().other_dir, SSSL_CRED_CLIENT), SSSLRC_OK);
+  SoapClient client(NI_HTTPS, USE_CLIENT_CERT, false);
+  EXPECT_EQ(client.get_process_list("https://localhost:" + std::to_string(proxy.port())), SOAP_TCP_ERROR);
+  EXPECT_NE(client.fault().find("server certificate"), std::string::npos) << client.fault();
+  EXPECT_EQ(fake.request_count(), 0u);
+}
+
+TEST_F(TlsRefusal, AnonymousModesNeedNoClientCertificate) {
+  struct Case {
+    std::string dir;
+    int auth;
+    const char* host;
+  } cases[] = {
+      {test_pki().anon_dir, NO_CLIENT_CERT, "localhost"},   // server checked against the anonymous PSE
+      {test_pki().anon_dir, NO_CLIENT_CERT, "127.0.0.1"},   // its address is in the certificate too
+      {test_pki().empty_dir, ANON_SRVCERT_NO_VERIFY, "127.0.0.1"},
+  };
+  for (const Case& c : cases) {
+    qortest::FakeService fake;
+    fake.script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+    TlsProxy proxy(test_pki().server_cert, test_pki().server_key, "", fake.port());
+    ASSERT_EQ(init(c.dir, SSSL_CRED_ANON), SSSLRC_OK);
+    SoapClient client(NI_HTTPS, c.auth, false);
+    EXPECT_EQ(client.get_process_list(std::string("https://") + c.host + ":" + std::to_string(proxy.port())),
+              SOAP_OK)
+        << c.dir << " " << client.fault();
+    EXPECT_EQ(proxy.last_client_subject(), "");
+    QorSSLExit();
+  }
+}
+
+TEST_F(TlsRefusal, AnonymousCredentialWithoutTrustedCertificatesCannotVerify) {
+  qortest::FakeService fake;
+  TlsProxy proxy(test_pki().server_cert, test_pki().server_key, "", fake.port());
+  ASSERT_EQ(init(test_pki().empty_dir, SSSL_CRED_ANON), SSSLRC_OK);
+  SoapClient client(NI_HTTPS, NO_CLIENT_CERT, false);
+  EXPECT_EQ(client.get_process_list("https://localhost:" + std::to_string(proxy.port())), SOAP_TCP_ERROR);
+}
+
+TEST_F(TlsRefusal, ServiceThatRequiresAClientCertificateRefusesTheAnonymousOne) {
+  qortest::FakeService fake;
+  TlsProxy proxy(test_pki().server_cert, test_pki().server_key, test_pki().ca_cert, fake.port());
+  ASSERT_EQ(init(test_pki().anon_dir, SSSL_CRED_ANON), SSSLRC_OK);
+  SoapClient client(NI_HTTPS, NO_CLIENT_CERT, false);
+  EXPECT_NE(client.get_process_list("https://localhost:" + std::to_string(proxy.port())), SOAP_OK);
+  EXPECT_EQ(fake.request_count(), 0u);
+}
+
+TEST(WinHttpsFlags, WithoutTheSecurityFlagsAnUnknownCaIsRefused) {
+  ASSERT_TRUE(test_pki().ok) << test_pki().error;
+  qortest::FakeService fake;
+  TlsProxy proxy(test_pki().server_cert, test_pki().server_key, "", fake.port());
+  SoapClient client(WINHTTPS, USE_CLIENT_CERT, false);
+  qortransport::PluginData* d = qortransport::plugin_data(client.ctx());
+  ASSERT_NE(d, nullptr);
+  d->arg.winhttp_security_flags = 0;
+  EXPECT_EQ(client.get_process_list("https://localhost:" + std::to_string(proxy.port())), SOAP_TCP_ERROR);
+  EXPECT_NE(client.fault().find("ERROR_WINHTTP_SECURE_FAILURE"), std::string::npos) << client.fault();
+}
+
+}  // namespace
