@@ -121,6 +121,23 @@ TEST(ProfileParameter, StrictModeRequiresTheRestriction) {
   EXPECT_EQ(SOAP_OK, strict.ReadList(kParameters, "parameter", kFullParameter, full));
 }
 
+TEST(ProfileParameter, RepeatedReadsWithReleaseBetween) {
+  // Nested records, pointer members and string lists are all owned by the
+  // context; releasing between reads must leave nothing behind and nothing
+  // dangling (the sanitizers watch this).
+  Reader reader;
+  for (int round = 0; round < 20; ++round) {
+    QORControl__ArrayOfProfileParameter list;
+    ASSERT_EQ(SOAP_OK, reader.ReadList(kParameters, "parameter", kFullParameter, list)) << round;
+    ASSERT_EQ(1, list.__size);
+    ASSERT_NE(nullptr, list.__ptr[0].sub_para);
+    EXPECT_STREQ("sub2", list.__ptr[0].sub_para->__ptr[1].name);
+    ASSERT_NE(nullptr, list.__ptr[0].restriction.valuemap);
+    EXPECT_STREQ("4", list.__ptr[0].restriction.valuemap->__ptr[1]);
+    reader.Release();
+  }
+}
+
 struct RestrictionCase {
   const char *name;
   const char *text;
