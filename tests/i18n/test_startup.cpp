@@ -292,6 +292,10 @@ TEST(StartupFakeIcu, TerminationAdviceOnlyAtTheHighestLevel)
                                     "to run the program\n   without the ICU libraries in an emergency mode."),
                   test.advice)
             << test.level << "\n" << run.err;
+        // The failed open itself is a detail line.
+        EXPECT_EQ(contains(run.err, "\nCould not open ICU shared library " + kFakeUc + "   "), test.advice)
+            << run.err;
+        EXPECT_EQ(contains(run.err, "\nError number: "), test.advice) << run.err;
     }
 }
 
