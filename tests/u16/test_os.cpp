@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -239,6 +241,31 @@ TEST(Wrappers, ServiceProcessHeuristic) {
   EXPECT_TRUE(r == 0 || r == 1);
   if (isatty(STDIN_FILENO)) {
     EXPECT_EQ(r, 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+/* A sleep of 4,294,968 s would wrap to 704 ms in 32-bit milliseconds. */
+TEST(WrappersSleep, LongSleepDoesNotWrap) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    nlsui_sleep(4294968u);
+    _exit(0);
+  }
+  ASSERT_GT(pid, 0);
+  int status = 0;
+  bool ended = false;
+  for (int i = 0; i < 15 && !ended; ++i) {
+    usleep(100000);
+    ended = waitpid(pid, &status, WNOHANG) == pid;
+  }
+  EXPECT_FALSE(ended) << "the sleep ended after at most 1.5 s";
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
   }
 }
 
