@@ -2,7 +2,7 @@
 
 #include "transport/winhttp.h"
 
-#include <curl/curl.h>
+#include "transport/curl_lib.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,6 +13,9 @@
 #include <vector>
 
 namespace {
+
+using qortransport::CurlLib;
+using qortransport::curl_lib;
 
 thread_local DWORD g_last_error = ERROR_SUCCESS;
 
@@ -79,7 +82,7 @@ struct Session : Handle {
 struct Connect : Handle {
   Connect() : Handle(Kind::Connect) {}
   ~Connect() override {
-    if (curl != nullptr) curl_easy_cleanup(curl);
+    if (curl != nullptr) curl_lib()->easy_cleanup(curl);
   }
   Session* session = nullptr;
   std::string host;
@@ -134,10 +137,6 @@ HINTERNET remember(std::unique_ptr<Handle> h) {
   return raw;
 }
 
-void init_curl_once() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 size_t on_body(char* ptr, size_t size, size_t n, void* user) {
   static_cast<Request*>(user)->data.append(ptr, size * n);
@@ -208,7 +207,10 @@ HINTERNET WinHttpOpen(const QOR_UC* agent, DWORD access_type, const QOR_UC* prox
     g_last_error = ERROR_INVALID_PARAMETER;  // asynchronous mode is not offered
     return nullptr;
   }
-  init_curl_once();
+  if (curl_lib() == nullptr) {
+    g_last_error = ERROR_MOD_NOT_FOUND;
+    return nullptr;
+  }
   auto s = std::make_unique<Session>();
   s->agent = to_utf8(agent);
   s->access_type = access_type;
@@ -231,7 +233,7 @@ HINTERNET WinHttpConnect(HINTERNET session, const QOR_UC* server, INTERNET_PORT 
   c->host = host;
   c->port = port;
   c->timeouts = s->timeouts;
-  c->curl = curl_easy_init();
+  c->curl = curl_lib()->easy_init();
   if (c->curl == nullptr) {
     g_last_error = ERROR_NOT_ENOUGH_MEMORY;
     return nullptr;
@@ -327,61 +329,62 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved) {
   Session* s = c->session;
   if (c->busy) return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
   c->busy = true;
+  const CurlLib& lib = *curl_lib();
   CURL* curl = c->curl;
-  curl_easy_reset(curl);
+  lib.easy_reset(curl);
 
   const bool v6 = c->host.find(':') != std::string::npos;
   std::string url = std::string(r->secure ? "https://" : "http://") + (v6 ? "[" + c->host + "]" : c->host) + ":" +
                     std::to_string(c->port) + r->path;
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  if (!s->agent.empty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, s->agent.c_str());
+  lib.easy_setopt(curl, CURLOPT_URL, url.c_str());
+  lib.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  lib.easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  lib.easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  if (!s->agent.empty()) lib.easy_setopt(curl, CURLOPT_USERAGENT, s->agent.c_str());
   // The default access type leaves the environment's proxy settings to
   // libcurl; "no proxy" and a named proxy override them.
   if (s->access_type == WINHTTP_ACCESS_TYPE_NO_PROXY) {
-    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    lib.easy_setopt(curl, CURLOPT_PROXY, "");
   } else if (!s->proxy.empty()) {
-    curl_easy_setopt(curl, CURLOPT_PROXY, s->proxy.c_str());
-    if (!s->bypass.empty()) curl_easy_setopt(curl, CURLOPT_NOPROXY, s->bypass.c_str());
+    lib.easy_setopt(curl, CURLOPT_PROXY, s->proxy.c_str());
+    if (!s->bypass.empty()) lib.easy_setopt(curl, CURLOPT_NOPROXY, s->bypass.c_str());
   }
   if (r->secure) {
     const bool any_ca = (r->security_flags & SECURITY_FLAG_IGNORE_UNKNOWN_CA) != 0 ||
                         (r->security_flags & SECURITY_FLAG_IGNORE_CERT_DATE_INVALID) != 0 ||
                         (r->security_flags & SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE) != 0;
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, any_ca ? 0L : 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST,
+    lib.easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, any_ca ? 0L : 1L);
+    lib.easy_setopt(curl, CURLOPT_SSL_VERIFYHOST,
                      (r->security_flags & SECURITY_FLAG_IGNORE_CERT_CN_INVALID) != 0 ? 0L : 2L);
   }
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, positive_or_zero(r->timeouts.connect));
+  lib.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, positive_or_zero(r->timeouts.connect));
   if (r->timeouts.send > 0 && r->timeouts.receive > 0) {
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(r->timeouts.send) + r->timeouts.receive);
+    lib.easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(r->timeouts.send) + r->timeouts.receive);
   }
   curl_slist* list = nullptr;
-  for (const std::string& h : r->headers) list = curl_slist_append(list, h.c_str());
-  list = curl_slist_append(list, "Expect:");  // no 100-continue round trip
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+  for (const std::string& h : r->headers) list = lib.slist_append(list, h.c_str());
+  list = lib.slist_append(list, "Expect:");  // no 100-continue round trip
+  lib.easy_setopt(curl, CURLOPT_HTTPHEADER, list);
   if (r->verb == "POST") {
-    curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, r->body.data());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(r->body.size()));
+    lib.easy_setopt(curl, CURLOPT_POST, 1L);
+    lib.easy_setopt(curl, CURLOPT_POSTFIELDS, r->body.data());
+    lib.easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(r->body.size()));
   } else if (r->verb != "GET") {
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, r->verb.c_str());
+    lib.easy_setopt(curl, CURLOPT_CUSTOMREQUEST, r->verb.c_str());
   }
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, on_body);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, r);
-  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, on_header);
-  curl_easy_setopt(curl, CURLOPT_HEADERDATA, r);
+  lib.easy_setopt(curl, CURLOPT_WRITEFUNCTION, on_body);
+  lib.easy_setopt(curl, CURLOPT_WRITEDATA, r);
+  lib.easy_setopt(curl, CURLOPT_HEADERFUNCTION, on_header);
+  lib.easy_setopt(curl, CURLOPT_HEADERDATA, r);
 
-  CURLcode code = curl_easy_perform(curl);
-  curl_slist_free_all(list);
+  CURLcode code = lib.easy_perform(curl);
+  lib.slist_free_all(list);
   long opened = 0;
-  curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &opened);
+  lib.easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &opened);
   c->connections += opened;
   c->busy = false;
   if (code != CURLE_OK) return fail(curl_to_error(code));
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r->status);
+  lib.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r->status);
   r->received = true;
   g_last_error = ERROR_SUCCESS;
   return 1;

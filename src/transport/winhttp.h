@@ -2,7 +2,8 @@
 #define QOR_TRANSPORT_WINHTTP_H
 
 // A small HTTP client shaped like the WinHTTP interface (sessions, connections,
-// requests), built on libcurl. Only what the transport plug-in needs: one
+// requests), built on libcurl, which WinHttpOpen loads at run time (without it
+// WinHttpOpen fails with ERROR_MOD_NOT_FOUND). Only what the transport plug-in needs: one
 // synchronous request at a time per request handle, the whole response read
 // into memory by WinHttpReceiveResponse. Connections of a connection handle
 // are kept alive and reused between its requests. The "default proxy
@@ -49,6 +50,7 @@ typedef int BOOL;
 // Error codes of WinHttpGetLastError().
 #define ERROR_SUCCESS 0u
 #define ERROR_INVALID_HANDLE 6u
+#define ERROR_MOD_NOT_FOUND 126u
 #define ERROR_NOT_ENOUGH_MEMORY 8u
 #define ERROR_INVALID_PARAMETER 87u
 #define ERROR_INSUFFICIENT_BUFFER 122u

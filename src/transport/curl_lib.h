@@ -1,0 +1,30 @@
+#ifndef QOR_TRANSPORT_CURL_LIB_H
+#define QOR_TRANSPORT_CURL_LIB_H
+
+// The HTTP library under the WinHTTP stand-in, loaded on first use and bound
+// by name, so that a run over the other transports neither loads it nor the
+// many libraries it pulls in. Its header supplies the types and constants.
+
+#include <curl/curl.h>
+
+namespace qortransport {
+
+struct CurlLib {
+  CURLcode (*global_init)(long);
+  CURL* (*easy_init)(void);
+  void (*easy_cleanup)(CURL*);
+  void (*easy_reset)(CURL*);
+  CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
+  CURLcode (*easy_perform)(CURL*);
+  CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
+  curl_slist* (*slist_append)(curl_slist*, const char*);
+  void (*slist_free_all)(curl_slist*);
+};
+
+// The bound library (loaded and globally initialised once), or null when it
+// cannot be loaded.
+const CurlLib* curl_lib();
+
+}  // namespace qortransport
+
+#endif
