@@ -2,6 +2,8 @@
 // element it writes (names, order, hyphenated names, enumeration names,
 // defaults, arrays), the empty SOAP action, and the response member it reads.
 #include <functional>
+#include <memory>
+#include <stdexcept>
 #include <set>
 #include <string>
 
@@ -465,6 +467,25 @@ TEST_F(ServiceCall, EveryEnvelopeDeclaresTheNinePrefixesInOrder) {
   EXPECT_NE(std::string::npos, body.find(start)) << body;
   EXPECT_EQ(std::string::npos, body.find("encodingStyle")) << body;
   EXPECT_EQ(std::string::npos, body.find("xsi:type")) << body;
+}
+
+TEST(DefaultEndpoint, IsPort50013OfTheLoopbackHost) {
+  std::unique_ptr<qortest::FakeService> service;
+  try {
+    service = std::make_unique<qortest::FakeService>(50013);
+  } catch (const std::exception &e) {
+    GTEST_SKIP() << "port 50013 is taken on this machine: " << e.what();
+  }
+  service->script("StopService", Reply::ok_empty("StopService"));
+  struct soap *ctx = soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE);
+  ctx->recv_timeout = 10;
+  QORControl__StopServiceResponse out;
+  EXPECT_EQ(SOAP_OK, soap_call_QORControl__StopService(ctx, nullptr, "", &out));
+  ASSERT_EQ(1u, service->request_count());
+  EXPECT_EQ("localhost:50013", service->last_request().header("Host"));
+  soap_destroy(ctx);
+  soap_end(ctx);
+  soap_free(ctx);
 }
 
 }  // namespace
