@@ -25,7 +25,7 @@ std::string join(const std::vector<std::u16string>& words)
     return buffer;
 }
 
-TEST(Cmdline, WordsAreJoinedByBlanksWithNonAsciiAsHash)
+TEST(StartupCmdline, WordsAreJoinedByBlanksWithNonAsciiAsHash)
 {
     const struct {
         std::vector<std::u16string> words;
@@ -42,7 +42,7 @@ TEST(Cmdline, WordsAreJoinedByBlanksWithNonAsciiAsHash)
         EXPECT_EQ(join(test.words), test.expected);
 }
 
-TEST(Cmdline, LongCommandLinesAreCutAt256Characters)
+TEST(StartupCmdline, LongCommandLinesAreCutAt256Characters)
 {
     const std::u16string a200(200, u'a');
     const std::u16string b100(100, u'b');
@@ -64,7 +64,7 @@ TEST(Cmdline, LongCommandLinesAreCutAt256Characters)
     EXPECT_EQ(join({u"p", wide}), "p " + std::string(254, '#'));
 }
 
-TEST(PathJoin, DirectoryAndNameAreJoinedWithinTheLimit)
+TEST(StartupPathJoin, DirectoryAndNameAreJoinedWithinTheLimit)
 {
     const std::string dir200(200, 'd');
     const struct {
@@ -99,7 +99,7 @@ TEST(PathJoin, DirectoryAndNameAreJoinedWithinTheLimit)
     }
 }
 
-TEST(PathJoin, ResultMayBeTheDirectoryBuffer)
+TEST(StartupPathJoin, ResultMayBeTheDirectoryBuffer)
 {
     char buffer[MAX_PATH_LN] = "/usr/lib/icu";
     nlsui_path_join(buffer, "72.1", buffer);
@@ -108,7 +108,7 @@ TEST(PathJoin, ResultMayBeTheDirectoryBuffer)
     EXPECT_STREQ(buffer, "/usr/lib/icu/72.1/libicuuc.so");
 }
 
-TEST(LibraryOpen, OverlongNamesAreRefusedBeforeTheLoaderSeesThem)
+TEST(StartupLibraryOpen, OverlongNamesAreRefusedBeforeTheLoaderSeesThem)
 {
     // 259 characters plus the terminator fit; 260 do not.
     std::string fits(259, 'l');

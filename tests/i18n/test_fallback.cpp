@@ -67,7 +67,7 @@ const ReplacementCase kSevenBitCases[] = {
     {"toupperU", call_toupper, 0x10061, 0x41},
 };
 
-TEST(SevenBitFallback, SevenBitCharactersAnswerWithoutReport)
+TEST(StartupSevenBitFallback, SevenBitCharactersAnswerWithoutReport)
 {
     for (const auto& test : kSevenBitCases) {
         int result = -1;
@@ -92,7 +92,7 @@ const ReplacementCase kNon7BitCases[] = {
     {"isalphaU", call_isalpha, 0x0080, 0},
 };
 
-TEST(SevenBitFallback, NonSevenBitCharactersAreReportedAndAnswered)
+TEST(StartupSevenBitFallback, NonSevenBitCharactersAreReportedAndAnswered)
 {
     // Each message ends in a newline, so its suffix opens the next line.
     const std::regex suffix("^ \\[[A-Za-z0-9_.]+ [0-9]+\\] pid = " + std::to_string(getpid()) + "$");
@@ -113,7 +113,7 @@ TEST(SevenBitFallback, NonSevenBitCharactersAreReportedAndAnswered)
     }
 }
 
-TEST(SevenBitFallback, ClassTestsAnswerOneByteTruthValues)
+TEST(StartupSevenBitFallback, ClassTestsAnswerOneByteTruthValues)
 {
     // A slot holds a one-byte result: any nonzero runtime answer must come
     // back as 1, never as a truncated 0.
@@ -128,7 +128,7 @@ TEST(SevenBitFallback, ClassTestsAnswerOneByteTruthValues)
         }
 }
 
-TEST(SevenBitFallback, InstallPutsAllNineReplacementsIntoTheSlots)
+TEST(StartupSevenBitFallback, InstallPutsAllNineReplacementsIntoTheSlots)
 {
     install7BitFallback();
     EXPECT_EQ(p_u_isalnum, fallback_u_isalnum);

@@ -94,7 +94,7 @@ NLSUI_ICU_ALL(CHECK_SLOT)
 #define STR(x) STR2(x)
 #define VERSIONED_NAME(name, ret, ...) {#name "_" I18N_ICU_MAJOR, STR(name)},
 
-TEST(SlotTypes, EveryAreaEntryIsCountedAndCarriesIcusVersionedName)
+TEST(StartupSlotTypes, EveryAreaEntryIsCountedAndCarriesIcusVersionedName)
 {
     EXPECT_EQ(nlsui_icu::kSlotCount, 89);
     const struct {

@@ -236,7 +236,7 @@ TEST(StartupTraceFile, SymbolicLinkIsNotFollowed)
     EXPECT_EQ(read_file(target), "new");
 }
 
-TEST(UnicodeTraceLevel, TakenFromNlsuiTraceLevel)
+TEST(StartupUnicodeTraceLevel, TakenFromNlsuiTraceLevel)
 {
     const struct {
         const char* value;  // null: unset
@@ -259,7 +259,7 @@ TEST(UnicodeTraceLevel, TakenFromNlsuiTraceLevel)
     }
 }
 
-TEST(UnicodeTraceLevel, AppliedAgainAtEveryStartupCall)
+TEST(StartupUnicodeTraceLevel, AppliedAgainAtEveryStartupCall)
 {
     TempDir work;
     ProbeRun run = run_probe(I18N_PROBE, {"--twice"}, {{"NLSUI_TRACE_LEVEL", "low"}}, work.path());
