@@ -85,8 +85,21 @@ if(_calls EQUAL 0 OR NOT _faults EQUAL _calls)
 endif()
 string(REPLACE "\t\treturn soap_recv_fault(soap, 0);\n" "\t\treturn qor_recv_fault(soap);\n" _client "${_client}")
 
+# 5. The literal text of a fault's detail: the runtime's reader takes one
+#    element, so a detail of several elements would lose all but the first.
+#    qor_detail_literal appends every further element to the same text.
+set(_detail_any "\t\t\tif (soap_flag___any && (soap->error == SOAP_TAG_MISMATCH || soap->error == SOAP_NO_TAG))\n\t\t\t{\tif (soap_inliteral(soap, \"-any\", (char**)&a->__any))\n\t\t\t\t{\tsoap_flag___any--;\n")
+count_occurrences("${_src}" "${_detail_any}" _details)
+if(NOT _details EQUAL 1)
+  message(FATAL_ERROR "mend_generated: expected one literal detail reader, found ${_details}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "${_detail_any}"
+  "\t\t\tif (soap->error == SOAP_TAG_MISMATCH || soap->error == SOAP_NO_TAG)\n\t\t\t{\tif (qor_detail_literal(soap, (char**)&a->__any))\n\t\t\t\t{\t(void)soap_flag___any;\n"
+  _src "${_src}")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
 message(STATUS "mend_generated: ${_enum_count} enumeration readers, the collected-array limit, "
-               "the enumeration bases and ${_calls} fault reads mended")
+               "the enumeration bases, ${_calls} fault reads and the fault detail mended")

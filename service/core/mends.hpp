@@ -21,3 +21,8 @@ bool qor_too_many_items(struct soap *soap, int count);
 // with SOAP_TAG_MISMATCH and the fault code Client (Sender under SOAP 1.2);
 // a Fault, or any other failure, goes to the runtime's soap_recv_fault.
 int qor_recv_fault(struct soap *soap);
+
+// Reads one more element of a fault's detail as literal XML and appends it
+// to *text.  Returns false, with the runtime's error set, when no element
+// follows.
+bool qor_detail_literal(struct soap *soap, char **text);

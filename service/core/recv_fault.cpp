@@ -1,6 +1,8 @@
 // The fault step of every client call (see mend_generated.cmake).
 #include "soapH.h"
 
+#include <cstring>
+
 int qor_recv_fault(struct soap *soap)
 {
     // Directly inside the Body (level 2) the reader met another element than
@@ -13,4 +15,26 @@ int qor_recv_fault(struct soap *soap)
         return soap->error;
     }
     return soap_recv_fault(soap, 0);
+}
+
+bool qor_detail_literal(struct soap *soap, char **text)
+{
+    char *next = nullptr;
+    if (!soap_inliteral(soap, "-any", &next))
+        return false;
+    if (!*text) {
+        *text = next;
+    } else if (next && *next) {
+        const size_t head = strlen(*text);
+        const size_t tail = strlen(next);
+        auto *joined = static_cast<char *>(soap_malloc(soap, head + tail + 1));
+        if (!joined) {
+            soap->error = SOAP_EOM;
+            return false;
+        }
+        memcpy(joined, *text, head);
+        memcpy(joined + head, next, tail + 1);
+        *text = joined;
+    }
+    return true;
 }

@@ -26,8 +26,8 @@ const FaultCase kFaults[] = {
     {"Client11", false, "SOAP-ENV:Client", SOAP_CLI_FAULT, "<reason>no such file</reason>"},
     {"MustUnderstand11", false, "SOAP-ENV:MustUnderstand", SOAP_MUSTUNDERSTAND, ""},
     {"VersionMismatch11", false, "SOAP-ENV:VersionMismatch", SOAP_VERSIONMISMATCH, ""},
-    {"Other11", false, "SOAP-ENV:Busy", SOAP_FAULT, "<a b=\"c\">1</a>"},
-    {"Receiver12", true, "SOAP-ENV:Receiver", SOAP_SVR_FAULT, "<reason>disk full</reason>"},
+    {"Other11", false, "SOAP-ENV:Busy", SOAP_FAULT, "<a b=\"c\">1</a><b>2<c/></b>"},
+    {"Receiver12", true, "SOAP-ENV:Receiver", SOAP_SVR_FAULT, "<reason>disk full</reason><where>/usr</where>"},
     {"Sender12", true, "SOAP-ENV:Sender", SOAP_CLI_FAULT, ""},
     {"MustUnderstand12", true, "SOAP-ENV:MustUnderstand", SOAP_MUSTUNDERSTAND, ""},
     {"VersionMismatch12", true, "SOAP-ENV:VersionMismatch", SOAP_VERSIONMISMATCH, ""},
@@ -66,7 +66,7 @@ TEST_F(ServiceCall, HostControlDetailIsReadAsAnObject) {
                                           "<mMessage>cannot stop</mMessage><mResponseMessages>"
                                           "<item><mMessageKey>k1</mMessageKey><mMessageValue>v1</mMessageValue></item>"
                                           "<item><mMessageKey>k2</mMessageKey></item>"
-                                          "</mResponseMessages></QORHostControl:OperationException>"));
+                                          "</mResponseMessages></QORHostControl:OperationException><note>see log</note>"));
   QORControl__StopResponse out;
   ASSERT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__Stop(ctx(), endpoint(), "", 0, 0, &out));
   ASSERT_NE(nullptr, ctx()->fault);
@@ -83,6 +83,7 @@ TEST_F(ServiceCall, HostControlDetailIsReadAsAnObject) {
   EXPECT_STREQ("k1", exception->mResponseMessages->__ptr[0].mMessageKey);
   EXPECT_STREQ("v1", exception->mResponseMessages->__ptr[0].mMessageValue);
   EXPECT_EQ(nullptr, exception->mResponseMessages->__ptr[1].mMessageValue);
+  EXPECT_EQ("<note>see log</note>", FaultDetail());
 }
 
 struct WrongElementCase {
