@@ -49,6 +49,13 @@ class Sink {
     written_ += take;
     return take == n;
   }
+  /* A terminated string, to a stream only. */
+  bool put_terminated(const QOR_UC* s) {
+    size_t n = 0;
+    const bool ok = writer_.put_terminated(s, &n);
+    if (ok) written_ += n;
+    return ok;
+  }
   bool put_repeated(QOR_UC unit, uint64_t n) {
     if (to_stream_) {
       if (!writer_.put_repeated(unit, static_cast<size_t>(n))) return false;
@@ -211,6 +218,22 @@ size_t digits_of(uint64_t value, unsigned base, bool upper, QOR_UC* end_of_area)
   static const char kUpper[] = "0123456789ABCDEF";
   const char* digits = upper ? kUpper : kLower;
   size_t n = 0;
+  if (base == 10) {
+    do {
+      *--end_of_area = static_cast<QOR_UC>(u'0' + value % 10);
+      value /= 10;
+      ++n;
+    } while (value != 0);
+    return n;
+  }
+  if (base == 16) {
+    do {
+      *--end_of_area = static_cast<QOR_UC>(digits[value & 15]);
+      value >>= 4;
+      ++n;
+    } while (value != 0);
+    return n;
+  }
   do {
     *--end_of_area = static_cast<QOR_UC>(digits[value % base]);
     value /= base;
@@ -225,14 +248,13 @@ class Engine {
 
   int run(const QOR_UC* format) {
     const QOR_UC* p = format;
-    const QOR_UC* end = format + strlenU16(format);
-    while (p < end) {
+    while (*p != 0) {
       const QOR_UC* pct = p;
-      while (pct < end && *pct != u'%') ++pct;
+      while (*pct != 0 && *pct != u'%') ++pct;
       if (pct > p) {
         if (!sink_.put(p, static_cast<size_t>(pct - p))) return stop(!sink_.to_stream());
       }
-      if (pct >= end) break;
+      if (*pct == 0) break;
       p = pct + 1;
       Spec spec;
       if (!parse_spec(p, spec, ap_)) {
@@ -336,10 +358,15 @@ class Engine {
       bytes = big.data();
     }
     if (n < 0) n = 0;
-    wide_.resize(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) wide_[static_cast<size_t>(i)] = static_cast<unsigned char>(bytes[i]);
-    t.units = wide_.data();
-    t.length = wide_.size();
+    if (static_cast<size_t>(n) <= sizeof float_units_ / sizeof float_units_[0]) {
+      t.units = float_units_;
+    } else {
+      float_heap_.assign(static_cast<size_t>(n), 0);
+      t.units = float_heap_.data();
+    }
+    QOR_UC* w = const_cast<QOR_UC*>(t.units);
+    for (int i = 0; i < n; ++i) w[i] = static_cast<unsigned char>(bytes[i]);
+    t.length = static_cast<size_t>(n);
   }
 
   bool emit(const Spec& s) {
@@ -358,6 +385,10 @@ class Engine {
       case u's': {
         const QOR_UC* str = va_arg(*ap_, const QOR_UC*);
         if (str == nullptr) str = u"(null)";
+        if (s.width == kNone && s.precision == kNone && sink_.to_stream()) {
+          /* Nothing to pad or cut: the string goes out as it is. */
+          return sink_.put_terminated(str);
+        }
         t.units = str;
         t.length = s.precision == kNone ? strlenU16(str) : strnlenU16(str, s.precision);
         break;
@@ -409,7 +440,8 @@ class Engine {
   Sink& sink_;
   va_list* ap_;
   QOR_UC digits_[128];
-  std::u16string wide_;
+  QOR_UC float_units_[336];
+  std::vector<QOR_UC> float_heap_;
 };
 
 int engine(FILE* stream, QOR_UC* buffer, size_t size, const QOR_UC* format, va_list args) {

@@ -38,6 +38,15 @@ bool Utf8StreamWriter::flush() {
 bool Utf8StreamWriter::put(const QOR_UC* units, size_t n) {
   if (failed_) return false;
   for (size_t i = 0; i < n; ++i) {
+    /* Fast path: a run of 7-bit units. */
+    if (high_ == 0) {
+      unsigned char* out = buf_ + pending_;
+      unsigned char* const limit = buf_ + kFlushAbove + 1;
+      while (i < n && units[i] < 0x80 && out < limit) *out++ = static_cast<unsigned char>(units[i++]);
+      pending_ = static_cast<size_t>(out - buf_);
+      if (pending_ > kFlushAbove && !flush()) return false;
+      if (i == n) break;
+    }
     const QOR_UC u = units[i];
     if (high_ != 0) {
       const QOR_UC h = high_;
@@ -61,6 +70,28 @@ bool Utf8StreamWriter::put(const QOR_UC* units, size_t n) {
     if (pending_ > kFlushAbove && !flush()) return false;
   }
   return true;
+}
+
+bool Utf8StreamWriter::put_terminated(const QOR_UC* s, size_t* count) {
+  const QOR_UC* p = s;
+  while (!failed_) {
+    /* 7-bit units are copied while they last; anything else goes through
+     * put() one unit at a time. */
+    if (high_ == 0) {
+      unsigned char* out = buf_ + pending_;
+      unsigned char* const limit = buf_ + kFlushAbove + 1;
+      while (out < limit && *p != 0 && *p < 0x80) *out++ = static_cast<unsigned char>(*p++);
+      pending_ = static_cast<size_t>(out - buf_);
+      if (pending_ > kFlushAbove && !flush()) break;
+    }
+    if (*p == 0) break;
+    if (*p >= 0x80 || high_ != 0) {
+      if (!put(p, 1)) break;
+      ++p;
+    }
+  }
+  *count = static_cast<size_t>(p - s);
+  return !failed_;
 }
 
 bool Utf8StreamWriter::put_repeated(QOR_UC unit, size_t n) {

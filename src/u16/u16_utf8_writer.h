@@ -20,6 +20,8 @@ class Utf8StreamWriter {
   /* Encodes n units; false once a write has failed. */
   bool put(const QOR_UC* units, size_t n);
   bool put_repeated(QOR_UC unit, size_t n);
+  /* Encodes a terminated string; *count receives its length in units. */
+  bool put_terminated(const QOR_UC* s, size_t* count);
   /* Writes a held high surrogate as '#' and everything pending. */
   bool finish();
 
