@@ -60,6 +60,16 @@ TEST(FakeServiceSamples, EachFileAnswersItsWebmethod)
         BodyElement e = first_body_element(env);
         EXPECT_EQ(e.qname, "QORControl:" + webmethod + "Response");
         EXPECT_EQ(e.ns, "urn:QORControl");
+        // State colours travel as the enumeration's names, not as bare colours.
+        const std::string open_tag = "<dispstatus>";
+        for (auto pos = env.find(open_tag); pos != std::string::npos;
+             pos = env.find(open_tag, pos + 1)) {
+            auto begin = pos + open_tag.size();
+            std::string value = env.substr(begin, env.find('<', begin) - begin);
+            EXPECT_TRUE(value == "QORControl-GRAY" || value == "QORControl-GREEN" ||
+                        value == "QORControl-YELLOW" || value == "QORControl-RED")
+                << value;
+        }
     }
     // The demo calls these three.
     for (const char* needed : {"GetProcessList", "GetVersionInfo", "GetInstanceProperties"})

@@ -25,12 +25,12 @@ TEST(FakeServiceScript, QueuedRepliesAreUsedInOrderAndTheLastRepeats)
 {
     FakeService svc;
     Reply gray =
-        Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>GRAY</dispstatus>"
+        Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-GRAY</dispstatus>"
                   "</item></process></QORControl:GetProcessListResponse>");
     Reply green =
-        Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>GREEN</dispstatus>"
+        Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-GREEN</dispstatus>"
                   "</item></process></QORControl:GetProcessListResponse>");
-    Reply yellow = Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>YELLOW"
+    Reply yellow = Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-YELLOW"
                              "</dispstatus></item></process></QORControl:GetProcessListResponse>");
     svc.script("GetProcessList", std::vector<Reply>{gray, yellow});
     svc.script("GetProcessList", green); // appends to the same queue
