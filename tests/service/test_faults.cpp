@@ -175,6 +175,82 @@ INSTANTIATE_TEST_SUITE_P(Replies, BrokenReply, ::testing::ValuesIn(kBroken),
                            return std::string(param.param.name);
                          });
 
+// A whole SOAP 1.1 envelope with the given header and body content.
+std::string EnvelopeWithHeader(const std::string &header, const std::string &body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SOAP-ENV:Envelope" + qortest::namespace_declarations() +
+         "><SOAP-ENV:Header>" + header + "</SOAP-ENV:Header><SOAP-ENV:Body>" + body +
+         "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+struct HeaderCase {
+  const char *name;
+  const char *header;
+  int error;
+};
+
+void PrintTo(const HeaderCase &c, std::ostream *os) { *os << c.name; }
+
+const HeaderCase kHeaders[] = {
+    {"Empty", "", SOAP_OK},
+    {"UnknownChildIsSkipped", "<x:trace xmlns:x=\"urn:trace\"><id>7</id></x:trace>", SOAP_OK},
+    {"MustUnderstand", "<x:session xmlns:x=\"urn:s\" SOAP-ENV:mustUnderstand=\"1\">1</x:session>",
+     SOAP_MUSTUNDERSTAND},
+    {"MustUnderstandForAnotherActor",
+     "<x:session xmlns:x=\"urn:s\" SOAP-ENV:mustUnderstand=\"1\" SOAP-ENV:actor=\"urn:someone-else\">1"
+     "</x:session>",
+     SOAP_OK},
+};
+
+class Header : public ServiceCall, public ::testing::WithParamInterface<HeaderCase> {};
+
+TEST_P(Header, ChildrenAreSkippedUnlessTheyMustBeUnderstood) {
+  const HeaderCase &c = GetParam();
+  service().script("GetEnvironment",
+                   Reply::http(200, EnvelopeWithHeader(c.header, "<QORControl:GetEnvironmentResponse><env>"
+                                                                 "<item>A=1</item></env>"
+                                                                 "</QORControl:GetEnvironmentResponse>")));
+  QORControl__ArrayOfString env;
+  EXPECT_EQ(c.error, soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env));
+  EXPECT_EQ(c.error == SOAP_OK ? 1 : 0, env.__size);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, Header, ::testing::ValuesIn(kHeaders),
+                         [](const ::testing::TestParamInfo<HeaderCase> &param) { return std::string(param.param.name); });
+
+struct FaultCodeCase {
+  const char *name;
+  const char *faultcode;  // element as the service writes it
+  int error;
+  const char *code;       // as the context holds it
+};
+
+void PrintTo(const FaultCodeCase &c, std::ostream *os) { *os << c.name; }
+
+const FaultCodeCase kFaultCodes[] = {
+    {"OtherPrefixForTheEnvelope",
+     "<faultcode xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\">e:Server</faultcode>", SOAP_SVR_FAULT,
+     "SOAP-ENV:Server"},
+    {"ForeignNamespace", "<faultcode xmlns:f=\"urn:foreign\">f:Busy</faultcode>", SOAP_FAULT, "\"urn:foreign\":Busy"},
+    {"NoPrefix", "<faultcode>Client</faultcode>", SOAP_FAULT, "\"\":Client"},
+};
+
+class FaultCodeText : public ServiceCall, public ::testing::WithParamInterface<FaultCodeCase> {};
+
+TEST_P(FaultCodeText, IsReadAgainstTheNamespaceTable) {
+  const FaultCodeCase &c = GetParam();
+  service().script("Start", Reply::http(500, qortest::envelope(std::string("<SOAP-ENV:Fault>") + c.faultcode +
+                                                               "<faultstring>no</faultstring></SOAP-ENV:Fault>")));
+  QORControl__StartResponse out;
+  EXPECT_EQ(c.error, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+  EXPECT_EQ(c.code, FaultCode());
+  EXPECT_EQ("no", FaultString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, FaultCodeText, ::testing::ValuesIn(kFaultCodes),
+                         [](const ::testing::TestParamInfo<FaultCodeCase> &param) {
+                           return std::string(param.param.name);
+                         });
+
 TEST(Connection, RefusedConnectionIsATcpError) {
   std::string endpoint;
   {
