@@ -175,7 +175,9 @@ int QorSSLConnect(NI_HDL hdl, SSSL_AUTH_T auth, const char* server_name, int tim
   return leave(SSSLRC_OK);
 }
 
-int QorSSLWrite(SSSL_HDL session, const void* buf, size_t len, int timeout_ms) {
+namespace {
+
+int write_all(SSSL_HDL session, const void* buf, size_t len, int timeout_ms) {
   const CryptoLib* lib = session != nullptr ? session->lib : nullptr;
   if (session == nullptr || lib == nullptr || (buf == nullptr && len > 0)) return SSSLERR_PARAM;
   const char* p = static_cast<const char*>(buf);
@@ -199,7 +201,7 @@ int QorSSLWrite(SSSL_HDL session, const void* buf, size_t len, int timeout_ms) {
   return SSSLRC_OK;
 }
 
-int QorSSLRead(SSSL_HDL session, void* buf, size_t len, int timeout_ms, size_t* read) {
+int read_some(SSSL_HDL session, void* buf, size_t len, int timeout_ms, size_t* read) {
   if (read != nullptr) *read = 0;
   const CryptoLib* lib = session != nullptr ? session->lib : nullptr;
   if (session == nullptr || lib == nullptr || buf == nullptr || len == 0) return SSSLERR_PARAM;
@@ -223,6 +225,24 @@ int QorSSLRead(SSSL_HDL session, void* buf, size_t len, int timeout_ms, size_t* 
     sssl::trace_line("QorSSLRead: %s", why.c_str());
     return SSSLERR_IO;
   }
+}
+
+}  // namespace
+
+int QorSSLWrite(SSSL_HDL session, const void* buf, size_t len, int timeout_ms) {
+  sssl::trace_enter("QorSSLWrite", "session=%p, len=%zu, timeout=%d", static_cast<void*>(session), len, timeout_ms);
+  int rc = write_all(session, buf, len, timeout_ms);
+  sssl::trace_exit("QorSSLWrite", rc);
+  return rc;
+}
+
+int QorSSLRead(SSSL_HDL session, void* buf, size_t len, int timeout_ms, size_t* read) {
+  sssl::trace_enter("QorSSLRead", "session=%p, len=%zu, timeout=%d", static_cast<void*>(session), len, timeout_ms);
+  size_t got = 0;
+  int rc = read_some(session, buf, len, timeout_ms, &got);
+  if (read != nullptr) *read = got;
+  sssl::trace_exit("QorSSLRead", rc);
+  return rc;
 }
 
 int QorSSLPending(SSSL_HDL session) {

@@ -13,6 +13,7 @@
 #include "support/fake_service.h"
 #include "test_pki.h"
 #include "tls_proxy.h"
+#include "u16/u16.h"
 
 namespace {
 
@@ -199,5 +200,36 @@ TEST_P(RoundTrip, SurvivesADroppedConnection) {
 INSTANTIATE_TEST_SUITE_P(AllTransports, RoundTrip,
                          ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
                          [](const ::testing::TestParamInfo<int>& p) { return std::string(type_name(p.param)); });
+
+}  // namespace
+
+namespace {
+
+// "-trace -": the raw bytes go to standard output between the program's own
+// lines, in the order they happened.
+TEST(TraceToStandardOutput, InterleavesWithThePrintedLines) {
+  for (int type : {NI_HTTP, GSOAP_HTTP, WINHTTP}) {
+    qortest::FakeService fake;
+    fake.script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+    SoapClient client(type, USE_CLIENT_CERT, false);
+    plugin_set_trace(client.ctx(), stdout, stdout);
+    ::testing::internal::CaptureStdout();
+    printfU16(u"before\n");
+    const int rc = client.get_process_list(fake.endpoint());
+    printfU16(u"after\n");
+    std::fflush(stdout);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    ASSERT_EQ(rc, SOAP_OK) << type_name(type);
+    const size_t before = out.find("before\n"), post = out.find("POST /"), status = out.find("HTTP/1.1 200"),
+                 after = out.find("after\n");
+    ASSERT_NE(post, std::string::npos) << out;
+    ASSERT_NE(status, std::string::npos) << out;
+    EXPECT_EQ(before, 0u) << out;
+    EXPECT_LT(before, post);
+    EXPECT_LT(post, status);
+    EXPECT_LT(status, after);
+    EXPECT_NE(after, std::string::npos);
+  }
+}
 
 }  // namespace
