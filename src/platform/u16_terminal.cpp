@@ -42,7 +42,7 @@ bool u16_echo_off(int fd) {
     sigaction(kSignals[i], &action, &g_previous[i]);
   g_active = 1;
   mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-  if (tcsetattr(fd, TCSAFLUSH, &mode) != 0) {
+  if (tcsetattr(fd, TCSANOW, &mode) != 0) {  // keeps typed-ahead input
     u16_echo_restore();
     return false;
   }

@@ -65,6 +65,12 @@ class PtyChild {
 
   void type(const std::string& text) { (void)!write(master_, text.data(), text.size()); }
 
+  /* Waits (bounded) until the child has switched the echo off. */
+  bool wait_echo_off() {
+    for (int i = 0; i < 200 && echo_on(); ++i) usleep(10000);
+    return !echo_on();
+  }
+
   /* Everything the child reported, after it ended. */
   std::string report(int* status) {
     std::string out;
@@ -114,8 +120,7 @@ TEST(Getpass, EchoIsOffDuringTheReadAndRestoredAfter) {
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(child.wait_for("Password? "));
   /* The prompt is out, so the echo is being switched off. */
-  for (int i = 0; i < 50 && child.echo_on(); ++i) usleep(10000);
-  EXPECT_FALSE(child.echo_on());
+  EXPECT_TRUE(child.wait_echo_off());
   child.type("s\xC3\xA9" "cr\xE2\x82\xAC" "t\n");
   int status = 0;
   EXPECT_EQ(child.report(&status), "echo[s\xC3\xA9" "cr\xE2\x82\xAC" "t]");
@@ -133,6 +138,7 @@ TEST(Getpass, ReadsAfterScanf) {
   ASSERT_TRUE(child.started());
   child.type("\xC3\xA4lice\n");
   ASSERT_TRUE(child.wait_for("Password? "));
+  ASSERT_TRUE(child.wait_echo_off());
   child.type("p\xC3\xA4ss\n");
   int status = 0;
   EXPECT_EQ(child.report(&status), "user[\xC3\xA4lice]echo[p\xC3\xA4ss]");
@@ -145,8 +151,10 @@ TEST(Getpass, EndOfInputNeverYieldsThePreviousPassword) {
   });
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(child.wait_for("First? "));
+  ASSERT_TRUE(child.wait_echo_off());
   child.type("one\n");
   ASSERT_TRUE(child.wait_for("Second? "));
+  ASSERT_TRUE(child.wait_echo_off());
   child.type("\x04");  // end of input at the start of a line
   int status = 0;
   EXPECT_EQ(child.report(&status), "echo[one]echo[]");
@@ -156,8 +164,7 @@ TEST(Getpass, InterruptRestoresTheEcho) {
   PtyChild child([](int fd) { report_password(fd, getpassU16(u"Password? ")); });
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(child.wait_for("Password? "));
-  for (int i = 0; i < 50 && child.echo_on(); ++i) usleep(10000);
-  ASSERT_FALSE(child.echo_on());
+  ASSERT_TRUE(child.wait_echo_off());
   kill(child.pid(), SIGINT);
   int status = 0;
   EXPECT_EQ(child.report(&status), "");
