@@ -5,7 +5,7 @@
 #import "records/records.h"
 
 int QORControl__GetAlertTree(
-	QORControl__ArrayOfAlertNode &tree);
+	QORControl__ArrayOfAlertNode &tree 0);
 
 /* The client always sends RootTid as an empty string. */
 int QORControl__GetAlerts(
@@ -13,7 +13,7 @@ int QORControl__GetAlerts(
 	QORControl__GetAlertsResponse &response);
 
 int QORControl__ListDeveloperTraces(
-	QORControl__ArrayOfDirEntry &file);
+	QORControl__ArrayOfDirEntry &file 0);
 
 int QORControl__ReadDeveloperTrace(
 	char *filename 1,

@@ -5,10 +5,10 @@
 #import "records/records.h"
 
 int QORControl__HACheckConfig(
-	QORControl__ArrayOfHACheck &check);
+	QORControl__ArrayOfHACheck &check 0);
 
 int QORControl__HACheckFailoverConfig(
-	QORControl__ArrayOfHACheck &check);
+	QORControl__ArrayOfHACheck &check 0);
 
 int QORControl__HAGetFailoverConfig(
 	QORControl__HAGetFailoverConfigResponse &response);

@@ -13,7 +13,7 @@ int QORControl__ParameterValue(
 	char **value);
 
 int QORControl__GetProcessList(
-	QORControl__ArrayOfOSProcess &process);
+	QORControl__ArrayOfOSProcess &process 0);
 
 int QORControl__GetStartProfile(
 	QORControl__GetStartProfileResponse &response);
@@ -22,13 +22,13 @@ int QORControl__GetTraceFile(
 	QORControl__GetTraceFileResponse &response);
 
 int QORControl__GetEnvironment(
-	QORControl__ArrayOfString &env);
+	QORControl__ArrayOfString &env 0);
 
 int QORControl__GetVersionInfo(
-	QORControl__ArrayOfInstanceVersionInfo &version);
+	QORControl__ArrayOfInstanceVersionInfo &version 0);
 
 int QORControl__GetQueueStatistic(
-	QORControl__ArrayOfTaskHandlerQueue &queue);
+	QORControl__ArrayOfTaskHandlerQueue &queue 0);
 
 int QORControl__GetInstanceProperties(
-	QORControl__ArrayOfInstanceProperties &properties);
+	QORControl__ArrayOfInstanceProperties &properties 0);

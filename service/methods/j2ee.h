@@ -7,10 +7,10 @@
 #import "records/records.h"
 
 int QORControl__J2EEGetProcessList(
-	QORControl__ArrayOfJ2EEProcess &process);
+	QORControl__ArrayOfJ2EEProcess &process 0);
 
 int QORControl__J2EEGetProcessList2(
-	QORControl__ArrayOfJ2EEProcess2 &process);
+	QORControl__ArrayOfJ2EEProcess2 &process 0);
 
 int QORControl__J2EEControlProcess(
 	char *processname 1,
@@ -25,49 +25,49 @@ int QORControl__J2EEControlCluster(
 	struct QORControl__J2EEControlClusterResponse { } *out);
 
 int QORControl__J2EEGetThreadList(
-	QORControl__ArrayOfJ2EEThread &thread);
+	QORControl__ArrayOfJ2EEThread &thread 0);
 
 int QORControl__J2EEGetThreadList2(
-	QORControl__ArrayOfJ2EEThread2 &thread);
+	QORControl__ArrayOfJ2EEThread2 &thread 0);
 
 int QORControl__J2EEGetSessionList(
-	QORControl__ArrayOfJ2EESession &session);
+	QORControl__ArrayOfJ2EESession &session 0);
 
 int QORControl__J2EEGetWebSessionList(
-	QORControl__ArrayOfJ2EEWebSession &session);
+	QORControl__ArrayOfJ2EEWebSession &session 0);
 
 int QORControl__J2EEGetWebSessionList2(
-	QORControl__ArrayOfJ2EEWebSession2 &session);
+	QORControl__ArrayOfJ2EEWebSession2 &session 0);
 
 int QORControl__J2EEGetCacheStatistic(
-	QORControl__ArrayOfJ2EECache &cache);
+	QORControl__ArrayOfJ2EECache &cache 0);
 
 int QORControl__J2EEGetCacheStatistic2(
-	QORControl__ArrayOfJ2EECache2 &cache);
+	QORControl__ArrayOfJ2EECache2 &cache 0);
 
 int QORControl__J2EEGetApplicationAliasList(
-	QORControl__ArrayOfJ2EEApplicationAlias &alias);
+	QORControl__ArrayOfJ2EEApplicationAlias &alias 0);
 
 int QORControl__J2EEGetVMGCHistory(
-	QORControl__ArrayOfGCInfo &gc);
+	QORControl__ArrayOfGCInfo &gc 0);
 
 int QORControl__J2EEGetVMGCHistory2(
-	QORControl__ArrayOfGCInfo2 &gc);
+	QORControl__ArrayOfGCInfo2 &gc 0);
 
 int QORControl__J2EEGetVMHeapInfo(
-	QORControl__ArrayOfHeapInfo &heap);
+	QORControl__ArrayOfHeapInfo &heap 0);
 
 int QORControl__J2EEGetEJBSessionList(
-	QORControl__ArrayOfJ2EEEJBSession &ejbsession);
+	QORControl__ArrayOfJ2EEEJBSession &ejbsession 0);
 
 int QORControl__J2EEGetRemoteObjectList(
-	QORControl__ArrayOfJ2EERemoteObject &remoteobject);
+	QORControl__ArrayOfJ2EERemoteObject &remoteobject 0);
 
 int QORControl__J2EEGetClusterMsgList(
-	QORControl__ArrayOfJ2EEClusterMsg &msg);
+	QORControl__ArrayOfJ2EEClusterMsg &msg 0);
 
 int QORControl__J2EEGetSharedTableInfo(
-	QORControl__ArrayOfJ2EESharedTableInfo &jsf);
+	QORControl__ArrayOfJ2EESharedTableInfo &jsf 0);
 
 int QORControl__J2EEEnableDbgSession(
 	char *processname,
@@ -88,7 +88,7 @@ int QORControl__J2EEGetThreadTaskStack(
 	QORControl__J2EEGetThreadTaskStackResponse &response);
 
 int QORControl__J2EEGetComponentList(
-	QORControl__ArrayOfJ2EEComponentInfo &component);
+	QORControl__ArrayOfJ2EEComponentInfo &component 0);
 
 /* componentNames: the names as one comma-separated text */
 int QORControl__J2EEControlComponents(

@@ -20,7 +20,7 @@ int QORControl__ReadLogFile(
 	QORControl__ReadLogFileResponse &response);
 
 int QORControl__ListLogFiles(
-	QORControl__ArrayOfLogFile &file);
+	QORControl__ArrayOfLogFile &file 0);
 
 int QORControl__AnalyseLogFiles(
 	char *starttime,

@@ -6,7 +6,7 @@
 int QORControl__GetProcessParameter(
 	char *processtype,
 	int pid 1 = -1,
-	QORControl__ArrayOfProfileParameter &parameter);
+	QORControl__ArrayOfProfileParameter &parameter 0);
 
 int QORControl__SetProcessParameter(
 	char *processtype,

@@ -12,7 +12,7 @@ int QORControl__ConfigureLogFileList(
 	struct QORControl__ConfigureLogFileListResponse { } *out);
 
 int QORControl__GetLogFileList(
-	QORControl__ArrayOfString &logfiles);
+	QORControl__ArrayOfString &logfiles 0);
 
 int QORControl__RequestLogonFile(
 	char *user 1,

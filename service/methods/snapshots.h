@@ -19,10 +19,10 @@ int QORControl__CreateSnapshot(
 /* The snapshot arrives inline as base64 or as a DIME attachment. */
 int QORControl__ReadSnapshot(
 	char *filename,
-	QORControl__SnapshotZip &snapshot);
+	QORControl__SnapshotZip &snapshot 0);
 
 int QORControl__ListSnapshots(
-	QORControl__ArrayOfSnapshotInfo &snapshots);
+	QORControl__ArrayOfSnapshotInfo &snapshots 0);
 
 int QORControl__DeleteSnapshots(
 	QORControl__ArrayOfString *snapshots,

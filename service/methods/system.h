@@ -4,11 +4,11 @@
 #import "records/records.h"
 
 int QORControl__GetAccessPointList(
-	QORControl__ArrayOfAccessPoint &accesspoint);
+	QORControl__ArrayOfAccessPoint &accesspoint 0);
 
 int QORControl__GetSystemInstanceList(
 	int timeout 1,
-	QORControl__ArrayOfQORInstance &instance);
+	QORControl__ArrayOfQORInstance &instance 0);
 
 int QORControl__StartSystem(
 	enum QORControl__StartStopOption options 1,

@@ -8,17 +8,17 @@
 #import "records/records.h"
 
 int QORControl__VORNReadSyslog(
-	QORControl__ArrayOfSyslogEntry &log);
+	QORControl__ArrayOfSyslogEntry &log 0);
 
 int QORControl__VORNReadRawSyslog(
-	QORControl__ArrayOfRawSyslogEntry &log);
+	QORControl__ArrayOfRawSyslogEntry &log 0);
 
 int QORControl__VORNGetWPTable(
-	QORControl__ArrayOfWorkProcess &workprocess);
+	QORControl__ArrayOfWorkProcess &workprocess 0);
 
 int QORControl__VORNGetSystemWPTable(
 	bool activeonly 1,
-	QORControl__ArrayOfSystemWorkProcess &workprocess);
+	QORControl__ArrayOfSystemWorkProcess &workprocess 0);
 
 int QORControl__GetCallstack(
 	int pid 1,

@@ -7,22 +7,22 @@
 #import "records/records.h"
 
 int QORControl__XCMGetThreadList(
-	QORControl__ArrayOfXCMThread &thread);
+	QORControl__ArrayOfXCMThread &thread 0);
 
 int QORControl__XCMGetConnectionList(
-	QORControl__ArrayOfXCMConnection &connection);
+	QORControl__ArrayOfXCMConnection &connection 0);
 
 int QORControl__XCMGetCacheEntries(
-	QORControl__ArrayOfXCMCacheEntry &entry);
+	QORControl__ArrayOfXCMCacheEntry &entry 0);
 
 int QORControl__XCMGetProxyConnectionList(
-	QORControl__ArrayOfXCMProxyConnection &connection);
+	QORControl__ArrayOfXCMProxyConnection &connection 0);
 
 int QORControl__WebDispGetServerList(
-	QORControl__ArrayOfWebDispServer &server);
+	QORControl__ArrayOfWebDispServer &server 0);
 
 int QORControl__EnqGetLockTable(
-	QORControl__ArrayOfEnqLock &lock);
+	QORControl__ArrayOfEnqLock &lock 0);
 
 /* Answered by the element "QORControl:EnqStatistic" itself. */
 int QORControl__EnqGetStatistic(

@@ -309,6 +309,22 @@ TEST_F(ServiceCall, StrictModeReportsAMissingRequiredMember) {
   EXPECT_EQ(SOAP_OCCURS, soap_call_QORControl__OSExecute(ctx(), endpoint(), "", Text("x"), 0, 0, Text(""), out));
 }
 
+TEST_F(ServiceCall, StrictModeAcceptsAListResponseWithoutItsMember) {
+  soap_set_mode(ctx(), SOAP_XML_STRICT);
+  for (const char *method : {"GetProcessList", "ReadSnapshot", "EnqGetLockTable"}) {
+    service().script(method, Reply::ok(Wrapped(method, "")));
+  }
+  QORControl__ArrayOfOSProcess list;
+  EXPECT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list));
+  EXPECT_EQ(0, list.__size);
+  QORControl__SnapshotZip zip;
+  EXPECT_EQ(SOAP_OK, soap_call_QORControl__ReadSnapshot(ctx(), endpoint(), "", Text("s"), zip));
+  EXPECT_EQ(nullptr, zip.__ptr);
+  QORControl__ArrayOfEnqLock locks;
+  EXPECT_EQ(SOAP_OK, soap_call_QORControl__EnqGetLockTable(ctx(), endpoint(), "", locks));
+  EXPECT_EQ(0, locks.__size);
+}
+
 TEST_F(ServiceCall, StrictModeRefusesAnUnknownChild) {
   soap_set_mode(ctx(), SOAP_XML_STRICT);
   service().script("StopService", Reply::ok(Wrapped("StopService", "<surprise/>")));
