@@ -110,6 +110,7 @@ int NiRawConnect(const char* host, uint16_t port, int timeout_ms, NI_HDL* hdl) {
     int rc = si_to_ni(si);
     NI_TRC_ERR("NiRawConnect: connect to %s:%u failed: %s (errno %d: %s)\n", host, port, NiErrName(rc),
                sys_errno, std::strerror(sys_errno));
+    ni_set_error(rc, std::string("connect to ") + host + ":" + std::to_string(port) + " failed", __LINE__);
     return rc;
   }
   std::lock_guard<std::recursive_mutex> guard(t.lock);

@@ -38,12 +38,14 @@ void NiSetServicesFile(const char* path) {
 int NiServToNo(const QOR_UC* service, uint16_t* port) {
   if (service == nullptr || port == nullptr) {
     NI_TRC_ERR("NiServToNo: invalid parameters\n");
+    ni_set_error(NIEINVAL, "NiServToNo: no name or no port", __LINE__);
     return NIEINVAL;
   }
   size_t len = 0;
   while (service[len] != 0 && len < kMaxServiceName) ++len;
   if (len >= kMaxServiceName) {
     NI_TRC_ERR("NiServToNo: service name too long\n");
+    ni_set_error(NIEINVAL, "NiServToNo: service name too long", __LINE__);
     return NIEINVAL;
   }
   std::string name;

@@ -28,4 +28,19 @@
     }                                       \
   } while (0)
 
+
+#include <string>
+
+#include "base/err.h"
+#include "ni/ni.h"
+
+// Records a failure of NI in the thread's error information: the code's
+// name as the error, the given 8-bit text as the detail.
+inline void ni_set_error(int rc, const std::string& detail, int line) {
+  const std::string name = NiErrName(rc);
+  const std::u16string error(name.begin(), name.end());
+  const std::u16string text(detail.begin(), detail.end());
+  ErrSet(u"NI (network interface)", 0, DPTRC_FILE, line, error.c_str(), rc, u"%s", text.c_str());
+}
+
 #endif

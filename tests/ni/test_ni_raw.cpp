@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/err.h"
 #include "ni/ni.h"
 #include "ni/loopback.h"
 
@@ -100,6 +101,23 @@ TEST_F(NiRaw, ConnectFailures) {
   }
   EXPECT_EQ(NiRawConnect(nullptr, 80, 2000, nullptr), NIEINVAL);
   EXPECT_EQ(NiOpenHandleCount(), 0);
+}
+
+TEST_F(NiRaw, ARefusedConnectionIsRecordedInTheErrorInformation) {
+  uint16_t closed_port = 0;
+  {
+    LoopbackListener listener;
+    closed_port = listener.port();
+  }
+  ErrClear();
+  NI_HDL hdl = NI_INVALID_HDL;
+  ASSERT_EQ(NiRawConnect("127.0.0.1", closed_port, 2000, &hdl), NIECONN_REFUSED);
+  EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_ERROR)), u"NIECONN_REFUSED");
+  EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_COMPONENT)), u"NI (network interface)");
+  const std::string port = std::to_string(closed_port);
+  const std::u16string detail = u"connect to 127.0.0.1:" + std::u16string(port.begin(), port.end()) + u" failed";
+  EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_DETAIL)), detail);
+  ErrClear();
 }
 
 TEST_F(NiRaw, OperationsOnHandlesThatAreNotOpen) {
