@@ -469,6 +469,103 @@ TEST_F(ServiceCall, EveryEnvelopeDeclaresTheNinePrefixesInOrder) {
   EXPECT_EQ(std::string::npos, body.find("xsi:type")) << body;
 }
 
+struct ArrayRequestCase {
+  const char *name;
+  const char *method;
+  std::function<int(struct soap *, const char *)> call;
+  const char *request;
+};
+
+void PrintTo(const ArrayRequestCase &c, std::ostream *os) { *os << c.name; }
+
+const ArrayRequestCase kArrayRequests[] = {
+    {"NullArrayPointerIsLeftOut", "DeleteSnapshots",
+     [](struct soap *s, const char *e) {
+       QORControl__DeleteSnapshotsResponse out;
+       return soap_call_QORControl__DeleteSnapshots(s, e, "", nullptr, out);
+     },
+     "<QORControl:DeleteSnapshots></QORControl:DeleteSnapshots>"},
+    {"EmptyArrayByPointer", "DeleteSnapshots",
+     [](struct soap *s, const char *e) {
+       QORControl__ArrayOfString none = StringArray(nullptr, 0);
+       QORControl__DeleteSnapshotsResponse out;
+       return soap_call_QORControl__DeleteSnapshots(s, e, "", &none, out);
+     },
+     "<QORControl:DeleteSnapshots><snapshots></snapshots></QORControl:DeleteSnapshots>"},
+    {"EmptyArrayByValue", "SetProcessParameter",
+     [](struct soap *s, const char *e) {
+       QORControl__ArrayOfSetProfileParameter none;
+       none.__ptr = nullptr;
+       none.__size = 0;
+       QORControl__SetProcessParameterResponse out;
+       return soap_call_QORControl__SetProcessParameter(s, e, "", nullptr, -1, none, &out);
+     },
+     "<QORControl:SetProcessParameter><pid>-1</pid><parameter></parameter></QORControl:SetProcessParameter>"},
+    {"NoLogFileNames", "ConfigureLogFileList",
+     [](struct soap *s, const char *e) {
+       QORControl__ArrayOfString none = StringArray(nullptr, 0);
+       QORControl__ConfigureLogFileListResponse out;
+       return soap_call_QORControl__ConfigureLogFileList(s, e, "", QORControl_SET_LOGFILES, &none, &out);
+     },
+     "<QORControl:ConfigureLogFileList><operation>QORControl-SET-LOGFILES</operation><logfiles></logfiles>"
+     "</QORControl:ConfigureLogFileList>"},
+    {"SameItemTwiceIsWrittenTwice", "DeleteSnapshots",
+     [](struct soap *s, const char *e) {
+       static char *same[] = {g_files[0], g_files[0]};
+       QORControl__ArrayOfString names = StringArray(same, 2);
+       QORControl__DeleteSnapshotsResponse out;
+       return soap_call_QORControl__DeleteSnapshots(s, e, "", &names, out);
+     },
+     "<QORControl:DeleteSnapshots><snapshots><item>dev_w0</item><item>dev_w0</item></snapshots>"
+     "</QORControl:DeleteSnapshots>"},
+    {"SameArrayInTwoParametersIsWrittenTwice", "SetProcessParameter",
+     [](struct soap *s, const char *e) {
+       static QORControl__ArrayOfString values = StringArray(g_values, 2);
+       static QORControl__SetProfileParameter both[2];
+       for (auto &p : both) {
+         p.name = Text("n");
+         p.value = nullptr;
+         p.values = &values;
+       }
+       QORControl__ArrayOfSetProfileParameter parameters;
+       parameters.__ptr = both;
+       parameters.__size = 2;
+       QORControl__SetProcessParameterResponse out;
+       return soap_call_QORControl__SetProcessParameter(s, e, "", Text("t"), 1, parameters, &out);
+     },
+     "<QORControl:SetProcessParameter><processtype>t</processtype><pid>1</pid><parameter>"
+     "<item><name>n</name><values><item>1</item><item>2</item></values></item>"
+     "<item><name>n</name><values><item>1</item><item>2</item></values></item>"
+     "</parameter></QORControl:SetProcessParameter>"},
+    // Markup characters and carriage return are escaped; a line feed may stay
+    // as it is (an XML reader sees the same text either way); UTF-8 passes.
+    {"TextIsEscaped", "OSExecute",
+     [](struct soap *s, const char *e) {
+       QORControl__OSExecuteResponse out;
+       return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te"), 0, 1, Text("\xc3\xa9"),
+                                              out);
+     },
+     "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;\n\te</command><async>0</async>"
+     "<timeout>1</timeout><protocolfile>\xc3\xa9</protocolfile></QORControl:OSExecute>"},
+};
+
+class ArrayRequest : public ServiceCall, public ::testing::WithParamInterface<ArrayRequestCase> {};
+
+TEST_P(ArrayRequest, IsWrittenAsATreeInPlace) {
+  const ArrayRequestCase &c = GetParam();
+  service().script(c.method, Reply::ok_empty(c.method));
+  ASSERT_EQ(SOAP_OK, c.call(ctx(), endpoint())) << FaultString();
+  EXPECT_EQ(c.request, LastRequestElement());
+  const std::string body = service().last_request().body;
+  EXPECT_EQ(std::string::npos, body.find("href=")) << body;
+  EXPECT_EQ(std::string::npos, body.find(" id=")) << body;
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, ArrayRequest, ::testing::ValuesIn(kArrayRequests),
+                         [](const ::testing::TestParamInfo<ArrayRequestCase> &param) {
+                           return std::string(param.param.name);
+                         });
+
 TEST(DefaultEndpoint, IsPort50013OfTheLoopbackHost) {
   std::unique_ptr<qortest::FakeService> service;
   try {
