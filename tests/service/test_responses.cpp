@@ -181,6 +181,36 @@ TEST_F(ServiceCall, RepeatedArrayMemberTakesTheFirst) {
   EXPECT_STREQ("A=1", env.__ptr[0]);
 }
 
+struct TypedMemberCase {
+  const char *name;
+  const char *attributes;  // on the "process" member
+};
+
+void PrintTo(const TypedMemberCase &c, std::ostream *os) { *os << c.name; }
+
+class TypedMember : public ServiceCall, public ::testing::WithParamInterface<TypedMemberCase> {};
+
+// The member of a one-member response is read as its declared class whatever
+// type the element names.
+TEST_P(TypedMember, IsReadAsTheDeclaredArray) {
+  service().script("GetProcessList",
+                   Reply::ok(Wrapped("GetProcessList", std::string("<process ") + GetParam().attributes +
+                                                           "><item><pid>1</pid></item><item><pid>2</pid></item>"
+                                                           "</process>")));
+  QORControl__ArrayOfOSProcess list;
+  ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list)) << FaultString();
+  ASSERT_EQ(2, list.__size);
+  EXPECT_EQ(2, list.__ptr[1].pid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Responses, TypedMember,
+    ::testing::Values(TypedMemberCase{"OwnType", "xsi:type=\"QORControl:ArrayOfOSProcess\""},
+                      TypedMemberCase{"EncodedArray",
+                                      "xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"QORControl:OSProcess[2]\""},
+                      TypedMemberCase{"OtherType", "xsi:type=\"QORControl:ProcessList\""}),
+    [](const ::testing::TestParamInfo<TypedMemberCase> &param) { return std::string(param.param.name); });
+
 // ---------------------------------------------------------------------------
 // References between elements (href/id).
 
