@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <memory>
 #include <string>
@@ -207,6 +208,33 @@ TEST(WinHttpsFlags, WithoutTheSecurityFlagsAnUnknownCaIsRefused) {
   d->arg.winhttp_security_flags = 0;
   EXPECT_EQ(client.get_process_list("https://localhost:" + std::to_string(proxy.port())), SOAP_TCP_ERROR);
   EXPECT_NE(client.fault().find("ERROR_WINHTTP_SECURE_FAILURE"), std::string::npos) << client.fault();
+}
+
+}  // namespace
+
+namespace {
+
+// A reply that does not come within the context's receive time-out (here
+// given in microseconds, as a negative number) ends the call with an error.
+TEST(ReceiveTimeout, ASlowReplyEndsTheCall) {
+  char tmpl[] = "/tmp/qor_slowpipe_XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  plugin_set_pipe_dir(dir.c_str());
+  for (int type : {NI_HTTP, PIPE, GSOAP_HTTP}) {
+    std::unique_ptr<qortest::FakeService> fake =
+        type == PIPE ? std::make_unique<qortest::FakeService>(dir + "/qorcontrol_03")
+                     : std::make_unique<qortest::FakeService>();
+    const std::string endpoint = type == PIPE ? "pipe:\\\\.\\pipe\\qorcontrol_03" : fake->endpoint();
+    fake->script("GetProcessList",
+                 qortest::Reply::ok(process_list_xml({"GREEN"})).after(std::chrono::milliseconds(1500)));
+    SoapClient client(type, USE_CLIENT_CERT, false);
+    client.ctx()->recv_timeout = -200000;  // 200 ms
+    EXPECT_NE(client.get_process_list(endpoint), SOAP_OK) << type;
+    EXPECT_FALSE(client.fault().empty());
+    EXPECT_EQ(fake->request_count(), 1u);
+  }
+  plugin_set_pipe_dir(nullptr);
+  rmdir(dir.c_str());
 }
 
 }  // namespace
