@@ -378,6 +378,17 @@ TEST_F(ServiceCall, ListsLongerThanTheRuntimesDefaultLimitArriveWhole) {
   EXPECT_EQ(kItems - 1, list.__ptr[kItems - 1].pid);
 }
 
+TEST_F(ServiceCall, ChunkedReplyIsReadWhole) {
+  std::string items;
+  for (int i = 0; i < 500; ++i) items += "<item>VAR" + std::to_string(i) + "=x</item>";
+  service().script("GetEnvironment",
+                   Reply::ok(Wrapped("GetEnvironment", "<env>" + items + "</env>")).as_chunked());
+  QORControl__ArrayOfString env;
+  ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env)) << FaultString();
+  ASSERT_EQ(500, env.__size);
+  EXPECT_STREQ("VAR499=x", env.__ptr[499]);
+}
+
 TEST_F(ServiceCall, RepeatedCallsReleasedBetweenThemStayIndependent) {
   constexpr int kRounds = 25;
   std::vector<Reply> lists, alerts;

@@ -78,6 +78,19 @@ TEST_P(SnapshotLength, DimeAttachment) {
 // Lengths around the multiples of 4 (base64 groups and DIME padding).
 INSTANTIATE_TEST_SUITE_P(Lengths, SnapshotLength, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 1021u, 65537u));
 
+TEST_F(ServiceCall, LargeDimeAttachment) {
+  // Snapshots are archives of log files and easily exceed the runtime's
+  // default limit for attachment data (8 MB).
+  const std::string content = Content(9 * 1024 * 1024 + 3);
+  const std::string envelope = qortest::envelope(SnapshotResponse("<snapshot href=\"cid:big\"/>"));
+  service().script("ReadSnapshot", Reply::dime({qortest::dime_envelope_record(envelope),
+                                                DimeRecord{"cid:big", "application/zip", content}}));
+  QORControl__SnapshotZip zip;
+  ASSERT_EQ(SOAP_OK, soap_call_QORControl__ReadSnapshot(ctx(), endpoint(), "", Text("s.zip"), zip)) << FaultString();
+  EXPECT_EQ(static_cast<int>(content.size()), zip.__size);
+  EXPECT_TRUE(content == Received(zip));
+}
+
 TEST_F(ServiceCall, DimeAttachmentIsFoundByItsIdAmongOthers) {
   const std::string envelope = qortest::envelope(SnapshotResponse("<snapshot href=\"cid:second\"/>"));
   service().script("ReadSnapshot", Reply::dime({qortest::dime_envelope_record(envelope),
