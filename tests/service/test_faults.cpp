@@ -148,6 +148,8 @@ const BrokenReplyCase kBroken[] = {
     {"NotFound", Reply::http(404, "no such service", "text/plain"), 404},
     {"Unauthorized", Reply::http(401, "", "text/plain"), 401},
     {"Unavailable", Reply::http(503, "later", "text/html"), 503},
+    {"ServerErrorWithoutEnvelope", Reply::http(500, "", "text/plain"), 500},
+    {"TemporaryRedirect", Reply::http(307, "", "text/plain").with_header("Location", "http://127.0.0.1:1/"), 307},
     {"TruncatedEnvelope", Reply::http(200, Truncated()).closing(), SOAP_OK},
     {"NotXml", Reply::http(200, "this is no XML"), SOAP_OK},
     {"Dropped", Reply::drop(), SOAP_OK},
