@@ -157,11 +157,28 @@ TEST_F(Waits, ProcessesWithoutNamesAreReportedWithoutThem) {
 }
 
 TEST_F(Waits, AFailureAtTheFirstPollEndsTheWaitWithTheFault) {
-  fake().script("GetProcessList", Reply::fault11("SOAP-ENV:Server", "Permission denied"));
-  Outcome o = run_state_wait(u"StartWait", 1000, 1);
+  for (const char16_t* name : {u"StartWait", u"StopWait", u"WaitforStarted", u"WaitforStopped"}) {
+    fresh();
+    fake().script("GetProcessList", Reply::fault11("SOAP-ENV:Server", "Permission denied"));
+    Outcome o = run_state_wait(name, 1000, 1);
+    EXPECT_EQ(o.result, 1);
+    EXPECT_EQ(last_line(o.out), "FAIL: Permission denied");
+    EXPECT_EQ(calls("GetProcessList"), 1u);
+    EXPECT_TRUE(clock.sleeps.empty());
+  }
+}
+
+TEST_F(Waits, AFailedJ2eeListInTheLastPollGivesItsFault) {
+  fake().script("GetInstanceProperties",
+                Reply::ok("<QORControl:GetInstancePropertiesResponse><properties><item><property>J2EE Process "
+                          "Table</property><propertytype>NodeWebmethod</propertytype><value>J2EEGetProcessList"
+                          "</value></item></properties></QORControl:GetInstancePropertiesResponse>"));
+  fake().script("GetProcessList", processes({"YELLOW"}));
+  fake().script("J2EEGetProcessList", Reply::fault11("SOAP-ENV:Server", "J2EE not reachable"));
+  Outcome o = run_state_wait(u"WaitforStarted", 3, 1);
   EXPECT_EQ(o.result, 1);
-  EXPECT_EQ(last_line(o.out), "FAIL: Permission denied");
-  EXPECT_EQ(calls("GetProcessList"), 1u);
+  EXPECT_EQ(last_line(o.out), "FAIL: J2EE not reachable");
+  EXPECT_EQ(calls("J2EEGetProcessList"), calls("GetProcessList"));
 }
 
 TEST_F(Waits, FailuresAfterASuccessAreToleratedForSixtySeconds) {
@@ -210,6 +227,29 @@ TEST_F(Waits, AJ2eeCheckIsSkippedWithoutThePropertyAndForDisabledProcesses) {
   EXPECT_EQ(o.result, 2);
   EXPECT_EQ(last_line(o.out), "FAIL: Timeout");
   EXPECT_EQ(calls("J2EEGetProcessList"), 0u);
+
+  // With the property, processes that are disabled, restarted or without
+  // errors do not count as failed; one without a name is no crash either.
+  fresh();
+  fake().script("GetInstanceProperties",
+                Reply::ok("<QORControl:GetInstancePropertiesResponse><properties><item><property>J2EE Process "
+                          "Table</property><propertytype>NodeWebmethod</propertytype><value>x,J2EEGetProcessList,y"
+                          "</value></item></properties></QORControl:GetInstancePropertiesResponse>"));
+  fake().script("GetProcessList", processes({"YELLOW"}));
+  fake().script("J2EEGetProcessList",
+                Reply::ok("<QORControl:J2EEGetProcessListResponse><process>"
+                          "<item><name>a</name><restart>No</restart><state>QORControl-J2EE-STOPPED</state>"
+                          "<statetext>Disabled</statetext><errorCount>2</errorCount></item>"
+                          "<item><name>b</name><restart>Yes</restart><state>QORControl-J2EE-STOPPED</state>"
+                          "<statetext>Stopped</statetext><errorCount>2</errorCount></item>"
+                          "<item><name>c</name><restart>No</restart><state>QORControl-J2EE-STOPPED</state>"
+                          "<statetext>Stopped</statetext><errorCount>0</errorCount></item>"
+                          "<item><restart>No</restart><state>QORControl-J2EE-RUNNING</state><errorCount>5</errorCount>"
+                          "</item></process></QORControl:J2EEGetProcessListResponse>"));
+  o = run_state_wait(u"StartWait", 3, 1);
+  EXPECT_EQ(o.result, 2);
+  EXPECT_EQ(last_line(o.out), "FAIL: Timeout");
+  EXPECT_EQ(calls("J2EEGetProcessList"), 3u);
 }
 
 TEST_F(Waits, LongTimeoutsDoNotWrap) {
