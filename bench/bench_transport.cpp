@@ -2,7 +2,9 @@
 //  1. one GetProcessList as a whole qorcontrol process over NI_HTTP, against
 //     curl posting the same request, interleaved; medians and their ratio;
 //  2. qorcontrol -repeat <calls> 0: calls per second over one kept-alive
-//     connection, and the number of connections the service accepted.
+//     connection, and the number of connections the service accepted;
+//  3. <calls> calls in this process over each plain transport: calls per
+//     second and connections.
 //
 //   bench_transport [--runs N] [--calls N] QORCONTROL [CURL]
 
@@ -20,7 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "soapH.h"
 #include "support/fake_service.h"
+#include "transport/plugin.h"
 
 extern char** environ;
 
@@ -76,6 +80,49 @@ std::unique_ptr<qortest::FakeService> bind_instance(int* nr) {
     }
   }
   return nullptr;
+}
+
+// Calls per second of GetProcessList over one context and transport type;
+// *connections gets the connections the service accepted.
+double calls_per_second(int type, int calls, size_t* connections) {
+  std::unique_ptr<qortest::FakeService> fake;
+  std::string endpoint;
+  char dir_template[] = "/tmp/bench_pipe_XXXXXX";
+  std::string dir;
+  if (type == PIPE) {
+    dir = mkdtemp(dir_template);
+    plugin_set_pipe_dir(dir.c_str());
+    fake = std::make_unique<qortest::FakeService>(dir + "/qorcontrol_00");
+    endpoint = "pipe:\\\\.\\pipe\\qorcontrol_00";
+  } else {
+    fake = std::make_unique<qortest::FakeService>();
+    endpoint = fake->endpoint();
+  }
+  fake->script("GetProcessList", qortest::Reply::ok(kReply));
+  const int mode = SOAP_IO_KEEPALIVE | SOAP_C_UTFSTRING;
+  struct soap* soap = soap_new2(mode, mode);
+  plugin_arg arg{};
+  arg.transport_type = type;
+  if (type == WINHTTP) arg.winhttp_session = WinHttpOpen(u"gSOAP", 0, nullptr, nullptr, 0);
+  soap_register_plugin_arg(soap, plugin_register, &arg);
+  int ok = 0;
+  const auto start = Clock::now();
+  for (int i = 0; i < calls; ++i) {
+    QORControl__ArrayOfOSProcess processes;
+    ok += soap_call_QORControl__GetProcessList(soap, endpoint.c_str(), "", processes) == SOAP_OK;
+    soap_destroy(soap);
+    soap_end(soap);
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  soap_free(soap);
+  if (arg.winhttp_session != nullptr) WinHttpCloseHandle(arg.winhttp_session);
+  *connections = fake->connections_accepted();
+  fake.reset();
+  if (!dir.empty()) {
+    plugin_set_pipe_dir(nullptr);
+    rmdir(dir.c_str());
+  }
+  return ok == calls && seconds > 0 ? calls / seconds : 0;
 }
 
 }  // namespace
@@ -157,5 +204,16 @@ int main(int argc, char** argv) {
   std::printf("  calls answered            %8zu\n", made);
   std::printf("  connections               %8zu  (goal 1)\n", fake->connections_accepted() - connections_before);
   std::printf("  calls per second          %8.0f\n", t > 0 ? static_cast<double>(made) / t : 0.0);
+
+  std::printf("%d calls in one process over keep-alive (0 calls/s: a call failed)\n", calls);
+  const struct {
+    int type;
+    const char* name;
+  } types[] = {{NI_HTTP, "NI_HTTP"}, {GSOAP_HTTP, "GSOAP_HTTP"}, {PIPE, "PIPE"}, {WINHTTP, "WINHTTP"}};
+  for (const auto& tt : types) {
+    size_t connections = 0;
+    const double rate = calls_per_second(tt.type, calls, &connections);
+    std::printf("  %-10s  %8.0f calls/s  %zu connection(s)\n", tt.name, rate, connections);
+  }
   return 0;
 }
