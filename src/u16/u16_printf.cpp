@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <new>
 #include <vector>
 
 #include "u16/u16_diag.h"
@@ -352,17 +353,26 @@ class Engine {
     int n = std::snprintf(small, sizeof small, fmt, precision, v);
     const char* bytes = small;
     std::vector<char> big;
-    if (n >= static_cast<int>(sizeof small)) {
-      big.resize(static_cast<size_t>(n) + 1);
-      n = std::snprintf(big.data(), big.size(), fmt, precision, v);
-      bytes = big.data();
-    }
-    if (n < 0) n = 0;
-    if (static_cast<size_t>(n) <= sizeof float_units_ / sizeof float_units_[0]) {
-      t.units = float_units_;
-    } else {
-      float_heap_.assign(static_cast<size_t>(n), 0);
-      t.units = float_heap_.data();
+    try {
+      if (n >= static_cast<int>(sizeof small)) {
+        big.resize(static_cast<size_t>(n) + 1);
+        n = std::snprintf(big.data(), big.size(), fmt, precision, v);
+        bytes = big.data();
+      }
+      if (n < 0) n = 0;
+      if (static_cast<size_t>(n) <= sizeof float_units_ / sizeof float_units_[0]) {
+        t.units = float_units_;
+      } else {
+        float_heap_.assign(static_cast<size_t>(n), 0);
+        t.units = float_heap_.data();
+      }
+    } catch (const std::bad_alloc&) {
+      /* The directive gives no text; its sign and padding still go out. */
+      if (U16GetTraceLevel() > 0) U16ReportNoMemory("vvfprintfU16", kSourceName, __LINE__);
+      errno = ENOMEM;
+      t.units = nullptr;
+      t.length = 0;
+      return;
     }
     QOR_UC* w = const_cast<QOR_UC*>(t.units);
     for (int i = 0; i < n; ++i) w[i] = static_cast<unsigned char>(bytes[i]);

@@ -575,12 +575,16 @@ int vfscanfU16(FILE* stream, const QOR_UC* format, va_list args) {
   return engine(nullptr, stream, format, args);
 }
 
-int vscanfU16(const QOR_UC* format, va_list args) { return vfscanfU16(stdin, format, args); }
+int vscanfU16(const QOR_UC* format, va_list args) {
+  /* A prompt written just before must be visible when the read waits. */
+  if (stdout != nullptr) std::fflush(stdout);
+  return vfscanfU16(stdin, format, args);
+}
 
 int scanfU16(const QOR_UC* format, ...) {
   va_list ap;
   va_start(ap, format);
-  const int r = vfscanfU16(stdin, format, ap);
+  const int r = vscanfU16(format, ap);
   va_end(ap);
   return r;
 }
