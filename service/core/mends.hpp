@@ -8,21 +8,21 @@ struct soap;
 // type's values.  An empty text leaves the value unchanged (returns 0 and
 // sets *present to false); outside strict mode any decimal number is taken
 // as it is; anything else is SOAP_TYPE.
-int qor_enum_number(struct soap *soap, const char *text, long *value, bool *present);
+int qor_enum_number(struct soap* soap, const char* text, long* value, bool* present);
 
 // Called for each item of an array that is read by collecting its items:
 // true when it cannot take one more (its count is an int); otherwise keeps
 // the context's item limit above the count, so that the item array can be
 // allocated however long the list is.
-bool qor_too_many_items(struct soap *soap, int count);
+bool qor_too_many_items(struct soap* soap, int count);
 
 // Ends a client call whose reply did not hold the expected response element.
 // When the body holds some other element than a SOAP Fault, the call fails
 // with SOAP_TAG_MISMATCH and the fault code Client (Sender under SOAP 1.2);
 // a Fault, or any other failure, goes to the runtime's soap_recv_fault.
-int qor_recv_fault(struct soap *soap);
+int qor_recv_fault(struct soap* soap);
 
 // Reads one more element of a fault's detail as literal XML and appends it
 // to *text.  Returns false, with the runtime's error set, when no element
 // follows.
-bool qor_detail_literal(struct soap *soap, char **text);
+bool qor_detail_literal(struct soap* soap, char** text);

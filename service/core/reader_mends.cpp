@@ -3,11 +3,11 @@
 
 #include <climits>
 
-int qor_enum_number(struct soap *soap, const char *text, long *value, bool *present)
+int qor_enum_number(struct soap* soap, const char* text, long* value, bool* present)
 {
     *present = false;
     if (*text == '\0')
-        return SOAP_OK;  // an empty element keeps the value it had
+        return SOAP_OK; // an empty element keeps the value it had
     if (soap->mode & SOAP_XML_STRICT)
         return soap->error = SOAP_TYPE;
     long number = 0;
@@ -21,7 +21,7 @@ int qor_enum_number(struct soap *soap, const char *text, long *value, bool *pres
     return SOAP_OK;
 }
 
-bool qor_too_many_items(struct soap *soap, int count)
+bool qor_too_many_items(struct soap* soap, int count)
 {
     if (count == INT_MAX)
         return true;

@@ -3,23 +3,23 @@
 
 #include <cstring>
 
-int qor_recv_fault(struct soap *soap)
+int qor_recv_fault(struct soap* soap)
 {
     // Directly inside the Body (level 2) the reader met another element than
     // the response; when that is no Fault it is a reply of the wrong shape.
     if (soap->error == SOAP_TAG_MISMATCH && soap->level == 2 &&
         soap_match_tag(soap, soap->tag, "SOAP-ENV:Fault") != SOAP_OK) {
         *soap_faultcode(soap) = soap->version == 2 ? "SOAP-ENV:Sender" : "SOAP-ENV:Client";
-        soap_set_fault(soap);  // the runtime's text for the tag mismatch
+        soap_set_fault(soap); // the runtime's text for the tag mismatch
         soap_closesock(soap);
         return soap->error;
     }
     return soap_recv_fault(soap, 0);
 }
 
-bool qor_detail_literal(struct soap *soap, char **text)
+bool qor_detail_literal(struct soap* soap, char** text)
 {
-    char *next = nullptr;
+    char* next = nullptr;
     if (!soap_inliteral(soap, "-any", &next))
         return false;
     if (!*text) {
@@ -27,7 +27,7 @@ bool qor_detail_literal(struct soap *soap, char **text)
     } else if (next && *next) {
         const size_t head = strlen(*text);
         const size_t tail = strlen(next);
-        auto *joined = static_cast<char *>(soap_malloc(soap, head + tail + 1));
+        auto* joined = static_cast<char*>(soap_malloc(soap, head + tail + 1));
         if (!joined) {
             soap->error = SOAP_EOM;
             return false;

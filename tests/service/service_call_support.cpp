@@ -2,48 +2,68 @@
 
 namespace calltest {
 
-std::string BodyElement(const std::string &request_body) {
-  const std::string open = "<SOAP-ENV:Body>";
-  const std::string close = "</SOAP-ENV:Body>";
-  const auto begin = request_body.find(open);
-  const auto end = request_body.rfind(close);
-  if (begin == std::string::npos || end == std::string::npos || end < begin) return request_body;
-  return request_body.substr(begin + open.size(), end - begin - open.size());
+std::string BodyElement(const std::string& request_body)
+{
+    const std::string open = "<SOAP-ENV:Body>";
+    const std::string close = "</SOAP-ENV:Body>";
+    const auto begin = request_body.find(open);
+    const auto end = request_body.rfind(close);
+    if (begin == std::string::npos || end == std::string::npos || end < begin)
+        return request_body;
+    return request_body.substr(begin + open.size(), end - begin - open.size());
 }
 
-QORControl__ArrayOfString StringArray(char **items, int count) {
-  QORControl__ArrayOfString array;
-  array.__ptr = items;
-  array.__size = count;
-  return array;
+QORControl__ArrayOfString StringArray(char** items, int count)
+{
+    QORControl__ArrayOfString array;
+    array.__ptr = items;
+    array.__size = count;
+    return array;
 }
 
 ServiceCall::ServiceCall()
-    : endpoint_(service_.endpoint()), soap_(soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE)) {
-  // A reply that stops short must fail the call, not hang the test.
-  soap_->recv_timeout = 10;
-  soap_->send_timeout = 10;
+    : endpoint_(service_.endpoint()), soap_(soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE))
+{
+    // A reply that stops short must fail the call, not hang the test.
+    soap_->recv_timeout = 10;
+    soap_->send_timeout = 10;
 }
 
-ServiceCall::~ServiceCall() {
-  Release();
-  soap_free(soap_);
+ServiceCall::~ServiceCall()
+{
+    Release();
+    soap_free(soap_);
 }
 
-std::string ServiceCall::LastRequestElement() const {
-  if (service_.request_count() == 0) return "(no request)";
-  return BodyElement(service_.last_request().body);
+std::string ServiceCall::LastRequestElement() const
+{
+    if (service_.request_count() == 0)
+        return "(no request)";
+    return BodyElement(service_.last_request().body);
 }
 
-static std::string OrEmpty(const char *const *text) { return text && *text ? *text : ""; }
-
-std::string ServiceCall::FaultCode() { return OrEmpty(soap_faultcode(soap_)); }
-std::string ServiceCall::FaultString() { return OrEmpty(soap_faultstring(soap_)); }
-std::string ServiceCall::FaultDetail() { return OrEmpty(soap_faultdetail(soap_)); }
-
-void ServiceCall::Release() {
-  soap_destroy(soap_);
-  soap_end(soap_);
+static std::string OrEmpty(const char* const* text)
+{
+    return text && *text ? *text : "";
 }
 
-}  // namespace calltest
+std::string ServiceCall::FaultCode()
+{
+    return OrEmpty(soap_faultcode(soap_));
+}
+std::string ServiceCall::FaultString()
+{
+    return OrEmpty(soap_faultstring(soap_));
+}
+std::string ServiceCall::FaultDetail()
+{
+    return OrEmpty(soap_faultdetail(soap_));
+}
+
+void ServiceCall::Release()
+{
+    soap_destroy(soap_);
+    soap_end(soap_);
+}
+
+} // namespace calltest

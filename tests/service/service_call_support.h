@@ -14,39 +14,43 @@
 namespace calltest {
 
 // The generated calls take char * for request strings.
-inline char *Text(const char *text) { return const_cast<char *>(text); }
+inline char* Text(const char* text)
+{
+    return const_cast<char*>(text);
+}
 
 // The first child of the request's SOAP Body as it was written, or the whole
 // body when there is no Body element.
-std::string BodyElement(const std::string &request_body);
+std::string BodyElement(const std::string& request_body);
 
 // A QORControl__ArrayOfString over |items|, which must outlive it.
-QORControl__ArrayOfString StringArray(char **items, int count);
+QORControl__ArrayOfString StringArray(char** items, int count);
 
 // A fake service and one client context (UTF-8 strings, keep-alive, never
 // strict), released after every call like the client's repeat loop does.
-class ServiceCall : public ::testing::Test {
- protected:
-  ServiceCall();
-  ~ServiceCall() override;
+class ServiceCall : public ::testing::Test
+{
+  protected:
+    ServiceCall();
+    ~ServiceCall() override;
 
-  struct soap *ctx() { return soap_; }
-  const char *endpoint() const { return endpoint_.c_str(); }
-  qortest::FakeService &service() { return service_; }
+    struct soap* ctx() { return soap_; }
+    const char* endpoint() const { return endpoint_.c_str(); }
+    qortest::FakeService& service() { return service_; }
 
-  // The body element of the last request the service received.
-  std::string LastRequestElement() const;
-  // Fault code, string and detail of the context ("" when absent).
-  std::string FaultCode();
-  std::string FaultString();
-  std::string FaultDetail();
-  // Releases everything the last call read (soap_destroy, soap_end).
-  void Release();
+    // The body element of the last request the service received.
+    std::string LastRequestElement() const;
+    // Fault code, string and detail of the context ("" when absent).
+    std::string FaultCode();
+    std::string FaultString();
+    std::string FaultDetail();
+    // Releases everything the last call read (soap_destroy, soap_end).
+    void Release();
 
- private:
-  qortest::FakeService service_;
-  std::string endpoint_;
-  struct soap *soap_;
+  private:
+    qortest::FakeService service_;
+    std::string endpoint_;
+    struct soap* soap_;
 };
 
-}  // namespace calltest
+} // namespace calltest

@@ -11,15 +11,19 @@ using calltest::ServiceCall;
 using calltest::Text;
 using qortest::Reply;
 
-struct FaultCase {
-  const char *name;
-  bool soap12;
-  const char *code;     // as the service writes it
-  int error;            // what the call returns
-  const char *detail;   // detail content written, "" for none
+struct FaultCase
+{
+    const char* name;
+    bool soap12;
+    const char* code;   // as the service writes it
+    int error;          // what the call returns
+    const char* detail; // detail content written, "" for none
 };
 
-void PrintTo(const FaultCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const FaultCase kFaults[] = {
     {"Server11", false, "SOAP-ENV:Server", SOAP_SVR_FAULT, ""},
@@ -27,73 +31,89 @@ const FaultCase kFaults[] = {
     {"MustUnderstand11", false, "SOAP-ENV:MustUnderstand", SOAP_MUSTUNDERSTAND, ""},
     {"VersionMismatch11", false, "SOAP-ENV:VersionMismatch", SOAP_VERSIONMISMATCH, ""},
     {"Other11", false, "SOAP-ENV:Busy", SOAP_FAULT, "<a b=\"c\">1</a><b>2<c/></b>"},
-    {"Receiver12", true, "SOAP-ENV:Receiver", SOAP_SVR_FAULT, "<reason>disk full</reason><where>/usr</where>"},
+    {"Receiver12", true, "SOAP-ENV:Receiver", SOAP_SVR_FAULT,
+     "<reason>disk full</reason><where>/usr</where>"},
     {"Sender12", true, "SOAP-ENV:Sender", SOAP_CLI_FAULT, ""},
     {"MustUnderstand12", true, "SOAP-ENV:MustUnderstand", SOAP_MUSTUNDERSTAND, ""},
     {"VersionMismatch12", true, "SOAP-ENV:VersionMismatch", SOAP_VERSIONMISMATCH, ""},
     {"Other12", true, "SOAP-ENV:DataEncodingUnknown", SOAP_FAULT, ""},
 };
 
-class Fault : public ServiceCall, public ::testing::WithParamInterface<FaultCase> {};
+class Fault : public ServiceCall, public ::testing::WithParamInterface<FaultCase>
+{
+};
 
-TEST_P(Fault, CodeIsMappedAndTextAndDetailAreKept) {
-  const FaultCase &c = GetParam();
-  const char *text = "Instance already started & <running>";
-  service().script("Start", c.soap12 ? Reply::fault12(c.code, text, c.detail) : Reply::fault11(c.code, text, c.detail));
-  QORControl__StartResponse out;
-  EXPECT_EQ(c.error, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
-  EXPECT_EQ(c.code, FaultCode());
-  EXPECT_EQ(text, FaultString());
-  EXPECT_EQ(c.detail, FaultDetail());
+TEST_P(Fault, CodeIsMappedAndTextAndDetailAreKept)
+{
+    const FaultCase& c = GetParam();
+    const char* text = "Instance already started & <running>";
+    service().script("Start", c.soap12 ? Reply::fault12(c.code, text, c.detail)
+                                       : Reply::fault11(c.code, text, c.detail));
+    QORControl__StartResponse out;
+    EXPECT_EQ(c.error, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+    EXPECT_EQ(c.code, FaultCode());
+    EXPECT_EQ(text, FaultString());
+    EXPECT_EQ(c.detail, FaultDetail());
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, Fault, ::testing::ValuesIn(kFaults),
-                         [](const ::testing::TestParamInfo<FaultCase> &param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<FaultCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
-TEST_F(ServiceCall, FaultInPlaceOfAnObjectResponseLeavesTheArrayEmpty) {
-  service().script("GetProcessList", Reply::fault11("SOAP-ENV:Server", "not allowed"));
-  QORControl__ArrayOfOSProcess list;
-  list.__size = 5;  // stale content that the call must reset
-  list.__ptr = nullptr;
-  EXPECT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list));
-  EXPECT_EQ(0, list.__size);
-  EXPECT_EQ("not allowed", FaultString());
+TEST_F(ServiceCall, FaultInPlaceOfAnObjectResponseLeavesTheArrayEmpty)
+{
+    service().script("GetProcessList", Reply::fault11("SOAP-ENV:Server", "not allowed"));
+    QORControl__ArrayOfOSProcess list;
+    list.__size = 5; // stale content that the call must reset
+    list.__ptr = nullptr;
+    EXPECT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list));
+    EXPECT_EQ(0, list.__size);
+    EXPECT_EQ("not allowed", FaultString());
 }
 
-TEST_F(ServiceCall, HostControlDetailIsReadAsAnObject) {
-  service().script("Stop", Reply::fault11("SOAP-ENV:Server", "operation failed",
-                                          "<QORHostControl:OperationException><mFaultCode>7</mFaultCode>"
-                                          "<mMessage>cannot stop</mMessage><mResponseMessages>"
-                                          "<item><mMessageKey>k1</mMessageKey><mMessageValue>v1</mMessageValue></item>"
-                                          "<item><mMessageKey>k2</mMessageKey></item>"
-                                          "</mResponseMessages></QORHostControl:OperationException><note>see log</note>"));
-  QORControl__StopResponse out;
-  ASSERT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__Stop(ctx(), endpoint(), "", 0, 0, &out));
-  ASSERT_NE(nullptr, ctx()->fault);
-  ASSERT_NE(nullptr, ctx()->fault->detail);
-  const SOAP_ENV__Detail &detail = *ctx()->fault->detail;
-  ASSERT_EQ(SOAP_TYPE__QORHostControl__OperationException_, detail.__type);
-  const auto *exception = static_cast<const _QORHostControl__OperationException_ *>(detail.fault);
-  ASSERT_NE(nullptr, exception);
-  EXPECT_EQ(7, exception->mFaultCode);
-  EXPECT_STREQ("cannot stop", exception->mMessage);
-  EXPECT_EQ(nullptr, exception->mOperationID);
-  ASSERT_NE(nullptr, exception->mResponseMessages);
-  ASSERT_EQ(2, exception->mResponseMessages->__size);
-  EXPECT_STREQ("k1", exception->mResponseMessages->__ptr[0].mMessageKey);
-  EXPECT_STREQ("v1", exception->mResponseMessages->__ptr[0].mMessageValue);
-  EXPECT_EQ(nullptr, exception->mResponseMessages->__ptr[1].mMessageValue);
-  EXPECT_EQ("<note>see log</note>", FaultDetail());
+TEST_F(ServiceCall, HostControlDetailIsReadAsAnObject)
+{
+    service().script(
+        "Stop",
+        Reply::fault11(
+            "SOAP-ENV:Server", "operation failed",
+            "<QORHostControl:OperationException><mFaultCode>7</mFaultCode>"
+            "<mMessage>cannot stop</mMessage><mResponseMessages>"
+            "<item><mMessageKey>k1</mMessageKey><mMessageValue>v1</mMessageValue></item>"
+            "<item><mMessageKey>k2</mMessageKey></item>"
+            "</mResponseMessages></QORHostControl:OperationException><note>see log</note>"));
+    QORControl__StopResponse out;
+    ASSERT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__Stop(ctx(), endpoint(), "", 0, 0, &out));
+    ASSERT_NE(nullptr, ctx()->fault);
+    ASSERT_NE(nullptr, ctx()->fault->detail);
+    const SOAP_ENV__Detail& detail = *ctx()->fault->detail;
+    ASSERT_EQ(SOAP_TYPE__QORHostControl__OperationException_, detail.__type);
+    const auto* exception = static_cast<const _QORHostControl__OperationException_*>(detail.fault);
+    ASSERT_NE(nullptr, exception);
+    EXPECT_EQ(7, exception->mFaultCode);
+    EXPECT_STREQ("cannot stop", exception->mMessage);
+    EXPECT_EQ(nullptr, exception->mOperationID);
+    ASSERT_NE(nullptr, exception->mResponseMessages);
+    ASSERT_EQ(2, exception->mResponseMessages->__size);
+    EXPECT_STREQ("k1", exception->mResponseMessages->__ptr[0].mMessageKey);
+    EXPECT_STREQ("v1", exception->mResponseMessages->__ptr[0].mMessageValue);
+    EXPECT_EQ(nullptr, exception->mResponseMessages->__ptr[1].mMessageValue);
+    EXPECT_EQ("<note>see log</note>", FaultDetail());
 }
 
-struct WrongElementCase {
-  const char *name;
-  bool soap12;
-  const char *body;
-  const char *code;
+struct WrongElementCase
+{
+    const char* name;
+    bool soap12;
+    const char* body;
+    const char* code;
 };
 
-void PrintTo(const WrongElementCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const WrongElementCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const WrongElementCase kWrongElements[] = {
     {"OtherResponse", false, "<QORControl:StopResponse/>", "SOAP-ENV:Client"},
@@ -101,47 +121,59 @@ const WrongElementCase kWrongElements[] = {
     {"Soap12", true, "<QORControl:Bogus/>", "SOAP-ENV:Sender"},
 };
 
-class WrongElement : public ServiceCall, public ::testing::WithParamInterface<WrongElementCase> {};
+class WrongElement : public ServiceCall, public ::testing::WithParamInterface<WrongElementCase>
+{
+};
 
-TEST_P(WrongElement, IsATagMismatchWithTheClientCode) {
-  const WrongElementCase &c = GetParam();
-  auto reply = Reply::ok("");
-  reply.body = qortest::envelope(c.body, c.soap12);
-  if (c.soap12) reply.content_type = "application/soap+xml; charset=utf-8";
-  service().script("Start", reply);
-  QORControl__StartResponse out;
-  EXPECT_EQ(SOAP_TAG_MISMATCH, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
-  EXPECT_EQ(c.code, FaultCode());
-  EXPECT_NE(std::string::npos, FaultString().find("mismatch")) << FaultString();
+TEST_P(WrongElement, IsATagMismatchWithTheClientCode)
+{
+    const WrongElementCase& c = GetParam();
+    auto reply = Reply::ok("");
+    reply.body = qortest::envelope(c.body, c.soap12);
+    if (c.soap12)
+        reply.content_type = "application/soap+xml; charset=utf-8";
+    service().script("Start", reply);
+    QORControl__StartResponse out;
+    EXPECT_EQ(SOAP_TAG_MISMATCH, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+    EXPECT_EQ(c.code, FaultCode());
+    EXPECT_NE(std::string::npos, FaultString().find("mismatch")) << FaultString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, WrongElement, ::testing::ValuesIn(kWrongElements),
-                         [](const ::testing::TestParamInfo<WrongElementCase> &param) {
-                           return std::string(param.param.name);
+                         [](const ::testing::TestParamInfo<WrongElementCase>& param) {
+                             return std::string(param.param.name);
                          });
 
-TEST_F(ServiceCall, EnqGetStatisticRejectsAResponseNamedAfterTheWebmethod) {
-  service().script("EnqGetStatistic",
-                   Reply::ok("<QORControl:EnqGetStatisticResponse><locks-now>1</locks-now>"
-                             "</QORControl:EnqGetStatisticResponse>"));
-  QORControl__EnqStatistic statistic;
-  EXPECT_EQ(SOAP_TAG_MISMATCH, soap_call_QORControl__EnqGetStatistic(ctx(), endpoint(), "", statistic));
-  EXPECT_EQ("SOAP-ENV:Client", FaultCode());
-  EXPECT_EQ(0, statistic.locks_now);
+TEST_F(ServiceCall, EnqGetStatisticRejectsAResponseNamedAfterTheWebmethod)
+{
+    service().script("EnqGetStatistic",
+                     Reply::ok("<QORControl:EnqGetStatisticResponse><locks-now>1</locks-now>"
+                               "</QORControl:EnqGetStatisticResponse>"));
+    QORControl__EnqStatistic statistic;
+    EXPECT_EQ(SOAP_TAG_MISMATCH,
+              soap_call_QORControl__EnqGetStatistic(ctx(), endpoint(), "", statistic));
+    EXPECT_EQ("SOAP-ENV:Client", FaultCode());
+    EXPECT_EQ(0, statistic.locks_now);
 }
 
-struct BrokenReplyCase {
-  const char *name;
-  Reply reply;
-  int error;  // SOAP_OK: any non-zero error
+struct BrokenReplyCase
+{
+    const char* name;
+    Reply reply;
+    int error; // SOAP_OK: any non-zero error
 };
 
-void PrintTo(const BrokenReplyCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BrokenReplyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-std::string Truncated() {
-  const std::string whole = qortest::envelope("<QORControl:GetProcessListResponse><process><item><name>a</name>"
-                                              "</item></process></QORControl:GetProcessListResponse>");
-  return whole.substr(0, whole.size() / 2);
+std::string Truncated()
+{
+    const std::string whole =
+        qortest::envelope("<QORControl:GetProcessListResponse><process><item><name>a</name>"
+                          "</item></process></QORControl:GetProcessListResponse>");
+    return whole.substr(0, whole.size() / 2);
 }
 
 const BrokenReplyCase kBroken[] = {
@@ -149,48 +181,59 @@ const BrokenReplyCase kBroken[] = {
     {"Unauthorized", Reply::http(401, "", "text/plain"), 401},
     {"Unavailable", Reply::http(503, "later", "text/html"), 503},
     {"ServerErrorWithoutEnvelope", Reply::http(500, "", "text/plain"), 500},
-    {"TemporaryRedirect", Reply::http(307, "", "text/plain").with_header("Location", "http://127.0.0.1:1/"), 307},
+    {"TemporaryRedirect",
+     Reply::http(307, "", "text/plain").with_header("Location", "http://127.0.0.1:1/"), 307},
     {"TruncatedEnvelope", Reply::http(200, Truncated()).closing(), SOAP_OK},
     {"NotXml", Reply::http(200, "this is no XML"), SOAP_OK},
     {"Dropped", Reply::drop(), SOAP_OK},
-    {"HeaderOnly", Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 500\r\n\r\n<SOAP-ENV:Env"),
+    {"HeaderOnly",
+     Reply::raw(
+         "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 500\r\n\r\n<SOAP-ENV:Env"),
      SOAP_OK},
 };
 
-class BrokenReply : public ServiceCall, public ::testing::WithParamInterface<BrokenReplyCase> {};
+class BrokenReply : public ServiceCall, public ::testing::WithParamInterface<BrokenReplyCase>
+{
+};
 
-TEST_P(BrokenReply, FailsTheCallAndLeavesTheListEmpty) {
-  const BrokenReplyCase &c = GetParam();
-  service().script("GetProcessList", c.reply);
-  QORControl__ArrayOfOSProcess list;
-  const int rc = soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list);
-  if (c.error != SOAP_OK) {
-    EXPECT_EQ(c.error, rc);
-  } else {
-    EXPECT_NE(SOAP_OK, rc);
-  }
-  EXPECT_EQ(0, list.__size);
+TEST_P(BrokenReply, FailsTheCallAndLeavesTheListEmpty)
+{
+    const BrokenReplyCase& c = GetParam();
+    service().script("GetProcessList", c.reply);
+    QORControl__ArrayOfOSProcess list;
+    const int rc = soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list);
+    if (c.error != SOAP_OK) {
+        EXPECT_EQ(c.error, rc);
+    } else {
+        EXPECT_NE(SOAP_OK, rc);
+    }
+    EXPECT_EQ(0, list.__size);
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, BrokenReply, ::testing::ValuesIn(kBroken),
-                         [](const ::testing::TestParamInfo<BrokenReplyCase> &param) {
-                           return std::string(param.param.name);
+                         [](const ::testing::TestParamInfo<BrokenReplyCase>& param) {
+                             return std::string(param.param.name);
                          });
 
 // A whole SOAP 1.1 envelope with the given header and body content.
-std::string EnvelopeWithHeader(const std::string &header, const std::string &body) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SOAP-ENV:Envelope" + qortest::namespace_declarations() +
-         "><SOAP-ENV:Header>" + header + "</SOAP-ENV:Header><SOAP-ENV:Body>" + body +
-         "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+std::string EnvelopeWithHeader(const std::string& header, const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SOAP-ENV:Envelope" +
+           qortest::namespace_declarations() + "><SOAP-ENV:Header>" + header +
+           "</SOAP-ENV:Header><SOAP-ENV:Body>" + body + "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
 }
 
-struct HeaderCase {
-  const char *name;
-  const char *header;
-  int error;
+struct HeaderCase
+{
+    const char* name;
+    const char* header;
+    int error;
 };
 
-void PrintTo(const HeaderCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const HeaderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const HeaderCase kHeaders[] = {
     {"Empty", "", SOAP_OK},
@@ -198,74 +241,93 @@ const HeaderCase kHeaders[] = {
     {"MustUnderstand", "<x:session xmlns:x=\"urn:s\" SOAP-ENV:mustUnderstand=\"1\">1</x:session>",
      SOAP_MUSTUNDERSTAND},
     {"MustUnderstandForAnotherActor",
-     "<x:session xmlns:x=\"urn:s\" SOAP-ENV:mustUnderstand=\"1\" SOAP-ENV:actor=\"urn:someone-else\">1"
+     "<x:session xmlns:x=\"urn:s\" SOAP-ENV:mustUnderstand=\"1\" "
+     "SOAP-ENV:actor=\"urn:someone-else\">1"
      "</x:session>",
      SOAP_OK},
 };
 
-class Header : public ServiceCall, public ::testing::WithParamInterface<HeaderCase> {};
+class Header : public ServiceCall, public ::testing::WithParamInterface<HeaderCase>
+{
+};
 
-TEST_P(Header, ChildrenAreSkippedUnlessTheyMustBeUnderstood) {
-  const HeaderCase &c = GetParam();
-  service().script("GetEnvironment",
-                   Reply::http(200, EnvelopeWithHeader(c.header, "<QORControl:GetEnvironmentResponse><env>"
-                                                                 "<item>A=1</item></env>"
-                                                                 "</QORControl:GetEnvironmentResponse>")));
-  QORControl__ArrayOfString env;
-  EXPECT_EQ(c.error, soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env));
-  EXPECT_EQ(c.error == SOAP_OK ? 1 : 0, env.__size);
+TEST_P(Header, ChildrenAreSkippedUnlessTheyMustBeUnderstood)
+{
+    const HeaderCase& c = GetParam();
+    service().script(
+        "GetEnvironment",
+        Reply::http(200, EnvelopeWithHeader(c.header, "<QORControl:GetEnvironmentResponse><env>"
+                                                      "<item>A=1</item></env>"
+                                                      "</QORControl:GetEnvironmentResponse>")));
+    QORControl__ArrayOfString env;
+    EXPECT_EQ(c.error, soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env));
+    EXPECT_EQ(c.error == SOAP_OK ? 1 : 0, env.__size);
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, Header, ::testing::ValuesIn(kHeaders),
-                         [](const ::testing::TestParamInfo<HeaderCase> &param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<HeaderCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
-struct FaultCodeCase {
-  const char *name;
-  const char *faultcode;  // element as the service writes it
-  int error;
-  const char *code;       // as the context holds it
+struct FaultCodeCase
+{
+    const char* name;
+    const char* faultcode; // element as the service writes it
+    int error;
+    const char* code; // as the context holds it
 };
 
-void PrintTo(const FaultCodeCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const FaultCodeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const FaultCodeCase kFaultCodes[] = {
     {"OtherPrefixForTheEnvelope",
-     "<faultcode xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\">e:Server</faultcode>", SOAP_SVR_FAULT,
-     "SOAP-ENV:Server"},
-    {"ForeignNamespace", "<faultcode xmlns:f=\"urn:foreign\">f:Busy</faultcode>", SOAP_FAULT, "\"urn:foreign\":Busy"},
+     "<faultcode xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\">e:Server</faultcode>",
+     SOAP_SVR_FAULT, "SOAP-ENV:Server"},
+    {"ForeignNamespace", "<faultcode xmlns:f=\"urn:foreign\">f:Busy</faultcode>", SOAP_FAULT,
+     "\"urn:foreign\":Busy"},
     {"NoPrefix", "<faultcode>Client</faultcode>", SOAP_FAULT, "\"\":Client"},
 };
 
-class FaultCodeText : public ServiceCall, public ::testing::WithParamInterface<FaultCodeCase> {};
+class FaultCodeText : public ServiceCall, public ::testing::WithParamInterface<FaultCodeCase>
+{
+};
 
-TEST_P(FaultCodeText, IsReadAgainstTheNamespaceTable) {
-  const FaultCodeCase &c = GetParam();
-  service().script("Start", Reply::http(500, qortest::envelope(std::string("<SOAP-ENV:Fault>") + c.faultcode +
-                                                               "<faultstring>no</faultstring></SOAP-ENV:Fault>")));
-  QORControl__StartResponse out;
-  EXPECT_EQ(c.error, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
-  EXPECT_EQ(c.code, FaultCode());
-  EXPECT_EQ("no", FaultString());
+TEST_P(FaultCodeText, IsReadAgainstTheNamespaceTable)
+{
+    const FaultCodeCase& c = GetParam();
+    service().script(
+        "Start",
+        Reply::http(500, qortest::envelope(std::string("<SOAP-ENV:Fault>") + c.faultcode +
+                                           "<faultstring>no</faultstring></SOAP-ENV:Fault>")));
+    QORControl__StartResponse out;
+    EXPECT_EQ(c.error, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+    EXPECT_EQ(c.code, FaultCode());
+    EXPECT_EQ("no", FaultString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, FaultCodeText, ::testing::ValuesIn(kFaultCodes),
-                         [](const ::testing::TestParamInfo<FaultCodeCase> &param) {
-                           return std::string(param.param.name);
+                         [](const ::testing::TestParamInfo<FaultCodeCase>& param) {
+                             return std::string(param.param.name);
                          });
 
-TEST(Connection, RefusedConnectionIsATcpError) {
-  std::string endpoint;
-  {
-    qortest::FakeService gone;  // a port that was just free and is closed again
-    endpoint = gone.endpoint();
-  }
-  struct soap *ctx = soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE);
-  QORControl__ArrayOfOSProcess list;
-  EXPECT_EQ(SOAP_TCP_ERROR, soap_call_QORControl__GetProcessList(ctx, endpoint.c_str(), "", list));
-  EXPECT_EQ(0, list.__size);
-  soap_destroy(ctx);
-  soap_end(ctx);
-  soap_free(ctx);
+TEST(Connection, RefusedConnectionIsATcpError)
+{
+    std::string endpoint;
+    {
+        qortest::FakeService gone; // a port that was just free and is closed again
+        endpoint = gone.endpoint();
+    }
+    struct soap* ctx = soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE);
+    QORControl__ArrayOfOSProcess list;
+    EXPECT_EQ(SOAP_TCP_ERROR,
+              soap_call_QORControl__GetProcessList(ctx, endpoint.c_str(), "", list));
+    EXPECT_EQ(0, list.__size);
+    soap_destroy(ctx);
+    soap_end(ctx);
+    soap_free(ctx);
 }
 
-}  // namespace
+} // namespace

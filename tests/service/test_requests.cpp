@@ -3,8 +3,8 @@
 // defaults, arrays), the empty SOAP action, and the response member it reads.
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <set>
+#include <stdexcept>
 #include <string>
 
 #include "service/service_call_support.h"
@@ -16,78 +16,85 @@ using calltest::StringArray;
 using calltest::Text;
 using qortest::Reply;
 
-using Call = std::function<int(struct soap *, const char *, std::string &result)>;
+using Call = std::function<int(struct soap*, const char*, std::string& result)>;
 
-struct RequestCase {
-  const char *name;       // webmethod
-  Call call;              // makes the call, describes what it read in |result|
-  const char *request;    // expected body element of the request
-  std::string response;   // body of the scripted reply
-  const char *result;     // expected description of what was read
+struct RequestCase
+{
+    const char* name;     // webmethod
+    Call call;            // makes the call, describes what it read in |result|
+    const char* request;  // expected body element of the request
+    std::string response; // body of the scripted reply
+    const char* result;   // expected description of what was read
 };
 
-void PrintTo(const RequestCase &c, std::ostream *os) { *os << c.name; }
-
-std::string Empty(const char *method) {
-  return std::string("<QORControl:") + method + "Response/>";
+void PrintTo(const RequestCase& c, std::ostream* os)
+{
+    *os << c.name;
 }
 
-std::string Wrapped(const char *method, const std::string &content) {
-  return std::string("<QORControl:") + method + "Response>" + content + "</QORControl:" + method +
-         "Response>";
+std::string Empty(const char* method)
+{
+    return std::string("<QORControl:") + method + "Response/>";
 }
 
+std::string Wrapped(const char* method, const std::string& content)
+{
+    return std::string("<QORControl:") + method + "Response>" + content + "</QORControl:" + method +
+           "Response>";
+}
+
+// clang-format off
 // A webmethod without request children whose response carries one array
 // member; the reply holds two items, which must arrive in the caller's array.
-#define LIST_CASE(method, Array, member)                                                     \
-  RequestCase {                                                                              \
-    #method,                                                                                 \
-        [](struct soap *s, const char *e, std::string &r) {                                  \
-          Array out;                                                                         \
-          const int rc = soap_call_QORControl__##method(s, e, "", out);                      \
-          r = "items=" + std::to_string(out.__size);                                         \
-          return rc;                                                                         \
-        },                                                                                   \
-        "<QORControl:" #method "></QORControl:" #method ">",                                 \
-        Wrapped(#method, "<" member "><item></item><item></item></" member ">"), "items=2" \
-  }
+#define LIST_CASE(method, Array, member)                                           \
+    RequestCase{                                                                   \
+        #method,                                                                   \
+        [](struct soap* s, const char* e, std::string& r) {                        \
+            Array out;                                                             \
+            const int rc = soap_call_QORControl__##method(s, e, "", out);          \
+            r = "items=" + std::to_string(out.__size);                             \
+            return rc;                                                             \
+        },                                                                         \
+        "<QORControl:" #method "></QORControl:" #method ">",                       \
+        Wrapped(#method, "<" member "><item></item><item></item></" member ">"),   \
+        "items=2"}
 
 // A webmethod with an empty response element.
-#define EMPTY_CASE(method, request, ...)                                                    \
-  RequestCase {                                                                             \
-    #method,                                                                                \
-        [](struct soap *s, const char *e, std::string &r) {                                 \
-          QORControl__##method##Response out;                                               \
-          r = "empty";                                                                      \
-          return soap_call_QORControl__##method(s, e, "", __VA_ARGS__);                     \
-        },                                                                                  \
-        request, Empty(#method), "empty"                                                    \
-  }
+#define EMPTY_CASE(method, request, ...)                                           \
+    RequestCase{                                                                   \
+        #method,                                                                   \
+        [](struct soap* s, const char* e, std::string& r) {                        \
+            QORControl__##method##Response out;                                    \
+            r = "empty";                                                           \
+            return soap_call_QORControl__##method(s, e, "", __VA_ARGS__);          \
+        },                                                                         \
+        request, Empty(#method), "empty"}
 
 // A webmethod whose response is a class with a "lines" array and a "name".
-#define LINES_CASE(method, request, ...)                                                     \
-  RequestCase {                                                                              \
-    #method,                                                                                 \
-        [](struct soap *s, const char *e, std::string &r) {                                  \
-          QORControl__##method##Response out;                                                \
-          const int rc = soap_call_QORControl__##method(s, e, "", __VA_ARGS__);              \
-          r = std::string(out.name ? out.name : "(null)") + " lines=" +                      \
-              std::to_string(out.lines.__size);                                              \
-          return rc;                                                                         \
-        },                                                                                   \
-        request, Wrapped(#method, "<name>trace</name><lines><item>a</item></lines>"),        \
-        "trace lines=1"                                                                      \
-  }
+#define LINES_CASE(method, request, ...)                                           \
+    RequestCase{                                                                   \
+        #method,                                                                   \
+        [](struct soap* s, const char* e, std::string& r) {                        \
+            QORControl__##method##Response out;                                    \
+            const int rc = soap_call_QORControl__##method(s, e, "", __VA_ARGS__);  \
+            r = std::string(out.name ? out.name : "(null)") + " lines=" +          \
+                std::to_string(out.lines.__size);                                  \
+            return rc;                                                             \
+        },                                                                         \
+        request, Wrapped(#method, "<name>trace</name><lines><item>a</item></lines>"), \
+        "trace lines=1"}
+// clang-format on
 
-char *g_files[] = {Text("dev_w0"), Text("dev_w1")};
-char *g_default_log[] = {Text("DEFAULT")};
-char *g_values[] = {Text("1"), Text("2")};
+char* g_files[] = {Text("dev_w0"), Text("dev_w1")};
+char* g_default_log[] = {Text("DEFAULT")};
+char* g_values[] = {Text("1"), Text("2")};
 
-QORControl__ArrayOfSetProfileParameter OneParameter(QORControl__SetProfileParameter *p) {
-  QORControl__ArrayOfSetProfileParameter a;
-  a.__ptr = p;
-  a.__size = 1;
-  return a;
+QORControl__ArrayOfSetProfileParameter OneParameter(QORControl__SetProfileParameter* p)
+{
+    QORControl__ArrayOfSetProfileParameter a;
+    a.__ptr = p;
+    a.__size = 1;
+    return a;
 }
 
 const RequestCase kCases[] = {
@@ -432,106 +439,121 @@ const RequestCase kCases[] = {
                 "<QORControl:EnqStatistic><locks-now>12</locks-now></QORControl:EnqStatistic>", "locks_now=12"},
 };
 
-class Request : public ServiceCall, public ::testing::WithParamInterface<RequestCase> {};
+class Request : public ServiceCall, public ::testing::WithParamInterface<RequestCase>
+{
+};
 
-TEST_P(Request, WritesItsElementAndReadsItsResponse) {
-  const RequestCase &c = GetParam();
-  service().script(c.name, Reply::ok(c.response));
-  std::string result;
-  ASSERT_EQ(SOAP_OK, c.call(ctx(), endpoint(), result)) << FaultString();
-  ASSERT_EQ(1u, service().request_count());
-  const auto request = service().last_request();
-  EXPECT_EQ(c.request, calltest::BodyElement(request.body));
-  EXPECT_EQ("QORControl:" + std::string(c.name), request.element_qname);
-  EXPECT_EQ("urn:QORControl", request.element_ns);
-  EXPECT_TRUE(request.has_header("SOAPAction"));
-  EXPECT_EQ("\"\"", request.header("SOAPAction"));
-  EXPECT_EQ(c.result, result);
+TEST_P(Request, WritesItsElementAndReadsItsResponse)
+{
+    const RequestCase& c = GetParam();
+    service().script(c.name, Reply::ok(c.response));
+    std::string result;
+    ASSERT_EQ(SOAP_OK, c.call(ctx(), endpoint(), result)) << FaultString();
+    ASSERT_EQ(1u, service().request_count());
+    const auto request = service().last_request();
+    EXPECT_EQ(c.request, calltest::BodyElement(request.body));
+    EXPECT_EQ("QORControl:" + std::string(c.name), request.element_qname);
+    EXPECT_EQ("urn:QORControl", request.element_ns);
+    EXPECT_TRUE(request.has_header("SOAPAction"));
+    EXPECT_EQ("\"\"", request.header("SOAPAction"));
+    EXPECT_EQ(c.result, result);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllWebmethods, Request, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<RequestCase> &param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<RequestCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
-TEST(RequestTable, CoversEveryWebmethodOnce) {
-  std::set<std::string> names;
-  for (const auto &c : kCases) EXPECT_TRUE(names.insert(c.name).second) << c.name;
-  EXPECT_EQ(88u, names.size());
+TEST(RequestTable, CoversEveryWebmethodOnce)
+{
+    std::set<std::string> names;
+    for (const auto& c : kCases)
+        EXPECT_TRUE(names.insert(c.name).second) << c.name;
+    EXPECT_EQ(88u, names.size());
 }
 
-TEST_F(ServiceCall, EveryEnvelopeDeclaresTheNinePrefixesInOrder) {
-  service().script("ShmDetach", Reply::ok_empty("ShmDetach"));
-  QORControl__ShmDetachResponse out;
-  ASSERT_EQ(SOAP_OK, soap_call_QORControl__ShmDetach(ctx(), endpoint(), "", &out));
-  const std::string body = service().last_request().body;
-  const std::string start = "<SOAP-ENV:Envelope" + qortest::namespace_declarations() + ">";
-  EXPECT_NE(std::string::npos, body.find(start)) << body;
-  EXPECT_EQ(std::string::npos, body.find("encodingStyle")) << body;
-  EXPECT_EQ(std::string::npos, body.find("xsi:type")) << body;
+TEST_F(ServiceCall, EveryEnvelopeDeclaresTheNinePrefixesInOrder)
+{
+    service().script("ShmDetach", Reply::ok_empty("ShmDetach"));
+    QORControl__ShmDetachResponse out;
+    ASSERT_EQ(SOAP_OK, soap_call_QORControl__ShmDetach(ctx(), endpoint(), "", &out));
+    const std::string body = service().last_request().body;
+    const std::string start = "<SOAP-ENV:Envelope" + qortest::namespace_declarations() + ">";
+    EXPECT_NE(std::string::npos, body.find(start)) << body;
+    EXPECT_EQ(std::string::npos, body.find("encodingStyle")) << body;
+    EXPECT_EQ(std::string::npos, body.find("xsi:type")) << body;
 }
 
-struct ArrayRequestCase {
-  const char *name;
-  const char *method;
-  std::function<int(struct soap *, const char *)> call;
-  const char *request;
+struct ArrayRequestCase
+{
+    const char* name;
+    const char* method;
+    std::function<int(struct soap*, const char*)> call;
+    const char* request;
 };
 
-void PrintTo(const ArrayRequestCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ArrayRequestCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const ArrayRequestCase kArrayRequests[] = {
     {"NullArrayPointerIsLeftOut", "DeleteSnapshots",
-     [](struct soap *s, const char *e) {
-       QORControl__DeleteSnapshotsResponse out;
-       return soap_call_QORControl__DeleteSnapshots(s, e, "", nullptr, out);
+     [](struct soap* s, const char* e) {
+         QORControl__DeleteSnapshotsResponse out;
+         return soap_call_QORControl__DeleteSnapshots(s, e, "", nullptr, out);
      },
      "<QORControl:DeleteSnapshots></QORControl:DeleteSnapshots>"},
     {"EmptyArrayByPointer", "DeleteSnapshots",
-     [](struct soap *s, const char *e) {
-       QORControl__ArrayOfString none = StringArray(nullptr, 0);
-       QORControl__DeleteSnapshotsResponse out;
-       return soap_call_QORControl__DeleteSnapshots(s, e, "", &none, out);
+     [](struct soap* s, const char* e) {
+         QORControl__ArrayOfString none = StringArray(nullptr, 0);
+         QORControl__DeleteSnapshotsResponse out;
+         return soap_call_QORControl__DeleteSnapshots(s, e, "", &none, out);
      },
      "<QORControl:DeleteSnapshots><snapshots></snapshots></QORControl:DeleteSnapshots>"},
     {"EmptyArrayByValue", "SetProcessParameter",
-     [](struct soap *s, const char *e) {
-       QORControl__ArrayOfSetProfileParameter none;
-       none.__ptr = nullptr;
-       none.__size = 0;
-       QORControl__SetProcessParameterResponse out;
-       return soap_call_QORControl__SetProcessParameter(s, e, "", nullptr, -1, none, &out);
+     [](struct soap* s, const char* e) {
+         QORControl__ArrayOfSetProfileParameter none;
+         none.__ptr = nullptr;
+         none.__size = 0;
+         QORControl__SetProcessParameterResponse out;
+         return soap_call_QORControl__SetProcessParameter(s, e, "", nullptr, -1, none, &out);
      },
-     "<QORControl:SetProcessParameter><pid>-1</pid><parameter></parameter></QORControl:SetProcessParameter>"},
+     "<QORControl:SetProcessParameter><pid>-1</pid><parameter></parameter></"
+     "QORControl:SetProcessParameter>"},
     {"NoLogFileNames", "ConfigureLogFileList",
-     [](struct soap *s, const char *e) {
-       QORControl__ArrayOfString none = StringArray(nullptr, 0);
-       QORControl__ConfigureLogFileListResponse out;
-       return soap_call_QORControl__ConfigureLogFileList(s, e, "", QORControl_SET_LOGFILES, &none, &out);
+     [](struct soap* s, const char* e) {
+         QORControl__ArrayOfString none = StringArray(nullptr, 0);
+         QORControl__ConfigureLogFileListResponse out;
+         return soap_call_QORControl__ConfigureLogFileList(s, e, "", QORControl_SET_LOGFILES, &none,
+                                                           &out);
      },
-     "<QORControl:ConfigureLogFileList><operation>QORControl-SET-LOGFILES</operation><logfiles></logfiles>"
+     "<QORControl:ConfigureLogFileList><operation>QORControl-SET-LOGFILES</operation><logfiles></"
+     "logfiles>"
      "</QORControl:ConfigureLogFileList>"},
     {"SameItemTwiceIsWrittenTwice", "DeleteSnapshots",
-     [](struct soap *s, const char *e) {
-       static char *same[] = {g_files[0], g_files[0]};
-       QORControl__ArrayOfString names = StringArray(same, 2);
-       QORControl__DeleteSnapshotsResponse out;
-       return soap_call_QORControl__DeleteSnapshots(s, e, "", &names, out);
+     [](struct soap* s, const char* e) {
+         static char* same[] = {g_files[0], g_files[0]};
+         QORControl__ArrayOfString names = StringArray(same, 2);
+         QORControl__DeleteSnapshotsResponse out;
+         return soap_call_QORControl__DeleteSnapshots(s, e, "", &names, out);
      },
      "<QORControl:DeleteSnapshots><snapshots><item>dev_w0</item><item>dev_w0</item></snapshots>"
      "</QORControl:DeleteSnapshots>"},
     {"SameArrayInTwoParametersIsWrittenTwice", "SetProcessParameter",
-     [](struct soap *s, const char *e) {
-       static QORControl__ArrayOfString values = StringArray(g_values, 2);
-       static QORControl__SetProfileParameter both[2];
-       for (auto &p : both) {
-         p.name = Text("n");
-         p.value = nullptr;
-         p.values = &values;
-       }
-       QORControl__ArrayOfSetProfileParameter parameters;
-       parameters.__ptr = both;
-       parameters.__size = 2;
-       QORControl__SetProcessParameterResponse out;
-       return soap_call_QORControl__SetProcessParameter(s, e, "", Text("t"), 1, parameters, &out);
+     [](struct soap* s, const char* e) {
+         static QORControl__ArrayOfString values = StringArray(g_values, 2);
+         static QORControl__SetProfileParameter both[2];
+         for (auto& p : both) {
+             p.name = Text("n");
+             p.value = nullptr;
+             p.values = &values;
+         }
+         QORControl__ArrayOfSetProfileParameter parameters;
+         parameters.__ptr = both;
+         parameters.__size = 2;
+         QORControl__SetProcessParameterResponse out;
+         return soap_call_QORControl__SetProcessParameter(s, e, "", Text("t"), 1, parameters, &out);
      },
      "<QORControl:SetProcessParameter><processtype>t</processtype><pid>1</pid><parameter>"
      "<item><name>n</name><values><item>1</item><item>2</item></values></item>"
@@ -540,49 +562,53 @@ const ArrayRequestCase kArrayRequests[] = {
     // Markup characters and carriage return are escaped; a line feed may stay
     // as it is (an XML reader sees the same text either way); UTF-8 passes.
     {"TextIsEscaped", "OSExecute",
-     [](struct soap *s, const char *e) {
-       QORControl__OSExecuteResponse out;
-       return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te"), 0, 1, Text("\xc3\xa9"),
-                                              out);
+     [](struct soap* s, const char* e) {
+         QORControl__OSExecuteResponse out;
+         return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te"), 0, 1,
+                                                Text("\xc3\xa9"), out);
      },
      "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;\n\te</command><async>0</async>"
      "<timeout>1</timeout><protocolfile>\xc3\xa9</protocolfile></QORControl:OSExecute>"},
 };
 
-class ArrayRequest : public ServiceCall, public ::testing::WithParamInterface<ArrayRequestCase> {};
+class ArrayRequest : public ServiceCall, public ::testing::WithParamInterface<ArrayRequestCase>
+{
+};
 
-TEST_P(ArrayRequest, IsWrittenAsATreeInPlace) {
-  const ArrayRequestCase &c = GetParam();
-  service().script(c.method, Reply::ok_empty(c.method));
-  ASSERT_EQ(SOAP_OK, c.call(ctx(), endpoint())) << FaultString();
-  EXPECT_EQ(c.request, LastRequestElement());
-  const std::string body = service().last_request().body;
-  EXPECT_EQ(std::string::npos, body.find("href=")) << body;
-  EXPECT_EQ(std::string::npos, body.find(" id=")) << body;
+TEST_P(ArrayRequest, IsWrittenAsATreeInPlace)
+{
+    const ArrayRequestCase& c = GetParam();
+    service().script(c.method, Reply::ok_empty(c.method));
+    ASSERT_EQ(SOAP_OK, c.call(ctx(), endpoint())) << FaultString();
+    EXPECT_EQ(c.request, LastRequestElement());
+    const std::string body = service().last_request().body;
+    EXPECT_EQ(std::string::npos, body.find("href=")) << body;
+    EXPECT_EQ(std::string::npos, body.find(" id=")) << body;
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, ArrayRequest, ::testing::ValuesIn(kArrayRequests),
-                         [](const ::testing::TestParamInfo<ArrayRequestCase> &param) {
-                           return std::string(param.param.name);
+                         [](const ::testing::TestParamInfo<ArrayRequestCase>& param) {
+                             return std::string(param.param.name);
                          });
 
-TEST(DefaultEndpoint, IsPort50013OfTheLoopbackHost) {
-  std::unique_ptr<qortest::FakeService> service;
-  try {
-    service = std::make_unique<qortest::FakeService>(50013);
-  } catch (const std::exception &e) {
-    GTEST_SKIP() << "port 50013 is taken on this machine: " << e.what();
-  }
-  service->script("StopService", Reply::ok_empty("StopService"));
-  struct soap *ctx = soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE);
-  ctx->recv_timeout = 10;
-  QORControl__StopServiceResponse out;
-  EXPECT_EQ(SOAP_OK, soap_call_QORControl__StopService(ctx, nullptr, "", &out));
-  ASSERT_EQ(1u, service->request_count());
-  EXPECT_EQ("localhost:50013", service->last_request().header("Host"));
-  soap_destroy(ctx);
-  soap_end(ctx);
-  soap_free(ctx);
+TEST(DefaultEndpoint, IsPort50013OfTheLoopbackHost)
+{
+    std::unique_ptr<qortest::FakeService> service;
+    try {
+        service = std::make_unique<qortest::FakeService>(50013);
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "port 50013 is taken on this machine: " << e.what();
+    }
+    service->script("StopService", Reply::ok_empty("StopService"));
+    struct soap* ctx = soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE);
+    ctx->recv_timeout = 10;
+    QORControl__StopServiceResponse out;
+    EXPECT_EQ(SOAP_OK, soap_call_QORControl__StopService(ctx, nullptr, "", &out));
+    ASSERT_EQ(1u, service->request_count());
+    EXPECT_EQ("localhost:50013", service->last_request().header("Host"));
+    soap_destroy(ctx);
+    soap_end(ctx);
+    soap_free(ctx);
 }
 
-}  // namespace
+} // namespace
