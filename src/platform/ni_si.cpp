@@ -111,7 +111,7 @@ int SiConnect(const char* host, uint16_t port, int timeout_ms, int* fd, int* sys
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_protocol = IPPROTO_TCP;
-  hints.ai_flags = AI_ADDRCONFIG | AI_NUMERICSERV;
+  hints.ai_flags = AI_NUMERICSERV;  // no AI_ADDRCONFIG: a machine with loopback only must reach itself
   const std::string service = std::to_string(port);
   addrinfo* list = nullptr;
   int g = ::getaddrinfo(host, service.c_str(), &hints, &list);
