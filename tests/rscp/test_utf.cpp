@@ -152,6 +152,22 @@ TEST_F(UtfConv, CoreWithoutReplacementFailsAtTheLeadByte) {
   EXPECT_EQ(replaced, 7u);  // incremented, never reset
 }
 
+TEST_F(UtfConv, CoreCursorsStandWhereConversionStopped) {
+  const QOR_UC src[] = {0xD83D, 0xDE00, u'a', 0xDC00, u'b'};
+  const QOR_UC* s = src;
+  unsigned char out[16];
+  unsigned char* d = out;
+  EXPECT_EQ(ConvU16ToUtf8(&s, src + 5, &d, out + 16), RSCPENOCONV);
+  EXPECT_EQ(s, src + 3);  // the pair took two units, the lone low surrogate stops
+  EXPECT_EQ(d, out + 5);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 5), "\xF0\x9F\x98\x80" "a");
+  s = src;
+  d = out;
+  EXPECT_EQ(U16ToUtf8Range(0, &d, out + 3, &s, src + 3), RSCPETOOLONG);
+  EXPECT_EQ(s, src);
+  EXPECT_EQ(d, out);
+}
+
 TEST_F(UtfConv, CapacityLimits) {
   QOR_UC out[4];
   for (QOR_UC& u : out) u = 0xBEEF;
