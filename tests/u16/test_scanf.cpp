@@ -355,3 +355,56 @@ TEST(ScanfStream, NoStream) {
 }
 
 }  // namespace
+
+namespace {
+
+/* Integer fields against the C library's sscanf, on inputs where the value
+ * fits and both read the same characters. */
+TEST(ScanfGrid, IntegersAgreeWithTheCLibrary) {
+  const char* inputs[] = {"0",   "-0",  "+12",   "0x1f",   "017",       "08",         "  -2147483648",
+                          "2147483647", "ff", "-ff", "1e5",  "  9 rest", "-0x10", "0777777", "12345678",
+                          "x1",  "0xABCDEF", "-1", "00012", "7fffffff", "123abc"};
+  const char* formats[] = {"%d", "%i", "%x", "%o", "%u", "%3d", "%2i", "%5x", "%1d", "%lld", "%llx", "%lli", "%X"};
+  size_t compared = 0;
+  for (const char* f : formats) {
+    const bool wide = std::strstr(f, "ll") != nullptr;
+    for (const char* in : inputs) {
+      /* Only values within the field's range: the C library does not
+       * define what an overflow stores. */
+      const char conv = f[std::strlen(f) - 1];
+      const int base = conv == 'd' || conv == 'u' ? 10 : conv == 'i' ? 0 : conv == 'o' ? 8 : 16;
+      const long long as_number = std::strtoll(in, nullptr, base);
+      if (!wide && (as_number < INT32_MIN || as_number > static_cast<long long>(UINT32_MAX))) continue;
+      /* A width that ends the field inside "0x" is pinned below. */
+      if (std::strcmp(f, "%2i") == 0 && std::strncmp(in, "0x", 2) == 0) continue;
+      long long c_value = -777;
+      int c_int = -777;
+      const int c_result = wide ? std::sscanf(in, f, &c_value) : std::sscanf(in, f, &c_int);
+      std::u16string win(in, in + std::strlen(in));
+      std::u16string wf(f, f + std::strlen(f));
+      long long our_value = -777;
+      int our_int = -777;
+      const int our_result = wide ? sscanfU16(win.c_str(), wf.c_str(), &our_value)
+                                  : sscanfU16(win.c_str(), wf.c_str(), &our_int);
+      EXPECT_EQ(our_result, c_result) << f << " on \"" << in << "\"";
+      EXPECT_EQ(wide ? our_value : our_int, wide ? c_value : c_int) << f << " on \"" << in << "\"";
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 200u);
+}
+
+TEST(ScanfGrid, PinnedDifferencesFromTheCLibrary) {
+  int v = -1;
+  /* "0x" without hex digits is no number here (the C library reads the 0). */
+  EXPECT_EQ(sscanfU16(u"0x", u"%x", &v), -1);
+  EXPECT_EQ(sscanfU16(u"0xg", u"%i", &v), 0);
+  EXPECT_EQ(sscanfU16(u"0x1f", u"%2i", &v), 0);
+  /* A lone sign at the end of input is the end of input. */
+  EXPECT_EQ(sscanfU16(u"+", u"%d", &v), -1);
+  /* 32-bit fields clamp instead of wrapping. */
+  EXPECT_EQ(sscanfU16(u"4294967297", u"%d", &v), 1);
+  EXPECT_EQ(v, INT32_MAX);
+}
+
+}  // namespace
