@@ -6,33 +6,37 @@
 #import "core/types.h"
 
 /// One finding of a high-availability check.
-class QORControl__HACheck {
- public:
-  enum QORControl__HAVerificationState state;
-  enum QORControl__HACheckCategory category;
-  char *description;
-  char *comment;
+class QORControl__HACheck
+{
+  public:
+    enum QORControl__HAVerificationState state;
+    enum QORControl__HACheckCategory category;
+    char* description;
+    char* comment;
 };
 
 /// Findings of HACheckConfig and HACheckFailoverConfig ("check").
-class QORControl__ArrayOfHACheck {
- public:
-  QORControl__HACheck *__ptr;
-  int __size;
+class QORControl__ArrayOfHACheck
+{
+  public:
+    QORControl__HACheck* __ptr;
+    int __size;
 };
 
 /// One stored snapshot as ListSnapshots reports it.
-class QORControl__SnapshotInfo {
- public:
-  char *filename;
-  LONG64 size;
-  char *modtime;
-  char *description;
+class QORControl__SnapshotInfo
+{
+  public:
+    char* filename;
+    LONG64 size;
+    char* modtime;
+    char* description;
 };
 
 /// Result of ListSnapshots ("snapshots").
-class QORControl__ArrayOfSnapshotInfo {
- public:
-  QORControl__SnapshotInfo *__ptr;
-  int __size;
+class QORControl__ArrayOfSnapshotInfo
+{
+  public:
+    QORControl__SnapshotInfo* __ptr;
+    int __size;
 };

@@ -12,270 +12,334 @@ namespace {
 using recordtest::Reader;
 using recordtest::Response;
 
-constexpr const char *kProcessList = "QORControl:GetProcessListResponse";
-constexpr const char *kTraces = "QORControl:ListDeveloperTracesResponse";
-constexpr const char *kRawSyslog = "QORControl:VORNReadRawSyslogResponse";
+constexpr const char* kProcessList = "QORControl:GetProcessListResponse";
+constexpr const char* kTraces = "QORControl:ListDeveloperTracesResponse";
+constexpr const char* kRawSyslog = "QORControl:VORNReadRawSyslogResponse";
 
-std::string PidItems(int count) {
-  std::string items;
-  for (int i = 0; i < count; ++i) items += "<item><pid>" + std::to_string(i + 1) + "</pid></item>";
-  return items;
+std::string PidItems(int count)
+{
+    std::string items;
+    for (int i = 0; i < count; ++i)
+        items += "<item><pid>" + std::to_string(i + 1) + "</pid></item>";
+    return items;
 }
 
-struct CountCase {
-  const char *name;
-  friend void PrintTo(const CountCase &c, std::ostream *os) { *os << c.name; }
-  int count;
+struct CountCase
+{
+    const char* name;
+    friend void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
+    int count;
 };
 
-class ItemCount : public ::testing::TestWithParam<CountCase> {};
+class ItemCount : public ::testing::TestWithParam<CountCase>
+{
+};
 
-TEST_P(ItemCount, RecordItemsArriveInOrder) {
-  const int n = GetParam().count;
-  Reader reader;
-  QORControl__ArrayOfOSProcess list;
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kProcessList, "<process>" + PidItems(n) + "</process>"),
-                                       kProcessList, "process", list));
-  ASSERT_EQ(n, list.__size);
-  if (n == 0) {
-    EXPECT_EQ(nullptr, list.__ptr);
-  }
-  for (int i = 0; i < n; ++i) ASSERT_EQ(i + 1, list.__ptr[i].pid) << "item " << i;
+TEST_P(ItemCount, RecordItemsArriveInOrder)
+{
+    const int n = GetParam().count;
+    Reader reader;
+    QORControl__ArrayOfOSProcess list;
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadMember(Response(kProcessList, "<process>" + PidItems(n) + "</process>"),
+                                kProcessList, "process", list));
+    ASSERT_EQ(n, list.__size);
+    if (n == 0) {
+        EXPECT_EQ(nullptr, list.__ptr);
+    }
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(i + 1, list.__ptr[i].pid) << "item " << i;
 }
 
-TEST_P(ItemCount, StringItemsArriveInOrder) {
-  const int n = GetParam().count;
-  std::string items;
-  for (int i = 0; i < n; ++i) items += "<item>entry " + std::to_string(i) + "</item>";
-  Reader reader;
-  QORControl__ArrayOfRawSyslogEntry log;
-  ASSERT_EQ(SOAP_OK,
-            reader.ReadMember(Response(kRawSyslog, "<log>" + items + "</log>"), kRawSyslog, "log", log));
-  ASSERT_EQ(n, log.__size);
-  if (n == 0) {
-    EXPECT_EQ(nullptr, log.__ptr);
-  }
-  for (int i = 0; i < n; ++i) ASSERT_EQ("entry " + std::to_string(i), log.__ptr[i]) << "item " << i;
+TEST_P(ItemCount, StringItemsArriveInOrder)
+{
+    const int n = GetParam().count;
+    std::string items;
+    for (int i = 0; i < n; ++i)
+        items += "<item>entry " + std::to_string(i) + "</item>";
+    Reader reader;
+    QORControl__ArrayOfRawSyslogEntry log;
+    ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kRawSyslog, "<log>" + items + "</log>"),
+                                         kRawSyslog, "log", log));
+    ASSERT_EQ(n, log.__size);
+    if (n == 0) {
+        EXPECT_EQ(nullptr, log.__ptr);
+    }
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ("entry " + std::to_string(i), log.__ptr[i]) << "item " << i;
 }
 
 // Lists above 100,000 items are longer than the toolkit's default limit;
 // a long process or trace list must still arrive whole.
 const CountCase kCounts[] = {
-    {"None", 0}, {"One", 1}, {"Three", 3}, {"Thousand", 1000}, {"AboveDefaultLimit", 100001},
+    {"None", 0},
+    {"One", 1},
+    {"Three", 3},
+    {"Thousand", 1000},
+    {"AboveDefaultLimit", 100001},
     {"WellAboveDefaultLimit", 250000},
 };
 
-INSTANTIATE_TEST_SUITE_P(Records, ItemCount, ::testing::ValuesIn(kCounts), recordtest::CaseName<CountCase>);
+INSTANTIATE_TEST_SUITE_P(Records, ItemCount, ::testing::ValuesIn(kCounts),
+                         recordtest::CaseName<CountCase>);
 
-TEST(RawSyslog, ItemsAreTheEntryTexts) {
-  Reader reader;
-  QORControl__ArrayOfRawSyslogEntry log;
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kRawSyslog,
-                                                "<log><item>a</item><item>b</item><item>c</item>"
-                                                "<item></item><item>x &amp; &lt;y&gt;</item></log>"),
-                                       kRawSyslog, "log", log));
-  ASSERT_EQ(5, log.__size);
-  EXPECT_STREQ("a", log.__ptr[0]);
-  EXPECT_STREQ("b", log.__ptr[1]);
-  EXPECT_STREQ("c", log.__ptr[2]);
-  EXPECT_STREQ("", log.__ptr[3]);
-  EXPECT_STREQ("x & <y>", log.__ptr[4]);
+TEST(RawSyslog, ItemsAreTheEntryTexts)
+{
+    Reader reader;
+    QORControl__ArrayOfRawSyslogEntry log;
+    ASSERT_EQ(
+        SOAP_OK,
+        reader.ReadMember(Response(kRawSyslog, "<log><item>a</item><item>b</item><item>c</item>"
+                                               "<item></item><item>x &amp; &lt;y&gt;</item></log>"),
+                          kRawSyslog, "log", log));
+    ASSERT_EQ(5, log.__size);
+    EXPECT_STREQ("a", log.__ptr[0]);
+    EXPECT_STREQ("b", log.__ptr[1]);
+    EXPECT_STREQ("c", log.__ptr[2]);
+    EXPECT_STREQ("", log.__ptr[3]);
+    EXPECT_STREQ("x & <y>", log.__ptr[4]);
 }
 
-TEST(RawSyslog, EntryTextKeepsUtf8) {
-  Reader reader;
-  QORControl__ArrayOfRawSyslogEntry log;
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kRawSyslog, "<log><item>Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC</item></log>"),
-                                       kRawSyslog, "log", log));
-  ASSERT_EQ(1, log.__size);
-  EXPECT_STREQ("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", log.__ptr[0]);
+TEST(RawSyslog, EntryTextKeepsUtf8)
+{
+    Reader reader;
+    QORControl__ArrayOfRawSyslogEntry log;
+    ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kRawSyslog, "<log><item>Gr\xC3\xBC\xC3\x9F"
+                                                              "e \xE2\x82\xAC</item></log>"),
+                                         kRawSyslog, "log", log));
+    ASSERT_EQ(1, log.__size);
+    EXPECT_STREQ("Gr\xC3\xBC\xC3\x9F"
+                 "e \xE2\x82\xAC",
+                 log.__ptr[0]);
 }
 
-struct DeclaredCase {
-  const char *name;
-  friend void PrintTo(const DeclaredCase &c, std::ostream *os) { *os << c.name; }
-  const char *attributes;
-  std::string items;
-  std::vector<int> pids;  // expected pid of every item, 0 where none arrived
+struct DeclaredCase
+{
+    const char* name;
+    friend void PrintTo(const DeclaredCase& c, std::ostream* os) { *os << c.name; }
+    const char* attributes;
+    std::string items;
+    std::vector<int> pids; // expected pid of every item, 0 where none arrived
 };
 
-class DeclaredSize : public ::testing::TestWithParam<DeclaredCase> {};
+class DeclaredSize : public ::testing::TestWithParam<DeclaredCase>
+{
+};
 
-TEST_P(DeclaredSize, Soap11ArraySize) {
-  const DeclaredCase &c = GetParam();
-  Reader reader;
-  QORControl__ArrayOfOSProcess list;
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kProcessList, std::string("<process ") + c.attributes + ">" +
-                                                                  c.items + "</process>"),
-                                       kProcessList, "process", list));
-  ASSERT_EQ(static_cast<int>(c.pids.size()), list.__size);
-  for (int i = 0; i < list.__size; ++i) EXPECT_EQ(c.pids[i], list.__ptr[i].pid) << "item " << i;
+TEST_P(DeclaredSize, Soap11ArraySize)
+{
+    const DeclaredCase& c = GetParam();
+    Reader reader;
+    QORControl__ArrayOfOSProcess list;
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadMember(Response(kProcessList, std::string("<process ") + c.attributes +
+                                                           ">" + c.items + "</process>"),
+                                kProcessList, "process", list));
+    ASSERT_EQ(static_cast<int>(c.pids.size()), list.__size);
+    for (int i = 0; i < list.__size; ++i)
+        EXPECT_EQ(c.pids[i], list.__ptr[i].pid) << "item " << i;
 }
 
 const DeclaredCase kDeclared[] = {
     {"ExactlyAsDeclared", "SOAP-ENC:arrayType=\"QORControl:OSProcess[3]\"", PidItems(3), {1, 2, 3}},
-    {"FewerThanDeclaredLeavesDefaults", "SOAP-ENC:arrayType=\"QORControl:OSProcess[3]\"", PidItems(2), {1, 2, 0}},
-    {"OffsetShortensTheArray", "SOAP-ENC:arrayType=\"QORControl:OSProcess[5]\" SOAP-ENC:offset=\"[2]\"",
-     PidItems(3), {1, 2, 3}},
+    {"FewerThanDeclaredLeavesDefaults",
+     "SOAP-ENC:arrayType=\"QORControl:OSProcess[3]\"",
+     PidItems(2),
+     {1, 2, 0}},
+    {"OffsetShortensTheArray",
+     "SOAP-ENC:arrayType=\"QORControl:OSProcess[5]\" SOAP-ENC:offset=\"[2]\"",
+     PidItems(3),
+     {1, 2, 3}},
     {"PositionPlacesItems",
      "SOAP-ENC:arrayType=\"QORControl:OSProcess[5]\" SOAP-ENC:offset=\"[2]\"",
-     "<item SOAP-ENC:position=\"[3]\"><pid>2</pid></item><item><pid>3</pid></item>", {0, 2, 3}},
+     "<item SOAP-ENC:position=\"[3]\"><pid>2</pid></item><item><pid>3</pid></item>",
+     {0, 2, 3}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Records, DeclaredSize, ::testing::ValuesIn(kDeclared),
                          recordtest::CaseName<DeclaredCase>);
 
-TEST(DeclaredSize, PositionOutsideTheArrayFails) {
-  for (const char *position : {"[1]", "[5]", "[-1]"}) {
+TEST(DeclaredSize, PositionOutsideTheArrayFails)
+{
+    for (const char* position : {"[1]", "[5]", "[-1]"}) {
+        Reader reader;
+        QORControl__ArrayOfOSProcess list;
+        EXPECT_EQ(
+            SOAP_IOB,
+            reader.ReadMember(
+                Response(kProcessList,
+                         std::string("<process SOAP-ENC:arrayType=\"QORControl:OSProcess[5]\" "
+                                     "SOAP-ENC:offset=\"[2]\"><item SOAP-ENC:position=\"") +
+                             position + "\"><pid>1</pid></item></process>"),
+                kProcessList, "process", list))
+            << position;
+    }
+}
+
+TEST(ArrayElement, FailedItemFailsTheList)
+{
     Reader reader;
     QORControl__ArrayOfOSProcess list;
-    EXPECT_EQ(SOAP_IOB,
-              reader.ReadMember(Response(kProcessList,
-                                         std::string("<process SOAP-ENC:arrayType=\"QORControl:OSProcess[5]\" "
-                                                     "SOAP-ENC:offset=\"[2]\"><item SOAP-ENC:position=\"") +
-                                             position + "\"><pid>1</pid></item></process>"),
-                                kProcessList, "process", list))
-        << position;
-  }
+    EXPECT_NE(SOAP_OK,
+              reader.ReadMember(Response(kProcessList, "<process><item><pid>1</pid></item>"
+                                                       "<item><pid>one</pid></item></process>"),
+                                kProcessList, "process", list));
 }
 
-TEST(ArrayElement, FailedItemFailsTheList) {
-  Reader reader;
-  QORControl__ArrayOfOSProcess list;
-  EXPECT_NE(SOAP_OK, reader.ReadMember(Response(kProcessList, "<process><item><pid>1</pid></item>"
-                                                              "<item><pid>one</pid></item></process>"),
-                                       kProcessList, "process", list));
+TEST(ArrayElement, SoapEnvelopeChildInAnItemFailsTheList)
+{
+    Reader reader;
+    QORControl__ArrayOfOSProcess list;
+    EXPECT_EQ(
+        SOAP_TAG_MISMATCH,
+        reader.ReadMember(
+            Response(kProcessList, "<process><item><SOAP-ENV:Fault/><pid>1</pid></item></process>"),
+            kProcessList, "process", list));
 }
 
-TEST(ArrayElement, SoapEnvelopeChildInAnItemFailsTheList) {
-  Reader reader;
-  QORControl__ArrayOfOSProcess list;
-  EXPECT_EQ(SOAP_TAG_MISMATCH,
-            reader.ReadMember(Response(kProcessList, "<process><item><SOAP-ENV:Fault/><pid>1</pid></item></process>"),
-                              kProcessList, "process", list));
+TEST(ArrayElement, ResultSurvivesUntilReleased)
+{
+    // The items live in the context: a second read in the same context must
+    // not disturb the first result.
+    Reader reader;
+    QORControl__ArrayOfDirEntry first, second;
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadMember(
+                  Response(kTraces, "<file><item><filename>dev_w0</filename></item></file>"),
+                  kTraces, "file", first));
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadMember(
+                  Response(kTraces, "<file><item><filename>dev_w1</filename></item></file>"),
+                  kTraces, "file", second));
+    ASSERT_EQ(1, first.__size);
+    ASSERT_EQ(1, second.__size);
+    EXPECT_STREQ("dev_w0", first.__ptr[0].filename);
+    EXPECT_STREQ("dev_w1", second.__ptr[0].filename);
 }
 
-TEST(ArrayElement, ResultSurvivesUntilReleased) {
-  // The items live in the context: a second read in the same context must
-  // not disturb the first result.
-  Reader reader;
-  QORControl__ArrayOfDirEntry first, second;
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kTraces, "<file><item><filename>dev_w0</filename></item></file>"),
-                                       kTraces, "file", first));
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kTraces, "<file><item><filename>dev_w1</filename></item></file>"),
-                                       kTraces, "file", second));
-  ASSERT_EQ(1, first.__size);
-  ASSERT_EQ(1, second.__size);
-  EXPECT_STREQ("dev_w0", first.__ptr[0].filename);
-  EXPECT_STREQ("dev_w1", second.__ptr[0].filename);
+TEST(ArrayElement, AssignmentSharesTheItems)
+{
+    Reader reader;
+    QORControl__ArrayOfDirEntry read, caller;
+    caller.soap_default(reader.ctx());
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadMember(Response(kTraces, "<file><item><filename>a</filename></item>"
+                                                  "<item><filename>b</filename></item></file>"),
+                                kTraces, "file", read));
+    caller = read;
+    EXPECT_EQ(read.__ptr, caller.__ptr);
+    EXPECT_EQ(2, caller.__size);
+    EXPECT_STREQ("b", caller.__ptr[1].filename);
 }
 
-TEST(ArrayElement, AssignmentSharesTheItems) {
-  Reader reader;
-  QORControl__ArrayOfDirEntry read, caller;
-  caller.soap_default(reader.ctx());
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kTraces, "<file><item><filename>a</filename></item>"
-                                                         "<item><filename>b</filename></item></file>"),
-                                       kTraces, "file", read));
-  caller = read;
-  EXPECT_EQ(read.__ptr, caller.__ptr);
-  EXPECT_EQ(2, caller.__size);
-  EXPECT_STREQ("b", caller.__ptr[1].filename);
-}
-
-}  // namespace
+} // namespace
 
 namespace {
 
-TEST(MultiReference, ItemsReferringToOneIndependentRecord) {
-  Reader reader;
-  QORControl__ArrayOfOSProcess list;
-  ASSERT_EQ(SOAP_OK,
-            reader.ReadMember(Response(kProcessList,
-                                       "<process><item href=\"#p1\"/><item><pid>2</pid></item>"
-                                       "<item href=\"#p1\"/></process>",
-                                       "<QORControl:OSProcess id=\"p1\" xsi:type=\"QORControl:OSProcess\">"
-                                       "<name>shared</name><dispstatus>QORControl-GREEN</dispstatus><pid>1</pid>"
-                                       "</QORControl:OSProcess>"),
-                              kProcessList, "process", list));
-  ASSERT_EQ(3, list.__size);
-  for (int i : {0, 2}) {
-    EXPECT_STREQ("shared", list.__ptr[i].name) << i;
-    EXPECT_EQ(2, list.__ptr[i].dispstatus) << i;
-    EXPECT_EQ(1, list.__ptr[i].pid) << i;
-  }
-  EXPECT_EQ(nullptr, list.__ptr[1].name);
-  EXPECT_EQ(2, list.__ptr[1].pid);
+TEST(MultiReference, ItemsReferringToOneIndependentRecord)
+{
+    Reader reader;
+    QORControl__ArrayOfOSProcess list;
+    ASSERT_EQ(
+        SOAP_OK,
+        reader.ReadMember(
+            Response(kProcessList,
+                     "<process><item href=\"#p1\"/><item><pid>2</pid></item>"
+                     "<item href=\"#p1\"/></process>",
+                     "<QORControl:OSProcess id=\"p1\" xsi:type=\"QORControl:OSProcess\">"
+                     "<name>shared</name><dispstatus>QORControl-GREEN</dispstatus><pid>1</pid>"
+                     "</QORControl:OSProcess>"),
+            kProcessList, "process", list));
+    ASSERT_EQ(3, list.__size);
+    for (int i : {0, 2}) {
+        EXPECT_STREQ("shared", list.__ptr[i].name) << i;
+        EXPECT_EQ(2, list.__ptr[i].dispstatus) << i;
+        EXPECT_EQ(1, list.__ptr[i].pid) << i;
+    }
+    EXPECT_EQ(nullptr, list.__ptr[1].name);
+    EXPECT_EQ(2, list.__ptr[1].pid);
 }
 
-TEST(MultiReference, ItemReferringToAnEarlierItem) {
-  Reader reader;
-  QORControl__ArrayOfDirEntry list;
-  ASSERT_EQ(SOAP_OK, reader.ReadList(kTraces, "file",
-                                     "<item id=\"f\"><filename>dev_w0</filename><size>5000000000</size></item>"
-                                     "<item href=\"#f\"/>",
-                                     list));
-  ASSERT_EQ(2, list.__size);
-  EXPECT_STREQ("dev_w0", list.__ptr[1].filename);
-  EXPECT_EQ(5000000000LL, list.__ptr[1].size);
+TEST(MultiReference, ItemReferringToAnEarlierItem)
+{
+    Reader reader;
+    QORControl__ArrayOfDirEntry list;
+    ASSERT_EQ(
+        SOAP_OK,
+        reader.ReadList(kTraces, "file",
+                        "<item id=\"f\"><filename>dev_w0</filename><size>5000000000</size></item>"
+                        "<item href=\"#f\"/>",
+                        list));
+    ASSERT_EQ(2, list.__size);
+    EXPECT_STREQ("dev_w0", list.__ptr[1].filename);
+    EXPECT_EQ(5000000000LL, list.__ptr[1].size);
 }
 
-TEST(MultiReference, DanglingReferenceFailsTheMessage) {
-  // The referring item keeps its defaults, but a reference that nothing in
-  // the message resolves is reported instead of passing as an empty record.
-  Reader reader;
-  QORControl__ArrayOfDirEntry list;
-  EXPECT_EQ(SOAP_MISSING_ID,
-            reader.ReadList(kTraces, "file", "<item href=\"#missing\"/><item><size>1</size></item>", list));
-  ASSERT_EQ(2, list.__size);
-  EXPECT_EQ(nullptr, list.__ptr[0].filename);
-  EXPECT_EQ(0, list.__ptr[0].size);
-  EXPECT_EQ(1, list.__ptr[1].size);
+TEST(MultiReference, DanglingReferenceFailsTheMessage)
+{
+    // The referring item keeps its defaults, but a reference that nothing in
+    // the message resolves is reported instead of passing as an empty record.
+    Reader reader;
+    QORControl__ArrayOfDirEntry list;
+    EXPECT_EQ(SOAP_MISSING_ID,
+              reader.ReadList(kTraces, "file",
+                              "<item href=\"#missing\"/><item><size>1</size></item>", list));
+    ASSERT_EQ(2, list.__size);
+    EXPECT_EQ(nullptr, list.__ptr[0].filename);
+    EXPECT_EQ(0, list.__ptr[0].size);
+    EXPECT_EQ(1, list.__ptr[1].size);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
-TEST(NilMembers, StringsAndPointersStayNull) {
-  Reader reader;
-  QORControl__ArrayOfOSProcess processes;
-  ASSERT_EQ(SOAP_OK, reader.ReadList(kProcessList, "process",
-                                     "<item><name xsi:nil=\"true\"/><description/><pid>1</pid></item>", processes));
-  ASSERT_EQ(1, processes.__size);
-  EXPECT_EQ(nullptr, processes.__ptr[0].name);
-  EXPECT_STREQ("", processes.__ptr[0].description);  // empty, not absent
-  EXPECT_EQ(1, processes.__ptr[0].pid);
+TEST(NilMembers, StringsAndPointersStayNull)
+{
+    Reader reader;
+    QORControl__ArrayOfOSProcess processes;
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadList(kProcessList, "process",
+                              "<item><name xsi:nil=\"true\"/><description/><pid>1</pid></item>",
+                              processes));
+    ASSERT_EQ(1, processes.__size);
+    EXPECT_EQ(nullptr, processes.__ptr[0].name);
+    EXPECT_STREQ("", processes.__ptr[0].description); // empty, not absent
+    EXPECT_EQ(1, processes.__ptr[0].pid);
 
-  QORControl__ArrayOfProfileParameter parameters;
-  ASSERT_EQ(SOAP_OK, reader.ReadList("QORControl:GetProcessParameterResponse", "parameter",
-                                     "<item><values xsi:nil=\"true\"/><sub-para xsi:nil=\"true\"/>"
-                                     "<restriction><int-min xsi:nil=\"true\"/></restriction></item>",
-                                     parameters));
-  ASSERT_EQ(1, parameters.__size);
-  EXPECT_EQ(nullptr, parameters.__ptr[0].values);
-  EXPECT_EQ(nullptr, parameters.__ptr[0].sub_para);
-  EXPECT_EQ(nullptr, parameters.__ptr[0].restriction.int_min);
+    QORControl__ArrayOfProfileParameter parameters;
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadList("QORControl:GetProcessParameterResponse", "parameter",
+                              "<item><values xsi:nil=\"true\"/><sub-para xsi:nil=\"true\"/>"
+                              "<restriction><int-min xsi:nil=\"true\"/></restriction></item>",
+                              parameters));
+    ASSERT_EQ(1, parameters.__size);
+    EXPECT_EQ(nullptr, parameters.__ptr[0].values);
+    EXPECT_EQ(nullptr, parameters.__ptr[0].sub_para);
+    EXPECT_EQ(nullptr, parameters.__ptr[0].restriction.int_min);
 
-  QORControl__ArrayOfXCMProxyConnection connections;
-  ASSERT_EQ(SOAP_OK, reader.ReadList("QORControl:XCMGetProxyConnectionListResponse", "connection",
-                                     "<item><snc-context-length xsi:nil=\"true\"/></item>", connections));
-  ASSERT_EQ(1, connections.__size);
-  EXPECT_EQ(nullptr, connections.__ptr[0].snc_context_length);
+    QORControl__ArrayOfXCMProxyConnection connections;
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadList("QORControl:XCMGetProxyConnectionListResponse", "connection",
+                              "<item><snc-context-length xsi:nil=\"true\"/></item>", connections));
+    ASSERT_EQ(1, connections.__size);
+    EXPECT_EQ(nullptr, connections.__ptr[0].snc_context_length);
 }
 
-TEST(NilMembers, NilItemsAndListsAreEmpty) {
-  Reader reader;
-  QORControl__ArrayOfOSProcess items, list;
-  ASSERT_EQ(SOAP_OK, reader.ReadList(kProcessList, "process", "<item xsi:nil=\"true\"/><item><pid>2</pid></item>", items));
-  ASSERT_EQ(2, items.__size);
-  EXPECT_EQ(0, items.__ptr[0].pid);
-  EXPECT_EQ(nullptr, items.__ptr[0].name);
-  EXPECT_EQ(2, items.__ptr[1].pid);
-  ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kProcessList, "<process xsi:nil=\"true\"/>"), kProcessList, "process",
-                                       list));
-  EXPECT_EQ(0, list.__size);
-  EXPECT_EQ(nullptr, list.__ptr);
+TEST(NilMembers, NilItemsAndListsAreEmpty)
+{
+    Reader reader;
+    QORControl__ArrayOfOSProcess items, list;
+    ASSERT_EQ(SOAP_OK, reader.ReadList(kProcessList, "process",
+                                       "<item xsi:nil=\"true\"/><item><pid>2</pid></item>", items));
+    ASSERT_EQ(2, items.__size);
+    EXPECT_EQ(0, items.__ptr[0].pid);
+    EXPECT_EQ(nullptr, items.__ptr[0].name);
+    EXPECT_EQ(2, items.__ptr[1].pid);
+    ASSERT_EQ(SOAP_OK, reader.ReadMember(Response(kProcessList, "<process xsi:nil=\"true\"/>"),
+                                         kProcessList, "process", list));
+    EXPECT_EQ(0, list.__size);
+    EXPECT_EQ(nullptr, list.__ptr);
 }
 
-}  // namespace
+} // namespace

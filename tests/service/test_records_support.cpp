@@ -13,81 +13,93 @@ constexpr std::string_view kEnvelopeHead =
     " xmlns:QORControl=\"urn:QORControl\">"
     "<SOAP-ENV:Body>";
 constexpr std::string_view kEnvelopeTail = "</SOAP-ENV:Body></SOAP-ENV:Envelope>\n";
-}  // namespace
+} // namespace
 
-std::string Envelope(std::string_view body) {
-  std::string xml(kEnvelopeHead);
-  xml += body;
-  xml += kEnvelopeTail;
-  return xml;
+std::string Envelope(std::string_view body)
+{
+    std::string xml(kEnvelopeHead);
+    xml += body;
+    xml += kEnvelopeTail;
+    return xml;
 }
 
-std::string Response(std::string_view response, std::string_view member_xml, std::string_view trailer) {
-  std::string body = "<";
-  body += response;
-  body += ">";
-  body += member_xml;
-  body += "</";
-  body += response;
-  body += ">";
-  body += trailer;
-  return Envelope(body);
+std::string Response(std::string_view response, std::string_view member_xml,
+                     std::string_view trailer)
+{
+    std::string body = "<";
+    body += response;
+    body += ">";
+    body += member_xml;
+    body += "</";
+    body += response;
+    body += ">";
+    body += trailer;
+    return Envelope(body);
 }
 
 Reader::Reader() : soap_(soap_new1(SOAP_C_UTFSTRING)) {}
 
-Reader::~Reader() {
-  Release();
-  soap_free(soap_);
+Reader::~Reader()
+{
+    Release();
+    soap_free(soap_);
 }
 
-void Reader::SetStrict(bool on) {
-  if (on)
-    soap_set_imode(soap_, SOAP_XML_STRICT);
-  else
-    soap_clr_imode(soap_, SOAP_XML_STRICT);
+void Reader::SetStrict(bool on)
+{
+    if (on)
+        soap_set_imode(soap_, SOAP_XML_STRICT);
+    else
+        soap_clr_imode(soap_, SOAP_XML_STRICT);
 }
 
-void Reader::Release() {
-  soap_destroy(soap_);
-  soap_end(soap_);
+void Reader::Release()
+{
+    soap_destroy(soap_);
+    soap_end(soap_);
 }
 
-int Reader::Begin(std::string_view xml) {
-  in_.clear();
-  in_.str(std::string(xml));
-  soap_->is = &in_;
-  if (soap_begin_recv(soap_) || soap_envelope_begin_in(soap_) || soap_recv_header(soap_) ||
-      soap_body_begin_in(soap_))
-    return soap_->error;
-  return SOAP_OK;
+int Reader::Begin(std::string_view xml)
+{
+    in_.clear();
+    in_.str(std::string(xml));
+    soap_->is = &in_;
+    if (soap_begin_recv(soap_) || soap_envelope_begin_in(soap_) || soap_recv_header(soap_) ||
+        soap_body_begin_in(soap_))
+        return soap_->error;
+    return SOAP_OK;
 }
 
-int Reader::End() {
-  if (soap_body_end_in(soap_) || soap_envelope_end_in(soap_) || soap_end_recv(soap_))
-    return soap_->error;
-  return SOAP_OK;
+int Reader::End()
+{
+    if (soap_body_end_in(soap_) || soap_envelope_end_in(soap_) || soap_end_recv(soap_))
+        return soap_->error;
+    return SOAP_OK;
 }
 
-void Reader::StartWrite() {
-  out_.str(std::string());
-  out_.clear();
-  soap_->os = &out_;
-  soap_begin_send(soap_);
+void Reader::StartWrite()
+{
+    out_.str(std::string());
+    out_.clear();
+    soap_->os = &out_;
+    soap_begin_send(soap_);
 }
 
-std::string Reader::FinishWrite(const char *tag) {
-  const int error = soap_end_send(soap_);
-  soap_->os = nullptr;
-  const std::string xml = out_.str();
-  const std::string open = std::string("<") + tag;
-  const std::string close = std::string("</") + tag + ">";
-  const auto root = xml.find(open);
-  if (error != SOAP_OK || root == std::string::npos) return "<no element>";
-  const auto content = xml.find('>', root);
-  const auto end = xml.rfind(close);
-  if (content == std::string::npos || end == std::string::npos || end < content) return "<no element>";
-  return xml.substr(content + 1, end - content - 1);
+std::string Reader::FinishWrite(const char* tag)
+{
+    const int error = soap_end_send(soap_);
+    soap_->os = nullptr;
+    const std::string xml = out_.str();
+    const std::string open = std::string("<") + tag;
+    const std::string close = std::string("</") + tag + ">";
+    const auto root = xml.find(open);
+    if (error != SOAP_OK || root == std::string::npos)
+        return "<no element>";
+    const auto content = xml.find('>', root);
+    const auto end = xml.rfind(close);
+    if (content == std::string::npos || end == std::string::npos || end < content)
+        return "<no element>";
+    return xml.substr(content + 1, end - content - 1);
 }
 
-}  // namespace recordtest
+} // namespace recordtest

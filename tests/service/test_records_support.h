@@ -12,9 +12,9 @@
 namespace recordtest {
 
 // Names a parameterised case after the |name| member of its parameter.
-template <class Case>
-std::string CaseName(const ::testing::TestParamInfo<Case> &param_info) {
-  return param_info.param.name;
+template <class Case> std::string CaseName(const ::testing::TestParamInfo<Case>& param_info)
+{
+    return param_info.param.name;
 }
 
 // A SOAP 1.1 response envelope whose body holds |body|.
@@ -23,79 +23,88 @@ std::string Envelope(std::string_view body);
 // A SOAP 1.1 response envelope whose body holds the response element
 // |response| (a qualified name such as "QORControl:GetProcessListResponse")
 // around |member_xml|, followed by the independent elements |trailer|.
-std::string Response(std::string_view response, std::string_view member_xml, std::string_view trailer = {});
+std::string Response(std::string_view response, std::string_view member_xml,
+                     std::string_view trailer = {});
 
 // Owns one SOAP context configured as the client configures it and reads
 // documents from memory.
-class Reader {
- public:
-  Reader();
-  ~Reader();
-  Reader(const Reader &) = delete;
-  Reader &operator=(const Reader &) = delete;
+class Reader
+{
+  public:
+    Reader();
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
 
-  struct soap *ctx() { return soap_; }
+    struct soap* ctx() { return soap_; }
 
-  // Switches strict reading (required members, names only) on or off.
-  void SetStrict(bool on);
+    // Switches strict reading (required members, names only) on or off.
+    void SetStrict(bool on);
 
-  // Reads the element |member| of the response element |response| from an
-  // envelope made by Response() into |target| through the target's own
-  // default and read operations, then the independent elements that follow
-  // the response element; references are resolved at the end of the
-  // message. Returns the context's error code.
-  template <class T>
-  int ReadMember(std::string_view xml, const char *response, const char *member, T &target,
-                 const char *type = nullptr) {
-    target.soap_default(soap_);
-    if (Begin(xml) || soap_element_begin_in(soap_, response, 0, nullptr)) return soap_->error;
-    if (!target.soap_in(soap_, member, type)) return soap_->error;
-    if (soap_element_end_in(soap_, response) || soap_getindependent(soap_)) return soap_->error;
-    return End();
-  }
+    // Reads the element |member| of the response element |response| from an
+    // envelope made by Response() into |target| through the target's own
+    // default and read operations, then the independent elements that follow
+    // the response element; references are resolved at the end of the
+    // message. Returns the context's error code.
+    template <class T>
+    int ReadMember(std::string_view xml, const char* response, const char* member, T& target,
+                   const char* type = nullptr)
+    {
+        target.soap_default(soap_);
+        if (Begin(xml) || soap_element_begin_in(soap_, response, 0, nullptr))
+            return soap_->error;
+        if (!target.soap_in(soap_, member, type))
+            return soap_->error;
+        if (soap_element_end_in(soap_, response) || soap_getindependent(soap_))
+            return soap_->error;
+        return End();
+    }
 
-  // Reads the body element |tag| of an envelope made by Envelope() into
-  // |target|, the way a response class is read.
-  template <class T>
-  int ReadBody(std::string_view xml, const char *tag, T &target) {
-    target.soap_default(soap_);
-    if (Begin(xml)) return soap_->error;
-    if (!target.soap_get(soap_, tag, nullptr)) return soap_->error;
-    return End();
-  }
+    // Reads the body element |tag| of an envelope made by Envelope() into
+    // |target|, the way a response class is read.
+    template <class T> int ReadBody(std::string_view xml, const char* tag, T& target)
+    {
+        target.soap_default(soap_);
+        if (Begin(xml))
+            return soap_->error;
+        if (!target.soap_get(soap_, tag, nullptr))
+            return soap_->error;
+        return End();
+    }
 
-  // Reads the result element |member| with the children |items| of the
-  // response element |response| into |list|.
-  template <class T>
-  int ReadList(const char *response, const char *member, std::string_view items, T &list) {
-    std::string xml = "<";
-    xml.append(member).append(">").append(items).append("</").append(member).append(">");
-    return ReadMember(Response(response, xml), response, member, list);
-  }
+    // Reads the result element |member| with the children |items| of the
+    // response element |response| into |list|.
+    template <class T>
+    int ReadList(const char* response, const char* member, std::string_view items, T& list)
+    {
+        std::string xml = "<";
+        xml.append(member).append(">").append(items).append("</").append(member).append(">");
+        return ReadMember(Response(response, xml), response, member, list);
+    }
 
-  // Writes |object| as the element |tag| through its own write operation,
-  // as a request writes an embedded record, and returns what stands between
-  // the element's start and end tag; "<no element>" when the output does
-  // not have that shape.
-  template <class T>
-  std::string WriteContent(const T &object, const char *tag) {
-    StartWrite();
-    object.soap_out(soap_, tag, -1, "");
-    return FinishWrite(tag);
-  }
+    // Writes |object| as the element |tag| through its own write operation,
+    // as a request writes an embedded record, and returns what stands between
+    // the element's start and end tag; "<no element>" when the output does
+    // not have that shape.
+    template <class T> std::string WriteContent(const T& object, const char* tag)
+    {
+        StartWrite();
+        object.soap_out(soap_, tag, -1, "");
+        return FinishWrite(tag);
+    }
 
-  // Frees everything the previous reads allocated.
-  void Release();
+    // Frees everything the previous reads allocated.
+    void Release();
 
- private:
-  int Begin(std::string_view xml);
-  int End();
-  void StartWrite();
-  std::string FinishWrite(const char *tag);
+  private:
+    int Begin(std::string_view xml);
+    int End();
+    void StartWrite();
+    std::string FinishWrite(const char* tag);
 
-  struct soap *soap_;
-  std::istringstream in_;
-  std::ostringstream out_;
+    struct soap* soap_;
+    std::istringstream in_;
+    std::ostringstream out_;
 };
 
-}  // namespace recordtest
+} // namespace recordtest
