@@ -1,6 +1,7 @@
 #include "u16/u16_decode.h"
 
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -8,16 +9,32 @@ struct Held {
   FILE* stream = nullptr;
   int unit = -1;
   int byte = -1;
+  long position = -1; /* stream position when the entry was last filled */
 };
 
 constexpr int kSlots = 16;
 Held g_held[kSlots];
 int g_used = 0; /* number of slots in use; 0 keeps the common path cheap */
 
+void clear(Held* h) {
+  h->stream = nullptr;
+  h->unit = -1;
+  h->byte = -1;
+  --g_used;
+}
+
+/* An entry whose stream moved on (or is a new stream at the address of a
+ * closed one) holds nothing that belongs to the next read. */
 Held* find(FILE* stream) {
   if (g_used == 0) return nullptr;
-  for (Held& h : g_held)
-    if (h.stream == stream) return &h;
+  for (Held& h : g_held) {
+    if (h.stream != stream) continue;
+    if (std::ftell(stream) != h.position) {
+      clear(&h);
+      return nullptr;
+    }
+    return &h;
+  }
   return nullptr;
 }
 
@@ -36,10 +53,7 @@ Held* find_or_add(FILE* stream) {
 }
 
 void release_if_empty(Held* h) {
-  if (h->unit < 0 && h->byte < 0) {
-    h->stream = nullptr;
-    --g_used;
-  }
+  if (h->unit < 0 && h->byte < 0) clear(h);
 }
 
 int next_byte(FILE* stream) {
@@ -57,6 +71,7 @@ int next_byte(FILE* stream) {
 void hold_byte(FILE* stream, int byte) {
   if (Held* h = find_or_add(stream)) {
     h->byte = byte;
+    h->position = std::ftell(stream);
   } else {
     ungetc(byte, stream); /* table full: the C library keeps one byte */
   }
@@ -115,7 +130,10 @@ Utf8Char u16_decode_utf8(FILE* stream) {
 }
 
 void u16_hold_unit(FILE* stream, int unit) {
-  if (Held* h = find_or_add(stream)) h->unit = unit;
+  if (Held* h = find_or_add(stream)) {
+    h->unit = unit;
+    h->position = std::ftell(stream);
+  }
 }
 
 bool u16_take_held_unit(FILE* stream, int* unit) {

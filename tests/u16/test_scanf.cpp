@@ -408,3 +408,23 @@ TEST(ScanfGrid, PinnedDifferencesFromTheCLibrary) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScanfStream, HeldUnitIsDroppedWhenTheStreamMoved) {
+  /* A held unit belongs to the stream position it was read at; a stream
+   * that moved (or a new stream at the address of a closed one) starts
+   * clean. */
+  char text[] = "5\xC3\xA9";
+  FILE* a = fmemopen(text, 3, "r");
+  ASSERT_NE(a, nullptr);
+  int v = 0;
+  EXPECT_EQ(fscanfU16(a, u"%d", &v), 1);  // holds the U+00E9 that ended the field
+  std::rewind(a);
+  EXPECT_EQ(fgetcU16(a), u'5');
+  EXPECT_EQ(fgetcU16(a), 0xE9);
+  EXPECT_EQ(fgetcU16(a), -1);
+  std::fclose(a);
+}
+
+}  // namespace
