@@ -88,7 +88,7 @@ class Sink {
   uint64_t written_ = 0;
 };
 
-struct Spec {
+struct Directive {
   bool left = false, plus = false, space = false, alt = false, zero = false;
   uint32_t width = kNone;
   uint32_t precision = kNone;
@@ -116,7 +116,7 @@ bool read_number(const QOR_UC*& p, uint32_t& value) {
 
 /* Parses the directive after "%"; on error returns false with p at the
  * offending unit. */
-bool parse_spec(const QOR_UC*& p, Spec& s, va_list* ap) {
+bool parse_directive(const QOR_UC*& p, Directive& s, va_list* ap) {
   if (*p == u' ' || *p == u'#' || *p == u'+' || *p == u'-' || *p == u'0') {
     for (int count = 0; count < 5; ++count, ++p) {
       const QOR_UC c = *p;
@@ -257,13 +257,13 @@ class Engine {
       }
       if (*pct == 0) break;
       p = pct + 1;
-      Spec spec;
-      if (!parse_spec(p, spec, ap_)) {
+      Directive directive;
+      if (!parse_directive(p, directive, ap_)) {
         U16ReportFormatError(pct + 1, *p, kSourceName, __LINE__);
         sink_.finish();
         return -1;
       }
-      if (!emit(spec)) return stop(false);
+      if (!emit(directive)) return stop(false);
       if (sink_.full()) break;
     }
     if (!sink_.finish()) return -1;
@@ -281,7 +281,7 @@ class Engine {
     return w > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(w);
   }
 
-  void integer_text(const Spec& s, Text& t) {
+  void integer_text(const Directive& s, Text& t) {
     uint64_t magnitude = 0;
     unsigned base = 10;
     bool upper = false;
@@ -332,7 +332,7 @@ class Engine {
     }
   }
 
-  void float_text(const Spec& s, Text& t) {
+  void float_text(const Directive& s, Text& t) {
     double v = va_arg(*ap_, double);
     if (v < 0.0) {
       t.negative = true;
@@ -379,7 +379,7 @@ class Engine {
     t.length = static_cast<size_t>(n);
   }
 
-  bool emit(const Spec& s) {
+  bool emit(const Directive& s) {
     Text t;
     QOR_UC one_unit = 0;
     switch (s.conv) {

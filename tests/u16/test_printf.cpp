@@ -197,7 +197,7 @@ std::string c_format(const char* fmt, ...) {
   return buf;
 }
 
-std::string spec(const std::string& flags, int width, int precision, const std::string& length,
+std::string directive_text(const std::string& flags, int width, int precision, const std::string& length,
                  char conv) {
   std::string f = "%" + flags;
   if (width >= 0) f += std::to_string(width);
@@ -232,7 +232,7 @@ TEST(PrintfGrid, IntegersAgreeWithTheCLibrary) {
           /* "#" prefixes a zero value that precision zeros lengthen. */
           const bool zero_gets_prefix = (conv == 'x' || conv == 'X') && precision > 1 &&
                                         flags.find('#') != std::string::npos;
-          const std::string f32 = spec(flags, width, precision, "", conv);
+          const std::string f32 = directive_text(flags, width, precision, "", conv);
           const std::u16string w32 = W(f32);
           for (int v : values32) {
             if (zero_gets_prefix && v == 0) continue;
@@ -240,8 +240,8 @@ TEST(PrintfGrid, IntegersAgreeWithTheCLibrary) {
             ++checked;
           }
           if (conv == 'o') continue;  // "o" is always 32-bit
-          const std::string f64 = spec(flags, width, precision, "ll", conv);
-          const std::string fI64 = spec(flags, width, precision, "I64", conv);
+          const std::string f64 = directive_text(flags, width, precision, "ll", conv);
+          const std::string fI64 = directive_text(flags, width, precision, "I64", conv);
           const std::u16string w64 = W(f64), wI64 = W(fI64);
           for (long long v : values64) {
             if (zero_gets_prefix && v == 0) continue;
@@ -269,7 +269,7 @@ TEST(PrintfGrid, FloatsAgreeWithTheCLibrary) {
           /* Without a precision "a" gets 6 digits (pinned above). */
           if ((conv == 'a' || conv == 'A') && precision < 0) continue;
           const bool zero = flags.find('0') != std::string::npos && flags.find('-') == std::string::npos;
-          const std::string f = spec(flags, width, precision, "", conv);
+          const std::string f = directive_text(flags, width, precision, "", conv);
           const std::u16string w = W(f);
           for (double v : values) {
             /* Zero padding differs where the width exceeds the precision
@@ -291,14 +291,14 @@ TEST(PrintfGrid, StringsAndCharactersAgreeWithTheCLibrary) {
   for (const std::string flags : {"", "-"}) {
     for (int width : kWidths) {
       for (int precision : kPrecisions) {
-        const std::string f = spec(flags, width, precision, "", 's');
+        const std::string f = directive_text(flags, width, precision, "", 's');
         const std::u16string w = W(f);
         for (const char* s : strings) {
           const std::u16string ws = W(s);
           EXPECT_EQ(narrow(F(w.c_str(), ws.c_str())), c_format(f.c_str(), s)) << f;
         }
       }
-      const std::string fc = spec(flags, width, -1, "", 'c');
+      const std::string fc = directive_text(flags, width, -1, "", 'c');
       const std::u16string wc = W(fc);
       EXPECT_EQ(narrow(F(wc.c_str(), 'q')), c_format(fc.c_str(), 'q')) << fc;
     }
