@@ -133,6 +133,38 @@ TEST_P(RoundTrip, CallsGetProcessListAndTracesTheRawBytes) {
   }
 }
 
+TEST(SslTrace, TheSessionIsTracedOnEntryAndExit) {
+  ASSERT_TRUE(test_pki().ok) << test_pki().error;
+  FILE* ssl_trace = std::tmpfile();
+  ASSERT_NE(ssl_trace, nullptr);
+  QorSSLSetTraceFile(ssl_trace);
+  {
+    SslSetup ssl(test_pki().client_dir);
+    ASSERT_EQ(ssl.rc(), SSSLRC_OK);
+    Target target(NI_HTTPS);
+    target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+    SoapClient client(NI_HTTPS, USE_CLIENT_CERT, false);
+    ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
+  }
+  QorSSLSetTraceFile(nullptr);
+  std::rewind(ssl_trace);
+  std::string text;
+  for (int c; (c = std::fgetc(ssl_trace)) != EOF;) text += static_cast<char>(c);
+  std::fclose(ssl_trace);
+  const char* in_order[] = {"->> QorSSLInit(read_profile=0, default_creds=2", "<<- QorSSLInit()==SSSLRC_OK\n",
+                            "->> QorSSLConnect(hdl=", "auth=USE_CLIENT_CERT, server=localhost",
+                            "<<- QorSSLConnect()==SSSLRC_OK\n", "->> QorSSLWrite(session=",
+                            "<<- QorSSLWrite()==SSSLRC_OK\n", "->> QorSSLRead(session=",
+                            "<<- QorSSLRead()==SSSLRC_OK\n", "->> QorSSLClose(session=",
+                            "<<- QorSSLClose()==SSSLRC_OK\n"};
+  size_t at = 0;
+  for (const char* piece : in_order) {
+    size_t found = text.find(piece, at);
+    ASSERT_NE(found, std::string::npos) << piece << " after " << at << " in\n" << text;
+    at = found;
+  }
+}
+
 TEST_P(RoundTrip, KeepsTheConnectionAliveOverRepeatedCalls) {
   const int type = GetParam();
   std::unique_ptr<SslSetup> ssl;
