@@ -31,7 +31,7 @@ uint32_t recording_hook(uint32_t code, QOR_UC module, uint32_t accepted, const Q
   return code;
 }
 
-class UtfConv : public ::testing::Test {
+class RscpUtfConv : public ::testing::Test {
  protected:
   void SetUp() override {
     g_calls.clear();
@@ -41,7 +41,7 @@ class UtfConv : public ::testing::Test {
 };
 
 
-TEST_F(UtfConv, U16ToUtf8Table) {
+TEST_F(RscpUtfConv, U16ToUtf8Table) {
   struct Case {
     std::u16string src;
     int32_t size;
@@ -87,7 +87,7 @@ TEST_F(UtfConv, U16ToUtf8Table) {
   }
 }
 
-TEST_F(UtfConv, Utf8ToU16ReplacementTable) {
+TEST_F(RscpUtfConv, Utf8ToU16ReplacementTable) {
   struct Case {
     std::string src;
     uint32_t rc;
@@ -117,7 +117,7 @@ TEST_F(UtfConv, Utf8ToU16ReplacementTable) {
   EXPECT_EQ(g_calls.back().location, 7);
 }
 
-TEST_F(UtfConv, CoreWithoutReplacementFailsAtTheLeadByte) {
+TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte) {
   struct Case {
     std::string src;
     uint32_t rc;
@@ -152,7 +152,7 @@ TEST_F(UtfConv, CoreWithoutReplacementFailsAtTheLeadByte) {
   EXPECT_EQ(replaced, 7u);  // incremented, never reset
 }
 
-TEST_F(UtfConv, CoreCursorsStandWhereConversionStopped) {
+TEST_F(RscpUtfConv, CoreCursorsStandWhereConversionStopped) {
   const QOR_UC src[] = {0xD83D, 0xDE00, u'a', 0xDC00, u'b'};
   const QOR_UC* s = src;
   unsigned char out[16];
@@ -168,7 +168,7 @@ TEST_F(UtfConv, CoreCursorsStandWhereConversionStopped) {
   EXPECT_EQ(d, out);
 }
 
-TEST_F(UtfConv, CapacityLimits) {
+TEST_F(RscpUtfConv, CapacityLimits) {
   QOR_UC out[4];
   for (QOR_UC& u : out) u = 0xBEEF;
   int32_t len = 0;
@@ -190,7 +190,7 @@ TEST_F(UtfConv, CapacityLimits) {
   EXPECT_EQ(len, 3);
 }
 
-TEST_F(UtfConv, ZeroAndNegativeSizesWriteNothing) {
+TEST_F(RscpUtfConv, ZeroAndNegativeSizesWriteNothing) {
   QOR_UC u[2] = {0xBEEF, 0xBEEF};
   char b[2] = {'x', 'x'};
   int32_t len = 9;
@@ -208,7 +208,7 @@ TEST_F(UtfConv, ZeroAndNegativeSizesWriteNothing) {
   for (const HookCall& call : g_calls) EXPECT_TRUE(call.syslog_id_given);
 }
 
-TEST_F(UtfConv, PassThroughHookReturnsTheCode) {
+TEST_F(RscpUtfConv, PassThroughHookReturnsTheCode) {
   SetConvErrorHook(nullptr);
   char b[2];
   EXPECT_EQ(U16zToUtf8(b, 2, nullptr, u"ab"), RSCPETOOLONG);
@@ -260,7 +260,7 @@ char16_t random_unit(std::mt19937& rng, bool valid_only, std::u16string& s) {
   }
 }
 
-TEST_F(UtfConv, Utf16ToUtf8AgreesWithIconv) {
+TEST_F(RscpUtfConv, Utf16ToUtf8AgreesWithIconv) {
   std::mt19937 rng(12345);
   for (int round = 0; round < 400; ++round) {
     const bool valid_only = round % 2 == 0;
@@ -281,7 +281,7 @@ TEST_F(UtfConv, Utf16ToUtf8AgreesWithIconv) {
   }
 }
 
-TEST_F(UtfConv, Utf8ToUtf16AgreesWithIconv) {
+TEST_F(RscpUtfConv, Utf8ToUtf16AgreesWithIconv) {
   std::mt19937 rng(777);
   for (int round = 0; round < 400; ++round) {
     std::u16string s;
@@ -326,7 +326,7 @@ TEST_F(UtfConv, Utf8ToUtf16AgreesWithIconv) {
 
 /* ---- the smaller routines ---- */
 
-TEST(UtfSmall, EbcdicAndPadding) {
+TEST(RscpUtfSmall, EbcdicAndPadding) {
   QOR_UC out[8];
   const unsigned char hello[] = {0xC8, 0x85, 0x93, 0x93, 0x96};
   EbcdicToU16(out, hello, 5);
@@ -360,7 +360,7 @@ TEST(UtfSmall, EbcdicAndPadding) {
   EXPECT_EQ(std::u16string(out, 2), u"  ");
 }
 
-TEST(UtfSmall, RingOfTemporaries) {
+TEST(RscpUtfSmall, RingOfTemporaries) {
   std::vector<QOR_UC*> results;
   for (int i = 0; i < 40; ++i) {
     const std::string s = "t" + std::to_string(i) + "\xE9";

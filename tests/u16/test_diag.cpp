@@ -11,7 +11,7 @@ using u16test::DiagCapture;
 
 namespace {
 
-TEST(Diagnostics, ReportBlockShape) {
+TEST(U16Diagnostics, ReportBlockShape) {
   DiagCapture diag;
   U16Report("hello", "src/file.cpp", 42, true);
   const std::string& t = diag.text();
@@ -26,7 +26,7 @@ TEST(Diagnostics, ReportBlockShape) {
   EXPECT_NE(diag.text().find("no end\n"), std::string::npos);
 }
 
-TEST(Diagnostics, LongSourcePathIsShortened) {
+TEST(U16Diagnostics, LongSourcePathIsShortened) {
   DiagCapture diag;
   const std::string path = std::string(13, 'p') + "/" + std::string(56, 'q');  // 70 characters
   U16Report("m", path.c_str(), 1, true);
@@ -37,7 +37,7 @@ TEST(Diagnostics, LongSourcePathIsShortened) {
   EXPECT_NE(diag.text().find("[" + sixty + " line 1]"), std::string::npos);
 }
 
-TEST(Diagnostics, LongMessageIsCutToTheBlock) {
+TEST(U16Diagnostics, LongMessageIsCutToTheBlock) {
   DiagCapture diag;
   const std::string big(5000, 'm');
   U16Report(big.c_str(), "f", 1, true);
@@ -45,7 +45,7 @@ TEST(Diagnostics, LongMessageIsCutToTheBlock) {
   EXPECT_NE(diag.text().find("End of message"), std::string::npos);
 }
 
-TEST(Diagnostics, TraceLevelChanges) {
+TEST(U16Diagnostics, TraceLevelChanges) {
   struct Case {
     int from, to;
     const char* line;  // null: nothing written
@@ -69,7 +69,7 @@ TEST(Diagnostics, TraceLevelChanges) {
   }
 }
 
-TEST(Diagnostics, ByteAndUnitDumps) {
+TEST(U16Diagnostics, ByteAndUnitDumps) {
   DiagCapture diag;
   const unsigned char bytes[17] = {'A', 'b', ' ', 0x7E, 0x7F, 0x00, 0xFF, '0', '1', '2', '3', '4', '5', '6', '7', '8', 'Z'};
   U16DumpBytes(bytes, 17);
@@ -90,7 +90,7 @@ TEST(Diagnostics, ByteAndUnitDumps) {
 std::string g_child_text;
 void child_sink(const char* t, size_t n) { g_child_text.append(t, n).append("\n"); }
 
-TEST(Diagnostics, FirstReportShowsTheCommandLineOnce) {
+TEST(U16Diagnostics, FirstReportShowsTheCommandLineOnce) {
   /* This process made reports before; the rule is checked in a freshly
    * started copy of the test program. Switching the output at level 0 makes
    * no report of its own. */
@@ -109,7 +109,7 @@ TEST(Diagnostics, FirstReportShowsTheCommandLineOnce) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST(Diagnostics, ReportsByKind) {
+TEST(U16Diagnostics, ReportsByKind) {
   {
     DiagCapture diag(U16_TRACE_LOW);
     U16ReportTooSmall("MAXLEN", "myFunction", "buffer", "f.c", 3);
@@ -146,7 +146,7 @@ TEST(Diagnostics, ReportsByKind) {
   }
 }
 
-TEST(Diagnostics, InvalidUtf8Report) {
+TEST(U16Diagnostics, InvalidUtf8Report) {
   DiagCapture diag(U16_TRACE_LOW);
   QOR_UC target[8];
   U16ReportBadUtf8(target, "ab\xC3(z", 8, "f.c", 7, "myConverter");

@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(ErrorTexts, QuotedRows) {
+TEST(U16ErrorTexts, QuotedRows) {
   struct Case {
     uint32_t code;
     const char16_t* text;
@@ -44,7 +44,7 @@ TEST(ErrorTexts, QuotedRows) {
     EXPECT_EQ(std::u16string(syserrtextU16(c.code)), c.text) << std::hex << c.code;
 }
 
-TEST(ErrorTexts, TableIsOrderedAndWellFormed) {
+TEST(U16ErrorTexts, TableIsOrderedAndWellFormed) {
   ASSERT_GT(kSysErrTextRows, 100u);
   EXPECT_EQ(kSysErrText[kSysErrTextRows].code, 0u);
   EXPECT_EQ(kSysErrText[kSysErrTextRows].text, nullptr);
@@ -67,7 +67,7 @@ TEST(ErrorTexts, TableIsOrderedAndWellFormed) {
   }
 }
 
-TEST(ErrorTexts, LinuxErrnoMappedBySymbol) {
+TEST(U16ErrorTexts, LinuxErrnoMappedBySymbol) {
   struct Case {
     int e;
     const char16_t* prefix;

@@ -115,7 +115,7 @@ void report_password(int fd, const QOR_UC* word) {
   (void)!write(fd, line.data(), line.size());
 }
 
-TEST(Getpass, EchoIsOffDuringTheReadAndRestoredAfter) {
+TEST(U16Getpass, EchoIsOffDuringTheReadAndRestoredAfter) {
   PtyChild child([](int fd) { report_password(fd, getpassU16(u"Password? ")); });
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(child.wait_for("Password? "));
@@ -127,7 +127,7 @@ TEST(Getpass, EchoIsOffDuringTheReadAndRestoredAfter) {
   EXPECT_EQ(child.seen().find("cr"), std::string::npos) << "the password was echoed";
 }
 
-TEST(Getpass, ReadsAfterScanf) {
+TEST(U16Getpass, ReadsAfterScanf) {
   PtyChild child([](int fd) {
     QOR_UC user[64] = {0};
     scanfU16(u"%63s", user);
@@ -144,7 +144,7 @@ TEST(Getpass, ReadsAfterScanf) {
   EXPECT_EQ(child.report(&status), "user[\xC3\xA4lice]echo[p\xC3\xA4ss]");
 }
 
-TEST(Getpass, EndOfInputNeverYieldsThePreviousPassword) {
+TEST(U16Getpass, EndOfInputNeverYieldsThePreviousPassword) {
   PtyChild child([](int fd) {
     report_password(fd, getpassU16(u"First? "));
     report_password(fd, getpassU16(u"Second? "));
@@ -160,7 +160,7 @@ TEST(Getpass, EndOfInputNeverYieldsThePreviousPassword) {
   EXPECT_EQ(child.report(&status), "echo[one]echo[]");
 }
 
-TEST(Getpass, InterruptRestoresTheEcho) {
+TEST(U16Getpass, InterruptRestoresTheEcho) {
   PtyChild child([](int fd) { report_password(fd, getpassU16(u"Password? ")); });
   ASSERT_TRUE(child.started());
   ASSERT_TRUE(child.wait_for("Password? "));
@@ -172,7 +172,7 @@ TEST(Getpass, InterruptRestoresTheEcho) {
   EXPECT_TRUE(child.echo_on());
 }
 
-TEST(Getpass, WithoutATerminalTheWordIsReadAllTheSame) {
+TEST(U16Getpass, WithoutATerminalTheWordIsReadAllTheSame) {
   int in[2];
   ASSERT_EQ(pipe(in), 0);
   const pid_t pid = fork();

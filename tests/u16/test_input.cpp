@@ -27,7 +27,7 @@ std::vector<int> read_all(const std::string& bytes, std::vector<int>* errnos = n
   return out;
 }
 
-TEST(Utf8Input, DecoderTable) {
+TEST(U16Utf8Input, DecoderTable) {
   DiagCapture quiet(U16_TRACE_NONE);
   struct Case {
     std::string bytes;
@@ -52,7 +52,7 @@ TEST(Utf8Input, DecoderTable) {
   for (const Case& c : cases) EXPECT_EQ(read_all(c.bytes), c.units) << "case " << (&c - cases);
 }
 
-TEST(Utf8Input, InvalidInputSetsEilseq) {
+TEST(U16Utf8Input, InvalidInputSetsEilseq) {
   DiagCapture quiet(U16_TRACE_NONE);
   std::vector<int> errs;
   const std::vector<int> got = read_all("a\xFF" "b", &errs);
@@ -62,7 +62,7 @@ TEST(Utf8Input, InvalidInputSetsEilseq) {
   EXPECT_EQ(errs[2], 0);
 }
 
-TEST(Utf8Input, FgetsTable) {
+TEST(U16Utf8Input, FgetsTable) {
   DiagCapture quiet(U16_TRACE_NONE);
   struct Case {
     std::string bytes;
@@ -92,7 +92,7 @@ TEST(Utf8Input, FgetsTable) {
   }
 }
 
-TEST(Utf8Input, FgetsWithoutRoomWritesNothing) {
+TEST(U16Utf8Input, FgetsWithoutRoomWritesNothing) {
   MemIn in("abc");
   QOR_UC buf[2] = {0xBEEF, 0xBEEF};
   EXPECT_EQ(fgetsU16(buf, 0, in.get()), nullptr);
@@ -101,7 +101,7 @@ TEST(Utf8Input, FgetsWithoutRoomWritesNothing) {
   EXPECT_EQ(fgetcU16(in.get()), u'a');
 }
 
-TEST(Utf8Input, FgetsReadsLinesInTurn) {
+TEST(U16Utf8Input, FgetsReadsLinesInTurn) {
   MemIn in("one\ntwo\n\xC3\xA9");
   QOR_UC buf[16];
   std::u16string all;
@@ -112,7 +112,7 @@ TEST(Utf8Input, FgetsReadsLinesInTurn) {
 int64_t g_fake_now = 1000;
 int64_t fake_clock() { return g_fake_now; }
 
-TEST(Utf8Input, ErrorCounterSilencesReportsForAnHour) {
+TEST(U16Utf8Input, ErrorCounterSilencesReportsForAnHour) {
   DiagCapture diag(U16_TRACE_LOW);
   U16SetInputClock(fake_clock);
   U16ResetInputErrorCounter();
@@ -147,7 +147,7 @@ TEST(Utf8Input, ErrorCounterSilencesReportsForAnHour) {
   U16ResetInputErrorCounter();
 }
 
-TEST(Utf8Input, NoReportsAtLevelNone) {
+TEST(U16Utf8Input, NoReportsAtLevelNone) {
   DiagCapture diag(U16_TRACE_NONE);
   U16ResetInputErrorCounter();
   MemIn in("\xFF\xFF");
@@ -155,7 +155,7 @@ TEST(Utf8Input, NoReportsAtLevelNone) {
   EXPECT_EQ(diag.calls(), 0);
 }
 
-TEST(Utf8Input, FileTraceConsumesTheFollowingBytes) {
+TEST(U16Utf8Input, FileTraceConsumesTheFollowingBytes) {
   DiagCapture diag(U16_TRACE_LOW);
   U16ResetInputErrorCounter();
   setenv("NLSUI_FILE_TRACE", "1", 1);
@@ -170,7 +170,7 @@ TEST(Utf8Input, FileTraceConsumesTheFollowingBytes) {
   U16ResetInputErrorCounter();
 }
 
-TEST(Utf8Input, FgetsReportsAnInvalidLastCharacter) {
+TEST(U16Utf8Input, FgetsReportsAnInvalidLastCharacter) {
   DiagCapture diag(U16_TRACE_LOW);
   MemIn in("abc\xFF");
   QOR_UC buf[5];

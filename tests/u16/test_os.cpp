@@ -95,7 +95,7 @@ TEST(NlsuiConversions, ReportingForms) {
   EXPECT_NE(diag.text().find("Function g :"), std::string::npos);
 }
 
-TEST(ErrorTextsOfTheRuntime, StrerrorAndPerror) {
+TEST(U16ErrorTextsOfTheRuntime, StrerrorAndPerror) {
   QOR_UC* a = strerrorU16(ENOENT);
   ASSERT_NE(a, nullptr);
   const std::string want = std::strerror(ENOENT);
@@ -110,7 +110,7 @@ TEST(ErrorTextsOfTheRuntime, StrerrorAndPerror) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "caf\xC3\xA9: " + want + "\n");
 }
 
-TEST(Wrappers, HostName) {
+TEST(U16Wrappers, HostName) {
   char want[256];
   ASSERT_EQ(gethostname(want, sizeof want), 0);
   QOR_UC name[256];
@@ -127,7 +127,7 @@ TEST(Wrappers, HostName) {
   EXPECT_EQ(gethostnameU16(name, len + 1), 0);
 }
 
-TEST(Wrappers, ParentIdFromTheEnvironment) {
+TEST(U16Wrappers, ParentIdFromTheEnvironment) {
   struct Case {
     const char* value;
     int result;
@@ -141,7 +141,7 @@ TEST(Wrappers, ParentIdFromTheEnvironment) {
   unsetenv("PPID");
 }
 
-TEST(Wrappers, SleepOfZeroAndTimeOfDay) {
+TEST(U16Wrappers, SleepOfZeroAndTimeOfDay) {
   EXPECT_EQ(nlsui_sleep(0), 0);
   nlsui_timeval tv{};
   nlsui_timezone tz{-1, -1};
@@ -155,7 +155,7 @@ TEST(Wrappers, SleepOfZeroAndTimeOfDay) {
   EXPECT_EQ(nlsui_gettimeofday(&tv, nullptr), 0);
 }
 
-TEST(Wrappers, OpenByUnicodeNameAndTheNullDevice) {
+TEST(U16Wrappers, OpenByUnicodeNameAndTheNullDevice) {
   char dir_template[] = "/tmp/u16osXXXXXX";
   ASSERT_NE(mkdtemp(dir_template), nullptr);
   const std::string dir = dir_template;
@@ -185,7 +185,7 @@ TEST(Wrappers, OpenByUnicodeNameAndTheNullDevice) {
   EXPECT_EQ(fopenU16(u"/nonexistent/dir/file", u"r"), nullptr);
 }
 
-TEST(Wrappers, OpenTraceFollowsTheLevel) {
+TEST(U16Wrappers, OpenTraceFollowsTheLevel) {
   {
     DiagCapture diag(U16_TRACE_MEDIUM);
     FILE* f = fopenU16(u"/dev/null", u"r");
@@ -212,7 +212,7 @@ TEST(Wrappers, OpenTraceFollowsTheLevel) {
   }
 }
 
-TEST(Wrappers, CastCheck) {
+TEST(U16Wrappers, CastCheck) {
   alignas(4) char area[8] = {};
   testing::internal::CaptureStderr();
   EXPECT_EQ(nlsui_cast_raw2uc(area, u"even.c", 1), reinterpret_cast<QOR_UTF16*>(area));
@@ -225,7 +225,7 @@ TEST(Wrappers, CastCheck) {
   unsetenv("QORCASTRAW2UCCHK");
 }
 
-TEST(Wrappers, WhatStringCopy) {
+TEST(U16Wrappers, WhatStringCopy) {
   QOR_UC* w = ConvertSCCSID_w("@(#) $Id: x.c#3 $ \xC3\xA9");
   EXPECT_EQ(std::u16string(w), u"@(#) $Id: x.c#3 $ \u00e9");
   std::free(w);
@@ -233,7 +233,7 @@ TEST(Wrappers, WhatStringCopy) {
   EXPECT_EQ(std::u16string(ConvertSCCSID_w("bad \xFF")), u"ConvertSCCSID_w failed");
 }
 
-TEST(Wrappers, ServiceProcessHeuristic) {
+TEST(U16Wrappers, ServiceProcessHeuristic) {
   setenv("INVOCATION_ID", "0123456789abcdef", 1);
   EXPECT_EQ(nlsui_is_service_process(), 1);
   unsetenv("INVOCATION_ID");
@@ -249,7 +249,7 @@ TEST(Wrappers, ServiceProcessHeuristic) {
 namespace {
 
 /* A sleep of 4,294,968 s would wrap to 704 ms in 32-bit milliseconds. */
-TEST(WrappersSleep, LongSleepDoesNotWrap) {
+TEST(U16WrappersSleep, LongSleepDoesNotWrap) {
   const pid_t pid = fork();
   if (pid == 0) {
     nlsui_sleep(4294968u);

@@ -39,7 +39,7 @@ std::string S(int* result, const char16_t* format, ...) {
   return out.text();
 }
 
-TEST(PrintfEdges, GoldenTable) {
+TEST(U16PrintfEdges, GoldenTable) {
   struct Case {
     std::u16string got;
     std::u16string want;
@@ -78,7 +78,7 @@ TEST(PrintfEdges, GoldenTable) {
     EXPECT_EQ(cases[i].got, cases[i].want) << "case " << i;
 }
 
-TEST(PrintfEdges, LengthModifiersAndWidths) {
+TEST(U16PrintfEdges, LengthModifiersAndWidths) {
   const long long wide = 0x100000005LL;
   EXPECT_EQ(F(u"%lld", wide), u"4294967301");
   EXPECT_EQ(F(u"%ld", wide), u"5");  // "l" reads 32 bits
@@ -94,7 +94,7 @@ TEST(PrintfEdges, LengthModifiersAndWidths) {
   EXPECT_EQ(F(u"%u", 4294967295u), u"4294967295");
 }
 
-TEST(PrintfEdges, DocumentedDifferencesFromTheCLibrary) {
+TEST(U16PrintfEdges, DocumentedDifferencesFromTheCLibrary) {
   EXPECT_EQ(F(u"%+o", 8), u"+10");       // the sign flags apply to "o"
   EXPECT_EQ(F(u"%.5o", 8), u"10");       // precision of "o" needs "#"
   EXPECT_EQ(F(u"%#.5o", 8), u"00010");
@@ -112,7 +112,7 @@ TEST(PrintfEdges, DocumentedDifferencesFromTheCLibrary) {
   EXPECT_EQ(F(u"%a", 1.0), u"0x1.000000p+0");  // default precision 6 for "a" too
 }
 
-TEST(PrintfEdges, CharacterZeroIsOneUnit) {
+TEST(U16PrintfEdges, CharacterZeroIsOneUnit) {
   QOR_UC buf[8];
   for (QOR_UC& u : buf) u = 0xBEEF;
   EXPECT_EQ(snprintfU16(buf, 8, u"a%cb", 0), 3);
@@ -122,7 +122,7 @@ TEST(PrintfEdges, CharacterZeroIsOneUnit) {
   EXPECT_EQ(buf[3], 0);
 }
 
-TEST(PrintfErrors, FormatErrorsReturnMinusOneAfterTheTextBefore) {
+TEST(U16PrintfErrors, FormatErrorsReturnMinusOneAfterTheTextBefore) {
   DiagCapture quiet;
   const char16_t* bad[] = {u"ab%n",  u"ab%++d", u"ab%S",   u"ab%C", u"ab%",
                            u"ab%I32d", u"ab%  d", u"ab%##x", u"ab%00d", u"ab%y"};
@@ -139,7 +139,7 @@ TEST(PrintfErrors, FormatErrorsReturnMinusOneAfterTheTextBefore) {
   EXPECT_EQ(F(u"%-----5d|", 1), u"1    |");  // "-" may repeat
 }
 
-TEST(PrintfErrors, HugeWidthOrPrecisionIsAFormatError) {
+TEST(U16PrintfErrors, HugeWidthOrPrecisionIsAFormatError) {
   DiagCapture quiet;
   int r = 0;
   EXPECT_EQ(S(&r, u"x%3000000000d", 1), "x");
@@ -150,7 +150,7 @@ TEST(PrintfErrors, HugeWidthOrPrecisionIsAFormatError) {
   EXPECT_EQ(snprintfU16(buf, 8, u"%99999999999s", u"a"), -1);
 }
 
-TEST(PrintfErrors, FormatErrorReportFollowsTheTraceLevel) {
+TEST(U16PrintfErrors, FormatErrorReportFollowsTheTraceLevel) {
   {
     DiagCapture diag(U16_TRACE_MEDIUM);
     QOR_UC buf[8];
@@ -167,7 +167,7 @@ TEST(PrintfErrors, FormatErrorReportFollowsTheTraceLevel) {
   }
 }
 
-TEST(PrintfArguments, NullsAndBadSinks) {
+TEST(U16PrintfArguments, NullsAndBadSinks) {
   QOR_UC buf[4];
   errno = 0;
   EXPECT_EQ(snprintfU16(buf, 4, nullptr), -1);
@@ -218,7 +218,7 @@ bool flag_allowed(const std::string& flags, char conv) {
   return true;
 }
 
-TEST(PrintfGrid, IntegersAgreeWithTheCLibrary) {
+TEST(U16PrintfGrid, IntegersAgreeWithTheCLibrary) {
   const int values32[] = {0, 1, -1, 7, -42, 255, 65535, INT_MAX, INT_MIN, 1000000};
   const long long values64[] = {0, 1, -1, LLONG_MAX, LLONG_MIN, 4294967296LL, -1099511627776LL};
   size_t checked = 0;
@@ -257,7 +257,7 @@ TEST(PrintfGrid, IntegersAgreeWithTheCLibrary) {
   EXPECT_GT(checked, 10000u);
 }
 
-TEST(PrintfGrid, FloatsAgreeWithTheCLibrary) {
+TEST(U16PrintfGrid, FloatsAgreeWithTheCLibrary) {
   const double values[] = {0.0,     1.0,    -1.5,        3.14159265358979, 1e-10,  -123456789.0,
                            1e300,   -1e-300, DBL_MAX,    DBL_MIN,          4.9e-324, 0.5,
                            9.9999,  -9.5,    1e16,       HUGE_VAL,         -HUGE_VAL, std::nan("")};
@@ -286,7 +286,7 @@ TEST(PrintfGrid, FloatsAgreeWithTheCLibrary) {
   EXPECT_GT(checked, 20000u);
 }
 
-TEST(PrintfGrid, StringsAndCharactersAgreeWithTheCLibrary) {
+TEST(U16PrintfGrid, StringsAndCharactersAgreeWithTheCLibrary) {
   const char* strings[] = {"", "a", "hello", "a longer string here"};
   for (const std::string flags : {"", "-"}) {
     for (int width : kWidths) {
@@ -329,7 +329,7 @@ std::u16string call_padding(QOR_UC* buf, size_t size, bool cut, int* result) {
   return u"   2.500-3    .";
 }
 
-TEST(PrintfBuffer, SweepSizesWithGuards) {
+TEST(U16PrintfBuffer, SweepSizesWithGuards) {
   constexpr QOR_UC kGuard = 0xBEEF;
   for (auto call : {call_mixed, call_literal, call_padding}) {
     int dummy = 0;
@@ -358,7 +358,7 @@ TEST(PrintfBuffer, SweepSizesWithGuards) {
   }
 }
 
-TEST(PrintfBuffer, EdgeCasesOfTheBoundedForms) {
+TEST(U16PrintfBuffer, EdgeCasesOfTheBoundedForms) {
   QOR_UC buf[4];
   EXPECT_EQ(snprintfU16(buf, 4, u"abcd"), -1);
   EXPECT_EQ(std::u16string(buf), u"abc");
@@ -370,7 +370,7 @@ TEST(PrintfBuffer, EdgeCasesOfTheBoundedForms) {
 
 /* ---- stream output ---- */
 
-TEST(PrintfStream, Utf8EncodingTable) {
+TEST(U16PrintfStream, Utf8EncodingTable) {
   struct Case {
     std::u16string units;
     std::string bytes;
@@ -395,7 +395,7 @@ TEST(PrintfStream, Utf8EncodingTable) {
   }
 }
 
-TEST(PrintfStream, SurrogatePairSplitAcrossPiecesIsOneCharacter) {
+TEST(U16PrintfStream, SurrogatePairSplitAcrossPiecesIsOneCharacter) {
   int r = 0;
   EXPECT_EQ(S(&r, u"%c%c", 0xD83D, 0xDE00), "\xF0\x9F\x98\x80");
   EXPECT_EQ(r, 2);
@@ -405,7 +405,7 @@ TEST(PrintfStream, SurrogatePairSplitAcrossPiecesIsOneCharacter) {
   EXPECT_EQ(r, 4);
 }
 
-TEST(PrintfStream, BlockBoundaries) {
+TEST(U16PrintfStream, BlockBoundaries) {
   /* Characters of 1, 2, 3 and 4 bytes placed on every position around the
    * point where pending bytes are written out. */
   const std::u16string tails[] = {u"\u00e9", u"\u20ac", u"\U0001F600", u"z"};
@@ -452,7 +452,7 @@ FILE* open_limited(Limited* l) {
   return f;
 }
 
-TEST(PrintfStream, FailingWrites) {
+TEST(U16PrintfStream, FailingWrites) {
   Limited none{0, {}};
   FILE* f = open_limited(&none);
   EXPECT_EQ(fprintfU16(f, u"hello %d", 5), -1);
@@ -475,7 +475,7 @@ TEST(PrintfStream, FailingWrites) {
   EXPECT_EQ(counted.taken.size(), 700u);
 }
 
-TEST(PrintfStream, StandardOutput) {
+TEST(U16PrintfStream, StandardOutput) {
   testing::internal::CaptureStdout();
   const int r = printfU16(u"%s=%d\n", u"caf\u00e9", 7);
   std::fflush(stdout);
@@ -483,7 +483,7 @@ TEST(PrintfStream, StandardOutput) {
   EXPECT_EQ(r, 7);
 }
 
-TEST(PrintfByteForm, Snprintf8) {
+TEST(U16PrintfByteForm, Snprintf8) {
   char buf[6];
   EXPECT_EQ(snprintfR(buf, 6, "%s", "abcde"), 5);
   EXPECT_EQ(snprintfR(buf, 6, "%s", "abcdef"), -1);

@@ -15,7 +15,7 @@ using u16test::MemIn;
 
 namespace {
 
-TEST(ScanfEdges, IntegerFieldsAndResults) {
+TEST(U16ScanfEdges, IntegerFieldsAndResults) {
   struct Case {
     const char16_t* input;
     int result;
@@ -36,7 +36,7 @@ TEST(ScanfEdges, IntegerFieldsAndResults) {
   }
 }
 
-TEST(ScanfEdges, WidthsBasesAndPointers) {
+TEST(U16ScanfEdges, WidthsBasesAndPointers) {
   int v = 0;
   QOR_UC rest[8];
   EXPECT_EQ(sscanfU16(u"12345", u"%3d%s", &v, rest), 2);
@@ -64,7 +64,7 @@ TEST(ScanfEdges, WidthsBasesAndPointers) {
   EXPECT_EQ(sscanfU16(u"0xg", u"%x", &v), 0);
 }
 
-TEST(ScanfEdges, StringsCharactersAndSets) {
+TEST(U16ScanfEdges, StringsCharactersAndSets) {
   QOR_UC s[16];
   QOR_UC t[16];
   EXPECT_EQ(sscanfU16(u"  abc def", u"%s%s", s, t), 2);
@@ -103,7 +103,7 @@ TEST(ScanfEdges, StringsCharactersAndSets) {
   EXPECT_EQ(std::u16string(t), u"y");
 }
 
-TEST(ScanfEdges, Floats) {
+TEST(U16ScanfEdges, Floats) {
   struct Case {
     const char16_t* input;
     int result;
@@ -140,7 +140,7 @@ TEST(ScanfEdges, Floats) {
   EXPECT_EQ(d, 123.0);
 }
 
-TEST(ScanfEdges, CountSuppressAndLiterals) {
+TEST(U16ScanfEdges, CountSuppressAndLiterals) {
   int a = 0, n = -1, b = 0;
   EXPECT_EQ(sscanfU16(u"ab", u"ab%n", &n), 0);
   EXPECT_EQ(n, 2);
@@ -158,7 +158,7 @@ TEST(ScanfEdges, CountSuppressAndLiterals) {
   EXPECT_EQ(a, 765);
 }
 
-TEST(ScanfEdges, FormatErrorReturnsAssignedSoFar) {
+TEST(U16ScanfEdges, FormatErrorReturnsAssignedSoFar) {
   DiagCapture diag(U16_TRACE_MEDIUM);
   int a = 0;
   EXPECT_EQ(sscanfU16(u"5 6", u"%d %q", &a), 1);
@@ -166,7 +166,7 @@ TEST(ScanfEdges, FormatErrorReturnsAssignedSoFar) {
   EXPECT_NE(diag.text().find("u16_InCon"), std::string::npos);
 }
 
-TEST(ScanfStorage, SizesCheckedWithGuardBytes) {
+TEST(U16ScanfStorage, SizesCheckedWithGuardBytes) {
   struct Case {
     const char16_t* format;
     const char16_t* input;
@@ -215,7 +215,7 @@ TEST(ScanfStorage, SizesCheckedWithGuardBytes) {
   EXPECT_EQ(farea[8], 0xA5);
 }
 
-TEST(ScanfStorage, ThirtyTwoBitFieldsClampLikeA32BitLong) {
+TEST(U16ScanfStorage, ThirtyTwoBitFieldsClampLikeA32BitLong) {
   struct Case {
     const char16_t* format;
     const char16_t* input;
@@ -243,7 +243,7 @@ TEST(ScanfStorage, ThirtyTwoBitFieldsClampLikeA32BitLong) {
   }
 }
 
-TEST(ScanfNumbers, Strtol64) {
+TEST(U16ScanfNumbers, Strtol64) {
   struct Case {
     const char* text;
     int base;
@@ -280,13 +280,13 @@ TEST(ScanfNumbers, Strtol64) {
   EXPECT_EQ(strtoulU16("-2", nullptr, 10), UINT64_MAX - 1);
 }
 
-TEST(ScanfNumbers, IllegalBaseReportAtHighLevel) {
+TEST(U16ScanfNumbers, IllegalBaseReportAtHighLevel) {
   DiagCapture diag(U16_TRACE_HIGH);
   EXPECT_EQ(strtolU16("1", nullptr, 1), 0);
   EXPECT_NE(diag.text().find("Illegal base 1 in strtolU16"), std::string::npos);
 }
 
-TEST(ScanfNumbers, Wcstol32) {
+TEST(U16ScanfNumbers, Wcstol32) {
   QOR_UC* end = nullptr;
   const QOR_UC text[] = u" -12abc";
   errno = 0;
@@ -300,7 +300,7 @@ TEST(ScanfNumbers, Wcstol32) {
 
 /* ---- streams ---- */
 
-TEST(ScanfStream, MemoryStream) {
+TEST(U16ScanfStream, MemoryStream) {
   MemIn in("12 caf\xC3\xA9 3.5\n");
   int a = 0;
   QOR_UC word[16];
@@ -313,7 +313,7 @@ TEST(ScanfStream, MemoryStream) {
   EXPECT_EQ(fscanfU16(in.get(), u"%d", &a), -1);
 }
 
-TEST(ScanfStream, NonAsciiUnitEndingAFieldIsKeptForTheNextCall) {
+TEST(U16ScanfStream, NonAsciiUnitEndingAFieldIsKeptForTheNextCall) {
   MemIn in("12\xE2\x82\xAC" "34");
   int a = 0, b = 0;
   EXPECT_EQ(fscanfU16(in.get(), u"%d", &a), 1);
@@ -329,7 +329,7 @@ TEST(ScanfStream, NonAsciiUnitEndingAFieldIsKeptForTheNextCall) {
   EXPECT_EQ(std::u16string(s), u"\u00e9z");
 }
 
-TEST(ScanfStream, HeldUnitIsTheFirstUnitOfTheNextFieldInOneCall) {
+TEST(U16ScanfStream, HeldUnitIsTheFirstUnitOfTheNextFieldInOneCall) {
   MemIn in("5\xC3\xA9");
   int a = 0;
   QOR_UC c[2] = {0, 0};
@@ -337,7 +337,7 @@ TEST(ScanfStream, HeldUnitIsTheFirstUnitOfTheNextFieldInOneCall) {
   EXPECT_EQ(c[0], 0x00E9);
 }
 
-TEST(ScanfStream, InvalidByteBeforeLineFeedDoesNotMergeLines) {
+TEST(U16ScanfStream, InvalidByteBeforeLineFeedDoesNotMergeLines) {
   DiagCapture quiet(U16_TRACE_NONE);
   MemIn in("ab\xE9\ncd\n");
   QOR_UC s[8], t[8];
@@ -347,7 +347,7 @@ TEST(ScanfStream, InvalidByteBeforeLineFeedDoesNotMergeLines) {
   EXPECT_EQ(std::u16string(t), u"cd");
 }
 
-TEST(ScanfStream, NoStream) {
+TEST(U16ScanfStream, NoStream) {
   errno = 0;
   int a;
   EXPECT_EQ(fscanfU16(nullptr, u"%d", &a), -1);
@@ -360,7 +360,7 @@ namespace {
 
 /* Integer fields against the C library's sscanf, on inputs where the value
  * fits and both read the same characters. */
-TEST(ScanfGrid, IntegersAgreeWithTheCLibrary) {
+TEST(U16ScanfGrid, IntegersAgreeWithTheCLibrary) {
   const char* inputs[] = {"0",   "-0",  "+12",   "0x1f",   "017",       "08",         "  -2147483648",
                           "2147483647", "ff", "-ff", "1e5",  "  9 rest", "-0x10", "0777777", "12345678",
                           "x1",  "0xABCDEF", "-1", "00012", "7fffffff", "123abc"};
@@ -394,7 +394,7 @@ TEST(ScanfGrid, IntegersAgreeWithTheCLibrary) {
   EXPECT_GT(compared, 200u);
 }
 
-TEST(ScanfGrid, PinnedDifferencesFromTheCLibrary) {
+TEST(U16ScanfGrid, PinnedDifferencesFromTheCLibrary) {
   int v = -1;
   /* "0x" without hex digits is no number here (the C library reads the 0). */
   EXPECT_EQ(sscanfU16(u"0x", u"%x", &v), -1);
@@ -411,7 +411,7 @@ TEST(ScanfGrid, PinnedDifferencesFromTheCLibrary) {
 
 namespace {
 
-TEST(ScanfStream, HeldUnitIsDroppedWhenTheStreamMoved) {
+TEST(U16ScanfStream, HeldUnitIsDroppedWhenTheStreamMoved) {
   /* A held unit belongs to the stream position it was read at; a stream
    * that moved (or a new stream at the address of a closed one) starts
    * clean. */

@@ -13,7 +13,7 @@ namespace {
 
 constexpr QOR_UC kGuard = 0xBEEF;
 
-TEST(SafeCopy, StrcpyTable) {
+TEST(U16SafeCopy, StrcpyTable) {
   struct Case {
     const char* source;
     size_t size;
@@ -36,7 +36,7 @@ TEST(SafeCopy, StrcpyTable) {
   }
 }
 
-TEST(SafeCopy, StrcpyFailureKeepsCopiedUnitsBehindLeadingZero) {
+TEST(U16SafeCopy, StrcpyFailureKeepsCopiedUnitsBehindLeadingZero) {
   QOR_UC buf[4];
   EXPECT_EQ(strcpy_sU16(buf, 4, u"wxyz"), 34);
   EXPECT_EQ(buf[0], 0);
@@ -44,7 +44,7 @@ TEST(SafeCopy, StrcpyFailureKeepsCopiedUnitsBehindLeadingZero) {
   EXPECT_EQ(buf[3], u'z');
 }
 
-TEST(SafeCopy, SizeZeroRules) {
+TEST(U16SafeCopy, SizeZeroRules) {
   QOR_UC buf[2] = {kGuard, kGuard};
   EXPECT_EQ(strcpy_sU16(buf, 0, u"abc"), 0);
   EXPECT_EQ(buf[0], kGuard);
@@ -56,7 +56,7 @@ TEST(SafeCopy, SizeZeroRules) {
   EXPECT_EQ(b8[0], 'x');
 }
 
-TEST(SafeCopy, StrcatTable) {
+TEST(U16SafeCopy, StrcatTable) {
   struct Case {
     const char* start;
     size_t size;
@@ -81,7 +81,7 @@ TEST(SafeCopy, StrcatTable) {
   }
 }
 
-TEST(SafeCopy, StrcatWithoutTerminatorLeavesTargetUnchanged) {
+TEST(U16SafeCopy, StrcatWithoutTerminatorLeavesTargetUnchanged) {
   QOR_UC buf[3] = {u'x', u'y', u'z'};
   EXPECT_EQ(strcat_sU16(buf, 3, u"a"), 34);
   EXPECT_EQ(buf[0], u'x');
@@ -91,7 +91,7 @@ TEST(SafeCopy, StrcatWithoutTerminatorLeavesTargetUnchanged) {
   EXPECT_EQ(b8[0], 'x');
 }
 
-TEST(SafeCopy, ByteTwins) {
+TEST(U16SafeCopy, ByteTwins) {
   char buf[4];
   EXPECT_EQ(strcpy_sR(buf, 4, "abc"), 0);
   EXPECT_STREQ(buf, "abc");
@@ -106,7 +106,7 @@ TEST(SafeCopy, ByteTwins) {
   EXPECT_EQ(strnlenR("abc", 9), 3u);
 }
 
-TEST(TruncatingCopy, Table) {
+TEST(U16TruncatingCopy, Table) {
   struct Case {
     const char* source;
     size_t size;
@@ -133,7 +133,7 @@ TEST(TruncatingCopy, Table) {
   EXPECT_EQ(untouched[0], kGuard);
 }
 
-TEST(MemCopy, SafeFormsZeroFillOnOverflow) {
+TEST(U16MemCopy, SafeFormsZeroFillOnOverflow) {
   QOR_UC buf[4] = {1, 2, 3, kGuard};
   const QOR_UC src[4] = {9, 9, 9, 9};
   EXPECT_EQ(memcpy_sU(buf, 3, src, 4), 34);
@@ -149,7 +149,7 @@ TEST(MemCopy, SafeFormsZeroFillOnOverflow) {
   EXPECT_EQ(b[2], 'c');
 }
 
-TEST(MemCopy, OverlapCheckPrintsAndMoves) {
+TEST(U16MemCopy, OverlapCheckPrintsAndMoves) {
   setenv("QORMEMCPYCHK", "0", 1);
   QOR_UC buf[6] = {1, 2, 3, 4, 5, 6};
   testing::internal::CaptureStderr();
@@ -177,7 +177,7 @@ TEST(MemCopy, OverlapCheckPrintsAndMoves) {
   unsetenv("QORMEMCPYCHK");
 }
 
-TEST(SevenBit, Narrowing) {
+TEST(U16SevenBit, Narrowing) {
   char out[8];
   EXPECT_EQ(U16ToA7Strict(out, u"ab\u00e9cd"), 1);
   EXPECT_STREQ(out, "ab");
@@ -194,7 +194,7 @@ TEST(SevenBit, Narrowing) {
   EXPECT_EQ(std::string(n, 4), "#z..");
 }
 
-TEST(SevenBit, Widening) {
+TEST(U16SevenBit, Widening) {
   QOR_UC out[6];
   A7ToU16(out, "abc");
   EXPECT_EQ(std::u16string(out), u"abc");
@@ -211,7 +211,7 @@ TEST(SevenBit, Widening) {
   EXPECT_EQ(out[0], 0xFF);
 }
 
-TEST(Tokenizer, SplitsAndEnds) {
+TEST(U16Tokenizer, SplitsAndEnds) {
   QOR_UC text[] = u"  a,b,,c  ";
   QOR_UC* ctx = nullptr;
   std::u16string got;
@@ -230,7 +230,7 @@ TEST(Tokenizer, SplitsAndEnds) {
   EXPECT_EQ(ctx2, nullptr);
 }
 
-TEST(Search, Helpers) {
+TEST(U16Search, Helpers) {
   const QOR_UC* s = u"hello, world";
   EXPECT_EQ(strpbrkU16(s, u",w"), s + 5);
   EXPECT_EQ(strpbrkU16(s, u"xyz"), nullptr);
@@ -248,7 +248,7 @@ TEST(Search, Helpers) {
   EXPECT_EQ(strstrU16(s, u"word"), nullptr);
 }
 
-TEST(Compare, OrderingTable) {
+TEST(U16Compare, OrderingTable) {
   struct Case {
     const char16_t* a;
     const char16_t* b;
@@ -271,7 +271,7 @@ TEST(Compare, OrderingTable) {
 
 int upper_is_lower(int c) { return (c >= 'a' && c <= 'z') ? c - 0x20 : c; }
 
-TEST(Compare, UsesTheBoundMapping) {
+TEST(U16Compare, UsesTheBoundMapping) {
   U16SetLowerCaseMapping(upper_is_lower);
   EXPECT_EQ(strcasecmpU16(u"b", u"a"), 'B' - 'A');
   EXPECT_EQ(strcasecmpU16(u"[", u"a"), '[' - 'A');  // '[' sorts above 'A' only
@@ -279,7 +279,7 @@ TEST(Compare, UsesTheBoundMapping) {
   EXPECT_LT(strcasecmpU16(u"[", u"a"), 0);
 }
 
-TEST(PlainCopies, CopyConcatSet) {
+TEST(U16PlainCopies, CopyConcatSet) {
   QOR_UC buf[10];
   strcpyU16(buf, u"ab");
   strcatU16(buf, u"cd");
