@@ -112,6 +112,12 @@ TEST(U16PrintfEdges, DocumentedDifferencesFromTheCLibrary) {
   EXPECT_EQ(F(u"%a", 1.0), u"0x1.000000p+0");  // default precision 6 for "a" too
 }
 
+TEST(U16PrintfEdges, PrecisionBoundsAnUnterminatedString) {
+  const QOR_UC unterminated[3] = {u'x', u'y', u'z'};  // no terminator within the array
+  EXPECT_EQ(F(u"[%.3s]", unterminated), u"[xyz]");
+  EXPECT_EQ(F(u"[%-5.2s]", unterminated), u"[xy   ]");
+}
+
 TEST(U16PrintfEdges, CharacterZeroIsOneUnit) {
   QOR_UC buf[8];
   for (QOR_UC& u : buf) u = 0xBEEF;
