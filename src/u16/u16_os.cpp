@@ -26,10 +26,11 @@ QOR_UC g_error_text[MAX_ERROR_LN];
 bool g_tz_cached = false;
 nlsui_timezone g_tz{};
 
+/* White space as the scanf engine sees it. */
 bool is_space_unit(int c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-         c == 0x205F || c == 0x3000;
+  return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x85 || c == 0xA0 ||
+         c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 ||
+         c == 0x202F || c == 0x3000;
 }
 
 /* Gives a unit back to standard input for the next read. */
