@@ -5,8 +5,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build/bench-u16}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQOR_SANITIZE=OFF -DQOR_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" --target bench_u16_printf bench_u16_utf -j3 >/dev/null
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQOR_SANITIZE=OFF -DQOR_BUILD_BENCH=ON &&
+       cmake --build "$build" --target bench_u16_printf bench_u16_utf -j3; } >"$log" 2>&1; then
+  cat "$log"
+  echo "benchmark build failed" >&2
+  exit 1
+fi
 echo "== printfU16, 1,000,000 list lines to a file"
 "$build/bench/bench_u16_printf" 1000000 "${TMPDIR:-/tmp}"
 echo
