@@ -98,8 +98,20 @@ string(REPLACE "${_detail_any}"
   "\t\t\tif (soap->error == SOAP_TAG_MISMATCH || soap->error == SOAP_NO_TAG)\n\t\t\t{\tif (qor_detail_literal(soap, (char**)&a->__any))\n\t\t\t\t{\t(void)soap_flag___any;\n"
   _src "${_src}")
 
+# 6. Text elements: <name></name> is the empty string, but <name/> holds no
+#    text at all and is read as an absent (null) string, which the printers
+#    leave out; the runtime would give the empty string for both.  The three
+#    string readers (string, xsd__string, QName) go through qor_instring.
+count_occurrences("${_src}" "\ta = soap_instring(soap, tag, a, type, SOAP_TYPE_" _strings)
+if(NOT _strings EQUAL 3)
+  message(FATAL_ERROR "mend_generated: expected 3 string readers, found ${_strings}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "\ta = soap_instring(soap, tag, a, type, SOAP_TYPE_" "\ta = qor_instring(soap, tag, a, type, SOAP_TYPE_"
+  _src "${_src}")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
 message(STATUS "mend_generated: ${_enum_count} enumeration readers, the collected-array limit, "
-               "the enumeration bases, ${_calls} fault reads and the fault detail mended")
+               "the enumeration bases, ${_calls} fault reads, the fault detail and the string readers mended")

@@ -26,3 +26,9 @@ int qor_recv_fault(struct soap* soap);
 // to *text.  Returns false, with the runtime's error set, when no element
 // follows.
 bool qor_detail_literal(struct soap* soap, char** text);
+
+// The runtime's string reader (same arguments as soap_instring), except that
+// an element in the empty-tag form (<name/>) gives a null string; one with a
+// start and an end tag and nothing between gives the empty string.
+char** qor_instring(struct soap* soap, const char* tag, char** p, const char* type, int t, int flag,
+                    long minlen, long maxlen, const char* pattern);

@@ -3,7 +3,9 @@
  *
  * Every schema file that declares records or elements #imports this one.
  * Member types:
- *   xsd:string                         char *   (null when absent)
+ *   xsd:string                         char *   (null when absent; an element
+ *                                      <name/> also reads as null, while
+ *                                      <name></name> reads as "")
  *   xsd:int / xsd:long / xsd:double    int / LONG64 / double
  *   xsd:boolean                        bool
  *   QORControl:STATE-COLOR and the

@@ -159,6 +159,7 @@ const ChildrenCase kChildren[] = {
      7},
     {"NilKey", "<key xsi:nil=\"true\"/><port>8</port>", nullptr, 8},
     {"EmptyKeyTag", "<key></key><port>9</port>", "", 9},
+    {"EmptyTagFormIsNoText", "<key/><port>10</port>", nullptr, 10},
     {"Comments", "<!-- note --><key>k</key><!-- more --><port>10</port>", "k", 10},
 };
 
@@ -203,6 +204,18 @@ TEST_F(ServiceCall, NilArrayMemberLeavesTheListEmpty)
     QORControl__ArrayOfSnapshotInfo list;
     ASSERT_EQ(SOAP_OK, soap_call_QORControl__ListSnapshots(ctx(), endpoint(), "", list));
     EXPECT_EQ(0, list.__size);
+}
+
+TEST_F(ServiceCall, EmptyTagItemIsAnAbsentString)
+{
+    service().script("GetEnvironment",
+                     Reply::ok(Wrapped("GetEnvironment", "<env><item/><item></item><item>x</item></env>")));
+    QORControl__ArrayOfString env;
+    ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env));
+    ASSERT_EQ(3, env.__size);
+    EXPECT_EQ(nullptr, env.__ptr[0]);
+    EXPECT_STREQ("", env.__ptr[1]);
+    EXPECT_STREQ("x", env.__ptr[2]);
 }
 
 TEST_F(ServiceCall, RepeatedArrayMemberTakesTheFirst)
