@@ -4,10 +4,12 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "client/strings.h"
+#include "rscp/rscp_utf.h"
 #include "soapH.h"
 #include "u16/u16.h"
 
@@ -15,10 +17,21 @@ namespace {
 
 const QOR_UC* const kEmpty = cU("");
 
-// A UTF-8 value as 16-bit text in the context's memory; absent stays absent.
-const QOR_UC* wide(struct soap* soap, const char* value)
+// A UTF-8 value as 16-bit text; absent stays absent. The text lives in a
+// scratch buffer until the next conversion, so that printing
+// a long list does not pile up copies in the context's memory.
+const QOR_UC* wide(struct soap*, const char* value)
 {
-    return utf8_to_wide(soap, value);
+    if (value == nullptr)
+        return nullptr;
+    static thread_local std::u16string buffer;
+    const std::size_t units = std::strlen(value) + 1;
+    if (buffer.size() < units)
+        buffer.resize(units);
+    int32_t length = 0;
+    if (rscpUtf8zToU16(buffer.data(), static_cast<int32_t>(units), &length, value) != 0)
+        return nullptr;
+    return buffer.data();
 }
 
 const QOR_UC* or_empty(const QOR_UC* text)
@@ -294,9 +307,9 @@ void print_parameter_descriptions(struct soap* soap, const QOR_UC* name,
     const QOR_UC* field = or_empty(name);
     for (int i = 0; i < count; ++i) {
         const QORControl__SubProfileParameter& item = value->__ptr[i];
-        const QOR_UC* item_name = or_empty(wide(soap, item.name));
-        const QOR_UC* item_description = or_empty(wide(soap, item.description));
-        const QOR_UC* item_unit = or_empty(wide(soap, item.unit));
+        const QOR_UC* item_name = or_empty(utf8_to_wide(soap, item.name));
+        const QOR_UC* item_description = or_empty(utf8_to_wide(soap, item.description));
+        const QOR_UC* item_unit = or_empty(utf8_to_wide(soap, item.unit));
         const QOR_UC* mandatory = item.mandatory ? cU("true") : cU("false");
         if (!list) {
             printfU16(cU("%d %s[%d].name: %s\n"), index, field, i, item_name);
