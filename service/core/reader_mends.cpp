@@ -39,7 +39,7 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
     if (soap_element_begin_in(soap, tag, 1, nullptr))
         return nullptr;
     const bool empty_tag = !soap->body && !*soap->href;
-    soap_revert(soap);  // the runtime's reader reads the same start tag again
+    soap_revert(soap); // the runtime's reader reads the same start tag again
     p = soap_instring(soap, tag, p, type, t, flag, minlen, maxlen, pattern);
     if (p && empty_tag)
         *p = nullptr;

@@ -165,6 +165,15 @@ const ElementCase kElements[] = {
     {"SetProcessParameter2StrictNeedsPersistence",
      "<QORControl:SetProcessParameter2><pid>1</pid><parameter/></QORControl:SetProcessParameter2>",
      true, SOAP_OCCURS, 0, nullptr, ""},
+    {"SetProcessParameter2PersistenceNameIsComparedWhole",
+     "<QORControl:SetProcessParameter2><persistence>QORControl-DYNAMIC-PERSIST</persistence>"
+     "</QORControl:SetProcessParameter2>",
+     false, SOAP_OK, SOAP_TYPE_QORControl__SetProcessParameter2, Show(&SetParameter2), "-1/2/0"},
+    {"SetProcessParameter2PersistenceOfAnotherType",
+     "<QORControl:SetProcessParameter2><persistence "
+     "xsi:type=\"xsd:string\">QORControl-PERSIST</persistence>"
+     "</QORControl:SetProcessParameter2>",
+     false, SOAP_TYPE, 0, nullptr, ""},
     {"SetProcessParameter2PersistenceAsNumber",
      "<QORControl:SetProcessParameter2><persistence>5</persistence></"
      "QORControl:SetProcessParameter2>",

@@ -208,8 +208,9 @@ TEST_F(ServiceCall, NilArrayMemberLeavesTheListEmpty)
 
 TEST_F(ServiceCall, EmptyTagItemIsAnAbsentString)
 {
-    service().script("GetEnvironment",
-                     Reply::ok(Wrapped("GetEnvironment", "<env><item/><item></item><item>x</item></env>")));
+    service().script(
+        "GetEnvironment",
+        Reply::ok(Wrapped("GetEnvironment", "<env><item/><item></item><item>x</item></env>")));
     QORControl__ArrayOfString env;
     ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env));
     ASSERT_EQ(3, env.__size);
