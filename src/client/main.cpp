@@ -1,8 +1,21 @@
-// Placeholder entry until the client logic lands: reports that nothing is wired yet.
-#include <cstdio>
+// Process entry: the UTF-8 argument vector as 16-bit strings, the I18N
+// start-up, then the main logic, whose result is the exit code.
+#include <vector>
 
-int main()
+#include "client/run_client.h"
+#include "client/strings.h"
+#include "i18n/nlsui.h"
+
+int main(int argc, char** argv)
 {
-    std::fputs("qorcontrol: client not built yet\n", stderr);
-    return 1;
+    std::vector<const QOR_UC*> args;
+    args.reserve(static_cast<std::size_t>(argc) + 1);
+    for (int i = 0; i < argc; ++i) {
+        const QOR_UC* arg = utf8_to_wide(nullptr, argv[i]);
+        args.push_back(arg != nullptr ? arg : u"");
+    }
+    args.push_back(nullptr);
+    nlsui_set_cmdline(argc, args.data());
+    nlsui_init();
+    return run_client(argc, args.data());
 }

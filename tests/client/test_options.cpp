@@ -1,0 +1,222 @@
+// The option loop, the number reader, the keyword readers and the usage text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "client/options.h"
+#include "client_harness.h"
+
+namespace {
+
+using clienttest::run;
+
+struct Words {
+    std::vector<std::u16string> storage;
+    std::vector<const QOR_UC*> argv;
+    explicit Words(std::initializer_list<const char16_t*> words)
+    {
+        storage.emplace_back(u"qorcontrol");
+        for (const char16_t* w : words)
+            storage.emplace_back(w);
+        for (const auto& s : storage)
+            argv.push_back(s.c_str());
+        argv.push_back(nullptr);
+    }
+    int argc() const { return static_cast<int>(storage.size()); }
+};
+
+// Parses the words; -1 when the usage text ended the parse.
+int parse(Words& words, ClientSettings& settings)
+{
+    try {
+        testing::internal::CaptureStdout();
+        parse_command_line(words.argc(), words.argv.data(), settings);
+        testing::internal::GetCapturedStdout();
+        return 0;
+    } catch (const ClientExit& exit) {
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find("SYNOPSIS"), std::string::npos);
+        return exit.code == 1 ? -1 : -2;
+    }
+}
+
+TEST(WordToInt, ReadsLikeTheWindowsLibrary)
+{
+    const struct {
+        const char16_t* word;
+        int value;
+    } cases[] = {
+        {u"0", 0},
+        {u"42", 42},
+        {u"-7", -7},
+        {u"+7", 7},
+        {u"  12", 12},
+        {u"\t-3", -3},
+        {u"12abc", 12},
+        {u"abc", 0},
+        {u"", 0},
+        {u"-", 0},
+        {u"2147483647", 2147483647},
+        {u"2147483648", 2147483647},
+        {u"4294967296", 2147483647},
+        {u"-2147483648", -2147483647 - 1},
+        {u"-99999999999999999999", -2147483647 - 1},
+        {u"0x10", 0},
+        {u"010", 10},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(word_to_int(c.word), c.value) << std::u16string(c.word).size();
+    EXPECT_EQ(word_to_int(nullptr), 0);
+}
+
+TEST(Keywords, SystemOptionsAndPersistenceModes)
+{
+    const struct {
+        const char16_t* word;
+        int option;
+        int mode;
+    } cases[] = {
+        {u"ALL", 0, -1},         {u"SCS", 1, -1},          {u"DIALOG", 2, -1},
+        {u"VORN", 3, -1},        {u"J2EE", 4, -1},         {u"LEVEL", 5, -1},
+        {u"TOVA", 6, -1},        {u"ENQREP", 7, -1},       {u"ZDB", 8, -1},
+        {u"ALLNOZDB", 9, -1},    {u"all", -1, -1},         {u"60", -1, -1},
+        {u"DYNAMIC", -1, 0},     {u"PERSIST", -1, 1},      {u"DYNAMIC_PERSIST", -1, 2},
+        {u"dynamic", -1, -1},    {u"", -1, -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parse_system_option(c.word), c.option);
+        EXPECT_EQ(parse_parameter_mode(c.word), c.mode);
+    }
+}
+
+TEST(OptionLoop, SettingsFromOptionWords)
+{
+    {
+        Words w{u"-nr", u"7", u"-function", u"GetProcessList"};
+        ClientSettings s;
+        ASSERT_EQ(parse(w, s), 0);
+        EXPECT_EQ(s.instance_nr, 7);
+        EXPECT_EQ(std::u16string(s.webmethod), u"GetProcessList");
+        EXPECT_STREQ(s.host, "localhost");
+        EXPECT_EQ(std::u16string(s.format), u"list");
+        EXPECT_EQ(s.transport, TRANSPORT_NI_HTTP);
+        EXPECT_EQ(s.repeat_count, 1);
+        EXPECT_EQ(s.repeat_delay, 0);
+        EXPECT_EQ(s.user, nullptr);
+        EXPECT_FALSE(s.query_user);
+    }
+    {
+        // The webmethod may come first; stray words are skipped.
+        Words w{u"-function", u"GetProcessList", u"stray", u"-nr", u"0", u"-format", u"script",
+                u"-repeat", u"3", u"5", u"-user", u"bob", u"pw", u"-queryuser", u"-host",
+                u"h\u00e9"};
+        ClientSettings s;
+        ASSERT_EQ(parse(w, s), 0);
+        EXPECT_EQ(s.instance_nr, 0);
+        EXPECT_EQ(std::u16string(s.format), u"script");
+        EXPECT_EQ(s.repeat_count, 3);
+        EXPECT_EQ(s.repeat_delay, 5);
+        EXPECT_STREQ(s.user, "bob");
+        EXPECT_STREQ(s.password, "pw");
+        EXPECT_TRUE(s.query_user);
+        EXPECT_STREQ(s.host, "h\xc3\xa9");
+        EXPECT_EQ(std::u16string(s.host_typed), u"h\u00e9");
+    }
+    const struct {
+        const char16_t* prot;
+        int type;
+    } protocols[] = {{u"NI_HTTP", 0}, {u"NI_HTTPS", 1}, {u"WINHTTP", 2},
+                     {u"WINHTTPS", 3}, {u"PIPE", 4},    {u"GSOAP_HTTP", 5}};
+    for (const auto& p : protocols) {
+        Words w{u"-prot", p.prot, u"-nr", u"1", u"-function", u"Start"};
+        ClientSettings s;
+        ASSERT_EQ(parse(w, s), 0);
+        EXPECT_EQ(s.transport, p.type);
+    }
+}
+
+TEST(OptionLoop, PipeMakesLocalhostTheLocalMachine)
+{
+    const struct {
+        std::initializer_list<const char16_t*> words;
+        const char* host;
+    } cases[] = {
+        {{u"-prot", u"PIPE", u"-nr", u"0", u"-function", u"Start"}, "."},
+        {{u"-host", u"localhost", u"-prot", u"PIPE", u"-nr", u"0", u"-function", u"Start"}, "."},
+        {{u"-prot", u"PIPE", u"-host", u"localhost", u"-nr", u"0", u"-function", u"Start"},
+         "localhost"},
+        {{u"-host", u"other", u"-prot", u"PIPE", u"-nr", u"0", u"-function", u"Start"}, "other"},
+    };
+    for (const auto& c : cases) {
+        Words w(c.words);
+        ClientSettings s;
+        ASSERT_EQ(parse(w, s), 0);
+        EXPECT_STREQ(s.host, c.host);
+    }
+}
+
+TEST(OptionLoop, CommandLineErrorsPrintTheUsage)
+{
+    const std::vector<std::initializer_list<const char16_t*>> cases = {
+        {},
+        {u"-nr", u"0"},
+        {u"-function", u"GetProcessList"},
+        {u"-nr", u"100", u"-function", u"GetProcessList"},
+        {u"-nr", u"-1", u"-function", u"GetProcessList"},
+        {u"-nr", u"4294967296", u"-function", u"GetProcessList"},
+        {u"-nr", u"0", u"-function", u"GetProcessList", u"-format", u"xml"},
+        {u"-nr", u"0", u"-function", u"GetProcessList", u"-prot", u"HTTP"},
+        {u"-nr", u"0", u"-function", u"GetProcessList", u"-prot"},
+        {u"-nr", u"0", u"-function", u"GetProcessList", u"-host"},
+        {u"-nr", u"0", u"-function", u"GetProcessList", u"-trace"},
+        {u"-nr", u"0", u"-function", u"GetProcessList", u"-user", u"bob"},
+        {u"-nr", u"0", u"-function", u"GetProcessList", u"-repeat", u"1"},
+        {u"-nr", u"0", u"-function"},
+        {u"-nr"},
+    };
+    for (const auto& words : cases) {
+        Words w(words);
+        ClientSettings s;
+        EXPECT_EQ(parse(w, s), -1) << words.size();
+    }
+    // A -nr value without digits is instance 0.
+    Words w{u"-nr", u"x", u"-function", u"GetProcessList"};
+    ClientSettings s;
+    EXPECT_EQ(parse(w, s), 0);
+    EXPECT_EQ(s.instance_nr, 0);
+}
+
+TEST(Usage, TextIsPrintedWithTheVersionAndExitCodeOne)
+{
+    const clienttest::RunResult r = run({});
+    EXPECT_EQ(r.exit_code, 1);
+    const std::string& out = r.out;
+    ASSERT_GT(out.size(), 100u);
+    EXPECT_EQ(out.substr(0, 5), "NAME\n");
+    // The version replaces the one "%s"; a blank follows the closing bracket.
+    const std::string second_line = out.substr(5, out.find('\n', 5) - 5);
+    EXPECT_EQ(second_line.rfind("    qorcontrol (Version: ", 0), 0u) << second_line;
+    EXPECT_EQ(second_line.substr(second_line.size() - 2), ") ");
+    EXPECT_EQ(second_line.find('%'), std::string::npos);
+    EXPECT_NE(out.find("\n    -queryuser \n        Query interactively for user and password\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("\n    AnalyseLogFiles [<severity 0..2> [<maxentries>\n"
+                       "        [<starttime YYYY MM DD HH:MM:SS> <endtime YYYY MM DD HH:MM:SS>]]]\n"),
+              std::string::npos);
+    const std::string tail = "EXAMPLES\n    qorcontrol -nr 0 -function GetProcessList\n"
+                             "      Gets the list of processes on instance 00 on localhost\n";
+    ASSERT_GE(out.size(), tail.size());
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 168);
+    // Only these two lines end in a blank.
+    int blank_ends = 0;
+    for (std::size_t pos = out.find(" \n"); pos != std::string::npos; pos = out.find(" \n", pos + 1))
+        ++blank_ends;
+    EXPECT_EQ(blank_ends, 2);
+    // Bypass and detach webmethods are not announced.
+    EXPECT_EQ(out.find("StartBypassHA"), std::string::npos);
+    EXPECT_EQ(out.find("ShmDetach"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+// The built program as a whole: argument conversion, exit code and output.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "client_harness.h"
+
+namespace {
+
+struct ProgramResult {
+    int exit_code = -1;
+    std::string out;
+};
+
+ProgramResult run_program(const std::string& arguments)
+{
+    ProgramResult result;
+    const std::string command = std::string(QORCONTROL_BINARY) + " " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    char buf[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        result.out.append(buf, n);
+    const int status = pclose(pipe);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = clienttest::mask_time_stamps(result.out);
+    return result;
+}
+
+TEST(Program, ExitCodesAndOutputOfWholeRuns)
+{
+    const ProgramResult usage = run_program("");
+    EXPECT_EQ(usage.exit_code, 1);
+    EXPECT_EQ(usage.out.rfind("NAME\n    qorcontrol (Version: ", 0), 0u);
+
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(qortest::Reply::ok(
+        "<QORControl:GetProcessListResponse><process><item><name>n\xc3\xa9</name>"
+        "<dispstatus>QORControl-GREEN</dispstatus><pid>1</pid></item></process>"
+        "</QORControl:GetProcessListResponse>"));
+    const std::string address = "-host 127.0.0.1 -nr " + std::to_string(instance.nr);
+    const ProgramResult list = run_program(address + " -function GetProcessList");
+    EXPECT_EQ(list.exit_code, 3);
+    EXPECT_EQ(list.out, clienttest::heading("GetProcessList") +
+                            "OK\nname, description, dispstatus, textstatus, starttime, "
+                            "elapsedtime, pid\nn\xc3\xa9, , GREEN, , , , 1\n");
+    // A non-ASCII word on the command line reaches the request as UTF-8.
+    const ProgramResult value =
+        run_program(address + " -function ParameterValue 'p\xc3\xa4r'");
+    EXPECT_EQ(value.exit_code, 1);
+    EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
+              "p\xc3\xa4r");
+    const ProgramResult unknown = run_program(address + " -function Nothing");
+    EXPECT_EQ(unknown.exit_code, 1);
+    EXPECT_EQ(unknown.out, "Unknown webmethod: Nothing\n");
+}
+
+}  // namespace

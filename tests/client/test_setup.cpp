@@ -1,0 +1,274 @@
+// Endpoint, PSE selection, string conversions, -queryuser and the refused
+// host names of the set-up.
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "client/setup.h"
+#include "client/strings.h"
+#include "client_harness.h"
+#include "ni/ni.h"
+
+namespace {
+
+// Sets or clears an environment variable for one test, restoring it after.
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : name_(name)
+    {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_)
+            old_ = old;
+        if (value != nullptr)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~EnvVar()
+    {
+        if (had_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+class TempDir {
+public:
+    TempDir()
+    {
+        char pattern[] = "/tmp/qor_client_XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    const std::string& path() const { return path_; }
+    void touch(const std::string& name) const { std::ofstream(path_ + "/" + name) << "x"; }
+
+private:
+    std::string path_;
+};
+
+TEST(Endpoint, PortsServicesAndPipes)
+{
+    TempDir dir;
+    const std::string services = dir.path() + "/services";
+    std::ofstream(services) << "qorctrl00 8080/tcp\nqorzoziduros 1600/tcp\n";
+    NiSetServicesFile(services.c_str());
+    const struct {
+        int transport;
+        const char* host;
+        int nr;
+        const char* endpoint;
+    } cases[] = {
+        {TRANSPORT_NI_HTTP, "localhost", 0, "http://localhost:8080"},
+        {TRANSPORT_NI_HTTPS, "localhost", 0, "https://localhost:50014"},
+        {TRANSPORT_NI_HTTP, "h", 1, "http://h:50113"},
+        {TRANSPORT_WINHTTPS, "h", 7, "https://h:50714"},
+        {TRANSPORT_GSOAP_HTTP, "h", 98, "http://h:59813"},
+        {TRANSPORT_WINHTTP, "localhost", 99, "http://localhost:1128"},
+        {TRANSPORT_NI_HTTPS, "localhost", 99, "https://localhost:1600"},
+        {TRANSPORT_PIPE, ".", 0, "pipe:\\\\.\\pipe\\qorcontrol_00"},
+        {TRANSPORT_PIPE, "server", 42, "pipe:\\\\server\\pipe\\qorcontrol_42"},
+    };
+    for (const auto& c : cases) {
+        std::string endpoint;
+        ASSERT_TRUE(make_endpoint(c.transport, c.host, c.nr, &endpoint));
+        EXPECT_EQ(endpoint, c.endpoint);
+    }
+    NiSetServicesFile(nullptr);
+    std::string endpoint;
+    ASSERT_TRUE(make_endpoint(TRANSPORT_NI_HTTP, "localhost", 0, &endpoint));
+    EXPECT_EQ(endpoint, "http://localhost:50013");
+    // A host name that does not fit is refused, never cut.
+    const std::string long_host(kEndpointSize, 'a');
+    EXPECT_FALSE(make_endpoint(TRANSPORT_NI_HTTPS, long_host.c_str(), 0, &endpoint));
+    EXPECT_FALSE(make_endpoint(TRANSPORT_PIPE, long_host.c_str(), 0, &endpoint));
+}
+
+TEST(Endpoint, TooLongHostEndsTheRunBeforeAnyCall)
+{
+    const std::string host(400, 'h');
+    const clienttest::RunResult r =
+        clienttest::run({"-host", host, "-nr", "0", "-function", "GetProcessList"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "Host name too long\n");
+}
+
+TEST(ClientPse, SelectionAndSeparators)
+{
+    TempDir dir;
+    {
+        EnvVar secudir("SECUDIR", dir.path().c_str());
+        EXPECT_EQ(client_pse_dir(), std::u16string(dir.path().begin(), dir.path().end()) + u"/");
+        EXPECT_EQ(find_client_pse(), 0);
+        dir.touch("QORSSLA.pse");
+        EXPECT_EQ(find_client_pse(), 1);
+        dir.touch("QORSSLC.pse");
+        EXPECT_EQ(find_client_pse(), 2);
+    }
+    {
+        const std::string with_separator = dir.path() + "/";
+        EnvVar secudir("SECUDIR", with_separator.c_str());
+        EXPECT_EQ(client_pse_dir(),
+                  std::u16string(with_separator.begin(), with_separator.end()));
+        EXPECT_EQ(find_client_pse(), 2);
+    }
+    {
+        // Without SECUDIR: the "sec" folder of HOMEDRIVE+HOMEPATH, else HOME.
+        EnvVar secudir("SECUDIR", nullptr);
+        EnvVar drive("HOMEDRIVE", "");
+        EnvVar path("HOMEPATH", (dir.path() + "/").c_str());
+        const std::string sec = dir.path() + "/sec/";
+        EXPECT_EQ(client_pse_dir(), std::u16string(sec.begin(), sec.end()));
+        EXPECT_EQ(find_client_pse(), 0);
+        std::system(("mkdir -p '" + sec + "'").c_str());
+        std::ofstream(sec + "QORSSLA.pse") << "x";
+        EXPECT_EQ(find_client_pse(), 1);
+    }
+    {
+        EnvVar secudir("SECUDIR", nullptr);
+        EnvVar drive("HOMEDRIVE", nullptr);
+        EnvVar path("HOMEPATH", nullptr);
+        EnvVar home("HOME", dir.path().c_str());
+        const std::string sec = dir.path() + "/sec/";
+        EXPECT_EQ(client_pse_dir(), std::u16string(sec.begin(), sec.end()));
+        EXPECT_EQ(find_client_pse(), 1);
+    }
+    {
+        // A directory whose names do not fit the path buffer finds nothing.
+        const std::string deep = dir.path() + "/" + std::string(300, 'd');
+        EnvVar secudir("SECUDIR", deep.c_str());
+        EXPECT_EQ(find_client_pse(), 0);
+    }
+}
+
+TEST(Strings, ConversionsReplaceControlCharacters)
+{
+    const struct {
+        const char16_t* wide;
+        const char* utf8;
+    } cases[] = {
+        {u"plain", "plain"},
+        {u"a\rb\tc\nd", "a\rb\tc\nd"},
+        {u"form\ffeed\x01", "form#feed#"},
+        {u"\u00e9\u20ac", "\xc3\xa9\xe2\x82\xac"},
+        {u"", ""},
+    };
+    for (const auto& c : cases) {
+        const char* utf8 = wide_to_utf8(nullptr, c.wide);
+        ASSERT_NE(utf8, nullptr);
+        EXPECT_STREQ(utf8, c.utf8);
+    }
+    EXPECT_EQ(wide_to_utf8(nullptr, nullptr), nullptr);
+    EXPECT_EQ(utf8_to_wide(nullptr, nullptr), nullptr);
+    const QOR_UC* back = utf8_to_wide(nullptr, "\xc3\xa9x");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::u16string(back), u"\u00e9x");
+    char text[] = "a\x02\x1f\t\r\n ";
+    replace_control_chars(text);
+    EXPECT_STREQ(text, "a##\t\r\n ");
+}
+
+// Runs the -queryuser dialogue in a child process on a pseudo-terminal,
+// answers each prompt when it shows, and returns everything the terminal
+// showed.
+std::string query_on_terminal(const std::string& user_line, const std::string& password_line,
+                              std::string* user, std::string* password)
+{
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        ClientSettings settings;
+        query_user_and_password(settings);
+        std::printf("\n[%s][%s]\n", settings.user != nullptr ? settings.user : "<null>",
+                    settings.password != nullptr ? settings.password : "<null>");
+        std::fflush(stdout);
+        _exit(0);
+    }
+    if (pid < 0)
+        return "";
+    std::string seen;
+    char buf[512];
+    bool user_sent = false;
+    bool password_sent = false;
+    bool done = false;
+    for (int round = 0; round < 200 && !done; ++round) {  // at most about 10 seconds
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(master, &set);
+        timeval tv{0, 50000};
+        if (select(master + 1, &set, nullptr, nullptr, &tv) > 0) {
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            seen.append(buf, static_cast<std::size_t>(n));
+        }
+        if (!user_sent && seen.find("User? ") != std::string::npos) {
+            user_sent = write(master, user_line.data(), user_line.size()) > 0;
+        }
+        if (!password_sent && seen.find("Password? ") != std::string::npos) {
+            usleep(100000);  // let the child switch the echo off first
+            password_sent = write(master, password_line.data(), password_line.size()) > 0;
+        }
+        const std::size_t report = seen.find("\n[");
+        done = report != std::string::npos && seen.find("]\r\n", report) != std::string::npos;
+    }
+    if (!done)
+        kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(master);
+    const std::size_t open = seen.rfind("\n[");
+    if (open != std::string::npos) {
+        const std::size_t mid = seen.find("][", open);
+        const std::size_t end = mid != std::string::npos ? seen.find(']', mid + 2) : mid;
+        if (mid != std::string::npos && end != std::string::npos) {
+            *user = seen.substr(open + 2, mid - open - 2);
+            *password = seen.substr(mid + 2, end - mid - 2);
+        }
+    }
+    return seen;
+}
+
+TEST(QueryUser, AsksForUserAndPasswordWithoutEcho)
+{
+    std::string user;
+    std::string password;
+    const std::string seen = query_on_terminal("alice\n", "hidden-pw\n", &user, &password);
+    EXPECT_NE(seen.find("User? "), std::string::npos) << seen;
+    EXPECT_NE(seen.find("Password? "), std::string::npos) << seen;
+    EXPECT_EQ(user, "alice");
+    EXPECT_EQ(password, "hidden-pw");
+    // The password is not echoed: it shows up only in the child's own report.
+    const std::size_t first = seen.find("hidden-pw");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(seen.rfind("hidden-pw"), first);
+    EXPECT_GT(first, seen.find("\n["));
+}
+
+TEST(QueryUser, LongAnswersAreBounded)
+{
+    std::string user;
+    std::string password;
+    const std::string long_user(3000, 'u');
+    query_on_terminal(long_user + "\n", "pw\n", &user, &password);
+    // The answer is cut at 1023 characters; the rest is not the password.
+    EXPECT_EQ(user, std::string(1023, 'u'));
+    EXPECT_EQ(password, "pw");
+}
+
+}  // namespace
