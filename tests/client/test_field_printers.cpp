@@ -10,7 +10,7 @@
 
 namespace {
 
-class Printers : public testing::Test {
+class ClientPrinters : public testing::Test {
 protected:
     void SetUp() override { soap_ = soap_new1(SOAP_C_UTFSTRING); }
     void TearDown() override
@@ -35,7 +35,7 @@ protected:
 const QOR_UC* const kList = u"list";
 const QOR_UC* const kScript = u"script";
 
-TEST_F(Printers, SimpleFieldsByFormatIndexAndLastFlag)
+TEST_F(ClientPrinters, SimpleFieldsByFormatIndexAndLastFlag)
 {
     struct Case {
         std::function<void(struct soap*, int index, int last, const QOR_UC* format)> print;
@@ -79,7 +79,7 @@ TEST_F(Printers, SimpleFieldsByFormatIndexAndLastFlag)
     }
 }
 
-TEST_F(Printers, EnumerationNames)
+TEST_F(ClientPrinters, EnumerationNames)
 {
     const struct {
         const char16_t* type;
@@ -104,7 +104,7 @@ TEST_F(Printers, EnumerationNames)
     }
 }
 
-TEST_F(Printers, StringArrays)
+TEST_F(ClientPrinters, StringArrays)
 {
     char a[] = "a";
     char b[] = "b";
@@ -137,7 +137,7 @@ TEST_F(Printers, StringArrays)
     }
 }
 
-TEST_F(Printers, RestrictionsOfEveryType)
+TEST_F(ClientPrinters, RestrictionsOfEveryType)
 {
     LONG64 min = -5;
     LONG64 max = 9000000000LL;
@@ -185,7 +185,7 @@ TEST_F(Printers, RestrictionsOfEveryType)
     }
 }
 
-TEST_F(Printers, SubParameterDescriptions)
+TEST_F(ClientPrinters, SubParameterDescriptions)
 {
     char name[] = "sub";
     char description[] = "d";

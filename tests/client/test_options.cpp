@@ -41,7 +41,7 @@ int parse(Words& words, ClientSettings& settings)
     }
 }
 
-TEST(WordToInt, ReadsLikeTheWindowsLibrary)
+TEST(ClientWordToInt, ReadsLikeTheWindowsLibrary)
 {
     const struct {
         const char16_t* word;
@@ -70,7 +70,7 @@ TEST(WordToInt, ReadsLikeTheWindowsLibrary)
     EXPECT_EQ(word_to_int(nullptr), 0);
 }
 
-TEST(Keywords, SystemOptionsAndPersistenceModes)
+TEST(ClientKeywords, SystemOptionsAndPersistenceModes)
 {
     const struct {
         const char16_t* word;
@@ -90,7 +90,7 @@ TEST(Keywords, SystemOptionsAndPersistenceModes)
     }
 }
 
-TEST(OptionLoop, SettingsFromOptionWords)
+TEST(ClientOptionLoop, SettingsFromOptionWords)
 {
     {
         Words w{u"-nr", u"7", u"-function", u"GetProcessList"};
@@ -136,7 +136,7 @@ TEST(OptionLoop, SettingsFromOptionWords)
     }
 }
 
-TEST(OptionLoop, PipeMakesLocalhostTheLocalMachine)
+TEST(ClientOptionLoop, PipeMakesLocalhostTheLocalMachine)
 {
     const struct {
         std::initializer_list<const char16_t*> words;
@@ -156,7 +156,7 @@ TEST(OptionLoop, PipeMakesLocalhostTheLocalMachine)
     }
 }
 
-TEST(OptionLoop, CommandLineErrorsPrintTheUsage)
+TEST(ClientOptionLoop, CommandLineErrorsPrintTheUsage)
 {
     const std::vector<std::initializer_list<const char16_t*>> cases = {
         {},
@@ -187,7 +187,7 @@ TEST(OptionLoop, CommandLineErrorsPrintTheUsage)
     EXPECT_EQ(s.instance_nr, 0);
 }
 
-TEST(Usage, TextIsPrintedWithTheVersionAndExitCodeOne)
+TEST(ClientUsage, TextIsPrintedWithTheVersionAndExitCodeOne)
 {
     const clienttest::RunResult r = run({});
     EXPECT_EQ(r.exit_code, 1);

@@ -46,7 +46,7 @@ void check(const std::vector<Golden>& cases)
     }
 }
 
-TEST(Output, InstanceInformationAndVorn)
+TEST(ClientOutput, InstanceInformationAndVorn)
 {
     check({
         {{"GetVersionInfo"}, "GetVersionInfo",
@@ -110,7 +110,7 @@ TEST(Output, InstanceInformationAndVorn)
     });
 }
 
-TEST(Output, J2eeLists)
+TEST(ClientOutput, J2eeLists)
 {
     check({
         {{"J2EEGetProcessList"}, "J2EEGetProcessList",
@@ -235,7 +235,7 @@ TEST(Output, J2eeLists)
     });
 }
 
-TEST(Output, HeaderOnlyAndSingleValues)
+TEST(ClientOutput, HeaderOnlyAndSingleValues)
 {
     check({
         {{"Shutdown"}, "Shutdown", response("Shutdown", ""), "OK\n", "OK\n"},
@@ -308,7 +308,7 @@ TEST(Output, HeaderOnlyAndSingleValues)
     });
 }
 
-TEST(Output, RecordLists)
+TEST(ClientOutput, RecordLists)
 {
     check({
         {{"ListSnapshots"}, "ListSnapshots",
@@ -411,7 +411,7 @@ TEST(Output, RecordLists)
     });
 }
 
-TEST(Output, FaultsWithAndWithoutDetail)
+TEST(ClientOutput, FaultsWithAndWithoutDetail)
 {
     clienttest::Instance instance = clienttest::start_instance();
     const struct {

@@ -32,7 +32,7 @@ ProgramResult run_program(const std::string& arguments)
     return result;
 }
 
-TEST(Program, ExitCodesAndOutputOfWholeRuns)
+TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
 {
     const ProgramResult usage = run_program("");
     EXPECT_EQ(usage.exit_code, 1);

@@ -24,7 +24,7 @@ struct RequestCase {
     std::vector<std::string> in_order = {};  // child elements in this order
 };
 
-TEST(Requests, ArgumentRulesFillTheRequestElements)
+TEST(ClientRequests, ArgumentRulesFillTheRequestElements)
 {
     const RequestCase cases[] = {
         {{"Start"}, {{"runlevel", "<absent>"}}},
@@ -128,7 +128,7 @@ TEST(Requests, ArgumentRulesFillTheRequestElements)
     }
 }
 
-TEST(Requests, ListArgumentsAreSentInOrder)
+TEST(ClientRequests, ListArgumentsAreSentInOrder)
 {
     clienttest::Instance instance = clienttest::start_instance();
     clienttest::run(instance.call({"DeleteSnapshots", "s1", "-host", "s3"}));

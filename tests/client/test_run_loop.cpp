@@ -30,7 +30,7 @@ Reply process_list(const std::vector<std::string>& colors)
                      "</process></QORControl:GetProcessListResponse>");
 }
 
-TEST(ExitCodes, ProcessListStates)
+TEST(ClientExitCodes, ProcessListStates)
 {
     const struct {
         std::vector<std::string> colors;
@@ -77,7 +77,7 @@ TEST(ExitCodes, ProcessListStates)
     EXPECT_EQ(failed.exit_code, 1);
 }
 
-TEST(RepeatLoop, CountsSleepsAndLastCallWins)
+TEST(ClientRepeatLoop, CountsSleepsAndLastCallWins)
 {
     clienttest::Instance instance = clienttest::start_instance();
     {
@@ -122,7 +122,7 @@ TEST(RepeatLoop, CountsSleepsAndLastCallWins)
     }
 }
 
-TEST(RepeatLoop, UnknownWebmethodsAfterTheSetUp)
+TEST(ClientRepeatLoop, UnknownWebmethodsAfterTheSetUp)
 {
     clienttest::Instance instance = clienttest::start_instance();
     for (const char* name : {"NoSuchMethod", "getprocesslist", "EnqRemoveLocks", "RequestTicket"}) {
@@ -133,7 +133,7 @@ TEST(RepeatLoop, UnknownWebmethodsAfterTheSetUp)
     EXPECT_EQ(instance.service->request_count(), 0u);
 }
 
-TEST(RepeatLoop, StartWaitEndsAtOnceWhenStartFails)
+TEST(ClientRepeatLoop, StartWaitEndsAtOnceWhenStartFails)
 {
     clienttest::Instance instance = clienttest::start_instance();
     instance.service->set_default(Reply::fault11("SOAP-ENV:Server", "no"));
@@ -147,7 +147,7 @@ TEST(RepeatLoop, StartWaitEndsAtOnceWhenStartFails)
     EXPECT_TRUE(time.loop_sleeps.empty());
 }
 
-TEST(ExitCodes, StopServiceThatCannotBeReachedCountsAsStopped)
+TEST(ClientExitCodes, StopServiceThatCannotBeReachedCountsAsStopped)
 {
     int nr = 0;
     {
@@ -196,7 +196,7 @@ std::string basic_auth(const std::string& credentials)
     return "Basic " + out;
 }
 
-TEST(Credentials, UserAndPasswordReachEveryCall)
+TEST(ClientCredentials, UserAndPasswordReachEveryCall)
 {
     clienttest::Instance instance = clienttest::start_instance();
     instance.service->set_default(Reply::ok_empty("Shutdown"));
@@ -209,7 +209,7 @@ TEST(Credentials, UserAndPasswordReachEveryCall)
         EXPECT_EQ(request.header("Authorization"), basic_auth("bob:p\xc3\xa4ss"));
 }
 
-TEST(Credentials, LogonFileIsRequestedOncePerRun)
+TEST(ClientCredentials, LogonFileIsRequestedOncePerRun)
 {
     char path[] = "/tmp/qor_logon_XXXXXX";
     const int fd = mkstemp(path);
@@ -248,7 +248,7 @@ TEST(Credentials, LogonFileIsRequestedOncePerRun)
     std::remove(path);
 }
 
-TEST(Credentials, FailedLogonFileRequestLeavesAnEmptyPassword)
+TEST(ClientCredentials, FailedLogonFileRequestLeavesAnEmptyPassword)
 {
     clienttest::Instance instance = clienttest::start_instance();
     instance.service->script("RequestLogonFile", Reply::fault11("SOAP-ENV:Server", "denied"));
@@ -268,7 +268,7 @@ TEST(Credentials, FailedLogonFileRequestLeavesAnEmptyPassword)
 
 namespace {
 
-TEST(TraceOption, RawRequestAndResponseGoToTheTraceFile)
+TEST(ClientTraceOption, RawRequestAndResponseGoToTheTraceFile)
 {
     char path[] = "/tmp/qor_trace_XXXXXX";
     const int fd = mkstemp(path);

@@ -62,7 +62,7 @@ private:
     std::string path_;
 };
 
-TEST(Endpoint, PortsServicesAndPipes)
+TEST(ClientEndpoint, PortsServicesAndPipes)
 {
     TempDir dir;
     const std::string services = dir.path() + "/services";
@@ -99,7 +99,7 @@ TEST(Endpoint, PortsServicesAndPipes)
     EXPECT_FALSE(make_endpoint(TRANSPORT_PIPE, long_host.c_str(), 0, &endpoint));
 }
 
-TEST(Endpoint, TooLongHostEndsTheRunBeforeAnyCall)
+TEST(ClientEndpoint, TooLongHostEndsTheRunBeforeAnyCall)
 {
     const std::string host(400, 'h');
     const clienttest::RunResult r =
@@ -156,7 +156,7 @@ TEST(ClientPse, SelectionAndSeparators)
     }
 }
 
-TEST(Strings, ConversionsReplaceControlCharacters)
+TEST(ClientStrings, ConversionsReplaceControlCharacters)
 {
     const struct {
         const char16_t* wide;
@@ -244,7 +244,7 @@ std::string query_on_terminal(const std::string& user_line, const std::string& p
     return seen;
 }
 
-TEST(QueryUser, AsksForUserAndPasswordWithoutEcho)
+TEST(ClientQueryUser, AsksForUserAndPasswordWithoutEcho)
 {
     std::string user;
     std::string password;
@@ -260,7 +260,7 @@ TEST(QueryUser, AsksForUserAndPasswordWithoutEcho)
     EXPECT_GT(first, seen.find("\n["));
 }
 
-TEST(QueryUser, LongAnswersAreBounded)
+TEST(ClientQueryUser, LongAnswersAreBounded)
 {
     std::string user;
     std::string password;

@@ -45,7 +45,7 @@ std::u16string wide(const std::string& s)
     return std::u16string(s.begin(), s.end());
 }
 
-TEST(SnapshotFile, WritesInPiecesOfAtMost32K)
+TEST(ClientSnapshotFile, WritesInPiecesOfAtMost32K)
 {
     const struct {
         std::size_t size;
@@ -69,7 +69,7 @@ TEST(SnapshotFile, WritesInPiecesOfAtMost32K)
     EXPECT_EQ(pieces.size(), 2u);
 }
 
-TEST(SnapshotFile, FailuresAreReportedAndNoDataLeavesFilesAlone)
+TEST(ClientSnapshotFile, FailuresAreReportedAndNoDataLeavesFilesAlone)
 {
     char dir_pattern[] = "/tmp/qor_snap_XXXXXX";
     const std::string dir = mkdtemp(dir_pattern);
@@ -112,7 +112,7 @@ TEST(SnapshotFile, FailuresAreReportedAndNoDataLeavesFilesAlone)
     std::system(("rm -rf '" + dir + "'").c_str());
 }
 
-TEST(SnapshotFile, ReadSnapshotStoresTheBytesFromTheService)
+TEST(ClientSnapshotFile, ReadSnapshotStoresTheBytesFromTheService)
 {
     char dir_pattern[] = "/tmp/qor_snap_XXXXXX";
     const std::string dir = mkdtemp(dir_pattern);

@@ -47,7 +47,7 @@ std::vector<std::string> texts(const std::vector<char*>& list)
     return out;
 }
 
-TEST(WebmethodArgs, MissingMandatoryWordsPrintTheUsage)
+TEST(ClientWebmethodArgs, MissingMandatoryWordsPrintTheUsage)
 {
     const std::vector<std::vector<std::u16string>> cases = {
         {u"StartWait", u"10"},
@@ -86,7 +86,7 @@ TEST(WebmethodArgs, MissingMandatoryWordsPrintTheUsage)
     }
 }
 
-TEST(WebmethodArgs, DefaultsAndValues)
+TEST(ClientWebmethodArgs, DefaultsAndValues)
 {
     struct Case {
         std::vector<std::u16string> words;
@@ -257,7 +257,7 @@ TEST(WebmethodArgs, DefaultsAndValues)
     }
 }
 
-TEST(WebmethodArgs, StartServiceOfTheHostAgentTakesNoWord)
+TEST(ClientWebmethodArgs, StartServiceOfTheHostAgentTakesNoWord)
 {
     const Parsed before = parse({u"-nr", u"99", u"-function", u"StartService", u"-format",
                                  u"script"});
