@@ -47,7 +47,10 @@ int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environmen
     int result = 0;
     CallContext call{soap, session.endpoint.c_str(), settings, environment, settings.webmethod,
                      settings.format};
-    for (int remaining = settings.repeat_count; remaining != 0; --remaining) {
+    // A negative count repeats without end; it is never decremented, so it
+    // cannot run over.
+    for (int remaining = settings.repeat_count; remaining != 0;
+         remaining = remaining > 0 ? remaining - 1 : remaining) {
         if (settings.user != nullptr)
             result = logon_file_step(call);
         const Branch branch = find_branch(settings.webmethod);

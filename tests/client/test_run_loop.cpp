@@ -298,3 +298,28 @@ TEST(ClientTraceOption, RawRequestAndResponseGoToTheTraceFile)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ClientRepeatLoop, NegativeCountRepeatsWithoutEnd)
+{
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(Reply::ok_empty("Shutdown"));
+    // The sleeper ends the endless run after its fourth sleep.
+    std::vector<int> sleeps;
+    clienttest::FakeTime time;
+    ClientEnvironment environment = time.environment();
+    environment.sleep = [&sleeps](int seconds) {
+        sleeps.push_back(seconds);
+        if (sleeps.size() == 4)
+            throw ClientExit{7};
+    };
+    std::vector<std::string> words = instance.call({"Shutdown"});
+    words.insert(words.end(), {"-repeat", "-1", "2"});
+    const clienttest::RunResult r = clienttest::run(words, environment);
+    EXPECT_EQ(r.exit_code, 7);
+    EXPECT_EQ(sleeps, (std::vector<int>{2, 2, 2, 2}));
+    EXPECT_EQ(instance.service->request_count(), 4u);
+}
+
+}  // namespace
