@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "client/options.h"
 #include "client_harness.h"
 
 namespace {
