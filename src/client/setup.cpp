@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include "client/strings.h"
 #include "ni/ni.h"
 #include "platform/client_console.h"
+#include "rscp/rscp_utf.h"
 #include "sssl/sssl.h"
 #include "transport/plugin.h"
 #include "transport/winhttp.h"
@@ -32,8 +35,12 @@ std::u16string widen_env(const char* name, bool* set)
     *set = value != nullptr;
     if (value == nullptr)
         return {};
-    const QOR_UC* wide = utf8_to_wide(nullptr, value);
-    return wide != nullptr ? std::u16string(wide) : std::u16string();
+    std::u16string wide(std::strlen(value) + 1, u'\0');
+    int32_t length = 0;
+    if (rscpUtf8zToU16(wide.data(), static_cast<int32_t>(wide.size()), &length, value) != 0)
+        return {};
+    wide.resize(static_cast<std::size_t>(length));
+    return wide;
 }
 
 bool ends_with_separator(const std::u16string& dir)
@@ -45,8 +52,12 @@ bool file_exists(const std::u16string& path)
 {
     if (path.size() > kPathUnits)
         return false;  // a name that does not fit is never tested cut short
-    const char* name = wide_to_utf8(nullptr, path.c_str());
-    return name != nullptr && access(name, F_OK) == 0;
+    std::string name(path.size() * 4 + 1, '\0');
+    int32_t length = 0;
+    if (rscpU16zToUtf8(name.data(), static_cast<int32_t>(name.size()), &length, path.c_str()) != 0)
+        return false;
+    name.resize(static_cast<std::size_t>(length));
+    return access(name.c_str(), F_OK) == 0;
 }
 
 // The port of a service name from the services table, or the fallback.
