@@ -17,9 +17,9 @@ int qor_enum_number(struct soap* soap, const char* text, long* value, bool* pres
 bool qor_too_many_items(struct soap* soap, int count);
 
 // Ends a client call whose reply did not hold the expected response element.
-// When the body holds some other element than a SOAP Fault, the call fails
-// with SOAP_TAG_MISMATCH and the fault code Client (Sender under SOAP 1.2);
-// a Fault, or any other failure, goes to the runtime's soap_recv_fault.
+// A SOAP Fault goes to the runtime's soap_recv_fault; another element fails
+// the call with SOAP_TAG_MISMATCH and the fault code Client (Sender under
+// SOAP 1.2); any other failure, an empty Body included, keeps its own error.
 int qor_recv_fault(struct soap* soap);
 
 // Reads one more element of a fault's detail as literal XML and appends it

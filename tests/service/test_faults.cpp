@@ -144,6 +144,21 @@ INSTANTIATE_TEST_SUITE_P(Replies, WrongElement, ::testing::ValuesIn(kWrongElemen
                              return std::string(param.param.name);
                          });
 
+TEST_F(ServiceCall, EmptyBodyFailsEveryResponseForm)
+{
+    for (const char* method : {"Start", "ParameterValue", "GetProcessList", "GetStartProfile"})
+        service().script(method, Reply::ok(""));
+    QORControl__StartResponse empty;
+    EXPECT_EQ(SOAP_NO_TAG, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &empty));
+    char* value = nullptr;
+    EXPECT_EQ(SOAP_NO_TAG,
+              soap_call_QORControl__ParameterValue(ctx(), endpoint(), "", Text("p"), &value));
+    QORControl__ArrayOfOSProcess list;
+    EXPECT_EQ(SOAP_NO_TAG, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list));
+    QORControl__GetStartProfileResponse profile;
+    EXPECT_EQ(SOAP_NO_TAG, soap_call_QORControl__GetStartProfile(ctx(), endpoint(), "", profile));
+}
+
 TEST_F(ServiceCall, EnqGetStatisticRejectsAResponseNamedAfterTheWebmethod)
 {
     service().script("EnqGetStatistic",
