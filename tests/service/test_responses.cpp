@@ -292,6 +292,17 @@ TEST_F(ServiceCall, MemberReferringToAnIndependentElementIsResolved)
     EXPECT_STREQ("HOME=/root", env.__ptr[1]);
 }
 
+TEST_F(ServiceCall, UnknownElementsAfterTheResponseAreSkipped)
+{
+    service().script("GetEnvironment",
+                     Reply::ok(Wrapped("GetEnvironment", "<env><item>A=1</item></env>") +
+                               "<trailer><deep>1</deep></trailer><x:more xmlns:x=\"urn:x\"/>"));
+    QORControl__ArrayOfString env;
+    ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env))
+        << FaultString();
+    EXPECT_EQ(1, env.__size);
+}
+
 TEST_F(ServiceCall, StringReferringToAnEarlierElementIsShared)
 {
     service().script(
