@@ -505,8 +505,13 @@ TEST_F(ServiceCall, ChunkedReplyIsReadWhole)
 TEST_F(ServiceCall, RepeatedCallsReleasedBetweenThemStayIndependent)
 {
     constexpr int kRounds = 25;
-    std::vector<Reply> lists, alerts;
+    std::vector<Reply> lists, alerts, snapshots;
     for (int round = 0; round < kRounds; ++round) {
+        const std::string id = "cid:s" + std::to_string(round);
+        snapshots.push_back(
+            Reply::dime({qortest::dime_envelope_record(qortest::envelope(
+                             Wrapped("ReadSnapshot", "<snapshot href=\"" + id + "\"/>"))),
+                         qortest::DimeRecord{id, "application/zip", std::string(round + 1, 'z')}}));
         std::string items;
         for (int i = 0; i <= round; ++i)
             items += "<item><name>p" + std::to_string(i) + "</name></item>";
@@ -516,6 +521,7 @@ TEST_F(ServiceCall, RepeatedCallsReleasedBetweenThemStayIndependent)
     }
     service().script("GetProcessList", lists);
     service().script("GetAlerts", alerts);
+    service().script("ReadSnapshot", snapshots);
     for (int round = 0; round < kRounds; ++round) {
         QORControl__ArrayOfOSProcess list;
         ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list));
@@ -524,6 +530,10 @@ TEST_F(ServiceCall, RepeatedCallsReleasedBetweenThemStayIndependent)
         QORControl__GetAlertsResponse alert;
         ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetAlerts(ctx(), endpoint(), "", Text(""), alert));
         EXPECT_EQ("r" + std::to_string(round), alert.RootTidName);
+        QORControl__SnapshotZip zip;
+        ASSERT_EQ(SOAP_OK,
+                  soap_call_QORControl__ReadSnapshot(ctx(), endpoint(), "", Text("s"), zip));
+        EXPECT_EQ(round + 1, zip.__size);
         Release();
     }
     // Keep-alive: every call after the first reused the connection.
