@@ -109,3 +109,18 @@ TEST(ClientLocalBranches, StartServiceAndCheckHostAgent)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ClientWaitBranches, WaitWithoutSuccessEndsWithExitCodeTwo)
+{
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->script("GetProcessList", processes("QORControl-GRAY"));
+    clienttest::FakeTime time;
+    const clienttest::RunResult r =
+        clienttest::run(instance.call({"WaitforStarted", "60", "1"}), time.environment());
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.out, heading("WaitforStarted") + "FAIL: process disp Dispatcher not running\n");
+}
+
+}  // namespace
