@@ -3,6 +3,7 @@
 #include "client/options.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 
 #include "base/dptrc.h"
@@ -100,6 +101,8 @@ void parse_command_line(int argc, const QOR_UC* const* argv, ClientSettings& s)
                 s.host = ".";
         } else if (word == u"-trace") {
             const QOR_UC* name = next_word(argc, argv, &i);
+            if (s.trace != nullptr && s.trace != stdout)
+                std::fclose(s.trace);  // a later -trace replaces an earlier one
             if (Word(name) == u"-")
                 s.trace = stdout;
             else
