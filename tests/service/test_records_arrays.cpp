@@ -298,13 +298,14 @@ TEST(NilMembers, StringsAndPointersStayNull)
 {
     Reader reader;
     QORControl__ArrayOfOSProcess processes;
-    ASSERT_EQ(SOAP_OK,
-              reader.ReadList(kProcessList, "process",
-                              "<item><name xsi:nil=\"true\"/><description/><pid>1</pid></item>",
-                              processes));
+    ASSERT_EQ(SOAP_OK, reader.ReadList(kProcessList, "process",
+                                       "<item><name xsi:nil=\"true\"/><description/>"
+                                       "<textstatus></textstatus><pid>1</pid></item>",
+                                       processes));
     ASSERT_EQ(1, processes.__size);
     EXPECT_EQ(nullptr, processes.__ptr[0].name);
-    EXPECT_STREQ("", processes.__ptr[0].description); // empty, not absent
+    EXPECT_EQ(nullptr, processes.__ptr[0].description); // the empty-tag form is absent text
+    EXPECT_STREQ("", processes.__ptr[0].textstatus);    // an open and a close tag: empty text
     EXPECT_EQ(1, processes.__ptr[0].pid);
 
     QORControl__ArrayOfProfileParameter parameters;
