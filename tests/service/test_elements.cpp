@@ -130,6 +130,15 @@ std::string Remove(const QORControl__EnqRemoveLocks& r)
 {
     return r.lock ? std::to_string(r.lock->__size) : "(null)";
 }
+std::string Alerts(const QORControl__VORNAcknowledgeAlertsResponse& r)
+{
+    if (!r.alert)
+        return "(null)";
+    std::string text;
+    for (int i = 0; i < r.alert->__size; ++i)
+        text += std::to_string(r.alert->__ptr[i]) + ";";
+    return text;
+}
 std::string StopSystem(const QORControl__StopSystem& r)
 {
     return std::to_string(r.options) + "/" + std::to_string(r.softtimeout) + "/" +
@@ -230,6 +239,14 @@ const ElementCase kElements[] = {
      true, SOAP_OCCURS, 0, nullptr, ""},
     {"EnqRemoveLocksWithoutLock", "<QORControl:EnqRemoveLocks/>", true, SOAP_OK,
      SOAP_TYPE_QORControl__EnqRemoveLocks, Show(&Remove), "(null)"},
+    {"VORNAcknowledgeAlertsResponseNumbers",
+     "<QORControl:VORNAcknowledgeAlertsResponse><alert><item>3</item><item>-1</"
+     "item><item>2147483647</item>"
+     "</alert></QORControl:VORNAcknowledgeAlertsResponse>",
+     false, SOAP_OK, SOAP_TYPE_QORControl__VORNAcknowledgeAlertsResponse, Show(&Alerts),
+     "3;-1;2147483647;"},
+    {"VORNAcknowledgeAlertsResponseWithoutAlert", "<QORControl:VORNAcknowledgeAlertsResponse/>",
+     true, SOAP_OK, SOAP_TYPE_QORControl__VORNAcknowledgeAlertsResponse, Show(&Alerts), "(null)"},
     {"EnqRemoveLocksWithLocks",
      "<QORControl:EnqRemoveLocks><lock><item><lock-name>L</lock-name></item></lock></"
      "QORControl:EnqRemoveLocks>",
