@@ -25,11 +25,19 @@ void clear(Held* h) {
 
 /* An entry whose stream moved on (or is a new stream at the address of a
  * closed one) holds nothing that belongs to the next read. */
+long position_of(FILE* stream) {
+  /* ftell fails with ESPIPE on pipes and terminals; the caller's errno stays. */
+  const int saved = errno;
+  const long position = std::ftell(stream);
+  errno = saved;
+  return position;
+}
+
 Held* find(FILE* stream) {
   if (g_used == 0) return nullptr;
   for (Held& h : g_held) {
     if (h.stream != stream) continue;
-    if (std::ftell(stream) != h.position) {
+    if (position_of(stream) != h.position) {
       clear(&h);
       return nullptr;
     }
@@ -56,7 +64,9 @@ void release_if_empty(Held* h) {
   if (h->unit < 0 && h->byte < 0) clear(h);
 }
 
-int next_byte(FILE* stream) {
+}  // namespace
+
+int u16_next_byte(FILE* stream) {
   if (Held* h = find(stream)) {
     if (h->byte >= 0) {
       const int b = h->byte;
@@ -68,10 +78,12 @@ int next_byte(FILE* stream) {
   return getc(stream);
 }
 
+namespace {
+
 void hold_byte(FILE* stream, int byte) {
   if (Held* h = find_or_add(stream)) {
     h->byte = byte;
-    h->position = std::ftell(stream);
+    h->position = position_of(stream);
   } else {
     ungetc(byte, stream); /* table full: the C library keeps one byte */
   }
@@ -81,7 +93,7 @@ void hold_byte(FILE* stream, int byte) {
 
 Utf8Char u16_decode_utf8(FILE* stream) {
   Utf8Char ch;
-  const int first = next_byte(stream);
+  const int first = u16_next_byte(stream);
   if (first == EOF) return ch;
   ch.bytes[0] = static_cast<unsigned char>(first);
   ch.byte_count = 1;
@@ -106,7 +118,7 @@ Utf8Char u16_decode_utf8(FILE* stream) {
   }
   bool ok = follow > 0;
   for (int i = 0; ok && i < follow; ++i) {
-    const int b = next_byte(stream);
+    const int b = u16_next_byte(stream);
     if (b == EOF) {
       ok = false;
     } else if ((b & 0xC0) != 0x80) {
@@ -132,7 +144,7 @@ Utf8Char u16_decode_utf8(FILE* stream) {
 void u16_hold_unit(FILE* stream, int unit) {
   if (Held* h = find_or_add(stream)) {
     h->unit = unit;
-    h->position = std::ftell(stream);
+    h->position = position_of(stream);
   }
 }
 

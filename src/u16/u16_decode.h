@@ -19,6 +19,9 @@ struct Utf8Char {
 /* Decodes one character; an invalid one sets errno EILSEQ. */
 Utf8Char u16_decode_utf8(FILE* stream);
 
+/* The next byte of the stream: a held byte first, else getc. */
+int u16_next_byte(FILE* stream);
+
 /* A unit given back for the next 16-bit read of the stream. */
 void u16_hold_unit(FILE* stream, int unit);
 /* Takes the held unit of the stream; false when there is none. */

@@ -9,6 +9,8 @@
 #include <ctime>
 #include <string>
 
+#include "u16/u16_decode.h"
+
 namespace {
 
 constexpr size_t kBlockSize = 1024;
@@ -195,7 +197,8 @@ void U16DumpReadAhead(FILE* stream) {
   unsigned char bytes[80];
   size_t n = 0;
   while (n < sizeof bytes) {
-    const int c = std::fgetc(stream);
+    /* A byte that broke the previous sequence is the first one unread. */
+    const int c = u16_next_byte(stream);
     if (c == EOF) break;
     bytes[n++] = static_cast<unsigned char>(c);
   }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "u16/u16_input.h"
 #include "u16_test_util.h"
 
@@ -168,6 +170,44 @@ TEST(U16Utf8Input, FileTraceConsumesTheFollowingBytes) {
   EXPECT_EQ(left, 20);
   EXPECT_NE(diag.text().find("|qqqqqqqqqqqqqqqq|"), std::string::npos);
   U16ResetInputErrorCounter();
+}
+
+/* The byte that broke a sequence is the next unread byte: the read-ahead dump
+ * starts with it and consumes it, and nothing after it is lost or reordered. */
+TEST(U16Utf8Input, FileTraceStartsWithTheByteThatBrokeTheSequence) {
+  DiagCapture diag(U16_TRACE_LOW);
+  U16ResetInputErrorCounter();
+  setenv("NLSUI_FILE_TRACE", "1", 1);
+  MemIn in("\xC3" "A" + std::string(79, 'q') + "xyz");
+  EXPECT_EQ(fgetcU16(in.get()), '#');
+  unsetenv("NLSUI_FILE_TRACE");
+  EXPECT_NE(diag.text().find("|Aqqqqqqqqqqqqqqq|"), std::string::npos) << diag.text();
+  std::u16string rest;
+  for (int c, i = 0; i < 16 && (c = fgetcU16(in.get())) >= 0; ++i) rest += static_cast<char16_t>(c);
+  EXPECT_EQ(rest, u"xyz");
+  U16ResetInputErrorCounter();
+}
+
+/* A valid read after an invalid one on a pipe leaves errno alone. */
+TEST(U16Utf8Input, HeldByteOnAPipeLeavesErrnoAlone) {
+  DiagCapture diag(U16_TRACE_NONE);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  ASSERT_EQ(write(fds[1], "\xC3" "AB", 3), 3);
+  close(fds[1]);
+  FILE* in = fdopen(fds[0], "r");
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(fgetcU16(in), '#');
+  const struct {
+    int unit;
+  } expected[] = {{'A'}, {'B'}, {-1}};
+  for (const auto& e : expected) {
+    errno = 0;
+    EXPECT_EQ(fgetcU16(in), e.unit);
+    EXPECT_EQ(errno, 0) << "after unit " << e.unit;
+  }
+  U16ForgetStream(in);
+  std::fclose(in);
 }
 
 TEST(U16Utf8Input, FgetsReportsAnInvalidLastCharacter) {
