@@ -89,7 +89,11 @@ int nlsui_sleep(uint32_t seconds) {
 int nlsui_getppid(void) {
   const char* value = std::getenv("PPID");
   if (value == nullptr || *value == 0) return 0;
-  return static_cast<int>(std::strtol(value, nullptr, 10));
+  /* Read whole with the range of a 32-bit long: too large clamps. */
+  const long long id = std::strtoll(value, nullptr, 10);
+  if (id > INT32_MAX) return INT32_MAX;
+  if (id < INT32_MIN) return INT32_MIN;
+  return static_cast<int>(id);
 }
 
 int nlsui_gettimeofday(struct nlsui_timeval* tv, struct nlsui_timezone* tz) {

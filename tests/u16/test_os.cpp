@@ -132,7 +132,10 @@ TEST(U16Wrappers, ParentIdFromTheEnvironment) {
     const char* value;
     int result;
   } cases[] = {{nullptr, 0}, {"", 0}, {"4711", 4711}, {"abc", 0}, {"12x", 12},
-               {"123456789012345678901234", static_cast<int>(std::strtol("123456789012345678901234", nullptr, 10))}};
+               {"-42", -42}, {"2147483647", 2147483647},
+               /* read whole and clamped to the 32-bit range, never cut to its low bits */
+               {"4294967297", 2147483647}, {"-99999999999", -2147483647 - 1},
+               {"123456789012345678901234", 2147483647}};
   for (const Case& c : cases) {
     if (c.value == nullptr) unsetenv("PPID");
     else setenv("PPID", c.value, 1);
