@@ -40,7 +40,7 @@ namespace {
 constexpr char kMarker[] = "#[%]QOR";
 constexpr size_t kMarkerLen = sizeof(kMarker) - 1;
 constexpr size_t kBlockSize = 8192;
-constexpr size_t kMaxText = 126; // bytes after a marker, zero byte included
+constexpr size_t kMaxText = 126; // bytes read after a marker, a zero byte ending them
 
 struct Stamps {
     char *value[4] = {nullptr, nullptr, nullptr, nullptr};
@@ -135,49 +135,59 @@ int GetFileVersionStamps(const char *path, char **file_version, char **product_v
     if (!file)
         return 0;
 
-    // One pass over the bytes; the marker and the text after it may run
-    // across block boundaries.
-    size_t matched = 0;     // bytes of the marker matched so far
-    bool in_text = false;   // collecting the text after a marker
-    char text[kMaxText + 1];
-    size_t text_len = 0;
-    auto finish_text = [&]() {
-        take_text(stamps, text, text_len);
-        in_text = false;
-        text_len = 0;
+    // One pass over the bytes. The text after a marker is read ahead while
+    // the marker search goes on through the same bytes, so a marker inside
+    // another stamp's text is found too; texts and markers may run across
+    // block boundaries. Texts end in the order their markers were found.
+    constexpr size_t kMaxOpen = kMaxText / kMarkerLen + 1;
+    struct OpenText {
+        char bytes[kMaxText];
+        size_t len;
     };
+    OpenText open[kMaxOpen];
+    size_t first_open = 0, open_count = 0; // a ring of texts being read
+    size_t matched = 0;                    // bytes of the marker matched so far
 
     unsigned char block[kBlockSize];
     size_t got;
     while ((got = fread(block, 1, sizeof block, file.get())) > 0) {
         for (size_t i = 0; i < got; ++i) {
             const char c = static_cast<char>(block[i]);
-            if (in_text) {
-                if (c == '\0') {
-                    finish_text();
-                } else {
-                    text[text_len++] = c;
-                    if (text_len == kMaxText)
-                        finish_text(); // cut a text without its zero byte here
-                }
-                if (!in_text && stamps.complete()) {
+            for (size_t k = 0; k < open_count; ++k) {
+                OpenText &t = open[(first_open + k) % kMaxOpen];
+                if (c != '\0')
+                    t.bytes[t.len++] = c;
+            }
+            // A text ends at its zero byte, or is cut at kMaxText bytes; the
+            // oldest text always ends first.
+            while (open_count > 0) {
+                OpenText &t = open[first_open];
+                if (c != '\0' && t.len < kMaxText)
+                    break;
+                take_text(stamps, t.bytes, t.len);
+                first_open = (first_open + 1) % kMaxOpen;
+                --open_count;
+                if (stamps.complete()) {
                     stamps.hand_over(file_version, product_version, platform, special_build);
                     return 1;
                 }
-                continue;
             }
             if (c == kMarker[matched]) {
                 if (++matched == kMarkerLen) {
                     matched = 0;
-                    in_text = true;
+                    open[(first_open + open_count) % kMaxOpen].len = 0;
+                    ++open_count;
                 }
             } else {
                 matched = (c == kMarker[0]) ? 1 : 0;
             }
         }
     }
-    if (in_text && text_len > 0)
-        finish_text(); // a text cut by the end of the file
+    // Texts cut by the end of the file.
+    for (size_t k = 0; k < open_count; ++k) {
+        const OpenText &t = open[(first_open + k) % kMaxOpen];
+        take_text(stamps, t.bytes, t.len);
+    }
     if (stamps.complete()) {
         stamps.hand_over(file_version, product_version, platform, special_build);
         return 1;

@@ -91,6 +91,14 @@ TEST_F(StampFile, FindsTheFourStampLines)
         {"unknown key is skipped", stamp("Other", "x") + four(), 1, "1, 2, 3, 4"},
         {"false start of a marker", "#[%#[%]Q" + four(), 1, "1, 2, 3, 4"},
         {"empty file", "", 0, ""},
+        {"a marker inside another stamp's text",
+         marker() + "Comment " + four(), 1, "1, 2, 3, 4"},
+        {"a later marker inside a cut text", marker() + std::string(100, 'c') + four(), 1,
+         "1, 2, 3, 4"},
+        {"a stamp line inside a value: both count",
+         marker() + "FileVersion: outer " + stamp("ProductVersion", "9.8.7") +
+             stamp("Platform", "testplatform") + stamp("SpecialBuild", "special"),
+         1, "outer " + marker() + "ProductVersion: 9.8.7"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
