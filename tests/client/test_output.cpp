@@ -33,9 +33,13 @@ void check(const std::vector<Golden>& cases)
     for (const Golden& g : cases) {
         SCOPED_TRACE(g.words[0]);
         instance.service->set_default(Reply::ok(g.reply));
+        instance.service->clear_requests();
         const clienttest::RunResult list = clienttest::run(instance.call(g.words));
         EXPECT_EQ(list.out, heading(g.words[0]) + g.list);
         EXPECT_EQ(list.exit_code, g.exit_code);
+        // The branch called the webmethod of its own name, once.
+        ASSERT_EQ(instance.service->request_count(), 1u);
+        EXPECT_EQ(instance.service->last_request().element, g.element);
         if (g.script.empty())
             continue;
         std::vector<std::string> words = instance.call(g.words);
@@ -124,7 +128,9 @@ TEST(ClientOutput, J2eeLists)
          "OK\ntelnetPort, name, pid, type, restart, exitCode, state, startTime, elapsedTime, "
          "restartCount, errorCount, cpu, debug\n"
          "50008, server0, 9, J2EE, yes, 0, J2EE_RUNNING, Running, s, e, 1, 0, 2, no\n",
-         ""},
+         "OK\n0 telnetPort: 50008\n0 name: server0\n0 pid: 9\n0 type: J2EE\n0 restart: yes\n"
+         "0 exitCode: 0\n0 state: J2EE_RUNNING\n0 statetext: Running\n0 startTime: s\n"
+         "0 elapsedTime: e\n0 restartCount: 1\n0 errorCount: 0\n0 cpu: 2\n0 debug: no\n"},
         {{"J2EEGetProcessList2"}, "J2EEGetProcessList2",
          response("J2EEGetProcessList2",
                   "<process><item><name>s</name><state>12</state><clusterId>77</clusterId></item>"
@@ -139,7 +145,7 @@ TEST(ClientOutput, J2eeLists)
                   "<dispstatus>QORControl-YELLOW</dispstatus></item></thread>"),
          "OK\nprocessname, startTime, updateTime, taskupdateTime, subtaskupdateTime, task, "
          "subtask, name, classname, user, pool, state\np, , , , , , , , , , , run, YELLOW\n",
-         ""},
+         "OK\n0 processname: p\n0 state: run\n0 dispstatus: YELLOW\n"},
         {{"J2EEGetThreadList2"}, "J2EEGetThreadList2",
          response("J2EEGetThreadList2",
                   "<thread><item><processname>p</processname><index>3</index></item></thread>"),
@@ -153,7 +159,17 @@ TEST(ClientOutput, J2eeLists)
                   "<backingStore>mem</backingStore></item></session>"),
          "OK\nprocessname, IdHash, size, timeout, activeRequests, startTime, updateTime, sticky, "
          "corrupt\np, 1, 2, 3, 4, , , y, , mem\n",
-         ""},
+         "OK\n0 processname: p\n0 IdHash: 1\n0 size: 2\n0 timeout: 3\n0 activeRequests: 4\n"
+         "0 sticky: y\n0 backingStore: mem\n"},
+        {{"J2EEGetWebSessionList"}, "J2EEGetWebSessionList",
+         response("J2EEGetWebSessionList",
+                  "<session><item><processname>p</processname><IdHash>-5</IdHash>"
+                  "<timeout>30</timeout><state>valid</state><backingStore>mem</backingStore>"
+                  "</item></session>"),
+         "OK\nprocessname, IdHash, size, timeout, activeRequests, startTime, updateTime, state, "
+         "backingStore, user\np, -5, 0, 30, 0, , , valid, mem, \n",
+         "OK\n0 processname: p\n0 IdHash: -5\n0 size: 0\n0 timeout: 30\n0 activeRequests: 0\n"
+         "0 state: valid\n0 backingStore: mem\n"},
         {{"J2EEGetWebSessionList2"}, "J2EEGetWebSessionList2",
          response("J2EEGetWebSessionList2",
                   "<session><item><processname>p</processname><user>u</user><AppName>app</AppName>"
@@ -170,7 +186,10 @@ TEST(ClientOutput, J2eeLists)
          "OK\ncachename, processname, type, size, attrSize, keysSize, cachedObjects, usedObjects, "
          "puts, gets, hits, changes, removes, evictions, updateTime, dispstatus\n"
          "c, , , 5000000000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0, , GREEN\n",
-         ""},
+         "OK\n0 cachename: c\n0 size: 5000000000\n0 attrSize: 0\n0 keysSize: 0\n"
+         "0 cachedObjects: 0\n0 usedObjects: 0\n0 puts: 0\n0 gets: 0\n0 hits: 0\n"
+         "0 changes: 0\n0 removes: 0\n0 evictions: 0\n0 instanceInvalidations: 7\n"
+         "0 clusterInvalidations: 0\n0 dispstatus: GREEN\n"},
         {{"J2EEGetCacheStatistic2"}, "J2EEGetCacheStatistic2",
          response("J2EEGetCacheStatistic2",
                   "<cache><item><description>d</description><owner>o</owner></item></cache>"),
@@ -185,6 +204,22 @@ TEST(ClientOutput, J2eeLists)
          "OK\ntype, name, startupmode, status, expectedstatus, dispstatus, details\n"
          "service, n, , , , GRAY, dt\n",
          ""},
+        {{"J2EEGetVMGCHistory"}, "J2EEGetVMGCHistory",
+         response("J2EEGetVMGCHistory",
+                  "<gc><item><processname>p</processname><reason>alloc</reason>"
+                  "<duration>12</duration><objBytesFreed>6000000000</objBytesFreed>"
+                  "<unloadedClasses>4</unloadedClasses></item>"
+                  "<item><type>full</type></item></gc>"),
+         "OK\nprocessname, type, reason, startTime, duration, cpuTime, objBytesBefore, "
+         "objBytesAfter, objBytesFreed, clsBytesBefore, clsBytesAfter, clsBytesFreed, heapSize, "
+         "unloadedClasses\np, , alloc, , 12, 0, 0, 0, 6000000000, 0, 0, 0, 0, 4\n"
+         ", full, , , 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\n",
+         "OK\n0 processname: p\n0 reason: alloc\n0 duration: 12\n0 cpuTime: 0\n"
+         "0 objBytesBefore: 0\n0 objBytesAfter: 0\n0 objBytesFreed: 6000000000\n"
+         "0 clsBytesBefore: 0\n0 clsBytesAfter: 0\n0 clsBytesFreed: 0\n0 heapSize: 0\n"
+         "0 unloadedClasses: 4\n1 type: full\n1 duration: 0\n1 cpuTime: 0\n"
+         "1 objBytesBefore: 0\n1 objBytesAfter: 0\n1 objBytesFreed: 0\n1 clsBytesBefore: 0\n"
+         "1 clsBytesAfter: 0\n1 clsBytesFreed: 0\n1 heapSize: 0\n1 unloadedClasses: 0\n"},
         {{"J2EEGetVMGCHistory2"}, "J2EEGetVMGCHistory2",
          response("J2EEGetVMGCHistory2",
                   "<gc><item><processname>p</processname><heapSize>9</heapSize>"
@@ -323,6 +358,16 @@ TEST(ClientOutput, RecordLists)
                   "<category>QORControl-HA-STATE</category><description>d</description>"
                   "<comment>c</comment></item></check>"),
          "OK\nstate, category, description, comment\nWARNING, HA STATE, d, c\n", ""},
+        {{"HACheckFailoverConfig"}, "HACheckFailoverConfig",
+         response("HACheckFailoverConfig",
+                  "<check><item><state>QORControl-HA-SUCCESS</state>"
+                  "<category>QORControl-QOR-CONFIGURATION</category><description>d</description>"
+                  "</item><item><state>5</state><category>QORControl-HA-CONFIGURATION</category>"
+                  "<comment>c</comment></item></check>"),
+         "OK\nstate, category, description, comment\nSUCCESS, QOR CONFIGURATION, d, \n"
+         "5, HA CONFIGURATION, , c\n",
+         "OK\n0 state: SUCCESS\n0 category: QOR CONFIGURATION\n0 description: d\n"
+         "1 state: 5\n1 category: HA CONFIGURATION\n1 comment: c\n"},
         {{"EnqGetLockTable"}, "EnqGetLockTable",
          response("EnqGetLockTable",
                   "<lock><item><lock-name>L</lock-name><use-count-owner>2</use-count-owner>"
@@ -340,6 +385,25 @@ TEST(ClientOutput, RecordLists)
          "dynamic_values\np, , , , ENUM a b, <NULL>, <NULL>, dv, [0]=v, <NULL>\n",
          "OK\n0 name: p\n0 restriction: ENUM a b\n0 subpara: <NULL>\n0 value: <NULL>\n"
          "0 dynamic_value: dv\n0 values[0]: v\n0 dynamic_values: <NULL>\n"},
+        {{"GetProcessParameter", "DIA", "7"}, "GetProcessParameter",
+         response("GetProcessParameter",
+                  "<parameter><item><name>q</name><group>g</group><unit>s</unit>"
+                  "<restriction><type>QORControl-RESTRICT-INTRANGE</type><int-min>1</int-min>"
+                  "<int-max>99</int-max></restriction>"
+                  "<sub-para><item><name>n</name><description>nd</description><unit>u</unit>"
+                  "<mandatory>true</mandatory><restriction><type>QORControl-RESTRICT-BOOL</type>"
+                  "</restriction></item></sub-para>"
+                  "<value>5</value><values></values>"
+                  "<dynamic-values><item>x</item><item>y</item></dynamic-values></item>"
+                  "</parameter>"),
+         "OK\nname, group, description, unit, restriction, sub_para, value, dynamic_value, values, "
+         "dynamic_values\nq, g, , s, INTRANGE 1 99, [0].name=n [0].description=nd [0].unit=u "
+         "[0].mandatory=true [0].restriction=BOOL, , 5, <NULL>, , [0]=x [1]=y\n",
+         "OK\n0 name: q\n0 group: g\n0 unit: s\n0 restriction: INTRANGE 1 99\n"
+         "0 subpara[0].name: n\n0 subpara[0].description: nd\n0 subpara[0].unit: u\n"
+         "0 subpara[0].mandatory: true\n0 subpara[0].restriction: BOOL\n0 value: 5\n"
+         "0 dynamic_value: <NULL>\n0 values:\n0 dynamic_values[0]: x\n"
+         "0 dynamic_values[1]: y\n"},
         {{"WebDispGetServerList"}, "WebDispGetServerList",
          response("WebDispGetServerList",
                   "<server><item><sid>QOR</sid><port>80</port><ping-time-last>7</ping-time-last>"
@@ -359,7 +423,10 @@ TEST(ClientOutput, RecordLists)
          "socket, partner, internal_convid, external_convid, snc_context_length, failover_status, "
          "disconnect_time, objectid, tid_uid_mode\nc1, , , 0, , 0, , 0, 0, , , , , , , , m\n"
          "c2, , , 0, , 0, , 0, 0, , , , 5, , , , \n",
-         ""},
+         // Without snc_context_length the script block has no line for it.
+         "OK\n0 conid: c1\n0 peer_port: 0\n0 local_port: 0\n0 nihdl: 0\n0 socket: 0\n"
+         "0 tid_uid_mode: m\n1 conid: c2\n1 peer_port: 0\n1 local_port: 0\n1 nihdl: 0\n"
+         "1 socket: 0\n1 snc_context_length: 5\n"},
         {{"XCMGetConnectionList"}, "XCMGetConnectionList",
          response("XCMGetConnectionList", "<connection><item><conid>c</conid></item></connection>"),
          "OK\nconid, protocol, role, requesttype, peer_address, peer_port, local_address, "
@@ -444,9 +511,12 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.words[0]);
         instance.service->set_default(c.reply);
+        instance.service->clear_requests();
         const clienttest::RunResult r = clienttest::run(instance.call(c.words));
         EXPECT_EQ(r.out, c.expected);
         EXPECT_EQ(r.exit_code, c.exit_code);
+        ASSERT_EQ(instance.service->request_count(), 1u);
+        EXPECT_EQ(instance.service->last_request().element, c.element);
     }
 }
 
