@@ -45,7 +45,7 @@ std::u16string widen_env(const char* name, bool* set)
 
 bool ends_with_separator(const std::u16string& dir)
 {
-    return !dir.empty() && (dir.back() == u'/' || dir.back() == u'\\');
+    return !dir.empty() && dir.back() == u'/';
 }
 
 bool file_exists(const std::u16string& path)
@@ -100,9 +100,11 @@ bool make_endpoint(int transport, const char* host, int nr, std::string* endpoin
 
 std::u16string client_pse_dir(void)
 {
+    // An empty SECUDIR counts as not set, as for the SSL layer, which reads
+    // the PSE files from the same directory.
     bool set = false;
     std::u16string dir = widen_env("SECUDIR", &set);
-    if (set)
+    if (set && !dir.empty())
         return ends_with_separator(dir) ? dir : dir + u"/";
     bool drive_set = false;
     bool path_set = false;
@@ -130,6 +132,24 @@ int find_client_pse(void)
     if (file_exists(dir + u"QORSSLA.pse"))
         return 1;
     return 0;
+}
+
+int choose_ssl_credentials(int pse, SSSL_INIT_PARAMS* params)
+{
+    *params = SSSL_INIT_PARAMS{};
+    params->size = sizeof *params;
+    switch (pse) {
+    case 2:
+        params->default_creds = SSSL_CRED_CLIENT;
+        return USE_CLIENT_CERT;
+    case 1:
+        params->default_creds = SSSL_CRED_ANON;
+        return NO_CLIENT_CERT;
+    default:
+        // No PSE file: the anonymous credential; there is no built-in one.
+        params->default_creds = SSSL_CRED_ANON;
+        return ANON_SRVCERT_NO_VERIFY;
+    }
 }
 
 void set_console_cp_from_locale(void)
@@ -203,24 +223,7 @@ void setup_client(ClientSession& session, ClientSettings& s)
 
     if (s.transport == TRANSPORT_NI_HTTPS) {
         SSSL_INIT_PARAMS params{};
-        params.size = sizeof params;
-        switch (find_client_pse()) {
-        case 2:
-            params.default_creds = SSSL_CRED_CLIENT;
-            arg.ssl_auth_type = USE_CLIENT_CERT;
-            break;
-        case 1:
-            params.default_creds = SSSL_CRED_ANON;
-            arg.ssl_auth_type = NO_CLIENT_CERT;
-            break;
-        default:
-            // No PSE file: the anonymous credential without a built-in one.
-            params.default_creds = SSSL_CRED_ANON;
-            params.cred_data = nullptr;
-            params.cred_len = 0;
-            arg.ssl_auth_type = ANON_SRVCERT_NO_VERIFY;
-            break;
-        }
+        arg.ssl_auth_type = choose_ssl_credentials(find_client_pse(), &params);
         FILE* ssl_trace = DpTrcLevel != 0 ? stderr : fopenU16(cU("/dev/null"), cU("w"));
         QorSSLSetTraceFile(ssl_trace);
         if (QorSSLInit(0, &params, nullptr) != 0) {

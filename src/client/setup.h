@@ -7,6 +7,7 @@
 #include <stdsoap2.h>
 
 #include "client/settings.h"
+#include "sssl/sssl.h"
 #include "transport/winhttp.h"
 
 /* The SOAP context of a run and what the set-up opened for it; released
@@ -37,13 +38,20 @@ using ServicePortLookup = int (*)(const QOR_UC* service, unsigned short* port);
 bool make_endpoint(int transport, const char* host, int instance_nr, std::string* endpoint);
 
 /* 2 when the client PSE exists, else 1 when the anonymous PSE exists, else
- * 0. The directory is SECUDIR, else the "sec" folder of HOMEDRIVE+HOMEPATH,
- * else of HOME. */
+ * 0. The directory is SECUDIR (when not empty), else the "sec" folder of
+ * HOMEDRIVE+HOMEPATH, else of HOME. */
 int find_client_pse(void);
 
 /* The PSE directory with its trailing separator, as find_client_pse uses it;
  * empty when none is known. */
 std::u16string client_pse_dir(void);
+
+/* Clears *params for the SSL layer's initialisation and selects its default
+ * credential for what find_client_pse found (pse): the client PSE, else the
+ * anonymous one. Returns the plug-in's authentication type: a client
+ * certificate with the client PSE, none with the anonymous PSE, and no
+ * server verification without any PSE file. */
+int choose_ssl_credentials(int pse, SSSL_INIT_PARAMS* params);
 
 /* Switch the console's input code page to the user's locale for the
  * duration of the -queryuser dialogue, and back. */

@@ -9,8 +9,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "client/setup.h"
 #include "client/strings.h"
@@ -149,11 +151,73 @@ TEST(ClientPse, SelectionAndSeparators)
         EXPECT_EQ(find_client_pse(), 1);
     }
     {
+        // A backslash is an ordinary character of a directory name here, not
+        // a separator: the names are looked up inside that directory, where
+        // the SSL layer reads them too.
+        const std::string odd = dir.path() + "/odd\\";
+        std::system(("mkdir -p '" + odd + "'").c_str());
+        std::ofstream(odd + "/QORSSLC.pse") << "x";
+        EnvVar secudir("SECUDIR", odd.c_str());
+        EXPECT_EQ(client_pse_dir(), std::u16string(odd.begin(), odd.end()) + u"/");
+        EXPECT_EQ(find_client_pse(), 2);
+    }
+    {
+        // An empty SECUDIR counts as not set, as for the SSL layer.
+        EnvVar secudir("SECUDIR", "");
+        EnvVar drive("HOMEDRIVE", nullptr);
+        EnvVar path("HOMEPATH", nullptr);
+        EnvVar home("HOME", dir.path().c_str());
+        const std::string sec = dir.path() + "/sec/";
+        EXPECT_EQ(client_pse_dir(), std::u16string(sec.begin(), sec.end()));
+        EXPECT_EQ(find_client_pse(), 1);
+    }
+    {
         // A directory whose names do not fit the path buffer finds nothing.
         const std::string deep = dir.path() + "/" + std::string(300, 'd');
         EnvVar secudir("SECUDIR", deep.c_str());
         EXPECT_EQ(find_client_pse(), 0);
     }
+}
+
+TEST(ClientPse, CredentialSelectionOfTheSslLayer)
+{
+    const struct {
+        int pse;
+        unsigned int default_creds;
+        int auth;
+    } cases[] = {
+        {2, SSSL_CRED_CLIENT, USE_CLIENT_CERT},
+        {1, SSSL_CRED_ANON, NO_CLIENT_CERT},
+        {0, SSSL_CRED_ANON, ANON_SRVCERT_NO_VERIFY},
+    };
+    for (const auto& c : cases) {
+        SSSL_INIT_PARAMS params;
+        std::memset(&params, 0x5a, sizeof params);  // every field must be set afresh
+        EXPECT_EQ(choose_ssl_credentials(c.pse, &params), c.auth) << c.pse;
+        EXPECT_EQ(params.size, 120u);
+        EXPECT_EQ(params.default_creds, c.default_creds) << c.pse;
+        EXPECT_EQ(params.cred_data, nullptr);
+        EXPECT_EQ(params.cred_len, 0u);
+        EXPECT_EQ(params.reserved0, 0u);
+        EXPECT_EQ(params.reserved1, 0u);
+        for (unsigned char byte : params.reserved)
+            ASSERT_EQ(byte, 0u);
+    }
+}
+
+TEST(ClientPse, UnreadableClientPseEndsTheRunBeforeAnyCall)
+{
+    TempDir dir;
+    dir.touch("QORSSLC.pse");  // not a PKCS#12 container
+    EnvVar secudir("SECUDIR", dir.path().c_str());
+    clienttest::Instance instance = clienttest::start_instance();
+    std::vector<std::string> words = {"-prot", "NI_HTTPS"};
+    const std::vector<std::string> call = instance.call({"GetProcessList"});
+    words.insert(words.end(), call.begin(), call.end());
+    const clienttest::RunResult r = clienttest::run(words);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "QorSSLInit failed\n");
+    EXPECT_EQ(instance.service->request_count(), 0u);
 }
 
 TEST(ClientStrings, ConversionsReplaceControlCharacters)
