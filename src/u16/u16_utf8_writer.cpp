@@ -27,10 +27,7 @@ bool Utf8StreamWriter::flush() {
   if (pending_ == 0 || failed_) return !failed_;
   const size_t done = std::fwrite(buf_, 1, pending_, stream_);
   bytes_written_ += done;
-  if (done != pending_) {
-    failed_ = true;
-    zero_write_ = zero_write_ || done == 0;
-  }
+  if (done != pending_) failed_ = true;
   pending_ = 0;
   return !failed_;
 }

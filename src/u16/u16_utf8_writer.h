@@ -27,8 +27,6 @@ class Utf8StreamWriter {
 
   bool failed() const { return failed_; }
   size_t bytes_written() const { return bytes_written_; }
-  /* Bytes handed to the stream before the first short write was seen. */
-  bool any_write_short_of_zero() const { return zero_write_; }
 
   /* Pending bytes are written when more than this many have gathered. */
   static constexpr size_t kFlushAbove = 506;
@@ -43,7 +41,6 @@ class Utf8StreamWriter {
   size_t pending_ = 0;
   QOR_UC high_ = 0;
   bool failed_ = false;
-  bool zero_write_ = false;
   size_t bytes_written_ = 0;
 };
 

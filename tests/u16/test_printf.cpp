@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "u16/u16_printf.h"
@@ -479,6 +480,43 @@ TEST(U16PrintfStream, FailingWrites) {
   std::fclose(f);
   EXPECT_EQ(written, 700u);
   EXPECT_EQ(counted.taken.size(), 700u);
+}
+
+/* A stream that records the size of every write it is handed. */
+ssize_t recording_write(void* cookie, const char* data, size_t n) {
+  auto* r = static_cast<std::pair<std::vector<size_t>, std::string>*>(cookie);
+  r->first.push_back(n);
+  r->second.append(data, n);
+  return static_cast<ssize_t>(n);
+}
+
+TEST(U16PrintfStream, BytesGoOutInBlocksOfAtMost510) {
+  const std::u16string units[] = {u"a", u"\u00e9", u"\u20ac", u"\U0001F600"};
+  const std::string bytes[] = {"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+  for (size_t k = 0; k < 4; ++k) {
+    std::u16string text;
+    std::string want;
+    for (int i = 0; i < 700; ++i) {
+      text += units[(i + k) % 4];
+      want += bytes[(i + k) % 4];
+    }
+    std::pair<std::vector<size_t>, std::string> rec;
+    cookie_io_functions_t io{};
+    io.write = recording_write;
+    FILE* f = fopencookie(&rec, "w", io);
+    ASSERT_NE(f, nullptr);
+    setvbuf(f, nullptr, _IONBF, 0);
+    EXPECT_EQ(fprintfU16(f, u"%s", text.c_str()), static_cast<int>(text.size()));
+    std::fclose(f);
+    EXPECT_EQ(rec.second, want) << k;
+    ASSERT_GE(rec.first.size(), 2u) << k;
+    for (size_t i = 0; i < rec.first.size(); ++i) {
+      EXPECT_LE(rec.first[i], 510u) << "write " << i;
+      if (i + 1 < rec.first.size()) {
+        EXPECT_GT(rec.first[i], 506u) << "write " << i;
+      }
+    }
+  }
 }
 
 TEST(U16PrintfStream, StandardOutput) {
