@@ -134,18 +134,44 @@ TEST(ClientRepeatLoop, UnknownWebmethodsAfterTheSetUp)
     EXPECT_EQ(instance.service->request_count(), 0u);
 }
 
-TEST(ClientRepeatLoop, StartWaitEndsAtOnceWhenStartFails)
+TEST(ClientRepeatLoop, WaitAfterCallEndsAtOnceWhenItsCallFails)
+{
+    const struct {
+        const char* webmethod;
+        const char* call;
+    } cases[] = {{"StartWait", "Start"}, {"StopWait", "Stop"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.webmethod);
+        clienttest::Instance instance = clienttest::start_instance();
+        instance.service->set_default(Reply::fault11("SOAP-ENV:Server", "no"));
+        clienttest::FakeTime time;
+        std::vector<std::string> words = instance.call({c.webmethod, "10", "1"});
+        words.insert(words.end(), {"-repeat", "3", "1"});
+        const clienttest::RunResult r = clienttest::run(words, time.environment());
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.out, heading(c.call) + "FAIL: no\n");
+        ASSERT_EQ(instance.service->request_count(), 1u);
+        EXPECT_EQ(instance.service->last_request().element, c.call);
+        EXPECT_TRUE(time.loop_sleeps.empty());
+        EXPECT_TRUE(time.wait_sleeps.empty());
+    }
+}
+
+TEST(ClientRepeatLoop, UnknownWebmethodIsReportedAfterTheLogonFileStep)
 {
     clienttest::Instance instance = clienttest::start_instance();
-    instance.service->set_default(Reply::fault11("SOAP-ENV:Server", "no"));
-    clienttest::FakeTime time;
-    std::vector<std::string> words = instance.call({"StartWait", "10", "1"});
-    words.insert(words.end(), {"-repeat", "3", "1"});
-    const clienttest::RunResult r = clienttest::run(words, time.environment());
+    instance.service->script("RequestLogonFile",
+                             Reply::ok("<QORControl:RequestLogonFileResponse><filename>"
+                                       "/nonexistent/logon</filename>"
+                                       "</QORControl:RequestLogonFileResponse>"));
+    std::vector<std::string> words = {"-user", "", "x"};
+    const std::vector<std::string> call = instance.call({"NoSuchMethod", "-repeat", "2", "0"});
+    words.insert(words.end(), call.begin(), call.end());
+    const clienttest::RunResult r = clienttest::run(words);
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.out, heading("Start") + "FAIL: no\n");
-    EXPECT_EQ(instance.service->request_count(), 1u);
-    EXPECT_TRUE(time.loop_sleeps.empty());
+    EXPECT_EQ(r.out, heading("RequestLogonFile") + "OK\n\nUnknown webmethod: NoSuchMethod\n");
+    ASSERT_EQ(instance.service->request_count(), 1u);
+    EXPECT_EQ(instance.service->last_request().element, "RequestLogonFile");
 }
 
 TEST(ClientExitCodes, StopServiceThatCannotBeReachedCountsAsStopped)
