@@ -104,11 +104,9 @@ int nlsui_gettimeofday(struct nlsui_timeval* tv, struct nlsui_timezone* tz) {
     tv->tv_usec = static_cast<int32_t>(now.tv_nsec / 1000000 * 1000);
   }
   if (!g_tz_cached) {
-    const time_t t = now.tv_sec;
-    tm local{};
-    localtime_r(&t, &local);
+    /* Minutes west of the zone's standard time, whatever the season. */
     tzset();
-    g_tz.tz_minuteswest = static_cast<int32_t>(-local.tm_gmtoff / 60);
+    g_tz.tz_minuteswest = static_cast<int32_t>(timezone / 60);
     g_tz.tz_dsttime = daylight != 0 ? -60 : 0;
     g_tz_cached = true;
   }

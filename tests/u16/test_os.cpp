@@ -158,6 +158,32 @@ TEST(U16Wrappers, SleepOfZeroAndTimeOfDay) {
   EXPECT_EQ(nlsui_gettimeofday(&tv, nullptr), 0);
 }
 
+/* The cached bias is the standard-time offset even while daylight saving
+ * time is in force; one of the two zones is always in it. Each case runs in
+ * a fresh process, as the zone is read once per process. */
+TEST(U16WrappersTimeZone, BiasIsTheStandardOffset) {
+  for (const char* file : {"/usr/share/zoneinfo/Europe/Berlin", "/usr/share/zoneinfo/Australia/Sydney"})
+    if (access(file, R_OK) != 0) GTEST_SKIP() << "no time-zone data: " << file;
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const struct {
+    const char* zone;
+    int32_t minutes_west;
+  } cases[] = {{"Europe/Berlin", -60}, {"Australia/Sydney", -600}, {"UTC", 0}};
+  for (const auto& c : cases) {
+    EXPECT_EXIT(
+        {
+          setenv("TZ", c.zone, 1);
+          nlsui_timezone tz{};
+          tz.tz_minuteswest = 12345;
+          nlsui_gettimeofday(nullptr, &tz);
+          std::fprintf(stderr, "bias %d\n", static_cast<int>(tz.tz_minuteswest));
+          std::_Exit(tz.tz_minuteswest == c.minutes_west ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "")
+        << c.zone;
+  }
+}
+
 TEST(U16Wrappers, OpenByUnicodeNameAndTheNullDevice) {
   char dir_template[] = "/tmp/u16osXXXXXX";
   ASSERT_NE(mkdtemp(dir_template), nullptr);
