@@ -3,6 +3,8 @@
 
 // Shared steps of the printing branches.
 
+#include <vector>
+
 #include "client/dispatch.h"
 #include "client/record_columns.h"
 #include "client/result_header.h"
@@ -10,6 +12,16 @@
 
 // The SOAP action of every call.
 inline constexpr const char* kNoAction = "";
+
+// An array of the UTF-8 list argument, sharing its strings.
+inline QORControl__ArrayOfString list_array(struct soap* soap, std::vector<char*>& list)
+{
+    QORControl__ArrayOfString array;
+    array.soap_default(soap);
+    array.__ptr = list.empty() ? nullptr : list.data();
+    array.__size = static_cast<int>(list.size());
+    return array;
+}
 
 // Prints the header block and, on success, every record of the array.
 template <class Array, class Record, std::size_t N>

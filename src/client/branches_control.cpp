@@ -46,16 +46,6 @@ constexpr Column<R_Process> kProcessColumns[] = {
     QOR_COL_INT(R_Process, pid, "pid"),
 };
 
-// An array of the UTF-8 list argument, sharing its strings.
-QORControl__ArrayOfString list_array(struct soap* soap, std::vector<char*>& list)
-{
-    QORControl__ArrayOfString array;
-    array.soap_default(soap);
-    array.__ptr = list.empty() ? nullptr : list.data();
-    array.__size = static_cast<int>(list.size());
-    return array;
-}
-
 // The one parameter record of the two set webmethods.
 int set_process_parameter(CallContext& call, bool with_mode)
 {

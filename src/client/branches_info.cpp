@@ -302,10 +302,7 @@ int branch_parameter_value(CallContext& call)
 int branch_create_snapshot(CallContext& call)
 {
     WebmethodArgs& a = call.settings.args;
-    QORControl__ArrayOfString files;
-    files.soap_default(call.soap);
-    files.__ptr = a.list.empty() ? nullptr : a.list.data();
-    files.__size = static_cast<int>(a.list.size());
+    QORControl__ArrayOfString files = list_array(call.soap, a.list);
     QORControl__CreateSnapshotResponse response;
     soap_call_QORControl__CreateSnapshot(call.soap, call.endpoint, kNoAction, a.description,
                                          a.datcol_param, a.severity, a.starttime, a.endtime,

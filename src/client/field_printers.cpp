@@ -53,6 +53,23 @@ void print_text(const QOR_UC* name, const QOR_UC* text, int index, int last,
     }
 }
 
+// An absent array prints "<NULL>", an array without items nothing, each
+// with the separators of a string field.
+void print_missing_items(const QOR_UC* name, bool absent, int index, int last,
+                         const QOR_UC* format)
+{
+    if (is_list_format(format)) {
+        if (absent)
+            printfU16(last ? cU("<NULL>\n") : cU("<NULL>, "));
+        else
+            printfU16(last ? cU("\n") : cU(", "));
+    } else if (absent) {
+        printfU16(cU("%d %s: <NULL>\n"), index, or_empty(name));
+    } else {
+        printfU16(cU("%d %s:\n"), index, or_empty(name));
+    }
+}
+
 void append_ascii(std::u16string& out, const char* text)
 {
     for (; *text != 0; ++text)
@@ -251,19 +268,9 @@ void print_string_array_field(struct soap* soap, const QOR_UC* name,
                               const QOR_UC* format)
 {
     const bool list = is_list_format(format);
-    if (value == nullptr) {
-        if (list)
-            printfU16(last ? cU("<NULL>\n") : cU("<NULL>, "));
-        else
-            printfU16(cU("%d %s: <NULL>\n"), index, or_empty(name));
-        return;
-    }
-    const int count = value->__ptr != nullptr ? value->__size : 0;
+    const int count = value != nullptr && value->__ptr != nullptr ? value->__size : 0;
     if (count <= 0) {
-        if (list)
-            printfU16(last ? cU("\n") : cU(", "));
-        else
-            printfU16(cU("%d %s:\n"), index, or_empty(name));
+        print_missing_items(name, value == nullptr, index, last, format);
         return;
     }
     for (int i = 0; i < count; ++i) {
@@ -294,14 +301,8 @@ void print_parameter_descriptions(struct soap* soap, const QOR_UC* name,
 {
     const bool list = is_list_format(format);
     const int count = value != nullptr && value->__ptr != nullptr ? value->__size : 0;
-    if (value == nullptr || count <= 0) {
-        if (list)
-            printfU16(value == nullptr ? (last ? cU("<NULL>\n") : cU("<NULL>, "))
-                                       : (last ? cU("\n") : cU(", ")));
-        else if (value == nullptr)
-            printfU16(cU("%d %s: <NULL>\n"), index, or_empty(name));
-        else
-            printfU16(cU("%d %s:\n"), index, or_empty(name));
+    if (count <= 0) {
+        print_missing_items(name, value == nullptr, index, last, format);
         return;
     }
     const QOR_UC* field = or_empty(name);
