@@ -178,17 +178,23 @@ void query_user_and_password(ClientSettings& s)
     std::fflush(stdout);
     // The answer is read into 1024 units at most.
     QOR_UC user[1024] = {0};
-    if (scanfU16(cU("%1023s"), user) != 1)
-        user[0] = 0;
+    const bool answered = scanfU16(cU("%1023s"), user) == 1;
     // The rest of an overlong word is dropped, not taken as the password.
-    if (user[1022] != 0) {
+    if (answered && user[1022] != 0) {
         int c = fgetcU16(stdin);
         while (c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r')
             c = fgetcU16(stdin);
     }
     const QOR_UC* password = getpassU16(cU("Password? "));
-    s.user = wide_to_utf8(nullptr, user);
-    s.password = wide_to_utf8(nullptr, password != nullptr ? password : cU(""));
+    if (answered) {
+        s.user = wide_to_utf8(nullptr, user);
+        s.password = wide_to_utf8(nullptr, password != nullptr ? password : cU(""));
+    } else {
+        // No answer at all (end of input) leaves no credentials; an empty
+        // user would silently ask the service for a logon file instead.
+        s.user = nullptr;
+        s.password = nullptr;
+    }
     restore_console_cp();
 }
 

@@ -324,6 +324,18 @@ TEST(ClientQueryUser, AsksForUserAndPasswordWithoutEcho)
     EXPECT_GT(first, seen.find("\n["));
 }
 
+TEST(ClientQueryUser, NoAnswerLeavesNoCredentials)
+{
+    // End of input instead of a user name: no user, so no logon-file request
+    // either, which an empty user name would start.
+    std::string user;
+    std::string password;
+    const std::string seen = query_on_terminal("\x04", "\x04", &user, &password);
+    EXPECT_NE(seen.find("Password? "), std::string::npos) << seen;
+    EXPECT_EQ(user, "<null>") << seen;
+    EXPECT_EQ(password, "<null>") << seen;
+}
+
 TEST(ClientQueryUser, LongAnswersAreBounded)
 {
     std::string user;
