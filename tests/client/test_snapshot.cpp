@@ -112,6 +112,27 @@ TEST(ClientSnapshotFile, FailuresAreReportedAndNoDataLeavesFilesAlone)
     std::system(("rm -rf '" + dir + "'").c_str());
 }
 
+TEST(ClientSnapshotFile, AFullDeviceFailsTheWriteOrTheClose)
+{
+    if (!exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    // A small snapshot stays in the stream's buffer until the close, a large
+    // one meets the full device while it is written.
+    const struct {
+        std::size_t size;
+        const char* printed;
+    } cases[] = {
+        {4, "FAIL: cannot close local file /dev/full\n"},
+        {70000, "FAIL: cannot write local file /dev/full\n"},
+    };
+    const std::vector<unsigned char> data(70000, 'z');
+    for (const auto& c : cases) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(write_snapshot_file(u"/dev/full", data.data(), static_cast<int>(c.size)), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.size;
+    }
+}
+
 TEST(ClientSnapshotFile, ReadSnapshotStoresTheBytesFromTheService)
 {
     char dir_pattern[] = "/tmp/qor_snap_XXXXXX";
