@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "client/options.h"
 #include "u16/u16.h"
 
 namespace {
@@ -25,8 +25,7 @@ int check_host_agent_installed(void) { return check_host_agent_installed_in(QOR_
 int check_host_agent_installed_in(const char* program_files) {
   if (program_files == nullptr || *program_files == '\0' || std::char_traits<char>::length(program_files) > kMaxPath) {
     printfU16(cU("Unable to get the default \"Program Folder\" path.\n"));
-    std::fflush(stdout);
-    std::exit(1);
+    client_exit(1);
   }
   std::string folder = program_files;
   if (folder.back() != '/') folder += '/';
@@ -34,8 +33,7 @@ int check_host_agent_installed_in(const char* program_files) {
   if (folder.size() >= kMaxPath) {
     printfU16(cU("Unable to appent the path %s to %s\n"), widen(program_files).c_str(),
               widen(QOR_HOST_AGENT_SUBDIR).c_str());
-    std::fflush(stdout);
-    std::exit(1);
+    client_exit(1);
   }
   for (const char* program : kPrograms) {
     const std::string path = folder + "/" + program;

@@ -13,7 +13,8 @@
 // QOR_PROGRAM_FILES_DIR/QOR_HOST_AGENT_SUBDIR, 1 when one is missing.
 int check_host_agent_installed(void);
 // The same below another program folder; a folder path that does not fit
-// the path buffer ends the process with exit code 1 after its message.
+// the path buffer ends the run with exit code 1 (client_exit) after its
+// message.
 int check_host_agent_installed_in(const char* program_files);
 
 #endif

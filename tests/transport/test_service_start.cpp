@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "client/host_agent.h"
+#include "client/options.h"
 #include "client/service_start.h"
 
 namespace {
@@ -183,11 +184,29 @@ TEST_F(HostAgent, NeedsBothPrograms) {
   EXPECT_EQ(check_host_agent_installed_in(root_.c_str()), 1) << "only the other program";
 }
 
-TEST(HostAgentDeathTest, PathsThatDoNotFitEndTheProcess) {
+TEST(HostAgentPaths, ThoseThatDoNotFitEndTheRun) {
   const std::string long_root = "/" + std::string(250, 'p');
-  EXPECT_EXIT(check_host_agent_installed_in(long_root.c_str()), ::testing::ExitedWithCode(1),
-              "");
-  EXPECT_EXIT(check_host_agent_installed_in(nullptr), ::testing::ExitedWithCode(1), "");
+  const std::string too_long = "/" + std::string(300, 'p');
+  struct Case {
+    const char* root;
+    std::string out;
+  } cases[] = {
+      {long_root.c_str(), "Unable to appent the path " + long_root + " to " + QOR_HOST_AGENT_SUBDIR + "\n"},
+      {too_long.c_str(), "Unable to get the default \"Program Folder\" path.\n"},
+      {nullptr, "Unable to get the default \"Program Folder\" path.\n"},
+  };
+  for (const Case& c : cases) {
+    ::testing::internal::CaptureStdout();
+    int code = -1;
+    try {
+      check_host_agent_installed_in(c.root);
+    } catch (const ClientExit& exit) {
+      code = exit.code;
+    }
+    std::fflush(stdout);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.out);
+  }
 }
 
 }  // namespace
