@@ -51,7 +51,8 @@ int FiInit(void *block, const QOR_UC *name, uint32_t flags, int32_t count, uint6
     FI_POOL_HDR *pool = *header;
 
     QOR_UC padded[FI_NAME_LEN];
-    strcpy_sU16(padded, FI_NAME_LEN, name); // too long a name leaves it empty
+    // Too long a name leaves the copy empty; no name at all counts as empty.
+    strcpy_sU16(padded, FI_NAME_LEN, name != nullptr ? name : u"");
     size_t used = strnlenU16(padded, FI_NAME_LEN);
     for (size_t i = used; i < FI_NAME_LEN; ++i)
         padded[i] = u' ';

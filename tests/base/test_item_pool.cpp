@@ -98,6 +98,7 @@ TEST(FiInit, NamesArePaddedOrBlankedWhenTooLong)
         {u"ABCDEFGHIJKLMNO", u"ABCDEFGHIJKLMNO "},  // 15 characters
         {u"ABCDEFGHIJKLMNOP", u"                "}, // 16 do not fit
         {u"", u"                "},
+        {nullptr, u"                "},
     };
     for (const Case &c : cases) {
         std::vector<unsigned char> block(FiCalcSize(nullptr, 2, 4), 0);
