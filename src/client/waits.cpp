@@ -54,12 +54,6 @@ int pid_of_trace(const QORControl__GetTraceFileResponse& trace) {
   return pid;
 }
 
-bool has_pid_line(const QORControl__GetTraceFileResponse& trace) {
-  if (trace.lines.__size <= kPidLine || trace.lines.__ptr == nullptr) return false;
-  const char* line = trace.lines.__ptr[kPidLine];
-  return line != nullptr && std::strncmp(line, kPidPrefix, kPidPrefixLen) == 0;
-}
-
 bool reports_j2ee_table(const QORControl__ArrayOfInstanceProperties& props) {
   for (int i = 0; i < props.__size && props.__ptr != nullptr; ++i) {
     const QORControl__InstanceProperty& p = props.__ptr[i];
@@ -220,11 +214,11 @@ int restart_service_wait(struct soap* soap, const char* endpoint, const QOR_UC* 
                          int timeout, int delay, const WaitTiming& timing) {
   QORControl__GetTraceFileResponse trace;
   int rc = soap_call_QORControl__GetTraceFile(soap, endpoint, "", trace);
-  int result = print_result_header(soap, format, cU("GetTraceFile"), cU(""));
+  const int result = print_result_header(soap, format, cU("GetTraceFile"), cU(""));
   if (rc != SOAP_OK) return result;
 
   // A fifth line that names no usable pid leaves nothing to compare with.
-  const int old_pid = has_pid_line(trace) ? pid_of_trace(trace) : 0;
+  const int old_pid = pid_of_trace(trace);
   if (old_pid <= 0) {
     print_call_heading(webmethod);
     printfU16(cU("FAIL: PID not found\n"));
@@ -233,7 +227,8 @@ int restart_service_wait(struct soap* soap, const char* endpoint, const QOR_UC* 
 
   QORControl__RestartServiceResponse restart;
   soap_call_QORControl__RestartService(soap, endpoint, "", &restart);
-  result = print_result_header(soap, format, cU("RestartService"), cU(""));
+  // The wait goes on whatever the restart call answered; its line says it.
+  print_result_header(soap, format, cU("RestartService"), cU(""));
 
   const int64_t deadline = deadline_after(timing, timeout);
   delay = non_negative(delay);
@@ -251,7 +246,6 @@ int restart_service_wait(struct soap* soap, const char* endpoint, const QOR_UC* 
     timing.sleep(delay);
   } while (timing.now() < deadline);
 
-  (void)result;
   print_call_heading(webmethod);
   printfU16(cU("FAIL: Timeout\n"));
   return 2;
