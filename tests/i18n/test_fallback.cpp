@@ -115,17 +115,26 @@ TEST(StartupSevenBitFallback, NonSevenBitCharactersAreReportedAndAnswered)
 
 TEST(StartupSevenBitFallback, ClassTestsAnswerOneByteTruthValues)
 {
-    // A slot holds a one-byte result: any nonzero runtime answer must come
-    // back as 1, never as a truncated 0.
-    const int samples[] = {'A', 'z', '0', ' ', 0x7F};
+    // A slot holds a one-byte result: a nonzero runtime answer must come
+    // back as exactly 1, never as a truncated 0 or another value.
     UBool (*const tests[])(UChar32) = {fallback_u_isalnum, fallback_u_isalpha, fallback_u_iscntrl,
                                        fallback_u_islower, fallback_u_isprint, fallback_u_isspace,
                                        fallback_u_isupper};
-    for (auto test : tests)
-        for (int c : samples) {
-            UBool answer = test(c);
-            EXPECT_TRUE(answer == 0 || answer == 1) << static_cast<int>(answer);
-        }
+    const struct {
+        int c;
+        UBool expected[7];  // alnum alpha cntrl lower print space upper
+    } cases[] = {
+        {'A', {1, 1, 0, 0, 1, 0, 1}},
+        {'z', {1, 1, 0, 1, 1, 0, 0}},
+        {'0', {1, 0, 0, 0, 1, 0, 0}},
+        {' ', {0, 0, 0, 0, 1, 1, 0}},
+        {'\t', {0, 0, 1, 0, 0, 1, 0}},
+        {0x7F, {0, 0, 1, 0, 0, 0, 0}},
+    };
+    for (const auto& test : cases)
+        for (size_t k = 0; k < 7; ++k)
+            EXPECT_EQ(static_cast<int>(tests[k](test.c)), static_cast<int>(test.expected[k]))
+                << "class test " << k << " of " << std::hex << test.c;
 }
 
 TEST(StartupSevenBitFallback, InstallPutsAllNineReplacementsIntoTheSlots)
