@@ -14,6 +14,7 @@
 #include "platform/u16_terminal.h"
 #include "u16/u16_decode.h"
 #include "u16/u16_diag.h"
+#include "u16/u16_format.h"
 #include "u16/u16_input.h"
 #include "u16/u16_printf.h"
 
@@ -25,13 +26,6 @@ QOR_UC g_error_text[MAX_ERROR_LN];
 
 bool g_tz_cached = false;
 nlsui_timezone g_tz{};
-
-/* White space as the scanf engine sees it. */
-bool is_space_unit(int c) {
-  return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x85 || c == 0xA0 ||
-         c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x3000;
-}
 
 /* Gives a unit back to standard input for the next read. */
 void give_back(FILE* stream, int c) {
@@ -123,14 +117,14 @@ QOR_UC* getpassU16(const QOR_UC* prompt) {
   int c;
   do {
     c = fgetcU16(stdin);
-  } while (c >= 0 && is_space_unit(c));
+  } while (c >= 0 && u16_is_space_unit(c));
   int n = 0;
-  while (c >= 0 && !is_space_unit(c)) {
+  while (c >= 0 && !u16_is_space_unit(c)) {
     g_password[n++] = static_cast<QOR_UC>(c);
     if (n == kPasswordUnits - 1) break;
     c = fgetcU16(stdin);
   }
-  if (c >= 0 && is_space_unit(c)) give_back(stdin, c);
+  if (c >= 0 && u16_is_space_unit(c)) give_back(stdin, c);
   g_password[n] = 0;
   if (echo_was_switched) u16_echo_restore();
   return g_password;

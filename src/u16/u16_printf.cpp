@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "u16/u16_diag.h"
+#include "u16/u16_format.h"
 #include "u16/u16_string.h"
 #include "u16/u16_utf8_writer.h"
 
@@ -17,19 +18,6 @@ namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
 constexpr char kSourceName[] = "i18n/qoru16/u16_OutCon";
-
-enum Length : unsigned {
-  kLenNone = 0,
-  kLenHH = 2,
-  kLenH = 4,
-  kLenL = 8,
-  kLenLL = 16,
-  kLenJ = 32,
-  kLenZ = 64,
-  kLenT = 128,
-  kLenBigL = 256,
-  kLenI64 = 512
-};
 
 /* Where the output goes: a caller's buffer or a stream (as UTF-8). */
 class Sink {
@@ -98,22 +86,6 @@ struct Directive {
 
 bool is_digit(QOR_UC c) { return c >= u'0' && c <= u'9'; }
 
-/* Reads a decimal number; false when it exceeds INT_MAX. */
-bool read_number(const QOR_UC*& p, uint32_t& value) {
-  uint64_t v = 0;
-  bool ok = true;
-  while (is_digit(*p)) {
-    v = v * 10 + static_cast<uint64_t>(*p - u'0');
-    if (v > static_cast<uint64_t>(INT_MAX)) {
-      ok = false;
-      v = static_cast<uint64_t>(INT_MAX) + 1;
-    }
-    ++p;
-  }
-  value = static_cast<uint32_t>(v);
-  return ok;
-}
-
 /* Parses the directive after "%"; on error returns false with p at the
  * offending unit. */
 bool parse_directive(const QOR_UC*& p, Directive& s, va_list* ap) {
@@ -140,7 +112,7 @@ bool parse_directive(const QOR_UC*& p, Directive& s, va_list* ap) {
     if (w >= 0) s.width = static_cast<uint32_t>(w);
     ++p;
   } else if (*p >= u'1' && *p <= u'9') {
-    if (!read_number(p, s.width)) return false;
+    if (!u16_read_number(p, s.width)) return false;
   }
   if (*p == u'.') {
     ++p;
@@ -149,42 +121,12 @@ bool parse_directive(const QOR_UC*& p, Directive& s, va_list* ap) {
       if (pr >= 0) s.precision = static_cast<uint32_t>(pr);
       ++p;
     } else if (is_digit(*p)) {
-      if (!read_number(p, s.precision)) return false;
+      if (!u16_read_number(p, s.precision)) return false;
     } else {
       s.precision = 0;
     }
   }
-  switch (*p) {
-    case u'h':
-      if (p[1] == u'h') {
-        s.length = kLenHH;
-        p += 2;
-      } else {
-        s.length = kLenH;
-        ++p;
-      }
-      break;
-    case u'l':
-      if (p[1] == u'l') {
-        s.length = kLenLL;
-        p += 2;
-      } else {
-        s.length = kLenL;
-        ++p;
-      }
-      break;
-    case u'j': s.length = kLenJ; ++p; break;
-    case u'z': s.length = kLenZ; ++p; break;
-    case u't': s.length = kLenT; ++p; break;
-    case u'L': s.length = kLenBigL; ++p; break;
-    case u'I':
-      if (p[1] == u'6' && p[2] == u'4') {
-        s.length = kLenI64;
-        p += 3;
-      }
-      break;
-    default: break;
-  }
+  s.length = u16_parse_length(p);
   switch (*p) {
     case u'd': case u'i': case u'u': case u'x': case u'X': case u'o': case u'p':
     case u'c': case u's': case u'e': case u'E': case u'f': case u'F': case u'g':

@@ -10,6 +10,7 @@
 
 #include "u16/u16_decode.h"
 #include "u16/u16_diag.h"
+#include "u16/u16_format.h"
 #include "u16/u16_input.h"
 #include "u16/u16_string.h"
 
@@ -18,12 +19,6 @@ namespace {
 constexpr char kParserSource[] = "i18n/qoru16/u16_InCon";
 constexpr char kNumberSource[] = "i18n/qoru16/u16_tol";
 constexpr uint32_t kNone = 0xFFFFFFFFu;
-
-bool is_space_unit(int c) {
-  return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x85 || c == 0xA0 ||
-         c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x3000;
-}
 
 /* ---- number text to integer ---- */
 
@@ -52,7 +47,7 @@ ParsedInteger parse_integer(const Char* text, int base) {
   }
   size_t i = 0;
   auto unit = [&](size_t k) { return static_cast<int>(static_cast<std::make_unsigned_t<Char>>(text[k])); };
-  while (text[i] != 0 && is_space_unit(unit(i))) ++i;
+  while (text[i] != 0 && u16_is_space_unit(unit(i))) ++i;
   if (text[i] == '+' || text[i] == '-') {
     r.negative = text[i] == '-';
     ++i;
@@ -172,9 +167,6 @@ class Input {
 
 /* ---- directives ---- */
 
-enum Length : unsigned { kLenNone = 0, kLenHH = 2, kLenH = 4, kLenL = 8, kLenLL = 16, kLenJ = 32,
-                         kLenZ = 64, kLenT = 128, kLenBigL = 256, kLenI64 = 512 };
-
 struct Directive {
   bool suppress = false;
   uint32_t width = kNone;
@@ -208,12 +200,12 @@ class Scanner {
         f += 2;
         continue;
       }
-      if (is_space_unit(*f)) {
-        while (is_space_unit(*f)) ++f;
+      if (u16_is_space_unit(*f)) {
+        while (u16_is_space_unit(*f)) ++f;
         int c;
         do {
           c = in_.read();
-        } while (c >= 0 && is_space_unit(c));
+        } while (c >= 0 && u16_is_space_unit(c));
         in_.give_back(c);
         continue;
       }
@@ -233,7 +225,7 @@ class Scanner {
       if (d.conv != u'n') {
         first = in_.read();
         if (d.conv != u'[' && d.conv != u'c')
-          while (first >= 0 && is_space_unit(first)) first = in_.read();
+          while (first >= 0 && u16_is_space_unit(first)) first = in_.read();
         if (first < 0) return matched_ ? assigned_ : -1;
       }
       bool ok;
@@ -288,24 +280,9 @@ class Scanner {
       if (w >= 0) d.width = static_cast<uint32_t>(w);
       ++f;
     } else if (*f >= u'1' && *f <= u'9') {
-      uint64_t w = 0;
-      while (*f >= u'0' && *f <= u'9') {
-        w = w * 10 + static_cast<uint64_t>(*f - u'0');
-        if (w > 0x7FFFFFFF) return false;
-        ++f;
-      }
-      d.width = static_cast<uint32_t>(w);
+      if (!u16_read_number(f, d.width)) return false;
     }
-    switch (*f) {
-      case u'h': if (f[1] == u'h') { d.length = kLenHH; f += 2; } else { d.length = kLenH; ++f; } break;
-      case u'l': if (f[1] == u'l') { d.length = kLenLL; f += 2; } else { d.length = kLenL; ++f; } break;
-      case u'j': d.length = kLenJ; ++f; break;
-      case u'z': d.length = kLenZ; ++f; break;
-      case u't': d.length = kLenT; ++f; break;
-      case u'L': d.length = kLenBigL; ++f; break;
-      case u'I': if (f[1] == u'6' && f[2] == u'4') { d.length = kLenI64; f += 3; } break;
-      default: break;
-    }
+    d.length = u16_parse_length(f);
     switch (*f) {
       case u'A': case u'E': case u'F': case u'G': case u'a': case u'e': case u'f': case u'g':
       case u'd': case u'i': case u'u': case u'o': case u'x': case u'X': case u'p': case u'c':
@@ -322,7 +299,7 @@ class Scanner {
   bool scan_string(const Directive& d, int c, QOR_UC* target) {
     uint32_t n = 0;
     while (c >= 0) {
-      if (is_space_unit(c) || !width_left(d, n)) {
+      if (u16_is_space_unit(c) || !width_left(d, n)) {
         in_.give_back(c);
         break;
       }

@@ -164,6 +164,16 @@ TEST(U16ScanfEdges, FormatErrorReturnsAssignedSoFar) {
   EXPECT_EQ(sscanfU16(u"5 6", u"%d %q", &a), 1);
   EXPECT_NE(diag.text().find("Error in format string at or near 'q':\nq"), std::string::npos);
   EXPECT_NE(diag.text().find("u16_InCon"), std::string::npos);
+  /* Directives that are no directives: the fields before them stay counted. */
+  const struct {
+    const char16_t* format;
+    int result;
+  } cases[] = {{u"%d %0d", 1}, {u"%d %2147483648d", 1}, {u"%d %I32d", 1},
+               {u"%d %2147483647d", 2}, {u"%d %", 1}};
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    int b = -1;
+    EXPECT_EQ(sscanfU16(u"5 6", cases[i].format, &a, &b), cases[i].result) << "case " << i;
+  }
 }
 
 TEST(U16ScanfStorage, SizesCheckedWithGuardBytes) {
