@@ -270,6 +270,49 @@ TEST(ClientOutput, J2eeLists)
     });
 }
 
+TEST(ClientOutput, EveryHeaderOnlyWebmethod)
+{
+    const struct {
+        std::vector<std::string> words;
+        const char* list_after_ok;  // "" or the empty line of "\n" headers
+    } methods[] = {
+        {{"Start"}, ""},
+        {{"StartBypassHA"}, ""},
+        {{"InstanceStart", "h", "1"}, ""},
+        {{"Bootstrap"}, ""},
+        {{"Stop"}, ""},
+        {{"StopBypassHA"}, ""},
+        {{"InstanceStop", "h", "1"}, ""},
+        {{"Shutdown"}, ""},
+        {{"RestartInstance"}, ""},
+        {{"RestartService"}, ""},
+        {{"StopService"}, ""},
+        {{"StartSystem"}, ""},
+        {{"StopSystem"}, ""},
+        {{"RestartSystem"}, ""},
+        {{"AccessCheck", "Start"}, ""},
+        {{"SendSignal", "1", "HUP"}, ""},
+        {{"J2EEControlProcess", "p", "restart"}, ""},
+        {{"J2EEControlCluster", "p", "restart"}, ""},
+        {{"J2EEDisableDbgSession", "k"}, ""},
+        {{"ConfigureLogFileList", "set", "a.log"}, ""},
+        {{"DeleteSnapshots", "a.zip"}, ""},
+        {{"ShmDetach"}, ""},
+        {{"SetProcessParameter", "DIA", "1", "rdisp/x", "v"}, ""},
+        {{"SetProcessParameter2", "DIA", "1", "rdisp/x", "v"}, ""},
+        {{"HAFailoverToNode", "n"}, "\n"},
+        {{"UpdateSystemPKI"}, "\n"},
+        {{"UpdateInstancePSE"}, "\n"},
+    };
+    std::vector<Golden> cases;
+    for (const auto& m : methods) {
+        const std::string& name = m.words[0];
+        cases.push_back({m.words, name, response(name, ""), "OK\n" + std::string(m.list_after_ok),
+                         "OK\n"});
+    }
+    check(cases);
+}
+
 TEST(ClientOutput, HeaderOnlyAndSingleValues)
 {
     check({
