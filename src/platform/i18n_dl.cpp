@@ -22,6 +22,13 @@ void remember_failure(int saved_errno)
 
 void* i18n_dl_open(const char* name)
 {
+    // The dynamic linker answers an empty name with the program itself; an
+    // empty name names no library.
+    if (name == nullptr || name[0] == '\0') {
+        g_last_error = EINVAL;
+        std::snprintf(g_last_error_text, sizeof g_last_error_text, "empty library name");
+        return nullptr;
+    }
     errno = 0;
     void* handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)

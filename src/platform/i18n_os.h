@@ -8,7 +8,8 @@
 #include <cstdio>
 
 /* Opens a shared library by file name or path (the dynamic linker searches
- * LD_LIBRARY_PATH and its cache for a plain name); null on failure. */
+ * LD_LIBRARY_PATH and its cache for a plain name); null on failure and for
+ * an empty name. */
 void* i18n_dl_open(const char* name);
 /* The symbol's address, or null. */
 void* i18n_dl_sym(void* handle, const char* name);

@@ -125,4 +125,14 @@ TEST(StartupLibraryOpen, OverlongNamesAreRefusedBeforeTheLoaderSeesThem)
         << err;
 }
 
+TEST(StartupLibraryOpen, EmptyNameOpensNothing)
+{
+    // A path join that did not fit leaves the empty name: the open must fail
+    // rather than hand out the program itself as the library.
+    void* handle = &handle;
+    std::string err = i18ntest::capture_stderr([&] { handle = nlsui_dlopen("", "ICU"); });
+    EXPECT_EQ(handle, nullptr);
+    EXPECT_EQ(err, "");
+}
+
 }  // namespace
