@@ -35,6 +35,14 @@ int plugin_copy(struct soap* soap, struct soap_plugin* dst, struct soap_plugin* 
   return SOAP_OK;
 }
 
+// The toolkit calls this once a response has been read to its end.
+int response_complete(struct soap* soap) {
+  PluginData* d = plugin_data(soap);
+  if (d == nullptr) return SOAP_OK;
+  d->exchange_complete = true;
+  return d->saved.fpreparefinalrecv != nullptr ? d->saved.fpreparefinalrecv(soap) : SOAP_OK;
+}
+
 }  // namespace
 
 PluginData* plugin_data(struct soap* soap) {
@@ -81,6 +89,8 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg) {
   s.fclosesocket = soap->fclosesocket;
   s.fshutdownsocket = soap->fshutdownsocket;
   s.fpost = soap->fpost;
+  s.fpreparefinalrecv = soap->fpreparefinalrecv;
+  soap->fpreparefinalrecv = response_complete;
   switch (data->arg.transport_type) {
     case NI_HTTP:
     case NI_HTTPS: install_ni(soap, data.get()); break;

@@ -21,6 +21,7 @@ struct SavedCallbacks {
   int (*fsend)(struct soap*, const char*, size_t) = nullptr;
   size_t (*frecv)(struct soap*, char*, size_t) = nullptr;
   int (*fpoll)(struct soap*) = nullptr;
+  int (*fpreparefinalrecv)(struct soap*) = nullptr;
   int (*fclosesocket)(struct soap*, SOAP_SOCKET) = nullptr;
   int (*fshutdownsocket)(struct soap*, SOAP_SOCKET, int) = nullptr;
   int (*fpost)(struct soap*, const char*, const char*, int, const char*, const char*, ULONG64) = nullptr;
@@ -34,6 +35,10 @@ struct PluginData {
   FILE* trace_received = nullptr;
   SavedCallbacks saved;
   long connections_opened = 0;  // connections this context opened so far
+  // False from the first byte of a request until its response was read to
+  // the end: a connection whose last exchange broke off (garbage, an
+  // unparsable reply) is never used for the next call.
+  bool exchange_complete = true;
 
   // NI_HTTP, NI_HTTPS
   NI_HDL hdl = NI_INVALID_HDL;

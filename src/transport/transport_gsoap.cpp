@@ -18,6 +18,7 @@ SOAP_SOCKET gsoap_open(struct soap* soap, const char* endpoint, const char* host
 int gsoap_send(struct soap* soap, const char* s, size_t n) {
   PluginData* d = plugin_data(soap);
   if (d == nullptr) return SOAP_EOF;
+  d->exchange_complete = false;
   trace_bytes(d->trace_sent, s, n);
   return d->saved.fsend(soap, s, n);
 }
@@ -30,6 +31,13 @@ size_t gsoap_recv(struct soap* soap, char* s, size_t n) {
   return got;
 }
 
+// A connection whose last response broke off is not used again.
+int gsoap_poll(struct soap* soap) {
+  PluginData* d = plugin_data(soap);
+  if (d == nullptr || !d->exchange_complete) return SOAP_EOF;
+  return d->saved.fpoll != nullptr ? d->saved.fpoll(soap) : SOAP_OK;
+}
+
 }  // namespace
 
 void install_gsoap(struct soap* soap, PluginData* data) {
@@ -39,6 +47,7 @@ void install_gsoap(struct soap* soap, PluginData* data) {
   soap->fopen = gsoap_open;
   soap->fsend = gsoap_send;
   soap->frecv = gsoap_recv;
+  soap->fpoll = gsoap_poll;
 }
 
 }  // namespace qortransport

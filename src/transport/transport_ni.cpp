@@ -60,6 +60,7 @@ int ni_closesocket(struct soap* soap, SOAP_SOCKET sock) {
 int ni_send(struct soap* soap, const char* s, size_t n) {
   PluginData* d = plugin_data(soap);
   if (d == nullptr || d->hdl == NI_INVALID_HDL) return SOAP_EOF;
+  d->exchange_complete = false;
   trace_bytes(d->trace_sent, s, n);
   const int timeout = soap_timeout_to_ms(soap->send_timeout);
   if (d->ssl != nullptr) {
@@ -96,11 +97,11 @@ size_t ni_recv(struct soap* soap, char* s, size_t n) {
   return got;
 }
 
-// A kept connection is fit for the next call only when the peer has not
-// closed it and nothing unread waits on it.
+// A kept connection is fit for the next call only when its last response was
+// read to the end, the peer has not closed it and nothing unread waits on it.
 int ni_poll(struct soap* soap) {
   PluginData* d = plugin_data(soap);
-  if (d == nullptr || d->hdl == NI_INVALID_HDL) return SOAP_EOF;
+  if (d == nullptr || d->hdl == NI_INVALID_HDL || !d->exchange_complete) return SOAP_EOF;
   if (d->ssl != nullptr && QorSSLPending(d->ssl) > 0) return SOAP_EOF;
   return NiCheckAlive(d->hdl) == QOR_O_K ? SOAP_OK : SOAP_EOF;
 }

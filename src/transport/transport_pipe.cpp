@@ -119,6 +119,7 @@ int pipe_closesocket(struct soap* soap, SOAP_SOCKET sock) {
 int pipe_send(struct soap* soap, const char* s, size_t n) {
   PluginData* d = plugin_data(soap);
   if (d == nullptr || d->pipe_fd < 0) return SOAP_EOF;
+  d->exchange_complete = false;
   trace_bytes(d->trace_sent, s, n);
   const int timeout = soap_timeout_to_ms(soap->send_timeout);
   while (n > 0) {
@@ -147,7 +148,7 @@ size_t pipe_recv(struct soap* soap, char* s, size_t n) {
 
 int pipe_poll(struct soap* soap) {
   PluginData* d = plugin_data(soap);
-  if (d == nullptr || d->pipe_fd < 0) return SOAP_EOF;
+  if (d == nullptr || d->pipe_fd < 0 || !d->exchange_complete) return SOAP_EOF;
   return SiPendingOrClosed(d->pipe_fd) == 0 ? SOAP_OK : SOAP_EOF;
 }
 

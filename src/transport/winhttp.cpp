@@ -358,8 +358,10 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved) {
                      (r->security_flags & SECURITY_FLAG_IGNORE_CERT_CN_INVALID) != 0 ? 0L : 2L);
   }
   lib.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, positive_or_zero(r->timeouts.connect));
-  if (r->timeouts.send > 0 && r->timeouts.receive > 0) {
-    lib.easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(r->timeouts.send) + r->timeouts.receive);
+  // A receive limit bounds the whole exchange (plus the send limit, when one
+  // is set); without one the request may wait as long as the peer takes.
+  if (r->timeouts.receive > 0) {
+    lib.easy_setopt(curl, CURLOPT_TIMEOUT_MS, positive_or_zero(r->timeouts.send) + r->timeouts.receive);
   }
   curl_slist* list = nullptr;
   for (const std::string& h : r->headers) list = lib.slist_append(list, h.c_str());

@@ -6,8 +6,18 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "soap_client.h"
 #include "sssl/sssl.h"
@@ -80,6 +90,41 @@ class SslSetup {
  private:
   int rc_;
 };
+
+std::atomic<bool> g_silent_done{false};
+
+// Listening sockets that take connections into their backlog and never
+// answer; -1 on failure.
+int silent_tcp_listener(uint16_t* port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 8) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    if (fd >= 0) close(fd);
+    return -1;
+  }
+  *port = ntohs(a.sin_port);
+  return fd;
+}
+
+int silent_unix_listener(const std::string& path) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  if (fd < 0 || path.size() >= sizeof a.sun_path) {
+    if (fd >= 0) close(fd);
+    return -1;
+  }
+  std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 8) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
 
 const char* type_name(int type) {
   static const char* names[] = {"NI_HTTP", "NI_HTTPS", "WINHTTP", "WINHTTPS", "PIPE", "GSOAP_HTTP"};
@@ -233,6 +278,112 @@ TEST_P(RoundTrip, SurvivesADroppedConnection) {
   int count = -1;
   EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
   EXPECT_EQ(count, 1);
+}
+
+// Replies that are no HTTP, stop in the middle or carry no XML: each call
+// fails with a printable error instead of crashing, the bytes that came are
+// in the trace, and the next call works on a new connection.
+TEST_P(RoundTrip, FailsCleanlyOnAGarbledOrCutReply) {
+  const int type = GetParam();
+  std::unique_ptr<SslSetup> ssl;
+  if (type == NI_HTTPS) {
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
+    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
+  }
+  const std::string body = qortest::envelope(process_list_xml({"GREEN", "RED"}));
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: ";
+  struct Case {
+    const char* what;
+    qortest::Reply reply;
+    std::string traced;  // bytes the raw transports must show in the trace
+  } cases[] = {
+      {"no HTTP at all", qortest::Reply::raw("SSH-2.0-garbage\r\n\r\nmore garbage\r\n"), "SSH-2.0-garbage"},
+      {"binary noise", qortest::Reply::raw(std::string("\x00\xff\x16\x03\x01\x00\x05\x80\r\n\r\n", 12)),
+       std::string("\x00\xff\x16\x03", 4)},
+      {"closed inside the headers", qortest::Reply::raw("HTTP/1.1 200 OK\r\nContent-Ty"), "HTTP/1.1 200 OK\r\nContent-Ty"},
+      {"closed inside the body",
+       qortest::Reply::raw(head + std::to_string(body.size()) + "\r\n\r\n" + body.substr(0, body.size() / 2)),
+       body.substr(0, body.size() / 2)},
+      {"framed, but no XML", qortest::Reply::http(200, "<<<this is not XML &&&"), "<<<this is not XML &&&"},
+      {"framed, XML cut short", qortest::Reply::http(200, body.substr(0, body.size() - 40)),
+       body.substr(0, body.size() - 40)},
+  };
+  for (Case& c : cases) {
+    Target target(type);
+    target.fake().script("GetProcessList",
+                         std::vector<qortest::Reply>{c.reply, qortest::Reply::ok(process_list_xml({"GRAY"}))});
+    SoapClient client(type, USE_CLIENT_CERT, true);
+    // A reply cut short inside a correct frame leaves the toolkit waiting for
+    // the rest: the receive time-out ends that wait.
+    client.ctx()->recv_timeout = -300000;
+    EXPECT_NE(client.get_process_list(target.endpoint()), SOAP_OK) << c.what;
+    EXPECT_FALSE(client.fault().empty()) << c.what;
+    if (type != WINHTTP && type != WINHTTPS) {  // the stand-in hands over a parsed response
+      EXPECT_NE(client.trace().find(c.traced), std::string::npos) << c.what << ": " << client.trace();
+    }
+    int count = -1;
+    EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << c.what << ": " << client.fault();
+    EXPECT_EQ(count, 1) << c.what;
+    // Where the broken exchange left the stream is unknown: never reused.
+    if (type != WINHTTP && type != WINHTTPS) {
+      EXPECT_EQ(target.fake().connections_accepted(), 2u) << c.what;
+    }
+  }
+}
+
+// A peer that accepts the connection and then says nothing: the call ends
+// with an error after the context's time-outs (given in microseconds), also
+// when no send time-out is set.
+TEST_P(RoundTrip, GivesUpOnASilentPeer) {
+  const int type = GetParam();
+  std::unique_ptr<SslSetup> ssl;
+  if (type == NI_HTTPS) {
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
+    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
+  }
+  std::string dir, endpoint;
+  int listener = -1;
+  if (type == PIPE) {
+    char tmpl[] = "/tmp/qor_silent_XXXXXX";
+    dir = mkdtemp(tmpl);
+    plugin_set_pipe_dir(dir.c_str());
+    listener = silent_unix_listener(dir + "/qorcontrol_09");
+    endpoint = "pipe:\\\\.\\pipe\\qorcontrol_09";
+  } else {
+    uint16_t port = 0;
+    listener = silent_tcp_listener(&port);
+    endpoint = std::string(type == NI_HTTPS || type == WINHTTPS ? "https" : "http") + "://127.0.0.1:" +
+               std::to_string(port);
+  }
+  ASSERT_GE(listener, 0);
+  // A safety net only: should the time-out not work, closing the listener
+  // after a long while resets the connection, and the fault text shows it.
+  g_silent_done = false;
+  std::thread net([listener] {
+    for (int i = 0; i < 200 && !g_silent_done.load(); ++i) usleep(100000);
+    shutdown(listener, SHUT_RDWR);
+  });
+  SoapClient client(type, USE_CLIENT_CERT, false);
+  client.ctx()->connect_timeout = -300000;
+  client.ctx()->send_timeout = 0;
+  client.ctx()->recv_timeout = -300000;
+  const int rc = client.get_process_list(endpoint);
+  const std::string fault = client.fault();
+  g_silent_done = true;
+  net.join();
+  close(listener);
+  if (!dir.empty()) {
+    plugin_set_pipe_dir(nullptr);
+    unlink((dir + "/qorcontrol_09").c_str());
+    rmdir(dir.c_str());
+  }
+  EXPECT_NE(rc, SOAP_OK);
+  EXPECT_FALSE(fault.empty());
+  const bool timed_out = fault.find("time") != std::string::npos || fault.find("Time") != std::string::npos ||
+                         client.ctx()->errnum == ETIMEDOUT;
+  EXPECT_TRUE(timed_out) << type_name(type) << ": " << fault;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTransports, RoundTrip,
