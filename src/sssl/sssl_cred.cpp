@@ -87,6 +87,6 @@ std::string QorSSLPseDir(void) {
   } else {
     return {};
   }
-  if (home.back() != '/') home += '/';
+  if (home.back() != '/' && home.back() != '\\') home += '/';
   return home + "sec";
 }

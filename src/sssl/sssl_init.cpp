@@ -14,9 +14,11 @@ namespace {
 using sssl::Credential;
 using sssl::CryptoLib;
 
+// A directory that already ends with a separator (a slash, or a backslash as
+// the client accepts it too) gets none added, so both name the same file.
 std::string pse_path(const std::string& dir, const char* file) {
   if (dir.empty()) return file;
-  return dir.back() == '/' ? dir + file : dir + "/" + file;
+  return dir.back() == '/' || dir.back() == '\\' ? dir + file : dir + "/" + file;
 }
 
 // Sets up one default credential; with need_key a PSE without key and

@@ -96,6 +96,19 @@ TEST_F(PseFiles, DefaultCredentialsFromTheFiles) {
   }
 }
 
+// A SECUDIR that ends with a separator gets none added: the layer opens the
+// very file whose existence made the client choose its credential.
+TEST_F(PseFiles, TrailingSeparatorOfSecudirIsNotDoubled) {
+  for (const char* separator : {"/", "\\"}) {
+    SetUp();
+    const std::string secudir = sec_ + separator;
+    setenv("SECUDIR", secudir.c_str(), 1);
+    ASSERT_TRUE(run("cp " + dir_ + "/full.p12 '" + secudir + SSSL_CLIENT_PSE + "'"));
+    EXPECT_EQ(init(SSSL_CRED_CLIENT), SSSLRC_OK) << secudir;
+    QorSSLExit();
+  }
+}
+
 TEST_F(PseFiles, InMemoryCredentialStandsInForTheAnonymousFile) {
   const std::string der = read_file(dir_ + "/ca.p12");
   ASSERT_FALSE(der.empty());
@@ -177,6 +190,7 @@ TEST(PseDir, FollowsSecudirThenTheHomeDirectories) {
       {"/etc/sec/", nullptr, nullptr, nullptr, "/etc/sec/"},
       {nullptr, "/data", "/users/x", "/home/x", "/data/users/x/sec"},
       {nullptr, "/data", "/users/x/", nullptr, "/data/users/x/sec"},
+      {nullptr, "/data", "/users/x\\", nullptr, "/data/users/x\\sec"},  // no doubled separator
       {nullptr, "/data", nullptr, "/home/x", "/home/x/sec"},  // HOMEPATH missing
       {nullptr, nullptr, nullptr, "/home/x/", "/home/x/sec"},
       {nullptr, nullptr, nullptr, nullptr, ""},
