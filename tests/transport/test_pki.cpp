@@ -24,12 +24,15 @@ TestPki make_pki() {
   p.ca_cert = p.dir + "/ca.pem";
   p.server_cert = p.dir + "/server.pem";
   p.server_key = p.dir + "/server.key";
+  p.stranger_cert = p.dir + "/stranger.pem";
+  p.stranger_key = p.dir + "/stranger.key";
   p.client_pse = p.client_dir + "/QORSSLC.pse";
   p.anon_pse = p.anon_dir + "/QORSSLA.pse";
   const std::string d = p.dir;
   {
     std::ofstream ext(d + "/server.ext");
     ext << "subjectAltName=DNS:localhost,IP:127.0.0.1\nextendedKeyUsage=serverAuth\n";
+    std::ofstream(d + "/stranger.ext") << "subjectAltName=DNS:elsewhere.invalid\nextendedKeyUsage=serverAuth\n";
     std::ofstream cext(d + "/client.ext");
     cext << "extendedKeyUsage=clientAuth\n";
   }
@@ -43,6 +46,10 @@ TestPki make_pki() {
       o + "req -newkey rsa:2048 -nodes -keyout " + p.server_key + " -out " + d + "/server.csr -subj /CN=localhost",
       o + "x509 -req -in " + d + "/server.csr -CA " + p.ca_cert + " -CAkey " + d + "/ca.key -CAcreateserial -out " +
           p.server_cert + " -days 2 -extfile " + d + "/server.ext",
+      o + "req -newkey rsa:2048 -nodes -keyout " + p.stranger_key + " -out " + d +
+          "/stranger.csr -subj /CN=elsewhere.invalid",
+      o + "x509 -req -in " + d + "/stranger.csr -CA " + p.ca_cert + " -CAkey " + d + "/ca.key -CAcreateserial -out " +
+          p.stranger_cert + " -days 2 -extfile " + d + "/stranger.ext",
       o + "req -newkey rsa:2048 -nodes -keyout " + d + "/client.key -out " + d + "/client.csr -subj /CN=QorClient",
       o + "x509 -req -in " + d + "/client.csr -CA " + p.ca_cert + " -CAkey " + d + "/ca.key -CAcreateserial -out " +
           d + "/client.pem -days 2 -extfile " + d + "/client.ext",

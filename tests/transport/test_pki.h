@@ -13,6 +13,8 @@ struct TestPki {
   std::string ca_cert;      // PEM
   std::string server_cert;  // PEM
   std::string server_key;   // PEM
+  std::string stranger_cert;  // PEM, signed by the test CA for another host name only
+  std::string stranger_key;   // PEM
   std::string client_pse;   // QORSSLC.pse content file (in dir/sec_client)
   std::string anon_pse;     // QORSSLA.pse (CA only) in dir/sec_anon
   std::string other_dir;    // a PSE directory whose QORSSLC.pse trusts the other CA

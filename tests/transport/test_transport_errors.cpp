@@ -157,6 +157,38 @@ TEST_F(TlsRefusal, ServerCertificateOfAnUntrustedCaIsRefused) {
   EXPECT_EQ(fake.request_count(), 0u);
 }
 
+// A certificate of the trusted CA that names another host: refused wherever
+// the server is verified, accepted only without verification.
+TEST_F(TlsRefusal, ServerCertificateForAnotherHostNameIsRefusedWhenVerified) {
+  struct Case {
+    std::string dir;
+    uint32_t creds;
+    int auth;
+    bool accepted;
+  } cases[] = {
+      {test_pki().client_dir, SSSL_CRED_CLIENT, USE_CLIENT_CERT, false},
+      {test_pki().anon_dir, SSSL_CRED_ANON, NO_CLIENT_CERT, false},
+      {test_pki().empty_dir, SSSL_CRED_ANON, ANON_SRVCERT_NO_VERIFY, true},
+  };
+  for (const Case& c : cases) {
+    qortest::FakeService fake;
+    fake.script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+    TlsProxy proxy(test_pki().stranger_cert, test_pki().stranger_key, "", fake.port());
+    ASSERT_EQ(init(c.dir, c.creds), SSSLRC_OK) << c.dir;
+    SoapClient client(NI_HTTPS, c.auth, false);
+    const int rc = client.get_process_list("https://localhost:" + std::to_string(proxy.port()));
+    if (c.accepted) {
+      EXPECT_EQ(rc, SOAP_OK) << c.auth << ": " << client.fault();
+      EXPECT_EQ(fake.request_count(), 1u);
+    } else {
+      EXPECT_EQ(rc, SOAP_TCP_ERROR) << c.auth;
+      EXPECT_NE(client.fault().find("server certificate"), std::string::npos) << c.auth << ": " << client.fault();
+      EXPECT_EQ(fake.request_count(), 0u) << c.auth;
+    }
+    QorSSLExit();
+  }
+}
+
 TEST_F(TlsRefusal, AnonymousModesNeedNoClientCertificate) {
   struct Case {
     std::string dir;
