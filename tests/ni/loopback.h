@@ -28,6 +28,7 @@ class LoopbackListener {
   LoopbackListener& operator=(const LoopbackListener&) = delete;
 
   uint16_t port() const { return port_; }
+  int fd() const { return fd_; }
   // Accepts one connection (blocking); -1 on failure.
   int accept_one() { return ::accept(fd_, nullptr, nullptr); }
   void close_listener() {

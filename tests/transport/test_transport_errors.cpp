@@ -2,14 +2,18 @@
 // registration and the TLS refusals.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include "ni/loopback.h"
 #include "soap_client.h"
 #include "sssl/sssl.h"
 #include "support/fake_service.h"
@@ -186,6 +190,39 @@ TEST_F(TlsRefusal, ServerCertificateForAnotherHostNameIsRefusedWhenVerified) {
       EXPECT_EQ(fake.request_count(), 0u) << c.auth;
     }
     QorSSLExit();
+  }
+}
+
+// A peer that answers the TLS greeting in plain HTTP: the handshake fails
+// at once with a printable reason, nothing waits for a time-out.
+TEST_F(TlsRefusal, APlainPeerFailsTheHandshake) {
+  ASSERT_EQ(init(test_pki().empty_dir, SSSL_CRED_ANON), SSSLRC_OK);
+  for (int type : {NI_HTTPS, WINHTTPS}) {
+    LoopbackListener listener;
+    std::thread peer([&listener] {
+      for (int i = 0; i < 100; ++i) {  // at most ten seconds
+        int fd = -1;
+        pollfd wait{listener.fd(), POLLIN, 0};
+        if (poll(&wait, 1, 100) == 1) fd = listener.accept_one();
+        if (fd < 0) continue;
+        char buf[512];
+        (void)recv(fd, buf, sizeof buf, 0);
+        const char reply[] = "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        (void)send(fd, reply, sizeof reply - 1, MSG_NOSIGNAL);
+        close(fd);
+        return;
+      }
+    });
+    SoapClient client(type, ANON_SRVCERT_NO_VERIFY, false);
+    client.ctx()->connect_timeout = 30;  // the failure must not come from a time-out
+    client.ctx()->recv_timeout = 30;
+    const int rc = client.get_process_list("https://127.0.0.1:" + std::to_string(listener.port()));
+    peer.join();
+    EXPECT_EQ(rc, SOAP_TCP_ERROR) << type;
+    const std::string fault = client.fault();
+    const char* expected = type == NI_HTTPS ? "SSL handshake failed" : "ERROR_WINHTTP_";
+    EXPECT_NE(fault.find(expected), std::string::npos) << type << ": " << fault;
+    EXPECT_EQ(fault.find("time"), std::string::npos) << type << ": " << fault;
   }
 }
 
