@@ -14,6 +14,7 @@
 namespace {
 
 constexpr size_t kBlockSize = 1024;
+constexpr char kSourceName[] = "i18n/qoru16/u16_aux";
 constexpr char kEndMarker[] = "--- Unicode interface ------ End of message ------";
 
 void default_output(const char* text, size_t length) {
@@ -68,7 +69,7 @@ void U16SetTraceLevel(U16DiagOutput output, int level) {
   if (old_level < 5 && level < 1) return;
   std::string message = "U16 trace level set to ";
   message += level_name(level);
-  U16Report(message.c_str(), __FILE__, __LINE__, true);
+  U16Report(message.c_str(), kSourceName, __LINE__, true);
 }
 
 void U16ResetDiagOutput(void) { g_output = default_output; }

@@ -20,6 +20,7 @@
 
 namespace {
 
+constexpr char kSourceName[] = "flat/nlsui1";
 constexpr int kPasswordUnits = 256;
 QOR_UC g_password[kPasswordUnits];
 QOR_UC g_error_text[MAX_ERROR_LN];
@@ -160,7 +161,7 @@ QOR_UC* strerrorU16(int errnum) {
   if (text == nullptr) return nullptr;
   /* One unit stays for the terminator, so a text filling the buffer is still
    * terminated. */
-  const int n = nlsui_utf8_to_u16_chk(g_error_text, text, MAX_ERROR_LN - 1, __FILE__, __LINE__,
+  const int n = nlsui_utf8_to_u16_chk(g_error_text, text, MAX_ERROR_LN - 1, kSourceName, __LINE__,
                                       "strerrorU16", "werror", "MAX_ERROR_LN");
   if (n < 0) {
     char fallback[MAX_ERROR_LN];
@@ -179,11 +180,11 @@ QOR_UC* ConvertSCCSID_w(const char* utf8) {
   const size_t length = std::strlen(utf8);
   auto* copy = static_cast<QOR_UC*>(std::malloc((length + 1) * sizeof(QOR_UC)));
   if (copy == nullptr) {
-    U16ReportNoMemory("ConvertSCCSID_w", __FILE__, __LINE__);
+    U16ReportNoMemory("ConvertSCCSID_w", kSourceName, __LINE__);
     return kFailed;
   }
   const int capacity = static_cast<int>(length + 1);
-  const int n = nlsui_utf8_to_u16_chk(copy, utf8, capacity, __FILE__, __LINE__, "ConvertSCCSID_w",
+  const int n = nlsui_utf8_to_u16_chk(copy, utf8, capacity, kSourceName, __LINE__, "ConvertSCCSID_w",
                                       "wstr", "inlen");
   if (n == -1 || n == capacity) {
     std::free(copy);
@@ -302,7 +303,7 @@ int nlsui_u16_to_utf8_chk(char* target, const QOR_UC* source, int capacity, cons
 QOR_UTF16* nlsui_cast_raw2uc(void* pointer, const QOR_UC* file, int line) {
   if ((reinterpret_cast<uintptr_t>(pointer) & 1u) == 0) return static_cast<QOR_UTF16*>(pointer);
   char file_c[512];
-  const int n = nlsui_u16_to_utf8_chk(file_c, file, sizeof file_c, __FILE__, __LINE__,
+  const int n = nlsui_u16_to_utf8_chk(file_c, file, sizeof file_c, kSourceName, __LINE__,
                                       "nlsui_cast_raw2uc", "fileC", "MAX_FILENAME_LN");
   if (n == -1 || n == static_cast<int>(sizeof file_c)) return nullptr;
   char message[612];
@@ -334,7 +335,7 @@ FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode) {
   if (is_null_device(path)) path = "/dev/null";
   FILE* stream = std::fopen(path.c_str(), clean.c_str());
   if (stream != nullptr && U16GetTraceLevel() >= U16_TRACE_HIGH)
-    nlsui_trace_fopen(name, fileno(stream), "fopenU16", __FILE__, __LINE__);
+    nlsui_trace_fopen(name, fileno(stream), "fopenU16", kSourceName, __LINE__);
   return stream;
 }
 

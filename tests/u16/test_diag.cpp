@@ -64,6 +64,8 @@ TEST(U16Diagnostics, TraceLevelChanges) {
       EXPECT_EQ(diag.calls(), 0);
     } else {
       EXPECT_NE(diag.text().find(c.line), std::string::npos) << diag.text();
+      EXPECT_EQ(diag.text().rfind("--- Unicode interface [i18n/qoru16/u16_aux line ", 0), 0u)
+          << diag.text();
     }
     EXPECT_EQ(U16GetTraceLevel(), c.to);
   }
