@@ -183,8 +183,9 @@ int GetFileVersionStamps(const char *path, char **file_version, char **product_v
             }
         }
     }
-    // Texts cut by the end of the file.
-    for (size_t k = 0; k < open_count; ++k) {
+    // Texts cut by the end of the file, again in order: the first one that
+    // completes the four ends the search.
+    for (size_t k = 0; k < open_count && !stamps.complete(); ++k) {
         const OpenText &t = open[(first_open + k) % kMaxOpen];
         take_text(stamps, t.bytes, t.len);
     }

@@ -99,6 +99,11 @@ TEST_F(StampFile, FindsTheFourStampLines)
          marker() + "FileVersion: outer " + stamp("ProductVersion", "9.8.7") +
              stamp("Platform", "testplatform") + stamp("SpecialBuild", "special"),
          1, "outer " + marker() + "ProductVersion: 9.8.7"},
+        {"texts cut by the end of the file end the search in order",
+         stamp("ProductVersion", "9.8.7") + stamp("Platform", "testplatform") +
+             stamp("SpecialBuild", "special") + marker() + "FileVersion: a" + marker() +
+             "FileVersion: b",
+         1, "a" + marker() + "FileVersion: b"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
