@@ -103,11 +103,14 @@ TEST(ClientEndpoint, PortsServicesAndPipes)
 
 TEST(ClientEndpoint, TooLongHostEndsTheRunBeforeAnyCall)
 {
+    // The set-up comes before the webmethod name is looked up.
     const std::string host(400, 'h');
-    const clienttest::RunResult r =
-        clienttest::run({"-host", host, "-nr", "0", "-function", "GetProcessList"});
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.out, "Host name too long\n");
+    for (const char* webmethod : {"GetProcessList", "NoSuchMethod"}) {
+        const clienttest::RunResult r =
+            clienttest::run({"-host", host, "-nr", "0", "-function", webmethod});
+        EXPECT_EQ(r.exit_code, 1) << webmethod;
+        EXPECT_EQ(r.out, "Host name too long\n") << webmethod;
+    }
 }
 
 TEST(ClientPse, SelectionAndSeparators)
@@ -324,16 +327,28 @@ TEST(ClientQueryUser, AsksForUserAndPasswordWithoutEcho)
     EXPECT_GT(first, seen.find("\n["));
 }
 
-TEST(ClientQueryUser, NoAnswerLeavesNoCredentials)
+TEST(ClientQueryUser, AnswersAreUtf8OrNone)
 {
-    // End of input instead of a user name: no user, so no logon-file request
-    // either, which an empty user name would start.
-    std::string user;
-    std::string password;
-    const std::string seen = query_on_terminal("\x04", "\x04", &user, &password);
-    EXPECT_NE(seen.find("Password? "), std::string::npos) << seen;
-    EXPECT_EQ(user, "<null>") << seen;
-    EXPECT_EQ(password, "<null>") << seen;
+    const struct {
+        const char* user_line;
+        const char* password_line;
+        const char* user;
+        const char* password;
+    } cases[] = {
+        {"j\xc3\xb6rg\n", "p\xc3\xa4ss\xe2\x82\xac\n", "j\xc3\xb6rg", "p\xc3\xa4ss\xe2\x82\xac"},
+        {"  padded  \n", "  pw  \n", "padded", "pw"},
+        // End of input instead of a user name: no user, so no logon-file
+        // request either, which an empty user name would start.
+        {"\x04", "\x04", "<null>", "<null>"},
+    };
+    for (const auto& c : cases) {
+        std::string user;
+        std::string password;
+        const std::string seen = query_on_terminal(c.user_line, c.password_line, &user, &password);
+        EXPECT_NE(seen.find("Password? "), std::string::npos) << seen;
+        EXPECT_EQ(user, c.user) << seen;
+        EXPECT_EQ(password, c.password) << seen;
+    }
 }
 
 TEST(ClientQueryUser, LongAnswersAreBounded)
