@@ -55,9 +55,12 @@ int connect_socket(int fd, const sockaddr* addr, socklen_t len, int timeout_ms, 
     rc = ::connect(fd, addr, len);
   } while (rc != 0 && errno == EINTR);
   if (rc == 0) return SI_OK;
-  if (errno != EINPROGRESS && errno != EAGAIN) {
+  if (errno != EINPROGRESS) {
+    // EAGAIN: a unix-domain listener whose backlog is full is busy; the
+    // socket is left unconnected, so waiting for it would report a
+    // connection that does not exist.
     *sys_errno = errno;
-    return (errno == ECONNREFUSED || errno == ENOENT) ? SI_ECONN_REFUSED : SI_ESYSTEM;
+    return (errno == ECONNREFUSED || errno == ENOENT || errno == EAGAIN) ? SI_ECONN_REFUSED : SI_ESYSTEM;
   }
   int w = wait_for(fd, POLLOUT, timeout_ms);
   if (w != SI_OK) {

@@ -5,10 +5,12 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -61,6 +63,34 @@ TEST(ConnectFailure, EveryTransportGivesTcpErrorWithAText) {
   }
   QorSSLExit();
   unsetenv("SECUDIR");
+  plugin_set_pipe_dir(nullptr);
+  rmdir(dir.c_str());
+}
+
+// A pipe whose listener takes no further connection (its backlog is full)
+// fails the call at once as a connection that cannot be opened.
+TEST(ConnectFailure, ABusyPipeIsAConnectionThatCannotBeOpened) {
+  char tmpl[] = "/tmp/qor_busypipe_XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  const std::string path = dir + "/qorcontrol_11";
+  plugin_set_pipe_dir(dir.c_str());
+  int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  int first = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(connect(first, reinterpret_cast<sockaddr*>(&a), sizeof a), 0) << "fills the backlog";
+  {
+    SoapClient client(PIPE, USE_CLIENT_CERT, false);
+    EXPECT_EQ(client.get_process_list("pipe:\\\\.\\pipe\\qorcontrol_11"), SOAP_TCP_ERROR);
+    EXPECT_NE(client.fault().find(path), std::string::npos) << client.fault();
+    EXPECT_EQ(client.connections(), 0);
+  }
+  close(first);
+  close(listener);
+  unlink(path.c_str());
   plugin_set_pipe_dir(nullptr);
   rmdir(dir.c_str());
 }
