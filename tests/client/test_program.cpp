@@ -55,6 +55,17 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
     EXPECT_EQ(value.exit_code, 1);
     EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
               "p\xc3\xa4r");
+    // A word that is not UTF-8 keeps its other characters.
+    const ProgramResult malformed =
+        run_program(address + " -function ParameterValue 'ab\xff" "cd'");
+    EXPECT_EQ(malformed.exit_code, 1);
+    EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
+              "ab\xef\xbf\xbd" "cd");
+    // Such a user name is no empty user: no logon file is asked for.
+    instance.service->clear_requests();
+    run_program("-user '\xff' pw " + address + " -function Shutdown");
+    ASSERT_EQ(instance.service->request_count(), 1u);
+    EXPECT_EQ(instance.service->last_request().element, "Shutdown");
     const ProgramResult unknown = run_program(address + " -function Nothing");
     EXPECT_EQ(unknown.exit_code, 1);
     EXPECT_EQ(unknown.out, "Unknown webmethod: Nothing\n");
