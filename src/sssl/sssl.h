@@ -90,8 +90,7 @@ int QorSSLPending(SSSL_HDL session);
 // Sends the close notification and frees the session (not the NI handle).
 int QorSSLClose(SSSL_HDL* session);
 
-// Text of an SSL layer code, and the crypto library's last error text.
+// Text of an SSL layer code.
 const char* QorSSLErrText(int rc);
-std::string QorSSLLastLibError(void);
 
 #endif

@@ -117,8 +117,3 @@ void QorSSLExit(void) {
   s.lib = nullptr;
   sssl::unload_crypto_lib();
 }
-
-std::string QorSSLLastLibError(void) {
-  const CryptoLib* lib = sssl::crypto_lib();
-  return lib != nullptr ? sssl::drain_lib_errors(*lib) : std::string("crypto library not loaded");
-}

@@ -77,7 +77,6 @@ int load_locked() {
   SSSL_BIND(g_crypto_hdl, PKCS12_parse);
   SSSL_BIND(g_crypto_hdl, PKCS12_free);
   SSSL_BIND(g_crypto_hdl, X509_free);
-  SSSL_BIND(g_crypto_hdl, X509_up_ref);
   SSSL_BIND(g_crypto_hdl, EVP_PKEY_free);
   SSSL_BIND(g_crypto_hdl, OPENSSL_sk_num);
   SSSL_BIND(g_crypto_hdl, OPENSSL_sk_value);
@@ -112,11 +111,6 @@ int load_crypto_lib(const CryptoLib** lib) {
   }
   if (lib != nullptr) *lib = g_loaded ? &g_lib : nullptr;
   return g_load_rc;
-}
-
-const CryptoLib* crypto_lib() {
-  std::lock_guard<std::mutex> guard(g_lock);
-  return g_loaded ? &g_lib : nullptr;
 }
 
 void unload_crypto_lib() {

@@ -64,7 +64,6 @@ struct CryptoLib {
   int (*PKCS12_parse)(PKCS12_st*, const char*, evp_pkey_st**, x509_st**, stack_st**);
   void (*PKCS12_free)(PKCS12_st*);
   void (*X509_free)(x509_st*);
-  int (*X509_up_ref)(x509_st*);
   void (*EVP_PKEY_free)(evp_pkey_st*);
   int (*OPENSSL_sk_num)(const stack_st*);
   void* (*OPENSSL_sk_value)(const stack_st*, int);
@@ -79,8 +78,6 @@ struct CryptoLib {
 // Loads and binds the library once; later calls return the first result.
 // Returns 0 or SSSLERR_LIB_NOT_FOUND / SSSLERR_LIB_SYMBOL / SSSLERR_LIB_INIT.
 int load_crypto_lib(const CryptoLib** lib);
-// The bound library, or null before a successful load_crypto_lib.
-const CryptoLib* crypto_lib();
 // Unloads (tests).
 void unload_crypto_lib();
 
