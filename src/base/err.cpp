@@ -583,7 +583,10 @@ int ErrCpTo(const QOR_UC *record, int n)
     area->counter++;
     QOR_UC counter[16];
     decimal(counter, 16, area->counter, true);
-    return replace_simple(ERR_FLD_COUNTER, counter);
+    // The record is taken over in any case; when the new counter does not fit
+    // (or the record has no COUNTER field) it keeps the one it came with.
+    replace_simple(ERR_FLD_COUNTER, counter);
+    return ERR_OK;
 }
 
 int ErrCpToNet(unsigned char *dst, int *len, int size)
@@ -618,11 +621,19 @@ int ErrCpNetToInt(const unsigned char *data, int n)
         EbcdicToU16(area->text, data, n);
         units = n;
     } else {
-        uint32_t rc = Utf8nToU16(area->text, kMaxLen, &units, reinterpret_cast<const char *>(data), n);
+        // Converted aside first: a record too long for the area leaves the
+        // current one as it is, like one whose bytes alone are too many.
+        QOR_UC converted[kMaxLen];
+        uint32_t rc = Utf8nToU16(converted, kMaxLen, &units, reinterpret_cast<const char *>(data), n);
+        if (rc == RSCPETOOLONG) {
+            trace_error(__LINE__, u"ErrCpNetToInt2: internal area too small (%d<%d)", kMaxLen, n);
+            return ERR_TOO_LARGE;
+        }
         if (rc != 0) {
             area->length = 0;
-            return rc == RSCPETOOLONG ? ERR_TOO_LARGE : ERR_CONVERSION;
+            return ERR_CONVERSION;
         }
+        memcpyU(area->text, converted, static_cast<size_t>(units), __FILE__, __LINE__);
     }
     area->length = units;
     if (!has_eyecatchers(area->text, units)) {

@@ -170,6 +170,7 @@ TEST(ErrCopy, RecordLimitsAndEyecatchers)
         ASSERT_EQ(ErrCpTo(full.data(), 500), ERR_OK);
         EXPECT_EQ(fld(ERR_FLD_COUNTER), u"1") << "the counter is replaced";
         EXPECT_EQ(fld(ERR_FLD_DETAIL), fields[ERR_FLD_DETAIL]);
+        const std::u16string full_detail = fields[ERR_FLD_DETAIL];
 
         fields[ERR_FLD_DETAIL] += u"x";
         std::u16string too_long = record(fields);
@@ -181,6 +182,14 @@ TEST(ErrCopy, RecordLimitsAndEyecatchers)
         bad = full;
         bad[bad.size() - 3] = u'X';
         EXPECT_EQ(ErrCpTo(bad.data(), 500), ERR_INVALID);
+        // A full record is taken over even when the counter's new value no
+        // longer fits: it keeps the counter it came with.
+        for (int i = 0; i < 8; ++i)
+            ASSERT_EQ(ErrSet(u"C", 1, u"f", 1, u"e", 1, u"d"), ERR_OK);
+        EXPECT_EQ(ErrCpTo(full.data(), 500), ERR_OK);
+        EXPECT_EQ(fld(ERR_FLD_COUNTER), u"9") << "as sent";
+        EXPECT_EQ(fld(ERR_FLD_DETAIL), full_detail);
+
         // Too short to hold both eyecatchers: refused without reading beyond.
         std::vector<QOR_UC> tiny = {u'*', u'E', u'R'};
         EXPECT_EQ(ErrCpTo(tiny.data(), 3), ERR_INVALID);
@@ -316,6 +325,41 @@ TEST(ErrNet, ReceivedRecordsAreChecked)
     ASSERT_EQ(ErrCpNetToInt(ebcdic.data(), static_cast<int>(ebcdic.size())), ERR_OK);
     EXPECT_EQ(fld(ERR_FLD_FORMAT_VERSION), u"1");
     EXPECT_EQ(fld(ERR_FLD_EYECATCHER_END), u"*ERR*");
+}
+
+TEST(ErrNet, OverlongReceivedRecordsAreTraced)
+{
+    // More than 500 characters, whether the bytes could still hold a record
+    // (600 ASCII bytes) or not (1501 bytes): refused alike.
+    for (size_t bytes : {600u, 1501u}) {
+        TraceCapture trace(1);
+        ASSERT_EQ(ErrSet(u"C", 1, u"f", 1, u"e", 1, u"d"), ERR_OK);
+        const std::string data(bytes, 'a');
+        EXPECT_EQ(ErrCpNetToInt(reinterpret_cast<const unsigned char *>(data.data()),
+                                static_cast<int>(bytes)),
+                  ERR_TOO_LARGE)
+            << bytes;
+        EXPECT_NE(trace.take().find("*** ERROR => ErrCpNetToInt2: internal area too small (500<" +
+                                    std::to_string(bytes) + ") ["),
+                  std::string::npos)
+            << bytes;
+        EXPECT_EQ(fld(ERR_FLD_ERROR), u"e") << "the current record stays, " << bytes;
+    }
+    on_fresh_thread([] {
+        // A record of exactly 500 characters, longer in UTF-8, still travels.
+        auto fields = sample_fields();
+        fields[ERR_FLD_DETAIL] = std::u16string(500 - record(fields).size() + 6, u'\u20ac');
+        const std::u16string full = record(fields);
+        ASSERT_EQ(full.size(), 500u);
+        ASSERT_EQ(ErrCpTo(full.data(), 500), ERR_OK);
+        unsigned char net[1600];
+        int bytes = 0;
+        ASSERT_EQ(ErrCpToNet(net, &bytes, sizeof net), ERR_OK);
+        EXPECT_GT(bytes, 1000);
+        ASSERT_EQ(ErrClear(), ERR_OK);
+        ASSERT_EQ(ErrCpNetToInt(net, bytes), ERR_OK);
+        EXPECT_EQ(fld(ERR_FLD_DETAIL), fields[ERR_FLD_DETAIL]);
+    });
 }
 
 TEST(ErrTexts, EscapePercentAndSystemText)
