@@ -415,11 +415,6 @@ DpTrcComponent *DpTrcIComponentTable(void)
     return g_components;
 }
 
-const QOR_UC *DpTrcILocation(void)
-{
-    return g_location;
-}
-
 void DpTrcSetLoc(const QOR_UC *file, int line)
 {
     TraceLock lock;

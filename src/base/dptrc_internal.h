@@ -25,7 +25,4 @@ struct DpTrcComponent {
 #define DPTRC_MAX_COMPONENTS 8
 DpTrcComponent *DpTrcIComponentTable(void);
 
-/* The file name part of the current location (at most 12 units). */
-const QOR_UC *DpTrcILocation(void);
-
 #endif

@@ -85,11 +85,6 @@ void write_to_file(int level, const char* format, va_list args)
 
 } // namespace
 
-int nlsui_init_trc_level(void)
-{
-    return g_level;
-}
-
 void nlsui_read_init_trace_level(void)
 {
     if (g_level_read)

@@ -19,8 +19,6 @@ enum {
 /* Longest message kept by the file form. */
 #define NLSUI_TRC_FILE_LINE_MAX 1024
 
-int nlsui_init_trc_level(void);
-
 /* Reads NLSUI_INIT_TRACE_LEVEL ("none", "low", "medium", "high"), once per
  * process; other values keep the level. */
 void nlsui_read_init_trace_level(void);

@@ -4,18 +4,15 @@
 #include <dlfcn.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
 long g_last_error = 0;
-char g_last_error_text[512] = "";
 
 void remember_failure(int saved_errno)
 {
     g_last_error = saved_errno;
-    const char* text = dlerror();
-    std::snprintf(g_last_error_text, sizeof g_last_error_text, "%s", text != nullptr ? text : "");
+    dlerror(); // the loader's pending message is not kept
 }
 
 } // namespace
@@ -26,7 +23,6 @@ void* i18n_dl_open(const char* name)
     // empty name names no library.
     if (name == nullptr || name[0] == '\0') {
         g_last_error = EINVAL;
-        std::snprintf(g_last_error_text, sizeof g_last_error_text, "empty library name");
         return nullptr;
     }
     errno = 0;
@@ -58,9 +54,4 @@ int i18n_dl_close(void* handle)
 long i18n_dl_last_error(void)
 {
     return g_last_error;
-}
-
-const char* i18n_dl_last_error_text(void)
-{
-    return g_last_error_text;
 }

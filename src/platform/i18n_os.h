@@ -18,9 +18,6 @@ int i18n_dl_close(void* handle);
 /* The error number of the last failed call above (errno, 0 when the loader
  * gave none). */
 long i18n_dl_last_error(void);
-/* The loader's text for the last failed call above, or "" (kept until the
- * next failure). */
-const char* i18n_dl_last_error_text(void);
 
 /* True while file descriptor 2 is open. */
 bool i18n_stderr_is_open(void);
