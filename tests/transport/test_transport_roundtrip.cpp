@@ -229,6 +229,30 @@ TEST_P(RoundTrip, KeepsTheConnectionAliveOverRepeatedCalls) {
   }
 }
 
+// A SOAP Fault (here one that the service keeps the connection after) is a
+// complete reply: the connection carries the next call.
+TEST_P(RoundTrip, KeepsTheConnectionAfterAFault) {
+  const int type = GetParam();
+  std::unique_ptr<SslSetup> ssl;
+  if (type == NI_HTTPS) {
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
+    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
+  }
+  Target target(type);
+  target.fake().script("GetProcessList",
+                       std::vector<qortest::Reply>{qortest::Reply::http(200, qortest::envelope(qortest::fault11_xml(
+                                                                                   "SOAP-ENV:Server", "Permission denied"))),
+                                                   qortest::Reply::ok(process_list_xml({"GREEN"}))});
+  SoapClient client(type, USE_CLIENT_CERT, false);
+  EXPECT_EQ(client.get_process_list(target.endpoint()), SOAP_SVR_FAULT);
+  EXPECT_NE(client.fault().find("Permission denied"), std::string::npos) << client.fault();
+  int count = -1;
+  ASSERT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(target.fake().connections_accepted(), 1u) << type_name(type);
+}
+
 // The service answers and then closes the connection without saying so: the
 // next call notices and connects again.
 TEST_P(RoundTrip, ReconnectsWhenThePeerClosedTheKeptConnection) {
