@@ -23,16 +23,16 @@ void clear(Held* h) {
   --g_used;
 }
 
-/* An entry whose stream moved on (or is a new stream at the address of a
- * closed one) holds nothing that belongs to the next read. */
+/* ftell fails with ESPIPE on pipes and terminals; the caller's errno stays. */
 long position_of(FILE* stream) {
-  /* ftell fails with ESPIPE on pipes and terminals; the caller's errno stays. */
   const int saved = errno;
   const long position = std::ftell(stream);
   errno = saved;
   return position;
 }
 
+/* An entry whose stream moved on (or is a new stream at the address of a
+ * closed one) holds nothing that belongs to the next read. */
 Held* find(FILE* stream) {
   if (g_used == 0) return nullptr;
   for (Held& h : g_held) {
