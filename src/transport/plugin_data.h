@@ -29,6 +29,29 @@ struct SavedCallbacks {
 
 enum class WinHttpState { Idle, Sending, Receiving };
 
+// Follows the HTTP framing of the response bytes handed to the toolkit, so
+// that no read goes past the length a reply announced: the toolkit's XML
+// parser would otherwise wait for the rest of a document that a complete
+// frame never brings, and a connection kept open would hold it forever.
+class ResponseFrame {
+ public:
+  // A new request starts: its response begins with a status line.
+  void reset();
+  // How many of n bytes the next read may take: n, or what is left of the
+  // announced body (0 once it has been read).
+  size_t limit(size_t n) const;
+  // Takes note of bytes read.
+  void consumed(const char* data, size_t n);
+
+ private:
+  enum class State { Head, Body, Unframed };
+  void head_complete(size_t end);
+
+  State state_ = State::Head;
+  std::string head_;                 // header bytes of the current response so far
+  unsigned long long body_left_ = 0;  // in State::Body
+};
+
 struct PluginData {
   plugin_arg arg{};
   FILE* trace_sent = nullptr;
@@ -39,6 +62,7 @@ struct PluginData {
   // the end: a connection whose last exchange broke off (garbage, an
   // unparsable reply) is never used for the next call.
   bool exchange_complete = true;
+  ResponseFrame frame;  // NI_HTTP, NI_HTTPS, PIPE and GSOAP_HTTP
 
   // NI_HTTP, NI_HTTPS
   NI_HDL hdl = NI_INVALID_HDL;

@@ -19,6 +19,7 @@ int gsoap_send(struct soap* soap, const char* s, size_t n) {
   PluginData* d = plugin_data(soap);
   if (d == nullptr) return SOAP_EOF;
   d->exchange_complete = false;
+  d->frame.reset();
   trace_bytes(d->trace_sent, s, n);
   return d->saved.fsend(soap, s, n);
 }
@@ -26,7 +27,10 @@ int gsoap_send(struct soap* soap, const char* s, size_t n) {
 size_t gsoap_recv(struct soap* soap, char* s, size_t n) {
   PluginData* d = plugin_data(soap);
   if (d == nullptr) return 0;
+  n = d->frame.limit(n);
+  if (n == 0) return 0;
   size_t got = d->saved.frecv(soap, s, n);
+  d->frame.consumed(s, got);
   trace_bytes(d->trace_received, s, got);
   return got;
 }

@@ -61,6 +61,7 @@ int ni_send(struct soap* soap, const char* s, size_t n) {
   PluginData* d = plugin_data(soap);
   if (d == nullptr || d->hdl == NI_INVALID_HDL) return SOAP_EOF;
   d->exchange_complete = false;
+  d->frame.reset();
   trace_bytes(d->trace_sent, s, n);
   const int timeout = soap_timeout_to_ms(soap->send_timeout);
   if (d->ssl != nullptr) {
@@ -81,7 +82,9 @@ int ni_send(struct soap* soap, const char* s, size_t n) {
 
 size_t ni_recv(struct soap* soap, char* s, size_t n) {
   PluginData* d = plugin_data(soap);
-  if (d == nullptr || d->hdl == NI_INVALID_HDL || n == 0) return 0;
+  if (d == nullptr || d->hdl == NI_INVALID_HDL) return 0;
+  n = d->frame.limit(n);
+  if (n == 0) return 0;
   const int timeout = soap_timeout_to_ms(soap->recv_timeout);
   size_t got = 0;
   if (d->ssl != nullptr) {
@@ -93,6 +96,7 @@ size_t ni_recv(struct soap* soap, char* s, size_t n) {
     if (rc == NIETIMEOUT) soap->errnum = ETIMEDOUT;
     if (rc != QOR_O_K) return 0;
   }
+  d->frame.consumed(s, got);
   trace_bytes(d->trace_received, s, got);
   return got;
 }

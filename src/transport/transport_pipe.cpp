@@ -120,6 +120,7 @@ int pipe_send(struct soap* soap, const char* s, size_t n) {
   PluginData* d = plugin_data(soap);
   if (d == nullptr || d->pipe_fd < 0) return SOAP_EOF;
   d->exchange_complete = false;
+  d->frame.reset();
   trace_bytes(d->trace_sent, s, n);
   const int timeout = soap_timeout_to_ms(soap->send_timeout);
   while (n > 0) {
@@ -137,11 +138,14 @@ int pipe_send(struct soap* soap, const char* s, size_t n) {
 
 size_t pipe_recv(struct soap* soap, char* s, size_t n) {
   PluginData* d = plugin_data(soap);
-  if (d == nullptr || d->pipe_fd < 0 || n == 0) return 0;
+  if (d == nullptr || d->pipe_fd < 0) return 0;
+  n = d->frame.limit(n);
+  if (n == 0) return 0;
   size_t got = 0;
   int rc = SiRead(d->pipe_fd, s, n, soap_timeout_to_ms(soap->recv_timeout), &got, nullptr);
   if (rc == SI_ETIMEOUT) soap->errnum = ETIMEDOUT;
   if (rc != SI_OK) return 0;
+  d->frame.consumed(s, got);
   trace_bytes(d->trace_received, s, got);
   return got;
 }
