@@ -68,6 +68,25 @@ TEST_F(NiRaw, PeerCloseIsABrokenConnection) {
   EXPECT_EQ(NiCloseHandle(hdl), QOR_O_K);
 }
 
+// Writing to a peer that has gone ends in a broken connection, not in a
+// signal that ends the process.
+TEST_F(NiRaw, WritingToAVanishedPeerIsABrokenConnection) {
+  LoopbackListener listener;
+  NI_HDL hdl = NI_INVALID_HDL;
+  ASSERT_EQ(NiRawConnect("127.0.0.1", listener.port(), 2000, &hdl), QOR_O_K);
+  int peer = listener.accept_one();
+  ASSERT_GE(peer, 0);
+  linger off{1, 0};  // closing resets the connection
+  setsockopt(peer, SOL_SOCKET, SO_LINGER, &off, sizeof off);
+  close(peer);
+  EXPECT_EQ(NiReadable(hdl, 2000), QOR_O_K);
+  int rc = QOR_O_K;
+  for (int i = 0; i < 100 && rc == QOR_O_K; ++i) rc = NiRawWriteAll(hdl, "data", 4, 2000);
+  EXPECT_EQ(rc, NIECONN_BROKEN);
+  EXPECT_EQ(NiCheckAlive(hdl), NIECONN_BROKEN);
+  EXPECT_EQ(NiCloseHandle(hdl), QOR_O_K);
+}
+
 TEST_F(NiRaw, ReadTimesOut) {
   LoopbackListener listener;
   NI_HDL hdl = NI_INVALID_HDL;
