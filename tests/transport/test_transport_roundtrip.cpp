@@ -305,7 +305,7 @@ TEST_P(RoundTrip, ReconnectsWhenThePeerClosedTheKeptConnection) {
   const std::string raw = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
                           std::to_string(body.size()) + "\r\n\r\n" + body;
   target.fake().script("GetProcessList", qortest::Reply::raw(raw));
-  SoapClient client(type, USE_CLIENT_CERT, false);
+  SoapClient client(type, USE_CLIENT_CERT, true);
   ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
   // Let the close arrive before the next call looks at the connection.
   if (type == WINHTTP || type == WINHTTPS) {
@@ -318,6 +318,23 @@ TEST_P(RoundTrip, ReconnectsWhenThePeerClosedTheKeptConnection) {
   ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
   EXPECT_EQ(target.fake().request_count(), 2u);
   EXPECT_EQ(target.fake().connections_accepted(), 2u) << type_name(type);
+  // Over the raw transports the trace holds each request followed by the
+  // reply's bytes exactly as the service wrote them.
+  if (type != WINHTTP && type != WINHTTPS) {
+    const std::string trace = client.trace();
+    const std::vector<qortest::Request> requests = target.fake().requests();
+    size_t at = 0;
+    for (const qortest::Request& r : requests) {
+      const size_t post = trace.find(r.request_line + "\r\n", at);
+      ASSERT_NE(post, std::string::npos) << trace;
+      const size_t request_body = trace.find(r.body, post);
+      ASSERT_NE(request_body, std::string::npos) << trace;
+      at = request_body + r.body.size();
+      EXPECT_EQ(trace.compare(at, raw.size(), raw), 0) << "the reply follows its request at once:\n" << trace;
+      at += raw.size();
+    }
+    EXPECT_EQ(at, trace.size()) << "nothing else is traced";
+  }
 }
 
 // The service drops the connection without an answer: the call fails with a
