@@ -16,8 +16,10 @@ using sssl::CryptoLib;
 
 // A directory that already ends with a separator (a slash, or a backslash as
 // the client accepts it too) gets none added, so both name the same file.
+// Without a directory there is no PSE file: never one of the current
+// directory.
 std::string pse_path(const std::string& dir, const char* file) {
-  if (dir.empty()) return file;
+  if (dir.empty()) return {};
   return dir.back() == '/' || dir.back() == '\\' ? dir + file : dir + "/" + file;
 }
 
@@ -26,6 +28,10 @@ std::string pse_path(const std::string& dir, const char* file) {
 int setup_credential(const CryptoLib& lib, const std::string& dir, const char* file, bool need_key,
                      Credential* cred) {
   const std::string path = pse_path(dir, file);
+  if (path.empty()) {
+    sssl::trace_line("%s: no PSE directory known", file);
+    return SSSLERR_PSE_READ;
+  }
   int rc = sssl::read_pse_file(lib, path, cred);
   if (rc != SSSLRC_OK) {
     sssl::trace_line("%s: %s", path.c_str(), QorSSLErrText(rc));
@@ -93,7 +99,7 @@ int QorSSLInit(unsigned char read_profile, SSSL_INIT_PARAMS* params, void* reser
     if (params->cred_data != nullptr) {
       std::string der(static_cast<const char*>(params->cred_data), params->cred_len);
       failed |= sssl::parse_pse(*lib, der, &s.anon) != SSSLRC_OK;
-    } else if (::access(pse_path(dir, SSSL_ANON_PSE).c_str(), F_OK) == 0) {
+    } else if (!dir.empty() && ::access(pse_path(dir, SSSL_ANON_PSE).c_str(), F_OK) == 0) {
       failed |= setup_credential(*lib, dir, SSSL_ANON_PSE, false, &s.anon) != SSSLRC_OK;
     } else {
       // Without an anonymous PSE the anonymous credential has no trusted

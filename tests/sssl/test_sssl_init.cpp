@@ -215,6 +215,38 @@ TEST(PseDir, FollowsSecudirThenTheHomeDirectories) {
   unsetenv("HOMEPATH");
 }
 
+// Without SECUDIR and a home directory no PSE file is known: one that lies in
+// the current directory is never read.
+TEST(PseDir, WithoutADirectoryNoFileOfTheCurrentDirectoryIsRead) {
+  const char* home = std::getenv("HOME");
+  const std::string saved_home = home != nullptr ? home : "";
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  char tmpl[] = "/tmp/qor_cwdpse_XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  for (const char* file : {SSSL_CLIENT_PSE, SSSL_ANON_PSE}) std::ofstream(dir + "/" + file) << "no PKCS#12";
+  ASSERT_EQ(chdir(dir.c_str()), 0);
+  for (const char* name : {"SECUDIR", "HOMEDRIVE", "HOMEPATH", "HOME"}) unsetenv(name);
+  struct Case {
+    uint32_t creds;
+    int rc;
+  } cases[] = {
+      {SSSL_CRED_ANON, SSSLRC_OK},        // no anonymous PSE: allowed
+      {SSSL_CRED_CLIENT, SSSLERR_NO_CRED},  // no client PSE
+  };
+  for (const Case& c : cases) {
+    SSSL_INIT_PARAMS p{};
+    p.size = sizeof p;
+    p.default_creds = c.creds;
+    EXPECT_EQ(QorSSLInit(0, &p, nullptr), c.rc) << c.creds;
+    QorSSLExit();
+  }
+  EXPECT_EQ(chdir(cwd), 0);
+  if (!saved_home.empty()) setenv("HOME", saved_home.c_str(), 1);
+  for (const char* file : {SSSL_CLIENT_PSE, SSSL_ANON_PSE}) std::remove((dir + "/" + file).c_str());
+  rmdir(dir.c_str());
+}
+
 TEST(PseDir, InitialisationSetsAMissingSecudir) {
   const char* home = std::getenv("HOME");
   const std::string saved = home != nullptr ? home : "";
