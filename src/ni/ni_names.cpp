@@ -69,7 +69,9 @@ int NiIsLocalHost(const QOR_UC* host) {
   std::string name;
   if (!narrow_ascii(host, kMaxHostName, &name) || name.empty()) return 0;
   if (name == "localhost" || name == "127.0.0.1") return 1;
-  if (name == "::1") return std::getenv("NI_USEIPv6") != nullptr ? 1 : 0;
+  // With IPv6 switched on "::1" is known at once; otherwise it is looked up
+  // like any other name and is local when a local interface carries it.
+  if (name == "::1" && std::getenv("NI_USEIPv6") != nullptr) return 1;
   std::vector<std::string> addresses;
   if (SiResolve(name.c_str(), &addresses) != SI_OK) return 0;
   const std::vector<std::string> local = SiLocalAddresses();
