@@ -87,6 +87,7 @@ std::string QorSSLPseDir(void) {
   } else {
     return {};
   }
-  if (home.back() != '/' && home.back() != '\\') home += '/';
+  // HOMEDRIVE and HOMEPATH may both be set and empty.
+  if (home.empty() || home.back() != '/') home += '/';
   return home + "sec";
 }

@@ -14,13 +14,13 @@ namespace {
 using sssl::Credential;
 using sssl::CryptoLib;
 
-// A directory that already ends with a separator (a slash, or a backslash as
-// the client accepts it too) gets none added, so both name the same file.
-// Without a directory there is no PSE file: never one of the current
-// directory.
+// A directory that already ends with a slash gets none added; a backslash is
+// an ordinary character of a name here, as in the client's PSE lookup, so
+// both name the same file. Without a directory there is no PSE file: never
+// one of the current directory.
 std::string pse_path(const std::string& dir, const char* file) {
   if (dir.empty()) return {};
-  return dir.back() == '/' || dir.back() == '\\' ? dir + file : dir + "/" + file;
+  return dir.back() == '/' ? dir + file : dir + "/" + file;
 }
 
 // Sets up one default credential; with need_key a PSE without key and

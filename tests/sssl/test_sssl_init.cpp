@@ -96,14 +96,16 @@ TEST_F(PseFiles, DefaultCredentialsFromTheFiles) {
   }
 }
 
-// A SECUDIR that ends with a separator gets none added: the layer opens the
-// very file whose existence made the client choose its credential.
-TEST_F(PseFiles, TrailingSeparatorOfSecudirIsNotDoubled) {
-  for (const char* separator : {"/", "\\"}) {
+// The layer opens the very file whose existence made the client choose its
+// credential: a trailing slash of SECUDIR is not doubled, and a trailing
+// backslash is part of the directory's name.
+TEST_F(PseFiles, SecudirNamesTheDirectoryAsTheClientReadsIt) {
+  for (const char* ending : {"/", "\\"}) {
     SetUp();
-    const std::string secudir = sec_ + separator;
+    const std::string secudir = sec_ + ending;
     setenv("SECUDIR", secudir.c_str(), 1);
-    ASSERT_TRUE(run("cp " + dir_ + "/full.p12 '" + secudir + SSSL_CLIENT_PSE + "'"));
+    const std::string dir = ending[0] == '/' ? secudir : secudir + "/";
+    ASSERT_TRUE(run("mkdir -p '" + dir + "' && cp " + dir_ + "/full.p12 '" + dir + SSSL_CLIENT_PSE + "'"));
     EXPECT_EQ(init(SSSL_CRED_CLIENT), SSSLRC_OK) << secudir;
     QorSSLExit();
   }
@@ -190,7 +192,8 @@ TEST(PseDir, FollowsSecudirThenTheHomeDirectories) {
       {"/etc/sec/", nullptr, nullptr, nullptr, "/etc/sec/"},
       {nullptr, "/data", "/users/x", "/home/x", "/data/users/x/sec"},
       {nullptr, "/data", "/users/x/", nullptr, "/data/users/x/sec"},
-      {nullptr, "/data", "/users/x\\", nullptr, "/data/users/x\\sec"},  // no doubled separator
+      {nullptr, "/data", "/users/x\\", nullptr, "/data/users/x\\/sec"},  // a backslash is no separator
+      {nullptr, "", "", "/home/x", "/sec"},  // both set and empty
       {nullptr, "/data", nullptr, "/home/x", "/home/x/sec"},  // HOMEPATH missing
       {nullptr, nullptr, nullptr, "/home/x/", "/home/x/sec"},
       {nullptr, nullptr, nullptr, nullptr, ""},
