@@ -62,12 +62,12 @@ TEST(ClientOutput, InstanceInformationAndVorn)
          "OK\n0 Filename: disp\n0 VersionInfo: 753\n0 Time: t1\n1 Filename: gw\n1 Time: t2\n"},
         {{"GetQueueStatistic"}, "GetQueueStatistic",
          response("GetQueueStatistic",
-                  "<queue><item><Typ>ABAP/NOWP</Typ><Now>1</Now><High>2</High><Max>3</Max>"
+                  "<queue><item><Typ>VORN/NOWP</Typ><Now>1</Now><High>2</High><Max>3</Max>"
                   "<Writes>4</Writes><Reads>5</Reads></item>"
                   "<item><Typ>ICM</Typ><Now>0</Now><High>0</High><Max>9</Max><Writes>0</Writes>"
                   "<Reads>0</Reads></item></queue>"),
-         "OK\nTyp, Now, High, Max, Writes, Reads\nABAP/NOWP, 1, 2, 3, 4, 5\nICM, 0, 0, 9, 0, 0\n",
-         "OK\n0 Typ: ABAP/NOWP\n0 Now: 1\n0 High: 2\n0 Max: 3\n0 Writes: 4\n0 Reads: 5\n"
+         "OK\nTyp, Now, High, Max, Writes, Reads\nVORN/NOWP, 1, 2, 3, 4, 5\nICM, 0, 0, 9, 0, 0\n",
+         "OK\n0 Typ: VORN/NOWP\n0 Now: 1\n0 High: 2\n0 Max: 3\n0 Writes: 4\n0 Reads: 5\n"
          "1 Typ: ICM\n1 Now: 0\n1 High: 0\n1 Max: 9\n1 Writes: 0\n1 Reads: 0\n"},
         {{"GetInstanceProperties"}, "GetInstanceProperties",
          response("GetInstanceProperties",
@@ -490,10 +490,10 @@ TEST(ClientOutput, RecordLists)
          response("GetSystemInstanceList",
                   "<instance><item><hostname>h</hostname><instanceNr>0</instanceNr>"
                   "<httpPort>50013</httpPort><httpsPort>50014</httpsPort>"
-                  "<startPriority>1</startPriority><features>ABAP|GATEWAY</features>"
+                  "<startPriority>1</startPriority><features>VORN|GATEWAY</features>"
                   "<dispstatus>QORControl-GREEN</dispstatus></item></instance>"),
          "OK\nhostname, instanceNr, httpPort, httpsPort, startPriority, features, dispstatus\n"
-         "h, 0, 50013, 50014, 1, ABAP|GATEWAY, GREEN\n",
+         "h, 0, 50013, 50014, 1, VORN|GATEWAY, GREEN\n",
          ""},
         {{"ListLogFiles"}, "ListLogFiles",
          response("ListLogFiles",

@@ -249,13 +249,13 @@ TEST(QueueStatistic, ReadsEveryCounter)
     QORControl__ArrayOfTaskHandlerQueue q;
     ASSERT_EQ(SOAP_OK, reader.ReadMember(
                            Response("QORControl:GetQueueStatisticResponse",
-                                    "<queue><item><Typ>ABAP/NOWP</Typ><Now>1</Now><High>22</High>"
+                                    "<queue><item><Typ>VORN/NOWP</Typ><Now>1</Now><High>22</High>"
                                     "<Max>14000</Max><Writes>2147483647</Writes>"
                                     "<Reads>-5</Reads></item><item><Typ>ICM/Intern</Typ>"
                                     "</item></queue>"),
                            "QORControl:GetQueueStatisticResponse", "queue", q));
     ASSERT_EQ(2, q.__size);
-    EXPECT_STREQ("ABAP/NOWP", q.__ptr[0].Typ);
+    EXPECT_STREQ("VORN/NOWP", q.__ptr[0].Typ);
     EXPECT_EQ(1, q.__ptr[0].Now);
     EXPECT_EQ(22, q.__ptr[0].High);
     EXPECT_EQ(14000, q.__ptr[0].Max);

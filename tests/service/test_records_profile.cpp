@@ -87,7 +87,7 @@ TEST(ProfileParameter, AbsentOptionalMembersStayNull)
     Reader reader;
     QORControl__ArrayOfProfileParameter list;
     ASSERT_EQ(SOAP_OK, reader.ReadList(kParameters, "parameter",
-                                       "<item><name>abap/buffersize</name><value>500000</value>"
+                                       "<item><name>vorn/buffersize</name><value>500000</value>"
                                        "<restriction><type>QORControl-RESTRICT-INTRANGE</type>"
                                        "<int-min>4294967297</int-min></restriction></item>"
                                        "<item><name>bare</name><values/></item>",

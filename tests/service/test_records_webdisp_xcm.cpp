@@ -25,7 +25,7 @@ TEST(WebDispServers, ReadsEveryHyphenatedMember)
         reader.ReadList(
             kServers, "server",
             "<item><sid>QOR</sid><instance>qorhost_QOR_00</instance><hostname>qorhost</hostname>"
-            "<protocol>HTTP</protocol><type>ABAP</type><status>ACTIVE</status>"
+            "<protocol>HTTP</protocol><type>VORN</type><status>ACTIVE</status>"
             "<capacity>100</capacity><load>7</load><port>8000</port><cur-conn>1</cur-conn>"
             "<peak-conn>2</peak-conn><max-conn>500</max-conn><sec-port>44300</sec-port>"
             "<sec-cur-conn>3</sec-cur-conn><sec-peak-conn>4</sec-peak-conn>"
@@ -41,7 +41,7 @@ TEST(WebDispServers, ReadsEveryHyphenatedMember)
     EXPECT_STREQ("qorhost_QOR_00", s.instance);
     EXPECT_STREQ("qorhost", s.hostname);
     EXPECT_STREQ("HTTP", s.protocol);
-    EXPECT_STREQ("ABAP", s.type);
+    EXPECT_STREQ("VORN", s.type);
     EXPECT_STREQ("ACTIVE", s.status);
     EXPECT_EQ(100, s.capacity);
     EXPECT_EQ(7, s.load);

@@ -247,7 +247,7 @@ const RequestCase kCases[] = {
                 [](struct soap *s, const char *e, std::string &r) {
                   QORControl__ArrayOfString values = StringArray(g_values, 2);
                   QORControl__SetProfileParameter p;
-                  p.name = Text("abap/buffer");
+                  p.name = Text("vorn/buffer");
                   p.value = nullptr;
                   p.values = &values;
                   QORControl__SetProcessParameter2Response out;
@@ -256,7 +256,7 @@ const RequestCase kCases[] = {
                                                                     QORControl_DYNAMIC_PERSIST, OneParameter(&p), &out);
                 },
                 "<QORControl:SetProcessParameter2><processtype>disp</processtype><pid>-1</pid>"
-                "<persistence>QORControl-DYNAMIC-PERSIST</persistence><parameter><item><name>abap/buffer</name>"
+                "<persistence>QORControl-DYNAMIC-PERSIST</persistence><parameter><item><name>vorn/buffer</name>"
                 "<values><item>1</item><item>2</item></values></item></parameter></QORControl:SetProcessParameter2>",
                 Empty("SetProcessParameter2"), "empty"},
     EMPTY_CASE(ShmDetach, "<QORControl:ShmDetach></QORControl:ShmDetach>", &out),
