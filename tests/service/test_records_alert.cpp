@@ -57,7 +57,7 @@ TEST(AlertTree, ReadsEveryMember)
         reader.ReadList(
             kAlertTree, "tree",
             "<item><name>QOR</name><parent>-1</parent><ActualValue>QORControl-GREEN</ActualValue>"
-            "<description>System</description><Time>t1</Time><AnalyseTool>RZ20</AnalyseTool>"
+            "<description>System</description><Time>t1</Time><AnalyseTool>MONITOR</AnalyseTool>"
             "<VisibleLevel>QORControl-EXPERT</VisibleLevel>"
             "<HighAlertValue>QORControl-RED</HighAlertValue><AlDescription>full</AlDescription>"
             "<AlTime>t2</AlTime><Tid>0001</Tid></item>"
@@ -70,7 +70,7 @@ TEST(AlertTree, ReadsEveryMember)
     EXPECT_EQ(2, n.ActualValue);
     EXPECT_STREQ("System", n.description);
     EXPECT_STREQ("t1", n.Time);
-    EXPECT_STREQ("RZ20", n.AnalyseTool);
+    EXPECT_STREQ("MONITOR", n.AnalyseTool);
     EXPECT_EQ(2, n.VisibleLevel);
     EXPECT_EQ(4, n.HighAlertValue);
     EXPECT_STREQ("full", n.AlDescription);
@@ -128,22 +128,23 @@ TEST(Syslog, ReadsEveryColumn)
 {
     Reader reader;
     QORControl__ArrayOfSyslogEntry log;
-    ASSERT_EQ(SOAP_OK,
-              reader.ReadList(
-                  kSyslog, "log",
-                  "<item><Time>10:00:01</Time><Typ>DIA</Typ><Client>000</Client><User>QORSYS</User>"
-                  "<Tcode>SM21</Tcode><MNo>Q0I</MNo><Text>Operating system call recv failed</Text>"
-                  "<Severity>QORControl-RED</Severity></item>"
-                  "<item><Severity>1</Severity><Text></Text></item>",
-                  log));
+    ASSERT_EQ(
+        SOAP_OK,
+        reader.ReadList(
+            kSyslog, "log",
+            "<item><Time>10:00:01</Time><Typ>DLG</Typ><Client>000</Client><User>QORSYS</User>"
+            "<Tcode>SHOWLOG</Tcode><MNo>M01</MNo><Text>Operating system call recv failed</Text>"
+            "<Severity>QORControl-RED</Severity></item>"
+            "<item><Severity>1</Severity><Text></Text></item>",
+            log));
     ASSERT_EQ(2, log.__size);
     const QORControl__SyslogEntry& e = log.__ptr[0];
     EXPECT_STREQ("10:00:01", e.Time);
-    EXPECT_STREQ("DIA", e.Typ);
+    EXPECT_STREQ("DLG", e.Typ);
     EXPECT_STREQ("000", e.Client);
     EXPECT_STREQ("QORSYS", e.User);
-    EXPECT_STREQ("SM21", e.Tcode);
-    EXPECT_STREQ("Q0I", e.MNo);
+    EXPECT_STREQ("SHOWLOG", e.Tcode);
+    EXPECT_STREQ("M01", e.MNo);
     EXPECT_STREQ("Operating system call recv failed", e.Text);
     EXPECT_EQ(4, e.Severity);
     EXPECT_EQ(1, log.__ptr[1].Severity);

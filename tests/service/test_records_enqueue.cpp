@@ -125,18 +125,18 @@ TEST(EnqLockTable, ReadsEveryHyphenatedMember)
     ASSERT_EQ(SOAP_OK,
               reader.ReadList(
                   kLockTable, "lock",
-                  "<item><lock-name>EQORTABLE</lock-name><lock-arg>001MARA</lock-arg>"
+                  "<item><lock-name>EQORTABLE</lock-name><lock-arg>001ITEMS</lock-arg>"
                   "<lock-mode>E</lock-mode><owner>20261206100000123456</owner>"
                   "<owner-vb>20261206100000654321</owner-vb><use-count-owner>1</use-count-owner>"
                   "<use-count-owner-vb>2</use-count-owner-vb><client>001</client>"
-                  "<user>DEVELOPER</user><transaction>MM02</transaction>"
-                  "<object>EMMARAE</object><backup>true</backup></item>"
+                  "<user>DEVELOPER</user><transaction>EDIT</transaction>"
+                  "<object>EITEMLOCK</object><backup>true</backup></item>"
                   "<item><lock-name>second</lock-name></item>",
                   locks));
     ASSERT_EQ(2, locks.__size);
     const QORControl__EnqLock& l = locks.__ptr[0];
     EXPECT_STREQ("EQORTABLE", l.lock_name);
-    EXPECT_STREQ("001MARA", l.lock_arg);
+    EXPECT_STREQ("001ITEMS", l.lock_arg);
     EXPECT_STREQ("E", l.lock_mode);
     EXPECT_STREQ("20261206100000123456", l.owner);
     EXPECT_STREQ("20261206100000654321", l.owner_vb);
@@ -144,8 +144,8 @@ TEST(EnqLockTable, ReadsEveryHyphenatedMember)
     EXPECT_EQ(2, l.use_count_owner_vb);
     EXPECT_STREQ("001", l.client);
     EXPECT_STREQ("DEVELOPER", l.user);
-    EXPECT_STREQ("MM02", l.transaction);
-    EXPECT_STREQ("EMMARAE", l.object);
+    EXPECT_STREQ("EDIT", l.transaction);
+    EXPECT_STREQ("EITEMLOCK", l.object);
     EXPECT_TRUE(l.backup);
     const QORControl__EnqLock& m = locks.__ptr[1];
     EXPECT_STREQ("second", m.lock_name);

@@ -19,16 +19,16 @@ TEST(SystemInstances, ReadsEveryMember)
 {
     Reader reader;
     QORControl__ArrayOfQORInstance list;
-    ASSERT_EQ(
-        SOAP_OK,
-        reader.ReadList(kInstances, "instance",
-                        "<item><hostname>qorhost1</hostname><instanceNr>2</instanceNr>"
-                        "<httpPort>50213</httpPort><httpsPort>50214</httpsPort>"
-                        "<startPriority>0.5</startPriority><features>MESSAGESERVER|ENQUE</features>"
-                        "<dispstatus>QORControl-GREEN</dispstatus></item>"
-                        "<item><hostname>qorhost2</hostname><instanceNr>3</instanceNr>"
-                        "<httpPort>50313</httpPort></item>",
-                        list));
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadList(
+                  kInstances, "instance",
+                  "<item><hostname>qorhost1</hostname><instanceNr>2</instanceNr>"
+                  "<httpPort>50213</httpPort><httpsPort>50214</httpsPort>"
+                  "<startPriority>0.5</startPriority><features>MESSAGESERVER|ENQUEUE</features>"
+                  "<dispstatus>QORControl-GREEN</dispstatus></item>"
+                  "<item><hostname>qorhost2</hostname><instanceNr>3</instanceNr>"
+                  "<httpPort>50313</httpPort></item>",
+                  list));
     ASSERT_EQ(2, list.__size);
     const QORControl__QORInstance& i = list.__ptr[0];
     EXPECT_STREQ("qorhost1", i.hostname);
@@ -36,7 +36,7 @@ TEST(SystemInstances, ReadsEveryMember)
     EXPECT_EQ(50213, i.httpPort);
     EXPECT_EQ(50214, i.httpsPort);
     EXPECT_STREQ("0.5", i.startPriority);
-    EXPECT_STREQ("MESSAGESERVER|ENQUE", i.features);
+    EXPECT_STREQ("MESSAGESERVER|ENQUEUE", i.features);
     EXPECT_EQ(2, i.dispstatus);
     const QORControl__QORInstance& j = list.__ptr[1];
     EXPECT_STREQ("qorhost2", j.hostname);
@@ -80,7 +80,7 @@ TEST_P(AccessPointActive, IsTextAsSent)
         SOAP_OK,
         reader.ReadList(kAccessPoints, "accesspoint",
                         std::string("<item><address>10.0.0.1</address><port>3200</port>"
-                                    "<protocol>DIAG</protocol><processname>disp+work</processname>"
+                                    "<protocol>DLGP</protocol><processname>dispatcher</processname>"
                                     "<active>") +
                             GetParam().text + "</active></item>",
                         list));
@@ -88,8 +88,8 @@ TEST_P(AccessPointActive, IsTextAsSent)
     const QORControl__AccessPoint& p = list.__ptr[0];
     EXPECT_STREQ("10.0.0.1", p.address);
     EXPECT_EQ(3200, p.port);
-    EXPECT_STREQ("DIAG", p.protocol);
-    EXPECT_STREQ("disp+work", p.processname);
+    EXPECT_STREQ("DLGP", p.protocol);
+    EXPECT_STREQ("dispatcher", p.processname);
     EXPECT_STREQ(GetParam().text, p.active);
 }
 
@@ -134,14 +134,14 @@ TEST(VersionInfo, ReadsEveryMemberWithCapitalisedNames)
     ASSERT_EQ(SOAP_OK,
               reader.ReadList(
                   kVersions, "version",
-                  "<item><Filename>disp+work</Filename><VersionInfo>753, patch 1200</VersionInfo>"
+                  "<item><Filename>dispatcher</Filename><VersionInfo>7.53, patch 1200</VersionInfo>"
                   "<Time>2026 01 02 03:04:05</Time></item>"
                   "<item><filename>msg_server</filename><versioninfo>x</versioninfo>"
                   "<Time>t</Time></item>",
                   list));
     ASSERT_EQ(2, list.__size);
-    EXPECT_STREQ("disp+work", list.__ptr[0].Filename);
-    EXPECT_STREQ("753, patch 1200", list.__ptr[0].VersionInfo);
+    EXPECT_STREQ("dispatcher", list.__ptr[0].Filename);
+    EXPECT_STREQ("7.53, patch 1200", list.__ptr[0].VersionInfo);
     EXPECT_STREQ("2026 01 02 03:04:05", list.__ptr[0].Time);
     // Lower-case names are other elements and are skipped.
     EXPECT_EQ(nullptr, list.__ptr[1].Filename);

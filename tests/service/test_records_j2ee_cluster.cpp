@@ -71,7 +71,7 @@ TEST(J2EEClusterMessages, ReadsEveryHyphenatedSixtyFourBitMember)
     ASSERT_EQ(SOAP_OK,
               reader.ReadList(
                   kClusterMsgs, "msg",
-                  "<item><service>P4</service><id>0x12</id><count>4294967301</count>"
+                  "<item><service>RPC</service><id>0x12</id><count>4294967301</count>"
                   "<length>4294967302</length><avg-length>4294967303</avg-length>"
                   "<max-length>4294967304</max-length><count-p2p-msg>4294967305</count-p2p-msg>"
                   "<count-p2p-request>4294967306</count-p2p-request>"
@@ -81,7 +81,7 @@ TEST(J2EEClusterMessages, ReadsEveryHyphenatedSixtyFourBitMember)
                   list));
     ASSERT_EQ(1, list.__size);
     const QORControl__J2EEClusterMsg& m = list.__ptr[0];
-    EXPECT_STREQ("P4", m.service);
+    EXPECT_STREQ("RPC", m.service);
     EXPECT_STREQ("0x12", m.id);
     EXPECT_EQ(4294967301LL, m.count);
     EXPECT_EQ(4294967302LL, m.length);
@@ -102,7 +102,7 @@ TEST(J2EERemoteObjects, ReadsEveryMemberAndMatchesCase)
               reader.ReadList(
                   kRemoteObjects, "remoteobject",
                   "<item><IdHash>-123456</IdHash><address>10.0.0.5</address><port>50004</port>"
-                  "<protocol>P4</protocol><direction>in</direction><stubs>3</stubs>"
+                  "<protocol>RPC</protocol><direction>in</direction><stubs>3</stubs>"
                   "<implementations>1</implementations><creationTime>c</creationTime>"
                   "<updateTime>u</updateTime><processname>server0</processname></item>"
                   "<item><idhash>5</idhash><IDHASH>6</IDHASH><port>1</port></item>",
@@ -112,7 +112,7 @@ TEST(J2EERemoteObjects, ReadsEveryMemberAndMatchesCase)
     EXPECT_EQ(-123456, o.IdHash);
     EXPECT_STREQ("10.0.0.5", o.address);
     EXPECT_EQ(50004, o.port);
-    EXPECT_STREQ("P4", o.protocol);
+    EXPECT_STREQ("RPC", o.protocol);
     EXPECT_STREQ("in", o.direction);
     EXPECT_EQ(3, o.stubs);
     EXPECT_EQ(1, o.implementations);

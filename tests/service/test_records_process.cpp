@@ -41,14 +41,14 @@ TEST_P(OSProcessList, ReadsEveryMember)
 
 const OSProcessCase kOSProcessCases[] = {
     {"AllMembers",
-     ProcessList("<item><name>disp+work</name><description>Dispatcher</description>"
+     ProcessList("<item><name>dispatcher</name><description>Dispatcher</description>"
                  "<dispstatus>QORControl-GREEN</dispstatus><textstatus>Running</textstatus>"
                  "<starttime>2026 12 06 08:00:01</starttime><elapsedtime>9:51:00</elapsedtime>"
                  "<pid>4711</pid></item>"),
      [](const QORControl__ArrayOfOSProcess& a) {
          ASSERT_EQ(1, a.__size);
          const QORControl__OSProcess& p = a.__ptr[0];
-         EXPECT_STREQ("disp+work", p.name);
+         EXPECT_STREQ("dispatcher", p.name);
          EXPECT_STREQ("Dispatcher", p.description);
          EXPECT_EQ(2, p.dispstatus);
          EXPECT_STREQ("Running", p.textstatus);
@@ -172,10 +172,10 @@ TEST(OSProcessMembers, ColourTypedAsAnotherTypeFails)
 TEST(WorkProcessTable, ReadsEveryColumnOfBothForms)
 {
     const std::string columns =
-        "<No>0</No><Typ>DIA</Typ><Pid>1234</Pid><Status>Run</Status><Reason>PRIV</Reason>"
+        "<No>0</No><Typ>DLG</Typ><Pid>1234</Pid><Status>Run</Status><Reason>PRIV</Reason>"
         "<Start>yes</Start><Err>2</Err><Sem>17</Sem><Cpu>0:01</Cpu><Time>12</Time>"
         "<Program>QORMHTTP</Program><Client>001</Client><User>ADMIN</User>"
-        "<Action>Sequential Read</Action><Table>TBTCO</Table>";
+        "<Action>Sequential Read</Action><Table>JOBTABLE</Table>";
     Reader reader;
     QORControl__ArrayOfWorkProcess wp;
     ASSERT_EQ(SOAP_OK,
@@ -186,7 +186,7 @@ TEST(WorkProcessTable, ReadsEveryColumnOfBothForms)
     ASSERT_EQ(2, wp.__size);
     const QORControl__WorkProcess& w = wp.__ptr[0];
     EXPECT_EQ(0, w.No);
-    EXPECT_STREQ("DIA", w.Typ);
+    EXPECT_STREQ("DLG", w.Typ);
     EXPECT_EQ(1234, w.Pid);
     EXPECT_STREQ("Run", w.Status);
     EXPECT_STREQ("PRIV", w.Reason);
@@ -199,7 +199,7 @@ TEST(WorkProcessTable, ReadsEveryColumnOfBothForms)
     EXPECT_STREQ("001", w.Client);
     EXPECT_STREQ("ADMIN", w.User);
     EXPECT_STREQ("Sequential Read", w.Action);
-    EXPECT_STREQ("TBTCO", w.Table);
+    EXPECT_STREQ("JOBTABLE", w.Table);
     EXPECT_EQ(1, wp.__ptr[1].No);
     EXPECT_EQ(nullptr, wp.__ptr[1].Typ);
 
@@ -213,7 +213,7 @@ TEST(WorkProcessTable, ReadsEveryColumnOfBothForms)
     const QORControl__SystemWorkProcess& s = swp.__ptr[0];
     EXPECT_STREQ("host_QOR_00", s.Instance);
     EXPECT_EQ(0, s.No);
-    EXPECT_STREQ("DIA", s.Typ);
+    EXPECT_STREQ("DLG", s.Typ);
     EXPECT_EQ(1234, s.Pid);
     EXPECT_STREQ("Run", s.Status);
     EXPECT_STREQ("PRIV", s.Reason);
@@ -226,7 +226,7 @@ TEST(WorkProcessTable, ReadsEveryColumnOfBothForms)
     EXPECT_STREQ("001", s.Client);
     EXPECT_STREQ("ADMIN", s.User);
     EXPECT_STREQ("Sequential Read", s.Action);
-    EXPECT_STREQ("TBTCO", s.Table);
+    EXPECT_STREQ("JOBTABLE", s.Table);
 }
 
 TEST(WorkProcessTable, ColumnNamesAreMatchedWithCase)
@@ -235,7 +235,7 @@ TEST(WorkProcessTable, ColumnNamesAreMatchedWithCase)
     QORControl__ArrayOfWorkProcess wp;
     ASSERT_EQ(SOAP_OK, reader.ReadMember(Response("QORControl:VORNGetWPTableResponse",
                                                   "<workprocess><item><no>4</no><pid>9</pid>"
-                                                  "<typ>BTC</typ></item></workprocess>"),
+                                                  "<typ>BGD</typ></item></workprocess>"),
                                          "QORControl:VORNGetWPTableResponse", "workprocess", wp));
     ASSERT_EQ(1, wp.__size);
     EXPECT_EQ(0, wp.__ptr[0].No);
@@ -251,7 +251,7 @@ TEST(QueueStatistic, ReadsEveryCounter)
                            Response("QORControl:GetQueueStatisticResponse",
                                     "<queue><item><Typ>VORN/NOWP</Typ><Now>1</Now><High>22</High>"
                                     "<Max>14000</Max><Writes>2147483647</Writes>"
-                                    "<Reads>-5</Reads></item><item><Typ>ICM/Intern</Typ>"
+                                    "<Reads>-5</Reads></item><item><Typ>WEB/Intern</Typ>"
                                     "</item></queue>"),
                            "QORControl:GetQueueStatisticResponse", "queue", q));
     ASSERT_EQ(2, q.__size);
@@ -261,7 +261,7 @@ TEST(QueueStatistic, ReadsEveryCounter)
     EXPECT_EQ(14000, q.__ptr[0].Max);
     EXPECT_EQ(2147483647, q.__ptr[0].Writes);
     EXPECT_EQ(-5, q.__ptr[0].Reads);
-    EXPECT_STREQ("ICM/Intern", q.__ptr[1].Typ);
+    EXPECT_STREQ("WEB/Intern", q.__ptr[1].Typ);
     EXPECT_EQ(0, q.__ptr[1].Now);
     EXPECT_EQ(0, q.__ptr[1].Reads);
 }

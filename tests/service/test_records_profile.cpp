@@ -13,7 +13,7 @@ using recordtest::Reader;
 constexpr const char* kParameters = "QORControl:GetProcessParameterResponse";
 
 const char kFullParameter[] =
-    "<item><name>rdisp/wp_no_dia</name><group>Dispatcher</group>"
+    "<item><name>dispatcher/dialog_processes</name><group>Dispatcher</group>"
     "<description>Number of dialog work processes</description><unit>count</unit>"
     "<restriction><type>QORControl-RESTRICT-INTRANGE</type><int-min>-4294967296</int-min>"
     "<int-max>4294967296</int-max><float-min>-0.5</float-min><float-max>2.5</float-max>"
@@ -34,7 +34,7 @@ TEST(ProfileParameter, ReadsEveryMemberAndNestedRecord)
     ASSERT_EQ(SOAP_OK, reader.ReadList(kParameters, "parameter", kFullParameter, list));
     ASSERT_EQ(1, list.__size);
     const QORControl__ProfileParameter& p = list.__ptr[0];
-    EXPECT_STREQ("rdisp/wp_no_dia", p.name);
+    EXPECT_STREQ("dispatcher/dialog_processes", p.name);
     EXPECT_STREQ("Dispatcher", p.group);
     EXPECT_STREQ("Number of dialog work processes", p.description);
     EXPECT_STREQ("count", p.unit);
@@ -189,7 +189,8 @@ TEST(SetProfileParameter, WritesNameValueAndNoNullList)
     QORControl__SetProfileParameter items[2];
     for (auto& item : items)
         item.soap_default(reader.ctx());
-    char name0[] = "rdisp/wp_no_dia", value0[] = "12", name1[] = "rdisp/wp_no_btc";
+    char name0[] = "dispatcher/dialog_processes", value0[] = "12",
+         name1[] = "dispatcher/background_processes";
     char v1[] = "3", v2[] = "4 & 5";
     char* values[] = {v1, v2};
     QORControl__ArrayOfString list1;
@@ -205,10 +206,11 @@ TEST(SetProfileParameter, WritesNameValueAndNoNullList)
     list.__ptr = items;
     list.__size = 2;
 
-    EXPECT_EQ("<item><name>rdisp/wp_no_dia</name><value>12</value></item>"
-              "<item><name>rdisp/wp_no_btc</name><values><item>3</item><item>4 &amp; "
-              "5</item></values></item>",
-              reader.WriteContent(list, "parameter"));
+    EXPECT_EQ(
+        "<item><name>dispatcher/dialog_processes</name><value>12</value></item>"
+        "<item><name>dispatcher/background_processes</name><values><item>3</item><item>4 &amp; "
+        "5</item></values></item>",
+        reader.WriteContent(list, "parameter"));
 }
 
 TEST(SetProfileParameter, WrittenListReadsBack)
@@ -216,7 +218,7 @@ TEST(SetProfileParameter, WrittenListReadsBack)
     Reader reader;
     QORControl__SetProfileParameter item;
     item.soap_default(reader.ctx());
-    char name[] = "login/system_client", value[] = "001";
+    char name[] = "logon/default_client", value[] = "001";
     item.name = name;
     item.value = value;
     QORControl__ArrayOfSetProfileParameter list;
@@ -230,7 +232,7 @@ TEST(SetProfileParameter, WrittenListReadsBack)
               reader.ReadMember(recordtest::Response("QORControl:SetProcessParameter", xml),
                                 "QORControl:SetProcessParameter", "parameter", back));
     ASSERT_EQ(1, back.__size);
-    EXPECT_STREQ("login/system_client", back.__ptr[0].name);
+    EXPECT_STREQ("logon/default_client", back.__ptr[0].name);
     EXPECT_STREQ("001", back.__ptr[0].value);
     EXPECT_EQ(nullptr, back.__ptr[0].values);
 }

@@ -161,7 +161,7 @@ TEST(XcmCacheEntries, ReadsEveryHyphenatedMember)
               reader.ReadList(
                   kCache, "entry",
                   "<item><name>/qor/public/icon.gif</name><version>3</version>"
-                  "<size>8589934592</size><valid>true</valid><cache>ICM</cache>"
+                  "<size>8589934592</size><valid>true</valid><cache>WEBCACHE</cache>"
                   "<creation-time>t1</creation-time><last-access-time>t2</last-access-time>"
                   "<expiration-time>t3</expiration-time><cacheurl>http://h/x</cacheurl></item>",
                   list));
@@ -171,7 +171,7 @@ TEST(XcmCacheEntries, ReadsEveryHyphenatedMember)
     EXPECT_EQ(3, e.version);
     EXPECT_EQ(8589934592LL, e.size);
     EXPECT_TRUE(e.valid);
-    EXPECT_STREQ("ICM", e.cache);
+    EXPECT_STREQ("WEBCACHE", e.cache);
     EXPECT_STREQ("t1", e.creation_time);
     EXPECT_STREQ("t2", e.last_access_time);
     EXPECT_STREQ("t3", e.expiration_time);

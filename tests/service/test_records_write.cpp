@@ -36,7 +36,7 @@ template <class T> T Defaulted(Reader& reader)
     return object;
 }
 
-char kName[] = "disp+work";
+char kName[] = "dispatcher";
 char kLockName[] = "EQORTABLE";
 char kOwnerVb[] = "2026";
 
@@ -56,7 +56,7 @@ const WriteCase kWriteCases[] = {
          p.pid = 4711;
          return r.WriteContent(p, "item");
      },
-     "<name>disp+work</name><dispstatus>QORControl-GREEN</dispstatus><pid>4711</pid>"},
+     "<name>dispatcher</name><dispstatus>QORControl-GREEN</dispstatus><pid>4711</pid>"},
     {"ProcessColourWithoutNameAsNumber",
      [](Reader& r) {
          auto p = Defaulted<QORControl__OSProcess>(r);
