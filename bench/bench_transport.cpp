@@ -37,7 +37,7 @@ const char kReply[] =
     "<item><name>disp+work</name><description>Dispatcher</description><dispstatus>QORControl-GREEN</dispstatus>"
     "<textstatus>Running</textstatus><starttime>2026 12 06 08:15:02</starttime><elapsedtime>9:34:10</elapsedtime>"
     "<pid>24117</pid></item>"
-    "<item><name>igswd</name><description>IGS Watchdog</description><dispstatus>QORControl-GREEN</dispstatus>"
+    "<item><name>msg_server</name><description>Message Server</description><dispstatus>QORControl-GREEN</dispstatus>"
     "<textstatus>Running</textstatus><starttime>2026 12 06 08:15:02</starttime><elapsedtime>9:34:10</elapsedtime>"
     "<pid>24118</pid></item>"
     "</process></QORControl:GetProcessListResponse>";
