@@ -131,18 +131,27 @@ const char* type_name(int type) {
   return names[type];
 }
 
-class RoundTrip : public ::testing::TestWithParam<int> {};
+// HTTPS targets need the test PKI; NI_HTTPS also the SSL layer set up with
+// the client PSE, for the whole test.
+class RoundTrip : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    const int type = GetParam();
+    if (type == NI_HTTPS || type == WINHTTPS) {
+      ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    }
+    if (type == NI_HTTPS) {
+      ssl_ = std::make_unique<SslSetup>(test_pki().client_dir);
+      ASSERT_EQ(ssl_->rc(), SSSLRC_OK);
+    }
+  }
+
+ private:
+  std::unique_ptr<SslSetup> ssl_;
+};
 
 TEST_P(RoundTrip, CallsGetProcessListAndTracesTheRawBytes) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS || type == WINHTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    if (type == NI_HTTPS) {
-      ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-      ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-    }
-  }
   Target target(type);
   target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN", "YELLOW"})));
   SoapClient client(type);
@@ -212,12 +221,6 @@ TEST(SslTrace, TheSessionIsTracedOnEntryAndExit) {
 
 TEST_P(RoundTrip, KeepsTheConnectionAliveOverRepeatedCalls) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-  }
   Target target(type);
   target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
   SoapClient client(type, USE_CLIENT_CERT, false);
@@ -233,12 +236,6 @@ TEST_P(RoundTrip, KeepsTheConnectionAliveOverRepeatedCalls) {
 // calls with them share one kept connection and lose no byte.
 TEST_P(RoundTrip, CarriesChunkedAndDimeRepliesOnOneConnection) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-  }
   Target target(type);
   target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN", "GRAY", "RED"})).as_chunked());
   std::string content(70001, '\0');
@@ -270,12 +267,6 @@ TEST_P(RoundTrip, CarriesChunkedAndDimeRepliesOnOneConnection) {
 // complete reply: the connection carries the next call.
 TEST_P(RoundTrip, KeepsTheConnectionAfterAFault) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-  }
   Target target(type);
   target.fake().script("GetProcessList",
                        std::vector<qortest::Reply>{qortest::Reply::http(200, qortest::envelope(qortest::fault11_xml(
@@ -294,12 +285,6 @@ TEST_P(RoundTrip, KeepsTheConnectionAfterAFault) {
 // next call notices and connects again.
 TEST_P(RoundTrip, ReconnectsWhenThePeerClosedTheKeptConnection) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-  }
   Target target(type);
   const std::string body = qortest::envelope(process_list_xml({"GREEN"}));
   const std::string raw = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
@@ -341,12 +326,6 @@ TEST_P(RoundTrip, ReconnectsWhenThePeerClosedTheKeptConnection) {
 // printable error, and the next call works on a new connection.
 TEST_P(RoundTrip, SurvivesADroppedConnection) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-  }
   Target target(type);
   target.fake().script("GetProcessList", std::vector<qortest::Reply>{qortest::Reply::drop(),
                                                                      qortest::Reply::ok(process_list_xml({"GRAY"}))});
@@ -363,12 +342,6 @@ TEST_P(RoundTrip, SurvivesADroppedConnection) {
 // in the trace, and the next call works on a new connection.
 TEST_P(RoundTrip, FailsCleanlyOnAGarbledOrCutReply) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-  }
   const std::string body = qortest::envelope(process_list_xml({"GREEN", "RED"}));
   const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: ";
   struct Case {
@@ -416,12 +389,6 @@ TEST_P(RoundTrip, FailsCleanlyOnAGarbledOrCutReply) {
 // when no send time-out is set.
 TEST_P(RoundTrip, GivesUpOnASilentPeer) {
   const int type = GetParam();
-  std::unique_ptr<SslSetup> ssl;
-  if (type == NI_HTTPS) {
-    ASSERT_TRUE(test_pki().ok) << test_pki().error;
-    ssl = std::make_unique<SslSetup>(test_pki().client_dir);
-    ASSERT_EQ(ssl->rc(), SSSLRC_OK);
-  }
   std::string dir, endpoint;
   int listener = -1;
   if (type == PIPE) {
