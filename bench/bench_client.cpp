@@ -73,7 +73,8 @@ long high_water_kb(const std::string& status_file)
     return is_program ? kb : 0;
 }
 
-struct Run {
+struct Run
+{
     double seconds = 0;
     long peak_kb = 0;
     int status = -1;
@@ -84,8 +85,8 @@ Run run_once(const std::string& program, int nr, const std::string& out_path,
 {
     char nr_text[8];
     std::snprintf(nr_text, sizeof nr_text, "%02d", nr);
-    std::vector<std::string> words = {program, "-host", "127.0.0.1", "-nr", nr_text,
-                                      "-function", "GetProcessList"};
+    std::vector<std::string> words = {program, "-host",     "127.0.0.1",     "-nr",
+                                      nr_text, "-function", "GetProcessList"};
     words.insert(words.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (std::string& w : words)
@@ -119,7 +120,7 @@ Run run_once(const std::string& program, int nr, const std::string& out_path,
     return run;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

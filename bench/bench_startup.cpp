@@ -24,7 +24,8 @@ extern char** environ;
 
 namespace {
 
-struct Options {
+struct Options
+{
     int runs = 200;
     double limit_ms = 2.0;
     std::string shim;
@@ -125,13 +126,15 @@ Options parse(int argc, char** argv)
     for (; i < argc; ++i)
         options.command.emplace_back(argv[i]);
     if (options.command.empty() || options.shim.empty()) {
-        std::fprintf(stderr, "usage: bench_startup [--runs N] [--limit-ms X] --hide-icu SHIM PROGRAM [ARGS...]\n");
+        std::fprintf(
+            stderr,
+            "usage: bench_startup [--runs N] [--limit-ms X] --hide-icu SHIM PROGRAM [ARGS...]\n");
         std::exit(2);
     }
     return options;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -164,12 +167,13 @@ int main(int argc, char** argv)
     const double icu_median = percentile(icu_ms, 0.5);
     const double fallback_median = percentile(fallback_ms, 0.5);
     const double difference = icu_median - fallback_median;
-    std::printf("program: %s (%d runs of each kind, interleaved)\n", options.command[0].c_str(), options.runs);
+    std::printf("program: %s (%d runs of each kind, interleaved)\n", options.command[0].c_str(),
+                options.runs);
     std::printf("ICU bound:              median %.3f ms  min %.3f ms  p90 %.3f ms\n", icu_median,
                 percentile(icu_ms, 0.0), percentile(icu_ms, 0.9));
-    std::printf("7-bit mode, no ICU:     median %.3f ms  min %.3f ms  p90 %.3f ms\n", fallback_median,
-                percentile(fallback_ms, 0.0), percentile(fallback_ms, 0.9));
-    std::printf("start-up cost of ICU:   %.3f ms (limit %.3f ms): %s\n", difference, options.limit_ms,
-                difference <= options.limit_ms ? "ok" : "over");
+    std::printf("7-bit mode, no ICU:     median %.3f ms  min %.3f ms  p90 %.3f ms\n",
+                fallback_median, percentile(fallback_ms, 0.0), percentile(fallback_ms, 0.9));
+    std::printf("start-up cost of ICU:   %.3f ms (limit %.3f ms): %s\n", difference,
+                options.limit_ms, difference <= options.limit_ms ? "ok" : "over");
     return difference <= options.limit_ms ? 0 : 1;
 }

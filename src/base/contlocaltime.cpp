@@ -10,17 +10,17 @@
 
 namespace {
 
-constexpr int64_t kWindow = 7200;       // a switch within two hours is looked for
-constexpr int64_t kMaxScan = 14400;     // no scan runs further than this
+constexpr int64_t kWindow = 7200;   // a switch within two hours is looked for
+constexpr int64_t kMaxScan = 14400; // no scan runs further than this
 
 // Hook through which the "zdate/DSTswitch_contloctime" setting would be read;
 // nothing installs one, so the continuous mode always applies.
-using ParamLookup = const char *(*)(const char *name);
+using ParamLookup = const char* (*)(const char* name);
 ParamLookup g_param_lookup = nullptr;
 
 std::atomic<int> g_mode{0};
 
-bool local_of(int64_t t, struct tm *out)
+bool local_of(int64_t t, struct tm* out)
 {
     time_t tt = static_cast<time_t>(t);
     return localtime_r(&tt, out) != nullptr;
@@ -35,7 +35,7 @@ int dst_of(int64_t t)
     return lt.tm_isdst > 0 ? 1 : 0;
 }
 
-bool same_hour_minute(const struct tm &a, const struct tm &b)
+bool same_hour_minute(const struct tm& a, const struct tm& b)
 {
     return a.tm_hour == b.tm_hour && a.tm_min == b.tm_min;
 }
@@ -48,7 +48,7 @@ int scan_failed()
 
 // Steps *x by step while dst_of(*x) == want, within limit seconds of the
 // start. false when the limit is hit or a conversion fails.
-bool step_while(int64_t *x, int64_t step, int want, int64_t origin)
+bool step_while(int64_t* x, int64_t step, int want, int64_t origin)
 {
     for (;;) {
         int d = dst_of(*x);
@@ -63,7 +63,7 @@ bool step_while(int64_t *x, int64_t step, int want, int64_t origin)
 }
 
 // The doubled interval of t with offset d; 1 found, 0 not, -1 failure.
-int find_interval(int64_t t, int64_t *start, int64_t *end);
+int find_interval(int64_t t, int64_t* start, int64_t* end);
 
 } // namespace
 
@@ -79,7 +79,7 @@ int ContLocaltimeMode(void)
         return mode;
     mode = 1;
     if (g_param_lookup != nullptr) {
-        const char *value = g_param_lookup("zdate/DSTswitch_contloctime");
+        const char* value = g_param_lookup("zdate/DSTswitch_contloctime");
         if (value != nullptr && strcmp(value, "off") == 0)
             mode = 2;
     }
@@ -87,8 +87,8 @@ int ContLocaltimeMode(void)
     return mode;
 }
 
-int GetDoubleInterval_FindEdges(int64_t t, const struct tm *local, int64_t offset,
-                                int64_t *start, int64_t *end)
+int GetDoubleInterval_FindEdges(int64_t t, const struct tm* local, int64_t offset, int64_t* start,
+                                int64_t* end)
 {
     // An offset of zero or below doubles nothing (a switch that only
     // changes the flag, or one that moves the clock forward).
@@ -130,7 +130,7 @@ int GetDoubleInterval_FindEdges(int64_t t, const struct tm *local, int64_t offse
     return 1;
 }
 
-int GetDoubleInterval_GetInterval(int64_t t, int64_t *start, int64_t *end)
+int GetDoubleInterval_GetInterval(int64_t t, int64_t* start, int64_t* end)
 {
     if (t <= kWindow || t > INT64_MAX - kWindow)
         return 0;
@@ -139,7 +139,7 @@ int GetDoubleInterval_GetInterval(int64_t t, int64_t *start, int64_t *end)
 
 namespace {
 
-int find_interval(int64_t t, int64_t *start, int64_t *end)
+int find_interval(int64_t t, int64_t* start, int64_t* end)
 {
     struct tm l1, l2;
     if (!local_of(t, &l1))
@@ -211,7 +211,7 @@ int64_t shown_time(int64_t t, int64_t start)
 
 } // namespace
 
-struct tm *ThrLocaltime(const int64_t *t, struct tm *out)
+struct tm* ThrLocaltime(const int64_t* t, struct tm* out)
 {
     int64_t start = 0, end = 0;
     int r = GetDoubleInterval_GetInterval(*t, &start, &end);
@@ -231,7 +231,7 @@ struct tm *ThrLocaltime(const int64_t *t, struct tm *out)
     return out;
 }
 
-struct tm *ContLocaltime(const int64_t *t)
+struct tm* ContLocaltime(const int64_t* t)
 {
     int64_t shown = *t;
     if (g_cache_start <= *t && *t < g_cache_end) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const QOR_UC *kComponent = u"DL (Dynamic Loader)";
+constexpr const QOR_UC* kComponent = u"DL (Dynamic Loader)";
 constexpr uint32_t kComponentVersion = 4;
 constexpr int kSysTextUnits = 256;
 constexpr int kDetailUnits = 512;
@@ -23,12 +23,13 @@ constexpr int kUtf8PerUnit = 3; // a unit, or half a surrogate pair, never needs
 
 enum RowState : unsigned char { kUnset = 0, kFree = 1, kLoaded = 2 };
 
-struct Row {
+struct Row
+{
     RowState state;
     uint32_t usage;
     uint32_t name_len;
     QOR_UC name[DL_MAX_NAME];
-    void *module;
+    void* module;
 };
 
 Row g_table[DL_MAX_HANDLES];
@@ -38,7 +39,7 @@ void init_table()
 {
     if (!g_table_uninitialised)
         return;
-    for (Row &row : g_table) {
+    for (Row& row : g_table) {
         row.state = kFree;
         row.usage = 0;
         row.name_len = 0;
@@ -48,8 +49,7 @@ void init_table()
     g_table_uninitialised = false;
 }
 
-template <typename... Args>
-void error_trace(int line, const QOR_UC *fmt, Args... args)
+template <typename... Args> void error_trace(int line, const QOR_UC* fmt, Args... args)
 {
     if (DpTrcLevel < 1)
         return;
@@ -61,8 +61,7 @@ void error_trace(int line, const QOR_UC *fmt, Args... args)
     DpTrcUnlock();
 }
 
-template <typename... Args>
-void trace(int level, const QOR_UC *fmt, Args... args)
+template <typename... Args> void trace(int level, const QOR_UC* fmt, Args... args)
 {
     if (DpTrcLevel < level)
         return;
@@ -75,20 +74,20 @@ void trace(int level, const QOR_UC *fmt, Args... args)
 
 // The system's text of a failure (the loader's own message), cut to
 // size - 1 units, without carriage returns and line feeds.
-void err_text(QOR_UC *buf, int size, const BaseDlError &error)
+void err_text(QOR_UC* buf, int size, const BaseDlError& error)
 {
     if (size <= 1)
         return;
     int32_t len = 0;
     rscpUtf8zToU16(buf, size, &len, error.text);
-    QOR_UC *out = buf;
-    for (const QOR_UC *p = buf; *p != 0; ++p)
+    QOR_UC* out = buf;
+    for (const QOR_UC* p = buf; *p != 0; ++p)
         if (*p != u'\r' && *p != u'\n')
             *out++ = *p;
     *out = 0;
 }
 
-bool equal_ignoring_case(const QOR_UC *a, const QOR_UC *b)
+bool equal_ignoring_case(const QOR_UC* a, const QOR_UC* b)
 {
     auto fold = [](QOR_UC c) -> QOR_UC { return (c >= u'A' && c <= u'Z') ? c + 32 : c; };
     for (; *a != 0 && *b != 0; ++a, ++b)
@@ -97,15 +96,16 @@ bool equal_ignoring_case(const QOR_UC *a, const QOR_UC *b)
     return *a == *b;
 }
 
-struct FreeDeleter {
-    void operator()(char *p) const { free(p); }
+struct FreeDeleter
+{
+    void operator()(char* p) const { free(p); }
 };
 
 // A heap UTF-8 copy large enough for any 16-bit text of len units.
-std::unique_ptr<char, FreeDeleter> to_utf8(const QOR_UC *text, size_t len)
+std::unique_ptr<char, FreeDeleter> to_utf8(const QOR_UC* text, size_t len)
 {
     const size_t size = len * kUtf8PerUnit + 1;
-    std::unique_ptr<char, FreeDeleter> out(static_cast<char *>(malloc(size)));
+    std::unique_ptr<char, FreeDeleter> out(static_cast<char*>(malloc(size)));
     if (out) {
         int32_t produced = 0;
         if (rscpU16zToUtf8(out.get(), static_cast<int32_t>(size), &produced, text) != 0)
@@ -121,7 +121,7 @@ bool valid_handle(DL_HDL hdl)
 
 } // namespace
 
-int DlLoadLib(const QOR_UC *name, DL_HDL *hdl)
+int DlLoadLib(const QOR_UC* name, DL_HDL* hdl)
 {
     *hdl = DL_HDL_INVALID;
     init_table();
@@ -158,13 +158,13 @@ int DlLoadLib(const QOR_UC *name, DL_HDL *hdl)
         }
         BaseDlError error{};
         std::unique_ptr<char, FreeDeleter> utf8 = to_utf8(name, len);
-        void *module = nullptr;
+        void* module = nullptr;
         if (utf8)
             module = base_dl_open(utf8.get(), &error);
         else
             strcpy(error.text, "library name cannot be converted");
         if (module == nullptr) {
-            const QOR_UC *short_text = u"DlLoadLib()==DLENOACCESS";
+            const QOR_UC* short_text = u"DlLoadLib()==DLENOACCESS";
             QOR_UC sys_text[kSysTextUnits];
             err_text(sys_text, kSysTextUnits, error);
             QOR_UC detail[2 * kDetailUnits];
@@ -178,7 +178,7 @@ int DlLoadLib(const QOR_UC *name, DL_HDL *hdl)
                    escaped);
             return DLENOACCESS;
         }
-        Row &row = g_table[index];
+        Row& row = g_table[index];
         row.module = module;
         row.state = kLoaded;
         row.usage = 0;
@@ -186,7 +186,7 @@ int DlLoadLib(const QOR_UC *name, DL_HDL *hdl)
         strncpyTruncU16(row.name, DL_MAX_NAME, name, DL_MAX_NAME - 1);
     }
 
-    Row &row = g_table[index];
+    Row& row = g_table[index];
     row.usage++;
     *hdl = index;
     if (DpTrcLevel >= 2) {
@@ -203,14 +203,14 @@ int DlLoadLib(const QOR_UC *name, DL_HDL *hdl)
     return DL_OK;
 }
 
-int DlUnloadLib(DL_HDL *hdl)
+int DlUnloadLib(DL_HDL* hdl)
 {
     init_table();
     if (!valid_handle(*hdl)) {
         error_trace(__LINE__, u"%s(): invalid handle (%d)\n", u"DlUnloadLib", *hdl);
         return DLEINVAL;
     }
-    Row &row = g_table[*hdl];
+    Row& row = g_table[*hdl];
     if (row.usage > 0)
         row.usage--;
     if (row.usage > 0) {
@@ -221,7 +221,8 @@ int DlUnloadLib(DL_HDL *hdl)
         if (!base_dl_close(row.module, &error)) {
             QOR_UC sys_text[kSysTextUnits];
             err_text(sys_text, kSysTextUnits, error);
-            error_trace(__LINE__, u"%s() FAILED FreeLibrary(\"%.256s\") -> Error %lu = \"%.256s\"\n",
+            error_trace(__LINE__,
+                        u"%s() FAILED FreeLibrary(\"%.256s\") -> Error %lu = \"%.256s\"\n",
                         u"DlUnloadLib", row.name, static_cast<unsigned>(error.code), sys_text);
             return DLEUNLOAD;
         }
@@ -237,17 +238,17 @@ int DlUnloadLib(DL_HDL *hdl)
     return DL_OK;
 }
 
-int DlLoadFunc(DL_HDL hdl, const QOR_UC *function, uint32_t, DL_FUNC *fn)
+int DlLoadFunc(DL_HDL hdl, const QOR_UC* function, uint32_t, DL_FUNC* fn)
 {
     init_table();
     if (!valid_handle(hdl)) {
         error_trace(__LINE__, u"%s(): invalid handle (%d)\n", u"DlLoadFunc", hdl);
         return DLEINVAL;
     }
-    const Row &row = g_table[hdl];
-    const QOR_UC *name = function != nullptr ? function : u"";
+    const Row& row = g_table[hdl];
+    const QOR_UC* name = function != nullptr ? function : u"";
     BaseDlError error{};
-    void *address = nullptr;
+    void* address = nullptr;
     std::unique_ptr<char, FreeDeleter> utf8 = to_utf8(name, strlenU16(name));
     if (utf8)
         address = base_dl_symbol(row.module, utf8.get(), &error);
@@ -265,10 +266,10 @@ int DlLoadFunc(DL_HDL hdl, const QOR_UC *function, uint32_t, DL_FUNC *fn)
         err_text(sys_text, kSysTextUnits, error);
         DpTrcLock();
         DpTrcEntryLevel = 3;
-        DpTrc(DpTrcHdl, u"%s(): failed GetProcAddress(\"%.256s\") from \"%.256s\"\n",
-              u"DlLoadFunc", name, row.name);
-        DpTrc(DpTrcHdl, u"        with error %lu = \"%.256s\"\n",
-              static_cast<unsigned>(error.code), sys_text);
+        DpTrc(DpTrcHdl, u"%s(): failed GetProcAddress(\"%.256s\") from \"%.256s\"\n", u"DlLoadFunc",
+              name, row.name);
+        DpTrc(DpTrcHdl, u"        with error %lu = \"%.256s\"\n", static_cast<unsigned>(error.code),
+              sys_text);
         DpTrcEntryLevel = 2;
         DpTrcUnlock();
     }

@@ -23,10 +23,10 @@ typedef int DL_HDL;
 /* A resolved function; cast it to its real type. */
 typedef void (*DL_FUNC)(void);
 
-int DlLoadLib(const QOR_UC *name, DL_HDL *hdl);
+int DlLoadLib(const QOR_UC* name, DL_HDL* hdl);
 /* flags are not used; pass 0. *fn is written only on success. */
-int DlLoadFunc(DL_HDL hdl, const QOR_UC *function, uint32_t flags, DL_FUNC *fn);
+int DlLoadFunc(DL_HDL hdl, const QOR_UC* function, uint32_t flags, DL_FUNC* fn);
 /* On success *hdl becomes DL_HDL_INVALID. */
-int DlUnloadLib(DL_HDL *hdl);
+int DlUnloadLib(DL_HDL* hdl);
 
 #endif

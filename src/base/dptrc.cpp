@@ -29,7 +29,7 @@ constexpr size_t kLineUnits = 8192;
 constexpr size_t kLocationUnits = 32;
 constexpr size_t kMaxFormat = 1024;
 constexpr size_t kErrSuffixRoom = 64; // room kept for the location of error lines
-constexpr const QOR_UC *kSourceName = u"base/dptrc/dptrace";
+constexpr const QOR_UC* kSourceName = u"base/dptrc/dptrace";
 
 enum Encoding { kEnc8Bit = 1, kEncU16 = 2 };
 enum Flags { kStamp = 1, kThreadTag = 2, kWarning = 4 };
@@ -47,7 +47,7 @@ int32_t g_last_usec = 0;
 DpTrcComponent g_components[DPTRC_MAX_COMPONENTS];
 int g_next_free_comp = 1;
 
-bool system_clock(int64_t *seconds, int32_t *microseconds)
+bool system_clock(int64_t* seconds, int32_t* microseconds)
 {
     nlsui_timeval tv;
     if (nlsui_gettimeofday(&tv, nullptr) != 0)
@@ -60,38 +60,41 @@ bool system_clock(int64_t *seconds, int32_t *microseconds)
 DpTrcClockFn g_clock = system_clock;
 
 // Keeps errno as the caller saw it.
-struct ErrnoKeeper {
+struct ErrnoKeeper
+{
     int saved = errno;
     ~ErrnoKeeper() { errno = saved; }
 };
 
 // Holds the trace lock for one writer call.
-struct TraceLock {
+struct TraceLock
+{
     TraceLock() { DpTrcLock(); }
     ~TraceLock() { DpTrcUnlock(); }
-    TraceLock(const TraceLock &) = delete;
-    TraceLock &operator=(const TraceLock &) = delete;
+    TraceLock(const TraceLock&) = delete;
+    TraceLock& operator=(const TraceLock&) = delete;
 };
 
-struct Target {
-    FILE *file = nullptr;
-    DpTrcComponent *component = nullptr; // null for plain streams
+struct Target
+{
+    FILE* file = nullptr;
+    DpTrcComponent* component = nullptr; // null for plain streams
 };
 
 // Resolves a handle to its stream; false for a value inside the component
 // table that is no used row.
-bool resolve(CTRC hdl, Target *target)
+bool resolve(CTRC hdl, Target* target)
 {
     if (hdl == nullptr) {
         target->file = stderr;
         return true;
     }
-    const char *p = static_cast<const char *>(hdl);
-    const char *table = reinterpret_cast<const char *>(g_components);
+    const char* p = static_cast<const char*>(hdl);
+    const char* table = reinterpret_cast<const char*>(g_components);
     if (p >= table && p < table + sizeof g_components) {
-        const char *used_end = reinterpret_cast<const char *>(g_components + g_next_free_comp);
+        const char* used_end = reinterpret_cast<const char*>(g_components + g_next_free_comp);
         if (p < used_end && (p - table) % sizeof(DpTrcComponent) == 0) {
-            target->component = static_cast<DpTrcComponent *>(hdl);
+            target->component = static_cast<DpTrcComponent*>(hdl);
             target->file = stderr; // no thread has a file of its own
             return true;
         }
@@ -101,23 +104,23 @@ bool resolve(CTRC hdl, Target *target)
                 "         ctrcadm                  =%p\n"
                 "         next_free_comp           =%d\n"
                 "         ctrcadm + next_free_comp =%p\n",
-                hdl, static_cast<void *>(g_components), g_next_free_comp,
-                static_cast<void *>(g_components + g_next_free_comp));
+                hdl, static_cast<void*>(g_components), g_next_free_comp,
+                static_cast<void*>(g_components + g_next_free_comp));
         fflush(stderr);
         return false;
     }
-    target->file = static_cast<FILE *>(hdl);
+    target->file = static_cast<FILE*>(hdl);
     return true;
 }
 
-void write_units(FILE *file, const QOR_UC *text, size_t units)
+void write_units(FILE* file, const QOR_UC* text, size_t units)
 {
     if (units > 0)
         fwriteU16(text, 1, units, file);
 }
 
 // Appends the thread tag at buf; returns the units written.
-size_t put_thread_tag(QOR_UC *buf, size_t room)
+size_t put_thread_tag(QOR_UC* buf, size_t room)
 {
     QOR_UC id[THR_ID_STR_LEN];
     THR_ID_T tid = ThrGetCurrentId();
@@ -132,7 +135,7 @@ size_t put_thread_tag(QOR_UC *buf, size_t room)
 }
 
 // Writes a date line when the time-stamp mode asks for one.
-void time_stamp(const Target &target, int flags)
+void time_stamp(const Target& target, int flags)
 {
     ErrnoKeeper keep;
     if (target.component != nullptr && target.component->tag != 0 && target.component->level < 1)
@@ -202,13 +205,13 @@ void time_stamp(const Target &target, int flags)
 
 // Formats into g_line + start, at most limit units including the terminator.
 // Returns the units produced, or -1 after writing the error line.
-int format_message(const Target &target, int encoding, size_t start, size_t limit,
-                   const void *fmt, va_list args, bool *truncated, int source_line)
+int format_message(const Target& target, int encoding, size_t start, size_t limit, const void* fmt,
+                   va_list args, bool* truncated, int source_line)
 {
     *truncated = false;
     if (encoding != kEnc8Bit && encoding != kEncU16) {
-        fprintfU16(target.file, u"*** ERROR => Illegal encoding(%d) for Trace [%s %d]\n",
-                   encoding, kSourceName, source_line);
+        fprintfU16(target.file, u"*** ERROR => Illegal encoding(%d) for Trace [%s %d]\n", encoding,
+                   kSourceName, source_line);
         fflush(target.file);
         return -1;
     }
@@ -220,9 +223,9 @@ int format_message(const Target &target, int encoding, size_t start, size_t limi
         fflush(target.file);
         return -1;
     }
-    QOR_UC *out = g_line + start;
+    QOR_UC* out = g_line + start;
     if (encoding == kEncU16) {
-        int n = vsnprintfCutU16(out, limit, static_cast<const QOR_UC *>(fmt), args);
+        int n = vsnprintfCutU16(out, limit, static_cast<const QOR_UC*>(fmt), args);
         if (n < 0) {
             fprintfU16(target.file, u"*** ERROR => vsnprintfU err, errno=%d [%s %d]\n", errno,
                        kSourceName, source_line);
@@ -236,7 +239,7 @@ int format_message(const Target &target, int encoding, size_t start, size_t limi
         return n;
     }
     static char narrow[kLineUnits];
-    int n = vsnprintf(narrow, limit, static_cast<const char *>(fmt), args);
+    int n = vsnprintf(narrow, limit, static_cast<const char*>(fmt), args);
     if (n < 0) {
         fprintfU16(target.file, u"*** ERROR => vsnprintf err, errno=%d [%s %d]\n", errno,
                    kSourceName, source_line);
@@ -251,13 +254,13 @@ int format_message(const Target &target, int encoding, size_t start, size_t limi
     return n;
 }
 
-void write_truncation_warning(FILE *file)
+void write_truncation_warning(FILE* file)
 {
     fprintfU16(file, u"\n%sdata was truncated\n", u"" DPTRC_WARNING_PREFIX);
 }
 
 // Writes text, repeating the thread tag after every inner line feed.
-void write_tagged_lines(FILE *file, const QOR_UC *text, size_t len, const QOR_UC *tag,
+void write_tagged_lines(FILE* file, const QOR_UC* text, size_t len, const QOR_UC* tag,
                         size_t tag_len)
 {
     size_t from = 0;
@@ -274,7 +277,7 @@ void write_tagged_lines(FILE *file, const QOR_UC *text, size_t len, const QOR_UC
     write_units(file, text + from, len - from);
 }
 
-void trace_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args, int line)
+void trace_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args, int line)
 {
     ErrnoKeeper keep;
     TraceLock lock;
@@ -291,8 +294,8 @@ void trace_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args
     if ((flags & kThreadTag) && g_thread_tag_on)
         prefix = put_thread_tag(g_line, kLineUnits);
     bool truncated = false;
-    int n = format_message(target, encoding, prefix, kLineUnits - prefix, fmt, args,
-                           &truncated, line);
+    int n =
+        format_message(target, encoding, prefix, kLineUnits - prefix, fmt, args, &truncated, line);
     if (n < 0)
         return;
     const size_t len = prefix + static_cast<size_t>(n);
@@ -307,13 +310,14 @@ void trace_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args
 
 // The format of an error line: at most 1024 units, without its final line
 // feed. 8-bit formats stay 8-bit.
-struct ErrFormat {
+struct ErrFormat
+{
     QOR_UC u16[kMaxFormat + 1];
     char a8[kMaxFormat + 1];
 };
 
-void error_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args,
-                bool with_errno, int line)
+void error_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args, bool with_errno,
+                int line)
 {
     ErrnoKeeper keep;
     const int caller_errno = keep.saved;
@@ -329,14 +333,14 @@ void error_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args
     size_t len = 0;
     if ((flags & kThreadTag) && g_thread_tag_on)
         len = put_thread_tag(g_line, kLineUnits);
-    const QOR_UC *prefix = (flags & kWarning) ? u"" DPTRC_WARNING_PREFIX : u"" DPTRC_ERROR_PREFIX;
+    const QOR_UC* prefix = (flags & kWarning) ? u"" DPTRC_WARNING_PREFIX : u"" DPTRC_ERROR_PREFIX;
     strcpy_sU16(g_line + len, kLineUnits - len, prefix);
     len += strlenU16(prefix);
 
     static ErrFormat copy;
-    const void *use_fmt = fmt;
+    const void* use_fmt = fmt;
     if (encoding == kEncU16 && fmt != nullptr) {
-        const QOR_UC *f = static_cast<const QOR_UC *>(fmt);
+        const QOR_UC* f = static_cast<const QOR_UC*>(fmt);
         size_t flen = strnlenU16(f, kMaxFormat + 1);
         if (flen > kMaxFormat) {
             fprintfU16(target.file, u"*** ERROR => Dptrc fmt string truncated\n");
@@ -348,7 +352,7 @@ void error_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args
         copy.u16[flen] = 0;
         use_fmt = copy.u16;
     } else if (encoding == kEnc8Bit && fmt != nullptr) {
-        const char *f = static_cast<const char *>(fmt);
+        const char* f = static_cast<const char*>(fmt);
         size_t flen = strnlenR(f, kMaxFormat + 1);
         if (flen > kMaxFormat) {
             fprintfU16(target.file, u"*** ERROR => Dptrc fmt string truncated\n");
@@ -362,8 +366,8 @@ void error_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args
     }
 
     bool truncated = false;
-    int n = format_message(target, encoding, len, kLineUnits - len - kErrSuffixRoom, use_fmt,
-                           args, &truncated, line);
+    int n = format_message(target, encoding, len, kLineUnits - len - kErrSuffixRoom, use_fmt, args,
+                           &truncated, line);
     if (n < 0)
         return;
     len += static_cast<size_t>(n);
@@ -371,7 +375,7 @@ void error_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args
     const size_t room = kLineUnits - len;
     int m;
     if (with_errno) {
-        const QOR_UC *text = strerrorU16(caller_errno);
+        const QOR_UC* text = strerrorU16(caller_errno);
         if (text == nullptr)
             text = u"illegal errno";
         else if (strnlenU16(text, 256) >= 256)
@@ -379,8 +383,7 @@ void error_line(int encoding, int flags, CTRC hdl, const void *fmt, va_list args
         m = snprintfCutU16(g_line + len, room, u" (%d: %s) [%-12.12s %.5s]\n", caller_errno, text,
                            g_location, g_location + 12);
     } else {
-        m = snprintfCutU16(g_line + len, room, u" [%-12.12s %.5s]\n", g_location,
-                           g_location + 12);
+        m = snprintfCutU16(g_line + len, room, u" [%-12.12s %.5s]\n", g_location, g_location + 12);
     }
     if (m > 0)
         len += static_cast<size_t>(m) < room ? static_cast<size_t>(m) : room - 1;
@@ -410,28 +413,28 @@ void DpTrcIResetStamp(void)
     g_last_usec = 0;
 }
 
-DpTrcComponent *DpTrcIComponentTable(void)
+DpTrcComponent* DpTrcIComponentTable(void)
 {
     return g_components;
 }
 
-void DpTrcSetLoc(const QOR_UC *file, int line)
+void DpTrcSetLoc(const QOR_UC* file, int line)
 {
     TraceLock lock;
-    const QOR_UC *base = file != nullptr ? file : u"";
-    for (const QOR_UC *p = base; *p != 0; ++p)
+    const QOR_UC* base = file != nullptr ? file : u"";
+    for (const QOR_UC* p = base; *p != 0; ++p)
         if (*p == u'/' || *p == u'\\')
             base = p + 1;
     snprintfCutU16(g_location, kLocationUnits, u"%-12.12s%d", base, line);
 }
 
-#define DPTRC_WRITER(name, encoding, flags, fmt_type)                                         \
-    void name(CTRC hdl, const fmt_type *fmt, ...)                                             \
-    {                                                                                         \
-        va_list args;                                                                         \
-        va_start(args, fmt);                                                                  \
-        trace_line(encoding, flags, hdl, fmt, args, __LINE__);                                \
-        va_end(args);                                                                         \
+#define DPTRC_WRITER(name, encoding, flags, fmt_type)                                              \
+    void name(CTRC hdl, const fmt_type* fmt, ...)                                                  \
+    {                                                                                              \
+        va_list args;                                                                              \
+        va_start(args, fmt);                                                                       \
+        trace_line(encoding, flags, hdl, fmt, args, __LINE__);                                     \
+        va_end(args);                                                                              \
     }
 
 DPTRC_WRITER(DpTrc, kEncU16, kStamp | kThreadTag, QOR_UC)
@@ -439,13 +442,13 @@ DPTRC_WRITER(DpTrcNoThr, kEncU16, kStamp, QOR_UC)
 DPTRC_WRITER(DpTrcNoTime, kEncU16, kThreadTag, QOR_UC)
 DPTRC_WRITER(DpTrcA, kEnc8Bit, kStamp | kThreadTag, char)
 
-#define DPTRC_ERR_WRITER(name, encoding, flags, fmt_type, with_errno)                         \
-    void name(CTRC hdl, const fmt_type *fmt, ...)                                             \
-    {                                                                                         \
-        va_list args;                                                                         \
-        va_start(args, fmt);                                                                  \
-        error_line(encoding, flags, hdl, fmt, args, with_errno, __LINE__);                    \
-        va_end(args);                                                                         \
+#define DPTRC_ERR_WRITER(name, encoding, flags, fmt_type, with_errno)                              \
+    void name(CTRC hdl, const fmt_type* fmt, ...)                                                  \
+    {                                                                                              \
+        va_list args;                                                                              \
+        va_start(args, fmt);                                                                       \
+        error_line(encoding, flags, hdl, fmt, args, with_errno, __LINE__);                         \
+        va_end(args);                                                                              \
     }
 
 DPTRC_ERR_WRITER(DpTrcErr, kEncU16, kStamp | kThreadTag, QOR_UC, false)

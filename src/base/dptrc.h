@@ -22,7 +22,7 @@
 
 /* A trace handle: null (standard error), a FILE pointer, or a component
  * handle. */
-typedef void *CTRC;
+typedef void* CTRC;
 
 extern int DpTrcLevel;      /* 0 off, 1 errors, 2 ordinary lines, 3 entry/exit */
 extern CTRC DpTrcHdl;       /* the handle every caller passes */
@@ -37,16 +37,16 @@ extern int DpTrcTimeMode;   /* 0 no stamps, 1 a date line per second, 2+ sub-sec
 #define DPTRC_ERROR_PREFIX "*** ERROR => "
 #define DPTRC_WARNING_PREFIX "*** WARNING => "
 
-void DpTrcSetLoc(const QOR_UC *file, int line);
+void DpTrcSetLoc(const QOR_UC* file, int line);
 
-void DpTrc(CTRC hdl, const QOR_UC *fmt, ...);
-void DpTrcNoThr(CTRC hdl, const QOR_UC *fmt, ...);
-void DpTrcNoTime(CTRC hdl, const QOR_UC *fmt, ...);
-void DpTrcA(CTRC hdl, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-void DpTrcErr(CTRC hdl, const QOR_UC *fmt, ...);
-void DpTrcErrA(CTRC hdl, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-void DpTrcWarn(CTRC hdl, const QOR_UC *fmt, ...);
-void DpTrcSysErr(CTRC hdl, const QOR_UC *fmt, ...);
+void DpTrc(CTRC hdl, const QOR_UC* fmt, ...);
+void DpTrcNoThr(CTRC hdl, const QOR_UC* fmt, ...);
+void DpTrcNoTime(CTRC hdl, const QOR_UC* fmt, ...);
+void DpTrcA(CTRC hdl, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void DpTrcErr(CTRC hdl, const QOR_UC* fmt, ...);
+void DpTrcErrA(CTRC hdl, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void DpTrcWarn(CTRC hdl, const QOR_UC* fmt, ...);
+void DpTrcSysErr(CTRC hdl, const QOR_UC* fmt, ...);
 
 void DpTrcLock(void);
 void DpTrcUnlock(void);

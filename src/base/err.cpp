@@ -21,21 +21,22 @@ namespace {
 
 constexpr int kMaxLen = ERR_MAX_LEN;
 constexpr size_t kNetAreaBytes = 1366;
-constexpr size_t kWork = 2000;          // units of a combined format or its result
+constexpr size_t kWork = 2000;            // units of a combined format or its result
 constexpr int kMaxNetBytes = 3 * kMaxLen; // UTF-8 of a full record
-constexpr const QOR_UC *kEyecatcher = u"*ERR*";
-constexpr size_t kEyeUnits = 6;         // "*ERR*" and its terminator
-constexpr const QOR_UC *kSeparator = u"::::";
+constexpr const QOR_UC* kEyecatcher = u"*ERR*";
+constexpr size_t kEyeUnits = 6; // "*ERR*" and its terminator
+constexpr const QOR_UC* kSeparator = u"::::";
 constexpr size_t kSeparatorUnits = 4;
 constexpr int kMsgNoLen = 5;
 constexpr int kSysLogSwitch = 3;
 const unsigned char kEbcdicEyecatcher[5] = {0x5C, 0xC5, 0xD9, 0xD9, 0x5C};
 
-struct ErrThrArea {
-    QOR_UC *text;
-    unsigned char *net;
+struct ErrThrArea
+{
+    QOR_UC* text;
+    unsigned char* net;
     int32_t counter;
-    QOR_UC *location;
+    QOR_UC* location;
     int32_t msgno_len;
     int32_t length;
 };
@@ -43,9 +44,9 @@ struct ErrThrArea {
 THR_KEY g_key = THR_KEY_NOT_CREATED;
 std::once_flag g_key_made;
 
-void free_area(void *value)
+void free_area(void* value)
 {
-    ErrThrArea *area = static_cast<ErrThrArea *>(value);
+    ErrThrArea* area = static_cast<ErrThrArea*>(value);
     if (area == nullptr)
         return;
     free(area->text);
@@ -59,13 +60,13 @@ void make_key()
     ThrKeyVarCreate(&g_key, free_area);
 }
 
-ErrThrArea *get_area()
+ErrThrArea* get_area()
 {
     std::call_once(g_key_made, make_key);
-    ErrThrArea *area = static_cast<ErrThrArea *>(ThrKeyVarGet(&g_key));
+    ErrThrArea* area = static_cast<ErrThrArea*>(ThrKeyVarGet(&g_key));
     if (area != nullptr)
         return area;
-    area = static_cast<ErrThrArea *>(calloc(1, sizeof(ErrThrArea)));
+    area = static_cast<ErrThrArea*>(calloc(1, sizeof(ErrThrArea)));
     if (area == nullptr)
         return nullptr;
     area->msgno_len = kMsgNoLen;
@@ -77,18 +78,18 @@ ErrThrArea *get_area()
 }
 
 // The area with its two buffers, or null.
-ErrThrArea *get_buffers()
+ErrThrArea* get_buffers()
 {
-    ErrThrArea *area = get_area();
+    ErrThrArea* area = get_area();
     if (area == nullptr)
         return nullptr;
     if (area->text == nullptr) {
-        area->text = static_cast<QOR_UC *>(calloc(kMaxLen, sizeof(QOR_UC)));
+        area->text = static_cast<QOR_UC*>(calloc(kMaxLen, sizeof(QOR_UC)));
         if (area->text == nullptr)
             return nullptr;
     }
     if (area->net == nullptr) {
-        area->net = static_cast<unsigned char *>(calloc(kNetAreaBytes, 1));
+        area->net = static_cast<unsigned char*>(calloc(kNetAreaBytes, 1));
         if (area->net == nullptr) {
             free(area->text);
             area->text = nullptr;
@@ -100,7 +101,7 @@ ErrThrArea *get_buffers()
 }
 
 // An error line of this module at trace level 1.
-void trace_error(int line, const QOR_UC *fmt, ...)
+void trace_error(int line, const QOR_UC* fmt, ...)
 {
     if (DpTrcLevel < 1)
         return;
@@ -120,8 +121,7 @@ void trace_error(int line, const QOR_UC *fmt, ...)
 }
 
 // An ordinary line at the given level.
-void trace_line(int level, const QOR_UC *fmt, const QOR_UC *a = nullptr,
-                const QOR_UC *b = nullptr)
+void trace_line(int level, const QOR_UC* fmt, const QOR_UC* a = nullptr, const QOR_UC* b = nullptr)
 {
     if (DpTrcLevel < level)
         return;
@@ -134,7 +134,7 @@ void trace_line(int level, const QOR_UC *fmt, const QOR_UC *a = nullptr,
 
 // Invalid records are shown between two empty lines; the dump of their
 // bytes belongs to the trace's hex dump.
-void hex_dump(const QOR_UC *, int, const QOR_UC *)
+void hex_dump(const QOR_UC*, int, const QOR_UC*)
 {
     if (DpTrcLevel == 0)
         return;
@@ -145,13 +145,13 @@ void hex_dump(const QOR_UC *, int, const QOR_UC *)
 }
 
 // Copies a text (null: empty) into dst of size units, cut to fit.
-void copy_cut(QOR_UC *dst, size_t size, const QOR_UC *src)
+void copy_cut(QOR_UC* dst, size_t size, const QOR_UC* src)
 {
     strncpyTruncU16(dst, size, src != nullptr ? src : u"", QOR_TRUNCATE);
 }
 
 // Splits a leading "(12345)" message number off text; returns the rest.
-const QOR_UC *split_msgno(const QOR_UC *text, QOR_UC *msgno)
+const QOR_UC* split_msgno(const QOR_UC* text, QOR_UC* msgno)
 {
     msgno[0] = 0;
     if (strnlenU16(text, kMsgNoLen + 2) >= static_cast<size_t>(kMsgNoLen) && text[0] == u'(' &&
@@ -166,8 +166,18 @@ const QOR_UC *split_msgno(const QOR_UC *text, QOR_UC *msgno)
 bool is_conversion_letter(QOR_UC c)
 {
     switch (c) {
-    case u'd': case u's': case u'o': case u'u': case u'x': case u'X':
-    case u'e': case u'E': case u'f': case u'g': case u'n': case u'i':
+    case u'd':
+    case u's':
+    case u'o':
+    case u'u':
+    case u'x':
+    case u'X':
+    case u'e':
+    case u'E':
+    case u'f':
+    case u'g':
+    case u'n':
+    case u'i':
         return true;
     default:
         return false;
@@ -175,26 +185,26 @@ bool is_conversion_letter(QOR_UC c)
 }
 
 // The argument-only format of text: its directives joined by ";;;;".
-void fmt_args(const QOR_UC *text, QOR_UC *out, size_t size)
+void fmt_args(const QOR_UC* text, QOR_UC* out, size_t size)
 {
     size_t len = 0;
     out[0] = 0;
     bool first = true;
-    auto put = [&](const QOR_UC *s, size_t n) {
+    auto put = [&](const QOR_UC* s, size_t n) {
         if (len + n >= size)
             n = size - 1 - len;
         memcpyU(out + len, s, n, __FILE__, __LINE__);
         len += n;
         out[len] = 0;
     };
-    for (const QOR_UC *p = text; *p != 0; ++p) {
+    for (const QOR_UC* p = text; *p != 0; ++p) {
         if (*p != u'%')
             continue;
         if (p[1] == u'%') {
             ++p;
             continue;
         }
-        const QOR_UC *end = p + 1;
+        const QOR_UC* end = p + 1;
         while (*end != 0 && !is_conversion_letter(*end))
             ++end;
         if (*end != 0)
@@ -209,7 +219,7 @@ void fmt_args(const QOR_UC *text, QOR_UC *out, size_t size)
 
 // Formats fmt with a copy of args into out (size units); the units produced
 // (cut at size - 1), or 0 on a format error.
-size_t format_with(QOR_UC *out, size_t size, const QOR_UC *fmt, va_list args)
+size_t format_with(QOR_UC* out, size_t size, const QOR_UC* fmt, va_list args)
 {
     va_list copy;
     va_copy(copy, args);
@@ -225,8 +235,8 @@ size_t format_with(QOR_UC *out, size_t size, const QOR_UC *fmt, va_list args)
 // Formats first + "::::" + second with the arguments and splits the result
 // where the first part's own output ends, so that argument texts containing
 // the separator cannot move the split.
-void format_pair(const QOR_UC *first, const QOR_UC *second, size_t fmt_limit,
-                 size_t result_limit, va_list args, QOR_UC *out1, QOR_UC *out2)
+void format_pair(const QOR_UC* first, const QOR_UC* second, size_t fmt_limit, size_t result_limit,
+                 va_list args, QOR_UC* out1, QOR_UC* out2)
 {
     static thread_local QOR_UC combined[kWork + 1];
     static thread_local QOR_UC result[kWork + 1];
@@ -260,7 +270,7 @@ void format_pair(const QOR_UC *first, const QOR_UC *second, size_t fmt_limit,
     }
 }
 
-void decimal(QOR_UC *buf, size_t size, long long value, bool empty_when_zero)
+void decimal(QOR_UC* buf, size_t size, long long value, bool empty_when_zero)
 {
     if (value == 0 && empty_when_zero)
         buf[0] = 0;
@@ -269,7 +279,7 @@ void decimal(QOR_UC *buf, size_t size, long long value, bool empty_when_zero)
 }
 
 // Index of the first unit of field n in the current record, or -1.
-int field_offset(const ErrThrArea *area, int n)
+int field_offset(const ErrThrArea* area, int n)
 {
     int field = 0;
     for (int i = 0; i < area->length; ++i) {
@@ -281,7 +291,7 @@ int field_offset(const ErrThrArea *area, int n)
     return field == n && n < ERR_FLD_COUNT ? area->length : -1;
 }
 
-int count_terminators(const QOR_UC *text, int length)
+int count_terminators(const QOR_UC* text, int length)
 {
     int n = 0;
     for (int i = 0; i < length; ++i)
@@ -290,7 +300,7 @@ int count_terminators(const QOR_UC *text, int length)
     return n;
 }
 
-bool has_eyecatchers(const QOR_UC *text, int length)
+bool has_eyecatchers(const QOR_UC* text, int length)
 {
     return length >= static_cast<int>(2 * kEyeUnits) &&
            memcmp(text, kEyecatcher, kEyeUnits * sizeof(QOR_UC)) == 0 &&
@@ -299,7 +309,7 @@ bool has_eyecatchers(const QOR_UC *text, int length)
 
 const QOR_UC kEmpty[1] = {0};
 
-int replace_field(ErrThrArea *area, int n, const QOR_UC *value, int line)
+int replace_field(ErrThrArea* area, int n, const QOR_UC* value, int line)
 {
     const int at = field_offset(area, n);
     if (at < 0)
@@ -320,9 +330,9 @@ int replace_field(ErrThrArea *area, int n, const QOR_UC *value, int line)
 }
 
 // Sets the field's value without follow-ups; used by ErrReplace and ErrCpTo.
-int replace_simple(int n, const QOR_UC *value)
+int replace_simple(int n, const QOR_UC* value)
 {
-    ErrThrArea *area = get_area();
+    ErrThrArea* area = get_area();
     if (area == nullptr)
         return ERR_NO_MEMORY;
     if (area->length <= 0)
@@ -332,21 +342,21 @@ int replace_simple(int n, const QOR_UC *value)
 
 } // namespace
 
-QOR_UC *ErrSysText(int code, QOR_UC *buf, int size)
+QOR_UC* ErrSysText(int code, QOR_UC* buf, int size)
 {
     if (buf == nullptr || size < 1)
         return nullptr;
-    const QOR_UC *text = syserrtextErrnoU16(code);
+    const QOR_UC* text = syserrtextErrnoU16(code);
     strncpyTruncU16(buf, static_cast<size_t>(size), text != nullptr ? text : u"", QOR_TRUNCATE);
     return buf;
 }
 
-QOR_UC *ErrIEscapePercent(const QOR_UC *src, QOR_UC *dst, size_t size)
+QOR_UC* ErrIEscapePercent(const QOR_UC* src, QOR_UC* dst, size_t size)
 {
     if (dst == nullptr || size == 0)
         return nullptr;
     size_t len = 0;
-    for (const QOR_UC *p = src != nullptr ? src : u""; *p != 0; ++p) {
+    for (const QOR_UC* p = src != nullptr ? src : u""; *p != 0; ++p) {
         const size_t need = (*p == u'%') ? 2 : 1;
         if (len + need > size - 1)
             break;
@@ -358,13 +368,12 @@ QOR_UC *ErrIEscapePercent(const QOR_UC *src, QOR_UC *dst, size_t size)
     return dst;
 }
 
-int ErrISetSys(const QOR_UC *component, uint32_t version, const QOR_UC *file, int line,
-               unsigned char log, const QOR_UC *error_text, int rc, const QOR_UC *detail,
-               const QOR_UC *syscall, int syserr, const QOR_UC *descr_msg_no,
-               const QOR_UC *descr_vargs, const QOR_UC *detail_msg_no,
-               const QOR_UC *detail_vargs)
+int ErrISetSys(const QOR_UC* component, uint32_t version, const QOR_UC* file, int line,
+               unsigned char log, const QOR_UC* error_text, int rc, const QOR_UC* detail,
+               const QOR_UC* syscall, int syserr, const QOR_UC* descr_msg_no,
+               const QOR_UC* descr_vargs, const QOR_UC* detail_msg_no, const QOR_UC* detail_vargs)
 {
-    ErrThrArea *area = get_buffers();
+    ErrThrArea* area = get_buffers();
     if (area == nullptr)
         return ERR_NO_MEMORY;
 
@@ -393,45 +402,65 @@ int ErrISetSys(const QOR_UC *component, uint32_t version, const QOR_UC *file, in
             time_text[n - 1] = 0;
     }
 
-    auto or_empty = [](const QOR_UC *s) { return s != nullptr ? s : kEmpty; };
-    const QOR_UC *fields[ERR_FLD_COUNT] = {
-        kEyecatcher,          u"1",
-        or_empty(error_text), rc_text,
-        or_empty(component),  u"740",
-        version_text,         or_empty(file),
-        line_text,            or_empty(detail),
-        time_text,            or_empty(syscall),
-        errno_text,           sys_text,
-        counter,              or_empty(area->location),
-        or_empty(descr_msg_no), or_empty(descr_vargs),
-        or_empty(detail_msg_no), or_empty(detail_vargs),
+    auto or_empty = [](const QOR_UC* s) { return s != nullptr ? s : kEmpty; };
+    const QOR_UC* fields[ERR_FLD_COUNT] = {
+        kEyecatcher,
+        u"1",
+        or_empty(error_text),
+        rc_text,
+        or_empty(component),
+        u"740",
+        version_text,
+        or_empty(file),
+        line_text,
+        or_empty(detail),
+        time_text,
+        or_empty(syscall),
+        errno_text,
+        sys_text,
+        counter,
+        or_empty(area->location),
+        or_empty(descr_msg_no),
+        or_empty(descr_vargs),
+        or_empty(detail_msg_no),
+        or_empty(detail_vargs),
         kEyecatcher,
     };
     size_t total = 0;
-    for (const QOR_UC *f : fields)
+    for (const QOR_UC* f : fields)
         total += strnlenU16(f, kMaxLen + 1) + 1;
 
     if (total > static_cast<size_t>(kMaxLen)) {
         if (DpTrcLevel >= 1) {
             trace_error(__LINE__, u"ErrISetSys: error info too large");
-            static const struct {
-                const QOR_UC *name;
+            static const struct
+            {
+                const QOR_UC* name;
                 int field;
             } kDump[] = {
-                {u"LOCATION", ERR_FLD_LOCATION},       {u"ERROR", ERR_FLD_ERROR},
-                {u"TIME", ERR_FLD_TIME},               {u"RELEASE", ERR_FLD_RELEASE},
-                {u"COMPONENT", ERR_FLD_COMPONENT},     {u"VERSION", ERR_FLD_VERSION},
-                {u"RC", ERR_FLD_RC},                   {u"MODULE", ERR_FLD_MODULE},
-                {u"LINE", ERR_FLD_LINE},               {u"DETAIL", ERR_FLD_DETAIL},
-                {u"SYSTEM CALL", ERR_FLD_SYSCALL},     {u"ERRNO", ERR_FLD_ERRNO},
-                {u"ERRNO TEXT", ERR_FLD_ERRNO_TEXT},   {u"DESCR MSG NO", ERR_FLD_DESCR_MSG_NO},
-                {u"DESCR VARGS", ERR_FLD_DESCR_VARGS}, {u"DETAIL MSG NO", ERR_FLD_DETAIL_MSG_NO},
-                {u"DETAIL VARGS", ERR_FLD_DETAIL_VARGS}, {u"COUNTER", ERR_FLD_COUNTER},
+                {u"LOCATION", ERR_FLD_LOCATION},
+                {u"ERROR", ERR_FLD_ERROR},
+                {u"TIME", ERR_FLD_TIME},
+                {u"RELEASE", ERR_FLD_RELEASE},
+                {u"COMPONENT", ERR_FLD_COMPONENT},
+                {u"VERSION", ERR_FLD_VERSION},
+                {u"RC", ERR_FLD_RC},
+                {u"MODULE", ERR_FLD_MODULE},
+                {u"LINE", ERR_FLD_LINE},
+                {u"DETAIL", ERR_FLD_DETAIL},
+                {u"SYSTEM CALL", ERR_FLD_SYSCALL},
+                {u"ERRNO", ERR_FLD_ERRNO},
+                {u"ERRNO TEXT", ERR_FLD_ERRNO_TEXT},
+                {u"DESCR MSG NO", ERR_FLD_DESCR_MSG_NO},
+                {u"DESCR VARGS", ERR_FLD_DESCR_VARGS},
+                {u"DETAIL MSG NO", ERR_FLD_DETAIL_MSG_NO},
+                {u"DETAIL VARGS", ERR_FLD_DETAIL_VARGS},
+                {u"COUNTER", ERR_FLD_COUNTER},
             };
             DpTrcLock();
             DpTrcEntryLevel = 1;
             DpTrc(DpTrcHdl, u"%s\n", time_text);
-            for (const auto &d : kDump)
+            for (const auto& d : kDump)
                 DpTrc(DpTrcHdl, u"%-12.12s%s\n", d.name, fields[d.field]);
             DpTrcEntryLevel = 2;
             DpTrcUnlock();
@@ -453,7 +482,7 @@ int ErrISetSys(const QOR_UC *component, uint32_t version, const QOR_UC *file, in
     }
 
     size_t at = 0;
-    for (const QOR_UC *f : fields) {
+    for (const QOR_UC* f : fields) {
         size_t n = strlenU16(f) + 1;
         memcpyU(area->text + at, f, n, __FILE__, __LINE__);
         at += n;
@@ -465,9 +494,9 @@ int ErrISetSys(const QOR_UC *component, uint32_t version, const QOR_UC *file, in
 namespace {
 
 // The common part of ErrSet and ErrSetSys.
-int set_formatted(const QOR_UC *component, uint32_t version, const QOR_UC *file, int line,
-                  unsigned char log, const QOR_UC *error_text, int rc, const QOR_UC *detail_fmt,
-                  const QOR_UC *syscall, int syserr, size_t fmt_limit, size_t result_limit,
+int set_formatted(const QOR_UC* component, uint32_t version, const QOR_UC* file, int line,
+                  unsigned char log, const QOR_UC* error_text, int rc, const QOR_UC* detail_fmt,
+                  const QOR_UC* syscall, int syserr, size_t fmt_limit, size_t result_limit,
                   va_list args)
 {
     static thread_local QOR_UC error_buf[kMaxLen + 1], detail_buf[kMaxLen + 1];
@@ -481,8 +510,8 @@ int set_formatted(const QOR_UC *component, uint32_t version, const QOR_UC *file,
         return ERR_NO_MEMORY;
 
     QOR_UC descr_no[kMsgNoLen + 1], detail_no[kMsgNoLen + 1];
-    const QOR_UC *error_rest = split_msgno(error_buf, descr_no);
-    const QOR_UC *detail_rest = split_msgno(detail_buf, detail_no);
+    const QOR_UC* error_rest = split_msgno(error_buf, descr_no);
+    const QOR_UC* detail_rest = split_msgno(detail_buf, detail_no);
 
     fmt_args(error_rest, error_args, kWork);
     fmt_args(detail_rest, detail_args, kWork);
@@ -496,34 +525,34 @@ int set_formatted(const QOR_UC *component, uint32_t version, const QOR_UC *file,
 
 } // namespace
 
-int ErrSet(const QOR_UC *component, uint32_t version, const QOR_UC *file, int line,
-           const QOR_UC *error_text, int rc, const QOR_UC *detail_fmt, ...)
+int ErrSet(const QOR_UC* component, uint32_t version, const QOR_UC* file, int line,
+           const QOR_UC* error_text, int rc, const QOR_UC* detail_fmt, ...)
 {
     va_list args;
     va_start(args, detail_fmt);
-    int r = set_formatted(component, version, file, line, 0, error_text, rc, detail_fmt, nullptr,
-                          0, kWork, kWork, args);
+    int r = set_formatted(component, version, file, line, 0, error_text, rc, detail_fmt, nullptr, 0,
+                          kWork, kWork, args);
     va_end(args);
     return r;
 }
 
-int ErrSetSys(const QOR_UC *component, uint32_t version, const QOR_UC *file, int line,
-              unsigned char log, const QOR_UC *error_text, int rc, const QOR_UC *detail_fmt,
-              const QOR_UC *syscall, int syserr, ...)
+int ErrSetSys(const QOR_UC* component, uint32_t version, const QOR_UC* file, int line,
+              unsigned char log, const QOR_UC* error_text, int rc, const QOR_UC* detail_fmt,
+              const QOR_UC* syscall, int syserr, ...)
 {
     va_list args;
     va_start(args, syserr);
-    int r = set_formatted(component, version, file, line, log, error_text, rc, detail_fmt,
-                          syscall, syserr, kMaxLen + 1, kMaxLen, args);
+    int r = set_formatted(component, version, file, line, log, error_text, rc, detail_fmt, syscall,
+                          syserr, kMaxLen + 1, kMaxLen, args);
     va_end(args);
     return r;
 }
 
-const QOR_UC *ErrGetFld(int n)
+const QOR_UC* ErrGetFld(int n)
 {
     if (n < 0 || n >= ERR_FLD_COUNT)
         return kEmpty;
-    ErrThrArea *area = get_area();
+    ErrThrArea* area = get_area();
     if (area == nullptr || area->length <= 0 || area->text == nullptr) {
         trace_line(2, u"ErrGetFld: no error info available\n");
         return kEmpty;
@@ -537,9 +566,9 @@ const QOR_UC *ErrGetFld(int n)
     return at >= 0 ? area->text + at : kEmpty;
 }
 
-int ErrGetAttr(const QOR_UC **text, int *len)
+int ErrGetAttr(const QOR_UC** text, int* len)
 {
-    ErrThrArea *area = get_area();
+    ErrThrArea* area = get_area();
     if (area == nullptr)
         return ERR_NO_MEMORY;
     *text = area->text;
@@ -549,13 +578,13 @@ int ErrGetAttr(const QOR_UC **text, int *len)
 
 bool ErrIsSet(void)
 {
-    ErrThrArea *area = get_area();
+    ErrThrArea* area = get_area();
     return area != nullptr && area->length > 0;
 }
 
 int ErrClear(void)
 {
-    ErrThrArea *area = get_area();
+    ErrThrArea* area = get_area();
     if (area == nullptr)
         return ERR_NO_MEMORY;
     if (area->text != nullptr && area->length > 0)
@@ -564,14 +593,14 @@ int ErrClear(void)
     return ERR_OK;
 }
 
-int ErrCpTo(const QOR_UC *record, int n)
+int ErrCpTo(const QOR_UC* record, int n)
 {
     if (record == nullptr || n < 0 || !has_eyecatchers(record, n)) {
         trace_error(__LINE__, u"ErrCpTo: bad err info (eyecatcher destroyed)");
         hex_dump(record, n, u"bad err info");
         return ERR_INVALID;
     }
-    ErrThrArea *area = get_buffers();
+    ErrThrArea* area = get_buffers();
     if (area == nullptr)
         return ERR_NO_MEMORY;
     if (n > kMaxLen) {
@@ -589,14 +618,14 @@ int ErrCpTo(const QOR_UC *record, int n)
     return ERR_OK;
 }
 
-int ErrCpToNet(unsigned char *dst, int *len, int size)
+int ErrCpToNet(unsigned char* dst, int* len, int size)
 {
-    ErrThrArea *area = get_buffers();
+    ErrThrArea* area = get_buffers();
     if (area == nullptr)
         return ERR_NO_MEMORY;
     int32_t produced = 0;
-    uint32_t rc = U16nToUtf8(reinterpret_cast<char *>(dst), size, &produced, area->text,
-                             area->length);
+    uint32_t rc =
+        U16nToUtf8(reinterpret_cast<char*>(dst), size, &produced, area->text, area->length);
     if (rc != 0)
         return ERR_CONVERSION;
     if (len != nullptr)
@@ -604,9 +633,9 @@ int ErrCpToNet(unsigned char *dst, int *len, int size)
     return ERR_OK;
 }
 
-int ErrCpNetToInt(const unsigned char *data, int n)
+int ErrCpNetToInt(const unsigned char* data, int n)
 {
-    ErrThrArea *area = get_buffers();
+    ErrThrArea* area = get_buffers();
     if (area == nullptr)
         return ERR_NO_MEMORY;
     if (data == nullptr || n < 0)
@@ -624,7 +653,8 @@ int ErrCpNetToInt(const unsigned char *data, int n)
         // Converted aside first: a record too long for the area leaves the
         // current one as it is, like one whose bytes alone are too many.
         QOR_UC converted[kMaxLen];
-        uint32_t rc = Utf8nToU16(converted, kMaxLen, &units, reinterpret_cast<const char *>(data), n);
+        uint32_t rc =
+            Utf8nToU16(converted, kMaxLen, &units, reinterpret_cast<const char*>(data), n);
         if (rc == RSCPETOOLONG) {
             trace_error(__LINE__, u"ErrCpNetToInt2: internal area too small (%d<%d)", kMaxLen, n);
             return ERR_TOO_LARGE;
@@ -653,7 +683,7 @@ int ErrCpNetToInt(const unsigned char *data, int n)
 
 int ErrReplace(int n, ...)
 {
-    ErrThrArea *area = get_area();
+    ErrThrArea* area = get_area();
     if (area == nullptr)
         return ERR_NO_MEMORY;
     if (area->length <= 0) {
@@ -675,8 +705,8 @@ int ErrReplace(int n, ...)
     switch (n) {
     case ERR_FLD_ERROR:
     case ERR_FLD_DETAIL: {
-        copy_cut(fmt_copy, kMaxLen, va_arg(args, const QOR_UC *));
-        const QOR_UC *rest = split_msgno(fmt_copy, msgno);
+        copy_cut(fmt_copy, kMaxLen, va_arg(args, const QOR_UC*));
+        const QOR_UC* rest = split_msgno(fmt_copy, msgno);
         format_with(value, kMaxLen, rest, args);
         fmt_args(rest, arg_fmt, kMaxLen);
         format_with(vargs, kMaxLen, arg_fmt, args);
@@ -693,12 +723,12 @@ int ErrReplace(int n, ...)
     case ERR_FLD_LOCATION:
     case ERR_FLD_DESCR_MSG_NO:
     case ERR_FLD_DETAIL_MSG_NO: {
-        const QOR_UC *fmt = va_arg(args, const QOR_UC *);
+        const QOR_UC* fmt = va_arg(args, const QOR_UC*);
         format_with(value, kMaxLen, fmt != nullptr ? fmt : kEmpty, args);
         break;
     }
     default:
-        copy_cut(value, kMaxLen + 1, va_arg(args, const QOR_UC *));
+        copy_cut(value, kMaxLen + 1, va_arg(args, const QOR_UC*));
         break;
     }
     va_end(args);

@@ -12,7 +12,7 @@ namespace {
 constexpr uint64_t kMaxBlock = 2147483647u;
 
 // Item size + header, rounded up to 16; false when it does not fit 64 bits.
-bool stride_of(uint64_t item_size, uint64_t *stride)
+bool stride_of(uint64_t item_size, uint64_t* stride)
 {
     if (item_size > UINT64_MAX - FI_ITEM_HDR_SIZE - 15)
         return false;
@@ -21,7 +21,7 @@ bool stride_of(uint64_t item_size, uint64_t *stride)
 }
 
 // 64 + count * stride; false on overflow.
-bool block_size_of(int32_t count, uint64_t stride, uint64_t *size)
+bool block_size_of(int32_t count, uint64_t stride, uint64_t* size)
 {
     uint64_t items;
     if (__builtin_mul_overflow(static_cast<uint64_t>(count), stride, &items))
@@ -34,7 +34,7 @@ bool block_size_of(int32_t count, uint64_t stride, uint64_t *size)
 
 } // namespace
 
-uint64_t FiCalcSize(void *, int32_t count, uint64_t item_size)
+uint64_t FiCalcSize(void*, int32_t count, uint64_t item_size)
 {
     uint64_t stride, size;
     if (count < 0 || !stride_of(item_size, &stride) || !block_size_of(count, stride, &size))
@@ -42,13 +42,13 @@ uint64_t FiCalcSize(void *, int32_t count, uint64_t item_size)
     return size;
 }
 
-int FiInit(void *block, const QOR_UC *name, uint32_t flags, int32_t count, uint64_t item_size,
-           FI_POOL_HDR **header)
+int FiInit(void* block, const QOR_UC* name, uint32_t flags, int32_t count, uint64_t item_size,
+           FI_POOL_HDR** header)
 {
     if (count < 1)
         return FI_EINVAL;
-    *header = static_cast<FI_POOL_HDR *>(block);
-    FI_POOL_HDR *pool = *header;
+    *header = static_cast<FI_POOL_HDR*>(block);
+    FI_POOL_HDR* pool = *header;
 
     QOR_UC padded[FI_NAME_LEN];
     // Too long a name leaves the copy empty; no name at all counts as empty.
@@ -76,7 +76,7 @@ int FiInit(void *block, const QOR_UC *name, uint32_t flags, int32_t count, uint6
     if (!stride_ok || !block_size_of(count, stride, &size) || size > kMaxBlock)
         return FI_ETOOBIG;
 
-    unsigned char *base = static_cast<unsigned char *>(block);
+    unsigned char* base = static_cast<unsigned char*>(block);
     for (int32_t i = 0; i < count; ++i) {
         const int32_t offset = FI_HDR_SIZE + i * static_cast<int32_t>(stride);
         FI_ITEM_HDR item;

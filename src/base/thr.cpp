@@ -21,7 +21,8 @@ namespace {
 int g_library_on = 0;
 int g_initialised = 0;
 
-struct KeyNode {
+struct KeyNode
+{
     THR_KEY_CLEANUP cleanup;
     THR_KEY key;
     std::unique_ptr<KeyNode> next;
@@ -34,7 +35,7 @@ std::atomic<bool> g_fail_next_node{false};
 
 bool key_listed_locked(THR_KEY key)
 {
-    for (KeyNode *n = g_key_list.get(); n != nullptr; n = n->next.get())
+    for (KeyNode* n = g_key_list.get(); n != nullptr; n = n->next.get())
         if (n->key == key)
             return true;
     return false;
@@ -47,7 +48,7 @@ std::unique_ptr<KeyNode> new_node()
     return std::unique_ptr<KeyNode>(new (std::nothrow) KeyNode{nullptr, 0, nullptr});
 }
 
-const QOR_UC *const kErrTexts[] = {
+const QOR_UC* const kErrTexts[] = {
     u"Operation completed successfully.",
     u"Thread still alive.",
     u"Invalid parameter passed.",
@@ -89,26 +90,26 @@ int ThrIdEqual(THR_ID_T a, THR_ID_T b)
     return a == b ? 1 : 0;
 }
 
-QOR_UC *ThrIdToStr(QOR_UC *buf, THR_ID_T id)
+QOR_UC* ThrIdToStr(QOR_UC* buf, THR_ID_T id)
 {
     snprintfU16(buf, THR_ID_STR_LEN, u"%lu", static_cast<unsigned>(id));
     return buf;
 }
 
-void ThrIdFormat(QOR_UC *buf, THR_ID_T id)
+void ThrIdFormat(QOR_UC* buf, THR_ID_T id)
 {
     ThrIdToStr(buf, id);
 }
 
-QOR_UC *ThrAsctime(const struct tm *tm, QOR_UC *buf)
+QOR_UC* ThrAsctime(const struct tm* tm, QOR_UC* buf)
 {
     static const char kDays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    if (tm == nullptr || tm->tm_wday < 0 || tm->tm_wday > 6 || tm->tm_mon < 0 ||
-        tm->tm_mon > 11 || tm->tm_mday < 1 || tm->tm_mday > 31 || tm->tm_hour < 0 ||
-        tm->tm_hour > 23 || tm->tm_min < 0 || tm->tm_min > 59 || tm->tm_sec < 0 ||
-        tm->tm_sec > 60 || tm->tm_year < -1900 || tm->tm_year > 9999 - 1900)
+    if (tm == nullptr || tm->tm_wday < 0 || tm->tm_wday > 6 || tm->tm_mon < 0 || tm->tm_mon > 11 ||
+        tm->tm_mday < 1 || tm->tm_mday > 31 || tm->tm_hour < 0 || tm->tm_hour > 23 ||
+        tm->tm_min < 0 || tm->tm_min > 59 || tm->tm_sec < 0 || tm->tm_sec > 60 ||
+        tm->tm_year < -1900 || tm->tm_year > 9999 - 1900)
         return nullptr;
     char text[64];
     snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %04d\n", kDays[tm->tm_wday],
@@ -119,7 +120,7 @@ QOR_UC *ThrAsctime(const struct tm *tm, QOR_UC *buf)
     return buf;
 }
 
-THR_RC ThrIKeyCreate(THR_KEY *key, THR_KEY_CLEANUP cleanup)
+THR_RC ThrIKeyCreate(THR_KEY* key, THR_KEY_CLEANUP cleanup)
 {
     uint32_t index;
     if (!base_tls_alloc(&index, cleanup))
@@ -133,17 +134,17 @@ THR_RC ThrIKeyDelete(THR_KEY key)
     return base_tls_free(key) ? THR_ERR_OK : THR_ERR_INVALID_KEY;
 }
 
-THR_RC ThrIKeySet(THR_KEY key, void *value)
+THR_RC ThrIKeySet(THR_KEY key, void* value)
 {
     return base_tls_set(key, value) ? THR_ERR_OK : THR_ERR_INVALID_KEY;
 }
 
-void *ThrIKeyGet(THR_KEY key)
+void* ThrIKeyGet(THR_KEY key)
 {
     return base_tls_get(key);
 }
 
-THR_RC ThrKeyVarCreate(THR_KEY *key, THR_KEY_CLEANUP cleanup)
+THR_RC ThrKeyVarCreate(THR_KEY* key, THR_KEY_CLEANUP cleanup)
 {
     if (key == nullptr)
         return THR_ERR_INVALID_PARAM;
@@ -169,7 +170,7 @@ THR_RC ThrKeyVarCreate(THR_KEY *key, THR_KEY_CLEANUP cleanup)
     return THR_ERR_OK;
 }
 
-THR_RC ThrKeyVarDelete(THR_KEY *key)
+THR_RC ThrKeyVarDelete(THR_KEY* key)
 {
     if (key == nullptr)
         return THR_ERR_INVALID_PARAM;
@@ -178,7 +179,7 @@ THR_RC ThrKeyVarDelete(THR_KEY *key)
     if (current == THR_KEY_NOT_CREATED)
         return THR_ERR_INVALID_PARAM;
     THR_RC rc = ThrIKeyDelete(current);
-    for (std::unique_ptr<KeyNode> *link = &g_key_list; *link; link = &(*link)->next) {
+    for (std::unique_ptr<KeyNode>* link = &g_key_list; *link; link = &(*link)->next) {
         if ((*link)->key == current) {
             *link = std::move((*link)->next);
             break;
@@ -188,7 +189,7 @@ THR_RC ThrKeyVarDelete(THR_KEY *key)
     return rc;
 }
 
-THR_RC ThrKeyVarSet(THR_KEY *key, void *value)
+THR_RC ThrKeyVarSet(THR_KEY* key, void* value)
 {
     if (key == nullptr)
         return THR_ERR_INVALID_PARAM;
@@ -200,7 +201,7 @@ THR_RC ThrKeyVarSet(THR_KEY *key, void *value)
     return ThrIKeySet(__atomic_load_n(key, __ATOMIC_ACQUIRE), value);
 }
 
-void *ThrKeyVarGet(THR_KEY *key)
+void* ThrKeyVarGet(THR_KEY* key)
 {
     if (key == nullptr)
         return nullptr;
@@ -212,34 +213,34 @@ void *ThrKeyVarGet(THR_KEY *key)
     return ThrIKeyGet(__atomic_load_n(key, __ATOMIC_ACQUIRE));
 }
 
-const QOR_UC *ThrErrText(THR_RC rc)
+const QOR_UC* ThrErrText(THR_RC rc)
 {
     if (rc < 0 || rc >= static_cast<THR_RC>(sizeof kErrTexts / sizeof kErrTexts[0]))
         return u"Error code not defined by the thread library.";
     return kErrTexts[rc];
 }
 
-THR_RC ThrMtxInit(THR_MTX *mtx, const QOR_UC *)
+THR_RC ThrMtxInit(THR_MTX* mtx, const QOR_UC*)
 {
     base_cs_init(&mtx->cs);
     return THR_ERR_OK;
 }
 
-THR_RC ThrMtxLock(THR_MTX *mtx)
+THR_RC ThrMtxLock(THR_MTX* mtx)
 {
     if (g_library_on)
         base_cs_enter(&mtx->cs);
     return THR_ERR_OK;
 }
 
-THR_RC ThrMtxUnlock(THR_MTX *mtx)
+THR_RC ThrMtxUnlock(THR_MTX* mtx)
 {
     if (g_library_on)
         base_cs_leave(&mtx->cs);
     return THR_ERR_OK;
 }
 
-THR_RC ThrMtxDelete(THR_MTX *mtx)
+THR_RC ThrMtxDelete(THR_MTX* mtx)
 {
     if (!g_initialised)
         return THR_ERR_NOT_INITIALIZED;
@@ -247,7 +248,7 @@ THR_RC ThrMtxDelete(THR_MTX *mtx)
     return THR_ERR_OK;
 }
 
-THR_RC ThrRecMtxInit(THR_REC_MTX *mtx, const QOR_UC *tag)
+THR_RC ThrRecMtxInit(THR_REC_MTX* mtx, const QOR_UC* tag)
 {
     base_cs_init(&mtx->cs);
     mtx->owner = -1;
@@ -255,21 +256,21 @@ THR_RC ThrRecMtxInit(THR_REC_MTX *mtx, const QOR_UC *tag)
     mtx->tag = nullptr;
     if (tag != nullptr) {
         size_t units = strlenU16(tag) + 1;
-        mtx->tag = static_cast<QOR_UC *>(malloc(units * sizeof(QOR_UC)));
+        mtx->tag = static_cast<QOR_UC*>(malloc(units * sizeof(QOR_UC)));
         if (mtx->tag != nullptr)
             memcpyU(mtx->tag, tag, units, __FILE__, __LINE__);
     }
     return THR_ERR_OK;
 }
 
-THR_RC ThrRecMtxLock(THR_REC_MTX *mtx)
+THR_RC ThrRecMtxLock(THR_REC_MTX* mtx)
 {
     base_cs_enter(&mtx->cs);
     mtx->count++;
     return THR_ERR_OK;
 }
 
-THR_RC ThrRecMtxUnlock(THR_REC_MTX *mtx)
+THR_RC ThrRecMtxUnlock(THR_REC_MTX* mtx)
 {
     if (--mtx->count < 0) {
         fprintfU16(stderr, u"ThrRecMtxUnlock: PANIC: #unlock > #lock, tag: \"%s\"\n",
@@ -281,7 +282,7 @@ THR_RC ThrRecMtxUnlock(THR_REC_MTX *mtx)
     return THR_ERR_OK;
 }
 
-THR_RC ThrRecMtxDelete(THR_REC_MTX *mtx)
+THR_RC ThrRecMtxDelete(THR_REC_MTX* mtx)
 {
     free(mtx->tag);
     mtx->tag = nullptr;

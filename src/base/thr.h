@@ -43,21 +43,23 @@ typedef uint32_t THR_KEY;
 
 /* Clean-up function stored with a key; it runs at thread exit for the
  * thread's value when that is not null. */
-typedef void (*THR_KEY_CLEANUP)(void *value);
+typedef void (*THR_KEY_CLEANUP)(void* value);
 
 /* Plain mutex: acts only while the thread library is switched on, which
  * this program never does. */
-struct THR_MTX {
+struct THR_MTX
+{
     pthread_mutex_t cs;
 };
 
 /* Recursive mutex: always locks; count checks that unlocks never exceed
  * locks. */
-struct THR_REC_MTX {
+struct THR_REC_MTX
+{
     int32_t count;
     int32_t owner;
     pthread_mutex_t cs;
-    QOR_UC *tag;
+    QOR_UC* tag;
 };
 
 /* Size in units of a ThrAsctime buffer: 24 characters, line feed, terminator. */
@@ -66,33 +68,33 @@ struct THR_REC_MTX {
 THR_ID_T ThrGetCurrentId(void);
 int ThrIdEqual(THR_ID_T a, THR_ID_T b);
 /* buf holds at least THR_ID_STR_LEN units. */
-QOR_UC *ThrIdToStr(QOR_UC *buf, THR_ID_T id);
-void ThrIdFormat(QOR_UC *buf, THR_ID_T id);
+QOR_UC* ThrIdToStr(QOR_UC* buf, THR_ID_T id);
+void ThrIdFormat(QOR_UC* buf, THR_ID_T id);
 /* buf holds at least THR_ASCTIME_LEN units; null when tm cannot be shown. */
-QOR_UC *ThrAsctime(const struct tm *tm, QOR_UC *buf);
+QOR_UC* ThrAsctime(const struct tm* tm, QOR_UC* buf);
 
-THR_RC ThrKeyVarCreate(THR_KEY *key, THR_KEY_CLEANUP cleanup);
-THR_RC ThrKeyVarDelete(THR_KEY *key);
-THR_RC ThrKeyVarSet(THR_KEY *key, void *value);
-void *ThrKeyVarGet(THR_KEY *key);
+THR_RC ThrKeyVarCreate(THR_KEY* key, THR_KEY_CLEANUP cleanup);
+THR_RC ThrKeyVarDelete(THR_KEY* key);
+THR_RC ThrKeyVarSet(THR_KEY* key, void* value);
+void* ThrKeyVarGet(THR_KEY* key);
 
 /* Thin key primitives. */
-THR_RC ThrIKeyCreate(THR_KEY *key, THR_KEY_CLEANUP cleanup);
+THR_RC ThrIKeyCreate(THR_KEY* key, THR_KEY_CLEANUP cleanup);
 THR_RC ThrIKeyDelete(THR_KEY key);
-THR_RC ThrIKeySet(THR_KEY key, void *value);
-void *ThrIKeyGet(THR_KEY key);
+THR_RC ThrIKeySet(THR_KEY key, void* value);
+void* ThrIKeyGet(THR_KEY key);
 
-const QOR_UC *ThrErrText(THR_RC rc);
+const QOR_UC* ThrErrText(THR_RC rc);
 
-THR_RC ThrMtxInit(THR_MTX *mtx, const QOR_UC *name);
-THR_RC ThrMtxLock(THR_MTX *mtx);
-THR_RC ThrMtxUnlock(THR_MTX *mtx);
-THR_RC ThrMtxDelete(THR_MTX *mtx);
+THR_RC ThrMtxInit(THR_MTX* mtx, const QOR_UC* name);
+THR_RC ThrMtxLock(THR_MTX* mtx);
+THR_RC ThrMtxUnlock(THR_MTX* mtx);
+THR_RC ThrMtxDelete(THR_MTX* mtx);
 
-THR_RC ThrRecMtxInit(THR_REC_MTX *mtx, const QOR_UC *tag);
-THR_RC ThrRecMtxLock(THR_REC_MTX *mtx);
+THR_RC ThrRecMtxInit(THR_REC_MTX* mtx, const QOR_UC* tag);
+THR_RC ThrRecMtxLock(THR_REC_MTX* mtx);
 /* More unlocks than locks print a panic line and abort the process. */
-THR_RC ThrRecMtxUnlock(THR_REC_MTX *mtx);
-THR_RC ThrRecMtxDelete(THR_REC_MTX *mtx);
+THR_RC ThrRecMtxUnlock(THR_REC_MTX* mtx);
+THR_RC ThrRecMtxDelete(THR_REC_MTX* mtx);
 
 #endif

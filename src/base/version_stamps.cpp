@@ -42,46 +42,47 @@ constexpr size_t kMarkerLen = sizeof(kMarker) - 1;
 constexpr size_t kBlockSize = 8192;
 constexpr size_t kMaxText = 126; // bytes read after a marker, a zero byte ending them
 
-struct Stamps {
-    char *value[4] = {nullptr, nullptr, nullptr, nullptr};
+struct Stamps
+{
+    char* value[4] = {nullptr, nullptr, nullptr, nullptr};
 
     ~Stamps() { release(); }
     void release()
     {
-        for (char *&v : value) {
+        for (char*& v : value) {
             free(v);
             v = nullptr;
         }
     }
     bool complete() const
     {
-        for (const char *v : value)
+        for (const char* v : value)
             if (v == nullptr)
                 return false;
         return true;
     }
-    void hand_over(char **a, char **b, char **c, char **d)
+    void hand_over(char** a, char** b, char** c, char** d)
     {
         *a = value[0];
         *b = value[1];
         *c = value[2];
         *d = value[3];
-        for (char *&v : value)
+        for (char*& v : value)
             v = nullptr;
     }
 };
 
-constexpr const char *kKeys[4] = {"FileVersion: ", "ProductVersion: ", "Platform: ",
-                                  "SpecialBuild: "};
+constexpr const char* kKeys[4] = {
+    "FileVersion: ", "ProductVersion: ", "Platform: ", "SpecialBuild: "};
 
 // Takes one stamp text (the bytes after a marker); a later line with the same
 // key replaces the earlier value. Values that are empty do not count.
-void take_text(Stamps &stamps, const char *text, size_t len)
+void take_text(Stamps& stamps, const char* text, size_t len)
 {
     for (int k = 0; k < 4; ++k) {
         size_t key_len = strlen(kKeys[k]);
         if (len > key_len && memcmp(text, kKeys[k], key_len) == 0) {
-            char *copy = strndup(text + key_len, len - key_len);
+            char* copy = strndup(text + key_len, len - key_len);
             if (copy == nullptr)
                 return;
             free(stamps.value[k]);
@@ -91,27 +92,28 @@ void take_text(Stamps &stamps, const char *text, size_t len)
     }
 }
 
-char *own_value(const char *line)
+char* own_value(const char* line)
 {
-    const char *colon = strstr(line + kMarkerLen, ": ");
+    const char* colon = strstr(line + kMarkerLen, ": ");
     return strdup(colon != nullptr ? colon + 2 : "");
 }
 
-struct FileCloser {
-    void operator()(FILE *f) const { fclose(f); }
+struct FileCloser
+{
+    void operator()(FILE* f) const { fclose(f); }
 };
 
 } // namespace
 
-int GetFileVersionResource(const char *, char **file_version, char **product_version,
-                           char **platform, char **special_build)
+int GetFileVersionResource(const char*, char** file_version, char** product_version,
+                           char** platform, char** special_build)
 {
     *file_version = *product_version = *platform = *special_build = nullptr;
     return 0;
 }
 
-int GetFileVersionStamps(const char *path, char **file_version, char **product_version,
-                         char **platform, char **special_build)
+int GetFileVersionStamps(const char* path, char** file_version, char** product_version,
+                         char** platform, char** special_build)
 {
     Stamps stamps;
     if (path == nullptr) {
@@ -140,7 +142,8 @@ int GetFileVersionStamps(const char *path, char **file_version, char **product_v
     // another stamp's text is found too; texts and markers may run across
     // block boundaries. Texts end in the order their markers were found.
     constexpr size_t kMaxOpen = kMaxText / kMarkerLen + 1;
-    struct OpenText {
+    struct OpenText
+    {
         char bytes[kMaxText];
         size_t len;
     };
@@ -154,14 +157,14 @@ int GetFileVersionStamps(const char *path, char **file_version, char **product_v
         for (size_t i = 0; i < got; ++i) {
             const char c = static_cast<char>(block[i]);
             for (size_t k = 0; k < open_count; ++k) {
-                OpenText &t = open[(first_open + k) % kMaxOpen];
+                OpenText& t = open[(first_open + k) % kMaxOpen];
                 if (c != '\0')
                     t.bytes[t.len++] = c;
             }
             // A text ends at its zero byte, or is cut at kMaxText bytes; the
             // oldest text always ends first.
             while (open_count > 0) {
-                OpenText &t = open[first_open];
+                OpenText& t = open[first_open];
                 if (c != '\0' && t.len < kMaxText)
                     break;
                 take_text(stamps, t.bytes, t.len);
@@ -186,7 +189,7 @@ int GetFileVersionStamps(const char *path, char **file_version, char **product_v
     // Texts cut by the end of the file, again in order: the first one that
     // completes the four ends the search.
     for (size_t k = 0; k < open_count && !stamps.complete(); ++k) {
-        const OpenText &t = open[(first_open + k) % kMaxOpen];
+        const OpenText& t = open[(first_open + k) % kMaxOpen];
         take_text(stamps, t.bytes, t.len);
     }
     if (stamps.complete()) {

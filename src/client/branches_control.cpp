@@ -73,7 +73,7 @@ int set_process_parameter(CallContext& call, bool with_mode)
     return print_result_header(call.soap, call.format, call.name, kNoHeader);
 }
 
-}  // namespace
+} // namespace
 
 int branch_start(CallContext& call)
 {
@@ -95,8 +95,8 @@ int branch_instance_start(CallContext& call)
 {
     const WebmethodArgs& a = call.settings.args;
     QORControl__InstanceStartResponse out;
-    soap_call_QORControl__InstanceStart(call.soap, call.endpoint, kNoAction, a.host,
-                                        a.instance_nr, a.runlevel, &out);
+    soap_call_QORControl__InstanceStart(call.soap, call.endpoint, kNoAction, a.host, a.instance_nr,
+                                        a.runlevel, &out);
     return print_result_header(call.soap, call.format, call.name, kNoHeader);
 }
 
@@ -112,8 +112,8 @@ int branch_bootstrap(CallContext& call)
 int branch_stop(CallContext& call)
 {
     QORControl__StopResponse out;
-    soap_call_QORControl__Stop(call.soap, call.endpoint, kNoAction,
-                               call.settings.args.softtimeout, 0, &out);
+    soap_call_QORControl__Stop(call.soap, call.endpoint, kNoAction, call.settings.args.softtimeout,
+                               0, &out);
     return print_result_header(call.soap, call.format, cU("Stop"), kNoHeader);
 }
 
@@ -129,8 +129,8 @@ int branch_instance_stop(CallContext& call)
 {
     const WebmethodArgs& a = call.settings.args;
     QORControl__InstanceStopResponse out;
-    soap_call_QORControl__InstanceStop(call.soap, call.endpoint, kNoAction, a.host,
-                                       a.instance_nr, a.softtimeout, &out);
+    soap_call_QORControl__InstanceStop(call.soap, call.endpoint, kNoAction, a.host, a.instance_nr,
+                                       a.softtimeout, &out);
     return print_result_header(call.soap, call.format, call.name, kNoHeader);
 }
 
@@ -268,9 +268,9 @@ int branch_j2ee_control_components(CallContext& call)
 {
     const WebmethodArgs& a = call.settings.args;
     QORControl__J2EEControlComponentsResponse out;
-    soap_call_QORControl__J2EEControlComponents(call.soap, call.endpoint, kNoAction,
-                                                a.processname, a.operation, a.component_type,
-                                                a.component_names, &out);
+    soap_call_QORControl__J2EEControlComponents(call.soap, call.endpoint, kNoAction, a.processname,
+                                                a.operation, a.component_type, a.component_names,
+                                                &out);
     return print_result_header(call.soap, call.format, cU("J2EEControlComponents"), kNoHeader);
 }
 

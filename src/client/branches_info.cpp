@@ -55,24 +55,21 @@ constexpr Column<R_Parameter> kParameterColumns[] = {
     QOR_COL_STRING(R_Parameter, group, "group"),
     QOR_COL_STRING(R_Parameter, description, "description"),
     QOR_COL_STRING(R_Parameter, unit, "unit"),
-    Column<R_Parameter>{cU("restriction"),
-                        [](struct soap* s, const R_Parameter& r, const QOR_UC* l, int i, int last,
-                           const QOR_UC* f) {
-                            print_restriction_field(s, l, &r.restriction, i, last, f);
-                        }},
-    Column<R_Parameter>{cU("subpara"),
-                        [](struct soap* s, const R_Parameter& r, const QOR_UC* l, int i, int last,
-                           const QOR_UC* f) {
-                            print_parameter_descriptions(s, l, r.sub_para, i, last, f);
-                        }},
+    Column<R_Parameter>{
+        cU("restriction"),
+        [](struct soap* s, const R_Parameter& r, const QOR_UC* l, int i, int last,
+           const QOR_UC* f) { print_restriction_field(s, l, &r.restriction, i, last, f); }},
+    Column<R_Parameter>{
+        cU("subpara"),
+        [](struct soap* s, const R_Parameter& r, const QOR_UC* l, int i, int last,
+           const QOR_UC* f) { print_parameter_descriptions(s, l, r.sub_para, i, last, f); }},
     Column<R_Parameter>{cU("value"),
                         [](struct soap* s, const R_Parameter& r, const QOR_UC* l, int i, int last,
                            const QOR_UC* f) { print_string_or_null(s, l, r.value, i, last, f); }},
-    Column<R_Parameter>{cU("dynamic_value"),
-                        [](struct soap* s, const R_Parameter& r, const QOR_UC* l, int i, int last,
-                           const QOR_UC* f) {
-                            print_string_or_null(s, l, r.dynamic_value, i, last, f);
-                        }},
+    Column<R_Parameter>{
+        cU("dynamic_value"),
+        [](struct soap* s, const R_Parameter& r, const QOR_UC* l, int i, int last,
+           const QOR_UC* f) { print_string_or_null(s, l, r.dynamic_value, i, last, f); }},
     QOR_COL_STRINGS(R_Parameter, values, "values"),
     QOR_COL_STRINGS(R_Parameter, dynamic_values, "dynamic_values"),
 };
@@ -130,15 +127,15 @@ constexpr Column<R_Proxy> kProxyColumns[] = {
     QOR_COL_STRING(R_Proxy, partner, "partner"),
     QOR_COL_STRING(R_Proxy, internal_convid, "internal_convid"),
     QOR_COL_STRING(R_Proxy, external_convid, "external_convid"),
-    Column<R_Proxy>{cU("snc_context_length"),
-                    [](struct soap* s, const R_Proxy& r, const QOR_UC* l, int i, int last,
-                       const QOR_UC* f) {
-                        // Optional: an absent value prints like an absent string.
-                        if (r.snc_context_length != nullptr)
-                            print_int_field(s, l, *r.snc_context_length, i, last, f);
-                        else
-                            print_string_field(s, l, nullptr, i, last, f);
-                    }},
+    Column<R_Proxy>{
+        cU("snc_context_length"),
+        [](struct soap* s, const R_Proxy& r, const QOR_UC* l, int i, int last, const QOR_UC* f) {
+            // Optional: an absent value prints like an absent string.
+            if (r.snc_context_length != nullptr)
+                print_int_field(s, l, *r.snc_context_length, i, last, f);
+            else
+                print_string_field(s, l, nullptr, i, last, f);
+        }},
     QOR_COL_STRING(R_Proxy, failover_status, "failover_status"),
     QOR_COL_STRING(R_Proxy, disconnect_time, "disconnect_time"),
     QOR_COL_STRING(R_Proxy, objectid, "objectid"),
@@ -272,7 +269,7 @@ int print_single_value(CallContext& call, const char* value)
     return status;
 }
 
-}  // namespace
+} // namespace
 
 void print_string_lines(CallContext& call, const QOR_UC* label,
                         const QORControl__ArrayOfString& lines)
@@ -304,10 +301,9 @@ int branch_create_snapshot(CallContext& call)
     WebmethodArgs& a = call.settings.args;
     QORControl__ArrayOfString files = list_array(call.soap, a.list);
     QORControl__CreateSnapshotResponse response;
-    soap_call_QORControl__CreateSnapshot(call.soap, call.endpoint, kNoAction, a.description,
-                                         a.datcol_param, a.severity, a.starttime, a.endtime,
-                                         a.analyse_maxentries, a.snapshot_maxentries, files,
-                                         response);
+    soap_call_QORControl__CreateSnapshot(
+        call.soap, call.endpoint, kNoAction, a.description, a.datcol_param, a.severity, a.starttime,
+        a.endtime, a.analyse_maxentries, a.snapshot_maxentries, files, response);
     const int status = print_result_header(call.soap, call.format, call.name, kNoHeader);
     if (status == 0)
         print_string_field(call.soap, cU("filename"), response.filename, -1, 1, kScript);
@@ -318,9 +314,8 @@ int branch_j2ee_enable_dbg_session(CallContext& call)
 {
     const WebmethodArgs& a = call.settings.args;
     QORControl__J2EEEnableDbgSessionResponse response;
-    soap_call_QORControl__J2EEEnableDbgSession(call.soap, call.endpoint, kNoAction,
-                                               a.processname, a.dbg_flags, a.dbg_client,
-                                               response);
+    soap_call_QORControl__J2EEEnableDbgSession(call.soap, call.endpoint, kNoAction, a.processname,
+                                               a.dbg_flags, a.dbg_client, response);
     const int status = print_result_header(call.soap, call.format, call.name, cU("key, port\n"));
     if (status == 0) {
         print_string_field(call.soap, cU("key"), response.key, 0, 0, call.format);
@@ -333,8 +328,8 @@ int branch_enq_get_statistic(CallContext& call)
 {
     QORControl__EnqStatistic statistic;
     soap_call_QORControl__EnqGetStatistic(call.soap, call.endpoint, kNoAction, statistic);
-    const int status = print_result_header(call.soap, call.format, cU("EnqGetStatistic"),
-                                           kNoHeader);
+    const int status =
+        print_result_header(call.soap, call.format, cU("EnqGetStatistic"), kNoHeader);
     if (status == 0) {
         // One line per field without an index, in both formats.
         constexpr std::size_t kCount = sizeof kStatisticColumns / sizeof kStatisticColumns[0];
@@ -375,8 +370,8 @@ int branch_os_execute(CallContext& call)
     QORControl__OSExecuteResponse response;
     soap_call_QORControl__OSExecute(call.soap, call.endpoint, kNoAction, a.command, a.async,
                                     a.exec_timeout, a.protocolfile, response);
-    const int status = print_result_header(call.soap, call.format, call.name,
-                                           cU("exitcode, pid, lines\n"));
+    const int status =
+        print_result_header(call.soap, call.format, call.name, cU("exitcode, pid, lines\n"));
     if (status == 0) {
         print_int_field(call.soap, cU("exitcode"), response.exitcode, 0, 0, call.format);
         print_int_field(call.soap, cU("pid"), response.pid, 0, 1, call.format);
@@ -433,8 +428,8 @@ int branch_get_start_profile(CallContext& call)
 int branch_get_callstack(CallContext& call)
 {
     QORControl__GetCallstackResponse response;
-    soap_call_QORControl__GetCallstack(call.soap, call.endpoint, kNoAction,
-                                       call.settings.args.pid, response);
+    soap_call_QORControl__GetCallstack(call.soap, call.endpoint, kNoAction, call.settings.args.pid,
+                                       response);
     return print_lines_result(call, kNoHeader, response);
 }
 
@@ -449,8 +444,8 @@ int branch_read_developer_trace(CallContext& call)
 {
     QORControl__ReadDeveloperTraceResponse response;
     soap_call_QORControl__ReadDeveloperTrace(call.soap, call.endpoint, kNoAction,
-                                             call.settings.args.filename,
-                                             call.settings.args.size, response);
+                                             call.settings.args.filename, call.settings.args.size,
+                                             response);
     return print_lines_result(call, cU("lines\n"), response);
 }
 
@@ -498,8 +493,7 @@ int branch_read_snapshot(CallContext& call)
     const int status = print_result_header(call.soap, call.format, call.name, kNoHeader);
     if (status != 0)
         return status;
-    return write_snapshot_file(call.settings.args.local_filename, snapshot.__ptr,
-                               snapshot.__size);
+    return write_snapshot_file(call.settings.args.local_filename, snapshot.__ptr, snapshot.__size);
 }
 
 int branch_list_snapshots(CallContext& call)

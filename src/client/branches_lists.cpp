@@ -14,8 +14,8 @@ constexpr Column<R_Version> kVersionColumns[] = {
 
 using R_Queue = QORControl__TaskHandlerQueue;
 constexpr Column<R_Queue> kQueueColumns[] = {
-    QOR_COL_STRING(R_Queue, Typ, "Typ"),  QOR_COL_INT(R_Queue, Now, "Now"),
-    QOR_COL_INT(R_Queue, High, "High"),   QOR_COL_INT(R_Queue, Max, "Max"),
+    QOR_COL_STRING(R_Queue, Typ, "Typ"),    QOR_COL_INT(R_Queue, Now, "Now"),
+    QOR_COL_INT(R_Queue, High, "High"),     QOR_COL_INT(R_Queue, Max, "Max"),
     QOR_COL_INT(R_Queue, Writes, "Writes"), QOR_COL_INT(R_Queue, Reads, "Reads"),
 };
 
@@ -26,13 +26,13 @@ constexpr Column<R_Property> kPropertyColumns[] = {
     QOR_COL_STRING(R_Property, value, "value"),
 };
 
-#define QOR_WP_COLUMNS(R)                                                                      \
-    QOR_COL_INT(R, No, "No"), QOR_COL_STRING(R, Typ, "Typ"), QOR_COL_INT(R, Pid, "Pid"),       \
-        QOR_COL_STRING(R, Status, "Status"), QOR_COL_STRING(R, Reason, "Reason"),               \
-        QOR_COL_STRING(R, Start, "Start"), QOR_COL_STRING(R, Err, "Err"),                       \
-        QOR_COL_STRING(R, Sem, "Sem"), QOR_COL_STRING(R, Cpu, "Cpu"),                           \
-        QOR_COL_STRING(R, Time, "Time"), QOR_COL_STRING(R, Program, "Program"),                 \
-        QOR_COL_STRING(R, Client, "Client"), QOR_COL_STRING(R, User, "User"),                   \
+#define QOR_WP_COLUMNS(R)                                                                          \
+    QOR_COL_INT(R, No, "No"), QOR_COL_STRING(R, Typ, "Typ"), QOR_COL_INT(R, Pid, "Pid"),           \
+        QOR_COL_STRING(R, Status, "Status"), QOR_COL_STRING(R, Reason, "Reason"),                  \
+        QOR_COL_STRING(R, Start, "Start"), QOR_COL_STRING(R, Err, "Err"),                          \
+        QOR_COL_STRING(R, Sem, "Sem"), QOR_COL_STRING(R, Cpu, "Cpu"),                              \
+        QOR_COL_STRING(R, Time, "Time"), QOR_COL_STRING(R, Program, "Program"),                    \
+        QOR_COL_STRING(R, Client, "Client"), QOR_COL_STRING(R, User, "User"),                      \
         QOR_COL_STRING(R, Action, "Action"), QOR_COL_STRING(R, Table, "Table")
 
 using R_Wp = QORControl__WorkProcess;
@@ -46,9 +46,12 @@ constexpr Column<R_SysWp> kSysWpColumns[] = {
 
 using R_Syslog = QORControl__SyslogEntry;
 constexpr Column<R_Syslog> kSyslogColumns[] = {
-    QOR_COL_STRING(R_Syslog, Time, "Time"),     QOR_COL_STRING(R_Syslog, Typ, "Typ"),
-    QOR_COL_STRING(R_Syslog, Client, "Client"), QOR_COL_STRING(R_Syslog, User, "User"),
-    QOR_COL_STRING(R_Syslog, Tcode, "Tcode"),   QOR_COL_STRING(R_Syslog, MNo, "MNo"),
+    QOR_COL_STRING(R_Syslog, Time, "Time"),
+    QOR_COL_STRING(R_Syslog, Typ, "Typ"),
+    QOR_COL_STRING(R_Syslog, Client, "Client"),
+    QOR_COL_STRING(R_Syslog, User, "User"),
+    QOR_COL_STRING(R_Syslog, Tcode, "Tcode"),
+    QOR_COL_STRING(R_Syslog, MNo, "MNo"),
     QOR_COL_STRING(R_Syslog, Text, "Text"),
     QOR_COL_ENUM(R_Syslog, Severity, "STATE_COLOR", "Severity"),
 };
@@ -62,14 +65,13 @@ constexpr Column<R_Access> kAccessColumns[] = {
     QOR_COL_STRING(R_Access, active, "active"),
 };
 
-#define QOR_J2EE_PROCESS_COLUMNS(R)                                                             \
-    QOR_COL_INT(R, telnetPort, "telnetPort"), QOR_COL_STRING(R, name, "name"),                  \
-        QOR_COL_INT(R, pid, "pid"), QOR_COL_STRING(R, type, "type"),                            \
-        QOR_COL_STRING(R, restart, "restart"), QOR_COL_STRING(R, exitCode, "exitCode"),         \
-        QOR_COL_ENUM(R, state, "J2EE_PSTATE", "state"),                                        \
-        QOR_COL_STRING(R, statetext, "statetext"), QOR_COL_STRING(R, startTime, "startTime"),   \
-        QOR_COL_STRING(R, elapsedTime, "elapsedTime"),                                          \
-        QOR_COL_INT(R, restartCount, "restartCount"), QOR_COL_INT(R, errorCount, "errorCount"), \
+#define QOR_J2EE_PROCESS_COLUMNS(R)                                                                \
+    QOR_COL_INT(R, telnetPort, "telnetPort"), QOR_COL_STRING(R, name, "name"),                     \
+        QOR_COL_INT(R, pid, "pid"), QOR_COL_STRING(R, type, "type"),                               \
+        QOR_COL_STRING(R, restart, "restart"), QOR_COL_STRING(R, exitCode, "exitCode"),            \
+        QOR_COL_ENUM(R, state, "J2EE_PSTATE", "state"), QOR_COL_STRING(R, statetext, "statetext"), \
+        QOR_COL_STRING(R, startTime, "startTime"), QOR_COL_STRING(R, elapsedTime, "elapsedTime"),  \
+        QOR_COL_INT(R, restartCount, "restartCount"), QOR_COL_INT(R, errorCount, "errorCount"),    \
         QOR_COL_STRING(R, cpu, "cpu"), QOR_COL_STRING(R, debug, "debug")
 
 using R_J2eeProcess = QORControl__J2EEProcess;
@@ -81,15 +83,16 @@ constexpr Column<R_J2eeProcess2> kJ2eeProcess2Columns[] = {
     QOR_COL_INT(R_J2eeProcess2, clusterId, "clusterId"),
 };
 
-#define QOR_J2EE_THREAD_COLUMNS(R)                                                               \
-    QOR_COL_STRING(R, processname, "processname"), QOR_COL_STRING(R, startTime, "startTime"),    \
-        QOR_COL_STRING(R, updateTime, "updateTime"),                                             \
-        QOR_COL_STRING(R, taskupdateTime, "taskupdateTime"),                                     \
-        QOR_COL_STRING(R, subtaskupdateTime, "subtaskupdateTime"),                               \
-        QOR_COL_STRING(R, task, "task"), QOR_COL_STRING(R, subtask, "subtask"),                  \
-        QOR_COL_STRING(R, name, "name"), QOR_COL_STRING(R, classname, "classname"),              \
-        QOR_COL_STRING(R, user, "user"), QOR_COL_STRING(R, pool, "pool"),                        \
-        QOR_COL_STRING(R, state, "state"), QOR_COL_ENUM(R, dispstatus, "STATE_COLOR", "dispstatus")
+#define QOR_J2EE_THREAD_COLUMNS(R)                                                                 \
+    QOR_COL_STRING(R, processname, "processname"), QOR_COL_STRING(R, startTime, "startTime"),      \
+        QOR_COL_STRING(R, updateTime, "updateTime"),                                               \
+        QOR_COL_STRING(R, taskupdateTime, "taskupdateTime"),                                       \
+        QOR_COL_STRING(R, subtaskupdateTime, "subtaskupdateTime"),                                 \
+        QOR_COL_STRING(R, task, "task"), QOR_COL_STRING(R, subtask, "subtask"),                    \
+        QOR_COL_STRING(R, name, "name"), QOR_COL_STRING(R, classname, "classname"),                \
+        QOR_COL_STRING(R, user, "user"), QOR_COL_STRING(R, pool, "pool"),                          \
+        QOR_COL_STRING(R, state, "state"),                                                         \
+        QOR_COL_ENUM(R, dispstatus, "STATE_COLOR", "dispstatus")
 
 using R_Thread = QORControl__J2EEThread;
 constexpr Column<R_Thread> kThreadColumns[] = {QOR_J2EE_THREAD_COLUMNS(R_Thread)};
@@ -114,12 +117,12 @@ constexpr Column<R_Session> kSessionColumns[] = {
     QOR_COL_STRING(R_Session, backingStore, "backingStore"),
 };
 
-#define QOR_WEB_SESSION_COLUMNS(R)                                                              \
-    QOR_COL_STRING(R, processname, "processname"), QOR_COL_INT(R, IdHash, "IdHash"),            \
-        QOR_COL_INT(R, size, "size"), QOR_COL_INT(R, timeout, "timeout"),                       \
-        QOR_COL_INT(R, activeRequests, "activeRequests"),                                       \
-        QOR_COL_STRING(R, startTime, "startTime"), QOR_COL_STRING(R, updateTime, "updateTime"), \
-        QOR_COL_STRING(R, state, "state"), QOR_COL_STRING(R, backingStore, "backingStore"),     \
+#define QOR_WEB_SESSION_COLUMNS(R)                                                                 \
+    QOR_COL_STRING(R, processname, "processname"), QOR_COL_INT(R, IdHash, "IdHash"),               \
+        QOR_COL_INT(R, size, "size"), QOR_COL_INT(R, timeout, "timeout"),                          \
+        QOR_COL_INT(R, activeRequests, "activeRequests"),                                          \
+        QOR_COL_STRING(R, startTime, "startTime"), QOR_COL_STRING(R, updateTime, "updateTime"),    \
+        QOR_COL_STRING(R, state, "state"), QOR_COL_STRING(R, backingStore, "backingStore"),        \
         QOR_COL_STRING(R, user, "user")
 
 using R_WebSession = QORControl__J2EEWebSession;
@@ -131,16 +134,16 @@ constexpr Column<R_WebSession2> kWebSession2Columns[] = {
     QOR_COL_STRING(R_WebSession2, AppName, "AppName"),
 };
 
-#define QOR_CACHE_COUNTER_COLUMNS(R)                                                             \
-    QOR_COL_INT64(R, size, "size"), QOR_COL_INT64(R, attrSize, "attrSize"),                      \
-        QOR_COL_INT64(R, keysSize, "keysSize"), QOR_COL_INT(R, cachedObjects, "cachedObjects"),  \
-        QOR_COL_INT(R, usedObjects, "usedObjects"), QOR_COL_INT(R, puts, "puts"),                \
-        QOR_COL_INT(R, gets, "gets"), QOR_COL_INT(R, hits, "hits"),                              \
-        QOR_COL_INT(R, changes, "changes"), QOR_COL_INT(R, removes, "removes"),                  \
-        QOR_COL_INT(R, evictions, "evictions"),                                                  \
-        QOR_COL_INT(R, instanceInvalidations, "instanceInvalidations"),                          \
-        QOR_COL_INT(R, clusterInvalidations, "clusterInvalidations"),                            \
-        QOR_COL_STRING(R, updateTime, "updateTime"),                                             \
+#define QOR_CACHE_COUNTER_COLUMNS(R)                                                               \
+    QOR_COL_INT64(R, size, "size"), QOR_COL_INT64(R, attrSize, "attrSize"),                        \
+        QOR_COL_INT64(R, keysSize, "keysSize"), QOR_COL_INT(R, cachedObjects, "cachedObjects"),    \
+        QOR_COL_INT(R, usedObjects, "usedObjects"), QOR_COL_INT(R, puts, "puts"),                  \
+        QOR_COL_INT(R, gets, "gets"), QOR_COL_INT(R, hits, "hits"),                                \
+        QOR_COL_INT(R, changes, "changes"), QOR_COL_INT(R, removes, "removes"),                    \
+        QOR_COL_INT(R, evictions, "evictions"),                                                    \
+        QOR_COL_INT(R, instanceInvalidations, "instanceInvalidations"),                            \
+        QOR_COL_INT(R, clusterInvalidations, "clusterInvalidations"),                              \
+        QOR_COL_STRING(R, updateTime, "updateTime"),                                               \
         QOR_COL_ENUM(R, dispstatus, "STATE_COLOR", "dispstatus")
 
 using R_Cache = QORControl__J2EECache;
@@ -192,16 +195,16 @@ constexpr Column<R_Heap> kHeapColumns[] = {
     QOR_COL_ENUM(R_Heap, dispstatus, "STATE_COLOR", "dispstatus"),
 };
 
-#define QOR_GC_COLUMNS(R)                                                                        \
-    QOR_COL_STRING(R, processname, "processname"), QOR_COL_STRING(R, type, "type"),              \
-        QOR_COL_STRING(R, reason, "reason"), QOR_COL_STRING(R, startTime, "startTime"),          \
-        QOR_COL_INT(R, duration, "duration"), QOR_COL_INT(R, cpuTime, "cpuTime"),                \
-        QOR_COL_INT64(R, objBytesBefore, "objBytesBefore"),                                      \
-        QOR_COL_INT64(R, objBytesAfter, "objBytesAfter"),                                        \
-        QOR_COL_INT64(R, objBytesFreed, "objBytesFreed"),                                        \
-        QOR_COL_INT64(R, clsBytesBefore, "clsBytesBefore"),                                      \
-        QOR_COL_INT64(R, clsBytesAfter, "clsBytesAfter"),                                        \
-        QOR_COL_INT64(R, clsBytesFreed, "clsBytesFreed"), QOR_COL_INT64(R, heapSize, "heapSize"), \
+#define QOR_GC_COLUMNS(R)                                                                          \
+    QOR_COL_STRING(R, processname, "processname"), QOR_COL_STRING(R, type, "type"),                \
+        QOR_COL_STRING(R, reason, "reason"), QOR_COL_STRING(R, startTime, "startTime"),            \
+        QOR_COL_INT(R, duration, "duration"), QOR_COL_INT(R, cpuTime, "cpuTime"),                  \
+        QOR_COL_INT64(R, objBytesBefore, "objBytesBefore"),                                        \
+        QOR_COL_INT64(R, objBytesAfter, "objBytesAfter"),                                          \
+        QOR_COL_INT64(R, objBytesFreed, "objBytesFreed"),                                          \
+        QOR_COL_INT64(R, clsBytesBefore, "clsBytesBefore"),                                        \
+        QOR_COL_INT64(R, clsBytesAfter, "clsBytesAfter"),                                          \
+        QOR_COL_INT64(R, clsBytesFreed, "clsBytesFreed"), QOR_COL_INT64(R, heapSize, "heapSize"),  \
         QOR_COL_INT(R, unloadedClasses, "unloadedClasses")
 
 using R_Gc = QORControl__GCInfo;
@@ -280,7 +283,7 @@ constexpr const QOR_UC kGcHeader[] =
        "objBytesAfter, objBytesFreed, clsBytesBefore, clsBytesAfter, clsBytesFreed, heapSize, "
        "unloadedClasses");
 
-}  // namespace
+} // namespace
 
 int branch_get_version_info(CallContext& call)
 {
@@ -301,8 +304,7 @@ int branch_get_instance_properties(CallContext& call)
 {
     QORControl__ArrayOfInstanceProperties result;
     soap_call_QORControl__GetInstanceProperties(call.soap, call.endpoint, kNoAction, result);
-    return print_list_result(call, cU("property, propertytype, value\n"), result,
-                             kPropertyColumns);
+    return print_list_result(call, cU("property, propertytype, value\n"), result, kPropertyColumns);
 }
 
 int branch_vorn_get_wp_table(CallContext& call)
@@ -436,8 +438,7 @@ int branch_j2ee_get_cache_statistic2(CallContext& call)
 int branch_j2ee_get_application_alias_list(CallContext& call)
 {
     QORControl__ArrayOfJ2EEApplicationAlias result;
-    soap_call_QORControl__J2EEGetApplicationAliasList(call.soap, call.endpoint, kNoAction,
-                                                      result);
+    soap_call_QORControl__J2EEGetApplicationAliasList(call.soap, call.endpoint, kNoAction, result);
     return print_list_result(call, cU("AppName, Alias, TotalRequests, AppActive, IgnoreCookie\n"),
                              result, kAliasColumns);
 }

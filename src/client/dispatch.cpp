@@ -5,7 +5,8 @@
 
 namespace {
 
-struct Entry {
+struct Entry
+{
     const QOR_UC* name;
     Branch branch;
 };
@@ -110,7 +111,7 @@ constexpr Entry kBranches[] = {
     {cU("WaitforServiceStarted"), branch_wait_service_started},
 };
 
-}  // namespace
+} // namespace
 
 Branch find_branch(const QOR_UC* name)
 {

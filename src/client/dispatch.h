@@ -8,13 +8,14 @@
 struct soap;
 
 /* What one branch of the dispatch works with. */
-struct CallContext {
+struct CallContext
+{
     struct soap* soap;
     const char* endpoint;
     ClientSettings& settings;
     const ClientEnvironment& environment;
-    const QOR_UC* name;    /* the webmethod name as typed */
-    const QOR_UC* format;  /* "list" or anything else for script */
+    const QOR_UC* name;   /* the webmethod name as typed */
+    const QOR_UC* format; /* "list" or anything else for script */
 };
 
 /* Runs one webmethod call and prints its result; returns the result code. */

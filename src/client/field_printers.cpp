@@ -41,8 +41,8 @@ const QOR_UC* or_empty(const QOR_UC* text)
 
 // Prints an already formatted value with the separators of the string
 // printer; script format with or without the index.
-void print_text(const QOR_UC* name, const QOR_UC* text, int index, int last,
-                const QOR_UC* format, bool index_always = false)
+void print_text(const QOR_UC* name, const QOR_UC* text, int index, int last, const QOR_UC* format,
+                bool index_always = false)
 {
     if (is_list_format(format)) {
         printfU16(last ? cU("%s\n") : cU("%s, "), text);
@@ -55,8 +55,7 @@ void print_text(const QOR_UC* name, const QOR_UC* text, int index, int last,
 
 // An absent array prints "<NULL>", an array without items nothing, each
 // with the separators of a string field.
-void print_missing_items(const QOR_UC* name, bool absent, int index, int last,
-                         const QOR_UC* format)
+void print_missing_items(const QOR_UC* name, bool absent, int index, int last, const QOR_UC* format)
 {
     if (is_list_format(format)) {
         if (absent)
@@ -141,38 +140,40 @@ std::u16string restriction_text(struct soap* soap, const QORControl__ParameterRe
     }
 }
 
-struct EnumName {
+struct EnumName
+{
     int value;
     const QOR_UC* name;
 };
 
-struct EnumTable {
+struct EnumTable
+{
     const QOR_UC* type_name;
     const EnumName* names;
     int count;
 };
 
-constexpr EnumName kStateColor[] = {{1, cU("GRAY")}, {2, cU("GREEN")}, {3, cU("YELLOW")},
-                                    {4, cU("RED")}};
-constexpr EnumName kVisibleLevel[] = {{0, cU("UNKNOWN")}, {1, cU("OPERATOR")},
-                                      {2, cU("EXPERT")}, {3, cU("DEVELOPER")}};
+constexpr EnumName kStateColor[] = {
+    {1, cU("GRAY")}, {2, cU("GREEN")}, {3, cU("YELLOW")}, {4, cU("RED")}};
+constexpr EnumName kVisibleLevel[] = {
+    {0, cU("UNKNOWN")}, {1, cU("OPERATOR")}, {2, cU("EXPERT")}, {3, cU("DEVELOPER")}};
 constexpr EnumName kJ2eeState[] = {{1, cU("J2EE_STOPPED")},      {2, cU("J2EE_STARTING")},
                                    {3, cU("J2EE_CORE_RUNNING")}, {4, cU("J2EE_RUNNING")},
                                    {5, cU("J2EE_STOPPING")},     {6, cU("J2EE_MAINTENANCE")},
                                    {7, cU("J2EE_UNKNOWN")}};
 constexpr EnumName kHaState[] = {{0, cU("SUCCESS")}, {1, cU("WARNING")}, {2, cU("ERROR")}};
-constexpr EnumName kHaCategory[] = {{0, cU("QOR CONFIGURATION")}, {1, cU("QOR STATE")},
-                                    {2, cU("HA CONFIGURATION")}, {3, cU("HA STATE")}};
+constexpr EnumName kHaCategory[] = {{0, cU("QOR CONFIGURATION")},
+                                    {1, cU("QOR STATE")},
+                                    {2, cU("HA CONFIGURATION")},
+                                    {3, cU("HA STATE")}};
 
 constexpr EnumTable kEnumTables[] = {
-    {cU("STATE_COLOR"), kStateColor, 4},
-    {cU("VISIBLE_LEVEL"), kVisibleLevel, 4},
-    {cU("J2EE_PSTATE"), kJ2eeState, 7},
-    {cU("HAVerificationState"), kHaState, 3},
+    {cU("STATE_COLOR"), kStateColor, 4},     {cU("VISIBLE_LEVEL"), kVisibleLevel, 4},
+    {cU("J2EE_PSTATE"), kJ2eeState, 7},      {cU("HAVerificationState"), kHaState, 3},
     {cU("HACheckCategory"), kHaCategory, 4},
 };
 
-}  // namespace
+} // namespace
 
 bool is_list_format(const QOR_UC* format)
 {
@@ -319,8 +320,7 @@ void print_parameter_descriptions(struct soap* soap, const QOR_UC* name,
             printfU16(cU("%d %s[%d].mandatory: %s\n"), index, field, i, mandatory);
             QOR_UC restriction_name[300];
             snprintfU16(restriction_name, 300, cU("%s[%d].restriction"), field, i);
-            print_restriction_field(soap, restriction_name, &item.restriction, index, last,
-                                    format);
+            print_restriction_field(soap, restriction_name, &item.restriction, index, last, format);
             continue;
         }
         printfU16(cU("[%d].name=%s "), i, item_name);

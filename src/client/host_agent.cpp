@@ -13,32 +13,42 @@
 
 namespace {
 
-constexpr size_t kMaxPath = 260;  // units of a path, terminator excluded
+constexpr size_t kMaxPath = 260; // units of a path, terminator excluded
 constexpr const char* kPrograms[] = {"qorhostexec", "qorstartsrv"};
 
-std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string widen(const std::string& s)
+{
+    return std::u16string(s.begin(), s.end());
+}
 
-}  // namespace
+} // namespace
 
-int check_host_agent_installed(void) { return check_host_agent_installed_in(QOR_PROGRAM_FILES_DIR); }
+int check_host_agent_installed(void)
+{
+    return check_host_agent_installed_in(QOR_PROGRAM_FILES_DIR);
+}
 
-int check_host_agent_installed_in(const char* program_files) {
-  if (program_files == nullptr || *program_files == '\0' || std::char_traits<char>::length(program_files) > kMaxPath) {
-    printfU16(cU("Unable to get the default \"Program Folder\" path.\n"));
-    client_exit(1);
-  }
-  std::string folder = program_files;
-  if (folder.back() != '/') folder += '/';
-  folder += QOR_HOST_AGENT_SUBDIR;
-  if (folder.size() >= kMaxPath) {
-    printfU16(cU("Unable to appent the path %s to %s\n"), widen(program_files).c_str(),
-              widen(QOR_HOST_AGENT_SUBDIR).c_str());
-    client_exit(1);
-  }
-  for (const char* program : kPrograms) {
-    const std::string path = folder + "/" + program;
-    // A name that does not fit the path buffer cannot name an existing program.
-    if (path.size() > kMaxPath || ::access(path.c_str(), F_OK) != 0) return 1;
-  }
-  return 0;
+int check_host_agent_installed_in(const char* program_files)
+{
+    if (program_files == nullptr || *program_files == '\0' ||
+        std::char_traits<char>::length(program_files) > kMaxPath) {
+        printfU16(cU("Unable to get the default \"Program Folder\" path.\n"));
+        client_exit(1);
+    }
+    std::string folder = program_files;
+    if (folder.back() != '/')
+        folder += '/';
+    folder += QOR_HOST_AGENT_SUBDIR;
+    if (folder.size() >= kMaxPath) {
+        printfU16(cU("Unable to appent the path %s to %s\n"), widen(program_files).c_str(),
+                  widen(QOR_HOST_AGENT_SUBDIR).c_str());
+        client_exit(1);
+    }
+    for (const char* program : kPrograms) {
+        const std::string path = folder + "/" + program;
+        // A name that does not fit the path buffer cannot name an existing program.
+        if (path.size() > kMaxPath || ::access(path.c_str(), F_OK) != 0)
+            return 1;
+    }
+    return 0;
 }

@@ -24,7 +24,7 @@ std::string& logon_password()
 
 char kLogonUser[] = QOR_LOGON_FILE_USER;
 
-}  // namespace
+} // namespace
 
 void read_logon_password(const QOR_UC* file_name, char* password, int size)
 {

@@ -39,7 +39,7 @@ const QOR_UC* next_word(int argc, const QOR_UC* const* argv, int* index)
     return argv[++*index];
 }
 
-}  // namespace
+} // namespace
 
 void client_exit(int code)
 {
@@ -87,12 +87,12 @@ void parse_command_line(int argc, const QOR_UC* const* argv, ClientSettings& s)
     for (int i = 1; i < argc; ++i) {
         const Word word(argv[i]);
         if (word == u"-prot") {
-            const int prot = keyword_index(next_word(argc, argv, &i),
-                                           {u"NI_HTTP", u"NI_HTTPS", u"GSOAP_HTTP", u"WINHTTP",
-                                            u"WINHTTPS", u"PIPE"});
-            static constexpr int kTypes[] = {TRANSPORT_NI_HTTP, TRANSPORT_NI_HTTPS,
+            const int prot =
+                keyword_index(next_word(argc, argv, &i), {u"NI_HTTP", u"NI_HTTPS", u"GSOAP_HTTP",
+                                                          u"WINHTTP", u"WINHTTPS", u"PIPE"});
+            static constexpr int kTypes[] = {TRANSPORT_NI_HTTP,    TRANSPORT_NI_HTTPS,
                                              TRANSPORT_GSOAP_HTTP, TRANSPORT_WINHTTP,
-                                             TRANSPORT_WINHTTPS, TRANSPORT_PIPE};
+                                             TRANSPORT_WINHTTPS,   TRANSPORT_PIPE};
             if (prot < 0)
                 print_usage();
             s.transport = kTypes[prot];
@@ -102,7 +102,7 @@ void parse_command_line(int argc, const QOR_UC* const* argv, ClientSettings& s)
         } else if (word == u"-trace") {
             const QOR_UC* name = next_word(argc, argv, &i);
             if (s.trace != nullptr && s.trace != stdout)
-                std::fclose(s.trace);  // a later -trace replaces an earlier one
+                std::fclose(s.trace); // a later -trace replaces an earlier one
             if (Word(name) == u"-")
                 s.trace = stdout;
             else

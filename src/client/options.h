@@ -7,7 +7,8 @@
 /* Thrown to end the run with an exit code (usage errors, failed set-up,
  * unknown webmethod); run_client catches it and returns the code, so the
  * process ends exactly as through exit() with everything flushed. */
-struct ClientExit {
+struct ClientExit
+{
     int code;
 };
 

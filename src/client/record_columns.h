@@ -12,11 +12,11 @@
 
 struct soap;
 
-template <class Record>
-struct Column {
+template <class Record> struct Column
+{
     const QOR_UC* label;
-    void (*print)(struct soap* soap, const Record& record, const QOR_UC* label, int index,
-                  int last, const QOR_UC* format);
+    void (*print)(struct soap* soap, const Record& record, const QOR_UC* label, int index, int last,
+                  const QOR_UC* format);
 };
 
 // Prints every record of an array (items may be absent: nothing printed).
@@ -47,30 +47,49 @@ std::u16string column_header(const Column<Record> (&columns)[N])
 }
 
 // Column makers: the member's printer chosen by its kind.
-#define QOR_COL_STRING(R, member, label)                                                     \
-    Column<R>{cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,    \
-                            const QOR_UC* f) { print_string_field(s, l, r.member, i, last, f); }}
-#define QOR_COL_INT(R, member, label)                                                        \
-    Column<R>{cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,    \
-                            const QOR_UC* f) { print_int_field(s, l, r.member, i, last, f); }}
-#define QOR_COL_INT64(R, member, label)                                                      \
-    Column<R>{cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,    \
-                            const QOR_UC* f) { print_int64_field(s, l, r.member, i, last, f); }}
-#define QOR_COL_DOUBLE(R, member, label)                                                     \
-    Column<R>{cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,    \
-                            const QOR_UC* f) { print_double_field(s, l, r.member, i, last, f); }}
-#define QOR_COL_BOOL(R, member, label)                                                       \
-    Column<R>{cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,    \
-                            const QOR_UC* f) { print_bool_field(s, l, r.member, i, last, f); }}
-#define QOR_COL_ENUM(R, member, type, label)                                                 \
-    Column<R>{cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,    \
-                            const QOR_UC* f) {                                               \
-                  print_enum_field(s, l, static_cast<int>(r.member), cU(type), i, last, f);   \
-              }}
-#define QOR_COL_STRINGS(R, member, label)                                                    \
-    Column<R>{cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,    \
-                            const QOR_UC* f) {                                               \
-                  print_string_array_field(s, l, r.member, i, last, f);                      \
-              }}
+#define QOR_COL_STRING(R, member, label)                                                           \
+    Column<R>                                                                                      \
+    {                                                                                              \
+        cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,                \
+                      const QOR_UC* f) { print_string_field(s, l, r.member, i, last, f); }         \
+    }
+#define QOR_COL_INT(R, member, label)                                                              \
+    Column<R>                                                                                      \
+    {                                                                                              \
+        cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,                \
+                      const QOR_UC* f) { print_int_field(s, l, r.member, i, last, f); }            \
+    }
+#define QOR_COL_INT64(R, member, label)                                                            \
+    Column<R>                                                                                      \
+    {                                                                                              \
+        cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,                \
+                      const QOR_UC* f) { print_int64_field(s, l, r.member, i, last, f); }          \
+    }
+#define QOR_COL_DOUBLE(R, member, label)                                                           \
+    Column<R>                                                                                      \
+    {                                                                                              \
+        cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,                \
+                      const QOR_UC* f) { print_double_field(s, l, r.member, i, last, f); }         \
+    }
+#define QOR_COL_BOOL(R, member, label)                                                             \
+    Column<R>                                                                                      \
+    {                                                                                              \
+        cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,                \
+                      const QOR_UC* f) { print_bool_field(s, l, r.member, i, last, f); }           \
+    }
+#define QOR_COL_ENUM(R, member, type, label)                                                       \
+    Column<R>                                                                                      \
+    {                                                                                              \
+        cU(label),                                                                                 \
+            [](struct soap* s, const R& r, const QOR_UC* l, int i, int last, const QOR_UC* f) {    \
+                print_enum_field(s, l, static_cast<int>(r.member), cU(type), i, last, f);          \
+            }                                                                                      \
+    }
+#define QOR_COL_STRINGS(R, member, label)                                                          \
+    Column<R>                                                                                      \
+    {                                                                                              \
+        cU(label), [](struct soap* s, const R& r, const QOR_UC* l, int i, int last,                \
+                      const QOR_UC* f) { print_string_array_field(s, l, r.member, i, last, f); }   \
+    }
 
 #endif

@@ -76,8 +76,7 @@ int print_result_header(struct soap* soap, const QOR_UC* format, const QOR_UC* w
             result = 1;
         }
     }
-    if (result == 0 && is_list_format(format) && column_header != nullptr &&
-        column_header[0] != 0)
+    if (result == 0 && is_list_format(format) && column_header != nullptr && column_header[0] != 0)
         printfU16(cU("%s"), column_header);
     return result;
 }

@@ -21,7 +21,8 @@ bool is_wait_after_call(const QOR_UC* name)
 }
 
 // Closes a -trace file at the end of the run (not the standard output).
-struct TraceFileCloser {
+struct TraceFileCloser
+{
     FILE*& trace;
     ~TraceFileCloser()
     {
@@ -45,8 +46,8 @@ int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environmen
     struct soap* soap = &session.soap;
 
     int result = 0;
-    CallContext call{soap, session.endpoint.c_str(), settings, environment, settings.webmethod,
-                     settings.format};
+    CallContext call{soap,        session.endpoint.c_str(), settings,
+                     environment, settings.webmethod,       settings.format};
     // A negative count repeats without end; it is never decremented, so it
     // cannot run over.
     for (int remaining = settings.repeat_count; remaining != 0;
@@ -72,7 +73,7 @@ int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environmen
     return result;
 }
 
-}  // namespace
+} // namespace
 
 const ClientEnvironment& real_client_environment(void)
 {

@@ -7,7 +7,8 @@
 #include "u16/qor_uc.h"
 
 /* What a run takes from its surroundings; tests inject their own. */
-struct ClientEnvironment {
+struct ClientEnvironment
+{
     /* Sleeps between repetitions (seconds; 0 returns at once). */
     std::function<void(int)> sleep;
     /* Clock and sleeper of the client-side waits. */

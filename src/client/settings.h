@@ -18,45 +18,46 @@ enum TransportType {
 
 /* Every webmethod argument read from the command line. Texts are UTF-8 in
  * plain heap memory that lives until the process ends; null means absent. */
-struct WebmethodArgs {
+struct WebmethodArgs
+{
     char* runlevel = nullptr;
     int softtimeout = 0;
-    char* host = nullptr;            /* InstanceStart/Stop, Bootstrap, J2EEControlCluster */
+    char* host = nullptr; /* InstanceStart/Stop, Bootstrap, J2EEControlCluster */
     int instance_nr = -1;
     const QOR_UC* system_id = nullptr; /* StartService, as typed */
-    int system_option = 0;           /* StartStopOption, 0 = ALL */
+    int system_option = 0;             /* StartStopOption, 0 = ALL */
     char* level = nullptr;
-    int start_wait_timeout = 60;     /* StartSystem */
-    int stop_wait_timeout = 300;     /* StopSystem, RestartSystem */
-    int timeout = 0;                 /* GetSystemInstanceList */
+    int start_wait_timeout = 60; /* StartSystem */
+    int stop_wait_timeout = 300; /* StopSystem, RestartSystem */
+    int timeout = 0;             /* GetSystemInstanceList */
     char* node = nullptr;
     int force = 0;
-    char* function_name = nullptr;   /* AccessCheck */
-    char* logon_user = nullptr;      /* RequestLogonFile */
-    char* parameter = nullptr;       /* ParameterValue */
-    char* filename = nullptr;        /* ReadDeveloperTrace, ReadLogFile, ReadSnapshot */
+    char* function_name = nullptr; /* AccessCheck */
+    char* logon_user = nullptr;    /* RequestLogonFile */
+    char* parameter = nullptr;     /* ParameterValue */
+    char* filename = nullptr;      /* ReadDeveloperTrace, ReadLogFile, ReadSnapshot */
     int size = 0;
     char* filter = nullptr;
     char* language = nullptr;
-    int maxentries = 0;              /* ReadLogFile */
+    int maxentries = 0; /* ReadLogFile */
     char* cookie = nullptr;
-    int severity = 2;                /* AnalyseLogFiles, CreateSnapshot */
+    int severity = 2; /* AnalyseLogFiles, CreateSnapshot */
     int analyse_maxentries = 10000;
     char* starttime = nullptr;
     char* endtime = nullptr;
-    int logfile_mode = 0;            /* ConfigureLogFileList */
-    std::vector<char*> list;         /* the list-taking webmethods */
-    char* description = nullptr;     /* CreateSnapshot */
+    int logfile_mode = 0;        /* ConfigureLogFileList */
+    std::vector<char*> list;     /* the list-taking webmethods */
+    char* description = nullptr; /* CreateSnapshot */
     char* datcol_param = nullptr;
     int snapshot_maxentries = -10000;
     const QOR_UC* local_filename = nullptr; /* ReadSnapshot */
-    char* command = nullptr;         /* OSExecute */
+    char* command = nullptr;                /* OSExecute */
     int async = 0;
     int exec_timeout = 0;
     char* protocolfile = nullptr;
-    int pid = 0;                     /* SendSignal, GetCallstack */
+    int pid = 0; /* SendSignal, GetCallstack */
     char* signal = nullptr;
-    char* processtype = nullptr;     /* Get/SetProcessParameter(2) */
+    char* processtype = nullptr; /* Get/SetProcessParameter(2) */
     int process_pid = -1;
     int persistence = 0;
     char* parameter_name = nullptr;
@@ -75,7 +76,8 @@ struct WebmethodArgs {
 };
 
 /* The settings of one run, filled by the option loop. */
-struct ClientSettings {
+struct ClientSettings
+{
     int transport = TRANSPORT_NI_HTTP;
     const char* host = "localhost";     /* UTF-8 */
     const QOR_UC* host_typed = nullptr; /* as typed, for StartService */

@@ -51,7 +51,7 @@ bool ends_with_separator(const std::u16string& dir)
 bool file_exists(const std::u16string& path)
 {
     if (path.size() > kPathUnits)
-        return false;  // a name that does not fit is never tested cut short
+        return false; // a name that does not fit is never tested cut short
     std::string name(path.size() * 4 + 1, '\0');
     int32_t length = 0;
     if (rscpU16zToUtf8(name.data(), static_cast<int32_t>(name.size()), &length, path.c_str()) != 0)
@@ -71,7 +71,7 @@ int service_port(const char* name, int fallback)
     return fallback;
 }
 
-}  // namespace
+} // namespace
 
 bool make_endpoint(int transport, const char* host, int nr, std::string* endpoint)
 {
@@ -82,14 +82,14 @@ bool make_endpoint(int transport, const char* host, int nr, std::string* endpoin
     } else if (transport == TRANSPORT_NI_HTTPS || transport == TRANSPORT_WINHTTPS) {
         char service[32];
         std::snprintf(service, sizeof service, "qorctrls%02d", nr);
-        const int port = nr == 99 ? service_port("qorzoziduros", 1129)
-                                  : service_port(service, 50014 + 100 * nr);
+        const int port =
+            nr == 99 ? service_port("qorzoziduros", 1129) : service_port(service, 50014 + 100 * nr);
         n = std::snprintf(buf, sizeof buf, "https://%s:%d", host, port);
     } else {
         char service[32];
         std::snprintf(service, sizeof service, "qorctrl%02d", nr);
-        const int port = nr == 99 ? service_port("qorzoziduro", 1128)
-                                  : service_port(service, 50013 + 100 * nr);
+        const int port =
+            nr == 99 ? service_port("qorzoziduro", 1128) : service_port(service, 50013 + 100 * nr);
         n = std::snprintf(buf, sizeof buf, "http://%s:%d", host, port);
     }
     if (n < 0 || static_cast<std::size_t>(n) >= sizeof buf)

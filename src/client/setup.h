@@ -12,7 +12,8 @@
 
 /* The SOAP context of a run and what the set-up opened for it; released
  * when the run ends. */
-struct ClientSession {
+struct ClientSession
+{
     struct soap soap;
     bool soap_ready = false;
     HINTERNET winhttp_session = nullptr;

@@ -12,7 +12,7 @@ std::size_t stdio_write(const void* data, std::size_t bytes, FILE* file)
     return std::fwrite(data, 1, bytes, file);
 }
 
-}  // namespace
+} // namespace
 
 bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size,
                          SnapshotWriter writer)
@@ -21,7 +21,7 @@ bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size
         const std::size_t piece = std::min(size, kSnapshotChunk);
         const std::size_t written = writer(data, piece, file);
         if (written != piece)
-            return false;  // nothing or a short piece written
+            return false; // nothing or a short piece written
         data += written;
         size -= written;
     }

@@ -42,7 +42,7 @@ std::size_t unit_count(const QOR_UC* text)
     return n;
 }
 
-}  // namespace
+} // namespace
 
 void replace_control_chars(char* text)
 {

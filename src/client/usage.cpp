@@ -180,7 +180,7 @@ EXAMPLES
       Gets the list of processes on instance 00 on localhost
 )USAGE";
 
-}  // namespace
+} // namespace
 
 const QOR_UC* usage_text(void)
 {
@@ -194,9 +194,10 @@ void print_usage(void)
     char* product_version = nullptr;
     char* platform = nullptr;
     char* special_build = nullptr;
-    if (GetFileVersionStamps(nullptr, &file_version, &product_version, &platform,
-                             &special_build) != 0 &&
-        product_version != nullptr && std::strlen(product_version) < sizeof version / sizeof *version) {
+    if (GetFileVersionStamps(nullptr, &file_version, &product_version, &platform, &special_build) !=
+            0 &&
+        product_version != nullptr &&
+        std::strlen(product_version) < sizeof version / sizeof *version) {
         A7ToU16(version, product_version);
     }
     std::free(file_version);

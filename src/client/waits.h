@@ -13,9 +13,10 @@
 struct soap;
 
 // Time source and sleeper of the waits; tests inject their own.
-struct WaitTiming {
-  std::function<int64_t()> now;         // current time, seconds
-  std::function<void(int)> sleep;       // sleeps that many seconds (0: returns)
+struct WaitTiming
+{
+    std::function<int64_t()> now;   // current time, seconds
+    std::function<void(int)> sleep; // sleeps that many seconds (0: returns)
 };
 // The real clock (time()) and sleeper (nlsui_sleep).
 const WaitTiming& real_wait_timing();
@@ -29,14 +30,15 @@ bool is_state_wait(const QOR_UC* webmethod);
 // (0), "FAIL: <fault>" (1) or "FAIL: process ... not running",
 // "FAIL: j2ee process ... failed", "FAIL: Timeout" (2). StartWait and StopWait
 // expect their Start or Stop call made and printed by the caller.
-int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, int timeout, int delay,
-               const WaitTiming& timing = real_wait_timing());
+int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, int timeout,
+               int delay, const WaitTiming& timing = real_wait_timing());
 
 // RestartServiceWait: reads the service's pid from GetTraceFile, calls
 // RestartService and polls GetTraceFile until another pid shows. Both calls
 // are printed with print_result_header in the given format.
-int restart_service_wait(struct soap* soap, const char* endpoint, const QOR_UC* format, const QOR_UC* webmethod,
-                         int timeout, int delay, const WaitTiming& timing = real_wait_timing());
+int restart_service_wait(struct soap* soap, const char* endpoint, const QOR_UC* format,
+                         const QOR_UC* webmethod, int timeout, int delay,
+                         const WaitTiming& timing = real_wait_timing());
 
 // WaitforServiceStarted: polls GetProcessList until a call succeeds; prints
 // only "OK" (0) or "FAIL: Timeout" (1).

@@ -16,10 +16,13 @@ char kEnglish[] = "EN";
 char kDefaultSnapshotFile[] = "DEFAULT";
 
 // Reads the words after the webmethod name, one rule's worth.
-class ArgReader {
-public:
+class ArgReader
+{
+  public:
     ArgReader(int argc, const QOR_UC* const* argv, int* index)
-        : argc_(argc), argv_(argv), index_(index) {}
+        : argc_(argc), argv_(argv), index_(index)
+    {
+    }
 
     bool more() const { return *index_ + 1 < argc_; }
 
@@ -42,7 +45,7 @@ public:
         return items;
     }
 
-private:
+  private:
     int argc_;
     const QOR_UC* const* argv_;
     int* index_;
@@ -75,7 +78,7 @@ void read_parameter_values(ArgReader& in, WebmethodArgs& a)
     }
 }
 
-}  // namespace
+} // namespace
 
 void parse_webmethod_args(int argc, const QOR_UC* const* argv, int* index, ClientSettings& s)
 {
@@ -213,7 +216,7 @@ void parse_webmethod_args(int argc, const QOR_UC* const* argv, int* index, Clien
             a.list.push_back(kDefaultSnapshotFile);
     }
     if (name == u"DeleteSnapshots") {
-        in.word();  // at least one name is mandatory
+        in.word(); // at least one name is mandatory
         --*index;
         a.list = in.rest();
     }

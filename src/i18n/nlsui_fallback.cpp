@@ -36,8 +36,7 @@ void report_non_7bit(UChar32 c, const char* function)
 {
     if (!is_non_7bit(c))
         return;
-    nlsui_init_trc(NLSUI_TRC_LOW,
-                   "ERROR: Non 7-bit character U+%04X encountered in function %s\n",
+    nlsui_init_trc(NLSUI_TRC_LOW, "ERROR: Non 7-bit character U+%04X encountered in function %s\n",
                    static_cast<unsigned>(c), function);
     nlsui_init_trc(NLSUI_TRC_LOW, "This is not supported in 7-bit mode.\n");
 }
@@ -57,13 +56,34 @@ UBool classify(UChar32 c, const char* function, ClassTest test)
 
 } // namespace
 
-UBool fallback_u_isalnum(UChar32 c) { return classify(c, "isalnumU", iswalnum_l); }
-UBool fallback_u_isalpha(UChar32 c) { return classify(c, "isalphaU", iswalpha_l); }
-UBool fallback_u_iscntrl(UChar32 c) { return classify(c, "iscntrlU", iswcntrl_l); }
-UBool fallback_u_islower(UChar32 c) { return classify(c, "islowerU", iswlower_l); }
-UBool fallback_u_isprint(UChar32 c) { return classify(c, "isprintU", iswprint_l); }
-UBool fallback_u_isspace(UChar32 c) { return classify(c, "isspaceU", iswspace_l); }
-UBool fallback_u_isupper(UChar32 c) { return classify(c, "isupperU", iswupper_l); }
+UBool fallback_u_isalnum(UChar32 c)
+{
+    return classify(c, "isalnumU", iswalnum_l);
+}
+UBool fallback_u_isalpha(UChar32 c)
+{
+    return classify(c, "isalphaU", iswalpha_l);
+}
+UBool fallback_u_iscntrl(UChar32 c)
+{
+    return classify(c, "iscntrlU", iswcntrl_l);
+}
+UBool fallback_u_islower(UChar32 c)
+{
+    return classify(c, "islowerU", iswlower_l);
+}
+UBool fallback_u_isprint(UChar32 c)
+{
+    return classify(c, "isprintU", iswprint_l);
+}
+UBool fallback_u_isspace(UChar32 c)
+{
+    return classify(c, "isspaceU", iswspace_l);
+}
+UBool fallback_u_isupper(UChar32 c)
+{
+    return classify(c, "isupperU", iswupper_l);
+}
 
 UChar32 fallback_u_toupper(UChar32 c)
 {
@@ -93,5 +113,6 @@ void install7BitFallback(void)
     p_u_isupper = fallback_u_isupper;
     p_u_toupper = fallback_u_toupper;
     p_u_tolower = fallback_u_tolower;
-    nlsui_init_trc(NLSUI_TRC_HIGH, "Unicode ctype functions are replaced with 7bit fallback functions");
+    nlsui_init_trc(NLSUI_TRC_HIGH,
+                   "Unicode ctype functions are replaced with 7bit fallback functions");
 }

@@ -10,15 +10,16 @@ namespace {
 
 /* One entry point of an area: its plain name and how to store an address
  * into its slot. */
-struct SlotRef {
+struct SlotRef
+{
     const char* name;
     void (*store)(void* address);
 };
 
-#define NLSUI_ICU_SLOT_REF(name, ret, ...)                                     \
-  {#name, [](void* address) {                                                  \
-     nlsui_icu::p_##name = reinterpret_cast<nlsui_icu::Fn_##name*>(address);   \
-   }},
+#define NLSUI_ICU_SLOT_REF(name, ret, ...)                                                         \
+    {#name, [](void* address) {                                                                    \
+         nlsui_icu::p_##name = reinterpret_cast<nlsui_icu::Fn_##name*>(address);                   \
+     }},
 
 const SlotRef kCtype[] = {NLSUI_ICU_AREA_CTYPE(NLSUI_ICU_SLOT_REF)};
 const SlotRef kCommon[] = {NLSUI_ICU_AREA_COMMON(NLSUI_ICU_SLOT_REF)};
@@ -37,8 +38,7 @@ bool g_common_bound = false;
 
 /* Binds the entry points in order, each stored at once; stops at the first
  * one missing. */
-template <size_t N>
-int bind_area(void* module, const SlotRef (&area)[N])
+template <size_t N> int bind_area(void* module, const SlotRef (&area)[N])
 {
     const char* suffix = nlsui_icu_record().suffix;
     for (const SlotRef& entry : area) {
@@ -84,12 +84,39 @@ void nlsui_reset_common_bound(void)
     g_common_bound = false;
 }
 
-int bindIcuCtype(void) { return bind_area(nlsui_icu_common_handle(), kCtype); }
-int bindIcuBidi(void) { return bind_area(nlsui_icu_common_handle(), kBidi); }
-int bindIcuShape(void) { return bind_area(nlsui_icu_common_handle(), kShape); }
-int bindIcuNorm(void) { return bind_area(nlsui_icu_common_handle(), kNorm); }
-int bindIcuBrk(void) { return bind_area(nlsui_icu_common_handle(), kBrk); }
-int bindIcuIdna(void) { return bind_area(nlsui_icu_common_handle(), kIdna); }
-int bindIcuColl(void) { return bind_area(nlsui_icu_i18n_handle(), kColl); }
-int bindIcuTrans(void) { return bind_area(nlsui_icu_i18n_handle(), kTrans); }
-int bindIcuCal(void) { return bind_area(nlsui_icu_i18n_handle(), kCal); }
+int bindIcuCtype(void)
+{
+    return bind_area(nlsui_icu_common_handle(), kCtype);
+}
+int bindIcuBidi(void)
+{
+    return bind_area(nlsui_icu_common_handle(), kBidi);
+}
+int bindIcuShape(void)
+{
+    return bind_area(nlsui_icu_common_handle(), kShape);
+}
+int bindIcuNorm(void)
+{
+    return bind_area(nlsui_icu_common_handle(), kNorm);
+}
+int bindIcuBrk(void)
+{
+    return bind_area(nlsui_icu_common_handle(), kBrk);
+}
+int bindIcuIdna(void)
+{
+    return bind_area(nlsui_icu_common_handle(), kIdna);
+}
+int bindIcuColl(void)
+{
+    return bind_area(nlsui_icu_i18n_handle(), kColl);
+}
+int bindIcuTrans(void)
+{
+    return bind_area(nlsui_icu_i18n_handle(), kTrans);
+}
+int bindIcuCal(void)
+{
+    return bind_area(nlsui_icu_i18n_handle(), kCal);
+}

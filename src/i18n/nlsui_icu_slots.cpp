@@ -27,14 +27,14 @@ NLSUI_ICU_AREA_CTYPE(NLSUI_ICU_DEFINE_CTYPE_SLOT)
 // left the slot holding the stub (or nothing), as it does when the common
 // area could not be bound, calling the slot would come back here without
 // end: the 7-bit replacements answer instead.
-#define NLSUI_ICU_DEFINE_STUB(name, ret, ...)                                  \
-  ret stub_##name(UChar32 c)                                                   \
-  {                                                                            \
-    loadIcuDo();                                                               \
-    if (p_##name == stub_##name || p_##name == nullptr)                        \
-      install7BitFallback();                                                   \
-    return p_##name(c);                                                        \
-  }
+#define NLSUI_ICU_DEFINE_STUB(name, ret, ...)                                                      \
+    ret stub_##name(UChar32 c)                                                                     \
+    {                                                                                              \
+        loadIcuDo();                                                                               \
+        if (p_##name == stub_##name || p_##name == nullptr)                                        \
+            install7BitFallback();                                                                 \
+        return p_##name(c);                                                                        \
+    }
 NLSUI_ICU_AREA_CTYPE(NLSUI_ICU_DEFINE_STUB)
 #undef NLSUI_ICU_DEFINE_STUB
 
@@ -59,12 +59,39 @@ void clearI18nLibrarySlots(void)
 
 } // namespace nlsui_icu
 
-int isalnumU(int c) { return nlsui_icu::p_u_isalnum(c); }
-int isalphaU(int c) { return nlsui_icu::p_u_isalpha(c); }
-int iscntrlU(int c) { return nlsui_icu::p_u_iscntrl(c); }
-int islowerU(int c) { return nlsui_icu::p_u_islower(c); }
-int isprintU(int c) { return nlsui_icu::p_u_isprint(c); }
-int isspaceU(int c) { return nlsui_icu::p_u_isspace(c); }
-int isupperU(int c) { return nlsui_icu::p_u_isupper(c); }
-int tolowerU(int c) { return nlsui_icu::p_u_tolower(c); }
-int toupperU(int c) { return nlsui_icu::p_u_toupper(c); }
+int isalnumU(int c)
+{
+    return nlsui_icu::p_u_isalnum(c);
+}
+int isalphaU(int c)
+{
+    return nlsui_icu::p_u_isalpha(c);
+}
+int iscntrlU(int c)
+{
+    return nlsui_icu::p_u_iscntrl(c);
+}
+int islowerU(int c)
+{
+    return nlsui_icu::p_u_islower(c);
+}
+int isprintU(int c)
+{
+    return nlsui_icu::p_u_isprint(c);
+}
+int isspaceU(int c)
+{
+    return nlsui_icu::p_u_isspace(c);
+}
+int isupperU(int c)
+{
+    return nlsui_icu::p_u_isupper(c);
+}
+int tolowerU(int c)
+{
+    return nlsui_icu::p_u_tolower(c);
+}
+int toupperU(int c)
+{
+    return nlsui_icu::p_u_toupper(c);
+}

@@ -22,8 +22,8 @@
 namespace {
 
 const NlsuiIcuRecord kRecord = {
-    NLSUI_ICU_VERSION,    NLSUI_ICU_VERSION,  NLSUI_ICU_COMMON_LIB,
-    NLSUI_ICU_DATA_LIB,   NLSUI_ICU_I18N_LIB, NLSUI_ICU_SUFFIX,
+    NLSUI_ICU_VERSION,  NLSUI_ICU_VERSION,  NLSUI_ICU_COMMON_LIB,
+    NLSUI_ICU_DATA_LIB, NLSUI_ICU_I18N_LIB, NLSUI_ICU_SUFFIX,
 };
 
 const char kKind[] = "ICU";
@@ -39,7 +39,8 @@ const char kNetworkDirectory[] = NLSUI_ICU_NETWORK_DIR;
 void* g_common = nullptr;
 void* g_i18n = nullptr;
 
-struct LoadState {
+struct LoadState
+{
     bool done = false;
     int result = -1;
 };
@@ -65,7 +66,8 @@ void* openIcuCommonLib(void)
     nlsui_init_trc(NLSUI_TRC_HIGH, "Required ICU library files: %s %s %s", kRecord.common_library,
                    kRecord.data_library, kRecord.i18n_library);
     nlsui_init_trc_newline();
-    nlsui_init_trc(NLSUI_TRC_MEDIUM, "Searching for libicuuc in environment path %s", kSearchVariable);
+    nlsui_init_trc(NLSUI_TRC_MEDIUM, "Searching for libicuuc in environment path %s",
+                   kSearchVariable);
     nlsui_init_trc(NLSUI_TRC_HIGH, "%s is set to %s ", kSearchVariable, search_path_value());
 
     void* handle = nlsui_dlopen(kRecord.common_library, kKind);
@@ -99,14 +101,16 @@ void* openIcuCommonLib(void)
                    "   %s, %s, %s",
                    kSearchVariable, kRecord.common_library, kRecord.data_library,
                    kRecord.i18n_library);
-    nlsui_init_trc(NLSUI_TRC_LOW, "%s is currently set to %s ", kSearchVariable, search_path_value());
+    nlsui_init_trc(NLSUI_TRC_LOW, "%s is currently set to %s ", kSearchVariable,
+                   search_path_value());
     return nullptr;
 }
 
 void* openIcuI18nLib(void)
 {
     nlsui_init_trc_newline();
-    nlsui_init_trc(NLSUI_TRC_MEDIUM, "Searching for libicui18n in environment path %s", kSearchVariable);
+    nlsui_init_trc(NLSUI_TRC_MEDIUM, "Searching for libicui18n in environment path %s",
+                   kSearchVariable);
     nlsui_init_trc(NLSUI_TRC_HIGH, "%s is set to %s ", kSearchVariable, search_path_value());
 
     void* handle = nlsui_dlopen(kRecord.i18n_library, kKind);
@@ -177,10 +181,11 @@ void traceIcuVersion(void)
 void icuLoadFailed(void)
 {
     if (std::getenv("NLSUI_7BIT_FALLBACK") == nullptr) {
-        nlsui_init_trc(NLSUI_TRC_HIGH,
-                       "Terminating.\n"
-                       "   You may set the environment variable NLSUI_7BIT_FALLBACK to run the program\n"
-                       "   without the ICU libraries in an emergency mode.");
+        nlsui_init_trc(
+            NLSUI_TRC_HIGH,
+            "Terminating.\n"
+            "   You may set the environment variable NLSUI_7BIT_FALLBACK to run the program\n"
+            "   without the ICU libraries in an emergency mode.");
         std::exit(-1);
     }
     nlsui_init_trc(NLSUI_TRC_LOW, "Environment variable NLSUI_7BIT_FALLBACK is set.");
@@ -275,8 +280,9 @@ int loadIcuDo(void)
 void* nlsui_dlopen(const char* name, const char* kind)
 {
     if (std::strlen(name) + 1 > MAX_PATH_LN) {
-        nlsui_init_trc(NLSUI_TRC_LOW, "Length of libname %s exceeds MAX_PATH_LN %u. nlsui_dlopen failed.",
-                       name, static_cast<unsigned>(MAX_PATH_LN));
+        nlsui_init_trc(NLSUI_TRC_LOW,
+                       "Length of libname %s exceeds MAX_PATH_LN %u. nlsui_dlopen failed.", name,
+                       static_cast<unsigned>(MAX_PATH_LN));
         return nullptr;
     }
     void* handle = i18n_dl_open(name);

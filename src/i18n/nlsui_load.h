@@ -29,13 +29,14 @@ void* nlsui_icu_common_handle(void);
 void* nlsui_icu_i18n_handle(void);
 
 /* The library record the program is built for. */
-struct NlsuiIcuRecord {
+struct NlsuiIcuRecord
+{
     const char* version;           /* ICU version, e.g. "72.1" */
     const char* version_directory; /* below the network directory */
     const char* common_library;
     const char* data_library;
     const char* i18n_library;
-    const char* suffix;            /* appended to every entry-point name */
+    const char* suffix; /* appended to every entry-point name */
 };
 const NlsuiIcuRecord& nlsui_icu_record(void);
 

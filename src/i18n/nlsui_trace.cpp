@@ -27,7 +27,8 @@ const char kSuffix[] = " [%s %d] pid = %d\n";
  * compared exactly, case included). */
 int level_of_name(const char* name)
 {
-    static const struct {
+    static const struct
+    {
         const char* name;
         int level;
     } kNames[] = {{"none", NLSUI_TRC_NONE},

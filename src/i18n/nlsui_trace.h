@@ -7,12 +7,7 @@
  * line also sent to the system log. */
 
 /* Start-up trace levels (also the message levels of the trace lines). */
-enum {
-  NLSUI_TRC_NONE = 0,
-  NLSUI_TRC_LOW = 1,
-  NLSUI_TRC_MEDIUM = 4,
-  NLSUI_TRC_HIGH = 16
-};
+enum { NLSUI_TRC_NONE = 0, NLSUI_TRC_LOW = 1, NLSUI_TRC_MEDIUM = 4, NLSUI_TRC_HIGH = 16 };
 
 /* Width to which lines are padded at level NLSUI_TRC_MEDIUM and above. */
 #define NLSUI_TRC_PAD_WIDTH 79

@@ -25,19 +25,19 @@ typedef int NI_HDL;
 #define NI_DEFAULT_MAX_HANDLES 2048
 
 // Error codes.
-#define NIEINTERN (-1)          // internal error
-#define NIEHOST_UNKNOWN (-2)    // host name unknown
-#define NIESERV_UNKNOWN (-3)    // service name unknown
-#define NIESERV_USED (-4)       // service already in use
-#define NIETIMEOUT (-5)         // time-out
-#define NIECONN_BROKEN (-6)     // connection closed by the peer or broken
-#define NIETOO_SMALL (-7)       // buffer too small
-#define NIEINVAL (-8)           // invalid argument
-#define NIEHANDLES (-9)         // no free handle left
-#define NIECONN_REFUSED (-10)   // connection refused
-#define NIENOT_INIT (-11)       // NI not initialised
-#define NIEINVHDL (-12)         // handle not open
-#define NIESYSTEM (-13)         // operating-system call failed
+#define NIEINTERN (-1)        // internal error
+#define NIEHOST_UNKNOWN (-2)  // host name unknown
+#define NIESERV_UNKNOWN (-3)  // service name unknown
+#define NIESERV_USED (-4)     // service already in use
+#define NIETIMEOUT (-5)       // time-out
+#define NIECONN_BROKEN (-6)   // connection closed by the peer or broken
+#define NIETOO_SMALL (-7)     // buffer too small
+#define NIEINVAL (-8)         // invalid argument
+#define NIEHANDLES (-9)       // no free handle left
+#define NIECONN_REFUSED (-10) // connection refused
+#define NIENOT_INIT (-11)     // NI not initialised
+#define NIEINVHDL (-12)       // handle not open
+#define NIESYSTEM (-13)       // operating-system call failed
 
 // Initialises NI with a table of 2048 handles; a second call is harmless.
 int NiInit(void);

@@ -2,10 +2,11 @@
 
 namespace {
 
-struct NiErrEntry {
-  int rc;
-  const char* name;
-  const char* text;
+struct NiErrEntry
+{
+    int rc;
+    const char* name;
+    const char* text;
 };
 
 constexpr NiErrEntry kNiErrors[] = {
@@ -25,20 +26,24 @@ constexpr NiErrEntry kNiErrors[] = {
     {NIESYSTEM, "NIESYSTEM", "operating system call failed"},
 };
 
-const NiErrEntry* find(int rc) {
-  for (const auto& e : kNiErrors)
-    if (e.rc == rc) return &e;
-  return nullptr;
+const NiErrEntry* find(int rc)
+{
+    for (const auto& e : kNiErrors)
+        if (e.rc == rc)
+            return &e;
+    return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-const char* NiErrName(int rc) {
-  const NiErrEntry* e = find(rc);
-  return e != nullptr ? e->name : "NIE?";
+const char* NiErrName(int rc)
+{
+    const NiErrEntry* e = find(rc);
+    return e != nullptr ? e->name : "NIE?";
 }
 
-const char* NiErrText(int rc) {
-  const NiErrEntry* e = find(rc);
-  return e != nullptr ? e->text : "unknown error";
+const char* NiErrText(int rc)
+{
+    const NiErrEntry* e = find(rc);
+    return e != nullptr ? e->text : "unknown error";
 }

@@ -9,11 +9,11 @@
 
 namespace {
 
-void take_error(BaseDlError *error, int saved_errno)
+void take_error(BaseDlError* error, int saved_errno)
 {
     if (error == nullptr)
         return;
-    const char *text = dlerror();
+    const char* text = dlerror();
     error->code = static_cast<unsigned long>(saved_errno);
     if (text == nullptr)
         text = "unknown error";
@@ -24,27 +24,27 @@ void take_error(BaseDlError *error, int saved_errno)
 
 } // namespace
 
-void *base_dl_open(const char *name, BaseDlError *error)
+void* base_dl_open(const char* name, BaseDlError* error)
 {
     dlerror();
     errno = 0;
-    void *module = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    void* module = dlopen(name, RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr)
         take_error(error, errno);
     return module;
 }
 
-void *base_dl_symbol(void *module, const char *symbol, BaseDlError *error)
+void* base_dl_symbol(void* module, const char* symbol, BaseDlError* error)
 {
     dlerror();
     errno = 0;
-    void *address = dlsym(module, symbol);
+    void* address = dlsym(module, symbol);
     if (address == nullptr)
         take_error(error, errno);
     return address;
 }
 
-bool base_dl_close(void *module, BaseDlError *error)
+bool base_dl_close(void* module, BaseDlError* error)
 {
     dlerror();
     errno = 0;
@@ -55,9 +55,9 @@ bool base_dl_close(void *module, BaseDlError *error)
     return true;
 }
 
-bool base_dl_module_path(void *module, char *path, size_t size)
+bool base_dl_module_path(void* module, char* path, size_t size)
 {
-    struct link_map *map = nullptr;
+    struct link_map* map = nullptr;
     if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr || map->l_name == nullptr)
         return false;
     size_t n = strlen(map->l_name);

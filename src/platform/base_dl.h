@@ -7,19 +7,20 @@
 
 #include <cstddef>
 
-struct BaseDlError {
+struct BaseDlError
+{
     unsigned long code;
     char text[512];
 };
 
 /* Loads a library by file name (UTF-8); null on failure. */
-void *base_dl_open(const char *name, BaseDlError *error);
+void* base_dl_open(const char* name, BaseDlError* error);
 /* The address of a symbol; null when it is missing. */
-void *base_dl_symbol(void *module, const char *symbol, BaseDlError *error);
+void* base_dl_symbol(void* module, const char* symbol, BaseDlError* error);
 /* false when the library could not be closed. */
-bool base_dl_close(void *module, BaseDlError *error);
+bool base_dl_close(void* module, BaseDlError* error);
 /* The file the module was loaded from, into path (size bytes); false when
  * unknown or it does not fit. */
-bool base_dl_module_path(void *module, char *path, size_t size);
+bool base_dl_module_path(void* module, char* path, size_t size);
 
 #endif

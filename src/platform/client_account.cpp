@@ -37,7 +37,7 @@ std::string short_host_name()
     return name;
 }
 
-}  // namespace
+} // namespace
 
 int client_account_name(char* buffer, int size)
 {

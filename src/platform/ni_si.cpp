@@ -24,292 +24,377 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Milliseconds left until deadline, for poll(): -1 without a limit.
-int remaining_ms(bool limited, Clock::time_point deadline) {
-  if (!limited) return -1;
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  if (left <= 0) return 0;
-  return left > INT_MAX ? INT_MAX : static_cast<int>(left);
+int remaining_ms(bool limited, Clock::time_point deadline)
+{
+    if (!limited)
+        return -1;
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0)
+        return 0;
+    return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
-int wait_for(int fd, short events, int timeout_ms) {
-  const bool limited = timeout_ms >= 0;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout_ms : 0);
-  for (;;) {
-    pollfd p{fd, events, 0};
-    int n = ::poll(&p, 1, remaining_ms(limited, deadline));
-    if (n > 0) return SI_OK;
-    if (n == 0) return SI_ETIMEOUT;
-    if (errno != EINTR) return SI_ESYSTEM;
-  }
+int wait_for(int fd, short events, int timeout_ms)
+{
+    const bool limited = timeout_ms >= 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout_ms : 0);
+    for (;;) {
+        pollfd p{fd, events, 0};
+        int n = ::poll(&p, 1, remaining_ms(limited, deadline));
+        if (n > 0)
+            return SI_OK;
+        if (n == 0)
+            return SI_ETIMEOUT;
+        if (errno != EINTR)
+            return SI_ESYSTEM;
+    }
 }
 
-bool set_nonblocking(int fd) {
-  int flags = ::fcntl(fd, F_GETFL, 0);
-  return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+bool set_nonblocking(int fd)
+{
+    int flags = ::fcntl(fd, F_GETFL, 0);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
 // Connects a non-blocking socket and waits for the result.
-int connect_socket(int fd, const sockaddr* addr, socklen_t len, int timeout_ms, int* sys_errno) {
-  int rc;
-  do {
-    rc = ::connect(fd, addr, len);
-  } while (rc != 0 && errno == EINTR);
-  if (rc == 0) return SI_OK;
-  if (errno != EINPROGRESS) {
-    // EAGAIN: a unix-domain listener whose backlog is full is busy; the
-    // socket is left unconnected, so waiting for it would report a
-    // connection that does not exist.
-    *sys_errno = errno;
-    return (errno == ECONNREFUSED || errno == ENOENT || errno == EAGAIN) ? SI_ECONN_REFUSED : SI_ESYSTEM;
-  }
-  int w = wait_for(fd, POLLOUT, timeout_ms);
-  if (w != SI_OK) {
-    *sys_errno = w == SI_ETIMEOUT ? ETIMEDOUT : errno;
-    return w;
-  }
-  int err = 0;
-  socklen_t err_len = sizeof err;
-  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &err_len) != 0) err = errno;
-  if (err == 0) return SI_OK;
-  *sys_errno = err;
-  return err == ECONNREFUSED ? SI_ECONN_REFUSED : (err == ETIMEDOUT ? SI_ETIMEOUT : SI_ESYSTEM);
+int connect_socket(int fd, const sockaddr* addr, socklen_t len, int timeout_ms, int* sys_errno)
+{
+    int rc;
+    do {
+        rc = ::connect(fd, addr, len);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0)
+        return SI_OK;
+    if (errno != EINPROGRESS) {
+        // EAGAIN: a unix-domain listener whose backlog is full is busy; the
+        // socket is left unconnected, so waiting for it would report a
+        // connection that does not exist.
+        *sys_errno = errno;
+        return (errno == ECONNREFUSED || errno == ENOENT || errno == EAGAIN) ? SI_ECONN_REFUSED
+                                                                             : SI_ESYSTEM;
+    }
+    int w = wait_for(fd, POLLOUT, timeout_ms);
+    if (w != SI_OK) {
+        *sys_errno = w == SI_ETIMEOUT ? ETIMEDOUT : errno;
+        return w;
+    }
+    int err = 0;
+    socklen_t err_len = sizeof err;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &err_len) != 0)
+        err = errno;
+    if (err == 0)
+        return SI_OK;
+    *sys_errno = err;
+    return err == ECONNREFUSED ? SI_ECONN_REFUSED : (err == ETIMEDOUT ? SI_ETIMEOUT : SI_ESYSTEM);
 }
 
-std::string raw_address(const sockaddr* sa) {
-  if (sa == nullptr) return {};
-  if (sa->sa_family == AF_INET) {
-    const auto* in = reinterpret_cast<const sockaddr_in*>(sa);
-    return std::string(reinterpret_cast<const char*>(&in->sin_addr), 4);
-  }
-  if (sa->sa_family == AF_INET6) {
-    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(sa);
-    return std::string(reinterpret_cast<const char*>(&in6->sin6_addr), 16);
-  }
-  return {};
+std::string raw_address(const sockaddr* sa)
+{
+    if (sa == nullptr)
+        return {};
+    if (sa->sa_family == AF_INET) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(sa);
+        return std::string(reinterpret_cast<const char*>(&in->sin_addr), 4);
+    }
+    if (sa->sa_family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(sa);
+        return std::string(reinterpret_cast<const char*>(&in6->sin6_addr), 16);
+    }
+    return {};
 }
 
-}  // namespace
+} // namespace
 
-const char* SiRcText(int rc) {
-  switch (rc) {
-    case SI_OK: return "ok";
-    case SI_ECONN_REFUSED: return "connection refused";
-    case SI_ETIMEOUT: return "time-out";
-    case SI_ECONN_BROKEN: return "connection broken";
-    case SI_EHOST_UNKNOWN: return "host unknown";
-    case SI_ESERV_UNKNOWN: return "service unknown";
-    case SI_EINVAL: return "invalid argument";
-    case SI_ESYSTEM: return "system call failed";
-    default: return "unknown SI code";
-  }
+const char* SiRcText(int rc)
+{
+    switch (rc) {
+    case SI_OK:
+        return "ok";
+    case SI_ECONN_REFUSED:
+        return "connection refused";
+    case SI_ETIMEOUT:
+        return "time-out";
+    case SI_ECONN_BROKEN:
+        return "connection broken";
+    case SI_EHOST_UNKNOWN:
+        return "host unknown";
+    case SI_ESERV_UNKNOWN:
+        return "service unknown";
+    case SI_EINVAL:
+        return "invalid argument";
+    case SI_ESYSTEM:
+        return "system call failed";
+    default:
+        return "unknown SI code";
+    }
 }
 
-int SiConnect(const char* host, uint16_t port, int timeout_ms, int* fd, int* sys_errno) {
-  int dummy = 0;
-  if (sys_errno == nullptr) sys_errno = &dummy;
-  *sys_errno = 0;
-  if (host == nullptr || fd == nullptr) return SI_EINVAL;
-  *fd = -1;
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_protocol = IPPROTO_TCP;
-  hints.ai_flags = AI_NUMERICSERV;  // no AI_ADDRCONFIG: a machine with loopback only must reach itself
-  const std::string service = std::to_string(port);
-  addrinfo* list = nullptr;
-  int g = ::getaddrinfo(host, service.c_str(), &hints, &list);
-  if (g != 0 || list == nullptr) {
-    *sys_errno = g == EAI_SYSTEM ? errno : 0;
-    return SI_EHOST_UNKNOWN;
-  }
-  const bool limited = timeout_ms >= 0;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout_ms : 0);
-  int result = SI_ESYSTEM;
-  for (addrinfo* ai = list; ai != nullptr; ai = ai->ai_next) {
-    int s = ::socket(ai->ai_family, ai->ai_socktype | SOCK_CLOEXEC, ai->ai_protocol);
+int SiConnect(const char* host, uint16_t port, int timeout_ms, int* fd, int* sys_errno)
+{
+    int dummy = 0;
+    if (sys_errno == nullptr)
+        sys_errno = &dummy;
+    *sys_errno = 0;
+    if (host == nullptr || fd == nullptr)
+        return SI_EINVAL;
+    *fd = -1;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    hints.ai_flags =
+        AI_NUMERICSERV; // no AI_ADDRCONFIG: a machine with loopback only must reach itself
+    const std::string service = std::to_string(port);
+    addrinfo* list = nullptr;
+    int g = ::getaddrinfo(host, service.c_str(), &hints, &list);
+    if (g != 0 || list == nullptr) {
+        *sys_errno = g == EAI_SYSTEM ? errno : 0;
+        return SI_EHOST_UNKNOWN;
+    }
+    const bool limited = timeout_ms >= 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout_ms : 0);
+    int result = SI_ESYSTEM;
+    for (addrinfo* ai = list; ai != nullptr; ai = ai->ai_next) {
+        int s = ::socket(ai->ai_family, ai->ai_socktype | SOCK_CLOEXEC, ai->ai_protocol);
+        if (s < 0) {
+            *sys_errno = errno;
+            continue;
+        }
+        if (!set_nonblocking(s)) {
+            *sys_errno = errno;
+            ::close(s);
+            continue;
+        }
+        int one = 1;
+        ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        result = connect_socket(s, ai->ai_addr, ai->ai_addrlen, remaining_ms(limited, deadline),
+                                sys_errno);
+        if (result == SI_OK) {
+            *fd = s;
+            break;
+        }
+        ::close(s);
+        if (result == SI_ETIMEOUT)
+            break;
+    }
+    ::freeaddrinfo(list);
+    return result;
+}
+
+int SiConnectUnix(const char* path, int timeout_ms, int* fd, int* sys_errno)
+{
+    int dummy = 0;
+    if (sys_errno == nullptr)
+        sys_errno = &dummy;
+    *sys_errno = 0;
+    if (path == nullptr || fd == nullptr)
+        return SI_EINVAL;
+    *fd = -1;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (std::strlen(path) >= sizeof addr.sun_path)
+        return SI_EINVAL;
+    std::strcpy(addr.sun_path, path);
+    int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (s < 0) {
-      *sys_errno = errno;
-      continue;
+        *sys_errno = errno;
+        return SI_ESYSTEM;
     }
     if (!set_nonblocking(s)) {
-      *sys_errno = errno;
-      ::close(s);
-      continue;
+        *sys_errno = errno;
+        ::close(s);
+        return SI_ESYSTEM;
     }
-    int one = 1;
-    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    result = connect_socket(s, ai->ai_addr, ai->ai_addrlen, remaining_ms(limited, deadline), sys_errno);
-    if (result == SI_OK) {
-      *fd = s;
-      break;
+    int rc =
+        connect_socket(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr, timeout_ms, sys_errno);
+    if (rc != SI_OK) {
+        ::close(s);
+        return rc;
     }
-    ::close(s);
-    if (result == SI_ETIMEOUT) break;
-  }
-  ::freeaddrinfo(list);
-  return result;
-}
-
-int SiConnectUnix(const char* path, int timeout_ms, int* fd, int* sys_errno) {
-  int dummy = 0;
-  if (sys_errno == nullptr) sys_errno = &dummy;
-  *sys_errno = 0;
-  if (path == nullptr || fd == nullptr) return SI_EINVAL;
-  *fd = -1;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (std::strlen(path) >= sizeof addr.sun_path) return SI_EINVAL;
-  std::strcpy(addr.sun_path, path);
-  int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (s < 0) {
-    *sys_errno = errno;
-    return SI_ESYSTEM;
-  }
-  if (!set_nonblocking(s)) {
-    *sys_errno = errno;
-    ::close(s);
-    return SI_ESYSTEM;
-  }
-  int rc = connect_socket(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr, timeout_ms, sys_errno);
-  if (rc != SI_OK) {
-    ::close(s);
-    return rc;
-  }
-  *fd = s;
-  return SI_OK;
-}
-
-int SiWaitReadable(int fd, int timeout_ms) { return fd < 0 ? SI_EINVAL : wait_for(fd, POLLIN, timeout_ms); }
-int SiWaitWritable(int fd, int timeout_ms) { return fd < 0 ? SI_EINVAL : wait_for(fd, POLLOUT, timeout_ms); }
-
-int SiWrite(int fd, const void* buf, size_t len, int timeout_ms, size_t* written, int* sys_errno) {
-  int dummy = 0;
-  if (sys_errno == nullptr) sys_errno = &dummy;
-  *sys_errno = 0;
-  if (written != nullptr) *written = 0;
-  if (fd < 0 || (buf == nullptr && len > 0)) return SI_EINVAL;
-  if (len == 0) return SI_OK;
-  for (;;) {
-    ssize_t n = ::send(fd, buf, len, MSG_NOSIGNAL);
-    if (n >= 0) {
-      if (written != nullptr) *written = static_cast<size_t>(n);
-      return SI_OK;
-    }
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      int w = wait_for(fd, POLLOUT, timeout_ms);
-      if (w != SI_OK) return w;
-      continue;
-    }
-    *sys_errno = errno;
-    return (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN) ? SI_ECONN_BROKEN : SI_ESYSTEM;
-  }
-}
-
-int SiRead(int fd, void* buf, size_t len, int timeout_ms, size_t* got, int* sys_errno) {
-  int dummy = 0;
-  if (sys_errno == nullptr) sys_errno = &dummy;
-  *sys_errno = 0;
-  if (got != nullptr) *got = 0;
-  if (fd < 0 || buf == nullptr || len == 0) return SI_EINVAL;
-  for (;;) {
-    ssize_t n = ::recv(fd, buf, len, 0);
-    if (n > 0) {
-      if (got != nullptr) *got = static_cast<size_t>(n);
-      return SI_OK;
-    }
-    if (n == 0) return SI_ECONN_BROKEN;
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      int w = wait_for(fd, POLLIN, timeout_ms);
-      if (w != SI_OK) return w;
-      continue;
-    }
-    *sys_errno = errno;
-    return (errno == ECONNRESET || errno == ENOTCONN) ? SI_ECONN_BROKEN : SI_ESYSTEM;
-  }
-}
-
-long SiPendingOrClosed(int fd) {
-  if (fd < 0) return -1;
-  pollfd p{fd, POLLIN, 0};
-  int n;
-  do {
-    n = ::poll(&p, 1, 0);
-  } while (n < 0 && errno == EINTR);
-  if (n < 0) return -1;
-  if (n == 0) return 0;
-  if ((p.revents & (POLLERR | POLLNVAL)) != 0) return -1;
-  char c;
-  ssize_t r = ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
-  if (r <= 0) return (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) ? 0 : -1;
-  int avail = 0;
-  if (::ioctl(fd, FIONREAD, &avail) != 0 || avail < 1) avail = 1;
-  return avail;
-}
-
-void SiClose(int fd) {
-  if (fd >= 0) ::close(fd);
-}
-
-int SiServToNo(const char* name, const std::string& services_file, uint16_t* port) {
-  if (name == nullptr || port == nullptr || *name == '\0') return SI_EINVAL;
-  if (services_file.empty()) {
-    servent entry{};
-    servent* found = nullptr;
-    char buf[4096];
-    if (::getservbyname_r(name, "tcp", &entry, buf, sizeof buf, &found) != 0 || found == nullptr)
-      return SI_ESERV_UNKNOWN;
-    *port = ntohs(static_cast<uint16_t>(found->s_port));
+    *fd = s;
     return SI_OK;
-  }
-  // The same format as the system's file: "name port/protocol [aliases] [# comment]".
-  std::ifstream in(services_file);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-    std::istringstream words(line);
-    std::string service, port_proto;
-    if (!(words >> service >> port_proto)) continue;
-    auto slash = port_proto.find('/');
-    if (slash == std::string::npos || port_proto.substr(slash + 1) != "tcp") continue;
-    bool match = service == name;
-    for (std::string alias; !match && words >> alias;) match = alias == name;
-    if (!match) continue;
-    char* end = nullptr;
-    const std::string digits = port_proto.substr(0, slash);
-    unsigned long value = std::strtoul(digits.c_str(), &end, 10);
-    if (digits.empty() || *end != '\0' || value > 65535) continue;
-    *port = static_cast<uint16_t>(value);
-    return SI_OK;
-  }
-  return SI_ESERV_UNKNOWN;
 }
 
-std::vector<std::string> SiLocalAddresses() {
-  std::vector<std::string> out;
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0) return out;
-  for (ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
-    std::string raw = raw_address(it->ifa_addr);
-    if (!raw.empty()) out.push_back(std::move(raw));
-  }
-  ::freeifaddrs(list);
-  return out;
+int SiWaitReadable(int fd, int timeout_ms)
+{
+    return fd < 0 ? SI_EINVAL : wait_for(fd, POLLIN, timeout_ms);
+}
+int SiWaitWritable(int fd, int timeout_ms)
+{
+    return fd < 0 ? SI_EINVAL : wait_for(fd, POLLOUT, timeout_ms);
 }
 
-int SiResolve(const char* host, std::vector<std::string>* addresses) {
-  if (host == nullptr || addresses == nullptr) return SI_EINVAL;
-  addresses->clear();
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
-  if (::getaddrinfo(host, nullptr, &hints, &list) != 0) return SI_EHOST_UNKNOWN;
-  for (addrinfo* ai = list; ai != nullptr; ai = ai->ai_next) {
-    std::string raw = raw_address(ai->ai_addr);
-    if (!raw.empty()) addresses->push_back(std::move(raw));
-  }
-  ::freeaddrinfo(list);
-  return addresses->empty() ? SI_EHOST_UNKNOWN : SI_OK;
+int SiWrite(int fd, const void* buf, size_t len, int timeout_ms, size_t* written, int* sys_errno)
+{
+    int dummy = 0;
+    if (sys_errno == nullptr)
+        sys_errno = &dummy;
+    *sys_errno = 0;
+    if (written != nullptr)
+        *written = 0;
+    if (fd < 0 || (buf == nullptr && len > 0))
+        return SI_EINVAL;
+    if (len == 0)
+        return SI_OK;
+    for (;;) {
+        ssize_t n = ::send(fd, buf, len, MSG_NOSIGNAL);
+        if (n >= 0) {
+            if (written != nullptr)
+                *written = static_cast<size_t>(n);
+            return SI_OK;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            int w = wait_for(fd, POLLOUT, timeout_ms);
+            if (w != SI_OK)
+                return w;
+            continue;
+        }
+        *sys_errno = errno;
+        return (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN) ? SI_ECONN_BROKEN
+                                                                            : SI_ESYSTEM;
+    }
+}
+
+int SiRead(int fd, void* buf, size_t len, int timeout_ms, size_t* got, int* sys_errno)
+{
+    int dummy = 0;
+    if (sys_errno == nullptr)
+        sys_errno = &dummy;
+    *sys_errno = 0;
+    if (got != nullptr)
+        *got = 0;
+    if (fd < 0 || buf == nullptr || len == 0)
+        return SI_EINVAL;
+    for (;;) {
+        ssize_t n = ::recv(fd, buf, len, 0);
+        if (n > 0) {
+            if (got != nullptr)
+                *got = static_cast<size_t>(n);
+            return SI_OK;
+        }
+        if (n == 0)
+            return SI_ECONN_BROKEN;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            int w = wait_for(fd, POLLIN, timeout_ms);
+            if (w != SI_OK)
+                return w;
+            continue;
+        }
+        *sys_errno = errno;
+        return (errno == ECONNRESET || errno == ENOTCONN) ? SI_ECONN_BROKEN : SI_ESYSTEM;
+    }
+}
+
+long SiPendingOrClosed(int fd)
+{
+    if (fd < 0)
+        return -1;
+    pollfd p{fd, POLLIN, 0};
+    int n;
+    do {
+        n = ::poll(&p, 1, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return -1;
+    if (n == 0)
+        return 0;
+    if ((p.revents & (POLLERR | POLLNVAL)) != 0)
+        return -1;
+    char c;
+    ssize_t r = ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (r <= 0)
+        return (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) ? 0 : -1;
+    int avail = 0;
+    if (::ioctl(fd, FIONREAD, &avail) != 0 || avail < 1)
+        avail = 1;
+    return avail;
+}
+
+void SiClose(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+int SiServToNo(const char* name, const std::string& services_file, uint16_t* port)
+{
+    if (name == nullptr || port == nullptr || *name == '\0')
+        return SI_EINVAL;
+    if (services_file.empty()) {
+        servent entry{};
+        servent* found = nullptr;
+        char buf[4096];
+        if (::getservbyname_r(name, "tcp", &entry, buf, sizeof buf, &found) != 0 ||
+            found == nullptr)
+            return SI_ESERV_UNKNOWN;
+        *port = ntohs(static_cast<uint16_t>(found->s_port));
+        return SI_OK;
+    }
+    // The same format as the system's file: "name port/protocol [aliases] [# comment]".
+    std::ifstream in(services_file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (auto hash = line.find('#'); hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        std::string service, port_proto;
+        if (!(words >> service >> port_proto))
+            continue;
+        auto slash = port_proto.find('/');
+        if (slash == std::string::npos || port_proto.substr(slash + 1) != "tcp")
+            continue;
+        bool match = service == name;
+        for (std::string alias; !match && words >> alias;)
+            match = alias == name;
+        if (!match)
+            continue;
+        char* end = nullptr;
+        const std::string digits = port_proto.substr(0, slash);
+        unsigned long value = std::strtoul(digits.c_str(), &end, 10);
+        if (digits.empty() || *end != '\0' || value > 65535)
+            continue;
+        *port = static_cast<uint16_t>(value);
+        return SI_OK;
+    }
+    return SI_ESERV_UNKNOWN;
+}
+
+std::vector<std::string> SiLocalAddresses()
+{
+    std::vector<std::string> out;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return out;
+    for (ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
+        std::string raw = raw_address(it->ifa_addr);
+        if (!raw.empty())
+            out.push_back(std::move(raw));
+    }
+    ::freeifaddrs(list);
+    return out;
+}
+
+int SiResolve(const char* host, std::vector<std::string>* addresses)
+{
+    if (host == nullptr || addresses == nullptr)
+        return SI_EINVAL;
+    addresses->clear();
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    if (::getaddrinfo(host, nullptr, &hints, &list) != 0)
+        return SI_EHOST_UNKNOWN;
+    for (addrinfo* ai = list; ai != nullptr; ai = ai->ai_next) {
+        std::string raw = raw_address(ai->ai_addr);
+        if (!raw.empty())
+            addresses->push_back(std::move(raw));
+    }
+    ::freeaddrinfo(list);
+    return addresses->empty() ? SI_EHOST_UNKNOWN : SI_OK;
 }

@@ -12,14 +12,14 @@
 #include <vector>
 
 enum SiRc {
-  SI_OK = 0,
-  SI_ECONN_REFUSED = 1,  // nobody listens
-  SI_ETIMEOUT = 2,       // nothing happened in time
-  SI_ECONN_BROKEN = 3,   // the peer closed or reset the connection
-  SI_EHOST_UNKNOWN = 4,  // name resolution failed
-  SI_ESERV_UNKNOWN = 5,  // service name unknown
-  SI_EINVAL = 6,         // invalid argument
-  SI_ESYSTEM = 7,        // another system call failure
+    SI_OK = 0,
+    SI_ECONN_REFUSED = 1, // nobody listens
+    SI_ETIMEOUT = 2,      // nothing happened in time
+    SI_ECONN_BROKEN = 3,  // the peer closed or reset the connection
+    SI_EHOST_UNKNOWN = 4, // name resolution failed
+    SI_ESERV_UNKNOWN = 5, // service name unknown
+    SI_EINVAL = 6,        // invalid argument
+    SI_ESYSTEM = 7,       // another system call failure
 };
 
 // Text of an SI code.

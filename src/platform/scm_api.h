@@ -16,16 +16,18 @@ typedef void* SC_HANDLE;
 #define SCM_ERROR_CALL_NOT_IMPLEMENTED 120u
 #define SCM_ERROR_SERVICE_ALREADY_RUNNING 1056u
 
-class ScmApi {
- public:
-  virtual ~ScmApi() = default;
-  // machine: none for this machine; database: none for the default one.
-  virtual SC_HANDLE OpenSCManagerW(const QOR_UC* machine, const QOR_UC* database, uint32_t access) = 0;
-  virtual SC_HANDLE OpenServiceW(SC_HANDLE manager, const QOR_UC* service, uint32_t access) = 0;
-  virtual bool StartServiceW(SC_HANDLE service, uint32_t argc, const QOR_UC** argv) = 0;
-  virtual bool CloseServiceHandle(SC_HANDLE handle) = 0;
-  // The error of the last failed call.
-  virtual uint32_t GetLastError() = 0;
+class ScmApi
+{
+  public:
+    virtual ~ScmApi() = default;
+    // machine: none for this machine; database: none for the default one.
+    virtual SC_HANDLE OpenSCManagerW(const QOR_UC* machine, const QOR_UC* database,
+                                     uint32_t access) = 0;
+    virtual SC_HANDLE OpenServiceW(SC_HANDLE manager, const QOR_UC* service, uint32_t access) = 0;
+    virtual bool StartServiceW(SC_HANDLE service, uint32_t argc, const QOR_UC** argv) = 0;
+    virtual bool CloseServiceHandle(SC_HANDLE handle) = 0;
+    // The error of the last failed call.
+    virtual uint32_t GetLastError() = 0;
 };
 
 ScmApi& system_scm();

@@ -6,18 +6,20 @@
 
 namespace {
 
-class UnavailableScm : public ScmApi {
- public:
-  SC_HANDLE OpenSCManagerW(const QOR_UC*, const QOR_UC*, uint32_t) override { return nullptr; }
-  SC_HANDLE OpenServiceW(SC_HANDLE, const QOR_UC*, uint32_t) override { return nullptr; }
-  bool StartServiceW(SC_HANDLE, uint32_t, const QOR_UC**) override { return false; }
-  bool CloseServiceHandle(SC_HANDLE) override { return false; }
-  uint32_t GetLastError() override { return SCM_ERROR_CALL_NOT_IMPLEMENTED; }
+class UnavailableScm : public ScmApi
+{
+  public:
+    SC_HANDLE OpenSCManagerW(const QOR_UC*, const QOR_UC*, uint32_t) override { return nullptr; }
+    SC_HANDLE OpenServiceW(SC_HANDLE, const QOR_UC*, uint32_t) override { return nullptr; }
+    bool StartServiceW(SC_HANDLE, uint32_t, const QOR_UC**) override { return false; }
+    bool CloseServiceHandle(SC_HANDLE) override { return false; }
+    uint32_t GetLastError() override { return SCM_ERROR_CALL_NOT_IMPLEMENTED; }
 };
 
-}  // namespace
+} // namespace
 
-ScmApi& system_scm() {
-  static UnavailableScm scm;
-  return scm;
+ScmApi& system_scm()
+{
+    static UnavailableScm scm;
+    return scm;
 }

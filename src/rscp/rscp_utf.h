@@ -25,27 +25,24 @@
  * message text, system-log id (never null), two optional (text, length)
  * pairs. Returns the code the conversion returns. */
 typedef uint32_t (*ConvErrorHookFn)(uint32_t code, QOR_UC module, uint32_t accepted,
-                                    const QOR_UC* ident, int location, int line,
-                                    const QOR_UC* text, const QOR_UC* syslog_id,
-                                    const QOR_UC* arg1, int len1,
+                                    const QOR_UC* ident, int location, int line, const QOR_UC* text,
+                                    const QOR_UC* syslog_id, const QOR_UC* arg1, int len1,
                                     const QOR_UC* arg2, int len2);
-uint32_t ConvErrorPassThrough(uint32_t code, QOR_UC module, uint32_t accepted,
-                              const QOR_UC* ident, int location, int line,
-                              const QOR_UC* text, const QOR_UC* syslog_id,
+uint32_t ConvErrorPassThrough(uint32_t code, QOR_UC module, uint32_t accepted, const QOR_UC* ident,
+                              int location, int line, const QOR_UC* text, const QOR_UC* syslog_id,
                               const QOR_UC* arg1, int len1, const QOR_UC* arg2, int len2);
 /* Null restores ConvErrorPassThrough. */
 void SetConvErrorHook(ConvErrorHookFn hook);
 
 /* Conversion cores: in-out cursors, "end" one past the last usable element. */
-uint32_t ConvU16ToUtf8(const QOR_UC** src, const QOR_UC* src_end,
-                       unsigned char** dst, unsigned char* dst_end);
-uint32_t ConvUtf8ToU16(const unsigned char** src, const unsigned char* src_end,
-                       QOR_UC** dst, QOR_UC* dst_end,
-                       const QOR_UC* replacement, uint32_t* replaced);
+uint32_t ConvU16ToUtf8(const QOR_UC** src, const QOR_UC* src_end, unsigned char** dst,
+                       unsigned char* dst_end);
+uint32_t ConvUtf8ToU16(const unsigned char** src, const unsigned char* src_end, QOR_UC** dst,
+                       QOR_UC* dst_end, const QOR_UC* replacement, uint32_t* replaced);
 uint32_t U16ToUtf8Range(int ignored, unsigned char** dst, unsigned char* dst_end,
                         const QOR_UC** src, const QOR_UC* src_end);
-uint32_t Utf8ToU16Range(int ignored, QOR_UC** dst, QOR_UC* dst_end,
-                        const unsigned char** src, const unsigned char* src_end);
+uint32_t Utf8ToU16Range(int ignored, QOR_UC** dst, QOR_UC* dst_end, const unsigned char** src,
+                        const unsigned char* src_end);
 
 /* NUL-terminated source; the destination is always terminated (size >= 1);
  * length out (may be null) excludes the terminator. Malformed UTF-8 becomes
@@ -55,10 +52,10 @@ uint32_t rscpUtf8zToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, co
 uint32_t U16zToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QOR_UC* src);
 uint32_t Utf8zToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const char* src);
 /* Counted source, no terminator written. */
-uint32_t U16nToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length,
-                    const QOR_UC* src, int32_t src_units);
-uint32_t Utf8nToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length,
-                    const char* src, int32_t src_bytes);
+uint32_t U16nToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QOR_UC* src,
+                    int32_t src_units);
+uint32_t Utf8nToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const char* src,
+                    int32_t src_bytes);
 
 /* n units from n EBCDIC bytes; no terminator. */
 void EbcdicToU16(QOR_UC* dst, const unsigned char* src, int32_t n);

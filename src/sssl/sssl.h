@@ -16,49 +16,50 @@
 
 // How a session authenticates (the value the client puts into plugin_arg).
 typedef enum {
-  NO_CLIENT_CERT = 0,          // no client certificate; the server certificate
-                               // is checked against the anonymous PSE's CAs
-  USE_CLIENT_CERT = 3,         // client certificate of the client PSE; the server
-                               // certificate is checked against its CAs
-  ANON_SRVCERT_NO_VERIFY = 4,  // no client certificate, server not verified
+    NO_CLIENT_CERT = 0,         // no client certificate; the server certificate
+                                // is checked against the anonymous PSE's CAs
+    USE_CLIENT_CERT = 3,        // client certificate of the client PSE; the server
+                                // certificate is checked against its CAs
+    ANON_SRVCERT_NO_VERIFY = 4, // no client certificate, server not verified
 } SSSL_AUTH_T;
 
 // Default-credential selection bits of SSSL_INIT_PARAMS.
-#define SSSL_CRED_SERVER 1u  // QORSSLS.pse
-#define SSSL_CRED_CLIENT 2u  // QORSSLC.pse
-#define SSSL_CRED_ANON 4u    // QORSSLA.pse, or the in-memory credential
+#define SSSL_CRED_SERVER 1u // QORSSLS.pse
+#define SSSL_CRED_CLIENT 2u // QORSSLC.pse
+#define SSSL_CRED_ANON 4u   // QORSSLA.pse, or the in-memory credential
 
 #define SSSL_SERVER_PSE "QORSSLS.pse"
 #define SSSL_CLIENT_PSE "QORSSLC.pse"
 #define SSSL_ANON_PSE "QORSSLA.pse"
 
 // Initialisation record; the caller clears it and sets the size to 120.
-typedef struct SSSL_INIT_PARAMS {
-  uint64_t size;               // sizeof(SSSL_INIT_PARAMS), 120
-  uint32_t default_creds;      // SSSL_CRED_* bits
-  uint32_t reserved0;
-  const void* cred_data;       // in-memory credential (a PKCS#12 DER structure)
-  uint32_t cred_len;           // standing in for the anonymous PSE file
-  uint32_t reserved1;
-  uint8_t reserved[88];
+typedef struct SSSL_INIT_PARAMS
+{
+    uint64_t size;          // sizeof(SSSL_INIT_PARAMS), 120
+    uint32_t default_creds; // SSSL_CRED_* bits
+    uint32_t reserved0;
+    const void* cred_data; // in-memory credential (a PKCS#12 DER structure)
+    uint32_t cred_len;     // standing in for the anonymous PSE file
+    uint32_t reserved1;
+    uint8_t reserved[88];
 } SSSL_INIT_PARAMS;
 static_assert(sizeof(SSSL_INIT_PARAMS) == 120, "SSSL_INIT_PARAMS layout");
 
 // Return codes.
 #define SSSLRC_OK 0
-#define SSSLERR_PARAM (-1)            // invalid argument
-#define SSSLERR_NOT_INIT (-2)         // QorSSLInit not called or failed
-#define SSSLERR_LIB_NOT_FOUND (-3)    // crypto library not loadable
-#define SSSLERR_LIB_SYMBOL (-4)       // a crypto function is missing
-#define SSSLERR_LIB_INIT (-5)         // crypto library initialisation failed
+#define SSSLERR_PARAM (-1)         // invalid argument
+#define SSSLERR_NOT_INIT (-2)      // QorSSLInit not called or failed
+#define SSSLERR_LIB_NOT_FOUND (-3) // crypto library not loadable
+#define SSSLERR_LIB_SYMBOL (-4)    // a crypto function is missing
+#define SSSLERR_LIB_INIT (-5)      // crypto library initialisation failed
 #define SSSLERR_NO_MEMORY (-6)
-#define SSSLERR_PSE_READ (-7)         // PSE file unreadable or not PKCS#12
-#define SSSLERR_CONN_FAILED (-10)     // TLS handshake failed
-#define SSSLERR_SERVER_CERT (-11)     // server certificate not trusted / name mismatch
-#define SSSLERR_CONN_CLOSED (-12)     // peer closed the connection
+#define SSSLERR_PSE_READ (-7)     // PSE file unreadable or not PKCS#12
+#define SSSLERR_CONN_FAILED (-10) // TLS handshake failed
+#define SSSLERR_SERVER_CERT (-11) // server certificate not trusted / name mismatch
+#define SSSLERR_CONN_CLOSED (-12) // peer closed the connection
 #define SSSLERR_TIMEOUT (-13)
-#define SSSLERR_IO (-14)              // read or write on the connection failed
-#define SSSLERR_NO_CRED (-31)         // no selected default credential could be set up
+#define SSSLERR_IO (-14)      // read or write on the connection failed
+#define SSSLERR_NO_CRED (-31) // no selected default credential could be set up
 
 // Initialises the layer: loads the crypto library and sets up the default
 // credentials that params->default_creds selects. read_profile and reserved
@@ -79,7 +80,8 @@ typedef struct QorSSLSession* SSSL_HDL;
 // Starts a TLS client session on an open NI handle and runs the handshake
 // within timeout_ms. server_name is the host name of the endpoint, used for
 // SNI and, when the server is verified, for the certificate name check.
-int QorSSLConnect(NI_HDL hdl, SSSL_AUTH_T auth, const char* server_name, int timeout_ms, SSSL_HDL* session);
+int QorSSLConnect(NI_HDL hdl, SSSL_AUTH_T auth, const char* server_name, int timeout_ms,
+                  SSSL_HDL* session);
 // Writes all len bytes (each wait bounded by timeout_ms).
 int QorSSLWrite(SSSL_HDL session, const void* buf, size_t len, int timeout_ms);
 // Reads at most len bytes, waiting at most timeout_ms for the first one;

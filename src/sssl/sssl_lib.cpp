@@ -21,105 +21,116 @@ bool g_tried = false;
 DL_HDL g_ssl_hdl = DL_HDL_INVALID;
 DL_HDL g_crypto_hdl = DL_HDL_INVALID;
 
-std::u16string widen(const char* s) { return std::u16string(s, s + std::char_traits<char>::length(s)); }
-
-template <size_t N>
-bool load_first(const char* const (&names)[N], DL_HDL* hdl) {
-  for (const char* name : names) {
-    if (DlLoadLib(widen(name).c_str(), hdl) == DL_OK) return true;
-  }
-  return false;
+std::u16string widen(const char* s)
+{
+    return std::u16string(s, s + std::char_traits<char>::length(s));
 }
 
-template <typename Fn>
-bool bind(DL_HDL hdl, const char* name, Fn* slot) {
-  DL_FUNC fn = nullptr;
-  if (DlLoadFunc(hdl, widen(name).c_str(), 0, &fn) != DL_OK || fn == nullptr) return false;
-  *slot = reinterpret_cast<Fn>(fn);
-  return true;
+template <size_t N> bool load_first(const char* const (&names)[N], DL_HDL* hdl)
+{
+    for (const char* name : names) {
+        if (DlLoadLib(widen(name).c_str(), hdl) == DL_OK)
+            return true;
+    }
+    return false;
+}
+
+template <typename Fn> bool bind(DL_HDL hdl, const char* name, Fn* slot)
+{
+    DL_FUNC fn = nullptr;
+    if (DlLoadFunc(hdl, widen(name).c_str(), 0, &fn) != DL_OK || fn == nullptr)
+        return false;
+    *slot = reinterpret_cast<Fn>(fn);
+    return true;
 }
 
 #define SSSL_BIND(hdl, name) ok = bind(hdl, #name, &lib.name) && ok
 
-int load_locked() {
-  if (g_ssl_hdl == DL_HDL_INVALID && !load_first(kSslLibNames, &g_ssl_hdl)) return SSSLERR_LIB_NOT_FOUND;
-  if (g_crypto_hdl == DL_HDL_INVALID && !load_first(kCryptoLibNames, &g_crypto_hdl)) {
-    DlUnloadLib(&g_ssl_hdl);
-    return SSSLERR_LIB_NOT_FOUND;
-  }
-  CryptoLib lib{};
-  bool ok = true;
-  SSSL_BIND(g_ssl_hdl, OPENSSL_init_ssl);
-  SSSL_BIND(g_ssl_hdl, TLS_client_method);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_new);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_free);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_use_certificate);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_use_PrivateKey);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_check_private_key);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_ctrl);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_get_cert_store);
-  SSSL_BIND(g_ssl_hdl, SSL_CTX_set_verify);
-  SSSL_BIND(g_ssl_hdl, SSL_new);
-  SSSL_BIND(g_ssl_hdl, SSL_free);
-  SSSL_BIND(g_ssl_hdl, SSL_set_fd);
-  SSSL_BIND(g_ssl_hdl, SSL_connect);
-  SSSL_BIND(g_ssl_hdl, SSL_read);
-  SSSL_BIND(g_ssl_hdl, SSL_write);
-  SSSL_BIND(g_ssl_hdl, SSL_get_error);
-  SSSL_BIND(g_ssl_hdl, SSL_shutdown);
-  SSSL_BIND(g_ssl_hdl, SSL_pending);
-  SSSL_BIND(g_ssl_hdl, SSL_ctrl);
-  SSSL_BIND(g_ssl_hdl, SSL_set1_host);
-  SSSL_BIND(g_ssl_hdl, SSL_get_verify_result);
-  SSSL_BIND(g_crypto_hdl, BIO_new_mem_buf);
-  SSSL_BIND(g_crypto_hdl, BIO_free);
-  SSSL_BIND(g_crypto_hdl, d2i_PKCS12_bio);
-  SSSL_BIND(g_crypto_hdl, PKCS12_parse);
-  SSSL_BIND(g_crypto_hdl, PKCS12_free);
-  SSSL_BIND(g_crypto_hdl, X509_free);
-  SSSL_BIND(g_crypto_hdl, EVP_PKEY_free);
-  SSSL_BIND(g_crypto_hdl, OPENSSL_sk_num);
-  SSSL_BIND(g_crypto_hdl, OPENSSL_sk_value);
-  SSSL_BIND(g_crypto_hdl, OPENSSL_sk_free);
-  SSSL_BIND(g_crypto_hdl, X509_STORE_add_cert);
-  SSSL_BIND(g_crypto_hdl, ERR_get_error);
-  SSSL_BIND(g_crypto_hdl, ERR_error_string_n);
-  SSSL_BIND(g_crypto_hdl, ERR_clear_error);
-  SSSL_BIND(g_crypto_hdl, X509_verify_cert_error_string);
-  if (!ok) {
-    DlUnloadLib(&g_ssl_hdl);
-    DlUnloadLib(&g_crypto_hdl);
-    return SSSLERR_LIB_SYMBOL;
-  }
-  if (lib.OPENSSL_init_ssl(0, nullptr) != 1) return SSSLERR_LIB_INIT;
-  // Loaded once per process: a second load after unload_crypto_lib binds the
-  // same rows again.
-  g_lib = lib;
-  g_loaded = true;
-  return SSSLRC_OK;
+int load_locked()
+{
+    if (g_ssl_hdl == DL_HDL_INVALID && !load_first(kSslLibNames, &g_ssl_hdl))
+        return SSSLERR_LIB_NOT_FOUND;
+    if (g_crypto_hdl == DL_HDL_INVALID && !load_first(kCryptoLibNames, &g_crypto_hdl)) {
+        DlUnloadLib(&g_ssl_hdl);
+        return SSSLERR_LIB_NOT_FOUND;
+    }
+    CryptoLib lib{};
+    bool ok = true;
+    SSSL_BIND(g_ssl_hdl, OPENSSL_init_ssl);
+    SSSL_BIND(g_ssl_hdl, TLS_client_method);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_new);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_free);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_use_certificate);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_use_PrivateKey);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_check_private_key);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_ctrl);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_get_cert_store);
+    SSSL_BIND(g_ssl_hdl, SSL_CTX_set_verify);
+    SSSL_BIND(g_ssl_hdl, SSL_new);
+    SSSL_BIND(g_ssl_hdl, SSL_free);
+    SSSL_BIND(g_ssl_hdl, SSL_set_fd);
+    SSSL_BIND(g_ssl_hdl, SSL_connect);
+    SSSL_BIND(g_ssl_hdl, SSL_read);
+    SSSL_BIND(g_ssl_hdl, SSL_write);
+    SSSL_BIND(g_ssl_hdl, SSL_get_error);
+    SSSL_BIND(g_ssl_hdl, SSL_shutdown);
+    SSSL_BIND(g_ssl_hdl, SSL_pending);
+    SSSL_BIND(g_ssl_hdl, SSL_ctrl);
+    SSSL_BIND(g_ssl_hdl, SSL_set1_host);
+    SSSL_BIND(g_ssl_hdl, SSL_get_verify_result);
+    SSSL_BIND(g_crypto_hdl, BIO_new_mem_buf);
+    SSSL_BIND(g_crypto_hdl, BIO_free);
+    SSSL_BIND(g_crypto_hdl, d2i_PKCS12_bio);
+    SSSL_BIND(g_crypto_hdl, PKCS12_parse);
+    SSSL_BIND(g_crypto_hdl, PKCS12_free);
+    SSSL_BIND(g_crypto_hdl, X509_free);
+    SSSL_BIND(g_crypto_hdl, EVP_PKEY_free);
+    SSSL_BIND(g_crypto_hdl, OPENSSL_sk_num);
+    SSSL_BIND(g_crypto_hdl, OPENSSL_sk_value);
+    SSSL_BIND(g_crypto_hdl, OPENSSL_sk_free);
+    SSSL_BIND(g_crypto_hdl, X509_STORE_add_cert);
+    SSSL_BIND(g_crypto_hdl, ERR_get_error);
+    SSSL_BIND(g_crypto_hdl, ERR_error_string_n);
+    SSSL_BIND(g_crypto_hdl, ERR_clear_error);
+    SSSL_BIND(g_crypto_hdl, X509_verify_cert_error_string);
+    if (!ok) {
+        DlUnloadLib(&g_ssl_hdl);
+        DlUnloadLib(&g_crypto_hdl);
+        return SSSLERR_LIB_SYMBOL;
+    }
+    if (lib.OPENSSL_init_ssl(0, nullptr) != 1)
+        return SSSLERR_LIB_INIT;
+    // Loaded once per process: a second load after unload_crypto_lib binds the
+    // same rows again.
+    g_lib = lib;
+    g_loaded = true;
+    return SSSLRC_OK;
 }
 
 #undef SSSL_BIND
 
-}  // namespace
+} // namespace
 
-int load_crypto_lib(const CryptoLib** lib) {
-  std::lock_guard<std::mutex> guard(g_lock);
-  if (!g_tried) {
-    g_load_rc = load_locked();
-    g_tried = true;
-  }
-  if (lib != nullptr) *lib = g_loaded ? &g_lib : nullptr;
-  return g_load_rc;
+int load_crypto_lib(const CryptoLib** lib)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (!g_tried) {
+        g_load_rc = load_locked();
+        g_tried = true;
+    }
+    if (lib != nullptr)
+        *lib = g_loaded ? &g_lib : nullptr;
+    return g_load_rc;
 }
 
-void unload_crypto_lib() {
-  std::lock_guard<std::mutex> guard(g_lock);
-  // The library keeps process-wide state of its own and registers exit
-  // handlers, so it stays mapped and the bound functions stay valid for
-  // sessions still open; the next load binds afresh.
-  g_loaded = false;
-  g_tried = false;
+void unload_crypto_lib()
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    // The library keeps process-wide state of its own and registers exit
+    // handlers, so it stays mapped and the bound functions stay valid for
+    // sessions still open; the next load binds afresh.
+    g_loaded = false;
+    g_tried = false;
 }
 
-}  // namespace sssl
+} // namespace sssl

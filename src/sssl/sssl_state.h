@@ -14,21 +14,23 @@
 namespace sssl {
 
 // Key, certificate and trusted CA certificates of one PSE.
-struct Credential {
-  bool present = false;  // set up (possibly without key: anonymous)
-  evp_pkey_st* key = nullptr;
-  x509_st* cert = nullptr;
-  std::vector<x509_st*> cas;
+struct Credential
+{
+    bool present = false; // set up (possibly without key: anonymous)
+    evp_pkey_st* key = nullptr;
+    x509_st* cert = nullptr;
+    std::vector<x509_st*> cas;
 };
 
-struct State {
-  std::mutex lock;
-  bool initialised = false;
-  const CryptoLib* lib = nullptr;
-  Credential server, client, anon;
-  ssl_ctx_st* ctx_client = nullptr;    // USE_CLIENT_CERT
-  ssl_ctx_st* ctx_anon = nullptr;      // NO_CLIENT_CERT
-  ssl_ctx_st* ctx_noverify = nullptr;  // ANON_SRVCERT_NO_VERIFY
+struct State
+{
+    std::mutex lock;
+    bool initialised = false;
+    const CryptoLib* lib = nullptr;
+    Credential server, client, anon;
+    ssl_ctx_st* ctx_client = nullptr;   // USE_CLIENT_CERT
+    ssl_ctx_st* ctx_anon = nullptr;     // NO_CLIENT_CERT
+    ssl_ctx_st* ctx_noverify = nullptr; // ANON_SRVCERT_NO_VERIFY
 };
 
 State& state();
@@ -41,6 +43,6 @@ void free_credential(const CryptoLib& lib, Credential* cred);
 // The library's queued error texts, joined by "; " (and the queue cleared).
 std::string drain_lib_errors(const CryptoLib& lib);
 
-}  // namespace sssl
+} // namespace sssl
 
 #endif

@@ -11,10 +11,11 @@ namespace {
 std::mutex g_trace_lock;
 FILE* g_trace = nullptr;
 
-struct RcEntry {
-  int rc;
-  const char* name;
-  const char* text;
+struct RcEntry
+{
+    int rc;
+    const char* name;
+    const char* text;
 };
 
 constexpr RcEntry kCodes[] = {
@@ -34,61 +35,72 @@ constexpr RcEntry kCodes[] = {
     {SSSLERR_NO_CRED, "SSSLERR_NO_CRED", "no credential could be set up"},
 };
 
-const RcEntry* find(int rc) {
-  for (const auto& e : kCodes)
-    if (e.rc == rc) return &e;
-  return nullptr;
+const RcEntry* find(int rc)
+{
+    for (const auto& e : kCodes)
+        if (e.rc == rc)
+            return &e;
+    return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-int QorSSLSetTraceFile(FILE* trace) {
-  std::lock_guard<std::mutex> guard(g_trace_lock);
-  g_trace = trace;
-  return QOR_O_K;
+int QorSSLSetTraceFile(FILE* trace)
+{
+    std::lock_guard<std::mutex> guard(g_trace_lock);
+    g_trace = trace;
+    return QOR_O_K;
 }
 
-const char* QorSSLErrText(int rc) {
-  const RcEntry* e = find(rc);
-  return e != nullptr ? e->text : "unknown SSL layer error";
+const char* QorSSLErrText(int rc)
+{
+    const RcEntry* e = find(rc);
+    return e != nullptr ? e->text : "unknown SSL layer error";
 }
 
 namespace sssl {
 
-const char* rc_name(int rc) {
-  const RcEntry* e = find(rc);
-  return e != nullptr ? e->name : "SSSLERR_?";
+const char* rc_name(int rc)
+{
+    const RcEntry* e = find(rc);
+    return e != nullptr ? e->name : "SSSLERR_?";
 }
 
-void trace_enter(const char* function, const char* args_fmt, ...) {
-  std::lock_guard<std::mutex> guard(g_trace_lock);
-  if (g_trace == nullptr) return;
-  std::fprintf(g_trace, "->> %.64s(", function);
-  va_list ap;
-  va_start(ap, args_fmt);
-  std::vfprintf(g_trace, args_fmt, ap);
-  va_end(ap);
-  std::fputs(")\n", g_trace);
-  std::fflush(g_trace);
+void trace_enter(const char* function, const char* args_fmt, ...)
+{
+    std::lock_guard<std::mutex> guard(g_trace_lock);
+    if (g_trace == nullptr)
+        return;
+    std::fprintf(g_trace, "->> %.64s(", function);
+    va_list ap;
+    va_start(ap, args_fmt);
+    std::vfprintf(g_trace, args_fmt, ap);
+    va_end(ap);
+    std::fputs(")\n", g_trace);
+    std::fflush(g_trace);
 }
 
-void trace_exit(const char* function, int rc) {
-  std::lock_guard<std::mutex> guard(g_trace_lock);
-  if (g_trace == nullptr) return;
-  std::fprintf(g_trace, "<<- %.64s()==%.128s\n", function, rc_name(rc));
-  std::fflush(g_trace);
+void trace_exit(const char* function, int rc)
+{
+    std::lock_guard<std::mutex> guard(g_trace_lock);
+    if (g_trace == nullptr)
+        return;
+    std::fprintf(g_trace, "<<- %.64s()==%.128s\n", function, rc_name(rc));
+    std::fflush(g_trace);
 }
 
-void trace_line(const char* fmt, ...) {
-  std::lock_guard<std::mutex> guard(g_trace_lock);
-  if (g_trace == nullptr) return;
-  std::fputs("    ", g_trace);
-  va_list ap;
-  va_start(ap, fmt);
-  std::vfprintf(g_trace, fmt, ap);
-  va_end(ap);
-  std::fputc('\n', g_trace);
-  std::fflush(g_trace);
+void trace_line(const char* fmt, ...)
+{
+    std::lock_guard<std::mutex> guard(g_trace_lock);
+    if (g_trace == nullptr)
+        return;
+    std::fputs("    ", g_trace);
+    va_list ap;
+    va_start(ap, fmt);
+    std::vfprintf(g_trace, fmt, ap);
+    va_end(ap);
+    std::fputc('\n', g_trace);
+    std::fflush(g_trace);
 }
 
-}  // namespace sssl
+} // namespace sssl

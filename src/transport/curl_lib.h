@@ -9,22 +9,23 @@
 
 namespace qortransport {
 
-struct CurlLib {
-  CURLcode (*global_init)(long);
-  CURL* (*easy_init)(void);
-  void (*easy_cleanup)(CURL*);
-  void (*easy_reset)(CURL*);
-  CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
-  CURLcode (*easy_perform)(CURL*);
-  CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
-  curl_slist* (*slist_append)(curl_slist*, const char*);
-  void (*slist_free_all)(curl_slist*);
+struct CurlLib
+{
+    CURLcode (*global_init)(long);
+    CURL* (*easy_init)(void);
+    void (*easy_cleanup)(CURL*);
+    void (*easy_reset)(CURL*);
+    CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
+    CURLcode (*easy_perform)(CURL*);
+    CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
+    curl_slist* (*slist_append)(curl_slist*, const char*);
+    void (*slist_free_all)(curl_slist*);
 };
 
 // The bound library (loaded and globally initialised once), or null when it
 // cannot be loaded.
 const CurlLib* curl_lib();
 
-}  // namespace qortransport
+} // namespace qortransport
 
 #endif

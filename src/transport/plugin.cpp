@@ -12,104 +12,129 @@ namespace {
 
 const char kPluginId[] = QOR_PLUGIN_ID;
 
-void plugin_delete(struct soap* soap, struct soap_plugin* p) {
-  (void)soap;
-  std::unique_ptr<PluginData> data(static_cast<PluginData*>(p->data));
-  p->data = nullptr;
-  if (!data) return;
-  release_ni(data.get());
-  release_pipe(data.get());
-  release_winhttp(data.get());
+void plugin_delete(struct soap* soap, struct soap_plugin* p)
+{
+    (void)soap;
+    std::unique_ptr<PluginData> data(static_cast<PluginData*>(p->data));
+    p->data = nullptr;
+    if (!data)
+        return;
+    release_ni(data.get());
+    release_pipe(data.get());
+    release_winhttp(data.get());
 }
 
 // A copied context gets its own data without the connection of the original.
-int plugin_copy(struct soap* soap, struct soap_plugin* dst, struct soap_plugin* src) {
-  (void)soap;
-  const auto* from = static_cast<const PluginData*>(src->data);
-  auto copy = std::make_unique<PluginData>();
-  copy->arg = from->arg;
-  copy->trace_sent = from->trace_sent;
-  copy->trace_received = from->trace_received;
-  copy->saved = from->saved;
-  dst->data = copy.release();
-  return SOAP_OK;
+int plugin_copy(struct soap* soap, struct soap_plugin* dst, struct soap_plugin* src)
+{
+    (void)soap;
+    const auto* from = static_cast<const PluginData*>(src->data);
+    auto copy = std::make_unique<PluginData>();
+    copy->arg = from->arg;
+    copy->trace_sent = from->trace_sent;
+    copy->trace_received = from->trace_received;
+    copy->saved = from->saved;
+    dst->data = copy.release();
+    return SOAP_OK;
 }
 
 // The toolkit calls this once a response has been read to its end.
-int response_complete(struct soap* soap) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr) return SOAP_OK;
-  d->exchange_complete = true;
-  return d->saved.fpreparefinalrecv != nullptr ? d->saved.fpreparefinalrecv(soap) : SOAP_OK;
+int response_complete(struct soap* soap)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_OK;
+    d->exchange_complete = true;
+    return d->saved.fpreparefinalrecv != nullptr ? d->saved.fpreparefinalrecv(soap) : SOAP_OK;
 }
 
-}  // namespace
+} // namespace
 
-PluginData* plugin_data(struct soap* soap) {
-  return soap != nullptr ? static_cast<PluginData*>(soap_lookup_plugin(soap, kPluginId)) : nullptr;
+PluginData* plugin_data(struct soap* soap)
+{
+    return soap != nullptr ? static_cast<PluginData*>(soap_lookup_plugin(soap, kPluginId))
+                           : nullptr;
 }
 
-void trace_bytes(FILE* file, const char* data, size_t n) {
-  if (file == nullptr || n == 0) return;
-  std::fwrite(data, 1, n, file);
-  std::fflush(file);
+void trace_bytes(FILE* file, const char* data, size_t n)
+{
+    if (file == nullptr || n == 0)
+        return;
+    std::fwrite(data, 1, n, file);
+    std::fflush(file);
 }
 
-int soap_timeout_to_ms(int timeout) {
-  if (timeout > 0) return timeout > INT_MAX / 1000 ? INT_MAX : timeout * 1000;
-  if (timeout < 0) {
-    long long us = -static_cast<long long>(timeout);
-    return static_cast<int>((us + 999) / 1000);  // at least 1 ms
-  }
-  return NI_BLOCK;
+int soap_timeout_to_ms(int timeout)
+{
+    if (timeout > 0)
+        return timeout > INT_MAX / 1000 ? INT_MAX : timeout * 1000;
+    if (timeout < 0) {
+        long long us = -static_cast<long long>(timeout);
+        return static_cast<int>((us + 999) / 1000); // at least 1 ms
+    }
+    return NI_BLOCK;
 }
 
-SOAP_SOCKET connect_failed(struct soap* soap, const std::string& text, const std::string& detail) {
-  soap_set_receiver_error(soap, soap_strdup(soap, text.c_str()), soap_strdup(soap, detail.c_str()),
-                          SOAP_TCP_ERROR);
-  return SOAP_INVALID_SOCKET;
+SOAP_SOCKET connect_failed(struct soap* soap, const std::string& text, const std::string& detail)
+{
+    soap_set_receiver_error(soap, soap_strdup(soap, text.c_str()),
+                            soap_strdup(soap, detail.c_str()), SOAP_TCP_ERROR);
+    return SOAP_INVALID_SOCKET;
 }
 
-}  // namespace qortransport
+} // namespace qortransport
 
-int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg) {
-  using namespace qortransport;
-  if (soap == nullptr || plugin == nullptr || arg == nullptr) return SOAP_EOM;
-  const auto* given = static_cast<const plugin_arg*>(arg);
-  if (given->transport_type < NI_HTTP || given->transport_type > GSOAP_HTTP) return SOAP_EOM;
-  if (NiInit() != QOR_O_K) return SOAP_EOM;
-  auto data = std::make_unique<PluginData>();
-  data->arg = *given;
-  SavedCallbacks& s = data->saved;
-  s.fopen = soap->fopen;
-  s.fclose = soap->fclose;
-  s.fsend = soap->fsend;
-  s.frecv = soap->frecv;
-  s.fpoll = soap->fpoll;
-  s.fclosesocket = soap->fclosesocket;
-  s.fshutdownsocket = soap->fshutdownsocket;
-  s.fpost = soap->fpost;
-  s.fpreparefinalrecv = soap->fpreparefinalrecv;
-  soap->fpreparefinalrecv = response_complete;
-  switch (data->arg.transport_type) {
+int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
+{
+    using namespace qortransport;
+    if (soap == nullptr || plugin == nullptr || arg == nullptr)
+        return SOAP_EOM;
+    const auto* given = static_cast<const plugin_arg*>(arg);
+    if (given->transport_type < NI_HTTP || given->transport_type > GSOAP_HTTP)
+        return SOAP_EOM;
+    if (NiInit() != QOR_O_K)
+        return SOAP_EOM;
+    auto data = std::make_unique<PluginData>();
+    data->arg = *given;
+    SavedCallbacks& s = data->saved;
+    s.fopen = soap->fopen;
+    s.fclose = soap->fclose;
+    s.fsend = soap->fsend;
+    s.frecv = soap->frecv;
+    s.fpoll = soap->fpoll;
+    s.fclosesocket = soap->fclosesocket;
+    s.fshutdownsocket = soap->fshutdownsocket;
+    s.fpost = soap->fpost;
+    s.fpreparefinalrecv = soap->fpreparefinalrecv;
+    soap->fpreparefinalrecv = response_complete;
+    switch (data->arg.transport_type) {
     case NI_HTTP:
-    case NI_HTTPS: install_ni(soap, data.get()); break;
+    case NI_HTTPS:
+        install_ni(soap, data.get());
+        break;
     case WINHTTP:
-    case WINHTTPS: install_winhttp(soap, data.get()); break;
-    case PIPE: install_pipe(soap, data.get()); break;
-    default: install_gsoap(soap, data.get()); break;
-  }
-  plugin->id = kPluginId;
-  plugin->data = data.release();
-  plugin->fcopy = plugin_copy;
-  plugin->fdelete = plugin_delete;
-  return SOAP_OK;
+    case WINHTTPS:
+        install_winhttp(soap, data.get());
+        break;
+    case PIPE:
+        install_pipe(soap, data.get());
+        break;
+    default:
+        install_gsoap(soap, data.get());
+        break;
+    }
+    plugin->id = kPluginId;
+    plugin->data = data.release();
+    plugin->fcopy = plugin_copy;
+    plugin->fdelete = plugin_delete;
+    return SOAP_OK;
 }
 
-int plugin_set_trace(struct soap* soap, FILE* sent, FILE* received) {
-  if (qortransport::PluginData* data = qortransport::plugin_data(soap)) {
-    data->trace_sent = sent;
-    data->trace_received = received;
-  }
-  return SOAP_OK;
+int plugin_set_trace(struct soap* soap, FILE* sent, FILE* received)
+{
+    if (qortransport::PluginData* data = qortransport::plugin_data(soap)) {
+        data->trace_sent = sent;
+        data->trace_received = received;
+    }
+    return SOAP_OK;
 }

@@ -20,12 +20,12 @@ struct soap_plugin;
 
 // Transport types (-prot).
 enum {
-  NI_HTTP = 0,
-  NI_HTTPS = 1,
-  WINHTTP = 2,
-  WINHTTPS = 3,
-  PIPE = 4,
-  GSOAP_HTTP = 5,
+    NI_HTTP = 0,
+    NI_HTTPS = 1,
+    WINHTTP = 2,
+    WINHTTPS = 3,
+    PIPE = 4,
+    GSOAP_HTTP = 5,
 };
 
 // WinHTTP security flags of WINHTTPS: ignore an unknown CA, an invalid date,
@@ -33,12 +33,13 @@ enum {
 #define QOR_WINHTTPS_SECURITY_FLAGS 0x3300u
 
 // Argument record handed to soap_register_plugin_arg; copied by plugin_register.
-typedef struct plugin_arg {
-  int32_t transport_type;           // NI_HTTP .. GSOAP_HTTP
-  uint32_t winhttp_security_flags;  // 0x3300 for WINHTTPS, else 0
-  HINTERNET winhttp_session;        // WinHttpOpen session for WINHTTP/WINHTTPS
-  int32_t ssl_auth_type;            // SSSL_AUTH_T, USE_CLIENT_CERT by default
-  int32_t reserved;                 // 0
+typedef struct plugin_arg
+{
+    int32_t transport_type;          // NI_HTTP .. GSOAP_HTTP
+    uint32_t winhttp_security_flags; // 0x3300 for WINHTTPS, else 0
+    HINTERNET winhttp_session;       // WinHttpOpen session for WINHTTP/WINHTTPS
+    int32_t ssl_auth_type;           // SSSL_AUTH_T, USE_CLIENT_CERT by default
+    int32_t reserved;                // 0
 } plugin_arg;
 
 // Registration function for soap_register_plugin_arg(soap, plugin_register, &arg).

@@ -15,16 +15,18 @@
 namespace qortransport {
 
 // The toolkit's own callbacks, kept to fall back to them.
-struct SavedCallbacks {
-  SOAP_SOCKET (*fopen)(struct soap*, const char*, const char*, int) = nullptr;
-  int (*fclose)(struct soap*) = nullptr;
-  int (*fsend)(struct soap*, const char*, size_t) = nullptr;
-  size_t (*frecv)(struct soap*, char*, size_t) = nullptr;
-  int (*fpoll)(struct soap*) = nullptr;
-  int (*fpreparefinalrecv)(struct soap*) = nullptr;
-  int (*fclosesocket)(struct soap*, SOAP_SOCKET) = nullptr;
-  int (*fshutdownsocket)(struct soap*, SOAP_SOCKET, int) = nullptr;
-  int (*fpost)(struct soap*, const char*, const char*, int, const char*, const char*, ULONG64) = nullptr;
+struct SavedCallbacks
+{
+    SOAP_SOCKET (*fopen)(struct soap*, const char*, const char*, int) = nullptr;
+    int (*fclose)(struct soap*) = nullptr;
+    int (*fsend)(struct soap*, const char*, size_t) = nullptr;
+    size_t (*frecv)(struct soap*, char*, size_t) = nullptr;
+    int (*fpoll)(struct soap*) = nullptr;
+    int (*fpreparefinalrecv)(struct soap*) = nullptr;
+    int (*fclosesocket)(struct soap*, SOAP_SOCKET) = nullptr;
+    int (*fshutdownsocket)(struct soap*, SOAP_SOCKET, int) = nullptr;
+    int (*fpost)(struct soap*, const char*, const char*, int, const char*, const char*,
+                 ULONG64) = nullptr;
 };
 
 enum class WinHttpState { Idle, Sending, Receiving };
@@ -33,52 +35,54 @@ enum class WinHttpState { Idle, Sending, Receiving };
 // that no read goes past the length a reply announced: the toolkit's XML
 // parser would otherwise wait for the rest of a document that a complete
 // frame never brings, and a connection kept open would hold it forever.
-class ResponseFrame {
- public:
-  // A new request starts: its response begins with a status line.
-  void reset();
-  // How many of n bytes the next read may take: n, or what is left of the
-  // announced body (0 once it has been read).
-  size_t limit(size_t n) const;
-  // Takes note of bytes read.
-  void consumed(const char* data, size_t n);
+class ResponseFrame
+{
+  public:
+    // A new request starts: its response begins with a status line.
+    void reset();
+    // How many of n bytes the next read may take: n, or what is left of the
+    // announced body (0 once it has been read).
+    size_t limit(size_t n) const;
+    // Takes note of bytes read.
+    void consumed(const char* data, size_t n);
 
- private:
-  enum class State { Head, Body, Unframed };
-  void head_complete(size_t end);
+  private:
+    enum class State { Head, Body, Unframed };
+    void head_complete(size_t end);
 
-  State state_ = State::Head;
-  std::string head_;                 // header bytes of the current response so far
-  unsigned long long body_left_ = 0;  // in State::Body
+    State state_ = State::Head;
+    std::string head_;                 // header bytes of the current response so far
+    unsigned long long body_left_ = 0; // in State::Body
 };
 
-struct PluginData {
-  plugin_arg arg{};
-  FILE* trace_sent = nullptr;
-  FILE* trace_received = nullptr;
-  SavedCallbacks saved;
-  long connections_opened = 0;  // connections this context opened so far
-  // False from the first byte of a request until its response was read to
-  // the end: a connection whose last exchange broke off (garbage, an
-  // unparsable reply) is never used for the next call.
-  bool exchange_complete = true;
-  ResponseFrame frame;  // NI_HTTP, NI_HTTPS, PIPE and GSOAP_HTTP
+struct PluginData
+{
+    plugin_arg arg{};
+    FILE* trace_sent = nullptr;
+    FILE* trace_received = nullptr;
+    SavedCallbacks saved;
+    long connections_opened = 0; // connections this context opened so far
+    // False from the first byte of a request until its response was read to
+    // the end: a connection whose last exchange broke off (garbage, an
+    // unparsable reply) is never used for the next call.
+    bool exchange_complete = true;
+    ResponseFrame frame; // NI_HTTP, NI_HTTPS, PIPE and GSOAP_HTTP
 
-  // NI_HTTP, NI_HTTPS
-  NI_HDL hdl = NI_INVALID_HDL;
-  SSSL_HDL ssl = nullptr;
-  int sock = -1;  // the socket behind hdl, handed to the toolkit
-  // PIPE
-  int pipe_fd = -1;
-  // WINHTTP, WINHTTPS
-  int placeholder_fd = -1;        // a descriptor of its own that the toolkit may hold as "socket"
-  HINTERNET connect = nullptr;    // kept between calls: its connections are reused
-  std::string connect_key;        // "host:port:secure" of connect
-  bool secure = false;
-  WinHttpState state = WinHttpState::Idle;
-  std::string request;            // raw request bytes of the current call
-  std::string response;           // raw response bytes handed to the toolkit
-  size_t response_pos = 0;
+    // NI_HTTP, NI_HTTPS
+    NI_HDL hdl = NI_INVALID_HDL;
+    SSSL_HDL ssl = nullptr;
+    int sock = -1; // the socket behind hdl, handed to the toolkit
+    // PIPE
+    int pipe_fd = -1;
+    // WINHTTP, WINHTTPS
+    int placeholder_fd = -1;     // a descriptor of its own that the toolkit may hold as "socket"
+    HINTERNET connect = nullptr; // kept between calls: its connections are reused
+    std::string connect_key;     // "host:port:secure" of connect
+    bool secure = false;
+    WinHttpState state = WinHttpState::Idle;
+    std::string request;  // raw request bytes of the current call
+    std::string response; // raw response bytes handed to the toolkit
+    size_t response_pos = 0;
 };
 
 // The plug-in's data of a context, or null.
@@ -105,6 +109,6 @@ void release_ni(PluginData* data);
 void release_pipe(PluginData* data);
 void release_winhttp(PluginData* data);
 
-}  // namespace qortransport
+} // namespace qortransport
 
 #endif

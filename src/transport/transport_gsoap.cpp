@@ -7,51 +7,62 @@
 namespace qortransport {
 namespace {
 
-SOAP_SOCKET gsoap_open(struct soap* soap, const char* endpoint, const char* host, int port) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr) return SOAP_INVALID_SOCKET;
-  SOAP_SOCKET sock = d->saved.fopen(soap, endpoint, host, port);
-  if (soap_valid_socket(sock)) ++d->connections_opened;
-  return sock;
+SOAP_SOCKET gsoap_open(struct soap* soap, const char* endpoint, const char* host, int port)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_INVALID_SOCKET;
+    SOAP_SOCKET sock = d->saved.fopen(soap, endpoint, host, port);
+    if (soap_valid_socket(sock))
+        ++d->connections_opened;
+    return sock;
 }
 
-int gsoap_send(struct soap* soap, const char* s, size_t n) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr) return SOAP_EOF;
-  d->exchange_complete = false;
-  d->frame.reset();
-  trace_bytes(d->trace_sent, s, n);
-  return d->saved.fsend(soap, s, n);
+int gsoap_send(struct soap* soap, const char* s, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_EOF;
+    d->exchange_complete = false;
+    d->frame.reset();
+    trace_bytes(d->trace_sent, s, n);
+    return d->saved.fsend(soap, s, n);
 }
 
-size_t gsoap_recv(struct soap* soap, char* s, size_t n) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr) return 0;
-  n = d->frame.limit(n);
-  if (n == 0) return 0;
-  size_t got = d->saved.frecv(soap, s, n);
-  d->frame.consumed(s, got);
-  trace_bytes(d->trace_received, s, got);
-  return got;
+size_t gsoap_recv(struct soap* soap, char* s, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return 0;
+    n = d->frame.limit(n);
+    if (n == 0)
+        return 0;
+    size_t got = d->saved.frecv(soap, s, n);
+    d->frame.consumed(s, got);
+    trace_bytes(d->trace_received, s, got);
+    return got;
 }
 
 // A connection whose last response broke off is not used again.
-int gsoap_poll(struct soap* soap) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr || !d->exchange_complete) return SOAP_EOF;
-  return d->saved.fpoll != nullptr ? d->saved.fpoll(soap) : SOAP_OK;
+int gsoap_poll(struct soap* soap)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr || !d->exchange_complete)
+        return SOAP_EOF;
+    return d->saved.fpoll != nullptr ? d->saved.fpoll(soap) : SOAP_OK;
 }
 
-}  // namespace
+} // namespace
 
-void install_gsoap(struct soap* soap, PluginData* data) {
-  (void)data;
-  // A peer that vanished must give a send error, not end the process.
-  soap->socket_flags |= MSG_NOSIGNAL;
-  soap->fopen = gsoap_open;
-  soap->fsend = gsoap_send;
-  soap->frecv = gsoap_recv;
-  soap->fpoll = gsoap_poll;
+void install_gsoap(struct soap* soap, PluginData* data)
+{
+    (void)data;
+    // A peer that vanished must give a send error, not end the process.
+    soap->socket_flags |= MSG_NOSIGNAL;
+    soap->fopen = gsoap_open;
+    soap->fsend = gsoap_send;
+    soap->frecv = gsoap_recv;
+    soap->fpoll = gsoap_poll;
 }
 
-}  // namespace qortransport
+} // namespace qortransport

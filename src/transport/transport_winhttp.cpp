@@ -15,225 +15,284 @@
 namespace qortransport {
 namespace {
 
-std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
-
-const char* winhttp_error_name(DWORD e) {
-  switch (e) {
-    case ERROR_WINHTTP_TIMEOUT: return "ERROR_WINHTTP_TIMEOUT: The operation timed out";
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "ERROR_WINHTTP_NAME_NOT_RESOLVED: The server name could not be resolved";
-    case ERROR_WINHTTP_CANNOT_CONNECT: return "ERROR_WINHTTP_CANNOT_CONNECT: A connection with the server could not be established";
-    case ERROR_WINHTTP_CONNECTION_ERROR: return "ERROR_WINHTTP_CONNECTION_ERROR: The connection with the server was reset or terminated";
-    case ERROR_WINHTTP_SECURE_FAILURE: return "ERROR_WINHTTP_SECURE_FAILURE: A security error occurred";
-    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE: return "ERROR_WINHTTP_INVALID_SERVER_RESPONSE: The server response could not be parsed";
-    case ERROR_INVALID_HANDLE: return "ERROR_INVALID_HANDLE: The handle is invalid";
-    case ERROR_INVALID_PARAMETER: return "ERROR_INVALID_PARAMETER: The parameter is incorrect";
-    case ERROR_NOT_ENOUGH_MEMORY: return "ERROR_NOT_ENOUGH_MEMORY: Not enough memory";
-    default: return "ERROR_WINHTTP_INTERNAL_ERROR: An internal error has occurred";
-  }
+std::u16string widen(const std::string& s)
+{
+    return std::u16string(s.begin(), s.end());
 }
 
-void fail_call(struct soap* soap, const char* step, DWORD error) {
-  soap_set_receiver_error(soap, soap_strdup(soap, winhttp_error_name(error)),
-                          soap_strdup(soap, (std::string(step) + " failed").c_str()), SOAP_TCP_ERROR);
-}
-
-void close_connect(PluginData* d) {
-  if (d->connect != nullptr) WinHttpCloseHandle(d->connect);
-  d->connect = nullptr;
-  d->connect_key.clear();
-}
-
-SOAP_SOCKET winhttp_open(struct soap* soap, const char* endpoint, const char* host, int port) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr) return SOAP_INVALID_SOCKET;
-  soap->errnum = 0;
-  d->secure = endpoint != nullptr && std::strncmp(endpoint, "https:", 6) == 0;
-  if (port <= 0 || port > 65535)
-    return connect_failed(soap, "ERROR_INVALID_PARAMETER: invalid port", "WinHttpConnect failed");
-  const std::string key = std::string(host) + ":" + std::to_string(port) + (d->secure ? ":s" : ":p");
-  if (d->connect == nullptr || d->connect_key != key) {
-    close_connect(d);
-    std::u16string server = widen(host);
-    d->connect = WinHttpConnect(d->arg.winhttp_session, server.c_str(), static_cast<INTERNET_PORT>(port), 0);
-    if (d->connect == nullptr) {
-      fail_call(soap, "WinHttpConnect", WinHttpGetLastError());
-      return SOAP_INVALID_SOCKET;
+const char* winhttp_error_name(DWORD e)
+{
+    switch (e) {
+    case ERROR_WINHTTP_TIMEOUT:
+        return "ERROR_WINHTTP_TIMEOUT: The operation timed out";
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+        return "ERROR_WINHTTP_NAME_NOT_RESOLVED: The server name could not be resolved";
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+        return "ERROR_WINHTTP_CANNOT_CONNECT: A connection with the server could not be "
+               "established";
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+        return "ERROR_WINHTTP_CONNECTION_ERROR: The connection with the server was reset or "
+               "terminated";
+    case ERROR_WINHTTP_SECURE_FAILURE:
+        return "ERROR_WINHTTP_SECURE_FAILURE: A security error occurred";
+    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
+        return "ERROR_WINHTTP_INVALID_SERVER_RESPONSE: The server response could not be parsed";
+    case ERROR_INVALID_HANDLE:
+        return "ERROR_INVALID_HANDLE: The handle is invalid";
+    case ERROR_INVALID_PARAMETER:
+        return "ERROR_INVALID_PARAMETER: The parameter is incorrect";
+    case ERROR_NOT_ENOUGH_MEMORY:
+        return "ERROR_NOT_ENOUGH_MEMORY: Not enough memory";
+    default:
+        return "ERROR_WINHTTP_INTERNAL_ERROR: An internal error has occurred";
     }
-    d->connect_key = key;
-  }
-  if (d->placeholder_fd < 0) d->placeholder_fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-  if (d->placeholder_fd < 0) return connect_failed(soap, std::strerror(errno), "/dev/null not opened");
-  d->state = WinHttpState::Idle;
-  ++d->connections_opened;
-  return d->placeholder_fd;
 }
 
-int winhttp_send(struct soap* soap, const char* s, size_t n) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr || d->connect == nullptr) return SOAP_EOF;
-  if (d->state != WinHttpState::Sending) {
-    d->request.clear();
-    d->response.clear();
-    d->response_pos = 0;
-    d->state = WinHttpState::Sending;
-  }
-  trace_bytes(d->trace_sent, s, n);
-  d->request.append(s, n);
-  return SOAP_OK;
+void fail_call(struct soap* soap, const char* step, DWORD error)
+{
+    soap_set_receiver_error(soap, soap_strdup(soap, winhttp_error_name(error)),
+                            soap_strdup(soap, (std::string(step) + " failed").c_str()),
+                            SOAP_TCP_ERROR);
+}
+
+void close_connect(PluginData* d)
+{
+    if (d->connect != nullptr)
+        WinHttpCloseHandle(d->connect);
+    d->connect = nullptr;
+    d->connect_key.clear();
+}
+
+SOAP_SOCKET winhttp_open(struct soap* soap, const char* endpoint, const char* host, int port)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_INVALID_SOCKET;
+    soap->errnum = 0;
+    d->secure = endpoint != nullptr && std::strncmp(endpoint, "https:", 6) == 0;
+    if (port <= 0 || port > 65535)
+        return connect_failed(soap, "ERROR_INVALID_PARAMETER: invalid port",
+                              "WinHttpConnect failed");
+    const std::string key =
+        std::string(host) + ":" + std::to_string(port) + (d->secure ? ":s" : ":p");
+    if (d->connect == nullptr || d->connect_key != key) {
+        close_connect(d);
+        std::u16string server = widen(host);
+        d->connect = WinHttpConnect(d->arg.winhttp_session, server.c_str(),
+                                    static_cast<INTERNET_PORT>(port), 0);
+        if (d->connect == nullptr) {
+            fail_call(soap, "WinHttpConnect", WinHttpGetLastError());
+            return SOAP_INVALID_SOCKET;
+        }
+        d->connect_key = key;
+    }
+    if (d->placeholder_fd < 0)
+        d->placeholder_fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (d->placeholder_fd < 0)
+        return connect_failed(soap, std::strerror(errno), "/dev/null not opened");
+    d->state = WinHttpState::Idle;
+    ++d->connections_opened;
+    return d->placeholder_fd;
+}
+
+int winhttp_send(struct soap* soap, const char* s, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr || d->connect == nullptr)
+        return SOAP_EOF;
+    if (d->state != WinHttpState::Sending) {
+        d->request.clear();
+        d->response.clear();
+        d->response_pos = 0;
+        d->state = WinHttpState::Sending;
+    }
+    trace_bytes(d->trace_sent, s, n);
+    d->request.append(s, n);
+    return SOAP_OK;
 }
 
 // Headers the request's connection manages itself.
-bool managed_header(const std::string& line) {
-  std::string name = line.substr(0, line.find(':'));
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  return name == "host" || name == "content-length" || name == "connection" || name == "transfer-encoding" ||
-         name == "user-agent";
+bool managed_header(const std::string& line)
+{
+    std::string name = line.substr(0, line.find(':'));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    return name == "host" || name == "content-length" || name == "connection" ||
+           name == "transfer-encoding" || name == "user-agent";
 }
 
 // Sends the collected request and turns the response into HTTP bytes.
-bool perform(struct soap* soap, PluginData* d) {
-  const size_t head_end = d->request.find("\r\n\r\n");
-  const size_t line_end = d->request.find("\r\n");
-  if (head_end == std::string::npos) {
-    fail_call(soap, "WinHttpSendRequest", ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  const std::string request_line = d->request.substr(0, line_end);
-  const size_t sp1 = request_line.find(' ');
-  const size_t sp2 = request_line.find(' ', sp1 + 1);
-  const std::string verb = request_line.substr(0, sp1);
-  const std::string path = sp1 == std::string::npos ? "/" : request_line.substr(sp1 + 1, sp2 - sp1 - 1);
-  std::string headers;
-  for (size_t pos = line_end + 2; pos < head_end;) {
-    size_t end = d->request.find("\r\n", pos);
-    std::string line = d->request.substr(pos, end - pos);
-    pos = end + 2;
-    if (!line.empty() && !managed_header(line)) headers += line + "\r\n";
-  }
-  const std::string body = d->request.substr(head_end + 4);
-
-  std::u16string wverb = widen(verb), wpath = widen(path), wheaders = widen(headers);
-  HINTERNET req = WinHttpOpenRequest(d->connect, wverb.c_str(), wpath.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                     WINHTTP_DEFAULT_ACCEPT_TYPES, d->secure ? WINHTTP_FLAG_SECURE : 0);
-  if (req == nullptr) {
-    fail_call(soap, "WinHttpOpenRequest", WinHttpGetLastError());
-    return false;
-  }
-  struct Closer {
-    HINTERNET h;
-    ~Closer() { WinHttpCloseHandle(h); }
-  } closer{req};
-  DWORD flags = d->arg.winhttp_security_flags;
-  const int connect_ms = soap_timeout_to_ms(soap->connect_timeout);
-  const int send_ms = soap_timeout_to_ms(soap->send_timeout);
-  const int recv_ms = soap_timeout_to_ms(soap->recv_timeout);
-  bool ok = (flags == 0 || WinHttpSetOption(req, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags)) &&
-            WinHttpSetTimeouts(req, 0, connect_ms < 0 ? 0 : connect_ms, send_ms < 0 ? 0 : send_ms,
-                               recv_ms < 0 ? 0 : recv_ms);
-  if (ok && !wheaders.empty()) ok = WinHttpAddRequestHeaders(req, wheaders.c_str(), static_cast<DWORD>(-1),
-                                                             WINHTTP_ADDREQ_FLAG_ADD);
-  if (!ok) {
-    fail_call(soap, "WinHttpSetOption", WinHttpGetLastError());
-    return false;
-  }
-  if (!WinHttpSendRequest(req, WINHTTP_NO_ADDITIONAL_HEADERS, 0, body.data(), static_cast<DWORD>(body.size()),
-                          static_cast<DWORD>(body.size()), 0)) {
-    fail_call(soap, "WinHttpSendRequest", WinHttpGetLastError());
-    return false;
-  }
-  if (!WinHttpReceiveResponse(req, nullptr)) {
-    fail_call(soap, "WinHttpReceiveResponse", WinHttpGetLastError());
-    return false;
-  }
-  DWORD status = 0, len = sizeof status;
-  WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
-                      &status, &len, WINHTTP_NO_HEADER_INDEX);
-  auto query_text = [req](DWORD level) {
-    QOR_UC buf[512];
-    DWORD n = sizeof buf;
-    if (!WinHttpQueryHeaders(req, level, WINHTTP_HEADER_NAME_BY_INDEX, buf, &n, WINHTTP_NO_HEADER_INDEX))
-      return std::string();
-    std::string out;
-    for (const QOR_UC* p = buf; *p != 0; ++p) out += static_cast<char>(*p < 0x80 ? *p : '?');
-    return out;
-  };
-  const std::string reason = query_text(WINHTTP_QUERY_STATUS_TEXT);
-  const std::string content_type = query_text(WINHTTP_QUERY_CONTENT_TYPE);
-  std::string data;
-  for (;;) {
-    char buf[16384];
-    DWORD got = 0;
-    if (!WinHttpReadData(req, buf, sizeof buf, &got) || got == 0) break;
-    data.append(buf, got);
-  }
-  d->response = "HTTP/1.1 " + std::to_string(status) + " " + (reason.empty() ? "Status" : reason) + "\r\n";
-  if (!content_type.empty()) d->response += "Content-Type: " + content_type + "\r\n";
-  d->response += "Content-Length: " + std::to_string(data.size()) + "\r\n\r\n";
-  d->response += data;
-  d->response_pos = 0;
-  return true;
-}
-
-size_t winhttp_recv(struct soap* soap, char* s, size_t n) {
-  PluginData* d = plugin_data(soap);
-  if (d == nullptr || d->connect == nullptr) return 0;
-  if (d->state == WinHttpState::Sending) {
-    d->state = WinHttpState::Receiving;
-    if (!perform(soap, d)) {
-      d->response.clear();
-      d->response_pos = 0;
-      return 0;
+bool perform(struct soap* soap, PluginData* d)
+{
+    const size_t head_end = d->request.find("\r\n\r\n");
+    const size_t line_end = d->request.find("\r\n");
+    if (head_end == std::string::npos) {
+        fail_call(soap, "WinHttpSendRequest", ERROR_INVALID_PARAMETER);
+        return false;
     }
-  }
-  if (d->state != WinHttpState::Receiving) return 0;
-  size_t k = std::min(n, d->response.size() - d->response_pos);
-  std::memcpy(s, d->response.data() + d->response_pos, k);
-  d->response_pos += k;
-  trace_bytes(d->trace_received, s, k);
-  return k;
+    const std::string request_line = d->request.substr(0, line_end);
+    const size_t sp1 = request_line.find(' ');
+    const size_t sp2 = request_line.find(' ', sp1 + 1);
+    const std::string verb = request_line.substr(0, sp1);
+    const std::string path =
+        sp1 == std::string::npos ? "/" : request_line.substr(sp1 + 1, sp2 - sp1 - 1);
+    std::string headers;
+    for (size_t pos = line_end + 2; pos < head_end;) {
+        size_t end = d->request.find("\r\n", pos);
+        std::string line = d->request.substr(pos, end - pos);
+        pos = end + 2;
+        if (!line.empty() && !managed_header(line))
+            headers += line + "\r\n";
+    }
+    const std::string body = d->request.substr(head_end + 4);
+
+    std::u16string wverb = widen(verb), wpath = widen(path), wheaders = widen(headers);
+    HINTERNET req =
+        WinHttpOpenRequest(d->connect, wverb.c_str(), wpath.c_str(), nullptr, WINHTTP_NO_REFERER,
+                           WINHTTP_DEFAULT_ACCEPT_TYPES, d->secure ? WINHTTP_FLAG_SECURE : 0);
+    if (req == nullptr) {
+        fail_call(soap, "WinHttpOpenRequest", WinHttpGetLastError());
+        return false;
+    }
+    struct Closer
+    {
+        HINTERNET h;
+        ~Closer() { WinHttpCloseHandle(h); }
+    } closer{req};
+    DWORD flags = d->arg.winhttp_security_flags;
+    const int connect_ms = soap_timeout_to_ms(soap->connect_timeout);
+    const int send_ms = soap_timeout_to_ms(soap->send_timeout);
+    const int recv_ms = soap_timeout_to_ms(soap->recv_timeout);
+    bool ok = (flags == 0 ||
+               WinHttpSetOption(req, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags)) &&
+              WinHttpSetTimeouts(req, 0, connect_ms < 0 ? 0 : connect_ms, send_ms < 0 ? 0 : send_ms,
+                                 recv_ms < 0 ? 0 : recv_ms);
+    if (ok && !wheaders.empty())
+        ok = WinHttpAddRequestHeaders(req, wheaders.c_str(), static_cast<DWORD>(-1),
+                                      WINHTTP_ADDREQ_FLAG_ADD);
+    if (!ok) {
+        fail_call(soap, "WinHttpSetOption", WinHttpGetLastError());
+        return false;
+    }
+    if (!WinHttpSendRequest(req, WINHTTP_NO_ADDITIONAL_HEADERS, 0, body.data(),
+                            static_cast<DWORD>(body.size()), static_cast<DWORD>(body.size()), 0)) {
+        fail_call(soap, "WinHttpSendRequest", WinHttpGetLastError());
+        return false;
+    }
+    if (!WinHttpReceiveResponse(req, nullptr)) {
+        fail_call(soap, "WinHttpReceiveResponse", WinHttpGetLastError());
+        return false;
+    }
+    DWORD status = 0, len = sizeof status;
+    WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &len, WINHTTP_NO_HEADER_INDEX);
+    auto query_text = [req](DWORD level) {
+        QOR_UC buf[512];
+        DWORD n = sizeof buf;
+        if (!WinHttpQueryHeaders(req, level, WINHTTP_HEADER_NAME_BY_INDEX, buf, &n,
+                                 WINHTTP_NO_HEADER_INDEX))
+            return std::string();
+        std::string out;
+        for (const QOR_UC* p = buf; *p != 0; ++p)
+            out += static_cast<char>(*p < 0x80 ? *p : '?');
+        return out;
+    };
+    const std::string reason = query_text(WINHTTP_QUERY_STATUS_TEXT);
+    const std::string content_type = query_text(WINHTTP_QUERY_CONTENT_TYPE);
+    std::string data;
+    for (;;) {
+        char buf[16384];
+        DWORD got = 0;
+        if (!WinHttpReadData(req, buf, sizeof buf, &got) || got == 0)
+            break;
+        data.append(buf, got);
+    }
+    d->response =
+        "HTTP/1.1 " + std::to_string(status) + " " + (reason.empty() ? "Status" : reason) + "\r\n";
+    if (!content_type.empty())
+        d->response += "Content-Type: " + content_type + "\r\n";
+    d->response += "Content-Length: " + std::to_string(data.size()) + "\r\n\r\n";
+    d->response += data;
+    d->response_pos = 0;
+    return true;
 }
 
-int winhttp_close(struct soap* soap) {
-  if (PluginData* d = plugin_data(soap)) d->state = WinHttpState::Idle;
-  soap->socket = SOAP_INVALID_SOCKET;
-  return SOAP_OK;
+size_t winhttp_recv(struct soap* soap, char* s, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr || d->connect == nullptr)
+        return 0;
+    if (d->state == WinHttpState::Sending) {
+        d->state = WinHttpState::Receiving;
+        if (!perform(soap, d)) {
+            d->response.clear();
+            d->response_pos = 0;
+            return 0;
+        }
+    }
+    if (d->state != WinHttpState::Receiving)
+        return 0;
+    size_t k = std::min(n, d->response.size() - d->response_pos);
+    std::memcpy(s, d->response.data() + d->response_pos, k);
+    d->response_pos += k;
+    trace_bytes(d->trace_received, s, k);
+    return k;
 }
 
-int winhttp_closesocket(struct soap* soap, SOAP_SOCKET sock) {
-  PluginData* d = plugin_data(soap);
-  if (d != nullptr && sock == d->placeholder_fd) return SOAP_OK;
-  return d != nullptr && d->saved.fclosesocket != nullptr ? d->saved.fclosesocket(soap, sock) : SOAP_OK;
+int winhttp_close(struct soap* soap)
+{
+    if (PluginData* d = plugin_data(soap))
+        d->state = WinHttpState::Idle;
+    soap->socket = SOAP_INVALID_SOCKET;
+    return SOAP_OK;
 }
 
-int winhttp_shutdownsocket(struct soap* soap, SOAP_SOCKET sock, int how) {
-  PluginData* d = plugin_data(soap);
-  if (d != nullptr && sock == d->placeholder_fd) return SOAP_OK;
-  return d != nullptr && d->saved.fshutdownsocket != nullptr ? d->saved.fshutdownsocket(soap, sock, how) : SOAP_OK;
+int winhttp_closesocket(struct soap* soap, SOAP_SOCKET sock)
+{
+    PluginData* d = plugin_data(soap);
+    if (d != nullptr && sock == d->placeholder_fd)
+        return SOAP_OK;
+    return d != nullptr && d->saved.fclosesocket != nullptr ? d->saved.fclosesocket(soap, sock)
+                                                            : SOAP_OK;
+}
+
+int winhttp_shutdownsocket(struct soap* soap, SOAP_SOCKET sock, int how)
+{
+    PluginData* d = plugin_data(soap);
+    if (d != nullptr && sock == d->placeholder_fd)
+        return SOAP_OK;
+    return d != nullptr && d->saved.fshutdownsocket != nullptr
+               ? d->saved.fshutdownsocket(soap, sock, how)
+               : SOAP_OK;
 }
 
 // WinHTTP keeps and checks its own connections.
-int winhttp_poll(struct soap* soap) {
-  PluginData* d = plugin_data(soap);
-  return d != nullptr && d->connect != nullptr ? SOAP_OK : SOAP_EOF;
+int winhttp_poll(struct soap* soap)
+{
+    PluginData* d = plugin_data(soap);
+    return d != nullptr && d->connect != nullptr ? SOAP_OK : SOAP_EOF;
 }
 
-}  // namespace
+} // namespace
 
-void install_winhttp(struct soap* soap, PluginData* data) {
-  (void)data;
-  soap->fopen = winhttp_open;
-  soap->fclose = winhttp_close;
-  soap->fclosesocket = winhttp_closesocket;
-  soap->fshutdownsocket = winhttp_shutdownsocket;
-  soap->fsend = winhttp_send;
-  soap->frecv = winhttp_recv;
-  soap->fpoll = winhttp_poll;
+void install_winhttp(struct soap* soap, PluginData* data)
+{
+    (void)data;
+    soap->fopen = winhttp_open;
+    soap->fclose = winhttp_close;
+    soap->fclosesocket = winhttp_closesocket;
+    soap->fshutdownsocket = winhttp_shutdownsocket;
+    soap->fsend = winhttp_send;
+    soap->frecv = winhttp_recv;
+    soap->fpoll = winhttp_poll;
 }
 
-void release_winhttp(PluginData* data) {
-  close_connect(data);
-  if (data->placeholder_fd >= 0) ::close(data->placeholder_fd);
-  data->placeholder_fd = -1;
+void release_winhttp(PluginData* data)
+{
+    close_connect(data);
+    if (data->placeholder_fd >= 0)
+        ::close(data->placeholder_fd);
+    data->placeholder_fd = -1;
 }
 
-}  // namespace qortransport
+} // namespace qortransport

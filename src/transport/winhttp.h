@@ -66,25 +66,29 @@ typedef int BOOL;
 
 HINTERNET WinHttpOpen(const QOR_UC* agent, DWORD access_type, const QOR_UC* proxy_name,
                       const QOR_UC* proxy_bypass, DWORD flags);
-HINTERNET WinHttpConnect(HINTERNET session, const QOR_UC* server, INTERNET_PORT port, DWORD reserved);
+HINTERNET WinHttpConnect(HINTERNET session, const QOR_UC* server, INTERNET_PORT port,
+                         DWORD reserved);
 HINTERNET WinHttpOpenRequest(HINTERNET connect, const QOR_UC* verb, const QOR_UC* object_name,
-                             const QOR_UC* version, const QOR_UC* referrer, const QOR_UC** accept_types,
-                             DWORD flags);
+                             const QOR_UC* version, const QOR_UC* referrer,
+                             const QOR_UC** accept_types, DWORD flags);
 // WINHTTP_OPTION_SECURITY_FLAGS (a DWORD) on a request handle.
 BOOL WinHttpSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD length);
 // Milliseconds; 0 or negative: no limit. On a session, connection or request.
-BOOL WinHttpSetTimeouts(HINTERNET handle, int resolve_ms, int connect_ms, int send_ms, int receive_ms);
+BOOL WinHttpSetTimeouts(HINTERNET handle, int resolve_ms, int connect_ms, int send_ms,
+                        int receive_ms);
 // "Name: value\r\n" lines; length (DWORD)-1 means zero-terminated.
-BOOL WinHttpAddRequestHeaders(HINTERNET request, const QOR_UC* headers, DWORD length, DWORD modifiers);
+BOOL WinHttpAddRequestHeaders(HINTERNET request, const QOR_UC* headers, DWORD length,
+                              DWORD modifiers);
 // Sends the request with its body (optional, optional_length bytes).
-BOOL WinHttpSendRequest(HINTERNET request, const QOR_UC* headers, DWORD headers_length, const void* optional,
-                        DWORD optional_length, DWORD total_length, uintptr_t context);
+BOOL WinHttpSendRequest(HINTERNET request, const QOR_UC* headers, DWORD headers_length,
+                        const void* optional, DWORD optional_length, DWORD total_length,
+                        uintptr_t context);
 // Waits for the complete response.
 BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved);
 // Status code (with WINHTTP_QUERY_FLAG_NUMBER: a DWORD), status text, content
 // type or all response headers as 16-bit text. *length is in bytes.
-BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name, void* buffer, DWORD* length,
-                         DWORD* index);
+BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name, void* buffer,
+                         DWORD* length, DWORD* index);
 BOOL WinHttpQueryDataAvailable(HINTERNET request, DWORD* available);
 BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read);
 BOOL WinHttpCloseHandle(HINTERNET handle);

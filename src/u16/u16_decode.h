@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <cstdio>
 
-struct Utf8Char {
-  int32_t value = -1;      /* code point, -1 at end of input, '#' when invalid */
-  bool invalid = false;
-  unsigned char bytes[4] = {0, 0, 0, 0};
-  int byte_count = 0;      /* bytes read for this character */
+struct Utf8Char
+{
+    int32_t value = -1; /* code point, -1 at end of input, '#' when invalid */
+    bool invalid = false;
+    unsigned char bytes[4] = {0, 0, 0, 0};
+    int byte_count = 0; /* bytes read for this character */
 };
 
 /* Decodes one character; an invalid one sets errno EILSEQ. */

@@ -9,9 +9,10 @@
 
 #include "u16/qor_uc.h"
 
-struct SysErrTextRow {
-  uint32_t code;
-  const QOR_UC* text;
+struct SysErrTextRow
+{
+    uint32_t code;
+    const QOR_UC* text;
 };
 
 extern const SysErrTextRow kSysErrText[];

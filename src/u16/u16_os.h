@@ -18,13 +18,15 @@
 /* Capacity of the strerrorU16 text buffer. */
 #define MAX_ERROR_LN 512
 
-struct nlsui_timeval {
-  int32_t tv_sec;
-  int32_t tv_usec;
+struct nlsui_timeval
+{
+    int32_t tv_sec;
+    int32_t tv_usec;
 };
-struct nlsui_timezone {
-  int32_t tz_minuteswest;
-  int32_t tz_dsttime;
+struct nlsui_timezone
+{
+    int32_t tz_minuteswest;
+    int32_t tz_dsttime;
 };
 
 /* 1 when the process runs under the service manager, 0 when not, -1 when the
@@ -59,12 +61,12 @@ int nlsui_utf8_to_u16(QOR_UC* target, const char* source, int capacity);
 int nlsui_u16_to_utf8(char* target, const QOR_UC* source, int capacity);
 /* Reporting forms: bad input and a full target are reported (the latter
  * with errno ENAMETOOLONG). */
-int nlsui_utf8_to_u16_chk(QOR_UC* target, const char* source, int capacity,
-                          const char* file, int line, const char* function,
-                          const char* array_name, const char* limit_name);
-int nlsui_u16_to_utf8_chk(char* target, const QOR_UC* source, int capacity,
-                          const char* file, int line, const char* function,
-                          const char* array_name, const char* limit_name);
+int nlsui_utf8_to_u16_chk(QOR_UC* target, const char* source, int capacity, const char* file,
+                          int line, const char* function, const char* array_name,
+                          const char* limit_name);
+int nlsui_u16_to_utf8_chk(char* target, const QOR_UC* source, int capacity, const char* file,
+                          int line, const char* function, const char* array_name,
+                          const char* limit_name);
 
 /* Returns an even pointer; an odd one is reported (and breaks into a
  * debugger unless QORCASTRAW2UCCHK is "0"). */
@@ -76,12 +78,12 @@ FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode);
 
 /* Forwarders to the diagnostics. */
 void nlsui_set_u16_trace_level(void (*output)(const char*, size_t), int level);
-void nlsui_report_too_small(const char* limit_name, const char* function,
-                            const char* array_name, const char* file, int line);
-void nlsui_report_bad_utf8(QOR_UC* target, const char* source, int capacity,
-                           const char* file, int line, const char* function);
+void nlsui_report_too_small(const char* limit_name, const char* function, const char* array_name,
+                            const char* file, int line);
+void nlsui_report_bad_utf8(QOR_UC* target, const char* source, int capacity, const char* file,
+                           int line, const char* function);
 void nlsui_report_no_memory(const char* function, const char* file, int line);
-void nlsui_trace_fopen(const QOR_UC* name, int file_number, const char* function,
-                       const char* file, int line);
+void nlsui_trace_fopen(const QOR_UC* name, int file_number, const char* function, const char* file,
+                       int line);
 
 #endif

@@ -12,11 +12,12 @@
 
 namespace {
 
-class ContTime : public ::testing::Test {
-protected:
+class ContTime : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
-        const char *old = getenv("TZ");
+        const char* old = getenv("TZ");
         had_tz_ = old != nullptr;
         if (had_tz_)
             old_tz_ = old;
@@ -29,13 +30,13 @@ protected:
             unsetenv("TZ");
         tzset();
     }
-    static void zone(const char *tz)
+    static void zone(const char* tz)
     {
         setenv("TZ", tz, 1);
         tzset();
     }
 
-private:
+  private:
     bool had_tz_ = false;
     std::string old_tz_;
 };
@@ -52,7 +53,8 @@ int64_t utc(int year, int mon, int day, int hour, int min, int sec)
     return static_cast<int64_t>(timegm(&t));
 }
 
-struct Clock {
+struct Clock
+{
     int hour, min, sec, isdst;
 };
 
@@ -71,16 +73,17 @@ Clock plain(int64_t t)
     return {out.tm_hour, out.tm_min, out.tm_sec, out.tm_isdst > 0 ? 1 : 0};
 }
 
-std::string str(const Clock &c)
+std::string str(const Clock& c)
 {
     char buf[32];
     snprintf(buf, sizeof buf, "%02d:%02d:%02d%s", c.hour, c.min, c.sec, c.isdst ? " dst" : "");
     return buf;
 }
 
-struct Zone {
-    const char *name;
-    const char *tz;
+struct Zone
+{
+    const char* name;
+    const char* tz;
     int64_t switch_utc; // end of daylight-saving time
     int64_t offset;     // seconds the clock is set back
 };
@@ -93,7 +96,7 @@ const Zone kZones[] = {
 
 TEST_F(ContTime, DoubledIntervalRunsAtHalfSpeed)
 {
-    for (const Zone &z : kZones) {
+    for (const Zone& z : kZones) {
         SCOPED_TRACE(z.name);
         zone(z.tz);
         const int64_t s = z.switch_utc, d = z.offset;
@@ -102,25 +105,26 @@ TEST_F(ContTime, DoubledIntervalRunsAtHalfSpeed)
         EXPECT_EQ(start, s - d);
         EXPECT_EQ(end, s + d);
 
-        struct Case {
+        struct Case
+        {
             int64_t t;
             int64_t shows; // the real time whose plain local time is shown
         } cases[] = {
-            {s - d - 1, s - d - 1},      // before: plain
-            {s - d, s - d},              // interval start
-            {s, s - d / 2},              // the switch itself: halfway
-            {s + d - 1, s - 1},          // last second: just before the switch
-            {s + d, s + d},              // after: plain standard time
+            {s - d - 1, s - d - 1}, // before: plain
+            {s - d, s - d},         // interval start
+            {s, s - d / 2},         // the switch itself: halfway
+            {s + d - 1, s - 1},     // last second: just before the switch
+            {s + d, s + d},         // after: plain standard time
             {s + d + 100, s + d + 100},
         };
-        for (const Case &c : cases)
+        for (const Case& c : cases)
             EXPECT_EQ(str(shown(c.t)), str(plain(c.shows))) << "t = switch + " << (c.t - s);
     }
 }
 
 TEST_F(ContTime, NeverRunsBackwardsAcrossTheSwitch)
 {
-    for (const Zone &z : kZones) {
+    for (const Zone& z : kZones) {
         SCOPED_TRACE(z.name);
         zone(z.tz);
         int last = -1;
@@ -142,8 +146,13 @@ TEST_F(ContTime, PlainTimeAwayFromTheSwitch)
         utc(2026, 7, 1, 12, 0, 0),
         utc(2026, 10, 24, 1, 0, 0),
         utc(2026, 10, 25, 1, 0, 0) + 7200,
-        spring - 1, spring, spring + 1800, spring + 3600,
-        7200, 1, 0,
+        spring - 1,
+        spring,
+        spring + 1800,
+        spring + 3600,
+        7200,
+        1,
+        0,
     };
     for (int64_t t : times) {
         int64_t start = 0, end = 0;
@@ -167,15 +176,16 @@ TEST_F(ContTime, SpringSwitchIsNoDoubledInterval)
 
 TEST_F(ContTime, SwitchesThatDoubleNothingGivePlainTime)
 {
-    struct Case {
-        const char *name;
-        const char *tz;
+    struct Case
+    {
+        const char* name;
+        const char* tz;
     } cases[] = {
         {"zero offset", "AAA0BBB0,M3.5.0,M10.5.0/3"},
         {"negative offset", "AAA-1BBB0,M3.5.0,M10.5.0/3"},
     };
     const int64_t autumn = utc(2026, 10, 25, 1, 0, 0);
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         zone(c.tz);
         for (int64_t t = autumn - 8000; t < autumn + 8000; t += 450) {
@@ -195,13 +205,12 @@ TEST_F(ContTime, ContLocaltimeUsesItsCacheAndAgreesWithThrLocaltime)
 {
     zone("CET-1CEST,M3.5.0,M10.5.0/3");
     const int64_t s = utc(2026, 10, 25, 1, 0, 0);
-    for (int64_t t : {s - 3600, s - 10, s, s + 1234, s + 3599, s + 3600, s - 3601,
-                      utc(2026, 8, 1, 0, 0, 0)}) {
-        struct tm *r = ContLocaltime(&t);
+    for (int64_t t :
+         {s - 3600, s - 10, s, s + 1234, s + 3599, s + 3600, s - 3601, utc(2026, 8, 1, 0, 0, 0)}) {
+        struct tm* r = ContLocaltime(&t);
         ASSERT_NE(r, nullptr);
         Clock expected = shown(t);
-        EXPECT_EQ(str({r->tm_hour, r->tm_min, r->tm_sec, r->tm_isdst > 0 ? 1 : 0}),
-                  str(expected))
+        EXPECT_EQ(str({r->tm_hour, r->tm_min, r->tm_sec, r->tm_isdst > 0 ? 1 : 0}), str(expected))
             << t - s;
     }
     EXPECT_EQ(ContLocaltimeMode(), 1);

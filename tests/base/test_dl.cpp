@@ -14,12 +14,12 @@
 
 namespace {
 
-std::u16string wide(const std::string &s)
+std::u16string wide(const std::string& s)
 {
     return std::u16string(s.begin(), s.end()); // test names are ASCII
 }
 
-std::string narrow(const QOR_UC *s)
+std::string narrow(const QOR_UC* s)
 {
     std::string out;
     for (; *s != 0; ++s)
@@ -29,15 +29,16 @@ std::string narrow(const QOR_UC *s)
 
 std::string upper(std::string s)
 {
-    for (char &c : s)
+    for (char& c : s)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 32);
     return s;
 }
 
 // A temporary directory with links to the test library under other names.
-class LinkDir {
-public:
+class LinkDir
+{
+  public:
     LinkDir()
     {
         char tmpl[] = "/tmp/qor_dl_XXXXXX";
@@ -45,20 +46,20 @@ public:
     }
     ~LinkDir()
     {
-        for (const std::string &p : links_)
+        for (const std::string& p : links_)
             unlink(p.c_str());
         rmdir(dir_.c_str());
     }
-    std::string link(const std::string &file)
+    std::string link(const std::string& file)
     {
         std::string path = dir_ + "/" + file;
         EXPECT_EQ(symlink(QOR_TEST_DL_LIB, path.c_str()), 0) << path;
         links_.push_back(path);
         return path;
     }
-    const std::string &dir() const { return dir_; }
+    const std::string& dir() const { return dir_; }
 
-private:
+  private:
     std::string dir_;
     std::vector<std::string> links_;
 };
@@ -80,9 +81,9 @@ TEST(DlLoad, SameLibraryInOtherCaseSharesItsRow)
     DL_HDL first = a;
     ASSERT_EQ(DlUnloadLib(&a), DL_OK);
     EXPECT_EQ(a, DL_HDL_INVALID);
-    EXPECT_NE(trace.take().find("DlUnloadLib(): successful (usage_count=1) hdl " +
-                                std::to_string(first)),
-              std::string::npos);
+    EXPECT_NE(
+        trace.take().find("DlUnloadLib(): successful (usage_count=1) hdl " + std::to_string(first)),
+        std::string::npos);
     // Still loaded: functions resolve through the other handle.
     EXPECT_EQ(DlLoadFunc(b, u"qor_dl_test_twice", 0, &fn), DL_OK);
     ASSERT_EQ(DlUnloadLib(&b), DL_OK);
@@ -134,16 +135,17 @@ TEST(DlLoad, MissingFunctionLeavesOutputAlone)
 TEST(DlLoad, InvalidNamesAndHandles)
 {
     TraceCapture trace(1);
-    struct Case {
-        const char *what;
-        const QOR_UC *name;
+    struct Case
+    {
+        const char* what;
+        const QOR_UC* name;
         int rc;
-        const char *traced;
+        const char* traced;
     } cases[] = {
         {"null", nullptr, DLENOACCESS, "DlLoadLib: no libname supplied"},
         {"empty", u"", DLENOACCESS, "DlLoadLib: empty libname supplied"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         DL_HDL h = 5;
         EXPECT_EQ(DlLoadLib(c.name, &h), c.rc) << c.what;
         EXPECT_EQ(h, DL_HDL_INVALID);
@@ -204,17 +206,18 @@ TEST(DlLoad, TableOf64RowsFillsUp)
     EXPECT_EQ(DlLoadLib(wide(again).c_str(), &h), DL_OK);
     EXPECT_EQ(h, handles[7]);
     EXPECT_EQ(DlUnloadLib(&h), DL_OK);
-    for (DL_HDL &each : handles)
+    for (DL_HDL& each : handles)
         EXPECT_EQ(DlUnloadLib(&each), DL_OK);
 }
 
 TEST(DlLoad, FailedLoadRecordsErrorInformation)
 {
     TraceCapture trace(1);
-    struct Case {
+    struct Case
+    {
         std::string name;
     } cases[] = {{"/nonexistent/libqor_missing.so"}, {"/nonexistent/100%s%d%%lib.so"}};
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         DL_HDL h = 1;
         ErrClear();
         EXPECT_EQ(DlLoadLib(wide(c.name).c_str(), &h), DLENOACCESS);

@@ -22,7 +22,7 @@ namespace {
 int64_t g_sec = 0;
 int32_t g_usec = 0;
 
-bool test_clock(int64_t *sec, int32_t *usec)
+bool test_clock(int64_t* sec, int32_t* usec)
 {
     *sec = g_sec;
     *usec = g_usec;
@@ -32,11 +32,12 @@ bool test_clock(int64_t *sec, int32_t *usec)
 // Sat Dec  5 15:21:28 2026 UTC
 constexpr int64_t kBase = 1796484088;
 
-class Trace : public ::testing::Test {
-protected:
+class Trace : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
-        const char *tz = getenv("TZ");
+        const char* tz = getenv("TZ");
         had_tz_ = tz != nullptr;
         if (had_tz_)
             old_tz_ = tz;
@@ -63,7 +64,7 @@ protected:
     }
     std::string tag_;
 
-private:
+  private:
     bool had_tz_ = false;
     std::string old_tz_;
     int old_mode_ = 1;
@@ -77,8 +78,7 @@ TEST_F(Trace, DateLineOncePerSecond)
     g_sec += 1;
     DpTrc(DpTrcHdl, u"three\n");
     EXPECT_EQ(trace.take(), tag_ + "Sat Dec  5 15:21:28 2026\n" + tag_ + "one 1\n" + tag_ +
-                                "two x\n" + tag_ + "Sat Dec  5 15:21:29 2026\n" + tag_ +
-                                "three\n");
+                                "two x\n" + tag_ + "Sat Dec  5 15:21:29 2026\n" + tag_ + "three\n");
 }
 
 TEST_F(Trace, LevelOnePutsAnEmptyLineBeforeEachDateLine)
@@ -124,8 +124,8 @@ TEST_F(Trace, WriterVariants)
     errno = ENOENT;
     DpTrcSysErr(DpTrcHdl, u"open %s\n", u"f");
     EXPECT_EQ(errno, ENOENT) << "the trace keeps errno";
-    EXPECT_EQ(trace.take(), tag_ + "*** ERROR => open f (2: " + strerror(ENOENT) +
-                                ") [err.c        7]\n");
+    EXPECT_EQ(trace.take(),
+              tag_ + "*** ERROR => open f (2: " + strerror(ENOENT) + ") [err.c        7]\n");
 }
 
 TEST_F(Trace, InnerLineFeedsRepeatTheThreadTag)
@@ -193,9 +193,8 @@ TEST_F(Trace, FormatErrorsAreReportedAndTheLineDropped)
     TraceCapture trace(3);
     DpTrcNoTime(DpTrcHdl, u"bad %n directive");
     std::string text = trace.take();
-    EXPECT_TRUE(std::regex_match(
-        text, std::regex("\\*\\*\\* ERROR => vsnprintfU err, errno=[0-9]+ "
-                         "\\[base/dptrc/dptrace [0-9]+\\]\n")))
+    EXPECT_TRUE(std::regex_match(text, std::regex("\\*\\*\\* ERROR => vsnprintfU err, errno=[0-9]+ "
+                                                  "\\[base/dptrc/dptrace [0-9]+\\]\n")))
         << text;
 }
 
@@ -211,7 +210,7 @@ TEST_F(Trace, NullHandleWritesToStandardError)
 
 TEST_F(Trace, ComponentHandles)
 {
-    DpTrcComponent *table = DpTrcIComponentTable();
+    DpTrcComponent* table = DpTrcIComponentTable();
     ::testing::internal::CaptureStderr();
     DpTrcNoTime(&table[0], u"row zero\n");
     DpTrcNoTime(&table[1], u"unused row\n");
@@ -257,7 +256,7 @@ TEST_F(Trace, ConcurrentWritersKeepLinesWhole)
                 DpTrcUnlock();
             }
         });
-    for (auto &th : threads)
+    for (auto& th : threads)
         th.join();
     std::string text = trace.take();
     const std::regex line("\\[Thr [0-9]+\\] writer [0-9] line [0-9]+");
@@ -265,7 +264,8 @@ TEST_F(Trace, ConcurrentWritersKeepLinesWhole)
     while (pos < text.size()) {
         size_t nl = text.find('\n', pos);
         ASSERT_NE(nl, std::string::npos);
-        ASSERT_TRUE(std::regex_match(text.substr(pos, nl - pos), line)) << text.substr(pos, nl - pos);
+        ASSERT_TRUE(std::regex_match(text.substr(pos, nl - pos), line))
+            << text.substr(pos, nl - pos);
         ++count;
         pos = nl + 1;
     }
@@ -294,7 +294,7 @@ TEST_F(TraceDeathTest, FirstLockRaceIsSafe)
                     }
                 });
             go = true;
-            for (auto &th : threads)
+            for (auto& th : threads)
                 th.join();
             exit(DpTrcLockCount() == 0 ? 0 : 1);
         },

@@ -18,7 +18,7 @@ std::u16string fld(int n)
     return ErrGetFld(n);
 }
 
-std::string narrow(const std::u16string &s)
+std::string narrow(const std::u16string& s)
 {
     std::string out;
     for (char16_t c : s)
@@ -27,18 +27,17 @@ std::string narrow(const std::u16string &s)
 }
 
 // Runs f on a thread of its own, which starts without error information.
-template <typename F>
-void on_fresh_thread(F f)
+template <typename F> void on_fresh_thread(F f)
 {
     std::thread t(f);
     t.join();
 }
 
 // A record of the given field values (21 of them).
-std::u16string record(const std::vector<std::u16string> &fields)
+std::u16string record(const std::vector<std::u16string>& fields)
 {
     std::u16string r;
-    for (const auto &f : fields) {
+    for (const auto& f : fields) {
         r += f;
         r += u'\0';
     }
@@ -47,17 +46,36 @@ std::u16string record(const std::vector<std::u16string> &fields)
 
 std::vector<std::u16string> sample_fields()
 {
-    return {u"*ERR*", u"1",  u"error", u"-1", u"COMP", u"740", u"3", u"mod.c", u"10",
-            u"detail", u"Sat Dec  5 15:21:28 2026", u"", u"", u"", u"9", u"", u"", u"",
-            u"", u"", u"*ERR*"};
+    return {u"*ERR*",
+            u"1",
+            u"error",
+            u"-1",
+            u"COMP",
+            u"740",
+            u"3",
+            u"mod.c",
+            u"10",
+            u"detail",
+            u"Sat Dec  5 15:21:28 2026",
+            u"",
+            u"",
+            u"",
+            u"9",
+            u"",
+            u"",
+            u"",
+            u"",
+            u"",
+            u"*ERR*"};
 }
 
 TEST(ErrSetFields, MessageNumbersAndArgumentValues)
 {
-    struct Case {
-        const char *name;
-        const QOR_UC *error;
-        const QOR_UC *detail;
+    struct Case
+    {
+        const char* name;
+        const QOR_UC* error;
+        const QOR_UC* detail;
         std::u16string want_error, want_detail, descr_no, descr_vargs, detail_no, detail_vargs;
     } cases[] = {
         {"message number on ERROR", u"(12345)open %s failed", u"name %s rc %d",
@@ -66,10 +84,10 @@ TEST(ErrSetFields, MessageNumbersAndArgumentValues)
          u"(1234)open first failed", u"name second rc 17", u"", u"", u"", u""},
         {"message number on DETAIL", u"open %s failed", u"(00042)name %s rc %d",
          u"open first failed", u"name second rc 17", u"", u"", u"00042", u"second;;;;17"},
-        {"both, %% skipped", u"(11111)100%% of %s", u"(22222)%s %5d",
-         u"100% of first", u"second    17", u"11111", u"first", u"22222", u"second;;;;   17"},
+        {"both, %% skipped", u"(11111)100%% of %s", u"(22222)%s %5d", u"100% of first",
+         u"second    17", u"11111", u"first", u"22222", u"second;;;;   17"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(ErrSet(u"NI (network interface)", 40, u"nixx.c", 321, c.error, -8, c.detail,
                          u"first", u"second", 17),
@@ -123,18 +141,19 @@ TEST(ErrSetFields, SeparatorInsideAnArgumentDoesNotMoveTheSplit)
 TEST(ErrSetFields, SystemErrorAndLogLine)
 {
     TraceCapture trace(1);
-    ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 77, 1, u"connect failed", -10,
-                        u"connect to %s", u"connect", ECONNREFUSED, u"host"),
+    ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 77, 1, u"connect failed", -10, u"connect to %s",
+                        u"connect", ECONNREFUSED, u"host"),
               ERR_OK);
     EXPECT_EQ(fld(ERR_FLD_SYSCALL), u"connect");
     const std::string code = std::to_string(ECONNREFUSED);
     EXPECT_EQ(fld(ERR_FLD_ERRNO), std::u16string(code.begin(), code.end()));
-    EXPECT_EQ(fld(ERR_FLD_ERRNO_TEXT), std::u16string(syserrtextErrnoU16(ECONNREFUSED)).substr(0, 127));
+    EXPECT_EQ(fld(ERR_FLD_ERRNO_TEXT),
+              std::u16string(syserrtextErrnoU16(ECONNREFUSED)).substr(0, 127));
     EXPECT_EQ(fld(ERR_FLD_DETAIL), u"connect to host");
     const std::string text = trace.take();
-    EXPECT_NE(text.find("***LOG Q0I=> connect to host: connect (" + std::to_string(ECONNREFUSED) +
-                        ": "),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("***LOG Q0I=> connect to host: connect (" + std::to_string(ECONNREFUSED) + ": "),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find(") [nisock.c 77]\n"), std::string::npos) << text;
 }
@@ -144,7 +163,7 @@ TEST(ErrGetFields, WithoutInformationOrOutOfRange)
     on_fresh_thread([] {
         EXPECT_FALSE(ErrIsSet());
         EXPECT_EQ(fld(ERR_FLD_ERROR), u"");
-        const QOR_UC *area = nullptr;
+        const QOR_UC* area = nullptr;
         int len = -1;
         EXPECT_EQ(ErrGetAttr(&area, &len), ERR_NO_INFO);
         EXPECT_EQ(len, 0);
@@ -236,7 +255,7 @@ TEST(ErrReplaceFields, ValuesAndFollowUps)
     EXPECT_EQ(fld(ERR_FLD_EYECATCHER_END), u"*ERR*");
 
     // A value that would make the record too long is refused.
-    const QOR_UC *area = nullptr;
+    const QOR_UC* area = nullptr;
     int before = 0;
     ErrGetAttr(&area, &before);
     std::u16string big(490, u'b');
@@ -252,31 +271,32 @@ TEST(ErrTooLarge, RecordIsTracedAndDropped)
     TraceCapture trace(1);
     ASSERT_EQ(ErrSet(u"C", 1, u"f", 1, u"e", 1, u"d"), ERR_OK);
     std::u16string big(400, u'x');
-    EXPECT_EQ(ErrISetSys(u"COMP", 1, u"f.c", 2, 0, big.c_str(), 3, big.c_str(), nullptr, 0,
-                         nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(ErrISetSys(u"COMP", 1, u"f.c", 2, 0, big.c_str(), 3, big.c_str(), nullptr, 0, nullptr,
+                         nullptr, nullptr, nullptr),
               ERR_TOO_LARGE);
     EXPECT_FALSE(ErrIsSet()) << "the old record is gone";
     const std::string text = trace.take();
     EXPECT_NE(text.find("*** ERROR => ErrISetSys: error info too large ["), std::string::npos);
-    for (const char *line : {"LOCATION    \n", "COMPONENT   COMP\n", "RC          3\n",
+    for (const char* line : {"LOCATION    \n", "COMPONENT   COMP\n", "RC          3\n",
                              "SYSTEM CALL \n", "DESCR MSG NO\n", "COUNTER     "})
         EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
 TEST(ErrNet, RoundTripInUtf8)
 {
-    struct Case {
-        const char *name;
+    struct Case
+    {
+        const char* name;
         std::u16string detail;
     } cases[] = {
         {"ascii", u"plain detail"},
         {"non-ascii", u"caf\u00e9 \u20ac \U0001F600"},
         {"longer than 500 bytes in UTF-8", std::u16string(300, u'\u20ac')},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(ErrSet(u"C", 1, u"f", 1, u"e", 1, u"%s", c.detail.c_str()), ERR_OK);
-        const QOR_UC *area = nullptr;
+        const QOR_UC* area = nullptr;
         int len = 0;
         ASSERT_EQ(ErrGetAttr(&area, &len), ERR_OK);
         const std::u16string original(area, len);
@@ -296,8 +316,9 @@ TEST(ErrNet, RoundTripInUtf8)
 TEST(ErrNet, ReceivedRecordsAreChecked)
 {
     std::string eye = std::string("*ERR*") + '\0';
-    struct Case {
-        const char *name;
+    struct Case
+    {
+        const char* name;
         std::string bytes;
         int rc;
     } cases[] = {
@@ -307,10 +328,10 @@ TEST(ErrNet, ReceivedRecordsAreChecked)
         {"too short", "*E", ERR_INVALID},
         {"too long", std::string(1501, 'a'), ERR_TOO_LARGE},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(ErrSet(u"C", 1, u"f", 1, u"e", 1, u"d"), ERR_OK);
-        EXPECT_EQ(ErrCpNetToInt(reinterpret_cast<const unsigned char *>(c.bytes.data()),
+        EXPECT_EQ(ErrCpNetToInt(reinterpret_cast<const unsigned char*>(c.bytes.data()),
                                 static_cast<int>(c.bytes.size())),
                   c.rc);
         if (c.rc == ERR_INVALID) {
@@ -335,7 +356,7 @@ TEST(ErrNet, OverlongReceivedRecordsAreTraced)
         TraceCapture trace(1);
         ASSERT_EQ(ErrSet(u"C", 1, u"f", 1, u"e", 1, u"d"), ERR_OK);
         const std::string data(bytes, 'a');
-        EXPECT_EQ(ErrCpNetToInt(reinterpret_cast<const unsigned char *>(data.data()),
+        EXPECT_EQ(ErrCpNetToInt(reinterpret_cast<const unsigned char*>(data.data()),
                                 static_cast<int>(bytes)),
                   ERR_TOO_LARGE)
             << bytes;
@@ -364,18 +385,16 @@ TEST(ErrNet, OverlongReceivedRecordsAreTraced)
 
 TEST(ErrTexts, EscapePercentAndSystemText)
 {
-    struct Case {
-        const QOR_UC *src;
+    struct Case
+    {
+        const QOR_UC* src;
         size_t size;
         std::u16string expected;
     } cases[] = {
-        {u"12%", 4, u"12"},        // the doubled "%" would not fit
-        {u"12%", 5, u"12%%"},
-        {u"a%b%", 10, u"a%%b%%"},
-        {u"abcdef", 4, u"abc"},
-        {u"", 1, u""},
+        {u"12%", 4, u"12"}, // the doubled "%" would not fit
+        {u"12%", 5, u"12%%"}, {u"a%b%", 10, u"a%%b%%"}, {u"abcdef", 4, u"abc"}, {u"", 1, u""},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         QOR_UC buf[16];
         ASSERT_EQ(ErrIEscapePercent(c.src, buf, c.size), buf);
         EXPECT_EQ(std::u16string(buf), c.expected) << narrow(c.src) << " " << c.size;

@@ -16,7 +16,7 @@
 
 namespace {
 
-std::u16string text(const QOR_UC *s)
+std::u16string text(const QOR_UC* s)
 {
     return s != nullptr ? std::u16string(s) : std::u16string(u"<null>");
 }
@@ -82,14 +82,11 @@ TEST(ThrKeys, ValuesArePerThreadAndCleanedUpAtThreadExit)
     static std::atomic<int> cleaned{0};
     cleaned = 0;
     THR_KEY key = THR_KEY_NOT_CREATED;
-    ASSERT_EQ(ThrKeyVarCreate(&key, [](void *v) {
-                  cleaned += *static_cast<int *>(v);
-              }),
-              THR_ERR_OK);
+    ASSERT_EQ(ThrKeyVarCreate(&key, [](void* v) { cleaned += *static_cast<int*>(v); }), THR_ERR_OK);
     int main_value = 1;
     ASSERT_EQ(ThrKeyVarSet(&key, &main_value), THR_ERR_OK);
     int thread_value = 5;
-    void *seen_before = &main_value;
+    void* seen_before = &main_value;
     std::thread t([&] {
         seen_before = ThrKeyVarGet(&key);
         ThrKeyVarSet(&key, &thread_value);
@@ -117,7 +114,7 @@ TEST(ThrConcurrency, KeyCreationRaceGivesOneKey)
                 else if (rc == THR_ERR_EXISTS)
                     ++existed;
             });
-        for (auto &t : threads)
+        for (auto& t : threads)
             t.join();
         EXPECT_EQ(created.load(), 1);
         EXPECT_EQ(existed.load(), 5);
@@ -185,7 +182,7 @@ TEST(ThrRecMutex, SerialisesThreads)
                 ThrRecMtxUnlock(&mtx);
             }
         });
-    for (auto &t : threads)
+    for (auto& t : threads)
         t.join();
     EXPECT_EQ(counter, 4000);
     EXPECT_EQ(mtx.count, 0);
@@ -197,14 +194,15 @@ using ThrRecMutexDeathTest = ::testing::Test;
 TEST_F(ThrRecMutexDeathTest, UnbalancedUnlockPanicsWithTag)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    struct Case {
-        const QOR_UC *tag;
-        const char *expected;
+    struct Case
+    {
+        const QOR_UC* tag;
+        const char* expected;
     } cases[] = {
         {u"dptrace", "ThrRecMtxUnlock: PANIC: #unlock > #lock, tag: \"dptrace\""},
         {nullptr, "ThrRecMtxUnlock: PANIC: #unlock > #lock, tag: \"not set\""},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         EXPECT_DEATH(
             {
                 THR_REC_MTX mtx;
@@ -229,11 +227,12 @@ TEST(ThrIds, CurrentIdIsTheKernelThreadIdAndDiffersAcrossThreads)
     EXPECT_EQ(ThrIdEqual(me, me), 1);
     EXPECT_EQ(ThrIdEqual(me, other), 0);
 
-    struct Case {
+    struct Case
+    {
         THR_ID_T id;
-        const char16_t *text;
+        const char16_t* text;
     } cases[] = {{0, u"0"}, {42, u"42"}, {4294967294u, u"4294967294"}};
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         QOR_UC buf[THR_ID_STR_LEN];
         EXPECT_EQ(ThrIdToStr(buf, c.id), buf);
         EXPECT_EQ(text(buf), c.text);
@@ -272,9 +271,10 @@ TEST(ThrAsctimeText, FormatsAndRejectsInvalidTimes)
 
 TEST(ThrErrTexts, KnownAndUnknownCodes)
 {
-    struct Case {
+    struct Case
+    {
         THR_RC rc;
-        const char16_t *expected;
+        const char16_t* expected;
     } cases[] = {
         {0, u"Operation completed successfully."},
         {3, u"Attempt was made to initialize an item which already exists."},
@@ -283,7 +283,7 @@ TEST(ThrErrTexts, KnownAndUnknownCodes)
         {16, u"Error code not defined by the thread library."},
         {-1, u"Error code not defined by the thread library."},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_EQ(text(ThrErrText(c.rc)), c.expected) << c.rc;
 }
 

@@ -19,21 +19,22 @@ std::string marker()
     return m;
 }
 
-std::string stamp(const std::string &key, const std::string &value)
+std::string stamp(const std::string& key, const std::string& value)
 {
     return marker() + key + ": " + value + std::string(1, '\0');
 }
 
-struct Result {
+struct Result
+{
     int rc;
     std::string v[4];
     bool all_null = true;
 };
 
-Result read_stamps(const char *path)
+Result read_stamps(const char* path)
 {
-    char *out[4] = {reinterpret_cast<char *>(1), reinterpret_cast<char *>(1),
-                    reinterpret_cast<char *>(1), reinterpret_cast<char *>(1)};
+    char* out[4] = {reinterpret_cast<char*>(1), reinterpret_cast<char*>(1),
+                    reinterpret_cast<char*>(1), reinterpret_cast<char*>(1)};
     Result r;
     r.rc = GetFileVersionStamps(path, &out[0], &out[1], &out[2], &out[3]);
     for (int i = 0; i < 4; ++i) {
@@ -46,8 +47,9 @@ Result read_stamps(const char *path)
     return r;
 }
 
-class StampFile : public ::testing::Test {
-protected:
+class StampFile : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         char tmpl[] = "/tmp/qor_stamps_XXXXXX";
@@ -57,9 +59,9 @@ protected:
         path_ = tmpl;
     }
     void TearDown() override { unlink(path_.c_str()); }
-    void write(const std::string &bytes)
+    void write(const std::string& bytes)
     {
-        FILE *f = fopen(path_.c_str(), "wb");
+        FILE* f = fopen(path_.c_str(), "wb");
         ASSERT_NE(f, nullptr);
         ASSERT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
         fclose(f);
@@ -67,7 +69,7 @@ protected:
     std::string path_;
 };
 
-std::string four(const std::string &fv = "1, 2, 3, 4")
+std::string four(const std::string& fv = "1, 2, 3, 4")
 {
     return stamp("FileVersion", fv) + "junk" + stamp("ProductVersion", "9.8.7") +
            stamp("Platform", "testplatform") + "\x01\x02" + stamp("SpecialBuild", "special");
@@ -75,24 +77,25 @@ std::string four(const std::string &fv = "1, 2, 3, 4")
 
 TEST_F(StampFile, FindsTheFourStampLines)
 {
-    struct Case {
-        const char *name;
+    struct Case
+    {
+        const char* name;
         std::string bytes;
         int rc;
         std::string file_version;
     } cases[] = {
         {"plain", "head" + four() + "tail", 1, "1, 2, 3, 4"},
-        {"missing key", stamp("FileVersion", "1") + stamp("Platform", "p") +
-                            stamp("SpecialBuild", "s"), 0, ""},
-        {"empty value does not count", stamp("FileVersion", "") + stamp("ProductVersion", "9") +
-                                           stamp("Platform", "p") + stamp("SpecialBuild", "s"),
+        {"missing key",
+         stamp("FileVersion", "1") + stamp("Platform", "p") + stamp("SpecialBuild", "s"), 0, ""},
+        {"empty value does not count",
+         stamp("FileVersion", "") + stamp("ProductVersion", "9") + stamp("Platform", "p") +
+             stamp("SpecialBuild", "s"),
          0, ""},
         {"duplicate: the later one wins", stamp("FileVersion", "old") + four("new"), 1, "new"},
         {"unknown key is skipped", stamp("Other", "x") + four(), 1, "1, 2, 3, 4"},
         {"false start of a marker", "#[%#[%]Q" + four(), 1, "1, 2, 3, 4"},
         {"empty file", "", 0, ""},
-        {"a marker inside another stamp's text",
-         marker() + "Comment " + four(), 1, "1, 2, 3, 4"},
+        {"a marker inside another stamp's text", marker() + "Comment " + four(), 1, "1, 2, 3, 4"},
         {"a later marker inside a cut text", marker() + std::string(100, 'c') + four(), 1,
          "1, 2, 3, 4"},
         {"a stamp line inside a value: both count",
@@ -105,7 +108,7 @@ TEST_F(StampFile, FindsTheFourStampLines)
              "FileVersion: b",
          1, "a" + marker() + "FileVersion: b"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         write(c.bytes);
         Result r = read_stamps(path_.c_str());
@@ -141,7 +144,8 @@ TEST_F(StampFile, OverlongTextIsCutAndTerminated)
 {
     // 126 bytes after the marker at most: key (13) and 113 bytes of value.
     std::string longvalue(200, 'v');
-    write(stamp("FileVersion", longvalue) + four().substr(stamp("FileVersion", "1, 2, 3, 4").size()));
+    write(stamp("FileVersion", longvalue) +
+          four().substr(stamp("FileVersion", "1, 2, 3, 4").size()));
     Result r = read_stamps(path_.c_str());
     ASSERT_EQ(r.rc, 1);
     EXPECT_EQ(r.v[0], std::string(126 - 13, 'v'));

@@ -8,10 +8,10 @@
 
 #include "base/dptrc.h"
 
-class TraceCapture {
-public:
-    explicit TraceCapture(int level)
-        : file_(tmpfile()), old_level_(DpTrcLevel), old_hdl_(DpTrcHdl)
+class TraceCapture
+{
+  public:
+    explicit TraceCapture(int level) : file_(tmpfile()), old_level_(DpTrcLevel), old_hdl_(DpTrcHdl)
     {
         DpTrcHdl = file_;
         DpTrcLevel = level;
@@ -23,10 +23,10 @@ public:
         if (file_ != nullptr)
             fclose(file_);
     }
-    TraceCapture(const TraceCapture &) = delete;
-    TraceCapture &operator=(const TraceCapture &) = delete;
+    TraceCapture(const TraceCapture&) = delete;
+    TraceCapture& operator=(const TraceCapture&) = delete;
 
-    FILE *file() const { return file_; }
+    FILE* file() const { return file_; }
 
     // Everything written so far, and forgets it.
     std::string take()
@@ -46,8 +46,8 @@ public:
         return out;
     }
 
-private:
-    FILE *file_;
+  private:
+    FILE* file_;
     int old_level_;
     CTRC old_hdl_;
 };

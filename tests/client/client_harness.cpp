@@ -115,4 +115,4 @@ std::string heading(const std::string& webmethod)
     return "\n<TS>\n" + webmethod + "\n";
 }
 
-}  // namespace clienttest
+} // namespace clienttest

@@ -12,16 +12,18 @@
 
 namespace clienttest {
 
-struct RunResult {
+struct RunResult
+{
     int exit_code = -1;
-    std::string out;  // standard output, time stamps replaced by "<TS>"
+    std::string out; // standard output, time stamps replaced by "<TS>"
 };
 
 // Records the sleeps of the repeat loop and of the waits; the waits' clock
 // advances by every sleep (and by one second per reading, so that a wait
 // without sleeps still ends).
-class FakeTime {
-public:
+class FakeTime
+{
+  public:
     FakeTime();
     const ClientEnvironment& environment() const { return environment_; }
     std::vector<int> loop_sleeps;
@@ -29,7 +31,7 @@ public:
     std::int64_t now = 1000000;
     std::string account = "testhost\\tester";
 
-private:
+  private:
     ClientEnvironment environment_;
 };
 
@@ -42,7 +44,8 @@ RunResult run(const std::vector<std::string>& words);
 
 // A fake service on a free instance port, and the words that address it
 // ("-host 127.0.0.1 -nr NN").
-struct Instance {
+struct Instance
+{
     int nr = 0;
     std::unique_ptr<qortest::FakeService> service;
     std::vector<std::string> address() const;
@@ -59,4 +62,4 @@ bool has_element(const std::string& xml, const std::string& name);
 // The usual heading of a call's output.
 std::string heading(const std::string& webmethod);
 
-}  // namespace clienttest
+} // namespace clienttest

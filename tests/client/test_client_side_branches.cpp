@@ -16,8 +16,9 @@ Reply processes(const std::string& color)
 {
     return Reply::ok("<QORControl:GetProcessListResponse><process><item><name>disp</name>"
                      "<description>Dispatcher</description><dispstatus>" +
-                     color + "</dispstatus><pid>1</pid></item></process>"
-                             "</QORControl:GetProcessListResponse>");
+                     color +
+                     "</dispstatus><pid>1</pid></item></process>"
+                     "</QORControl:GetProcessListResponse>");
 }
 
 std::vector<std::string> elements(const qortest::FakeService& service)
@@ -31,7 +32,8 @@ std::vector<std::string> elements(const qortest::FakeService& service)
 TEST(ClientWaitBranches, StartWaitGoesOnWhenTheInstanceRunsAlready)
 {
     clienttest::Instance instance = clienttest::start_instance();
-    instance.service->script("Start", Reply::fault11("SOAP-ENV:Server", "Instance already started"));
+    instance.service->script("Start",
+                             Reply::fault11("SOAP-ENV:Server", "Instance already started"));
     instance.service->script("GetProcessList", processes("QORControl-GREEN"));
     clienttest::FakeTime time;
     const clienttest::RunResult r =
@@ -46,7 +48,8 @@ TEST(ClientWaitBranches, StartWaitGoesOnWhenTheInstanceRunsAlready)
 
 TEST(ClientWaitBranches, StopWaitAndWaitforStoppedReportTheirOwnName)
 {
-    const struct {
+    const struct
+    {
         std::vector<std::string> words;
         std::string expected;
         std::string first_request;
@@ -103,12 +106,13 @@ TEST(ClientLocalBranches, StartServiceAndCheckHostAgent)
     EXPECT_EQ(start.exit_code, 1);
     EXPECT_EQ(start.out.rfind(heading("StartService") + "FAIL: OpenSCManager failed [", 0), 0u)
         << start.out;
-    const clienttest::RunResult agent = clienttest::run({"-nr", "0", "-function", "CheckHostAgent"});
+    const clienttest::RunResult agent =
+        clienttest::run({"-nr", "0", "-function", "CheckHostAgent"});
     EXPECT_EQ(agent.exit_code, 1);
     EXPECT_EQ(agent.out, "QORHostAgent NOT Installed\n");
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -123,4 +127,4 @@ TEST(ClientWaitBranches, WaitWithoutSuccessEndsWithExitCodeTwo)
     EXPECT_EQ(r.out, heading("WaitforStarted") + "FAIL: process disp Dispatcher not running\n");
 }
 
-}  // namespace
+} // namespace

@@ -10,8 +10,9 @@
 
 namespace {
 
-class ClientPrinters : public testing::Test {
-protected:
+class ClientPrinters : public testing::Test
+{
+  protected:
     void SetUp() override { soap_ = soap_new1(SOAP_C_UTFSTRING); }
     void TearDown() override
     {
@@ -37,36 +38,59 @@ const QOR_UC* const kScript = u"script";
 
 TEST_F(ClientPrinters, SimpleFieldsByFormatIndexAndLastFlag)
 {
-    struct Case {
+    struct Case
+    {
         std::function<void(struct soap*, int index, int last, const QOR_UC* format)> print;
-        const char* list;       // not last
+        const char* list; // not last
         const char* list_last;
-        const char* script;     // index 3
+        const char* script; // index 3
         const char* script_no_index;
     };
     const Case cases[] = {
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_string_field(s, u"n", "v\xc3\xa9", i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_string_field(s, u"n", "v\xc3\xa9", i, l, f);
+         },
          "v\xc3\xa9, ", "v\xc3\xa9\n", "3 n: v\xc3\xa9\n", "n: v\xc3\xa9\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_string_field(s, u"n", nullptr, i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_string_field(s, u"n", nullptr, i, l, f);
+         },
          ", ", "\n", "", ""},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_int_field(s, u"n", -42, i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_int_field(s, u"n", -42, i, l, f);
+         },
          "-42, ", "-42\n", "3 n: -42\n", "n: -42\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_int64_field(s, u"n", 9000000000LL, i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_int64_field(s, u"n", 9000000000LL, i, l, f);
+         },
          "9000000000, ", "9000000000\n", "3 n: 9000000000\n", "n: 9000000000\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_double_field(s, u"n", 1.5, i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_double_field(s, u"n", 1.5, i, l, f);
+         },
          "1.500000, ", "1.500000\n", "3 n: 1.500000\n", "n: 1.500000\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_bool_field(s, u"n", true, i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_bool_field(s, u"n", true, i, l, f);
+         },
          "TRUE, ", "TRUE\n", "3 n: TRUE\n", "n: TRUE\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_bool_field(s, u"n", false, i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_bool_field(s, u"n", false, i, l, f);
+         },
          "FALSE, ", "FALSE\n", "3 n: FALSE\n", "n: FALSE\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_enum_field(s, u"n", 2, u"STATE_COLOR", i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_enum_field(s, u"n", 2, u"STATE_COLOR", i, l, f);
+         },
          "GREEN, ", "GREEN\n", "3 n: GREEN\n", "n: GREEN\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_enum_field(s, u"n", 9, u"STATE_COLOR", i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_enum_field(s, u"n", 9, u"STATE_COLOR", i, l, f);
+         },
          "9, ", "9\n", "3 n: 9\n", "n: 9\n"},
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_enum_field(s, u"n", 1, u"OTHER", i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_enum_field(s, u"n", 1, u"OTHER", i, l, f);
+         },
          "1, ", "1\n", "3 n: 1\n", "n: 1\n"},
         // The restriction printer shows the index even when it is negative.
-        {[](struct soap* s, int i, int l, const QOR_UC* f) { print_restriction_field(s, u"n", nullptr, i, l, f); },
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_restriction_field(s, u"n", nullptr, i, l, f);
+         },
          "<NULL>, ", "<NULL>\n", "3 n: <NULL>\n", "-1 n: <NULL>\n"},
     };
     for (const Case& c : cases) {
@@ -81,17 +105,18 @@ TEST_F(ClientPrinters, SimpleFieldsByFormatIndexAndLastFlag)
 
 TEST_F(ClientPrinters, EnumerationNames)
 {
-    const struct {
+    const struct
+    {
         const char16_t* type;
         int value;
         const char16_t* name;
     } cases[] = {
-        {u"STATE_COLOR", 1, u"GRAY"},       {u"STATE_COLOR", 4, u"RED"},
-        {u"STATE_COLOR", 0, nullptr},       {u"VISIBLE_LEVEL", 0, u"UNKNOWN"},
-        {u"VISIBLE_LEVEL", 3, u"DEVELOPER"}, {u"J2EE_PSTATE", 1, u"J2EE_STOPPED"},
-        {u"J2EE_PSTATE", 7, u"J2EE_UNKNOWN"}, {u"J2EE_PSTATE", 8, nullptr},
+        {u"STATE_COLOR", 1, u"GRAY"},          {u"STATE_COLOR", 4, u"RED"},
+        {u"STATE_COLOR", 0, nullptr},          {u"VISIBLE_LEVEL", 0, u"UNKNOWN"},
+        {u"VISIBLE_LEVEL", 3, u"DEVELOPER"},   {u"J2EE_PSTATE", 1, u"J2EE_STOPPED"},
+        {u"J2EE_PSTATE", 7, u"J2EE_UNKNOWN"},  {u"J2EE_PSTATE", 8, nullptr},
         {u"HAVerificationState", 2, u"ERROR"}, {u"HACheckCategory", 0, u"QOR CONFIGURATION"},
-        {u"HACheckCategory", 3, u"HA STATE"}, {u"HACheckCategory", 4, nullptr},
+        {u"HACheckCategory", 3, u"HA STATE"},  {u"HACheckCategory", 4, nullptr},
     };
     for (const auto& c : cases) {
         const QOR_UC* name = enum_value_name(c.type, c.value);
@@ -119,7 +144,8 @@ TEST_F(ClientPrinters, StringArrays)
     QORControl__ArrayOfString broken;
     broken.__ptr = nullptr;
     broken.__size = 5;
-    const struct {
+    const struct
+    {
         const QORControl__ArrayOfString* value;
         const char* list;
         const char* list_last;
@@ -131,9 +157,15 @@ TEST_F(ClientPrinters, StringArrays)
         {&filled, "[0]=a [1]=b, ", "[0]=a [1]=b\n", "0 values[0]: a\n0 values[1]: b\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(capture([&] { print_string_array_field(soap_, u"values", c.value, 0, 0, kList); }), c.list);
-        EXPECT_EQ(capture([&] { print_string_array_field(soap_, u"values", c.value, 0, 1, kList); }), c.list_last);
-        EXPECT_EQ(capture([&] { print_string_array_field(soap_, u"values", c.value, 0, 0, kScript); }), c.script);
+        EXPECT_EQ(
+            capture([&] { print_string_array_field(soap_, u"values", c.value, 0, 0, kList); }),
+            c.list);
+        EXPECT_EQ(
+            capture([&] { print_string_array_field(soap_, u"values", c.value, 0, 1, kList); }),
+            c.list_last);
+        EXPECT_EQ(
+            capture([&] { print_string_array_field(soap_, u"values", c.value, 0, 0, kScript); }),
+            c.script);
     }
 }
 
@@ -159,7 +191,8 @@ TEST_F(ClientPrinters, RestrictionsOfEveryType)
         r.valuemap = with_map ? &map : nullptr;
         return r;
     };
-    const struct {
+    const struct
+    {
         int type;
         bool bounds;
         bool with_map;
@@ -207,20 +240,25 @@ TEST_F(ClientPrinters, SubParameterDescriptions)
     none.__ptr = nullptr;
     none.__size = 0;
 
-    EXPECT_EQ(capture([&] { print_parameter_descriptions(soap_, u"subpara", nullptr, 0, 0, kList); }),
-              "<NULL>, ");
+    EXPECT_EQ(
+        capture([&] { print_parameter_descriptions(soap_, u"subpara", nullptr, 0, 0, kList); }),
+        "<NULL>, ");
     EXPECT_EQ(capture([&] { print_parameter_descriptions(soap_, u"subpara", &none, 0, 1, kList); }),
               "\n");
-    EXPECT_EQ(capture([&] { print_parameter_descriptions(soap_, u"subpara", &none, 1, 0, kScript); }),
-              "1 subpara:\n");
+    EXPECT_EQ(
+        capture([&] { print_parameter_descriptions(soap_, u"subpara", &none, 1, 0, kScript); }),
+        "1 subpara:\n");
     // As the last field one item ends its line with an empty line.
-    EXPECT_EQ(capture([&] { print_parameter_descriptions(soap_, u"subpara", &one, 0, 1, kList); }),
-              "[0].name=sub [0].description=d [0].unit= [0].mandatory=true [0].restriction=INT\n\n");
-    EXPECT_EQ(capture([&] { print_parameter_descriptions(soap_, u"subpara", &one, 0, 0, kList); }),
-              "[0].name=sub [0].description=d [0].unit= [0].mandatory=true [0].restriction=INT, , ");
-    EXPECT_EQ(capture([&] { print_parameter_descriptions(soap_, u"subpara", &one, 4, 0, kScript); }),
-              "4 subpara[0].name: sub\n4 subpara[0].description: d\n4 subpara[0].unit: \n"
-              "4 subpara[0].mandatory: true\n4 subpara[0].restriction: INT\n");
+    EXPECT_EQ(
+        capture([&] { print_parameter_descriptions(soap_, u"subpara", &one, 0, 1, kList); }),
+        "[0].name=sub [0].description=d [0].unit= [0].mandatory=true [0].restriction=INT\n\n");
+    EXPECT_EQ(
+        capture([&] { print_parameter_descriptions(soap_, u"subpara", &one, 0, 0, kList); }),
+        "[0].name=sub [0].description=d [0].unit= [0].mandatory=true [0].restriction=INT, , ");
+    EXPECT_EQ(
+        capture([&] { print_parameter_descriptions(soap_, u"subpara", &one, 4, 0, kScript); }),
+        "4 subpara[0].name: sub\n4 subpara[0].description: d\n4 subpara[0].unit: \n"
+        "4 subpara[0].mandatory: true\n4 subpara[0].restriction: INT\n");
 }
 
-}  // namespace
+} // namespace

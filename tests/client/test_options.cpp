@@ -11,7 +11,8 @@ namespace {
 
 using clienttest::run;
 
-struct Words {
+struct Words
+{
     std::vector<std::u16string> storage;
     std::vector<const QOR_UC*> argv;
     explicit Words(std::initializer_list<const char16_t*> words)
@@ -43,7 +44,8 @@ int parse(Words& words, ClientSettings& settings)
 
 TEST(ClientWordToInt, ReadsLikeTheWindowsLibrary)
 {
-    const struct {
+    const struct
+    {
         const char16_t* word;
         int value;
     } cases[] = {
@@ -72,17 +74,18 @@ TEST(ClientWordToInt, ReadsLikeTheWindowsLibrary)
 
 TEST(ClientKeywords, SystemOptionsAndPersistenceModes)
 {
-    const struct {
+    const struct
+    {
         const char16_t* word;
         int option;
         int mode;
     } cases[] = {
-        {u"ALL", 0, -1},         {u"SCS", 1, -1},          {u"DIALOG", 2, -1},
-        {u"VORN", 3, -1},        {u"J2EE", 4, -1},         {u"LEVEL", 5, -1},
-        {u"TOVA", 6, -1},        {u"ENQREP", 7, -1},       {u"ZDB", 8, -1},
-        {u"ALLNOZDB", 9, -1},    {u"all", -1, -1},         {u"60", -1, -1},
-        {u"DYNAMIC", -1, 0},     {u"PERSIST", -1, 1},      {u"DYNAMIC_PERSIST", -1, 2},
-        {u"dynamic", -1, -1},    {u"", -1, -1},
+        {u"ALL", 0, -1},      {u"SCS", 1, -1},     {u"DIALOG", 2, -1},
+        {u"VORN", 3, -1},     {u"J2EE", 4, -1},    {u"LEVEL", 5, -1},
+        {u"TOVA", 6, -1},     {u"ENQREP", 7, -1},  {u"ZDB", 8, -1},
+        {u"ALLNOZDB", 9, -1}, {u"all", -1, -1},    {u"60", -1, -1},
+        {u"DYNAMIC", -1, 0},  {u"PERSIST", -1, 1}, {u"DYNAMIC_PERSIST", -1, 2},
+        {u"dynamic", -1, -1}, {u"", -1, -1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parse_system_option(c.word), c.option);
@@ -108,9 +111,9 @@ TEST(ClientOptionLoop, SettingsFromOptionWords)
     }
     {
         // The webmethod may come first; stray words are skipped.
-        Words w{u"-function", u"GetProcessList", u"stray", u"-nr", u"0", u"-format", u"script",
-                u"-repeat", u"3", u"5", u"-user", u"bob", u"pw", u"-queryuser", u"-host",
-                u"h\u00e9"};
+        Words w{u"-function", u"GetProcessList", u"stray", u"-nr",    u"0",     u"-format",
+                u"script",    u"-repeat",        u"3",     u"5",      u"-user", u"bob",
+                u"pw",        u"-queryuser",     u"-host", u"h\u00e9"};
         ClientSettings s;
         ASSERT_EQ(parse(w, s), 0);
         EXPECT_EQ(s.instance_nr, 0);
@@ -123,11 +126,12 @@ TEST(ClientOptionLoop, SettingsFromOptionWords)
         EXPECT_STREQ(s.host, "h\xc3\xa9");
         EXPECT_EQ(std::u16string(s.host_typed), u"h\u00e9");
     }
-    const struct {
+    const struct
+    {
         const char16_t* prot;
         int type;
-    } protocols[] = {{u"NI_HTTP", 0}, {u"NI_HTTPS", 1}, {u"WINHTTP", 2},
-                     {u"WINHTTPS", 3}, {u"PIPE", 4},    {u"GSOAP_HTTP", 5}};
+    } protocols[] = {{u"NI_HTTP", 0},  {u"NI_HTTPS", 1}, {u"WINHTTP", 2},
+                     {u"WINHTTPS", 3}, {u"PIPE", 4},     {u"GSOAP_HTTP", 5}};
     for (const auto& p : protocols) {
         Words w{u"-prot", p.prot, u"-nr", u"1", u"-function", u"Start"};
         ClientSettings s;
@@ -138,7 +142,8 @@ TEST(ClientOptionLoop, SettingsFromOptionWords)
 
 TEST(ClientOptionLoop, PipeMakesLocalhostTheLocalMachine)
 {
-    const struct {
+    const struct
+    {
         std::initializer_list<const char16_t*> words;
         const char* host;
     } cases[] = {
@@ -201,9 +206,10 @@ TEST(ClientUsage, TextIsPrintedWithTheVersionAndExitCodeOne)
     EXPECT_EQ(second_line.find('%'), std::string::npos);
     EXPECT_NE(out.find("\n    -queryuser \n        Query interactively for user and password\n"),
               std::string::npos);
-    EXPECT_NE(out.find("\n    AnalyseLogFiles [<severity 0..2> [<maxentries>\n"
-                       "        [<starttime YYYY MM DD HH:MM:SS> <endtime YYYY MM DD HH:MM:SS>]]]\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.find("\n    AnalyseLogFiles [<severity 0..2> [<maxentries>\n"
+                 "        [<starttime YYYY MM DD HH:MM:SS> <endtime YYYY MM DD HH:MM:SS>]]]\n"),
+        std::string::npos);
     const std::string tail = "EXAMPLES\n    qorcontrol -nr 0 -function GetProcessList\n"
                              "      Gets the list of processes on instance 00 on localhost\n";
     ASSERT_GE(out.size(), tail.size());
@@ -211,7 +217,8 @@ TEST(ClientUsage, TextIsPrintedWithTheVersionAndExitCodeOne)
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 168);
     // Only these two lines end in a blank.
     int blank_ends = 0;
-    for (std::size_t pos = out.find(" \n"); pos != std::string::npos; pos = out.find(" \n", pos + 1))
+    for (std::size_t pos = out.find(" \n"); pos != std::string::npos;
+         pos = out.find(" \n", pos + 1))
         ++blank_ends;
     EXPECT_EQ(blank_ends, 2);
     // Bypass and detach webmethods are not announced.
@@ -406,4 +413,4 @@ TEST(ClientUsage, WholeTextByteForByte)
     EXPECT_EQ(out, kUsageGolden);
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,8 @@
 
 namespace {
 
-struct ProgramResult {
+struct ProgramResult
+{
     int exit_code = -1;
     std::string out;
 };
@@ -50,17 +51,17 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
                             "OK\nname, description, dispstatus, textstatus, starttime, "
                             "elapsedtime, pid\nn\xc3\xa9, , GREEN, , , , 1\n");
     // A non-ASCII word on the command line reaches the request as UTF-8.
-    const ProgramResult value =
-        run_program(address + " -function ParameterValue 'p\xc3\xa4r'");
+    const ProgramResult value = run_program(address + " -function ParameterValue 'p\xc3\xa4r'");
     EXPECT_EQ(value.exit_code, 1);
     EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
               "p\xc3\xa4r");
     // A word that is not UTF-8 keeps its other characters.
-    const ProgramResult malformed =
-        run_program(address + " -function ParameterValue 'ab\xff" "cd'");
+    const ProgramResult malformed = run_program(address + " -function ParameterValue 'ab\xff"
+                                                          "cd'");
     EXPECT_EQ(malformed.exit_code, 1);
     EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
-              "ab\xef\xbf\xbd" "cd");
+              "ab\xef\xbf\xbd"
+              "cd");
     // Such a user name is no empty user: no logon file is asked for.
     instance.service->clear_requests();
     run_program("-user '\xff' pw " + address + " -function Shutdown");
@@ -71,4 +72,4 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
     EXPECT_EQ(unknown.out, "Unknown webmethod: Nothing\n");
 }
 
-}  // namespace
+} // namespace

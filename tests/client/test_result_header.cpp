@@ -10,8 +10,9 @@
 
 namespace {
 
-class ClientResultHeader : public testing::Test {
-protected:
+class ClientResultHeader : public testing::Test
+{
+  protected:
     void SetUp() override { soap_ = soap_new1(SOAP_C_UTFSTRING); }
     void TearDown() override
     {
@@ -35,7 +36,8 @@ protected:
 
 TEST_F(ClientResultHeader, FaultText)
 {
-    const struct {
+    const struct
+    {
         const char* code;
         const char* string;
         const char* detail;
@@ -77,13 +79,14 @@ TEST_F(ClientResultHeader, FaultTextOfSuccessAndOfAnErrorWithoutFault)
 
 TEST_F(ClientResultHeader, OkFailAndTheColumnHeader)
 {
-    const struct {
+    const struct
+    {
         const char16_t* webmethod;
         const char16_t* format;
         const char16_t* column_header;
-        const char* fault_string;  // null: the call succeeded
+        const char* fault_string; // null: the call succeeded
         const char* detail;
-        const char* printed;       // after the heading
+        const char* printed; // after the heading
         int result;
     } cases[] = {
         {u"GetVersionInfo", u"list", u"a, b\n", nullptr, nullptr, "OK\na, b\n", 0},
@@ -109,7 +112,8 @@ TEST_F(ClientResultHeader, OkFailAndTheColumnHeader)
          "FAIL: Instance already started\n", 1},
     };
     for (const auto& c : cases) {
-        const std::string name(c.webmethod, c.webmethod + std::char_traits<char16_t>::length(c.webmethod));
+        const std::string name(c.webmethod,
+                               c.webmethod + std::char_traits<char16_t>::length(c.webmethod));
         SCOPED_TRACE(name + " " + c.printed);
         soap_destroy(soap_);
         soap_end(soap_);
@@ -127,4 +131,4 @@ TEST_F(ClientResultHeader, OkFailAndTheColumnHeader)
     }
 }
 
-}  // namespace
+} // namespace

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 #include <fstream>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "client/options.h"
@@ -33,7 +33,8 @@ Reply process_list(const std::vector<std::string>& colors)
 
 TEST(ClientExitCodes, ProcessListStates)
 {
-    const struct {
+    const struct
+    {
         std::vector<std::string> colors;
         int exit_code;
     } cases[] = {
@@ -93,7 +94,8 @@ TEST(ClientRepeatLoop, CountsSleepsAndLastCallWins)
         EXPECT_EQ(r.out, heading("Shutdown") + "OK\n" + heading("Shutdown") + "OK\n" +
                              heading("Shutdown") + "OK\n");
     }
-    const struct {
+    const struct
+    {
         std::vector<Reply> replies;
         int exit_code;
     } orders[] = {
@@ -136,7 +138,8 @@ TEST(ClientRepeatLoop, UnknownWebmethodsAfterTheSetUp)
 
 TEST(ClientRepeatLoop, WaitAfterCallEndsAtOnceWhenItsCallFails)
 {
-    const struct {
+    const struct
+    {
         const char* webmethod;
         const char* call;
     } cases[] = {{"StartWait", "Start"}, {"StopWait", "Stop"}};
@@ -247,7 +250,8 @@ TEST(ClientCredentials, LogonFileIsRequestedOncePerRun)
         file << "s3cret\nsecond line\n";
     }
     clienttest::Instance instance = clienttest::start_instance();
-    instance.service->script("RequestLogonFile", Reply::ok("<QORControl:RequestLogonFileResponse><filename>" +
+    instance.service->script("RequestLogonFile",
+                             Reply::ok("<QORControl:RequestLogonFileResponse><filename>" +
                                        std::string(path) +
                                        "</filename></QORControl:RequestLogonFileResponse>"));
     instance.service->set_default(Reply::ok_empty("Shutdown"));
@@ -266,8 +270,7 @@ TEST(ClientCredentials, LogonFileIsRequestedOncePerRun)
     EXPECT_FALSE(requests[0].has_header("Authorization"));
     EXPECT_EQ(clienttest::element_text(requests[0].body, "user"), "myhost\\me");
     // The first line with its line end is the password.
-    const std::string expected =
-        basic_auth("{5D2A9C41-7B3E-4F08-9A61-C2E4B7D08F13}:s3cret\n");
+    const std::string expected = basic_auth("{5D2A9C41-7B3E-4F08-9A61-C2E4B7D08F13}:s3cret\n");
     for (std::size_t i = 1; i < requests.size(); ++i) {
         EXPECT_EQ(requests[i].element, "Shutdown");
         EXPECT_EQ(requests[i].header("Authorization"), expected);
@@ -291,7 +294,7 @@ TEST(ClientCredentials, FailedLogonFileRequestLeavesAnEmptyPassword)
               basic_auth("{5D2A9C41-7B3E-4F08-9A61-C2E4B7D08F13}:"));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -308,7 +311,8 @@ TEST(ClientTraceOption, RawRequestAndResponseGoToTheTraceFile)
     words.insert(words.end(), call.begin(), call.end());
     EXPECT_EQ(clienttest::run(words).exit_code, 0);
     std::ifstream file(path, std::ios::binary);
-    const std::string trace((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string trace((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
     const std::size_t request = trace.find("<QORControl:Shutdown");
     const std::size_t response = trace.find("<QORControl:ShutdownResponse");
     EXPECT_NE(request, std::string::npos) << trace;
@@ -324,7 +328,7 @@ TEST(ClientTraceOption, RawRequestAndResponseGoToTheTraceFile)
     EXPECT_EQ(r.out, heading("Shutdown") + "OK\n");
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -349,4 +353,4 @@ TEST(ClientRepeatLoop, NegativeCountRepeatsWithoutEnd)
     EXPECT_EQ(instance.service->request_count(), 4u);
 }
 
-}  // namespace
+} // namespace

@@ -22,8 +22,9 @@
 namespace {
 
 // Sets or clears an environment variable for one test, restoring it after.
-class EnvVar {
-public:
+class EnvVar
+{
+  public:
     EnvVar(const char* name, const char* value) : name_(name)
     {
         const char* old = std::getenv(name);
@@ -43,14 +44,15 @@ public:
             unsetenv(name_.c_str());
     }
 
-private:
+  private:
     std::string name_;
     std::string old_;
     bool had_ = false;
 };
 
-class TempDir {
-public:
+class TempDir
+{
+  public:
     TempDir()
     {
         char pattern[] = "/tmp/qor_client_XXXXXX";
@@ -60,7 +62,7 @@ public:
     const std::string& path() const { return path_; }
     void touch(const std::string& name) const { std::ofstream(path_ + "/" + name) << "x"; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -70,7 +72,8 @@ TEST(ClientEndpoint, PortsServicesAndPipes)
     const std::string services = dir.path() + "/services";
     std::ofstream(services) << "qorctrl00 8080/tcp\nqorzoziduros 1600/tcp\n";
     NiSetServicesFile(services.c_str());
-    const struct {
+    const struct
+    {
         int transport;
         const char* host;
         int nr;
@@ -128,8 +131,7 @@ TEST(ClientPse, SelectionAndSeparators)
     {
         const std::string with_separator = dir.path() + "/";
         EnvVar secudir("SECUDIR", with_separator.c_str());
-        EXPECT_EQ(client_pse_dir(),
-                  std::u16string(with_separator.begin(), with_separator.end()));
+        EXPECT_EQ(client_pse_dir(), std::u16string(with_separator.begin(), with_separator.end()));
         EXPECT_EQ(find_client_pse(), 2);
     }
     {
@@ -184,7 +186,8 @@ TEST(ClientPse, SelectionAndSeparators)
 
 TEST(ClientPse, CredentialSelectionOfTheSslLayer)
 {
-    const struct {
+    const struct
+    {
         int pse;
         unsigned int default_creds;
         int auth;
@@ -195,7 +198,7 @@ TEST(ClientPse, CredentialSelectionOfTheSslLayer)
     };
     for (const auto& c : cases) {
         SSSL_INIT_PARAMS params;
-        std::memset(&params, 0x5a, sizeof params);  // every field must be set afresh
+        std::memset(&params, 0x5a, sizeof params); // every field must be set afresh
         EXPECT_EQ(choose_ssl_credentials(c.pse, &params), c.auth) << c.pse;
         EXPECT_EQ(params.size, 120u);
         EXPECT_EQ(params.default_creds, c.default_creds) << c.pse;
@@ -211,7 +214,7 @@ TEST(ClientPse, CredentialSelectionOfTheSslLayer)
 TEST(ClientPse, UnreadableClientPseEndsTheRunBeforeAnyCall)
 {
     TempDir dir;
-    dir.touch("QORSSLC.pse");  // not a PKCS#12 container
+    dir.touch("QORSSLC.pse"); // not a PKCS#12 container
     EnvVar secudir("SECUDIR", dir.path().c_str());
     clienttest::Instance instance = clienttest::start_instance();
     std::vector<std::string> words = {"-prot", "NI_HTTPS"};
@@ -225,7 +228,8 @@ TEST(ClientPse, UnreadableClientPseEndsTheRunBeforeAnyCall)
 
 TEST(ClientStrings, ConversionsReplaceControlCharacters)
 {
-    const struct {
+    const struct
+    {
         const char16_t* wide;
         const char* utf8;
     } cases[] = {
@@ -273,7 +277,7 @@ std::string query_on_terminal(const std::string& user_line, const std::string& p
     bool user_sent = false;
     bool password_sent = false;
     bool done = false;
-    for (int round = 0; round < 200 && !done; ++round) {  // at most about 10 seconds
+    for (int round = 0; round < 200 && !done; ++round) { // at most about 10 seconds
         fd_set set;
         FD_ZERO(&set);
         FD_SET(master, &set);
@@ -288,7 +292,7 @@ std::string query_on_terminal(const std::string& user_line, const std::string& p
             user_sent = write(master, user_line.data(), user_line.size()) > 0;
         }
         if (!password_sent && seen.find("Password? ") != std::string::npos) {
-            usleep(100000);  // let the child switch the echo off first
+            usleep(100000); // let the child switch the echo off first
             password_sent = write(master, password_line.data(), password_line.size()) > 0;
         }
         const std::size_t report = seen.find("\n[");
@@ -329,7 +333,8 @@ TEST(ClientQueryUser, AsksForUserAndPasswordWithoutEcho)
 
 TEST(ClientQueryUser, AnswersAreUtf8OrNone)
 {
-    const struct {
+    const struct
+    {
         const char* user_line;
         const char* password_line;
         const char* user;
@@ -362,4 +367,4 @@ TEST(ClientQueryUser, LongAnswersAreBounded)
     EXPECT_EQ(password, "pw");
 }
 
-}  // namespace
+} // namespace

@@ -16,7 +16,7 @@
 namespace {
 
 std::vector<std::size_t> pieces;
-std::size_t short_after = 0;  // 0: never short
+std::size_t short_after = 0; // 0: never short
 
 std::size_t recording_writer(const void*, std::size_t bytes, FILE*)
 {
@@ -36,7 +36,9 @@ std::string read_file(const std::string& path)
 
 bool exists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return stat(path.c_str(), &st) == 0;
 }
 
@@ -47,7 +49,8 @@ std::u16string wide(const std::string& s)
 
 TEST(ClientSnapshotFile, WritesInPiecesOfAtMost32K)
 {
-    const struct {
+    const struct
+    {
         std::size_t size;
         std::vector<std::size_t> pieces;
     } cases[] = {
@@ -118,7 +121,8 @@ TEST(ClientSnapshotFile, AFullDeviceFailsTheWriteOrTheClose)
         GTEST_SKIP() << "no /dev/full";
     // A small snapshot stays in the stream's buffer until the close, a large
     // one meets the full device while it is written.
-    const struct {
+    const struct
+    {
         std::size_t size;
         const char* printed;
     } cases[] = {
@@ -141,8 +145,8 @@ TEST(ClientSnapshotFile, ReadSnapshotStoresTheBytesFromTheService)
     clienttest::Instance instance = clienttest::start_instance();
     // "hello snapshot" in base64.
     instance.service->set_default(qortest::Reply::ok("<QORControl:ReadSnapshotResponse><snapshot>"
-                                                "aGVsbG8gc25hcHNob3Q=</snapshot>"
-                                                "</QORControl:ReadSnapshotResponse>"));
+                                                     "aGVsbG8gc25hcHNob3Q=</snapshot>"
+                                                     "</QORControl:ReadSnapshotResponse>"));
     clienttest::RunResult r = clienttest::run(instance.call({"ReadSnapshot", "s.zip", path}));
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, clienttest::heading("ReadSnapshot") + "OK\n");
@@ -162,8 +166,9 @@ TEST(ClientSnapshotFile, ReadSnapshotStoresTheBytesFromTheService)
     EXPECT_FALSE(exists(empty_path));
 
     // A local file that cannot be opened fails the run.
-    instance.service->set_default(qortest::Reply::ok("<QORControl:ReadSnapshotResponse><snapshot>"
-                                                "aGk=</snapshot></QORControl:ReadSnapshotResponse>"));
+    instance.service->set_default(
+        qortest::Reply::ok("<QORControl:ReadSnapshotResponse><snapshot>"
+                           "aGk=</snapshot></QORControl:ReadSnapshotResponse>"));
     const std::string bad = dir + "/none/x.zip";
     r = clienttest::run(instance.call({"ReadSnapshot", "s.zip", bad}));
     EXPECT_EQ(r.exit_code, 1);
@@ -172,4 +177,4 @@ TEST(ClientSnapshotFile, ReadSnapshotStoresTheBytesFromTheService)
     std::system(("rm -rf '" + dir + "'").c_str());
 }
 
-}  // namespace
+} // namespace

@@ -94,4 +94,4 @@ TEST(ClientTransports, SecondFunctionReplacesTheFirst)
     EXPECT_EQ(clienttest::element_text(request.body, "softtimeout"), "15");
 }
 
-}  // namespace
+} // namespace

@@ -9,9 +9,10 @@
 
 namespace {
 
-struct Parsed {
+struct Parsed
+{
     bool usage = false;
-    std::vector<std::u16string> words;  // the settings point into them
+    std::vector<std::u16string> words; // the settings point into them
     ClientSettings settings;
 };
 
@@ -88,7 +89,8 @@ TEST(ClientWebmethodArgs, MissingMandatoryWordsPrintTheUsage)
 
 TEST(ClientWebmethodArgs, DefaultsAndValues)
 {
-    struct Case {
+    struct Case
+    {
         std::vector<std::u16string> words;
         void (*check)(const ClientSettings&);
     };
@@ -120,9 +122,7 @@ TEST(ClientWebmethodArgs, DefaultsAndValues)
              EXPECT_EQ(s.args.instance_nr, -1);
          }},
         {{u"StartService", u"ABCD"},
-         [](const ClientSettings& s) {
-             EXPECT_EQ(std::u16string(s.args.system_id), u"ABCD");
-         }},
+         [](const ClientSettings& s) { EXPECT_EQ(std::u16string(s.args.system_id), u"ABCD"); }},
         {{u"StartSystem"},
          [](const ClientSettings& s) {
              EXPECT_EQ(s.args.system_option, 0);
@@ -259,8 +259,8 @@ TEST(ClientWebmethodArgs, DefaultsAndValues)
 
 TEST(ClientWebmethodArgs, StartServiceOfTheHostAgentTakesNoWord)
 {
-    const Parsed before = parse({u"-nr", u"99", u"-function", u"StartService", u"-format",
-                                 u"script"});
+    const Parsed before =
+        parse({u"-nr", u"99", u"-function", u"StartService", u"-format", u"script"});
     ASSERT_FALSE(before.usage);
     EXPECT_EQ(std::u16string(before.settings.args.system_id), u"QOR");
     EXPECT_EQ(std::u16string(before.settings.format), u"script");
@@ -270,4 +270,4 @@ TEST(ClientWebmethodArgs, StartServiceOfTheHostAgentTakesNoWord)
     EXPECT_EQ(std::u16string(after.settings.args.system_id), u"XYZ");
 }
 
-}  // namespace
+} // namespace

@@ -24,14 +24,15 @@ std::string exchange(RawClient& c, std::string_view webmethod, int* status = nul
 TEST(FakeServiceScript, QueuedRepliesAreUsedInOrderAndTheLastRepeats)
 {
     FakeService svc;
-    Reply gray =
-        Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-GRAY</dispstatus>"
-                  "</item></process></QORControl:GetProcessListResponse>");
-    Reply green =
-        Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-GREEN</dispstatus>"
-                  "</item></process></QORControl:GetProcessListResponse>");
-    Reply yellow = Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-YELLOW"
-                             "</dispstatus></item></process></QORControl:GetProcessListResponse>");
+    Reply gray = Reply::ok(
+        "<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-GRAY</dispstatus>"
+        "</item></process></QORControl:GetProcessListResponse>");
+    Reply green = Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>"
+                            "QORControl-GREEN</dispstatus>"
+                            "</item></process></QORControl:GetProcessListResponse>");
+    Reply yellow =
+        Reply::ok("<QORControl:GetProcessListResponse><process><item><dispstatus>QORControl-YELLOW"
+                  "</dispstatus></item></process></QORControl:GetProcessListResponse>");
     svc.script("GetProcessList", std::vector<Reply>{gray, yellow});
     svc.script("GetProcessList", green); // appends to the same queue
     svc.script("Start", Reply::ok_empty("Start"));

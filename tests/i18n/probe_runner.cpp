@@ -21,7 +21,8 @@ namespace i18ntest {
 TempDir::TempDir()
 {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/i18n_test_XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/i18n_test_XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) == nullptr)
@@ -46,7 +47,7 @@ bool is_startup_variable(const char* entry)
     return false;
 }
 
-}  // namespace
+} // namespace
 
 ProbeRun run_probe(const std::string& program, const std::vector<std::string>& args,
                    const EnvList& env, const std::string& workdir)
@@ -117,7 +118,8 @@ bool contains(const std::string& text, const std::string& part)
 size_t count_of(const std::string& text, const std::string& part)
 {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+    for (size_t at = text.find(part); at != std::string::npos;
+         at = text.find(part, at + part.size()))
         ++count;
     return count;
 }
@@ -148,4 +150,4 @@ std::string capture_stderr(const std::function<void()>& body)
     return read_file(path);
 }
 
-}  // namespace i18ntest
+} // namespace i18ntest

@@ -13,23 +13,25 @@ namespace i18ntest {
 
 using EnvList = std::vector<std::pair<std::string, std::string>>;
 
-struct ProbeRun {
-    int exit_code = -1;  // exit status, or 128 + signal
+struct ProbeRun
+{
+    int exit_code = -1; // exit status, or 128 + signal
     int pid = 0;
     std::string out;
     std::string err;
 };
 
 // A fresh directory that is removed with everything in it.
-class TempDir {
-public:
+class TempDir
+{
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -48,6 +50,6 @@ std::string read_file(const std::string& path);
 // Runs body with file descriptor 2 sent to a file; returns what was written.
 std::string capture_stderr(const std::function<void()>& body);
 
-}  // namespace i18ntest
+} // namespace i18ntest
 
 #endif

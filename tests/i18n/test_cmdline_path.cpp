@@ -27,7 +27,8 @@ std::string join(const std::vector<std::u16string>& words)
 
 TEST(StartupCmdline, WordsAreJoinedByBlanksWithNonAsciiAsHash)
 {
-    const struct {
+    const struct
+    {
         std::vector<std::u16string> words;
         std::string expected;
     } cases[] = {
@@ -35,7 +36,7 @@ TEST(StartupCmdline, WordsAreJoinedByBlanksWithNonAsciiAsHash)
         {{u"qorcontrol"}, "qorcontrol"},
         {{}, ""},
         {{u"a", u"", u"b"}, "a  b"},
-        {{u"\u65e5\u672c", u"x\U0001F600y"}, "## x##y"},  // a surrogate pair is two units
+        {{u"\u65e5\u672c", u"x\U0001F600y"}, "## x##y"}, // a surrogate pair is two units
         {{u"tab\there", u"\u007f"}, "tab\there \x7f"},
     };
     for (const auto& test : cases)
@@ -67,7 +68,8 @@ TEST(StartupCmdline, LongCommandLinesAreCutAt256Characters)
 TEST(StartupPathJoin, DirectoryAndNameAreJoinedWithinTheLimit)
 {
     const std::string dir200(200, 'd');
-    const struct {
+    const struct
+    {
         std::string directory;
         std::string name;
         std::string expected;
@@ -91,7 +93,9 @@ TEST(StartupPathJoin, DirectoryAndNameAreJoinedWithinTheLimit)
             [&] { nlsui_path_join(test.directory.c_str(), test.name.c_str(), result); });
         EXPECT_EQ(std::string(result), test.expected) << test.directory << " + " << test.name;
         if (test.reported) {
-            EXPECT_EQ(err.rfind("Path " + test.directory + "/" + test.name + " exceeds MAX_PATH_LN [", 0), 0u)
+            EXPECT_EQ(
+                err.rfind("Path " + test.directory + "/" + test.name + " exceeds MAX_PATH_LN [", 0),
+                0u)
                 << err;
         } else {
             EXPECT_EQ(err, "");
@@ -115,13 +119,16 @@ TEST(StartupLibraryOpen, OverlongNamesAreRefusedBeforeTheLoaderSeesThem)
     std::string too_long(260, 'l');
     void* handle = &handle;
     std::string err = i18ntest::capture_stderr([&] { handle = nlsui_dlopen(fits.c_str(), "ICU"); });
-    EXPECT_EQ(handle, nullptr);  // no such file: reported at the highest level only
+    EXPECT_EQ(handle, nullptr); // no such file: reported at the highest level only
     EXPECT_EQ(err, "");
     handle = &handle;
     err = i18ntest::capture_stderr([&] { handle = nlsui_dlopen(too_long.c_str(), "ICU"); });
     EXPECT_EQ(handle, nullptr);
     EXPECT_EQ(i18ntest::split_lines(err).size(), 1u) << err;
-    EXPECT_EQ(err.rfind("Length of libname " + too_long + " exceeds MAX_PATH_LN 260. nlsui_dlopen failed. [", 0), 0u)
+    EXPECT_EQ(err.rfind("Length of libname " + too_long +
+                            " exceeds MAX_PATH_LN 260. nlsui_dlopen failed. [",
+                        0),
+              0u)
         << err;
 }
 
@@ -135,4 +142,4 @@ TEST(StartupLibraryOpen, EmptyNameOpensNothing)
     EXPECT_EQ(err, "");
 }
 
-}  // namespace
+} // namespace

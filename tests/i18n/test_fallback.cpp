@@ -19,22 +19,50 @@ using namespace nlsui_icu;
 using i18ntest::capture_stderr;
 using i18ntest::split_lines;
 
-struct ReplacementCase {
-    const char* function;  // name in the error line
+struct ReplacementCase
+{
+    const char* function; // name in the error line
     int (*call)(int);
     int c;
     int expected;
 };
 
-int call_isalnum(int c) { return fallback_u_isalnum(c); }
-int call_isalpha(int c) { return fallback_u_isalpha(c); }
-int call_iscntrl(int c) { return fallback_u_iscntrl(c); }
-int call_islower(int c) { return fallback_u_islower(c); }
-int call_isprint(int c) { return fallback_u_isprint(c); }
-int call_isspace(int c) { return fallback_u_isspace(c); }
-int call_isupper(int c) { return fallback_u_isupper(c); }
-int call_toupper(int c) { return fallback_u_toupper(c); }
-int call_tolower(int c) { return fallback_u_tolower(c); }
+int call_isalnum(int c)
+{
+    return fallback_u_isalnum(c);
+}
+int call_isalpha(int c)
+{
+    return fallback_u_isalpha(c);
+}
+int call_iscntrl(int c)
+{
+    return fallback_u_iscntrl(c);
+}
+int call_islower(int c)
+{
+    return fallback_u_islower(c);
+}
+int call_isprint(int c)
+{
+    return fallback_u_isprint(c);
+}
+int call_isspace(int c)
+{
+    return fallback_u_isspace(c);
+}
+int call_isupper(int c)
+{
+    return fallback_u_isupper(c);
+}
+int call_toupper(int c)
+{
+    return fallback_u_toupper(c);
+}
+int call_tolower(int c)
+{
+    return fallback_u_tolower(c);
+}
 
 const ReplacementCase kSevenBitCases[] = {
     {"toupperU", call_toupper, 0x61, 0x41},
@@ -78,24 +106,20 @@ TEST(StartupSevenBitFallback, SevenBitCharactersAnswerWithoutReport)
 }
 
 const ReplacementCase kNon7BitCases[] = {
-    {"tolowerU", call_tolower, 0x00C4, 0x00C4},  // only the 26 Latin letters map
-    {"toupperU", call_toupper, 0x00E4, 0x00E4},
-    {"toupperU", call_toupper, 0x0101, 0x0101},
-    {"isalphaU", call_isalpha, 0x00E9, 1},        // the runtime's Unicode answer
-    {"isalnumU", call_isalnum, 0x00E9, 1},
-    {"islowerU", call_islower, 0x00E9, 1},
-    {"isupperU", call_isupper, 0x00C9, 1},
-    {"isupperU", call_isupper, 0x00E9, 0},
-    {"isspaceU", call_isspace, 0x3000, 1},
-    {"iscntrlU", call_iscntrl, 0x0085, 1},
-    {"isprintU", call_isprint, 0x20AC, 1},
-    {"isalphaU", call_isalpha, 0x0080, 0},
+    {"tolowerU", call_tolower, 0x00C4, 0x00C4}, // only the 26 Latin letters map
+    {"toupperU", call_toupper, 0x00E4, 0x00E4}, {"toupperU", call_toupper, 0x0101, 0x0101},
+    {"isalphaU", call_isalpha, 0x00E9, 1}, // the runtime's Unicode answer
+    {"isalnumU", call_isalnum, 0x00E9, 1},      {"islowerU", call_islower, 0x00E9, 1},
+    {"isupperU", call_isupper, 0x00C9, 1},      {"isupperU", call_isupper, 0x00E9, 0},
+    {"isspaceU", call_isspace, 0x3000, 1},      {"iscntrlU", call_iscntrl, 0x0085, 1},
+    {"isprintU", call_isprint, 0x20AC, 1},      {"isalphaU", call_isalpha, 0x0080, 0},
 };
 
 TEST(StartupSevenBitFallback, NonSevenBitCharactersAreReportedAndAnswered)
 {
     // Each message ends in a newline, so its suffix opens the next line.
-    const std::regex suffix("^ \\[[A-Za-z0-9_.]+ [0-9]+\\] pid = " + std::to_string(getpid()) + "$");
+    const std::regex suffix("^ \\[[A-Za-z0-9_.]+ [0-9]+\\] pid = " + std::to_string(getpid()) +
+                            "$");
     for (const auto& test : kNon7BitCases) {
         int result = -1;
         std::string err = capture_stderr([&] { result = test.call(test.c); });
@@ -120,16 +144,13 @@ TEST(StartupSevenBitFallback, ClassTestsAnswerOneByteTruthValues)
     UBool (*const tests[])(UChar32) = {fallback_u_isalnum, fallback_u_isalpha, fallback_u_iscntrl,
                                        fallback_u_islower, fallback_u_isprint, fallback_u_isspace,
                                        fallback_u_isupper};
-    const struct {
+    const struct
+    {
         int c;
-        UBool expected[7];  // alnum alpha cntrl lower print space upper
+        UBool expected[7]; // alnum alpha cntrl lower print space upper
     } cases[] = {
-        {'A', {1, 1, 0, 0, 1, 0, 1}},
-        {'z', {1, 1, 0, 1, 1, 0, 0}},
-        {'0', {1, 0, 0, 0, 1, 0, 0}},
-        {' ', {0, 0, 0, 0, 1, 1, 0}},
-        {'\t', {0, 0, 1, 0, 0, 1, 0}},
-        {0x7F, {0, 0, 1, 0, 0, 0, 0}},
+        {'A', {1, 1, 0, 0, 1, 0, 1}}, {'z', {1, 1, 0, 1, 1, 0, 0}},  {'0', {1, 0, 0, 0, 1, 0, 0}},
+        {' ', {0, 0, 0, 0, 1, 1, 0}}, {'\t', {0, 0, 1, 0, 0, 1, 0}}, {0x7F, {0, 0, 1, 0, 0, 0, 0}},
     };
     for (const auto& test : cases)
         for (size_t k = 0; k < 7; ++k)
@@ -156,4 +177,4 @@ TEST(StartupSevenBitFallback, InstallPutsAllNineReplacementsIntoTheSlots)
     EXPECT_EQ(isupperU('q'), 0);
 }
 
-}  // namespace
+} // namespace

@@ -28,33 +28,32 @@ namespace {
 // ICU's own enumerations and opaque structures become their counterparts,
 // everything else (including the built-in types under UBool, UChar, ...)
 // stays as it is.
-template <class T>
-struct ToSlot {
+template <class T> struct ToSlot
+{
     using type = T;
 };
-template <class T>
-struct ToSlot<T*> {
+template <class T> struct ToSlot<T*>
+{
     using type = typename ToSlot<T>::type*;
 };
-template <class T>
-struct ToSlot<const T> {
+template <class T> struct ToSlot<const T>
+{
     using type = const typename ToSlot<T>::type;
 };
-template <class R, class... A>
-struct ToSlot<R(A...)> {
+template <class R, class... A> struct ToSlot<R(A...)>
+{
     using type = typename ToSlot<R>::type(typename ToSlot<A>::type...);
 };
 
-#define SAME_TYPE(icu, mine)                                                   \
-  template <>                                                                  \
-  struct ToSlot<icu> {                                                         \
-    using type = mine;                                                         \
-  };
-#define SAME_ENUM(icu, mine)                                                   \
-  SAME_TYPE(icu, mine)                                                         \
-  static_assert(std::is_same_v<std::underlying_type_t<icu>,                    \
-                               std::underlying_type_t<mine>>,                  \
-                #icu " has another underlying type");
+#define SAME_TYPE(icu, mine)                                                                       \
+    template <> struct ToSlot<icu>                                                                 \
+    {                                                                                              \
+        using type = mine;                                                                         \
+    };
+#define SAME_ENUM(icu, mine)                                                                       \
+    SAME_TYPE(icu, mine)                                                                           \
+    static_assert(std::is_same_v<std::underlying_type_t<icu>, std::underlying_type_t<mine>>,       \
+                  #icu " has another underlying type");
 
 SAME_ENUM(::UErrorCode, nlsui_icu::UErrorCode)
 SAME_ENUM(::UProperty, nlsui_icu::UProperty)
@@ -81,10 +80,10 @@ SAME_TYPE(::UCollator, nlsui_icu::UCollator)
 
 // `name` below is renamed by ICU's headers to the versioned C name, so the
 // check compares with exactly the function the start-up looks up.
-#define CHECK_SLOT(name, ret, ...)                                             \
-  static_assert(std::is_same_v<ToSlot<std::remove_pointer_t<decltype(&name)>>::type, \
-                               nlsui_icu::Fn_##name>,                          \
-                "slot type differs from ICU's " #name);
+#define CHECK_SLOT(name, ret, ...)                                                                 \
+    static_assert(std::is_same_v<ToSlot<std::remove_pointer_t<decltype(&name)>>::type,             \
+                                 nlsui_icu::Fn_##name>,                                            \
+                  "slot type differs from ICU's " #name);
 NLSUI_ICU_ALL(CHECK_SLOT)
 #undef CHECK_SLOT
 
@@ -97,7 +96,8 @@ NLSUI_ICU_ALL(CHECK_SLOT)
 TEST(StartupSlotTypes, EveryAreaEntryIsCountedAndCarriesIcusVersionedName)
 {
     EXPECT_EQ(nlsui_icu::kSlotCount, 89);
-    const struct {
+    const struct
+    {
         const char* built;
         const char* icu;
     } names[] = {NLSUI_ICU_ALL(VERSIONED_NAME)};
@@ -108,4 +108,4 @@ TEST(StartupSlotTypes, EveryAreaEntryIsCountedAndCarriesIcusVersionedName)
 
 #undef VERSIONED_NAME
 
-}  // namespace
+} // namespace

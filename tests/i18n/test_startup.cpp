@@ -43,7 +43,8 @@ ProbeRun run_fake(const std::string& scenario, const std::vector<std::string>& a
 
 std::string describe(const ProbeRun& run)
 {
-    return "exit " + std::to_string(run.exit_code) + "\n--- stdout\n" + run.out + "--- stderr\n" + run.err;
+    return "exit " + std::to_string(run.exit_code) + "\n--- stdout\n" + run.out + "--- stderr\n" +
+           run.err;
 }
 
 // Lines of the trace that carry the message's text (the suffix of a line
@@ -70,7 +71,8 @@ TEST(StartupRealIcu, BindsEverythingAndAnswersWithIcu)
     EXPECT_TRUE(contains(run.out, "U+00C4 alnum=1 alpha=1 cntrl=0 lower=0 print=1 space=0 upper=1 "
                                   "lower_of=00E4 upper_of=00C4"))
         << run.out;
-    EXPECT_TRUE(contains(run.out, "common_handle=1 i18n_handle=1\ncommon_slots=set i18n_slots=set\n"))
+    EXPECT_TRUE(
+        contains(run.out, "common_handle=1 i18n_handle=1\ncommon_slots=set i18n_slots=set\n"))
         << run.out;
     // Both libraries found by the loader's own search: nothing at level 1.
     EXPECT_EQ(run.err, "");
@@ -110,24 +112,30 @@ TEST(StartupRealIcu, CollationFallbackClosesTheI18nLibraryAgain)
     ASSERT_EQ(run.exit_code, 0) << describe(run);
     EXPECT_TRUE(contains(run.out, "result=0\n")) << run.out;
     EXPECT_TRUE(contains(run.out, "upper_of=0100")) << run.out;
-    EXPECT_TRUE(contains(run.out, "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"))
+    EXPECT_TRUE(
+        contains(run.out, "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"))
         << run.out;
     auto lines = message_lines(run.err);
     ASSERT_EQ(lines.size(), 1u) << run.err;
-    EXPECT_EQ(lines[0].rfind(std::string(I18N_ICU_I18N_LIB) + " is closed again [", 0), 0u) << run.err;
+    EXPECT_EQ(lines[0].rfind(std::string(I18N_ICU_I18N_LIB) + " is closed again [", 0), 0u)
+        << run.err;
 }
 
 TEST(StartupEntry, KeepsTheCommandLineAndHooksTheCaseInsensitiveCompare)
 {
     const std::string long_word(300, 'w');
-    const struct {
+    const struct
+    {
         const char* name;
         std::vector<std::string> words;
         std::string kept;
     } cases[] = {
-        {"non-ASCII words", {"-function", "Gr\xC3\xBC\xC3\x9F", "\xE6\x97\xA5\xF0\x9F\x98\x80"},
-         "-function Gr## ###"},  // U+65E5 is one unit, U+1F600 two
-        {"more than 256 characters", {"-a", long_word, "-dropped"}, "-a " + long_word + " -dropped"},
+        {"non-ASCII words",
+         {"-function", "Gr\xC3\xBC\xC3\x9F", "\xE6\x97\xA5\xF0\x9F\x98\x80"},
+         "-function Gr## ###"}, // U+65E5 is one unit, U+1F600 two
+        {"more than 256 characters",
+         {"-a", long_word, "-dropped"},
+         "-a " + long_word + " -dropped"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
@@ -146,14 +154,15 @@ TEST(StartupEntry, KeepsTheCommandLineAndHooksTheCaseInsensitiveCompare)
 }
 
 // One scenario of the fake libraries.
-struct FakeCase {
+struct FakeCase
+{
     const char* name;
     const char* scenario;
     EnvList env;
     std::vector<std::string> args;
     int exit_code;
-    std::vector<std::string> out;      // substrings of stdout
-    std::vector<std::string> err;      // level-1 messages, in order (start of each line)
+    std::vector<std::string> out; // substrings of stdout
+    std::vector<std::string> err; // level-1 messages, in order (start of each line)
 };
 
 const std::string kNotLoaded = "ICU shared libraries are not loaded";
@@ -166,79 +175,157 @@ std::vector<FakeCase> fake_cases()
     const std::string symbol = "symbol load \"";
     const std::string last_error = "Last error number: ";
     return {
-        {"all entry points", "full", {}, {"101", "E9"}, 0,
-         {"result=0\n", "U+0101 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0101 upper_of=0100",
+        {"all entry points",
+         "full",
+         {},
+         {"101", "E9"},
+         0,
+         {"result=0\n",
+          "U+0101 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0101 "
+          "upper_of=0100",
           "U+00E9 alnum=1", "common_handle=1 i18n_handle=1\ncommon_slots=set i18n_slots=set\n"},
          {}},
-        {"common library missing", "none", {}, {"61"}, 255,
+        {"common library missing",
+         "none",
+         {},
+         {"61"},
+         255,
          {},
          {"Could not open the ICU common library.", "   The following files",
-          "   the environment variable", "   " + kFakeUc, "LD_LIBRARY_PATH is currently set to " + dir + "/none  ["}},
-        {"common library missing, 7-bit mode", "none", kFallback, {"61", "E9"}, 0,
-         {"result=1\n", "U+0061 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0061 upper_of=0041",
-          "U+00E9 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=00E9 upper_of=00E9",
+          "   the environment variable", "   " + kFakeUc,
+          "LD_LIBRARY_PATH is currently set to " + dir + "/none  ["}},
+        {"common library missing, 7-bit mode",
+         "none",
+         kFallback,
+         {"61", "E9"},
+         0,
+         {"result=1\n",
+          "U+0061 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0061 "
+          "upper_of=0041",
+          "U+00E9 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=00E9 "
+          "upper_of=00E9",
           "common_handle=0 i18n_handle=0\ncommon_slots=null i18n_slots=null\n"},
          {"Could not open the ICU common library.", "   The following files",
           "   the environment variable", "   " + kFakeUc, "LD_LIBRARY_PATH is currently set to ",
           kFallbackSet, kNotLoaded,
           // every non-7-bit character is reported by every function
-          "ERROR: Non 7-bit character U+00E9 encountered in function isalnumU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function isalphaU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function iscntrlU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function islowerU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function isprintU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function isspaceU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function isupperU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function tolowerU", "This is not supported in 7-bit mode.",
-          "ERROR: Non 7-bit character U+00E9 encountered in function toupperU", "This is not supported in 7-bit mode."}},
-        {"character function missing", "no_tolower", {}, {"61"}, 255,
+          "ERROR: Non 7-bit character U+00E9 encountered in function isalnumU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function isalphaU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function iscntrlU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function islowerU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function isprintU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function isspaceU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function isupperU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function tolowerU",
+          "This is not supported in 7-bit mode.",
+          "ERROR: Non 7-bit character U+00E9 encountered in function toupperU",
+          "This is not supported in 7-bit mode."}},
+        {"character function missing",
+         "no_tolower",
+         {},
+         {"61"},
+         255,
          {},
          {symbol + "u_tolower_" + kMajor + "\" failed [", last_error}},
-        {"character function missing, 7-bit mode", "no_tolower", kFallback, {"C4", "101"}, 0,
+        {"character function missing, 7-bit mode",
+         "no_tolower",
+         kFallback,
+         {"C4", "101"},
+         0,
          {"result=1\n",
           // the fake library would map these; the 7-bit mode leaves them
-          "U+00C4 alnum=1 alpha=1 cntrl=0 lower=0 print=1 space=0 upper=1 lower_of=00C4 upper_of=00C4",
+          "U+00C4 alnum=1 alpha=1 cntrl=0 lower=0 print=1 space=0 upper=1 lower_of=00C4 "
+          "upper_of=00C4",
           "lower_of=0101 upper_of=0101",
           // the closed common library leaves no slot pointing into it
           "common_handle=0 i18n_handle=0\ncommon_slots=null i18n_slots=null\n"},
          {symbol + "u_tolower_" + kMajor + "\" failed [", last_error, kFallbackSet, kNotLoaded,
           "ERROR: Non 7-bit character U+00C4 encountered in function isalnumU"}},
-        {"data library check fails", "bad_data", {}, {"61"}, 255,
+        {"data library check fails",
+         "bad_data",
+         {},
+         {"61"},
+         255,
          {},
          {"ICU data shared lib does not behave correctly. ["}},
-        {"data library check fails, 7-bit mode", "bad_data", kFallback, {"61"}, 0,
-         {"result=1\n", "U+0061 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0061 upper_of=0041",
+        {"data library check fails, 7-bit mode",
+         "bad_data",
+         kFallback,
+         {"61"},
+         0,
+         {"result=1\n",
+          "U+0061 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0061 "
+          "upper_of=0041",
           "common_handle=0 i18n_handle=0\ncommon_slots=null i18n_slots=null\n"},
          {"ICU data shared lib does not behave correctly. [", kFallbackSet, kNotLoaded}},
         // No 7-bit mode is installed at start-up; the first character function
         // finds its stub still in place after the start-up and switches to the
         // 7-bit replacements instead of calling itself again.
-        {"common-area entry missing", "no_common_entry", {}, {"101", "61"}, 0,
-         {"result=1\n", "U+0101 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0101 upper_of=0101",
-          "U+0061 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0061 upper_of=0041",
+        {"common-area entry missing",
+         "no_common_entry",
+         {},
+         {"101", "61"},
+         0,
+         {"result=1\n",
+          "U+0101 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0101 "
+          "upper_of=0101",
+          "U+0061 alnum=1 alpha=1 cntrl=0 lower=1 print=1 space=0 upper=0 lower_of=0061 "
+          "upper_of=0041",
           "common_handle=1 i18n_handle=0\n"},
          {symbol + "uenum_count_" + kMajor + "\" failed [", last_error,
           // the i18n load asks for the common area again
-          symbol + "uenum_count_" + kMajor + "\" failed [", last_error, kFakeI18n + " is closed again [", kNotLoaded,
+          symbol + "uenum_count_" + kMajor + "\" failed [", last_error,
+          kFakeI18n + " is closed again [", kNotLoaded,
           // the stub's start-up call
-          kNotLoaded,
-          "ERROR: Non 7-bit character U+0101 encountered in function isalnumU"}},
-        {"bidi entry missing", "no_bidi_entry", {}, {"101"}, 0,
+          kNotLoaded, "ERROR: Non 7-bit character U+0101 encountered in function isalnumU"}},
+        {"bidi entry missing",
+         "no_bidi_entry",
+         {},
+         {"101"},
+         0,
          {"result=1\n", "lower_of=0101 upper_of=0100", "common_handle=1 i18n_handle=1\n"},
          {symbol + "ubidi_getLevelAt_" + kMajor + "\" failed [", last_error, kNotLoaded}},
-        {"i18n library missing", "no_i18n", {}, {"101"}, 0,
-         {"result=0\n", "upper_of=0100", "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"},
+        {"i18n library missing",
+         "no_i18n",
+         {},
+         {"101"},
+         0,
+         {"result=0\n", "upper_of=0100",
+          "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"},
          {"Could not open the ICU i18n library [", kFakeI18n + " is closed again ["}},
-        {"collation entry missing", "no_coll_entry", {}, {"101"}, 0,
-         {"result=0\n", "upper_of=0100", "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"},
-         {symbol + "ucol_getSortKey_" + kMajor + "\" failed [", last_error, kFakeI18n + " is closed again ["}},
-        {"collation fallback", "full", {{"NLSUI_ICU_COLL_FALLBACK", ""}}, {"101"}, 0,
-         {"result=0\n", "upper_of=0100", "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"},
+        {"collation entry missing",
+         "no_coll_entry",
+         {},
+         {"101"},
+         0,
+         {"result=0\n", "upper_of=0100",
+          "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"},
+         {symbol + "ucol_getSortKey_" + kMajor + "\" failed [", last_error,
+          kFakeI18n + " is closed again ["}},
+        {"collation fallback",
+         "full",
+         {{"NLSUI_ICU_COLL_FALLBACK", ""}},
+         {"101"},
+         0,
+         {"result=0\n", "upper_of=0100",
+          "common_handle=1 i18n_handle=0\ncommon_slots=set i18n_slots=null\n"},
          {kFakeI18n + " is closed again ["}},
-        {"second call after a failed common load", "none", kFallback, {"--twice"}, 0,
+        {"second call after a failed common load",
+         "none",
+         kFallback,
+         {"--twice"},
+         0,
          {"result=1\nresult=1\n"},
-         {"Could not open the ICU common library.", "   The following files", "   the environment variable",
-          "   " + kFakeUc, "LD_LIBRARY_PATH is currently set to ", kFallbackSet, kNotLoaded, kNotLoaded}},
+         {"Could not open the ICU common library.", "   The following files",
+          "   the environment variable", "   " + kFakeUc, "LD_LIBRARY_PATH is currently set to ",
+          kFallbackSet, kNotLoaded, kNotLoaded}},
     };
 }
 
@@ -259,8 +346,9 @@ TEST(StartupFakeIcu, OutcomeOfEachScenario)
             EXPECT_EQ(lines.size(), test.err.size()) << describe(run);
         }
         for (size_t i = 0; i < test.err.size(); ++i)
-            EXPECT_EQ(lines[i].rfind(test.err[i], 0), 0u) << "line " << i << ": " << test.err[i] << "\n"
-                                                          << describe(run);
+            EXPECT_EQ(lines[i].rfind(test.err[i], 0), 0u)
+                << "line " << i << ": " << test.err[i] << "\n"
+                << describe(run);
     }
 }
 
@@ -271,29 +359,37 @@ TEST(StartupFakeIcu, ErrorLinesEndInTheSuffixWithoutPaddingAtTheDefaultLevel)
     const std::string pid = std::to_string(run.pid);
     auto lines = split_lines(run.err);
     ASSERT_EQ(lines.size(), 2u) << run.err;
-    EXPECT_TRUE(std::regex_match(lines[0], std::regex("^symbol load \"u_tolower_" + kMajor +
-                                                      "\" failed \\[nlsui_icu_bind\\.cpp [0-9]+\\] pid = " + pid + "$")))
+    EXPECT_TRUE(std::regex_match(
+        lines[0], std::regex("^symbol load \"u_tolower_" + kMajor +
+                             "\" failed \\[nlsui_icu_bind\\.cpp [0-9]+\\] pid = " + pid + "$")))
         << lines[0];
-    EXPECT_TRUE(std::regex_match(lines[1], std::regex("^Last error number: -?[0-9]+  \\[nlsui_icu_bind\\.cpp [0-9]+\\] pid = " +
-                                                      pid + "$")))
+    EXPECT_TRUE(std::regex_match(
+        lines[1],
+        std::regex("^Last error number: -?[0-9]+  \\[nlsui_icu_bind\\.cpp [0-9]+\\] pid = " + pid +
+                   "$")))
         << lines[1];
 }
 
 TEST(StartupFakeIcu, TerminationAdviceOnlyAtTheHighestLevel)
 {
-    const struct {
+    const struct
+    {
         const char* level;
         bool advice;
     } cases[] = {{"low", false}, {"medium", false}, {"high", true}};
     for (const auto& test : cases) {
         ProbeRun run = run_fake("none", {}, {{"NLSUI_INIT_TRACE_LEVEL", test.level}});
         EXPECT_EQ(run.exit_code, 255) << describe(run);
-        EXPECT_EQ(contains(run.err, "Terminating.\n   You may set the environment variable NLSUI_7BIT_FALLBACK "
-                                    "to run the program\n   without the ICU libraries in an emergency mode."),
-                  test.advice)
-            << test.level << "\n" << run.err;
+        EXPECT_EQ(
+            contains(run.err,
+                     "Terminating.\n   You may set the environment variable NLSUI_7BIT_FALLBACK "
+                     "to run the program\n   without the ICU libraries in an emergency mode."),
+            test.advice)
+            << test.level << "\n"
+            << run.err;
         // The failed open itself is a detail line.
-        EXPECT_EQ(contains(run.err, "\nCould not open ICU shared library " + kFakeUc + "   "), test.advice)
+        EXPECT_EQ(contains(run.err, "\nCould not open ICU shared library " + kFakeUc + "   "),
+                  test.advice)
             << run.err;
         EXPECT_EQ(contains(run.err, "\nError number: "), test.advice) << run.err;
     }
@@ -349,11 +445,12 @@ TEST(StartupFakeIcu, FixedDirectoryIsSearchedLastUnlessSwitchedOff)
             EXPECT_EQ(lines[i].rfind(expected[i], 0), 0u) << lines[i];
     }
     {
-        ProbeRun run = run_fake("none", {}, {{"NO_QOR_ICU_PATH", "1"}, {"NLSUI_INIT_TRACE_LEVEL", "medium"}}, true);
+        ProbeRun run = run_fake(
+            "none", {}, {{"NO_QOR_ICU_PATH", "1"}, {"NLSUI_INIT_TRACE_LEVEL", "medium"}}, true);
         EXPECT_EQ(run.exit_code, 255) << describe(run);
         EXPECT_FALSE(contains(run.err, "Searching for libicuuc in " + network)) << run.err;
         EXPECT_TRUE(contains(run.err, "Could not open the ICU common library.")) << run.err;
     }
 }
 
-}  // namespace
+} // namespace

@@ -27,7 +27,8 @@ using i18ntest::TempDir;
 
 std::string describe(const ProbeRun& run)
 {
-    return "exit " + std::to_string(run.exit_code) + "\n--- stdout\n" + run.out + "--- stderr\n" + run.err;
+    return "exit " + std::to_string(run.exit_code) + "\n--- stdout\n" + run.out + "--- stderr\n" +
+           run.err;
 }
 
 std::string suffix_pattern(const std::string& file, int pid)
@@ -43,7 +44,8 @@ void expect_line(const std::string& actual, const std::string& message, bool pad
     if (padded && message.size() < 79)
         prefix += std::string(79 - message.size(), ' ');
     ASSERT_EQ(actual.substr(0, prefix.size()), prefix);
-    EXPECT_TRUE(std::regex_match(actual.substr(prefix.size()), std::regex(suffix_pattern(file, pid))))
+    EXPECT_TRUE(
+        std::regex_match(actual.substr(prefix.size()), std::regex(suffix_pattern(file, pid))))
         << "[" << actual.substr(prefix.size()) << "]";
 }
 
@@ -51,8 +53,9 @@ TEST(StartupTrace, LevelsPaddingAndSuffix)
 {
     const std::string long79(79, 'm');
     const std::string long100(100, 'n');
-    const struct {
-        const char* variable;  // NLSUI_INIT_TRACE_LEVEL, null for unset
+    const struct
+    {
+        const char* variable; // NLSUI_INIT_TRACE_LEVEL, null for unset
         int message_level;
         std::string message;
         bool written;
@@ -62,16 +65,16 @@ TEST(StartupTrace, LevelsPaddingAndSuffix)
         {nullptr, 4, "abc", false, false},
         {"low", 1, "abc", true, false},
         {"low", 4, "abc", false, false},
-        {"LOW", 1, "abc", true, false},      // case matters: level stays 1
-        {"Medium", 4, "abc", false, false},  // likewise
+        {"LOW", 1, "abc", true, false},     // case matters: level stays 1
+        {"Medium", 4, "abc", false, false}, // likewise
         {"bogus", 1, "abc", true, false},
         {"none", 1, "abc", false, false},
         {"medium", 1, "abc", true, true},
         {"medium", 4, "abc", true, true},
         {"medium", 16, "abc", false, false},
-        {"medium", 4, long79, true, true},   // 79 characters: no blanks
-        {"medium", 4, long100, true, true},  // longer: no blanks either
-        {"medium", 4, "x\n", true, true},    // the newline counts; the suffix opens the next line
+        {"medium", 4, long79, true, true},  // 79 characters: no blanks
+        {"medium", 4, long100, true, true}, // longer: no blanks either
+        {"medium", 4, "x\n", true, true},   // the newline counts; the suffix opens the next line
         {"medium", 4, "", true, true},
     };
     for (const auto& test : cases) {
@@ -81,8 +84,9 @@ TEST(StartupTrace, LevelsPaddingAndSuffix)
         if (test.variable != nullptr)
             env.emplace_back("NLSUI_INIT_TRACE_LEVEL", test.variable);
         TempDir work;
-        ProbeRun run = run_probe(I18N_PROBE, {"--trace", std::to_string(test.message_level), test.message}, env,
-                                 work.path());
+        ProbeRun run =
+            run_probe(I18N_PROBE, {"--trace", std::to_string(test.message_level), test.message},
+                      env, work.path());
         ASSERT_EQ(run.exit_code, 0) << describe(run);
         if (!test.written) {
             EXPECT_EQ(run.err, "");
@@ -95,8 +99,8 @@ TEST(StartupTrace, LevelsPaddingAndSuffix)
 TEST(StartupTrace, HighLevelAnnouncesItselfAfterAnEmptyLine)
 {
     TempDir work;
-    ProbeRun run = run_probe(I18N_PROBE, {"--trace", "16", "detail"}, {{"NLSUI_INIT_TRACE_LEVEL", "high"}},
-                             work.path());
+    ProbeRun run = run_probe(I18N_PROBE, {"--trace", "16", "detail"},
+                             {{"NLSUI_INIT_TRACE_LEVEL", "high"}}, work.path());
     ASSERT_EQ(run.exit_code, 0) << describe(run);
     ASSERT_EQ(run.err.substr(0, 1), "\n");
     std::string rest = run.err.substr(1);
@@ -108,11 +112,12 @@ TEST(StartupTrace, HighLevelAnnouncesItselfAfterAnEmptyLine)
 
 // Runs a probe with file descriptor 2 closed; error lines reported to the
 // system log are collected in an events file instead.
-struct NoStderrRun {
+struct NoStderrRun
+{
     ProbeRun run;
-    std::string trace;  // content of the trace file, or "(none)"
+    std::string trace; // content of the trace file, or "(none)"
     std::string events;
-    std::vector<std::string> files;  // names in the working directory
+    std::vector<std::string> files; // names in the working directory
 };
 
 NoStderrRun run_without_stderr(const std::string& program, const std::vector<std::string>& args,
@@ -146,13 +151,14 @@ EnvList fake_env(const std::string& scenario, EnvList env = {})
 
 TEST(StartupTraceFile, LinesGoToTheTraceFileAndErrorsToTheSystemLog)
 {
-    NoStderrRun result =
-        run_without_stderr(I18N_PROBE_FAKE, {"61"}, fake_env("none", {{"NLSUI_7BIT_FALLBACK", "1"}}));
+    NoStderrRun result = run_without_stderr(I18N_PROBE_FAKE, {"61"},
+                                            fake_env("none", {{"NLSUI_7BIT_FALLBACK", "1"}}));
     ASSERT_EQ(result.run.exit_code, 0) << describe(result.run);
     EXPECT_TRUE(contains(result.run.out, "result=1\n")) << result.run.out;
     ASSERT_EQ(result.files.size(), 1u);
     const std::string& trace = result.trace;
-    EXPECT_EQ(trace.rfind("Could not open the ICU common library.\n   The following files", 0), 0u) << trace;
+    EXPECT_EQ(trace.rfind("Could not open the ICU common library.\n   The following files", 0), 0u)
+        << trace;
     EXPECT_TRUE(contains(trace, "\nEnvironment variable NLSUI_7BIT_FALLBACK is set. [")) << trace;
     EXPECT_TRUE(contains(trace, "\nICU shared libraries are not loaded [")) << trace;
     // Every line of the file form carries the same line number.
@@ -172,22 +178,27 @@ TEST(StartupTraceFile, LinesGoToTheTraceFileAndErrorsToTheSystemLog)
     EXPECT_EQ(suffixes, 4u) << trace;
     // One system-log entry per error line, under the start-up's source name.
     EXPECT_EQ(count_of(result.events, "QOR-UNICODE: "), 4u) << result.events;
-    EXPECT_EQ(result.events.rfind("QOR-UNICODE: Could not open the ICU common library.\n", 0), 0u) << result.events;
-    EXPECT_TRUE(contains(result.events, "QOR-UNICODE: ICU shared libraries are not loaded\n")) << result.events;
+    EXPECT_EQ(result.events.rfind("QOR-UNICODE: Could not open the ICU common library.\n", 0), 0u)
+        << result.events;
+    EXPECT_TRUE(contains(result.events, "QOR-UNICODE: ICU shared libraries are not loaded\n"))
+        << result.events;
 }
 
 TEST(StartupTraceFile, CreatedOnlyWhenALineIsWritten)
 {
-    const struct {
+    const struct
+    {
         const char* name;
         const char* program;
         EnvList env;
         bool created;
     } cases[] = {
-        {"level none", I18N_PROBE_FAKE, fake_env("none", {{"NLSUI_7BIT_FALLBACK", "1"}, {"NLSUI_INIT_TRACE_LEVEL", "none"}}),
+        {"level none", I18N_PROBE_FAKE,
+         fake_env("none", {{"NLSUI_7BIT_FALLBACK", "1"}, {"NLSUI_INIT_TRACE_LEVEL", "none"}}),
          false},
         {"nothing to report", I18N_PROBE, {}, false},
-        {"progress lines", I18N_PROBE_FAKE, fake_env("full", {{"NLSUI_INIT_TRACE_LEVEL", "medium"}}), true},
+        {"progress lines", I18N_PROBE_FAKE,
+         fake_env("full", {{"NLSUI_INIT_TRACE_LEVEL", "medium"}}), true},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
@@ -195,7 +206,7 @@ TEST(StartupTraceFile, CreatedOnlyWhenALineIsWritten)
         ASSERT_EQ(result.run.exit_code, 0) << describe(result.run);
         EXPECT_EQ(result.files.size(), test.created ? 1u : 0u);
         EXPECT_EQ(result.trace != "(none)", test.created);
-        EXPECT_EQ(result.events, "");  // no error lines in any of these
+        EXPECT_EQ(result.events, ""); // no error lines in any of these
     }
 }
 
@@ -238,13 +249,14 @@ TEST(StartupTraceFile, SymbolicLinkIsNotFollowed)
 
 TEST(StartupUnicodeTraceLevel, TakenFromNlsuiTraceLevel)
 {
-    const struct {
-        const char* value;  // null: unset
+    const struct
+    {
+        const char* value; // null: unset
         int level;
         bool reported;
     } cases[] = {
-        {nullptr, 4, false}, {"none", 0, false},    {"low", 1, true},
-        {"medium", 4, true}, {"high", 16, true},    {"High", 4, true},  // unknown word keeps the level
+        {nullptr, 4, false}, {"none", 0, false}, {"low", 1, true},
+        {"medium", 4, true}, {"high", 16, true}, {"High", 4, true}, // unknown word keeps the level
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.value != nullptr ? test.value : "(unset)");
@@ -268,4 +280,4 @@ TEST(StartupUnicodeTraceLevel, AppliedAgainAtEveryStartupCall)
     EXPECT_TRUE(contains(run.out, "u16_level=1\n")) << run.out;
 }
 
-}  // namespace
+} // namespace

@@ -10,35 +10,39 @@
 
 #include <cstdint>
 
-class LoopbackListener {
- public:
-  LoopbackListener() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd_, 8);
-    socklen_t len = sizeof a;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-  }
-  ~LoopbackListener() { close_listener(); }
-  LoopbackListener(const LoopbackListener&) = delete;
-  LoopbackListener& operator=(const LoopbackListener&) = delete;
+class LoopbackListener
+{
+  public:
+    LoopbackListener()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(fd_, 8);
+        socklen_t len = sizeof a;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~LoopbackListener() { close_listener(); }
+    LoopbackListener(const LoopbackListener&) = delete;
+    LoopbackListener& operator=(const LoopbackListener&) = delete;
 
-  uint16_t port() const { return port_; }
-  int fd() const { return fd_; }
-  // Accepts one connection (blocking); -1 on failure.
-  int accept_one() { return ::accept(fd_, nullptr, nullptr); }
-  void close_listener() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
+    uint16_t port() const { return port_; }
+    int fd() const { return fd_; }
+    // Accepts one connection (blocking); -1 on failure.
+    int accept_one() { return ::accept(fd_, nullptr, nullptr); }
+    void close_listener()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
 
- private:
-  int fd_ = -1;
-  uint16_t port_ = 0;
+  private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
 };
 
 #endif

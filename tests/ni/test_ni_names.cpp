@@ -1,7 +1,7 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <ifaddrs.h>
 #include <netinet/in.h>
-#include <arpa/inet.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,153 +12,184 @@
 
 namespace {
 
-std::u16string u16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string u16(const std::string& s)
+{
+    return std::u16string(s.begin(), s.end());
+}
 
-class ServicesFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/ni_services_XXXXXX";
-    int fd = mkstemp(tmpl);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    path_ = tmpl;
-    std::ofstream out(path_);
-    out << "# test services\n"
-           "qorctrl00\t8080/tcp\t\t# instance 0\n"
-           "qorctrls00 8443/udp\n"
-           "qorzoziduro 1128/tcp hostctrl alias2\n"
-           "broken 99999/tcp\n"
-           "nonnumeric abc/tcp\n"
-           "   \n"
-           "qorctrl01 50113/tcp\n";
-    out.close();
-    NiSetServicesFile(path_.c_str());
-  }
-  void TearDown() override {
-    NiSetServicesFile(nullptr);
-    std::remove(path_.c_str());
-  }
-  std::string path_;
+class ServicesFile : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/ni_services_XXXXXX";
+        int fd = mkstemp(tmpl);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        path_ = tmpl;
+        std::ofstream out(path_);
+        out << "# test services\n"
+               "qorctrl00\t8080/tcp\t\t# instance 0\n"
+               "qorctrls00 8443/udp\n"
+               "qorzoziduro 1128/tcp hostctrl alias2\n"
+               "broken 99999/tcp\n"
+               "nonnumeric abc/tcp\n"
+               "   \n"
+               "qorctrl01 50113/tcp\n";
+        out.close();
+        NiSetServicesFile(path_.c_str());
+    }
+    void TearDown() override
+    {
+        NiSetServicesFile(nullptr);
+        std::remove(path_.c_str());
+    }
+    std::string path_;
 };
 
-TEST_F(ServicesFile, LooksUpTcpEntriesNamesAndAliases) {
-  struct Case {
-    const char* name;
-    int rc;
-    uint16_t port;
-  } cases[] = {
-      {"qorctrl00", QOR_O_K, 8080},     {"qorctrl01", QOR_O_K, 50113},
-      {"qorzoziduro", QOR_O_K, 1128},   {"hostctrl", QOR_O_K, 1128},
-      {"alias2", QOR_O_K, 1128},        {"qorctrls00", NIESERV_UNKNOWN, 0},  // udp only
-      {"broken", NIESERV_UNKNOWN, 0},   {"nonnumeric", NIESERV_UNKNOWN, 0},
-      {"QORCTRL00", NIESERV_UNKNOWN, 0}, {"qorctrl0", NIESERV_UNKNOWN, 0},
-      {"instance", NIESERV_UNKNOWN, 0},  // a word of a comment is no entry
-  };
-  for (const Case& c : cases) {
-    uint16_t port = 4711;
-    std::u16string name = u16(c.name);
-    EXPECT_EQ(NiServToNo(name.c_str(), &port), c.rc) << c.name;
-    EXPECT_EQ(port, c.rc == QOR_O_K ? c.port : 4711) << c.name << ": port written on failure";
-  }
+TEST_F(ServicesFile, LooksUpTcpEntriesNamesAndAliases)
+{
+    struct Case
+    {
+        const char* name;
+        int rc;
+        uint16_t port;
+    } cases[] = {
+        {"qorctrl00", QOR_O_K, 8080},      {"qorctrl01", QOR_O_K, 50113},
+        {"qorzoziduro", QOR_O_K, 1128},    {"hostctrl", QOR_O_K, 1128},
+        {"alias2", QOR_O_K, 1128},         {"qorctrls00", NIESERV_UNKNOWN, 0}, // udp only
+        {"broken", NIESERV_UNKNOWN, 0},    {"nonnumeric", NIESERV_UNKNOWN, 0},
+        {"QORCTRL00", NIESERV_UNKNOWN, 0}, {"qorctrl0", NIESERV_UNKNOWN, 0},
+        {"instance", NIESERV_UNKNOWN, 0}, // a word of a comment is no entry
+    };
+    for (const Case& c : cases) {
+        uint16_t port = 4711;
+        std::u16string name = u16(c.name);
+        EXPECT_EQ(NiServToNo(name.c_str(), &port), c.rc) << c.name;
+        EXPECT_EQ(port, c.rc == QOR_O_K ? c.port : 4711) << c.name << ": port written on failure";
+    }
 }
 
-TEST(NiServToNo, RejectsInvalidArguments) {
-  uint16_t port = 7;
-  std::u16string name31(31, u'x'), name32(32, u'x');
-  EXPECT_EQ(NiServToNo(nullptr, &port), NIEINVAL);
-  EXPECT_EQ(NiServToNo(u"http", nullptr), NIEINVAL);
-  EXPECT_EQ(NiServToNo(name32.c_str(), &port), NIEINVAL);
-  EXPECT_EQ(NiServToNo(name31.c_str(), &port), NIESERV_UNKNOWN);
-  EXPECT_EQ(NiServToNo(u"", &port), NIESERV_UNKNOWN);
-  EXPECT_EQ(NiServToNo(u"h\u00e9ttp", &port), NIESERV_UNKNOWN);
-  EXPECT_EQ(port, 7);
+TEST(NiServToNo, RejectsInvalidArguments)
+{
+    uint16_t port = 7;
+    std::u16string name31(31, u'x'), name32(32, u'x');
+    EXPECT_EQ(NiServToNo(nullptr, &port), NIEINVAL);
+    EXPECT_EQ(NiServToNo(u"http", nullptr), NIEINVAL);
+    EXPECT_EQ(NiServToNo(name32.c_str(), &port), NIEINVAL);
+    EXPECT_EQ(NiServToNo(name31.c_str(), &port), NIESERV_UNKNOWN);
+    EXPECT_EQ(NiServToNo(u"", &port), NIESERV_UNKNOWN);
+    EXPECT_EQ(NiServToNo(u"h\u00e9ttp", &port), NIESERV_UNKNOWN);
+    EXPECT_EQ(port, 7);
 }
 
-TEST(NiServToNo, UsesTheSystemServicesDatabase) {
-  std::ifstream services("/etc/services");
-  if (!services) GTEST_SKIP() << "no services database";
-  uint16_t port = 0;
-  ASSERT_EQ(NiServToNo(u"http", &port), QOR_O_K);
-  EXPECT_EQ(port, 80);
-  EXPECT_EQ(NiServToNo(u"qorctrl-not-a-service", &port), NIESERV_UNKNOWN);
+TEST(NiServToNo, UsesTheSystemServicesDatabase)
+{
+    std::ifstream services("/etc/services");
+    if (!services)
+        GTEST_SKIP() << "no services database";
+    uint16_t port = 0;
+    ASSERT_EQ(NiServToNo(u"http", &port), QOR_O_K);
+    EXPECT_EQ(port, 80);
+    EXPECT_EQ(NiServToNo(u"qorctrl-not-a-service", &port), NIESERV_UNKNOWN);
 }
 
 // A non-loopback IPv4 address of one of this machine's interfaces, "" if none.
-std::string some_interface_address() {
-  ifaddrs* list = nullptr;
-  std::string found;
-  if (getifaddrs(&list) != 0) return found;
-  for (ifaddrs* it = list; it != nullptr && found.empty(); it = it->ifa_next) {
-    if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET) continue;
-    char buf[INET_ADDRSTRLEN];
-    auto* in = reinterpret_cast<sockaddr_in*>(it->ifa_addr);
-    if (ntohl(in->sin_addr.s_addr) >> 24 == 127) continue;
-    if (inet_ntop(AF_INET, &in->sin_addr, buf, sizeof buf) != nullptr) found = buf;
-  }
-  freeifaddrs(list);
-  return found;
+std::string some_interface_address()
+{
+    ifaddrs* list = nullptr;
+    std::string found;
+    if (getifaddrs(&list) != 0)
+        return found;
+    for (ifaddrs* it = list; it != nullptr && found.empty(); it = it->ifa_next) {
+        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET)
+            continue;
+        char buf[INET_ADDRSTRLEN];
+        auto* in = reinterpret_cast<sockaddr_in*>(it->ifa_addr);
+        if (ntohl(in->sin_addr.s_addr) >> 24 == 127)
+            continue;
+        if (inet_ntop(AF_INET, &in->sin_addr, buf, sizeof buf) != nullptr)
+            found = buf;
+    }
+    freeifaddrs(list);
+    return found;
 }
 
 // True when one of this machine's interfaces carries the address ::1.
-bool has_ipv6_loopback() {
-  ifaddrs* list = nullptr;
-  bool found = false;
-  if (getifaddrs(&list) != 0) return false;
-  for (ifaddrs* it = list; it != nullptr && !found; it = it->ifa_next) {
-    if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET6) continue;
-    found = IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<sockaddr_in6*>(it->ifa_addr)->sin6_addr);
-  }
-  freeifaddrs(list);
-  return found;
+bool has_ipv6_loopback()
+{
+    ifaddrs* list = nullptr;
+    bool found = false;
+    if (getifaddrs(&list) != 0)
+        return false;
+    for (ifaddrs* it = list; it != nullptr && !found; it = it->ifa_next) {
+        if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET6)
+            continue;
+        found = IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<sockaddr_in6*>(it->ifa_addr)->sin6_addr);
+    }
+    freeifaddrs(list);
+    return found;
 }
 
-TEST(NiIsLocalHost, KnowsTheLocalNames) {
-  unsetenv("NI_USEIPv6");
-  struct Case {
-    const char16_t* host;
-    int local;
-  } cases[] = {
-      {u"localhost", 1}, {u"127.0.0.1", 1},
-      {u"192.0.2.1", 0},  // documentation network, never local
-      {u"", 0},          {u"no-such-host.invalid", 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(NiIsLocalHost(c.host), c.local);
-  EXPECT_EQ(NiIsLocalHost(nullptr), 0);
-  std::u16string too_long(256, u'a');
-  EXPECT_EQ(NiIsLocalHost(too_long.c_str()), 0);
+TEST(NiIsLocalHost, KnowsTheLocalNames)
+{
+    unsetenv("NI_USEIPv6");
+    struct Case
+    {
+        const char16_t* host;
+        int local;
+    } cases[] = {
+        {u"localhost", 1}, {u"127.0.0.1", 1},
+        {u"192.0.2.1", 0}, // documentation network, never local
+        {u"", 0},          {u"no-such-host.invalid", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NiIsLocalHost(c.host), c.local);
+    EXPECT_EQ(NiIsLocalHost(nullptr), 0);
+    std::u16string too_long(256, u'a');
+    EXPECT_EQ(NiIsLocalHost(too_long.c_str()), 0);
 
-  // Without NI_USEIPv6, "::1" is local when an interface carries it.
-  EXPECT_EQ(NiIsLocalHost(u"::1"), has_ipv6_loopback() ? 1 : 0);
-  setenv("NI_USEIPv6", "1", 1);
-  EXPECT_EQ(NiIsLocalHost(u"::1"), 1);
-  unsetenv("NI_USEIPv6");
+    // Without NI_USEIPv6, "::1" is local when an interface carries it.
+    EXPECT_EQ(NiIsLocalHost(u"::1"), has_ipv6_loopback() ? 1 : 0);
+    setenv("NI_USEIPv6", "1", 1);
+    EXPECT_EQ(NiIsLocalHost(u"::1"), 1);
+    unsetenv("NI_USEIPv6");
 }
 
-TEST(NiIsLocalHost, AcceptsAnAddressOfALocalInterface) {
-  std::string addr = some_interface_address();
-  if (addr.empty()) GTEST_SKIP() << "no non-loopback interface";
-  EXPECT_EQ(NiIsLocalHost(u16(addr).c_str()), 1) << addr;
+TEST(NiIsLocalHost, AcceptsAnAddressOfALocalInterface)
+{
+    std::string addr = some_interface_address();
+    if (addr.empty())
+        GTEST_SKIP() << "no non-loopback interface";
+    EXPECT_EQ(NiIsLocalHost(u16(addr).c_str()), 1) << addr;
 }
 
-TEST(NiErrors, EveryCodeHasANameAndAText) {
-  struct Case {
-    int rc;
-    const char* name;
-  } cases[] = {
-      {NIEINTERN, "NIEINTERN"},         {NIEHOST_UNKNOWN, "NIEHOST_UNKNOWN"},
-      {NIESERV_UNKNOWN, "NIESERV_UNKNOWN"}, {NIETIMEOUT, "NIETIMEOUT"},
-      {NIECONN_BROKEN, "NIECONN_BROKEN"}, {NIEINVAL, "NIEINVAL"},
-      {NIEHANDLES, "NIEHANDLES"},       {NIECONN_REFUSED, "NIECONN_REFUSED"},
-      {NIENOT_INIT, "NIENOT_INIT"},     {NIEINVHDL, "NIEINVHDL"},
-      {NIESYSTEM, "NIESYSTEM"},
-  };
-  EXPECT_EQ(NIEINVAL, -8);
-  for (const Case& c : cases) {
-    EXPECT_STREQ(NiErrName(c.rc), c.name);
-    EXPECT_STRNE(NiErrText(c.rc), "unknown error") << c.name;
-  }
-  EXPECT_STREQ(NiErrName(-999), "NIE?");
-  EXPECT_STREQ(NiErrText(-999), "unknown error");
+TEST(NiErrors, EveryCodeHasANameAndAText)
+{
+    struct Case
+    {
+        int rc;
+        const char* name;
+    } cases[] = {
+        {NIEINTERN, "NIEINTERN"},
+        {NIEHOST_UNKNOWN, "NIEHOST_UNKNOWN"},
+        {NIESERV_UNKNOWN, "NIESERV_UNKNOWN"},
+        {NIETIMEOUT, "NIETIMEOUT"},
+        {NIECONN_BROKEN, "NIECONN_BROKEN"},
+        {NIEINVAL, "NIEINVAL"},
+        {NIEHANDLES, "NIEHANDLES"},
+        {NIECONN_REFUSED, "NIECONN_REFUSED"},
+        {NIENOT_INIT, "NIENOT_INIT"},
+        {NIEINVHDL, "NIEINVHDL"},
+        {NIESYSTEM, "NIESYSTEM"},
+    };
+    EXPECT_EQ(NIEINVAL, -8);
+    for (const Case& c : cases) {
+        EXPECT_STREQ(NiErrName(c.rc), c.name);
+        EXPECT_STRNE(NiErrText(c.rc), "unknown error") << c.name;
+    }
+    EXPECT_STREQ(NiErrName(-999), "NIE?");
+    EXPECT_STREQ(NiErrText(-999), "unknown error");
 }
 
-}  // namespace
+} // namespace

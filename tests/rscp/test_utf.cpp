@@ -12,375 +12,416 @@
 namespace {
 
 /* Records what the conversions hand to the error hook. */
-struct HookCall {
-  uint32_t code;
-  QOR_UC module;
-  uint32_t accepted;
-  std::u16string ident;
-  int location;
-  std::u16string text;
-  bool syslog_id_given;
+struct HookCall
+{
+    uint32_t code;
+    QOR_UC module;
+    uint32_t accepted;
+    std::u16string ident;
+    int location;
+    std::u16string text;
+    bool syslog_id_given;
 };
 std::vector<HookCall> g_calls;
 
 uint32_t recording_hook(uint32_t code, QOR_UC module, uint32_t accepted, const QOR_UC* ident,
                         int location, int, const QOR_UC* text, const QOR_UC* syslog_id,
-                        const QOR_UC*, int, const QOR_UC*, int) {
-  g_calls.push_back({code, module, accepted, ident != nullptr ? ident : u"", location,
-                     text != nullptr ? text : u"", syslog_id != nullptr});
-  return code;
+                        const QOR_UC*, int, const QOR_UC*, int)
+{
+    g_calls.push_back({code, module, accepted, ident != nullptr ? ident : u"", location,
+                       text != nullptr ? text : u"", syslog_id != nullptr});
+    return code;
 }
 
-class RscpUtfConv : public ::testing::Test {
- protected:
-  void SetUp() override {
-    g_calls.clear();
-    SetConvErrorHook(recording_hook);
-  }
-  void TearDown() override { SetConvErrorHook(nullptr); }
+class RscpUtfConv : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        g_calls.clear();
+        SetConvErrorHook(recording_hook);
+    }
+    void TearDown() override { SetConvErrorHook(nullptr); }
 };
 
-
-TEST_F(RscpUtfConv, U16ToUtf8Table) {
-  struct Case {
-    std::u16string src;
-    int32_t size;
-    uint32_t rc;
-    std::string out;
-    const char16_t* text;
-    int location;
-  } cases[] = {
-      {u"", 8, 0, "", u"", 0},
-      {u"\u00e9", 8, 0, "\xC3\xA9", u"", 0},
-      {u"\U0001F600", 8, 0, "\xF0\x9F\x98\x80", u"", 0},
-      {std::u16string(u"ab") + char16_t(0xD83D), 8, RSCPEUNIQ, "ab", u"Half surrogate at end", 12},
-      {std::u16string(u"ab") + char16_t(0xD83D) + u"A", 8, RSCPENOCONV, "ab",
-       u"Half surrogate in middle", 14},
-      {std::u16string(u"ab") + char16_t(0xDE00), 8, RSCPENOCONV, "ab",
-       u"Half low surrogate in middle", 15},
-      {u"abcd", 4, RSCPETOOLONG, "abc", u"dest buffer overflow", 13},
-      {u"abcd", 5, 0, "abcd", u"", 0},
-      {u"a\u20ac", 4, RSCPETOOLONG, "a", u"dest buffer overflow", 13},  // no partial character
-      {u"x", 1, RSCPETOOLONG, "", u"dest buffer overflow", 13},
-  };
-  for (const Case& c : cases) {
-    g_calls.clear();
-    char dst[16];
-    std::memset(dst, 0x5A, sizeof dst);
-    int32_t len = -7;
-    EXPECT_EQ(rscpU16zToUtf8(dst, c.size, &len, c.src.c_str()), c.rc) << "case " << (&c - cases);
-    EXPECT_EQ(std::string(dst), c.out) << "case " << (&c - cases);
-    EXPECT_EQ(len, static_cast<int32_t>(c.out.size()));
-    EXPECT_EQ(dst[c.size], 0x5A) << "wrote beyond the size";
-    if (c.rc == 0) {
-      EXPECT_TRUE(g_calls.empty());
-    } else {
-      ASSERT_EQ(g_calls.size(), 1u);
-      EXPECT_EQ(g_calls[0].code, c.rc);
-      EXPECT_EQ(g_calls[0].text, c.text);
-      EXPECT_EQ(g_calls[0].location, c.location);
-      EXPECT_EQ(g_calls[0].module, u'O');
-      EXPECT_EQ(g_calls[0].accepted, 0xFFFFFFFFu);
-      EXPECT_TRUE(g_calls[0].syslog_id_given);
-      EXPECT_EQ(g_calls[0].ident.compare(0, 6, u" $Id: "), 0);
+TEST_F(RscpUtfConv, U16ToUtf8Table)
+{
+    struct Case
+    {
+        std::u16string src;
+        int32_t size;
+        uint32_t rc;
+        std::string out;
+        const char16_t* text;
+        int location;
+    } cases[] = {
+        {u"", 8, 0, "", u"", 0},
+        {u"\u00e9", 8, 0, "\xC3\xA9", u"", 0},
+        {u"\U0001F600", 8, 0, "\xF0\x9F\x98\x80", u"", 0},
+        {std::u16string(u"ab") + char16_t(0xD83D), 8, RSCPEUNIQ, "ab", u"Half surrogate at end",
+         12},
+        {std::u16string(u"ab") + char16_t(0xD83D) + u"A", 8, RSCPENOCONV, "ab",
+         u"Half surrogate in middle", 14},
+        {std::u16string(u"ab") + char16_t(0xDE00), 8, RSCPENOCONV, "ab",
+         u"Half low surrogate in middle", 15},
+        {u"abcd", 4, RSCPETOOLONG, "abc", u"dest buffer overflow", 13},
+        {u"abcd", 5, 0, "abcd", u"", 0},
+        {u"a\u20ac", 4, RSCPETOOLONG, "a", u"dest buffer overflow", 13}, // no partial character
+        {u"x", 1, RSCPETOOLONG, "", u"dest buffer overflow", 13},
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        char dst[16];
+        std::memset(dst, 0x5A, sizeof dst);
+        int32_t len = -7;
+        EXPECT_EQ(rscpU16zToUtf8(dst, c.size, &len, c.src.c_str()), c.rc)
+            << "case " << (&c - cases);
+        EXPECT_EQ(std::string(dst), c.out) << "case " << (&c - cases);
+        EXPECT_EQ(len, static_cast<int32_t>(c.out.size()));
+        EXPECT_EQ(dst[c.size], 0x5A) << "wrote beyond the size";
+        if (c.rc == 0) {
+            EXPECT_TRUE(g_calls.empty());
+        } else {
+            ASSERT_EQ(g_calls.size(), 1u);
+            EXPECT_EQ(g_calls[0].code, c.rc);
+            EXPECT_EQ(g_calls[0].text, c.text);
+            EXPECT_EQ(g_calls[0].location, c.location);
+            EXPECT_EQ(g_calls[0].module, u'O');
+            EXPECT_EQ(g_calls[0].accepted, 0xFFFFFFFFu);
+            EXPECT_TRUE(g_calls[0].syslog_id_given);
+            EXPECT_EQ(g_calls[0].ident.compare(0, 6, u" $Id: "), 0);
+        }
     }
-  }
 }
 
-TEST_F(RscpUtfConv, Utf8ToU16ReplacementTable) {
-  struct Case {
-    std::string src;
-    uint32_t rc;
-    std::u16string out;
-  } cases[] = {
-      {"", 0, u""},
-      {"\xC0\x80", 0, u"\uFFFD"},
-      {"\x80", 0, u"\uFFFD"},
-      {"\xE2\x28\xA1", 0, u"\uFFFD(\uFFFD"},
-      {"\xF4\x90\x80\x80", 0, u"\uFFFD"},
-      {"\xED\xA0\x80", 0, std::u16string(1, 0xD800)},
-      {"\xF0\x9F\x98\x80", 0, u"\U0001F600"},
-      {"a\xC3", RSCPEUNIQ, u"a"},
-      {"\xFE\xFF" "z", 0, u"\uFFFD\uFFFDz"},
-      {"\xF8\x88\x80\x80\x80", 0, u"\uFFFD"},  // five-byte form: beyond UTF-32
-      {"\xC3\xA9", 0, u"\u00e9"},
-  };
-  for (const Case& c : cases) {
-    QOR_UC dst[16];
-    int32_t len = -1;
-    EXPECT_EQ(rscpUtf8zToU16(dst, 16, &len, c.src.c_str()), c.rc) << "case " << (&c - cases);
-    EXPECT_EQ(std::u16string(dst), c.out) << "case " << (&c - cases);
-    EXPECT_EQ(len, static_cast<int32_t>(c.out.size()));
-  }
-  ASSERT_FALSE(g_calls.empty());
-  EXPECT_EQ(g_calls.back().text, u"source exhausted within a char");
-  EXPECT_EQ(g_calls.back().location, 7);
+TEST_F(RscpUtfConv, Utf8ToU16ReplacementTable)
+{
+    struct Case
+    {
+        std::string src;
+        uint32_t rc;
+        std::u16string out;
+    } cases[] = {
+        {"", 0, u""},
+        {"\xC0\x80", 0, u"\uFFFD"},
+        {"\x80", 0, u"\uFFFD"},
+        {"\xE2\x28\xA1", 0, u"\uFFFD(\uFFFD"},
+        {"\xF4\x90\x80\x80", 0, u"\uFFFD"},
+        {"\xED\xA0\x80", 0, std::u16string(1, 0xD800)},
+        {"\xF0\x9F\x98\x80", 0, u"\U0001F600"},
+        {"a\xC3", RSCPEUNIQ, u"a"},
+        {"\xFE\xFF"
+         "z",
+         0, u"\uFFFD\uFFFDz"},
+        {"\xF8\x88\x80\x80\x80", 0, u"\uFFFD"}, // five-byte form: beyond UTF-32
+        {"\xC3\xA9", 0, u"\u00e9"},
+    };
+    for (const Case& c : cases) {
+        QOR_UC dst[16];
+        int32_t len = -1;
+        EXPECT_EQ(rscpUtf8zToU16(dst, 16, &len, c.src.c_str()), c.rc) << "case " << (&c - cases);
+        EXPECT_EQ(std::u16string(dst), c.out) << "case " << (&c - cases);
+        EXPECT_EQ(len, static_cast<int32_t>(c.out.size()));
+    }
+    ASSERT_FALSE(g_calls.empty());
+    EXPECT_EQ(g_calls.back().text, u"source exhausted within a char");
+    EXPECT_EQ(g_calls.back().location, 7);
 }
 
-TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte) {
-  struct Case {
-    std::string src;
-    uint32_t rc;
-    size_t stop;
-    const char16_t* text;
-  } cases[] = {
-      {"ab\x80", RSCPENOCONV, 2, u"illegal start byte"},
-      {"ab\xC3" "A", RSCPENOCONV, 2, u"illegal follow-up byte"},
-      {"\xC0\x80", RSCPENOCONV, 0, u"overlong UTF-8 sequence"},
-      {"x\xF4\x90\x80\x80", RSCPENOCONV, 1, u"UTF-8 bejond UTF-32"},
-  };
-  for (const Case& c : cases) {
-    g_calls.clear();
-    const auto* begin = reinterpret_cast<const unsigned char*>(c.src.data());
+TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte)
+{
+    struct Case
+    {
+        std::string src;
+        uint32_t rc;
+        size_t stop;
+        const char16_t* text;
+    } cases[] = {
+        {"ab\x80", RSCPENOCONV, 2, u"illegal start byte"},
+        {"ab\xC3"
+         "A",
+         RSCPENOCONV, 2, u"illegal follow-up byte"},
+        {"\xC0\x80", RSCPENOCONV, 0, u"overlong UTF-8 sequence"},
+        {"x\xF4\x90\x80\x80", RSCPENOCONV, 1, u"UTF-8 bejond UTF-32"},
+    };
+    for (const Case& c : cases) {
+        g_calls.clear();
+        const auto* begin = reinterpret_cast<const unsigned char*>(c.src.data());
+        const unsigned char* s = begin;
+        QOR_UC out[8];
+        QOR_UC* d = out;
+        EXPECT_EQ(ConvUtf8ToU16(&s, begin + c.src.size(), &d, out + 8, nullptr, nullptr), c.rc);
+        EXPECT_EQ(static_cast<size_t>(s - begin), c.stop) << "case " << (&c - cases);
+        ASSERT_EQ(g_calls.size(), 1u);
+        EXPECT_EQ(g_calls[0].text, c.text);
+    }
+    uint32_t replaced = 5;
+    const QOR_UC repl = u'?';
+    const std::string src = "\x80\x80"
+                            "a";
+    const auto* begin = reinterpret_cast<const unsigned char*>(src.data());
     const unsigned char* s = begin;
     QOR_UC out[8];
     QOR_UC* d = out;
-    EXPECT_EQ(ConvUtf8ToU16(&s, begin + c.src.size(), &d, out + 8, nullptr, nullptr), c.rc);
-    EXPECT_EQ(static_cast<size_t>(s - begin), c.stop) << "case " << (&c - cases);
-    ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].text, c.text);
-  }
-  uint32_t replaced = 5;
-  const QOR_UC repl = u'?';
-  const std::string src = "\x80\x80" "a";
-  const auto* begin = reinterpret_cast<const unsigned char*>(src.data());
-  const unsigned char* s = begin;
-  QOR_UC out[8];
-  QOR_UC* d = out;
-  EXPECT_EQ(ConvUtf8ToU16(&s, begin + 3, &d, out + 8, &repl, &replaced), 0u);
-  EXPECT_EQ(std::u16string(out, d), u"??a");
-  EXPECT_EQ(replaced, 7u);  // incremented, never reset
+    EXPECT_EQ(ConvUtf8ToU16(&s, begin + 3, &d, out + 8, &repl, &replaced), 0u);
+    EXPECT_EQ(std::u16string(out, d), u"??a");
+    EXPECT_EQ(replaced, 7u); // incremented, never reset
 }
 
-TEST_F(RscpUtfConv, CoreCursorsStandWhereConversionStopped) {
-  const QOR_UC src[] = {0xD83D, 0xDE00, u'a', 0xDC00, u'b'};
-  const QOR_UC* s = src;
-  unsigned char out[16];
-  unsigned char* d = out;
-  EXPECT_EQ(ConvU16ToUtf8(&s, src + 5, &d, out + 16), RSCPENOCONV);
-  EXPECT_EQ(s, src + 3);  // the pair took two units, the lone low surrogate stops
-  EXPECT_EQ(d, out + 5);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 5), "\xF0\x9F\x98\x80" "a");
-  s = src;
-  d = out;
-  EXPECT_EQ(U16ToUtf8Range(0, &d, out + 3, &s, src + 3), RSCPETOOLONG);
-  EXPECT_EQ(s, src);
-  EXPECT_EQ(d, out);
+TEST_F(RscpUtfConv, CoreCursorsStandWhereConversionStopped)
+{
+    const QOR_UC src[] = {0xD83D, 0xDE00, u'a', 0xDC00, u'b'};
+    const QOR_UC* s = src;
+    unsigned char out[16];
+    unsigned char* d = out;
+    EXPECT_EQ(ConvU16ToUtf8(&s, src + 5, &d, out + 16), RSCPENOCONV);
+    EXPECT_EQ(s, src + 3); // the pair took two units, the lone low surrogate stops
+    EXPECT_EQ(d, out + 5);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 5), "\xF0\x9F\x98\x80"
+                                                            "a");
+    s = src;
+    d = out;
+    EXPECT_EQ(U16ToUtf8Range(0, &d, out + 3, &s, src + 3), RSCPETOOLONG);
+    EXPECT_EQ(s, src);
+    EXPECT_EQ(d, out);
 }
 
-TEST_F(RscpUtfConv, CapacityLimits) {
-  QOR_UC out[4];
-  for (QOR_UC& u : out) u = 0xBEEF;
-  int32_t len = 0;
-  /* One unit left before the end: a four-byte sequence writes neither half. */
-  EXPECT_EQ(Utf8nToU16(out, 2, &len, "a\xF0\x9F\x98\x80", 5), RSCPETOOLONG);
-  EXPECT_EQ(len, 1);
-  EXPECT_EQ(out[1], 0xBEEF);
-  EXPECT_EQ(g_calls.back().location, 9);
-  EXPECT_EQ(Utf8nToU16(out, 2, &len, "abc", 3), RSCPETOOLONG);
-  EXPECT_EQ(g_calls.back().location, 6);
-  EXPECT_EQ(len, 2);
-  EXPECT_EQ(rscpUtf8zToU16(out, 3, &len, "abc"), RSCPETOOLONG);
-  EXPECT_EQ(std::u16string(out), u"ab");
-  char b[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_EQ(U16nToUtf8(b, 2, &len, u"a\u00e9", 2), RSCPETOOLONG);
-  EXPECT_EQ(len, 1);
-  EXPECT_EQ(b[1], 'x');
-  EXPECT_EQ(U16nToUtf8(b, 3, &len, u"a\u00e9", 2), 0u);
-  EXPECT_EQ(len, 3);
+TEST_F(RscpUtfConv, CapacityLimits)
+{
+    QOR_UC out[4];
+    for (QOR_UC& u : out)
+        u = 0xBEEF;
+    int32_t len = 0;
+    /* One unit left before the end: a four-byte sequence writes neither half. */
+    EXPECT_EQ(Utf8nToU16(out, 2, &len, "a\xF0\x9F\x98\x80", 5), RSCPETOOLONG);
+    EXPECT_EQ(len, 1);
+    EXPECT_EQ(out[1], 0xBEEF);
+    EXPECT_EQ(g_calls.back().location, 9);
+    EXPECT_EQ(Utf8nToU16(out, 2, &len, "abc", 3), RSCPETOOLONG);
+    EXPECT_EQ(g_calls.back().location, 6);
+    EXPECT_EQ(len, 2);
+    EXPECT_EQ(rscpUtf8zToU16(out, 3, &len, "abc"), RSCPETOOLONG);
+    EXPECT_EQ(std::u16string(out), u"ab");
+    char b[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(U16nToUtf8(b, 2, &len, u"a\u00e9", 2), RSCPETOOLONG);
+    EXPECT_EQ(len, 1);
+    EXPECT_EQ(b[1], 'x');
+    EXPECT_EQ(U16nToUtf8(b, 3, &len, u"a\u00e9", 2), 0u);
+    EXPECT_EQ(len, 3);
 }
 
-TEST_F(RscpUtfConv, ZeroAndNegativeSizesWriteNothing) {
-  QOR_UC u[2] = {0xBEEF, 0xBEEF};
-  char b[2] = {'x', 'x'};
-  int32_t len = 9;
-  EXPECT_EQ(rscpUtf8zToU16(u, 0, &len, "a"), RSCPETOOLONG);
-  EXPECT_EQ(len, 0);
-  EXPECT_EQ(Utf8zToU16(u, -3, &len, "a"), RSCPETOOLONG);
-  EXPECT_EQ(rscpU16zToUtf8(b, 0, &len, u"a"), RSCPETOOLONG);
-  EXPECT_EQ(U16zToUtf8(b, -1, nullptr, u""), RSCPETOOLONG);
-  EXPECT_EQ(U16nToUtf8(b, -1, &len, u"a", 1), RSCPETOOLONG);
-  EXPECT_EQ(Utf8nToU16(u, -1, &len, "a", 1), RSCPETOOLONG);
-  EXPECT_EQ(U16nToUtf8(b, 4, &len, u"a", -1), 0u);
-  EXPECT_EQ(len, 0);
-  EXPECT_EQ(u[0], 0xBEEF);
-  EXPECT_EQ(b[0], 'x');
-  for (const HookCall& call : g_calls) EXPECT_TRUE(call.syslog_id_given);
+TEST_F(RscpUtfConv, ZeroAndNegativeSizesWriteNothing)
+{
+    QOR_UC u[2] = {0xBEEF, 0xBEEF};
+    char b[2] = {'x', 'x'};
+    int32_t len = 9;
+    EXPECT_EQ(rscpUtf8zToU16(u, 0, &len, "a"), RSCPETOOLONG);
+    EXPECT_EQ(len, 0);
+    EXPECT_EQ(Utf8zToU16(u, -3, &len, "a"), RSCPETOOLONG);
+    EXPECT_EQ(rscpU16zToUtf8(b, 0, &len, u"a"), RSCPETOOLONG);
+    EXPECT_EQ(U16zToUtf8(b, -1, nullptr, u""), RSCPETOOLONG);
+    EXPECT_EQ(U16nToUtf8(b, -1, &len, u"a", 1), RSCPETOOLONG);
+    EXPECT_EQ(Utf8nToU16(u, -1, &len, "a", 1), RSCPETOOLONG);
+    EXPECT_EQ(U16nToUtf8(b, 4, &len, u"a", -1), 0u);
+    EXPECT_EQ(len, 0);
+    EXPECT_EQ(u[0], 0xBEEF);
+    EXPECT_EQ(b[0], 'x');
+    for (const HookCall& call : g_calls)
+        EXPECT_TRUE(call.syslog_id_given);
 }
 
-TEST_F(RscpUtfConv, PassThroughHookReturnsTheCode) {
-  SetConvErrorHook(nullptr);
-  char b[2];
-  EXPECT_EQ(U16zToUtf8(b, 2, nullptr, u"ab"), RSCPETOOLONG);
-  EXPECT_TRUE(g_calls.empty());
+TEST_F(RscpUtfConv, PassThroughHookReturnsTheCode)
+{
+    SetConvErrorHook(nullptr);
+    char b[2];
+    EXPECT_EQ(U16zToUtf8(b, 2, nullptr, u"ab"), RSCPETOOLONG);
+    EXPECT_TRUE(g_calls.empty());
 }
 
 /* ---- differential test against iconv ---- */
 
-std::string iconv_convert(const char* to, const char* from, const std::string& in, bool* complete) {
-  iconv_t cd = iconv_open(to, from);
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::string out(in.size() * 4 + 16, '\0');
-  char* ip = const_cast<char*>(in.data());
-  size_t il = in.size();
-  char* op = out.data();
-  size_t ol = out.size();
-  const size_t r = iconv(cd, &ip, &il, &op, &ol);
-  *complete = r != static_cast<size_t>(-1) && il == 0;
-  out.resize(out.size() - ol);
-  iconv_close(cd);
-  return out;
+std::string iconv_convert(const char* to, const char* from, const std::string& in, bool* complete)
+{
+    iconv_t cd = iconv_open(to, from);
+    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    std::string out(in.size() * 4 + 16, '\0');
+    char* ip = const_cast<char*>(in.data());
+    size_t il = in.size();
+    char* op = out.data();
+    size_t ol = out.size();
+    const size_t r = iconv(cd, &ip, &il, &op, &ol);
+    *complete = r != static_cast<size_t>(-1) && il == 0;
+    out.resize(out.size() - ol);
+    iconv_close(cd);
+    return out;
 }
 
-std::string u16_as_bytes(const std::u16string& s) {
-  return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2);
+std::string u16_as_bytes(const std::u16string& s)
+{
+    return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2);
 }
 
-std::u16string bytes_as_u16(const std::string& b) {
-  std::u16string out(b.size() / 2, 0);
-  std::memcpy(out.data(), b.data(), out.size() * 2);
-  return out;
+std::u16string bytes_as_u16(const std::string& b)
+{
+    std::u16string out(b.size() / 2, 0);
+    std::memcpy(out.data(), b.data(), out.size() * 2);
+    return out;
 }
 
-char16_t random_unit(std::mt19937& rng, bool valid_only, std::u16string& s) {
-  const int kind = static_cast<int>(rng() % 8);
-  switch (kind) {
-    case 0: return static_cast<char16_t>(0x20 + rng() % 0x5F);
-    case 1: return static_cast<char16_t>(0x80 + rng() % 0x780);
-    case 2: return static_cast<char16_t>(0x800 + rng() % (0xD800 - 0x800));
-    case 3: return static_cast<char16_t>(0xE000 + rng() % 0x2000);
+char16_t random_unit(std::mt19937& rng, bool valid_only, std::u16string& s)
+{
+    const int kind = static_cast<int>(rng() % 8);
+    switch (kind) {
+    case 0:
+        return static_cast<char16_t>(0x20 + rng() % 0x5F);
+    case 1:
+        return static_cast<char16_t>(0x80 + rng() % 0x780);
+    case 2:
+        return static_cast<char16_t>(0x800 + rng() % (0xD800 - 0x800));
+    case 3:
+        return static_cast<char16_t>(0xE000 + rng() % 0x2000);
     case 4: {
-      const uint32_t cp = 0x10000 + rng() % 0x100000;
-      s += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      return static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        const uint32_t cp = 0x10000 + rng() % 0x100000;
+        s += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+        return static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
     default:
-      if (!valid_only && kind == 7 && rng() % 8 == 0) return static_cast<char16_t>(0xD800 + rng() % 0x800);
-      return static_cast<char16_t>(0x41 + rng() % 26);
-  }
+        if (!valid_only && kind == 7 && rng() % 8 == 0)
+            return static_cast<char16_t>(0xD800 + rng() % 0x800);
+        return static_cast<char16_t>(0x41 + rng() % 26);
+    }
 }
 
-TEST_F(RscpUtfConv, Utf16ToUtf8AgreesWithIconv) {
-  std::mt19937 rng(12345);
-  for (int round = 0; round < 400; ++round) {
-    const bool valid_only = round % 2 == 0;
-    std::u16string s;
-    const int n = 1 + static_cast<int>(rng() % 60);
-    for (int i = 0; i < n; ++i) {
-      const char16_t u = random_unit(rng, valid_only, s);
-      s += u;
+TEST_F(RscpUtfConv, Utf16ToUtf8AgreesWithIconv)
+{
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 400; ++round) {
+        const bool valid_only = round % 2 == 0;
+        std::u16string s;
+        const int n = 1 + static_cast<int>(rng() % 60);
+        for (int i = 0; i < n; ++i) {
+            const char16_t u = random_unit(rng, valid_only, s);
+            s += u;
+        }
+        bool complete = false;
+        const std::string want = iconv_convert("UTF-8", "UTF-16LE", u16_as_bytes(s), &complete);
+        std::vector<char> dst(s.size() * 4 + 1);
+        int32_t len = 0;
+        const uint32_t rc = U16nToUtf8(dst.data(), static_cast<int32_t>(dst.size()), &len, s.data(),
+                                       static_cast<int32_t>(s.size()));
+        EXPECT_EQ(rc == 0, complete) << "round " << round;
+        EXPECT_EQ(std::string(dst.data(), static_cast<size_t>(len)), want) << "round " << round;
     }
-    bool complete = false;
-    const std::string want = iconv_convert("UTF-8", "UTF-16LE", u16_as_bytes(s), &complete);
-    std::vector<char> dst(s.size() * 4 + 1);
-    int32_t len = 0;
-    const uint32_t rc = U16nToUtf8(dst.data(), static_cast<int32_t>(dst.size()), &len, s.data(),
-                                   static_cast<int32_t>(s.size()));
-    EXPECT_EQ(rc == 0, complete) << "round " << round;
-    EXPECT_EQ(std::string(dst.data(), static_cast<size_t>(len)), want) << "round " << round;
-  }
 }
 
-TEST_F(RscpUtfConv, Utf8ToUtf16AgreesWithIconv) {
-  std::mt19937 rng(777);
-  for (int round = 0; round < 400; ++round) {
-    std::u16string s;
-    const int n = 1 + static_cast<int>(rng() % 60);
-    for (int i = 0; i < n; ++i) {
-      const char16_t u = random_unit(rng, true, s);
-      s += u;
+TEST_F(RscpUtfConv, Utf8ToUtf16AgreesWithIconv)
+{
+    std::mt19937 rng(777);
+    for (int round = 0; round < 400; ++round) {
+        std::u16string s;
+        const int n = 1 + static_cast<int>(rng() % 60);
+        for (int i = 0; i < n; ++i) {
+            const char16_t u = random_unit(rng, true, s);
+            s += u;
+        }
+        bool complete = false;
+        std::string utf8 = iconv_convert("UTF-8", "UTF-16LE", u16_as_bytes(s), &complete);
+        ASSERT_TRUE(complete);
+        const bool corrupt = round % 2 == 1;
+        if (corrupt) {
+            const int hits = 1 + static_cast<int>(rng() % 3);
+            for (int h = 0; h < hits; ++h)
+                utf8[rng() % utf8.size()] = static_cast<char>(0x80 + rng() % 0x80);
+        }
+        const std::string want_bytes = iconv_convert("UTF-16LE", "UTF-8", utf8, &complete);
+        const std::u16string want = bytes_as_u16(want_bytes);
+        std::vector<QOR_UC> dst(utf8.size() + 1);
+        int32_t len = 0;
+        const uint32_t rc = Utf8nToU16(dst.data(), static_cast<int32_t>(dst.size()), &len,
+                                       utf8.data(), static_cast<int32_t>(utf8.size()));
+        const std::u16string got(dst.data(), static_cast<size_t>(len));
+        if (complete) {
+            EXPECT_EQ(rc, 0u) << "round " << round;
+            EXPECT_EQ(got, want) << "round " << round;
+        } else {
+            /* Up to the first fault both agree; there iconv stops while the
+             * conversion goes on with U+FFFD (or a surrogate unit, which it
+             * accepts as encoded), or stops for a character cut off at the end. */
+            ASSERT_GE(got.size(), want.size()) << "round " << round;
+            EXPECT_EQ(got.substr(0, want.size()), want) << "round " << round;
+            if (got.size() > want.size()) {
+                const char16_t next = got[want.size()];
+                EXPECT_TRUE(next == 0xFFFD || (next >= 0xD800 && next <= 0xDFFF))
+                    << "round " << round;
+            } else {
+                EXPECT_EQ(rc, RSCPEUNIQ) << "round " << round;
+            }
+        }
     }
-    bool complete = false;
-    std::string utf8 = iconv_convert("UTF-8", "UTF-16LE", u16_as_bytes(s), &complete);
-    ASSERT_TRUE(complete);
-    const bool corrupt = round % 2 == 1;
-    if (corrupt) {
-      const int hits = 1 + static_cast<int>(rng() % 3);
-      for (int h = 0; h < hits; ++h) utf8[rng() % utf8.size()] = static_cast<char>(0x80 + rng() % 0x80);
-    }
-    const std::string want_bytes = iconv_convert("UTF-16LE", "UTF-8", utf8, &complete);
-    const std::u16string want = bytes_as_u16(want_bytes);
-    std::vector<QOR_UC> dst(utf8.size() + 1);
-    int32_t len = 0;
-    const uint32_t rc = Utf8nToU16(dst.data(), static_cast<int32_t>(dst.size()), &len, utf8.data(),
-                                   static_cast<int32_t>(utf8.size()));
-    const std::u16string got(dst.data(), static_cast<size_t>(len));
-    if (complete) {
-      EXPECT_EQ(rc, 0u) << "round " << round;
-      EXPECT_EQ(got, want) << "round " << round;
-    } else {
-      /* Up to the first fault both agree; there iconv stops while the
-       * conversion goes on with U+FFFD (or a surrogate unit, which it
-       * accepts as encoded), or stops for a character cut off at the end. */
-      ASSERT_GE(got.size(), want.size()) << "round " << round;
-      EXPECT_EQ(got.substr(0, want.size()), want) << "round " << round;
-      if (got.size() > want.size()) {
-        const char16_t next = got[want.size()];
-        EXPECT_TRUE(next == 0xFFFD || (next >= 0xD800 && next <= 0xDFFF)) << "round " << round;
-      } else {
-        EXPECT_EQ(rc, RSCPEUNIQ) << "round " << round;
-      }
-    }
-  }
 }
 
 /* ---- the smaller routines ---- */
 
-TEST(RscpUtfSmall, EbcdicAndPadding) {
-  QOR_UC out[8];
-  const unsigned char hello[] = {0xC8, 0x85, 0x93, 0x93, 0x96};
-  EbcdicToU16(out, hello, 5);
-  EXPECT_EQ(std::u16string(out, 5), u"Hello");
-  const unsigned char specials[] = {0x05, 0x07, 0x25, 0x41, 0x4A, 0x5A, 0x81, 0xC1, 0xF0, 0x04, 0xFF, 0xCA};
-  EbcdicToU16(out, specials, 8);
-  EXPECT_EQ(std::u16string(out, 8), u"\t\u007f\n\u00a0[]aA");
-  EbcdicToU16(out, specials + 8, 4);
-  EXPECT_EQ(std::u16string(out, 4), u"0   ");
-  out[0] = 0xBEEF;
-  EbcdicToU16(out, specials, 0);
-  EbcdicToU16(out, specials, -2);
-  EXPECT_EQ(out[0], 0xBEEF);
+TEST(RscpUtfSmall, EbcdicAndPadding)
+{
+    QOR_UC out[8];
+    const unsigned char hello[] = {0xC8, 0x85, 0x93, 0x93, 0x96};
+    EbcdicToU16(out, hello, 5);
+    EXPECT_EQ(std::u16string(out, 5), u"Hello");
+    const unsigned char specials[] = {0x05, 0x07, 0x25, 0x41, 0x4A, 0x5A,
+                                      0x81, 0xC1, 0xF0, 0x04, 0xFF, 0xCA};
+    EbcdicToU16(out, specials, 8);
+    EXPECT_EQ(std::u16string(out, 8), u"\t\u007f\n\u00a0[]aA");
+    EbcdicToU16(out, specials + 8, 4);
+    EXPECT_EQ(std::u16string(out, 4), u"0   ");
+    out[0] = 0xBEEF;
+    EbcdicToU16(out, specials, 0);
+    EbcdicToU16(out, specials, -2);
+    EXPECT_EQ(out[0], 0xBEEF);
 
-  for (QOR_UC& u : out) u = 0xBEEF;
-  PadCopyU16z(out, u"ab", 5);
-  EXPECT_EQ(std::u16string(out, 5), u"ab   ");
-  EXPECT_EQ(out[5], 0xBEEF);
-  PadCopyU16z(out, u"ab", 1);
-  EXPECT_EQ(out[0], u'a');
-  EXPECT_EQ(out[1], u'b');  // untouched from before
-  PadCopyU16z(out, nullptr, 3);
-  EXPECT_EQ(std::u16string(out, 3), u"   ");
-  PadCopyU16n(out, 3, u"abcdef", 6);
-  EXPECT_EQ(std::u16string(out, 3), u"abc");
-  PadCopyU16n(out, 5, u"xy", 2);
-  EXPECT_EQ(std::u16string(out, 5), u"xy   ");
-  PadCopyU16n(out, 2, nullptr, 0);
-  EXPECT_EQ(out[0], u'x');
-  PadCopyU16n(out, 2, nullptr, 4);
-  EXPECT_EQ(std::u16string(out, 2), u"  ");
+    for (QOR_UC& u : out)
+        u = 0xBEEF;
+    PadCopyU16z(out, u"ab", 5);
+    EXPECT_EQ(std::u16string(out, 5), u"ab   ");
+    EXPECT_EQ(out[5], 0xBEEF);
+    PadCopyU16z(out, u"ab", 1);
+    EXPECT_EQ(out[0], u'a');
+    EXPECT_EQ(out[1], u'b'); // untouched from before
+    PadCopyU16z(out, nullptr, 3);
+    EXPECT_EQ(std::u16string(out, 3), u"   ");
+    PadCopyU16n(out, 3, u"abcdef", 6);
+    EXPECT_EQ(std::u16string(out, 3), u"abc");
+    PadCopyU16n(out, 5, u"xy", 2);
+    EXPECT_EQ(std::u16string(out, 5), u"xy   ");
+    PadCopyU16n(out, 2, nullptr, 0);
+    EXPECT_EQ(out[0], u'x');
+    PadCopyU16n(out, 2, nullptr, 4);
+    EXPECT_EQ(std::u16string(out, 2), u"  ");
 }
 
-TEST(RscpUtfSmall, RingOfTemporaries) {
-  std::vector<QOR_UC*> results;
-  for (int i = 0; i < 40; ++i) {
-    const std::string s = "t" + std::to_string(i) + "\xE9";
-    results.push_back(i % 2 == 0 ? A7ToU16Tmp(s.c_str()) : A7ToU16Tmp2(s.c_str()));
-  }
-  for (int i = 0; i < 40; ++i) {
-    const std::string digits = std::to_string(i);
-    const std::u16string want = u"t" + std::u16string(digits.begin(), digits.end()) + u"\u00e9";
-    EXPECT_EQ(std::u16string(results[static_cast<size_t>(i)]), want) << i;
-  }
-  QOR_UC* again = A7ToU16Tmp("x");
-  EXPECT_EQ(again, results[0]);  // the 41st reuses the first slot
-  EXPECT_EQ(std::u16string(results[1]), u"t1\u00e9");
-  /* A longer request gets a larger buffer; a shorter one keeps it. */
-  const std::string longer(300, 'L');
-  void* grown = nullptr;
-  for (int i = 0; i < 40; ++i) grown = TmpBufRingGet(i == 39 ? 600 : 1);
-  EXPECT_NE(grown, nullptr);
-  QOR_UC* big = A7ToU16Tmp(longer.c_str());
-  EXPECT_EQ(strlenU16(big), 300u);
+TEST(RscpUtfSmall, RingOfTemporaries)
+{
+    std::vector<QOR_UC*> results;
+    for (int i = 0; i < 40; ++i) {
+        const std::string s = "t" + std::to_string(i) + "\xE9";
+        results.push_back(i % 2 == 0 ? A7ToU16Tmp(s.c_str()) : A7ToU16Tmp2(s.c_str()));
+    }
+    for (int i = 0; i < 40; ++i) {
+        const std::string digits = std::to_string(i);
+        const std::u16string want = u"t" + std::u16string(digits.begin(), digits.end()) + u"\u00e9";
+        EXPECT_EQ(std::u16string(results[static_cast<size_t>(i)]), want) << i;
+    }
+    QOR_UC* again = A7ToU16Tmp("x");
+    EXPECT_EQ(again, results[0]); // the 41st reuses the first slot
+    EXPECT_EQ(std::u16string(results[1]), u"t1\u00e9");
+    /* A longer request gets a larger buffer; a shorter one keeps it. */
+    const std::string longer(300, 'L');
+    void* grown = nullptr;
+    for (int i = 0; i < 40; ++i)
+        grown = TmpBufRingGet(i == 39 ? 600 : 1);
+    EXPECT_NE(grown, nullptr);
+    QOR_UC* big = A7ToU16Tmp(longer.c_str());
+    EXPECT_EQ(strlenU16(big), 300u);
 }
 
-}  // namespace
+} // namespace

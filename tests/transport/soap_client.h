@@ -10,29 +10,31 @@
 #include "soapH.h"
 #include "transport/plugin.h"
 
-class SoapClient {
- public:
-  explicit SoapClient(int transport_type, int ssl_auth = 3 /* USE_CLIENT_CERT */, bool trace = true);
-  ~SoapClient();
-  SoapClient(const SoapClient&) = delete;
-  SoapClient& operator=(const SoapClient&) = delete;
+class SoapClient
+{
+  public:
+    explicit SoapClient(int transport_type, int ssl_auth = 3 /* USE_CLIENT_CERT */,
+                        bool trace = true);
+    ~SoapClient();
+    SoapClient(const SoapClient&) = delete;
+    SoapClient& operator=(const SoapClient&) = delete;
 
-  struct soap* ctx() { return soap_; }
-  int register_rc() const { return register_rc_; }
-  // GetProcessList; the process count in *count.
-  int get_process_list(const std::string& endpoint, int* count = nullptr);
-  // Everything written to the trace file so far.
-  std::string trace() const;
-  // The context's fault string (and detail), "" when none.
-  std::string fault() const;
-  // Connections the plug-in opened so far.
-  long connections() const;
+    struct soap* ctx() { return soap_; }
+    int register_rc() const { return register_rc_; }
+    // GetProcessList; the process count in *count.
+    int get_process_list(const std::string& endpoint, int* count = nullptr);
+    // Everything written to the trace file so far.
+    std::string trace() const;
+    // The context's fault string (and detail), "" when none.
+    std::string fault() const;
+    // Connections the plug-in opened so far.
+    long connections() const;
 
- private:
-  struct soap* soap_ = nullptr;
-  plugin_arg arg_{};
-  FILE* trace_ = nullptr;
-  int register_rc_ = -1;
+  private:
+    struct soap* soap_ = nullptr;
+    plugin_arg arg_{};
+    FILE* trace_ = nullptr;
+    int register_rc_ = -1;
 };
 
 // The reply body of a GetProcessList with the given colours (GREEN, GRAY, ...).

@@ -8,21 +8,22 @@
 
 #include <string>
 
-struct TestPki {
-  std::string dir;          // temporary directory holding everything
-  std::string ca_cert;      // PEM
-  std::string server_cert;  // PEM
-  std::string server_key;   // PEM
-  std::string stranger_cert;  // PEM, signed by the test CA for another host name only
-  std::string stranger_key;   // PEM
-  std::string client_pse;   // QORSSLC.pse content file (in dir/sec_client)
-  std::string anon_pse;     // QORSSLA.pse (CA only) in dir/sec_anon
-  std::string other_dir;    // a PSE directory whose QORSSLC.pse trusts the other CA
-  std::string client_dir;   // directory with QORSSLC.pse and QORSSLA.pse
-  std::string anon_dir;     // directory with QORSSLA.pse only
-  std::string empty_dir;    // directory without PSE files
-  bool ok = false;
-  std::string error;
+struct TestPki
+{
+    std::string dir;           // temporary directory holding everything
+    std::string ca_cert;       // PEM
+    std::string server_cert;   // PEM
+    std::string server_key;    // PEM
+    std::string stranger_cert; // PEM, signed by the test CA for another host name only
+    std::string stranger_key;  // PEM
+    std::string client_pse;    // QORSSLC.pse content file (in dir/sec_client)
+    std::string anon_pse;      // QORSSLA.pse (CA only) in dir/sec_anon
+    std::string other_dir;     // a PSE directory whose QORSSLC.pse trusts the other CA
+    std::string client_dir;    // directory with QORSSLC.pse and QORSSLA.pse
+    std::string anon_dir;      // directory with QORSSLA.pse only
+    std::string empty_dir;     // directory without PSE files
+    bool ok = false;
+    std::string error;
 };
 
 // Made once per test program; later calls return the same PKI.

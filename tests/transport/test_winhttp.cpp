@@ -11,158 +11,187 @@
 
 namespace {
 
-std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string widen(const std::string& s)
+{
+    return std::u16string(s.begin(), s.end());
+}
 
-class WinHttp : public ::testing::Test {
- protected:
-  void SetUp() override {
-    session_ = WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
-    ASSERT_NE(session_, nullptr);
-    connect_ = WinHttpConnect(session_, u"127.0.0.1", fake_.port(), 0);
-    ASSERT_NE(connect_, nullptr);
-  }
-  void TearDown() override {
-    EXPECT_TRUE(WinHttpCloseHandle(connect_));
-    EXPECT_TRUE(WinHttpCloseHandle(session_));
-  }
-  HINTERNET post(const std::string& body, const char16_t* headers = u"Content-Type: text/xml\r\nSOAPAction: \"\"\r\n") {
-    HINTERNET req = WinHttpOpenRequest(connect_, u"POST", u"/ctrl", nullptr, nullptr, nullptr, 0);
-    EXPECT_NE(req, nullptr);
-    EXPECT_TRUE(WinHttpAddRequestHeaders(req, headers, static_cast<DWORD>(-1), WINHTTP_ADDREQ_FLAG_ADD));
-    EXPECT_TRUE(WinHttpSendRequest(req, nullptr, 0, body.data(), static_cast<DWORD>(body.size()),
-                                   static_cast<DWORD>(body.size()), 0));
-    EXPECT_TRUE(WinHttpReceiveResponse(req, nullptr)) << WinHttpGetLastError();
-    return req;
-  }
-  qortest::FakeService fake_;
-  HINTERNET session_ = nullptr;
-  HINTERNET connect_ = nullptr;
+class WinHttp : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        session_ = WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
+        ASSERT_NE(session_, nullptr);
+        connect_ = WinHttpConnect(session_, u"127.0.0.1", fake_.port(), 0);
+        ASSERT_NE(connect_, nullptr);
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(WinHttpCloseHandle(connect_));
+        EXPECT_TRUE(WinHttpCloseHandle(session_));
+    }
+    HINTERNET post(const std::string& body,
+                   const char16_t* headers = u"Content-Type: text/xml\r\nSOAPAction: \"\"\r\n")
+    {
+        HINTERNET req =
+            WinHttpOpenRequest(connect_, u"POST", u"/ctrl", nullptr, nullptr, nullptr, 0);
+        EXPECT_NE(req, nullptr);
+        EXPECT_TRUE(WinHttpAddRequestHeaders(req, headers, static_cast<DWORD>(-1),
+                                             WINHTTP_ADDREQ_FLAG_ADD));
+        EXPECT_TRUE(WinHttpSendRequest(req, nullptr, 0, body.data(),
+                                       static_cast<DWORD>(body.size()),
+                                       static_cast<DWORD>(body.size()), 0));
+        EXPECT_TRUE(WinHttpReceiveResponse(req, nullptr)) << WinHttpGetLastError();
+        return req;
+    }
+    qortest::FakeService fake_;
+    HINTERNET session_ = nullptr;
+    HINTERNET connect_ = nullptr;
 };
 
-TEST_F(WinHttp, PostsTheRequestAndReadsStatusHeadersAndBody) {
-  fake_.script("Ping", qortest::Reply::http(500, "<oops/>", "text/xml; charset=utf-8"));
-  const std::string body = "<Envelope><Body><Ping/></Body></Envelope>";
-  HINTERNET req = post(body);
-  DWORD status = 0, len = sizeof status;
-  ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, nullptr, &status, &len,
-                                  nullptr));
-  EXPECT_EQ(status, 500u);
-  QOR_UC text[128];
-  len = sizeof text;
-  ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_CONTENT_TYPE, nullptr, text, &len, nullptr));
-  EXPECT_EQ(std::u16string(text), u"text/xml; charset=utf-8");
-  EXPECT_EQ(len, sizeof(QOR_UC) * std::u16string(text).size());
-  len = sizeof text;
-  ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_TEXT, nullptr, text, &len, nullptr));
-  EXPECT_EQ(std::u16string(text), u"Internal Server Error");
-  len = 2;  // too small
-  EXPECT_FALSE(WinHttpQueryHeaders(req, WINHTTP_QUERY_CONTENT_TYPE, nullptr, text, &len, nullptr));
-  EXPECT_EQ(WinHttpGetLastError(), ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_EQ(len, sizeof(QOR_UC) * 24);
+TEST_F(WinHttp, PostsTheRequestAndReadsStatusHeadersAndBody)
+{
+    fake_.script("Ping", qortest::Reply::http(500, "<oops/>", "text/xml; charset=utf-8"));
+    const std::string body = "<Envelope><Body><Ping/></Body></Envelope>";
+    HINTERNET req = post(body);
+    DWORD status = 0, len = sizeof status;
+    ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                    nullptr, &status, &len, nullptr));
+    EXPECT_EQ(status, 500u);
+    QOR_UC text[128];
+    len = sizeof text;
+    ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_CONTENT_TYPE, nullptr, text, &len, nullptr));
+    EXPECT_EQ(std::u16string(text), u"text/xml; charset=utf-8");
+    EXPECT_EQ(len, sizeof(QOR_UC) * std::u16string(text).size());
+    len = sizeof text;
+    ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_TEXT, nullptr, text, &len, nullptr));
+    EXPECT_EQ(std::u16string(text), u"Internal Server Error");
+    len = 2; // too small
+    EXPECT_FALSE(
+        WinHttpQueryHeaders(req, WINHTTP_QUERY_CONTENT_TYPE, nullptr, text, &len, nullptr));
+    EXPECT_EQ(WinHttpGetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(len, sizeof(QOR_UC) * 24);
 
-  DWORD avail = 0;
-  ASSERT_TRUE(WinHttpQueryDataAvailable(req, &avail));
-  EXPECT_EQ(avail, 7u);
-  char buf[4];
-  DWORD got = 0;
-  std::string data;
-  while (WinHttpReadData(req, buf, sizeof buf, &got) && got > 0) data.append(buf, got);
-  EXPECT_EQ(data, "<oops/>");
+    DWORD avail = 0;
+    ASSERT_TRUE(WinHttpQueryDataAvailable(req, &avail));
+    EXPECT_EQ(avail, 7u);
+    char buf[4];
+    DWORD got = 0;
+    std::string data;
+    while (WinHttpReadData(req, buf, sizeof buf, &got) && got > 0)
+        data.append(buf, got);
+    EXPECT_EQ(data, "<oops/>");
 
-  ASSERT_EQ(fake_.request_count(), 1u);
-  qortest::Request r = fake_.last_request();
-  EXPECT_EQ(r.target, "/ctrl");
-  EXPECT_EQ(r.body, body);
-  EXPECT_EQ(r.header("SOAPAction"), "\"\"");
-  EXPECT_EQ(r.header("User-Agent"), "gSOAP");
-  EXPECT_EQ(r.header("Content-Type"), "text/xml");
-  EXPECT_FALSE(r.has_header("Expect"));
-  EXPECT_TRUE(WinHttpCloseHandle(req));
-}
-
-TEST_F(WinHttp, ReusesTheConnectionOfAConnectionHandle) {
-  fake_.script("Ping", qortest::Reply::http(200, "<ok/>"));
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(WinHttpCloseHandle(post("<Body><Ping/></Body>")));
-  EXPECT_EQ(fake_.request_count(), 3u);
-  EXPECT_EQ(fake_.connections_accepted(), 1u);
-  EXPECT_EQ(WinHttpConnectionCount(connect_), 1);
-}
-
-TEST_F(WinHttp, RejectsWrongHandlesAndStates) {
-  int not_a_handle = 0;
-  HINTERNET req = WinHttpOpenRequest(connect_, u"POST", u"/", nullptr, nullptr, nullptr, 0);
-  ASSERT_NE(req, nullptr);
-  DWORD len = 4, avail = 0, got = 0, status = 0;
-  char buf[4];
-  struct Case {
-    const char* what;
-    std::function<bool()> call;  // true when the call succeeded
-    DWORD error;
-  } cases[] = {
-      {"close a foreign pointer", [&] { return WinHttpCloseHandle(&not_a_handle) != 0; }, ERROR_INVALID_HANDLE},
-      {"close none", [&] { return WinHttpCloseHandle(nullptr) != 0; }, ERROR_INVALID_HANDLE},
-      {"connect on a connection", [&] { return WinHttpConnect(connect_, u"h", 1, 0) != nullptr; },
-       ERROR_WINHTTP_INCORRECT_HANDLE_TYPE},
-      {"request on a session",
-       [&] { return WinHttpOpenRequest(session_, u"POST", u"/", nullptr, nullptr, nullptr, 0) != nullptr; },
-       ERROR_WINHTTP_INCORRECT_HANDLE_TYPE},
-      {"receive before send", [&] { return WinHttpReceiveResponse(req, nullptr) != 0; },
-       ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
-      {"status before receive",
-       [&] {
-         return WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, nullptr, &status,
-                                    &len, nullptr) != 0;
-       },
-       ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
-      {"data before receive", [&] { return WinHttpQueryDataAvailable(req, &avail) != 0; },
-       ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
-      {"read before receive", [&] { return WinHttpReadData(req, buf, sizeof buf, &got) != 0; },
-       ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
-      {"unknown option", [&] { return WinHttpSetOption(req, 99, &len, sizeof len) != 0; }, ERROR_INVALID_PARAMETER},
-      {"header without colon",
-       [&] { return WinHttpAddRequestHeaders(req, u"no colon here", static_cast<DWORD>(-1), 0) != 0; },
-       ERROR_INVALID_PARAMETER},
-      {"close a connection with an open request", [&] { return WinHttpCloseHandle(connect_) != 0; },
-       ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
-      {"asynchronous session", [&] { return WinHttpOpen(u"x", 0, nullptr, nullptr, 0x10000000) != nullptr; },
-       ERROR_INVALID_PARAMETER},
-      {"host with a blank", [&] { return WinHttpConnect(session_, u"bad host", 80, 0) != nullptr; },
-       ERROR_INVALID_PARAMETER},
-  };
-  for (const Case& c : cases) {
-    EXPECT_FALSE(c.call()) << c.what;
-    EXPECT_EQ(WinHttpGetLastError(), c.error) << c.what;
-  }
-  EXPECT_TRUE(WinHttpCloseHandle(req));
-  EXPECT_FALSE(WinHttpCloseHandle(req)) << "closed twice";
-  EXPECT_EQ(WinHttpGetLastError(), ERROR_INVALID_HANDLE);
-}
-
-TEST(WinHttpConnectFailure, ReportsTheReason) {
-  uint16_t port = 0;
-  {
-    qortest::FakeService gone;
-    port = gone.port();
-  }
-  HINTERNET session = WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
-  ASSERT_NE(session, nullptr);
-  struct Case {
-    std::string host;
-    uint16_t port;
-    DWORD error;
-  } cases[] = {{"127.0.0.1", port, ERROR_WINHTTP_CANNOT_CONNECT},
-               {"no-such-host.invalid", 80, ERROR_WINHTTP_NAME_NOT_RESOLVED}};
-  for (const Case& c : cases) {
-    HINTERNET connect = WinHttpConnect(session, widen(c.host).c_str(), c.port, 0);
-    ASSERT_NE(connect, nullptr);
-    HINTERNET req = WinHttpOpenRequest(connect, u"POST", u"/", nullptr, nullptr, nullptr, 0);
-    ASSERT_TRUE(WinHttpSendRequest(req, nullptr, 0, "x", 1, 1, 0));
-    EXPECT_FALSE(WinHttpReceiveResponse(req, nullptr)) << c.host;
-    EXPECT_EQ(WinHttpGetLastError(), c.error) << c.host;
+    ASSERT_EQ(fake_.request_count(), 1u);
+    qortest::Request r = fake_.last_request();
+    EXPECT_EQ(r.target, "/ctrl");
+    EXPECT_EQ(r.body, body);
+    EXPECT_EQ(r.header("SOAPAction"), "\"\"");
+    EXPECT_EQ(r.header("User-Agent"), "gSOAP");
+    EXPECT_EQ(r.header("Content-Type"), "text/xml");
+    EXPECT_FALSE(r.has_header("Expect"));
     EXPECT_TRUE(WinHttpCloseHandle(req));
-    EXPECT_TRUE(WinHttpCloseHandle(connect));
-  }
-  EXPECT_TRUE(WinHttpCloseHandle(session));
 }
 
-}  // namespace
+TEST_F(WinHttp, ReusesTheConnectionOfAConnectionHandle)
+{
+    fake_.script("Ping", qortest::Reply::http(200, "<ok/>"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(WinHttpCloseHandle(post("<Body><Ping/></Body>")));
+    EXPECT_EQ(fake_.request_count(), 3u);
+    EXPECT_EQ(fake_.connections_accepted(), 1u);
+    EXPECT_EQ(WinHttpConnectionCount(connect_), 1);
+}
+
+TEST_F(WinHttp, RejectsWrongHandlesAndStates)
+{
+    int not_a_handle = 0;
+    HINTERNET req = WinHttpOpenRequest(connect_, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+    ASSERT_NE(req, nullptr);
+    DWORD len = 4, avail = 0, got = 0, status = 0;
+    char buf[4];
+    struct Case
+    {
+        const char* what;
+        std::function<bool()> call; // true when the call succeeded
+        DWORD error;
+    } cases[] = {
+        {"close a foreign pointer", [&] { return WinHttpCloseHandle(&not_a_handle) != 0; },
+         ERROR_INVALID_HANDLE},
+        {"close none", [&] { return WinHttpCloseHandle(nullptr) != 0; }, ERROR_INVALID_HANDLE},
+        {"connect on a connection", [&] { return WinHttpConnect(connect_, u"h", 1, 0) != nullptr; },
+         ERROR_WINHTTP_INCORRECT_HANDLE_TYPE},
+        {"request on a session",
+         [&] {
+             return WinHttpOpenRequest(session_, u"POST", u"/", nullptr, nullptr, nullptr, 0) !=
+                    nullptr;
+         },
+         ERROR_WINHTTP_INCORRECT_HANDLE_TYPE},
+        {"receive before send", [&] { return WinHttpReceiveResponse(req, nullptr) != 0; },
+         ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
+        {"status before receive",
+         [&] {
+             return WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                        nullptr, &status, &len, nullptr) != 0;
+         },
+         ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
+        {"data before receive", [&] { return WinHttpQueryDataAvailable(req, &avail) != 0; },
+         ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
+        {"read before receive", [&] { return WinHttpReadData(req, buf, sizeof buf, &got) != 0; },
+         ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
+        {"unknown option", [&] { return WinHttpSetOption(req, 99, &len, sizeof len) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"header without colon",
+         [&] {
+             return WinHttpAddRequestHeaders(req, u"no colon here", static_cast<DWORD>(-1), 0) != 0;
+         },
+         ERROR_INVALID_PARAMETER},
+        {"close a connection with an open request",
+         [&] { return WinHttpCloseHandle(connect_) != 0; }, ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
+        {"asynchronous session",
+         [&] { return WinHttpOpen(u"x", 0, nullptr, nullptr, 0x10000000) != nullptr; },
+         ERROR_INVALID_PARAMETER},
+        {"host with a blank",
+         [&] { return WinHttpConnect(session_, u"bad host", 80, 0) != nullptr; },
+         ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(c.call()) << c.what;
+        EXPECT_EQ(WinHttpGetLastError(), c.error) << c.what;
+    }
+    EXPECT_TRUE(WinHttpCloseHandle(req));
+    EXPECT_FALSE(WinHttpCloseHandle(req)) << "closed twice";
+    EXPECT_EQ(WinHttpGetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(WinHttpConnectFailure, ReportsTheReason)
+{
+    uint16_t port = 0;
+    {
+        qortest::FakeService gone;
+        port = gone.port();
+    }
+    HINTERNET session = WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
+    ASSERT_NE(session, nullptr);
+    struct Case
+    {
+        std::string host;
+        uint16_t port;
+        DWORD error;
+    } cases[] = {{"127.0.0.1", port, ERROR_WINHTTP_CANNOT_CONNECT},
+                 {"no-such-host.invalid", 80, ERROR_WINHTTP_NAME_NOT_RESOLVED}};
+    for (const Case& c : cases) {
+        HINTERNET connect = WinHttpConnect(session, widen(c.host).c_str(), c.port, 0);
+        ASSERT_NE(connect, nullptr);
+        HINTERNET req = WinHttpOpenRequest(connect, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+        ASSERT_TRUE(WinHttpSendRequest(req, nullptr, 0, "x", 1, 1, 0));
+        EXPECT_FALSE(WinHttpReceiveResponse(req, nullptr)) << c.host;
+        EXPECT_EQ(WinHttpGetLastError(), c.error) << c.host;
+        EXPECT_TRUE(WinHttpCloseHandle(req));
+        EXPECT_TRUE(WinHttpCloseHandle(connect));
+    }
+    EXPECT_TRUE(WinHttpCloseHandle(session));
+}
+
+} // namespace

@@ -10,25 +10,26 @@
 #include <memory>
 #include <string>
 
-class TlsProxy {
- public:
-  // cert_file/key_file: the server's PEM files; client_ca_file: when not
-  // empty, a client certificate signed by this CA is required.
-  TlsProxy(const std::string& cert_file, const std::string& key_file, const std::string& client_ca_file,
-           uint16_t backend_port);
-  ~TlsProxy();
-  TlsProxy(const TlsProxy&) = delete;
-  TlsProxy& operator=(const TlsProxy&) = delete;
+class TlsProxy
+{
+  public:
+    // cert_file/key_file: the server's PEM files; client_ca_file: when not
+    // empty, a client certificate signed by this CA is required.
+    TlsProxy(const std::string& cert_file, const std::string& key_file,
+             const std::string& client_ca_file, uint16_t backend_port);
+    ~TlsProxy();
+    TlsProxy(const TlsProxy&) = delete;
+    TlsProxy& operator=(const TlsProxy&) = delete;
 
-  uint16_t port() const;
-  int handshakes_completed() const;
-  int handshakes_failed() const;
-  // The subject of the last client certificate seen, "" when none.
-  std::string last_client_subject() const;
+    uint16_t port() const;
+    int handshakes_completed() const;
+    int handshakes_failed() const;
+    // The subject of the last client certificate seen, "" when none.
+    std::string last_client_subject() const;
 
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 #endif

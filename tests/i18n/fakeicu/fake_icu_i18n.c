@@ -4,7 +4,8 @@
 #define FAKE_NAME2(name, major) name##_##major
 #define FAKE_NAME1(name, major) FAKE_NAME2(name, major)
 #define V(name) FAKE_NAME1(name, FAKE_ICU_MAJOR)
-#define STUB(name) void V(name)(void) {}
+#define STUB(name)                                                                                 \
+    void V(name)(void) {}
 
 STUB(ucol_open)
 STUB(ucol_strcoll)

@@ -10,19 +10,50 @@
 #define FAKE_NAME2(name, major) name##_##major
 #define FAKE_NAME1(name, major) FAKE_NAME2(name, major)
 #define V(name) FAKE_NAME1(name, FAKE_ICU_MAJOR)
-#define STUB(name) void V(name)(void) {}
+#define STUB(name)                                                                                 \
+    void V(name)(void) {}
 
-static int is_latin1_upper(int32_t c) { return c >= 0xC0 && c <= 0xDE && c != 0xD7; }
-static int is_latin1_lower(int32_t c) { return c >= 0xDF && c <= 0xFF && c != 0xF7; }
-static int is_ext_a(int32_t c) { return c >= 0x100 && c <= 0x17F; }
+static int is_latin1_upper(int32_t c)
+{
+    return c >= 0xC0 && c <= 0xDE && c != 0xD7;
+}
+static int is_latin1_lower(int32_t c)
+{
+    return c >= 0xDF && c <= 0xFF && c != 0xF7;
+}
+static int is_ext_a(int32_t c)
+{
+    return c >= 0x100 && c <= 0x17F;
+}
 
-int8_t V(u_isupper)(int32_t c) { return (c >= 'A' && c <= 'Z') || is_latin1_upper(c) || (is_ext_a(c) && c % 2 == 0); }
-int8_t V(u_islower)(int32_t c) { return (c >= 'a' && c <= 'z') || is_latin1_lower(c) || (is_ext_a(c) && c % 2 == 1); }
-int8_t V(u_isalpha)(int32_t c) { return V(u_isupper)(c) || V(u_islower)(c); }
-int8_t V(u_isalnum)(int32_t c) { return V(u_isalpha)(c) || (c >= '0' && c <= '9'); }
-int8_t V(u_iscntrl)(int32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
-int8_t V(u_isprint)(int32_t c) { return !V(u_iscntrl)(c); }
-int8_t V(u_isspace)(int32_t c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+int8_t V(u_isupper)(int32_t c)
+{
+    return (c >= 'A' && c <= 'Z') || is_latin1_upper(c) || (is_ext_a(c) && c % 2 == 0);
+}
+int8_t V(u_islower)(int32_t c)
+{
+    return (c >= 'a' && c <= 'z') || is_latin1_lower(c) || (is_ext_a(c) && c % 2 == 1);
+}
+int8_t V(u_isalpha)(int32_t c)
+{
+    return V(u_isupper)(c) || V(u_islower)(c);
+}
+int8_t V(u_isalnum)(int32_t c)
+{
+    return V(u_isalpha)(c) || (c >= '0' && c <= '9');
+}
+int8_t V(u_iscntrl)(int32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+int8_t V(u_isprint)(int32_t c)
+{
+    return !V(u_iscntrl)(c);
+}
+int8_t V(u_isspace)(int32_t c)
+{
+    return c == ' ' || (c >= 0x09 && c <= 0x0D);
+}
 
 int32_t V(u_toupper)(int32_t c)
 {

@@ -48,13 +48,13 @@ void print_answers(int c)
     const int upper = toupperU(c);
     std::printf("U+%04X alnum=%d alpha=%d cntrl=%d lower=%d print=%d space=%d upper=%d "
                 "lower_of=%04X upper_of=%04X\n",
-                static_cast<unsigned>(c), answers[0], answers[1], answers[2], answers[3], answers[4],
-                answers[5], answers[6], static_cast<unsigned>(lower), static_cast<unsigned>(upper));
+                static_cast<unsigned>(c), answers[0], answers[1], answers[2], answers[3],
+                answers[4], answers[5], answers[6], static_cast<unsigned>(lower),
+                static_cast<unsigned>(upper));
 }
 
 /* "set" when every slot of the list is bound, "null" when none is. */
-template <size_t N>
-const char* slot_state(void* const (&slots)[N])
+template <size_t N> const char* slot_state(void* const (&slots)[N])
 {
     size_t bound = 0;
     for (void* slot : slots)
@@ -68,7 +68,8 @@ void print_state(void)
 #define SLOT_ADDRESS(name, ret, ...) reinterpret_cast<void*>(p_##name),
     void* const common[] = {NLSUI_ICU_AREA_COMMON(SLOT_ADDRESS) NLSUI_ICU_AREA_BIDI(SLOT_ADDRESS)
                                 NLSUI_ICU_AREA_SHAPE(SLOT_ADDRESS) NLSUI_ICU_AREA_NORM(SLOT_ADDRESS)
-                                    NLSUI_ICU_AREA_BRK(SLOT_ADDRESS) NLSUI_ICU_AREA_IDNA(SLOT_ADDRESS)};
+                                    NLSUI_ICU_AREA_BRK(SLOT_ADDRESS)
+                                        NLSUI_ICU_AREA_IDNA(SLOT_ADDRESS)};
     void* const i18n[] = {NLSUI_ICU_I18N_LIBRARY(SLOT_ADDRESS)};
 #undef SLOT_ADDRESS
     std::printf("common_handle=%d i18n_handle=%d\n", nlsui_icu_common_handle() != nullptr,
