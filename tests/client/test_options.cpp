@@ -15,7 +15,10 @@ struct Words
 {
     std::vector<std::u16string> storage;
     std::vector<const QOR_UC*> argv;
-    explicit Words(std::initializer_list<const char16_t*> words)
+    Words(std::initializer_list<const char16_t*> words) : Words(std::vector<const char16_t*>(words))
+    {
+    }
+    explicit Words(const std::vector<const char16_t*>& words)
     {
         storage.emplace_back(u"qorcontrol");
         for (const char16_t* w : words)
@@ -163,7 +166,8 @@ TEST(ClientOptionLoop, PipeMakesLocalhostTheLocalMachine)
 
 TEST(ClientOptionLoop, CommandLineErrorsPrintTheUsage)
 {
-    const std::vector<std::initializer_list<const char16_t*>> cases = {
+    // Vectors, not initializer_lists: a list copied into a vector outlives its array.
+    const std::vector<std::vector<const char16_t*>> cases = {
         {},
         {u"-nr", u"0"},
         {u"-function", u"GetProcessList"},
