@@ -9,6 +9,7 @@
 
 #include "client/options.h"
 #include "client_harness.h"
+#include "support/closed_port.h"
 
 namespace {
 
@@ -180,10 +181,7 @@ TEST(ClientRepeatLoop, UnknownWebmethodIsReportedAfterTheLogonFileStep)
 TEST(ClientExitCodes, StopServiceThatCannotBeReachedCountsAsStopped)
 {
     int nr = 0;
-    {
-        // Find a free instance port, then close it again.
-        auto service = qortest::FakeService::on_free_instance_port(nr);
-    }
+    const auto closed = qortest::ClosedPort::on_free_instance_port(nr);
     char nr_text[8];
     std::snprintf(nr_text, sizeof nr_text, "%02d", nr);
     const clienttest::RunResult stop =

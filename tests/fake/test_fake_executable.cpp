@@ -1,8 +1,6 @@
 // The sample service executable: argument checks, serving the samples, and
 // stopping by itself after the given number of requests.
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -19,24 +17,6 @@
 
 namespace qortest {
 namespace {
-
-// A port that was free a moment ago.
-std::uint16_t free_port()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        return 0;
-    }
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
 
 // Runs the executable with `args`; its standard output comes through `out_fd`.
 struct Child
@@ -113,7 +93,6 @@ TEST(FakeServiceExecutable, RefusesBadArguments)
     const std::vector<std::vector<std::string>> cases = {
         {},
         {"-port"},
-        {"-port", "0"},
         {"-port", "65536"},
         {"-port", "12x"},
         {"-port", "50013", "-seconds", "0"},
@@ -137,12 +116,16 @@ TEST(FakeServiceExecutable, RefusesBadArguments)
 
 TEST(FakeServiceExecutable, ServesSamplesAndStopsAfterTheRequestCount)
 {
-    std::uint16_t port = free_port();
-    ASSERT_NE(port, 0);
-    Child child({"-port", std::to_string(port), "-requests", "2", "-seconds", "20"});
+    // Port 0: the service takes a free port itself and names it, so no other
+    // test can take the port between choosing and binding it.
+    Child child({"-port", "0", "-requests", "2", "-seconds", "20"});
     ASSERT_GT(child.pid, 0);
-    std::string out = child.read_until("listening");
-    ASSERT_NE(out.find("listening on 127.0.0.1:" + std::to_string(port)), std::string::npos) << out;
+    const std::string out = child.read_until(" with ");
+    const std::string prefix = "listening on 127.0.0.1:";
+    const std::size_t at = out.find(prefix);
+    ASSERT_NE(at, std::string::npos) << out;
+    const auto port = static_cast<std::uint16_t>(std::stoul(out.substr(at + prefix.size())));
+    ASSERT_NE(port, 0);
 
     RawClient c(port);
     ASSERT_TRUE(c.connected());

@@ -8,6 +8,7 @@
 #include "base/err.h"
 #include "ni/loopback.h"
 #include "ni/ni.h"
+#include "support/closed_port.h"
 
 namespace {
 
@@ -107,11 +108,8 @@ TEST_F(NiRaw, ReadTimesOut)
 
 TEST_F(NiRaw, ConnectFailures)
 {
-    uint16_t closed_port = 0;
-    {
-        LoopbackListener listener;
-        closed_port = listener.port();
-    }
+    const qortest::ClosedPort closed;
+    const uint16_t closed_port = closed.port();
     struct Case
     {
         const char* host;
@@ -133,11 +131,8 @@ TEST_F(NiRaw, ConnectFailures)
 
 TEST_F(NiRaw, ARefusedConnectionIsRecordedInTheErrorInformation)
 {
-    uint16_t closed_port = 0;
-    {
-        LoopbackListener listener;
-        closed_port = listener.port();
-    }
+    const qortest::ClosedPort closed;
+    const uint16_t closed_port = closed.port();
     ErrClear();
     NI_HDL hdl = NI_INVALID_HDL;
     ASSERT_EQ(NiRawConnect("127.0.0.1", closed_port, 2000, &hdl), NIECONN_REFUSED);

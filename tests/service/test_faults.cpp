@@ -4,6 +4,7 @@
 #include <string>
 
 #include "service/service_call_support.h"
+#include "support/closed_port.h"
 
 namespace {
 
@@ -330,11 +331,8 @@ INSTANTIATE_TEST_SUITE_P(Replies, FaultCodeText, ::testing::ValuesIn(kFaultCodes
 
 TEST(Connection, RefusedConnectionIsATcpError)
 {
-    std::string endpoint;
-    {
-        qortest::FakeService gone; // a port that was just free and is closed again
-        endpoint = gone.endpoint();
-    }
+    const qortest::ClosedPort closed;
+    const std::string endpoint = "http://127.0.0.1:" + std::to_string(closed.port());
     struct soap* ctx = soap_new1(SOAP_C_UTFSTRING | SOAP_IO_KEEPALIVE);
     QORControl__ArrayOfOSProcess list;
     EXPECT_EQ(SOAP_TCP_ERROR,

@@ -2,7 +2,7 @@
 // 127.0.0.1 (and optionally a unix-domain socket) for a bounded time, so that
 // qorcontrol can be tried without an application server.
 //
-//   qor-fake-service -port <port> [-unix <path>] [-samples <dir>]
+//   qor-fake-service -port <port, 0: any free one> [-unix <path>] [-samples <dir>]
 //                    [-seconds <n>] [-requests <n>] [-verbose]
 //
 // Every <dir>/<Webmethod>.xml holds the Body content answering the request
@@ -41,7 +41,7 @@ void usage()
 {
     std::fprintf(
         stderr,
-        "usage: qor-fake-service -port <1..65535> [-unix <path>] [-samples <dir>]\n"
+        "usage: qor-fake-service -port <0..65535> [-unix <path>] [-samples <dir>]\n"
         "                        [-seconds <1..%ld, default %ld>] [-requests <n>] [-verbose]\n",
         kMaxSeconds, kDefaultSeconds);
 }
@@ -69,7 +69,7 @@ bool parse(int argc, char** argv, Options& o)
             return false;
         const char* value = argv[++i];
         if (arg == "-port") {
-            if (!parse_number(value, 1, 65535, o.port))
+            if (!parse_number(value, 0, 65535, o.port))
                 return false;
         } else if (arg == "-unix") {
             o.unix_path = value;
@@ -85,7 +85,7 @@ bool parse(int argc, char** argv, Options& o)
             return false;
         }
     }
-    return o.port > 0;
+    return o.port >= 0;
 }
 
 // Reads <dir>/*.xml into (element name, body XML) pairs.
@@ -136,9 +136,9 @@ int main(int argc, char** argv)
             for (const auto& [element, body] : samples)
                 service->script(element, qortest::Reply::ok(body));
 
-        std::printf("qor-fake-service: listening on 127.0.0.1:%ld%s%s with %zu sample replies\n",
-                    o.port, o.unix_path.empty() ? "" : " and ", o.unix_path.c_str(),
-                    samples.size());
+        std::printf("qor-fake-service: listening on 127.0.0.1:%u%s%s with %zu sample replies\n",
+                    static_cast<unsigned>(services[0]->port()), o.unix_path.empty() ? "" : " and ",
+                    o.unix_path.c_str(), samples.size());
         std::fflush(stdout);
 
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(o.seconds);

@@ -18,6 +18,7 @@
 #include "ni/loopback.h"
 #include "soap_client.h"
 #include "sssl/sssl.h"
+#include "support/closed_port.h"
 #include "support/fake_service.h"
 #include "test_pki.h"
 #include "tls_proxy.h"
@@ -25,15 +26,10 @@
 
 namespace {
 
-uint16_t closed_port()
-{
-    qortest::FakeService gone;
-    return gone.port();
-}
-
 TEST(ConnectFailure, EveryTransportGivesTcpErrorWithAText)
 {
-    const uint16_t port = closed_port();
+    const qortest::ClosedPort closed;
+    const uint16_t port = closed.port();
     char tmpl[] = "/tmp/qor_nopipe_XXXXXX";
     const std::string dir = mkdtemp(tmpl);
     plugin_set_pipe_dir(dir.c_str());

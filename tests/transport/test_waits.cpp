@@ -11,6 +11,7 @@
 
 #include "client/waits.h"
 #include "soap_client.h"
+#include "support/closed_port.h"
 #include "support/fake_service.h"
 
 namespace {
@@ -456,11 +457,8 @@ TEST_F(ServiceWaits, WaitforServiceStartedPrintsOnlyItsVerdict)
 
 TEST_F(ServiceWaits, WaitforServiceStartedTimesOutWithResultOne)
 {
-    uint16_t closed_port = 0;
-    {
-        qortest::FakeService gone;
-        closed_port = gone.port();
-    }
+    const qortest::ClosedPort closed;
+    const uint16_t closed_port = closed.port();
     SoapClient client(NI_HTTP, 3, false);
     const std::string endpoint = "http://127.0.0.1:" + std::to_string(closed_port);
     ::testing::internal::CaptureStdout();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "support/closed_port.h"
 #include "support/fake_service.h"
 #include "transport/winhttp.h"
 
@@ -167,11 +168,8 @@ TEST_F(WinHttp, RejectsWrongHandlesAndStates)
 
 TEST(WinHttpConnectFailure, ReportsTheReason)
 {
-    uint16_t port = 0;
-    {
-        qortest::FakeService gone;
-        port = gone.port();
-    }
+    const qortest::ClosedPort closed;
+    const uint16_t port = closed.port();
     HINTERNET session = WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
     ASSERT_NE(session, nullptr);
     struct Case

@@ -1,0 +1,59 @@
+#include "support/closed_port.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "support/fake_service.h"
+
+namespace qortest {
+
+ClosedPort::ClosedPort() : ClosedPort(std::uint16_t{0}) {}
+
+ClosedPort::ClosedPort(std::uint16_t port)
+{
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0)
+        throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    socklen_t len = sizeof addr;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        throw std::runtime_error("bind 127.0.0.1:" + std::to_string(port) + ": " +
+                                 std::strerror(err));
+    }
+    port_ = ntohs(addr.sin_port);
+}
+
+ClosedPort::~ClosedPort()
+{
+    ::close(fd_);
+}
+
+std::unique_ptr<ClosedPort> ClosedPort::on_free_instance_port(int& nr, int first, int last)
+{
+    for (int candidate = first; candidate <= last; ++candidate) {
+        try {
+            auto held = std::make_unique<ClosedPort>(FakeService::instance_port(candidate));
+            nr = candidate;
+            return held;
+        } catch (const std::runtime_error&) {
+            // port taken: try the next instance number
+        }
+    }
+    throw std::runtime_error("no free instance port between " + std::to_string(first) + " and " +
+                             std::to_string(last));
+}
+
+} // namespace qortest
