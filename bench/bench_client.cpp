@@ -40,7 +40,7 @@ std::string process_list(int count)
     char item[512];
     for (int i = 0; i < count; ++i) {
         std::snprintf(item, sizeof item,
-                      "<item><name>disp+work_%d</name><description>Dispatcher process %d"
+                      "<item><name>qorwp_%d</name><description>Dispatcher process %d"
                       "</description><dispstatus>QORControl-GREEN</dispstatus>"
                       "<textstatus>Running</textstatus><starttime>2026 12 06 10:00:00"
                       "</starttime><elapsedtime>8:00:00</elapsedtime><pid>%d</pid></item>",

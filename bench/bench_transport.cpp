@@ -33,12 +33,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char kReply[] = "<QORControl:GetProcessListResponse><process>"
-                      "<item><name>disp+work</name><description>Dispatcher</"
+                      "<item><name>qorwp</name><description>Dispatcher</"
                       "description><dispstatus>QORControl-GREEN</dispstatus>"
                       "<textstatus>Running</textstatus><starttime>2026 12 06 "
                       "08:15:02</starttime><elapsedtime>9:34:10</elapsedtime>"
                       "<pid>24117</pid></item>"
-                      "<item><name>msg_server</name><description>Message "
+                      "<item><name>qormsg</name><description>Message "
                       "Server</description><dispstatus>QORControl-GREEN</dispstatus>"
                       "<textstatus>Running</textstatus><starttime>2026 12 06 "
                       "08:15:02</starttime><elapsedtime>9:34:10</elapsedtime>"

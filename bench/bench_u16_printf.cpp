@@ -23,10 +23,10 @@ int main(int argc, char** argv)
     const std::string path16 = dir + "/bench_u16_printf.out";
     const std::string path8 = dir + "/bench_u16_fprintf.out";
 
-    const QOR_UC* name16 = u"disp+work.EXE";
+    const QOR_UC* name16 = u"qorwp.EXE";
     const QOR_UC* state16 = u"Running";
     const QOR_UC* text16 = u"Dispatcher l\u00e4uft, Verbindung aktiv";
-    const char* name8 = "disp+work.EXE";
+    const char* name8 = "qorwp.EXE";
     const char* state8 = "Running";
     const char* text8 = "Dispatcher l\xC3\xA4uft, Verbindung aktiv";
 

@@ -136,7 +136,7 @@ TEST(VersionInfo, ReadsEveryMemberWithCapitalisedNames)
                   kVersions, "version",
                   "<item><Filename>dispatcher</Filename><VersionInfo>7.53, patch 1200</VersionInfo>"
                   "<Time>2026 01 02 03:04:05</Time></item>"
-                  "<item><filename>msg_server</filename><versioninfo>x</versioninfo>"
+                  "<item><filename>qormsg</filename><versioninfo>x</versioninfo>"
                   "<Time>t</Time></item>",
                   list));
     ASSERT_EQ(2, list.__size);

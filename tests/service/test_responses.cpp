@@ -79,19 +79,19 @@ TEST_F(ServiceCall, ObjectFormHandsOverTheItemsRead)
         "GetProcessList",
         Reply::ok(
             Wrapped("GetProcessList",
-                    "<process><item><name>disp+work</name><description>Dispatcher</description>"
+                    "<process><item><name>qorwp</name><description>Dispatcher</description>"
                     "<dispstatus>QORControl-GREEN</dispstatus><textstatus>Running</textstatus>"
                     "<starttime>2024 01 01 10:00:00</starttime><elapsedtime>1:00:00</elapsedtime>"
-                    "<pid>4242</pid></item><item><name>msg_server</name>"
+                    "<pid>4242</pid></item><item><name>qormsg</name>"
                     "<dispstatus>QORControl-GRAY</dispstatus><pid>7</pid></item></process>")));
     QORControl__ArrayOfOSProcess list;
     ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list));
     ASSERT_EQ(2, list.__size);
-    EXPECT_STREQ("disp+work", list.__ptr[0].name);
+    EXPECT_STREQ("qorwp", list.__ptr[0].name);
     EXPECT_STREQ("Dispatcher", list.__ptr[0].description);
     EXPECT_EQ(QORControl_GREEN, list.__ptr[0].dispstatus);
     EXPECT_EQ(4242, list.__ptr[0].pid);
-    EXPECT_STREQ("msg_server", list.__ptr[1].name);
+    EXPECT_STREQ("qormsg", list.__ptr[1].name);
     EXPECT_EQ(nullptr, list.__ptr[1].description);
     EXPECT_EQ(QORControl_GRAY, list.__ptr[1].dispstatus);
 }
