@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cinttypes>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/dptrc.h"
 #include "base/err.h"
+#include "base/thr.h"
+#include "rscp/rscp_utf.h"
 #include "trace_capture.h"
 #include "u16/u16_errtext.h"
 
@@ -214,6 +219,44 @@ TEST(ErrCopy, RecordLimitsAndEyecatchers)
         EXPECT_EQ(ErrCpTo(tiny.data(), 3), ERR_INVALID);
         EXPECT_EQ(ErrCpTo(nullptr, 0), ERR_INVALID);
     });
+}
+
+// A refused record is shown as a hex dump of its 16-bit units between two
+// empty lines, with the values of credentials hidden.
+TEST(ErrCopy, RefusedRecordsAreDumped)
+{
+    const std::string tag = "[Thr " + std::to_string(ThrGetCurrentId()) + "] ";
+    const std::string rule = tag + std::string(72, '-') + "\n";
+    const std::u16string tiny = u"*ER";
+    {
+        TraceCapture trace(1);
+        EXPECT_EQ(ErrCpTo(tiny.data(), 3), ERR_INVALID);
+        const std::string text = trace.take();
+        const std::string error = "*** ERROR => ErrCpTo: bad err info (eyecatcher destroyed) [";
+        char address[32];
+        snprintf(address, sizeof address, "%" PRIxPTR, reinterpret_cast<uintptr_t>(tiny.data()));
+        const std::string dump = tag + "\n" + tag + "Address   Offset  bad err info\n" + rule +
+                                 tag + address + "  000000  2a004500 5200" + std::string(23, ' ') +
+                                 "|*.E.R.          |\n" + rule + tag + "\n";
+        const size_t at = text.find(error);
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.substr(text.find("]\n", at) + 2), dump);
+    }
+    {
+        TraceCapture trace(0);
+        EXPECT_EQ(ErrCpTo(tiny.data(), 3), ERR_INVALID);
+        EXPECT_EQ(trace.take(), "");
+    }
+    {
+        TraceCapture trace(1);
+        const std::string net = "qor-password=geheim&rest" + std::string(21, '\0');
+        EXPECT_EQ(ErrCpNetToInt(reinterpret_cast<const unsigned char*>(net.data()),
+                                static_cast<int>(net.size())),
+                  ERR_INVALID);
+        const std::string text = trace.take();
+        EXPECT_NE(text.find("xxxxxxxx 72006500 73007400 |........r.e.s.t.|"), std::string::npos)
+            << "the password is hidden: " << text;
+    }
 }
 
 TEST(ErrReplaceFields, ValuesAndFollowUps)
