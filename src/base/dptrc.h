@@ -101,4 +101,22 @@ void DpSetSizeCheck(bool on);
 /* The calling thread's file for component handles; null: standard error. */
 void DpTrcSetThrFile(FILE* file);
 
+/* System log: an entry id of three characters, two short texts and a
+ * message. Each entry becomes a record of DPSYSLOG_RECORD_LEN units that the
+ * writer hook receives with its kind; the copy hook fills the record's
+ * fixed-width parts (count units from source, blank-padded). */
+#define DPSYSLOG_RECORD_LEN 64
+#define DPSYSLOG_SHORT 109 /* message, both texts and the location */
+#define DPSYSLOG_LONG 108  /* a longer message and the location */
+#define DPSYSLOG_RAW 32    /* message only */
+typedef void (*DpSysLogWriter)(int kind, const QOR_UC* id, const QOR_UC* record);
+typedef void (*DpSysLogCopy)(QOR_UC* target, const QOR_UC* source, int32_t count);
+/* Nothing is logged while either hook is null. The hooks at start are
+ * DpSysLogToSystem and PadCopyU16z. */
+void DpSysLogSetHooks(DpSysLogWriter writer, DpSysLogCopy copy);
+/* Sends the id and the record to the operating system's log. */
+void DpSysLogToSystem(int kind, const QOR_UC* id, const QOR_UC* record);
+void DpSysLog(const QOR_UC* id, const QOR_UC* text1, const QOR_UC* text2, const QOR_UC* fmt, ...);
+void DpSysLogRaw(const QOR_UC* id, const QOR_UC* fmt, ...);
+
 #endif

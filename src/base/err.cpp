@@ -484,6 +484,8 @@ int ErrISetSys(const QOR_UC* component, uint32_t version, const QOR_UC* file, in
             DpTrcEntryLevel = 2;
         }
         DpTrcSetLoc(or_empty(file), line);
+        DpSysLog(u"Q0I", fields[ERR_FLD_DETAIL], fields[ERR_FLD_SYSCALL], u"%14.14s%3d",
+                 fields[ERR_FLD_SYSCALL], syserr);
         DpTrcUnlock();
     }
 

@@ -143,8 +143,16 @@ TEST(ErrSetFields, SeparatorInsideAnArgumentDoesNotMoveTheSplit)
     EXPECT_EQ(fld(ERR_FLD_DETAIL_VARGS), u"z");
 }
 
+std::vector<std::string> g_logged;
+
 TEST(ErrSetFields, SystemErrorAndLogLine)
 {
+    g_logged.clear();
+    DpSysLogSetHooks(
+        [](int kind, const QOR_UC* id, const QOR_UC* record) {
+            g_logged.push_back(std::to_string(kind) + "|" + narrow(id) + "|" + narrow(record));
+        },
+        PadCopyU16z);
     TraceCapture trace(1);
     ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 77, 1, u"connect failed", -10, u"connect to %s",
                         u"connect", ECONNREFUSED, u"host"),
@@ -161,6 +169,24 @@ TEST(ErrSetFields, SystemErrorAndLogLine)
         std::string::npos)
         << text;
     EXPECT_NE(text.find(") [nisock.c 77]\n"), std::string::npos) << text;
+
+    // "%14.14s%3d" of the system call and the code, DETAIL and the system
+    // call cut to 7, file name and line.
+    const std::string message = std::string(7, ' ') + "connect" + code;
+    ASSERT_EQ(g_logged.size(), 1u);
+    EXPECT_EQ(g_logged[0], "109|Q0I|" + message + std::string(38 - message.size(), ' ') +
+                               "connectconnectnisock.c77  ");
+
+    // The system log does not depend on the trace level; records without
+    // the log flag stay out of it.
+    DpTrcLevel = 0;
+    ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 77, 1, u"connect failed", -10, u"connect to %s",
+                        u"connect", ECONNREFUSED, u"host"),
+              ERR_OK);
+    ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 78, 0, u"e", -10, u"d", u"connect", 5), ERR_OK);
+    DpSysLogSetHooks(DpSysLogToSystem, PadCopyU16z);
+    EXPECT_EQ(g_logged.size(), 2u);
+    EXPECT_EQ(trace.take(), "");
 }
 
 TEST(ErrGetFields, WithoutInformationOrOutOfRange)
