@@ -519,8 +519,8 @@ void error_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args
     DpTrcErrnoKeeper keep;
     const int caller_errno = keep.saved;
     // Context is asked for only outside nested trace calls, so that a hook
-    // that traces does not call itself.
-    const bool may_ask_context = DpTrcLockCount() < 2;
+    // that traces does not call itself; system-error lines have none.
+    const bool may_ask_context = !with_errno && DpTrcLockCount() < 2;
     DpTrcLockGuard lock;
     Target target;
     if (!resolve(hdl, &target))

@@ -550,6 +550,9 @@ TEST_F(Trace, ContextHookOnErrorLines)
         EXPECT_EQ(trace.take(), with_tag(c.expected + "@ordinary\n", tag_));
         EXPECT_EQ(g_context_calls, c.calls);
     }
+    g_context_calls = 0;
+    DpTrcSysErr(DpTrcHdl, u"failed\n");
+    EXPECT_EQ(g_context_calls, 0) << "system-error lines carry no context";
 }
 
 using TraceDeathTest = Trace;
