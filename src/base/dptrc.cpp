@@ -1,16 +1,24 @@
-// Developer trace: levelled, time-stamped lines on the standard error stream
-// or a caller's stream, written under one recursive trace lock.
+// Developer trace: levelled, time-stamped lines on the standard error stream,
+// a caller's stream or a thread's file, written under one recursive trace
+// lock, with the output, context, watch-list and file-size extension points.
 
 #include "base/dptrc.h"
 #include "base/dptrc_internal.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <mutex>
+#include <new>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <vector>
 
 #include "base/contlocaltime.h"
 #include "base/thr.h"
@@ -29,10 +37,36 @@ constexpr size_t kLineUnits = 8192;
 constexpr size_t kLocationUnits = 32;
 constexpr size_t kMaxFormat = 1024;
 constexpr size_t kErrSuffixRoom = 64; // room kept for the location of error lines
+constexpr size_t kMaxComponentPrefix = 31;
+constexpr size_t kContextUnits = 512;
+constexpr size_t kContextMinRoom = 80;
+constexpr int64_t kSizeCheckSeconds = 10;
+constexpr int64_t kNever = INT64_MIN;
 constexpr const QOR_UC* kSourceName = u"base/dptrc/dptrace";
 
 enum Encoding { kEnc8Bit = 1, kEncU16 = 2 };
 enum Flags { kStamp = 1, kThreadTag = 2, kWarning = 4 };
+
+struct Stamp
+{
+    int64_t sec = -1;
+    int32_t usec = 0;
+};
+
+// A thread's trace administration: its file for component handles (null:
+// standard error), its last time stamp and its last size check.
+struct ThrAdm
+{
+    FILE* file = nullptr;
+    Stamp stamp;
+    int64_t last_size_check = kNever;
+};
+
+struct WatchEntry
+{
+    std::u16string pattern;
+    DpTrcWatchCallback callback;
+};
 
 bool g_thread_tag_on = true;
 QOR_UC g_line[kLineUnits];
@@ -41,11 +75,26 @@ std::atomic<int> g_lock_count{0};
 THR_REC_MTX g_trace_mutex;
 std::once_flag g_trace_mutex_made;
 
-int64_t g_last_sec = -1;
-int32_t g_last_usec = 0;
+Stamp g_stamp;
+int64_t g_last_size_check = kNever;
+// Whether the last text ended inside a line, and the component tag it had.
+bool g_line_open = false;
+QOR_UC g_last_tag = 0;
 
 DpTrcComponent g_components[DPTRC_MAX_COMPONENTS];
 int g_next_free_comp = 1;
+
+THR_KEY g_adm_key = THR_KEY_NOT_CREATED;
+std::once_flag g_adm_key_made;
+
+DpTrcOutputHook g_output_hook = nullptr;
+void* g_output_arg = nullptr;
+DpTrcContextHook g_context_hook = nullptr;
+std::vector<WatchEntry> g_watches;
+bool g_in_watch_callback = false;
+int g_max_file_size = -1;
+DpTrcSizeCallback g_size_callback = nullptr;
+bool g_size_check_on = true;
 
 bool system_clock(int64_t* seconds, int32_t* microseconds)
 {
@@ -59,27 +108,58 @@ bool system_clock(int64_t* seconds, int32_t* microseconds)
 
 DpTrcClockFn g_clock = system_clock;
 
-// Keeps errno as the caller saw it.
-struct ErrnoKeeper
+void free_thr_adm(void* value)
 {
-    int saved = errno;
-    ~ErrnoKeeper() { errno = saved; }
-};
+    std::unique_ptr<ThrAdm> adm(static_cast<ThrAdm*>(value));
+}
 
-// Holds the trace lock for one writer call.
-struct TraceLock
+void make_adm_key()
 {
-    TraceLock() { DpTrcLock(); }
-    ~TraceLock() { DpTrcUnlock(); }
-    TraceLock(const TraceLock&) = delete;
-    TraceLock& operator=(const TraceLock&) = delete;
-};
+    ThrKeyVarCreate(&g_adm_key, free_thr_adm);
+}
+
+// The calling thread's administration, made on first use; null when it
+// cannot be had.
+ThrAdm* thr_adm()
+{
+    std::call_once(g_adm_key_made, make_adm_key);
+    if (ThrAdm* adm = static_cast<ThrAdm*>(ThrKeyVarGet(&g_adm_key)))
+        return adm;
+    auto adm = std::make_unique<ThrAdm>();
+    if (ThrKeyVarSet(&g_adm_key, adm.get()) != THR_ERR_OK)
+        return nullptr;
+    return adm.release();
+}
 
 struct Target
 {
     FILE* file = nullptr;
     DpTrcComponent* component = nullptr; // null for plain streams
+    ThrAdm* adm = nullptr;               // set for component handles
+
+    bool tagged() const { return component != nullptr && component->tag != 0; }
+    QOR_UC tag() const { return tagged() ? component->tag : 0; }
+    Stamp& stamp() const { return adm != nullptr ? adm->stamp : g_stamp; }
+    int64_t& last_size_check() const
+    {
+        return adm != nullptr ? adm->last_size_check : g_last_size_check;
+    }
 };
+
+// The used component row the handle names; null for other handles. *inside
+// tells whether the handle lies in the table's storage at all.
+DpTrcComponent* component_of(CTRC hdl, bool* inside)
+{
+    const char* p = static_cast<const char*>(hdl);
+    const char* table = reinterpret_cast<const char*>(g_components);
+    *inside = p >= table && p < table + sizeof g_components;
+    if (!*inside)
+        return nullptr;
+    const char* used_end = reinterpret_cast<const char*>(g_components + g_next_free_comp);
+    if (p < used_end && (p - table) % sizeof(DpTrcComponent) == 0)
+        return static_cast<DpTrcComponent*>(hdl);
+    return nullptr;
+}
 
 // Resolves a handle to its stream; false for a value inside the component
 // table that is no used row.
@@ -89,15 +169,15 @@ bool resolve(CTRC hdl, Target* target)
         target->file = stderr;
         return true;
     }
-    const char* p = static_cast<const char*>(hdl);
-    const char* table = reinterpret_cast<const char*>(g_components);
-    if (p >= table && p < table + sizeof g_components) {
-        const char* used_end = reinterpret_cast<const char*>(g_components + g_next_free_comp);
-        if (p < used_end && (p - table) % sizeof(DpTrcComponent) == 0) {
-            target->component = static_cast<DpTrcComponent*>(hdl);
-            target->file = stderr; // no thread has a file of its own
-            return true;
-        }
+    bool inside = false;
+    if (DpTrcComponent* row = component_of(hdl, &inside)) {
+        target->component = row;
+        target->adm = thr_adm();
+        target->file =
+            target->adm != nullptr && target->adm->file != nullptr ? target->adm->file : stderr;
+        return true;
+    }
+    if (inside) {
         fprintf(stderr,
                 "ERROR => CTRC_IS_HANDLE2 != CTRC_IS_HANDLE\n"
                 "         hdl                      =%p\n"
@@ -113,10 +193,41 @@ bool resolve(CTRC hdl, Target* target)
     return true;
 }
 
-void write_units(FILE* file, const QOR_UC* text, size_t units)
+// Hands a finished text to the output hook, or writes it to the file.
+void emit(const Target& target, const QOR_UC* text, size_t units)
 {
-    if (units > 0)
-        fwriteU16(text, 1, units, file);
+    if (units == 0)
+        return;
+    if (g_output_hook != nullptr)
+        g_output_hook(g_output_arg, text, units);
+    else
+        fwriteU16(text, 1, units, target.file);
+}
+
+void flush(const Target& target)
+{
+    if (g_output_hook == nullptr)
+        fflush(target.file);
+}
+
+// Formats a short message of the trace itself and emits it.
+void emitf(const Target& target, const QOR_UC* fmt, ...)
+{
+    QOR_UC text[512];
+    va_list args;
+    va_start(args, fmt);
+    int n = vsnprintfCutU16(text, sizeof text / sizeof text[0], fmt, args);
+    va_end(args);
+    if (n > 0)
+        emit(target, text, strnlenU16(text, sizeof text / sizeof text[0]));
+    flush(target);
+}
+
+size_t cut_count(int n, size_t room)
+{
+    if (n <= 0 || room == 0)
+        return 0;
+    return static_cast<size_t>(n) < room ? static_cast<size_t>(n) : room - 1;
 }
 
 // Appends the thread tag at buf; returns the units written.
@@ -128,17 +239,44 @@ size_t put_thread_tag(QOR_UC* buf, size_t room)
         strcpy_sU16(id, THR_ID_STR_LEN, u"???");
     else
         ThrIdFormat(id, tid);
-    int n = snprintfCutU16(buf, room, u"[Thr %02s] ", id);
-    if (n < 0)
+    return cut_count(snprintfCutU16(buf, room, u"[Thr %02s] ", id), room);
+}
+
+// The component's tag, two blanks and two more per indentation level.
+size_t put_component_prefix(const Target& target, QOR_UC* buf, size_t room)
+{
+    if (!target.tagged() || room == 0)
         return 0;
-    return static_cast<size_t>(n) < room ? static_cast<size_t>(n) : room - 1;
+    size_t len =
+        2 + 2 * static_cast<size_t>(target.component->indent > 0 ? target.component->indent : 0);
+    len = std::min({len + 1, kMaxComponentPrefix, room - 1});
+    buf[0] = target.component->tag;
+    for (size_t i = 1; i < len; ++i)
+        buf[i] = u' ';
+    buf[len] = 0;
+    return len;
+}
+
+// What stands before every line of a text: component prefix and thread tag.
+size_t put_line_prefix(const Target& target, int flags, QOR_UC* buf, size_t room)
+{
+    size_t len = put_component_prefix(target, buf, room);
+    if ((flags & kThreadTag) && g_thread_tag_on)
+        len += put_thread_tag(buf + len, room - len);
+    return len;
+}
+
+bool ends_line(const QOR_UC* text, size_t len)
+{
+    return (len >= 1 && text[len - 1] == u'\n') ||
+           (len >= 2 && text[len - 2] == u'\n' && text[len - 1] == u'\r');
 }
 
 // Writes a date line when the time-stamp mode asks for one.
 void time_stamp(const Target& target, int flags)
 {
-    ErrnoKeeper keep;
-    if (target.component != nullptr && target.component->tag != 0 && target.component->level < 1)
+    DpTrcErrnoKeeper keep;
+    if (target.tagged() && target.component->level < 1)
         return;
     const int mode = DpTrcTimeMode;
     if (mode <= 0)
@@ -147,47 +285,43 @@ void time_stamp(const Target& target, int flags)
     int32_t usec = 0;
     if (!g_clock(&sec, &usec))
         return;
+    Stamp& last = target.stamp();
     if (mode == 1) {
-        if (sec == g_last_sec)
+        if (sec == last.sec)
             return;
-        g_last_sec = sec;
+        last.sec = sec;
     } else {
         int32_t interval = 1000000 / mode;
         if (interval < 100000)
             interval = 100000;
-        if (sec == g_last_sec && usec - g_last_usec < interval)
+        if (sec == last.sec && usec - last.usec < interval)
             return;
-        g_last_sec = sec;
-        g_last_usec = usec;
+        last.sec = sec;
+        last.usec = usec;
     }
     struct tm local;
     const bool have_local = ThrLocaltime(&sec, &local) != nullptr;
 
-    QOR_UC text[256];
+    constexpr size_t kUnits = 256;
+    QOR_UC text[kUnits];
     size_t len = 0;
-    auto append = [&](int n) {
-        if (n > 0)
-            len += static_cast<size_t>(n) < sizeof text / sizeof text[0] - len
-                       ? static_cast<size_t>(n)
-                       : sizeof text / sizeof text[0] - len - 1;
-    };
-    const bool tagged = target.component != nullptr && target.component->tag != 0;
+    auto append = [&](int n) { len += cut_count(n, kUnits - len); };
     if (DpTrcLevel == 1) {
-        if (tagged)
-            append(snprintfCutU16(text + len, 256 - len, u"%c  ", target.component->tag));
-        append(snprintfCutU16(text + len, 256 - len, u"\n"));
+        if (target.tagged())
+            append(snprintfCutU16(text + len, kUnits - len, u"%c  ", target.tag()));
+        append(snprintfCutU16(text + len, kUnits - len, u"\n"));
     }
-    if (tagged)
-        append(snprintfCutU16(text + len, 256 - len, u"%c ", target.component->tag));
+    if (target.tagged())
+        append(snprintfCutU16(text + len, kUnits - len, u"%c ", target.tag()));
     if ((flags & kThreadTag) && g_thread_tag_on)
-        len += put_thread_tag(text + len, 256 - len);
+        len += put_thread_tag(text + len, kUnits - len);
 
     if (mode == 1) {
         QOR_UC asc[THR_ASCTIME_LEN];
         if (have_local && ThrAsctime(&local, asc) != nullptr)
-            append(snprintfCutU16(text + len, 256 - len, u"%.24s\n", asc));
+            append(snprintfCutU16(text + len, kUnits - len, u"%.24s\n", asc));
         else
-            append(snprintfCutU16(text + len, 256 - len, u"ERROR IN THRASCTIME\n"));
+            append(snprintfCutU16(text + len, kUnits - len, u"ERROR IN THRASCTIME\n"));
     } else {
         char day[64] = "";
         if (have_local && strftime(day, sizeof day, "%a %b %d %H:%M:%S", &local) > 8 &&
@@ -195,12 +329,13 @@ void time_stamp(const Target& target, int flags)
             day[8] = ' ';
         QOR_UC wday[64];
         A7ToU16(wday, day);
-        append(snprintfCutU16(text + len, 256 - len, u"%.24s:%03ld %4.4d\n", wday,
+        append(snprintfCutU16(text + len, kUnits - len, u"%.24s:%03ld %4.4d\n", wday,
                               static_cast<int>(usec / 1000),
                               have_local ? local.tm_year + 1900 : 0));
     }
-    write_units(target.file, text, len);
-    fflush(target.file);
+    emit(target, text, len);
+    flush(target);
+    g_line_open = false;
 }
 
 // Formats into g_line + start, at most limit units including the terminator.
@@ -210,58 +345,47 @@ int format_message(const Target& target, int encoding, size_t start, size_t limi
 {
     *truncated = false;
     if (encoding != kEnc8Bit && encoding != kEncU16) {
-        fprintfU16(target.file, u"*** ERROR => Illegal encoding(%d) for Trace [%s %d]\n", encoding,
-                   kSourceName, source_line);
-        fflush(target.file);
+        emitf(target, u"*** ERROR => Illegal encoding(%d) for Trace [%s %d]\n", encoding,
+              kSourceName, source_line);
         return -1;
     }
+    const QOR_UC* format_error = encoding == kEncU16
+                                     ? u"*** ERROR => vsnprintfU err, errno=%d [%s %d]\n"
+                                     : u"*** ERROR => vsnprintf err, errno=%d [%s %d]\n";
     if (limit == 0 || limit > INT_MAX) {
-        fprintfU16(target.file,
-                   encoding == kEncU16 ? u"*** ERROR => vsnprintfU err, errno=%d [%s %d]\n"
-                                       : u"*** ERROR => vsnprintf err, errno=%d [%s %d]\n",
-                   errno, kSourceName, source_line);
-        fflush(target.file);
+        emitf(target, format_error, errno, kSourceName, source_line);
         return -1;
     }
     QOR_UC* out = g_line + start;
+    int n;
     if (encoding == kEncU16) {
-        int n = vsnprintfCutU16(out, limit, static_cast<const QOR_UC*>(fmt), args);
-        if (n < 0) {
-            fprintfU16(target.file, u"*** ERROR => vsnprintfU err, errno=%d [%s %d]\n", errno,
-                       kSourceName, source_line);
-            fflush(target.file);
-            return -1;
-        }
-        if (static_cast<size_t>(n) >= limit) {
-            *truncated = true;
-            return static_cast<int>(limit - 1);
-        }
-        return n;
+        n = vsnprintfCutU16(out, limit, static_cast<const QOR_UC*>(fmt), args);
+    } else {
+        static char narrow[kLineUnits];
+        n = vsnprintf(narrow, limit, static_cast<const char*>(fmt), args);
+        if (n >= 0)
+            A7ToU16(out, narrow);
     }
-    static char narrow[kLineUnits];
-    int n = vsnprintf(narrow, limit, static_cast<const char*>(fmt), args);
     if (n < 0) {
-        fprintfU16(target.file, u"*** ERROR => vsnprintf err, errno=%d [%s %d]\n", errno,
-                   kSourceName, source_line);
-        fflush(target.file);
+        emitf(target, format_error, errno, kSourceName, source_line);
         return -1;
     }
     if (static_cast<size_t>(n) >= limit) {
         *truncated = true;
-        n = static_cast<int>(limit - 1);
+        return static_cast<int>(limit - 1);
     }
-    A7ToU16(out, narrow);
     return n;
 }
 
-void write_truncation_warning(FILE* file)
+void write_truncation_warning(const Target& target)
 {
-    fprintfU16(file, u"\n%sdata was truncated\n", u"" DPTRC_WARNING_PREFIX);
+    emitf(target, u"\n%sdata was truncated\n", u"" DPTRC_WARNING_PREFIX);
+    g_line_open = false;
 }
 
-// Writes text, repeating the thread tag after every inner line feed.
-void write_tagged_lines(FILE* file, const QOR_UC* text, size_t len, const QOR_UC* tag,
-                        size_t tag_len)
+// Writes text, repeating the line prefix after every inner line feed.
+void write_prefixed_lines(const Target& target, const QOR_UC* text, size_t len,
+                          const QOR_UC* prefix, size_t prefix_len)
 {
     size_t from = 0;
     for (size_t i = 0; i < len; ++i) {
@@ -270,42 +394,99 @@ void write_tagged_lines(FILE* file, const QOR_UC* text, size_t len, const QOR_UC
         const bool last = i + 1 == len || (i + 2 == len && text[i + 1] == u'\r');
         if (last)
             break;
-        write_units(file, text + from, i + 1 - from);
-        write_units(file, tag, tag_len);
+        emit(target, text + from, i + 1 - from);
+        emit(target, prefix, prefix_len);
         from = i + 1;
     }
-    write_units(file, text + from, len - from);
+    emit(target, text + from, len - from);
+}
+
+// Reports every watched pattern that the line in g_line (len units) matches.
+void check_watch_list(const Target& target, size_t len)
+{
+    if (g_watches.empty() || g_in_watch_callback)
+        return;
+    // Callbacks may write trace lines, which reuse g_line, or change the list.
+    const std::u16string line(g_line, len);
+    const std::vector<WatchEntry> watches = g_watches;
+    for (const WatchEntry& w : watches) {
+        if (!DpIMatchPattern(line.c_str(), w.pattern.c_str()))
+            continue;
+        emitf(target, u"\nDpTrc: found match for pattern >%s< in output\n", w.pattern.c_str());
+        g_line_open = false;
+        if (w.callback != nullptr) {
+            g_in_watch_callback = true;
+            w.callback(w.pattern.c_str(), line.c_str());
+            g_in_watch_callback = false;
+        }
+    }
+}
+
+// At most once every ten seconds: reports a trace file beyond the maximum.
+void check_file_size(const Target& target)
+{
+    if (g_max_file_size < 1 || !g_size_check_on || g_output_hook != nullptr)
+        return;
+    int64_t sec = 0;
+    int32_t usec = 0;
+    if (!g_clock(&sec, &usec))
+        return;
+    int64_t& last = target.last_size_check();
+    if (last != kNever && sec - last < kSizeCheckSeconds)
+        return;
+    last = sec;
+    struct stat st;
+    if (fstat(fileno(target.file), &st) != 0 || st.st_size <= g_max_file_size)
+        return;
+    const long long size = st.st_size;
+    emitf(target, u"\nDpTrc: maximum file size reached: %lld\n", size);
+    g_line_open = false;
+    if (g_size_callback != nullptr)
+        g_size_callback(target.file, size);
 }
 
 void trace_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args, int line)
 {
-    ErrnoKeeper keep;
-    TraceLock lock;
+    DpTrcErrnoKeeper keep;
+    DpTrcLockGuard lock;
     Target target;
     if (!resolve(hdl, &target))
         return;
-    if (target.component != nullptr && target.component->tag != 0 &&
-        target.component->level < DpTrcEntryLevel)
+    if (target.tagged() && target.component->level < DpTrcEntryLevel)
         return;
     if (flags & kStamp)
         time_stamp(target, flags);
 
-    size_t prefix = 0;
+    // A component's prefix opens each of its lines; another component's text
+    // left inside a line is closed first.
+    size_t start = 0;
+    if (target.tagged()) {
+        if (g_line_open && g_last_tag != target.tag()) {
+            emit(target, u"\n", 1);
+            g_line_open = false;
+        }
+        if (!g_line_open)
+            start = put_component_prefix(target, g_line, kLineUnits);
+    }
     if ((flags & kThreadTag) && g_thread_tag_on)
-        prefix = put_thread_tag(g_line, kLineUnits);
+        start += put_thread_tag(g_line + start, kLineUnits - start);
     bool truncated = false;
     int n =
-        format_message(target, encoding, prefix, kLineUnits - prefix, fmt, args, &truncated, line);
+        format_message(target, encoding, start, kLineUnits - start, fmt, args, &truncated, line);
     if (n < 0)
         return;
-    const size_t len = prefix + static_cast<size_t>(n);
-    if (prefix > 0)
-        write_tagged_lines(target.file, g_line, len, g_line, prefix);
-    else
-        write_units(target.file, g_line, len);
+    const size_t len = start + static_cast<size_t>(n);
+    QOR_UC prefix[kMaxComponentPrefix + THR_ID_STR_LEN + 8];
+    const size_t prefix_len =
+        put_line_prefix(target, flags, prefix, sizeof prefix / sizeof *prefix);
+    write_prefixed_lines(target, g_line, len, prefix, prefix_len);
+    g_line_open = !ends_line(g_line, len);
+    g_last_tag = target.tag();
     if (truncated)
-        write_truncation_warning(target.file);
-    fflush(target.file);
+        write_truncation_warning(target);
+    flush(target);
+    check_watch_list(target, len);
+    check_file_size(target);
 }
 
 // The format of an error line: at most 1024 units, without its final line
@@ -316,23 +497,42 @@ struct ErrFormat
     char a8[kMaxFormat + 1];
 };
 
+// Asks the context hook for the error line's context; false without one.
+bool context_info(const Target& target, QOR_UC* context)
+{
+    context[0] = 0;
+    if (g_context_hook == nullptr)
+        return false;
+    const int rc = g_context_hook(context, kContextUnits);
+    context[kContextUnits - 1] = 0;
+    if (rc != 0) {
+        emitf(target, u"\n%s contextinfo_hook_func failed %d\n", u"" DPTRC_WARNING_PREFIX, rc);
+        g_line_open = false;
+        return false;
+    }
+    return true;
+}
+
 void error_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args, bool with_errno,
                 int line)
 {
-    ErrnoKeeper keep;
+    DpTrcErrnoKeeper keep;
     const int caller_errno = keep.saved;
-    TraceLock lock;
+    // Context is asked for only outside nested trace calls, so that a hook
+    // that traces does not call itself; system-error lines have none.
+    const bool may_ask_context = !with_errno && DpTrcLockCount() < 2;
+    DpTrcLockGuard lock;
     Target target;
     if (!resolve(hdl, &target))
         return;
-    if (target.component != nullptr && target.component->tag != 0 && target.component->level < 1)
+    if (target.tagged() && target.component->level < 1)
         return;
+    QOR_UC context[kContextUnits];
+    const bool have_context = may_ask_context && context_info(target, context);
     if (flags & kStamp)
         time_stamp(target, flags);
 
-    size_t len = 0;
-    if ((flags & kThreadTag) && g_thread_tag_on)
-        len = put_thread_tag(g_line, kLineUnits);
+    size_t len = put_line_prefix(target, flags, g_line, kLineUnits);
     const QOR_UC* prefix = (flags & kWarning) ? u"" DPTRC_WARNING_PREFIX : u"" DPTRC_ERROR_PREFIX;
     strcpy_sU16(g_line + len, kLineUnits - len, prefix);
     len += strlenU16(prefix);
@@ -343,7 +543,7 @@ void error_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args
         const QOR_UC* f = static_cast<const QOR_UC*>(fmt);
         size_t flen = strnlenU16(f, kMaxFormat + 1);
         if (flen > kMaxFormat) {
-            fprintfU16(target.file, u"*** ERROR => Dptrc fmt string truncated\n");
+            emitf(target, u"*** ERROR => Dptrc fmt string truncated\n");
             flen = kMaxFormat;
         }
         memcpyU(copy.u16, f, flen, __FILE__, __LINE__);
@@ -355,7 +555,7 @@ void error_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args
         const char* f = static_cast<const char*>(fmt);
         size_t flen = strnlenR(f, kMaxFormat + 1);
         if (flen > kMaxFormat) {
-            fprintfU16(target.file, u"*** ERROR => Dptrc fmt string truncated\n");
+            emitf(target, u"*** ERROR => Dptrc fmt string truncated\n");
             flen = kMaxFormat;
         }
         memcpy(copy.a8, f, flen);
@@ -372,7 +572,7 @@ void error_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args
         return;
     len += static_cast<size_t>(n);
 
-    const size_t room = kLineUnits - len;
+    size_t room = kLineUnits - len;
     int m;
     if (with_errno) {
         const QOR_UC* text = strerrorU16(caller_errno);
@@ -385,12 +585,24 @@ void error_line(int encoding, int flags, CTRC hdl, const void* fmt, va_list args
     } else {
         m = snprintfCutU16(g_line + len, room, u" [%-12.12s %.5s]\n", g_location, g_location + 12);
     }
-    if (m > 0)
-        len += static_cast<size_t>(m) < room ? static_cast<size_t>(m) : room - 1;
-    write_units(target.file, g_line, len);
+    len += cut_count(m, room);
+    room = kLineUnits - len;
+    if (have_context && room > kContextMinRoom) {
+        len += put_line_prefix(target, flags, g_line + len, room);
+        room = kLineUnits - len;
+        len += cut_count(snprintfCutU16(g_line + len, room, u"%s", context), room);
+        if (!ends_line(g_line, len) && len + 1 < kLineUnits) {
+            g_line[len++] = u'\n';
+            g_line[len] = 0;
+        }
+    }
+    emit(target, g_line, len);
+    g_line_open = false;
+    g_last_tag = target.tag();
     if (truncated)
-        write_truncation_warning(target.file);
-    fflush(target.file);
+        write_truncation_warning(target);
+    flush(target);
+    check_watch_list(target, len);
 }
 
 void make_trace_mutex()
@@ -402,15 +614,16 @@ void make_trace_mutex()
 
 void DpTrcISetClock(DpTrcClockFn clock)
 {
-    TraceLock lock;
+    DpTrcLockGuard lock;
     g_clock = clock != nullptr ? clock : system_clock;
 }
 
 void DpTrcIResetStamp(void)
 {
-    TraceLock lock;
-    g_last_sec = -1;
-    g_last_usec = 0;
+    DpTrcLockGuard lock;
+    g_stamp = Stamp();
+    if (ThrAdm* adm = thr_adm())
+        adm->stamp = Stamp();
 }
 
 DpTrcComponent* DpTrcIComponentTable(void)
@@ -418,9 +631,22 @@ DpTrcComponent* DpTrcIComponentTable(void)
     return g_components;
 }
 
+bool DpTrcIShows(CTRC hdl, int level)
+{
+    DpTrcLockGuard lock;
+    bool inside = false;
+    const DpTrcComponent* row = component_of(hdl, &inside);
+    return row == nullptr || row->tag == 0 || row->level >= level;
+}
+
+const QOR_UC* DpTrcILocation(void)
+{
+    return g_location;
+}
+
 void DpTrcSetLoc(const QOR_UC* file, int line)
 {
-    TraceLock lock;
+    DpTrcLockGuard lock;
     const QOR_UC* base = file != nullptr ? file : u"";
     for (const QOR_UC* p = base; *p != 0; ++p)
         if (*p == u'/' || *p == u'\\')
@@ -472,4 +698,64 @@ void DpTrcUnlock(void)
 int DpTrcLockCount(void)
 {
     return g_lock_count.load();
+}
+
+void DpTrcSetOutputHook(DpTrcOutputHook hook, void* arg)
+{
+    DpTrcLockGuard lock;
+    g_output_hook = hook;
+    g_output_arg = arg;
+}
+
+void DpTrcSetContextHook(DpTrcContextHook hook)
+{
+    DpTrcLockGuard lock;
+    g_context_hook = hook;
+}
+
+bool DpTrcWatchPattern(const QOR_UC* pattern, DpTrcWatchCallback callback)
+{
+    if (pattern == nullptr || *pattern == 0)
+        return false;
+    DpTrcLockGuard lock;
+    try {
+        g_watches.push_back({pattern, callback});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void DpTrcUnwatchPattern(const QOR_UC* pattern)
+{
+    if (pattern == nullptr)
+        return;
+    DpTrcLockGuard lock;
+    const std::u16string_view gone(pattern);
+    g_watches.erase(std::remove_if(g_watches.begin(), g_watches.end(),
+                                   [&](const WatchEntry& w) { return w.pattern == gone; }),
+                    g_watches.end());
+}
+
+void DpTrcSetMaxFileSize(int max_bytes, DpTrcSizeCallback callback)
+{
+    DpTrcLockGuard lock;
+    g_max_file_size = max_bytes;
+    g_size_callback = callback;
+    g_last_size_check = kNever;
+    if (ThrAdm* adm = thr_adm())
+        adm->last_size_check = kNever;
+}
+
+void DpSetSizeCheck(bool on)
+{
+    DpTrcLockGuard lock;
+    g_size_check_on = on;
+}
+
+void DpTrcSetThrFile(FILE* file)
+{
+    DpTrcLockGuard lock;
+    if (ThrAdm* adm = thr_adm())
+        adm->file = file;
 }

@@ -4,9 +4,26 @@
 /* Internal parts of the developer trace, shared with the error information
  * and with the tests. */
 
+#include <cerrno>
 #include <cstdint>
 
 #include "base/dptrc.h"
+
+/* Holds the trace lock for a scope. */
+struct DpTrcLockGuard
+{
+    DpTrcLockGuard() { DpTrcLock(); }
+    ~DpTrcLockGuard() { DpTrcUnlock(); }
+    DpTrcLockGuard(const DpTrcLockGuard&) = delete;
+    DpTrcLockGuard& operator=(const DpTrcLockGuard&) = delete;
+};
+
+/* Keeps errno as the caller saw it for a scope. */
+struct DpTrcErrnoKeeper
+{
+    int saved = errno;
+    ~DpTrcErrnoKeeper() { errno = saved; }
+};
 
 /* Source of the time stamps: seconds and microseconds; false on failure. */
 typedef bool (*DpTrcClockFn)(int64_t* seconds, int32_t* microseconds);
@@ -25,5 +42,12 @@ struct DpTrcComponent
 };
 #define DPTRC_MAX_COMPONENTS 8
 DpTrcComponent* DpTrcIComponentTable(void);
+
+/* True when lines of the given level reach the handle: a component with its
+ * tag set shows them up to its own level, other handles always. */
+bool DpTrcIShows(CTRC hdl, int level);
+/* The location of the last DpTrcSetLoc: the file name padded to 12 units,
+ * then the line. Read under the trace lock. */
+const QOR_UC* DpTrcILocation(void);
 
 #endif

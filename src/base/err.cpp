@@ -11,6 +11,7 @@
 
 #include "base/contlocaltime.h"
 #include "base/dptrc.h"
+#include "base/dptrc_internal.h"
 #include "base/thr.h"
 #include "rscp/rscp_utf.h"
 #include "u16/u16_errtext.h"
@@ -132,14 +133,16 @@ void trace_line(int level, const QOR_UC* fmt, const QOR_UC* a = nullptr, const Q
     DpTrcUnlock();
 }
 
-// Invalid records are shown between two empty lines; the dump of their
-// bytes belongs to the trace's hex dump.
-void hex_dump(const QOR_UC*, int, const QOR_UC*)
+// An invalid record of n units as a hex dump of its bytes, between two empty
+// lines.
+void hex_dump(const QOR_UC* record, int n, const QOR_UC* title)
 {
     if (DpTrcLevel == 0)
         return;
     DpTrcLock();
     DpTrcNoTime(DpTrcHdl, u"\n");
+    if (record != nullptr && n > 0 && DpTrcIShows(DpTrcHdl, 2))
+        DpTrcHexDump(DpTrcHdl, title, record, static_cast<size_t>(n) * sizeof(QOR_UC), 0);
     DpTrcNoTime(DpTrcHdl, u"\n");
     DpTrcUnlock();
 }
@@ -469,15 +472,20 @@ int ErrISetSys(const QOR_UC* component, uint32_t version, const QOR_UC* file, in
         return ERR_TOO_LARGE;
     }
 
-    if (log != 0 && kSysLogSwitch >= 1 && DpTrcLevel >= 1) {
+    if (log != 0 && kSysLogSwitch >= 1) {
         DpTrcLock();
-        DpTrcEntryLevel = 1;
-        DpTrc(DpTrcHdl, u"***LOG Q0I=> %s: %s ", fields[ERR_FLD_DETAIL], fields[ERR_FLD_SYSCALL]);
-        if (syserr != 0)
-            DpTrcNoThr(DpTrcHdl, u"(%d: %s) ", syserr, sys_text);
-        DpTrcNoThr(DpTrcHdl, u"[%s %d]\n", fields[ERR_FLD_MODULE], line);
+        if (DpTrcLevel >= 1) {
+            DpTrcEntryLevel = 1;
+            DpTrc(DpTrcHdl, u"***LOG Q0I=> %s: %s ", fields[ERR_FLD_DETAIL],
+                  fields[ERR_FLD_SYSCALL]);
+            if (syserr != 0)
+                DpTrcNoThr(DpTrcHdl, u"(%d: %s) ", syserr, sys_text);
+            DpTrcNoThr(DpTrcHdl, u"[%s %d]\n", fields[ERR_FLD_MODULE], line);
+            DpTrcEntryLevel = 2;
+        }
         DpTrcSetLoc(or_empty(file), line);
-        DpTrcEntryLevel = 2;
+        DpSysLog(u"Q0I", fields[ERR_FLD_DETAIL], fields[ERR_FLD_SYSCALL], u"%14.14s%3d",
+                 fields[ERR_FLD_SYSCALL], syserr);
         DpTrcUnlock();
     }
 

@@ -1,4 +1,5 @@
-// Developer trace: exact line formats with an injected clock, locking.
+// Developer trace: exact line formats with an injected clock, locking,
+// components and per-thread files, and the extension points.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -16,6 +18,7 @@
 #include "base/dptrc_internal.h"
 #include "base/thr.h"
 #include "trace_capture.h"
+#include "u16/u16_printf.h"
 
 namespace {
 
@@ -53,6 +56,10 @@ class Trace : public ::testing::Test
     }
     void TearDown() override
     {
+        DpTrcSetOutputHook(nullptr, nullptr);
+        DpTrcSetContextHook(nullptr);
+        DpTrcSetMaxFileSize(-1, nullptr);
+        DpSetSizeCheck(true);
         DpTrcTimeMode = old_mode_;
         DpTrcISetClock(nullptr);
         DpTrcIResetStamp();
@@ -271,6 +278,281 @@ TEST_F(Trace, ConcurrentWritersKeepLinesWhole)
     }
     EXPECT_EQ(count, static_cast<size_t>(kThreads * kLines));
     EXPECT_EQ(DpTrcLockCount(), 0);
+}
+
+std::string narrow(const std::u16string& s)
+{
+    return std::string(s.begin(), s.end());
+}
+
+// Row zero of the component table as a tagged component for one test.
+struct ComponentRow
+{
+    DpTrcComponent* row = &DpTrcIComponentTable()[0];
+    DpTrcComponent saved = *row;
+    ComponentRow(QOR_UC tag, int level, int indent) { set(tag, level, indent); }
+    ~ComponentRow() { set(saved.tag, saved.level, saved.indent); }
+    void set(QOR_UC tag, int level, int indent)
+    {
+        DpTrcLock();
+        *row = {tag, level, indent};
+        DpTrcUnlock();
+    }
+};
+
+// "@" in an expected text stands for the thread tag.
+std::string with_tag(const std::string& text, const std::string& tag)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '@' ? tag : std::string(1, c);
+    return out;
+}
+
+TEST_F(Trace, ComponentPrefixIndentationAndLevels)
+{
+    TraceCapture trace(3, true);
+    DpTrcSetLoc(u"nixx.c", 9);
+    using Write = std::function<void(ComponentRow&)>;
+    auto no_time = [](const QOR_UC* text) {
+        return [=](ComponentRow& c) { DpTrcNoTime(c.row, text); };
+    };
+    auto stamped = [](ComponentRow& c) { DpTrc(c.row, u"x\n"); };
+    auto error = [](ComponentRow& c) { DpTrcErr(c.row, u"e\n"); };
+    struct Case
+    {
+        QOR_UC tag;
+        int level, indent, mode, trace_level, entry_level;
+        Write write;
+        std::string expected;
+    } cases[] = {
+        {u'N', 3, 0, 0, 3, 2, no_time(u"a\n"), "N  @a\n"},
+        {u'N', 3, 2, 0, 3, 2, no_time(u"a\n"), "N      @a\n"},
+        {u'N', 3, 20, 0, 3, 2, no_time(u"a\n"), "N" + std::string(30, ' ') + "@a\n"},
+        {u'N', 3, 1, 0, 3, 2, no_time(u"a\nb\n"), "N    @a\nN    @b\n"},
+        {u'Q', 2, 0, 0, 3, 3, no_time(u"entry\n"), ""},
+        {u'N', 3, 0, 0, 3, 2,
+         [](ComponentRow& c) {
+             DpTrcNoThr(c.row, u"a");
+             DpTrcNoThr(c.row, u"b");
+             c.set(u'M', 3, 0);
+             DpTrcNoThr(c.row, u"c\n");
+         },
+         "N  ab\nM  c\n"},
+        {u'N', 3, 1, 1, 3, 2, stamped, "N @Sat Dec  5 15:21:28 2026\nN    @x\n"},
+        {u'N', 3, 0, 1, 1, 2, stamped, "N  \nN @Sat Dec  5 15:21:28 2026\nN  @x\n"},
+        {u'N', 3, 1, 0, 3, 2, error, "N    @*** ERROR => e [nixx.c       9]\n"},
+        {u'S', 0, 0, 0, 3, 2, error, ""},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        ComponentRow row(c.tag, c.level, c.indent);
+        DpTrcTimeMode = c.mode;
+        DpTrcIResetStamp();
+        DpTrcLevel = c.trace_level;
+        DpTrcEntryLevel = c.entry_level;
+        c.write(row);
+        DpTrcLevel = 3;
+        DpTrcEntryLevel = 2;
+        EXPECT_EQ(trace.take(), with_tag(c.expected, tag_));
+    }
+}
+
+// Two threads write through one component handle: each line goes to the
+// writing thread's own file, and each thread keeps its own time stamp.
+TEST_F(Trace, PerThreadFilesAndStamps)
+{
+    ComponentRow row(u'C', 3, 0);
+    std::string texts[2], tags[2];
+    auto writer = [&](int n) {
+        FILE* file = tmpfile();
+        DpTrcSetThrFile(file);
+        for (int i = 0; i < 2; ++i) {
+            DpTrcLock();
+            DpTrc(row.row, u"thread %d line %d\n", n, i);
+            DpTrcUnlock();
+        }
+        DpTrcSetThrFile(nullptr);
+        rewind(file);
+        char buf[512];
+        texts[n].assign(buf, fread(buf, 1, sizeof buf, file));
+        fclose(file);
+        tags[n] = "[Thr " + std::to_string(ThrGetCurrentId()) + "] ";
+    };
+    std::thread first(writer, 0), second(writer, 1);
+    first.join();
+    second.join();
+    for (int n = 0; n < 2; ++n)
+        EXPECT_EQ(texts[n],
+                  with_tag("C @Sat Dec  5 15:21:28 2026\nC  @thread " + std::to_string(n) +
+                               " line 0\nC  @thread " + std::to_string(n) + " line 1\n",
+                           tags[n]));
+    TraceCapture trace(3);
+    DpTrc(DpTrcHdl, u"main\n");
+    EXPECT_EQ(trace.take(), tag_ + "Sat Dec  5 15:21:28 2026\n" + tag_ + "main\n")
+        << "the plain handle keeps the process's stamp";
+}
+
+std::vector<std::u16string> g_matches;
+
+void on_match(const QOR_UC* pattern, const QOR_UC* line)
+{
+    g_matches.push_back(std::u16string(pattern) + u"|" + line);
+    DpTrcLock();
+    DpTrcNoTime(DpTrcHdl, u"callback saw conn refused\n"); // matches, but calls nothing
+    DpTrcUnlock();
+}
+
+TEST_F(Trace, WatchListReportsMatches)
+{
+    TraceCapture trace(3);
+    DpTrcTimeMode = 0;
+    DpTrcSetLoc(u"ni.c", 5);
+    ASSERT_TRUE(DpTrcWatchPattern(u"conn*refused", on_match));
+    ASSERT_TRUE(DpTrcWatchPattern(u"timeout", nullptr));
+    EXPECT_FALSE(DpTrcWatchPattern(u"", nullptr));
+    const std::string found = "\nDpTrc: found match for pattern >";
+    struct Case
+    {
+        std::function<void()> write;
+        std::string line, report;
+        size_t callbacks;
+    } cases[] = {
+        {[] { DpTrcNoTime(DpTrcHdl, u"connect refused\n"); }, "@connect refused\n",
+         found + "conn*refused< in output\n@callback saw conn refused\n", 1},
+        {[] { DpTrcErr(DpTrcHdl, u"%s", u"timeout"); }, "@*** ERROR => timeout [ni.c         5]\n",
+         found + "timeout< in output\n", 0},
+        {[] { DpTrcNoTime(DpTrcHdl, u"all well\n"); }, "@all well\n", "", 0},
+        {[] {
+             DpTrcUnwatchPattern(u"conn*refused");
+             DpTrcUnwatchPattern(u"timeout");
+             DpTrcNoTime(DpTrcHdl, u"connect refused, timeout\n");
+         },
+         "@connect refused, timeout\n", "", 0},
+    };
+    for (const Case& c : cases) {
+        g_matches.clear();
+        c.write();
+        EXPECT_EQ(trace.take(), with_tag(c.line + c.report, tag_));
+        ASSERT_EQ(g_matches.size(), c.callbacks);
+        for (const std::u16string& m : g_matches)
+            EXPECT_EQ(narrow(m), with_tag("conn*refused|" + c.line, tag_));
+    }
+}
+
+long long g_size_seen = 0;
+
+TEST_F(Trace, FileSizeCheckAtMostEveryTenSeconds)
+{
+    TraceCapture trace(3);
+    DpTrcTimeMode = 0;
+    const std::u16string text(120, u's');
+    const std::string line = tag_ + narrow(text) + "\n";
+    DpTrcSetMaxFileSize(100, [](FILE*, long long size) { g_size_seen = size; });
+    struct Case
+    {
+        int advance;
+        bool check_on, dump_first, reported;
+    } cases[] = {
+        {0, true, false, true}, {0, true, false, false},   {9, true, false, false},
+        {1, true, false, true}, {10, false, false, false}, {10, true, true, true},
+    };
+    for (const Case& c : cases) {
+        g_sec += c.advance;
+        DpSetSizeCheck(c.check_on);
+        if (c.dump_first) {
+            DpTrcHexDump(DpTrcHdl, u"big", text.data(), 2 * text.size(), 0);
+            EXPECT_EQ(trace.take().find("maximum"), std::string::npos) << "not during a dump";
+        }
+        g_size_seen = 0;
+        DpTrcNoTime(DpTrcHdl, u"%s\n", text.c_str());
+        EXPECT_EQ(trace.take(), c.reported ? line + "\nDpTrc: maximum file size reached: " +
+                                                 std::to_string(line.size()) + "\n"
+                                           : line);
+        EXPECT_EQ(g_size_seen, c.reported ? static_cast<long long>(line.size()) : 0);
+    }
+}
+
+TEST_F(Trace, OutputHookReceivesEveryText)
+{
+    TraceCapture trace(3);
+    std::u16string hooked;
+    auto collect = [](void* arg, const QOR_UC* t, size_t n) {
+        static_cast<std::u16string*>(arg)->append(t, n);
+    };
+    fputs("earlier\n", trace.file()); // a file beyond the maximum, but not written to
+    fflush(trace.file());
+    DpTrcSetMaxFileSize(1, nullptr);
+    DpTrcSetOutputHook(collect, &hooked);
+    DpTrcSetLoc(u"a.c", 1);
+    DpTrc(DpTrcHdl, u"one\ntwo\n");
+    DpTrcErr(DpTrcHdl, u"three");
+    DpTrcNoTime(DpTrcHdl, u"%s", std::u16string(9000, u'm').c_str());
+    DpTrcSetOutputHook(nullptr, nullptr);
+    EXPECT_EQ(trace.take(), "earlier\n") << "nothing reaches the file";
+    const std::string text = narrow(hooked);
+    EXPECT_EQ(text.substr(0, 100), with_tag("@Sat Dec  5 15:21:28 2026\n@one\n@two\n@*** ERROR => "
+                                            "three [a.c          1]\n@mmmm",
+                                            tag_)
+                                       .substr(0, 100));
+    EXPECT_EQ(text.substr(text.size() - 36), "m\n*** WARNING => data was truncated\n");
+}
+
+int g_context_calls = 0;
+int g_context_rc = 0;
+bool g_context_traces = false;
+
+int context_hook(QOR_UC* buf, size_t size)
+{
+    ++g_context_calls;
+    snprintfCutU16(buf, size, u"ctx: connection %d", 7);
+    if (g_context_traces) {
+        DpTrcLock();
+        DpTrcErr(DpTrcHdl, u"inside the hook");
+        DpTrcUnlock();
+    }
+    return g_context_rc;
+}
+
+TEST_F(Trace, ContextHookOnErrorLines)
+{
+    TraceCapture trace(3);
+    DpTrcTimeMode = 0;
+    DpTrcSetLoc(u"a.c", 1);
+    DpTrcSetContextHook(context_hook);
+    const std::string error = "@*** ERROR => failed [a.c          1]\n";
+    const std::string context = "@ctx: connection 7\n";
+    struct Case
+    {
+        int rc;
+        int locks; // trace locks the caller holds
+        bool traces;
+        std::string expected;
+        int calls;
+    } cases[] = {
+        {0, 1, false, error + context, 1},
+        {0, 0, false, error + context, 1},
+        {5, 1, false, "\n*** WARNING =>  contextinfo_hook_func failed 5\n" + error, 1},
+        {0, 2, false, error, 0},
+        {0, 1, true, "@*** ERROR => inside the hook [a.c          1]\n" + error + context, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        g_context_calls = 0;
+        g_context_rc = c.rc;
+        g_context_traces = c.traces;
+        for (int i = 0; i < c.locks; ++i)
+            DpTrcLock();
+        DpTrcErr(DpTrcHdl, u"failed\n");
+        DpTrcNoTime(DpTrcHdl, u"ordinary\n");
+        for (int i = 0; i < c.locks; ++i)
+            DpTrcUnlock();
+        EXPECT_EQ(trace.take(), with_tag(c.expected + "@ordinary\n", tag_));
+        EXPECT_EQ(g_context_calls, c.calls);
+    }
+    g_context_calls = 0;
+    DpTrcSysErr(DpTrcHdl, u"failed\n");
+    EXPECT_EQ(g_context_calls, 0) << "system-error lines carry no context";
 }
 
 using TraceDeathTest = Trace;

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cinttypes>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/dptrc.h"
 #include "base/err.h"
+#include "base/thr.h"
+#include "rscp/rscp_utf.h"
 #include "trace_capture.h"
 #include "u16/u16_errtext.h"
 
@@ -138,8 +143,16 @@ TEST(ErrSetFields, SeparatorInsideAnArgumentDoesNotMoveTheSplit)
     EXPECT_EQ(fld(ERR_FLD_DETAIL_VARGS), u"z");
 }
 
+std::vector<std::string> g_logged;
+
 TEST(ErrSetFields, SystemErrorAndLogLine)
 {
+    g_logged.clear();
+    DpSysLogSetHooks(
+        [](int kind, const QOR_UC* id, const QOR_UC* record) {
+            g_logged.push_back(std::to_string(kind) + "|" + narrow(id) + "|" + narrow(record));
+        },
+        PadCopyU16z);
     TraceCapture trace(1);
     ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 77, 1, u"connect failed", -10, u"connect to %s",
                         u"connect", ECONNREFUSED, u"host"),
@@ -156,6 +169,24 @@ TEST(ErrSetFields, SystemErrorAndLogLine)
         std::string::npos)
         << text;
     EXPECT_NE(text.find(") [nisock.c 77]\n"), std::string::npos) << text;
+
+    // "%14.14s%3d" of the system call and the code, DETAIL and the system
+    // call cut to 7, file name and line.
+    const std::string message = std::string(7, ' ') + "connect" + code;
+    ASSERT_EQ(g_logged.size(), 1u);
+    EXPECT_EQ(g_logged[0], "109|Q0I|" + message + std::string(38 - message.size(), ' ') +
+                               "connectconnectnisock.c77  ");
+
+    // The system log does not depend on the trace level; records without
+    // the log flag stay out of it.
+    DpTrcLevel = 0;
+    ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 77, 1, u"connect failed", -10, u"connect to %s",
+                        u"connect", ECONNREFUSED, u"host"),
+              ERR_OK);
+    ASSERT_EQ(ErrSetSys(u"NI", 40, u"nisock.c", 78, 0, u"e", -10, u"d", u"connect", 5), ERR_OK);
+    DpSysLogSetHooks(DpSysLogToSystem, PadCopyU16z);
+    EXPECT_EQ(g_logged.size(), 2u);
+    EXPECT_EQ(trace.take(), "");
 }
 
 TEST(ErrGetFields, WithoutInformationOrOutOfRange)
@@ -214,6 +245,44 @@ TEST(ErrCopy, RecordLimitsAndEyecatchers)
         EXPECT_EQ(ErrCpTo(tiny.data(), 3), ERR_INVALID);
         EXPECT_EQ(ErrCpTo(nullptr, 0), ERR_INVALID);
     });
+}
+
+// A refused record is shown as a hex dump of its 16-bit units between two
+// empty lines, with the values of credentials hidden.
+TEST(ErrCopy, RefusedRecordsAreDumped)
+{
+    const std::string tag = "[Thr " + std::to_string(ThrGetCurrentId()) + "] ";
+    const std::string rule = tag + std::string(72, '-') + "\n";
+    const std::u16string tiny = u"*ER";
+    {
+        TraceCapture trace(1);
+        EXPECT_EQ(ErrCpTo(tiny.data(), 3), ERR_INVALID);
+        const std::string text = trace.take();
+        const std::string error = "*** ERROR => ErrCpTo: bad err info (eyecatcher destroyed) [";
+        char address[32];
+        snprintf(address, sizeof address, "%" PRIxPTR, reinterpret_cast<uintptr_t>(tiny.data()));
+        const std::string dump = tag + "\n" + tag + "Address   Offset  bad err info\n" + rule +
+                                 tag + address + "  000000  2a004500 5200" + std::string(23, ' ') +
+                                 "|*.E.R.          |\n" + rule + tag + "\n";
+        const size_t at = text.find(error);
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.substr(text.find("]\n", at) + 2), dump);
+    }
+    {
+        TraceCapture trace(0);
+        EXPECT_EQ(ErrCpTo(tiny.data(), 3), ERR_INVALID);
+        EXPECT_EQ(trace.take(), "");
+    }
+    {
+        TraceCapture trace(1);
+        const std::string net = "qor-password=geheim&rest" + std::string(21, '\0');
+        EXPECT_EQ(ErrCpNetToInt(reinterpret_cast<const unsigned char*>(net.data()),
+                                static_cast<int>(net.size())),
+                  ERR_INVALID);
+        const std::string text = trace.take();
+        EXPECT_NE(text.find("xxxxxxxx 72006500 73007400 |........r.e.s.t.|"), std::string::npos)
+            << "the password is hidden: " << text;
+    }
 }
 
 TEST(ErrReplaceFields, ValuesAndFollowUps)

@@ -1,7 +1,9 @@
 #ifndef QOR_TESTS_BASE_TRACE_CAPTURE_H
 #define QOR_TESTS_BASE_TRACE_CAPTURE_H
 
-// Sends the developer trace to a temporary file for the life of the object.
+// Sends the developer trace to a temporary file for the life of the object:
+// lines of the plain handle and, with components set, also the calling
+// thread's lines of component handles.
 
 #include <cstdio>
 #include <string>
@@ -11,15 +13,20 @@
 class TraceCapture
 {
   public:
-    explicit TraceCapture(int level) : file_(tmpfile()), old_level_(DpTrcLevel), old_hdl_(DpTrcHdl)
+    explicit TraceCapture(int level, bool components = false)
+        : file_(tmpfile()), old_level_(DpTrcLevel), old_hdl_(DpTrcHdl), components_(components)
     {
         DpTrcHdl = file_;
         DpTrcLevel = level;
+        if (components_)
+            DpTrcSetThrFile(file_);
     }
     ~TraceCapture()
     {
         DpTrcLevel = old_level_;
         DpTrcHdl = old_hdl_;
+        if (components_)
+            DpTrcSetThrFile(nullptr);
         if (file_ != nullptr)
             fclose(file_);
     }
@@ -43,6 +50,8 @@ class TraceCapture
         fclose(file_);
         file_ = tmpfile();
         DpTrcHdl = file_;
+        if (components_)
+            DpTrcSetThrFile(file_);
         return out;
     }
 
@@ -50,6 +59,7 @@ class TraceCapture
     FILE* file_;
     int old_level_;
     CTRC old_hdl_;
+    bool components_;
 };
 
 #endif
