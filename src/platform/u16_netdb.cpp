@@ -247,6 +247,20 @@ const servent* copy_service(const servent* found)
     return s.publish(found->s_port);
 }
 
+// A look-up of the services database through one of its reentrant calls:
+// query(entry, buffer, size, found) as getservbyname_r takes them.
+template <typename Query> const servent* database_lookup(Query query)
+{
+    servent entry{};
+    servent* found = nullptr;
+    char buf[4096];
+    if (query(&entry, buf, sizeof buf, &found) != 0 || found == nullptr) {
+        t_last_error = U16_WSANO_DATA;
+        return nullptr;
+    }
+    return copy_service(found);
+}
+
 const servent* c_serv_by_name(const char* name, const char* protocol)
 {
     if (name == nullptr) {
@@ -256,15 +270,9 @@ const servent* c_serv_by_name(const char* name, const char* protocol)
     const std::string file = services_file();
     if (!file.empty())
         return file_lookup(file, name, 0, protocol);
-    servent entry{};
-    servent* found = nullptr;
-    char buf[4096];
-    if (::getservbyname_r(name, protocol, &entry, buf, sizeof buf, &found) != 0 ||
-        found == nullptr) {
-        t_last_error = U16_WSANO_DATA;
-        return nullptr;
-    }
-    return copy_service(found);
+    return database_lookup([&](servent* entry, char* buf, size_t size, servent** found) {
+        return ::getservbyname_r(name, protocol, entry, buf, size, found);
+    });
 }
 
 const servent* c_serv_by_port(int port, const char* protocol)
@@ -272,15 +280,9 @@ const servent* c_serv_by_port(int port, const char* protocol)
     const std::string file = services_file();
     if (!file.empty())
         return file_lookup(file, nullptr, port, protocol);
-    servent entry{};
-    servent* found = nullptr;
-    char buf[4096];
-    if (::getservbyport_r(port, protocol, &entry, buf, sizeof buf, &found) != 0 ||
-        found == nullptr) {
-        t_last_error = U16_WSANO_DATA;
-        return nullptr;
-    }
-    return copy_service(found);
+    return database_lookup([&](servent* entry, char* buf, size_t size, servent** found) {
+        return ::getservbyport_r(port, protocol, entry, buf, size, found);
+    });
 }
 
 constexpr U16NetResolver kCLibrary = {c_host_by_name, c_host_by_addr, c_serv_by_name,

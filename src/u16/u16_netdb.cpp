@@ -71,6 +71,19 @@ bool result_to_u16(QOR_UC* target, const char* text, int capacity, const Names& 
     return n != -1 && n != capacity;
 }
 
+// A result text that may be absent: *field is null for none, else target.
+bool optional_to_u16(QOR_UC** field, QOR_UC* target, const char* text, int capacity,
+                     const Names& names, const char* array, const char* limit)
+{
+    *field = nullptr;
+    if (text == nullptr)
+        return true;
+    if (!result_to_u16(target, text, capacity, names, array, limit))
+        return false;
+    *field = target;
+    return true;
+}
+
 // Copies a null-ended list of texts into the slots of `slots` (one per
 // entry) and ends `entries` with a null entry; a list that leaves no room
 // for the null entry is refused with a report.
@@ -96,13 +109,9 @@ bool copy_aliases(char* const* list, QOR_UC** entries, QOR_UC* slots, const Name
 hostentU16* host_to_u16(const hostent* h)
 {
     hostentU16& r = g_host.record;
-    r.h_name = nullptr;
-    if (h->h_name != nullptr) {
-        if (!result_to_u16(g_host.h_name_buf, h->h_name, MAX_HOSTNAME_LN, kHost, "h_name_buf",
-                           "MAX_HOSTNAME_LN"))
-            return nullptr;
-        r.h_name = g_host.h_name_buf;
-    }
+    if (!optional_to_u16(&r.h_name, g_host.h_name_buf, h->h_name, MAX_HOSTNAME_LN, kHost,
+                         "h_name_buf", "MAX_HOSTNAME_LN"))
+        return nullptr;
     if (!copy_aliases(h->h_aliases, r.h_aliases, g_host.h_aliases_buf, kHost))
         return nullptr;
     if (h->h_length < 0 || h->h_length > MAX_IPADDR_LN) {
@@ -153,22 +162,12 @@ serventU16* getservbynameU16(const QOR_UC* name, const QOR_UC* protocol)
     if (s == nullptr)
         return nullptr;
     serventU16& r = g_service.record;
-    r.s_name = nullptr;
-    if (s->s_name != nullptr) {
-        if (!result_to_u16(g_service.s_name_buf, s->s_name, MAX_SERVNAME_LN, kService, "s_name_buf",
-                           "MAX_SERVNAME_LN"))
-            return nullptr;
-        r.s_name = g_service.s_name_buf;
-    }
-    if (!copy_aliases(s->s_aliases, r.s_aliases, g_service.s_aliases_buf, kService))
+    if (!optional_to_u16(&r.s_name, g_service.s_name_buf, s->s_name, MAX_SERVNAME_LN, kService,
+                         "s_name_buf", "MAX_SERVNAME_LN") ||
+        !copy_aliases(s->s_aliases, r.s_aliases, g_service.s_aliases_buf, kService) ||
+        !optional_to_u16(&r.s_proto, g_service.s_proto_buf, s->s_proto, MAX_SERVPROTONAME_LN,
+                         kService, "s_proto_buf", "MAX_SERVPROTONAME_LN"))
         return nullptr;
-    r.s_proto = nullptr;
-    if (s->s_proto != nullptr) {
-        if (!result_to_u16(g_service.s_proto_buf, s->s_proto, MAX_SERVPROTONAME_LN, kService,
-                           "s_proto_buf", "MAX_SERVPROTONAME_LN"))
-            return nullptr;
-        r.s_proto = g_service.s_proto_buf;
-    }
     r.s_port = static_cast<int16_t>(static_cast<uint16_t>(s->s_port));
     return &r;
 }
