@@ -9,7 +9,6 @@
 
 #include <cstring>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,89 +71,71 @@ class FakeResolver
     const std::vector<std::string>& service_queries() const { return service_queries_; }
 
   private:
-    struct HostOut
+    // Pointer lists over a record's texts, ended by null.
+    static char** list_of(std::vector<std::string>& texts, std::vector<char*>* out)
     {
-        hostent entry{};
-        std::vector<char*> aliases;
-        std::vector<char*> addresses;
-    };
-    struct ServiceOut
-    {
-        servent entry{};
-        std::vector<char*> aliases;
-    };
-
+        out->clear();
+        for (std::string& t : texts)
+            out->push_back(t.data());
+        out->push_back(nullptr);
+        return out->data();
+    }
     static const hostent* publish(FakeHost& h)
     {
-        HostOut& out = active_->host_out_;
-        out.aliases.clear();
-        for (std::string& a : h.aliases)
-            out.aliases.push_back(a.data());
-        out.aliases.push_back(nullptr);
-        out.addresses.clear();
-        for (std::string& a : h.addresses)
-            out.addresses.push_back(a.data());
-        out.addresses.push_back(nullptr);
-        out.entry.h_name = h.name.data();
-        out.entry.h_aliases = out.aliases.data();
-        out.entry.h_addrtype = h.family;
-        out.entry.h_length = h.length;
-        out.entry.h_addr_list = out.addresses.data();
-        return &out.entry;
+        hostent& e = active_->host_out_;
+        e.h_name = h.name.data();
+        e.h_aliases = list_of(h.aliases, &active_->host_aliases_);
+        e.h_addrtype = h.family;
+        e.h_length = h.length;
+        e.h_addr_list = list_of(h.addresses, &active_->host_addresses_);
+        return &e;
     }
     static const servent* publish(FakeService& s)
     {
-        ServiceOut& out = active_->service_out_;
-        out.aliases.clear();
-        for (std::string& a : s.aliases)
-            out.aliases.push_back(a.data());
-        out.aliases.push_back(nullptr);
-        out.entry.s_name = s.name.data();
-        out.entry.s_aliases = out.aliases.data();
-        out.entry.s_port = htons(s.port);
-        out.entry.s_proto = s.protocol.data();
-        return &out.entry;
+        servent& e = active_->service_out_;
+        e.s_name = s.name.data();
+        e.s_aliases = list_of(s.aliases, &active_->service_aliases_);
+        e.s_port = htons(s.port);
+        e.s_proto = s.protocol.data();
+        return &e;
     }
     static const hostent* by_name(const char* name)
     {
         active_->host_queries_.push_back(name != nullptr ? std::optional<std::string>(name)
                                                          : std::nullopt);
         auto it = active_->hosts_.find(name != nullptr ? name : "");
-        if (it == active_->hosts_.end()) {
-            u16_net_set_last_error(active_->host_error_);
-            return nullptr;
-        }
-        return publish(it->second);
+        if (it != active_->hosts_.end())
+            return publish(it->second);
+        u16_net_set_last_error(active_->host_error_);
+        return nullptr;
     }
     static const hostent* by_addr(const void* address, int length, int family)
     {
         for (FakeHost& h : active_->reverse_)
-            if (h.family == family && !h.addresses.empty() &&
-                h.addresses[0] == std::string(static_cast<const char*>(address), length))
+            if (h.family == family &&
+                h.addresses.at(0) == std::string(static_cast<const char*>(address), length))
                 return publish(h);
         u16_net_set_last_error(active_->host_error_);
         return nullptr;
     }
-    static bool protocol_matches(const FakeService& s, const char* protocol)
+    // A service of the name (null: of the port) and protocol (null: any).
+    static const servent* find_service(const char* name, int port, const char* protocol)
     {
-        return protocol == nullptr || s.protocol == protocol;
+        for (FakeService& s : active_->services_)
+            if ((name != nullptr ? s.name == name : htons(s.port) == port) &&
+                (protocol == nullptr || s.protocol == protocol))
+                return publish(s);
+        u16_net_set_last_error(active_->service_error_);
+        return nullptr;
     }
     static const servent* by_service(const char* name, const char* protocol)
     {
         active_->service_queries_.push_back(name != nullptr ? name : "");
-        for (FakeService& s : active_->services_)
-            if (name != nullptr && s.name == name && protocol_matches(s, protocol))
-                return publish(s);
-        u16_net_set_last_error(active_->service_error_);
-        return nullptr;
+        return find_service(name, 0, protocol);
     }
     static const servent* by_port(int port, const char* protocol)
     {
-        for (FakeService& s : active_->services_)
-            if (htons(s.port) == port && protocol_matches(s, protocol))
-                return publish(s);
-        u16_net_set_last_error(active_->service_error_);
-        return nullptr;
+        return find_service(nullptr, port, protocol);
     }
 
     static constexpr U16NetResolver kResolver = {by_name, by_addr, by_service, by_port};
@@ -167,8 +148,9 @@ class FakeResolver
     int service_error_ = U16_WSANO_DATA;
     std::vector<std::optional<std::string>> host_queries_;
     std::vector<std::string> service_queries_;
-    HostOut host_out_;
-    ServiceOut service_out_;
+    hostent host_out_{};
+    servent service_out_{};
+    std::vector<char*> host_aliases_, host_addresses_, service_aliases_;
 };
 
 } // namespace u16test

@@ -297,31 +297,6 @@ TEST_F(NameFallback, ReverseLookUpsOfOtherFamiliesAndShortAddresses)
               U16_WSAHOST_NOT_FOUND);
 }
 
-TEST(NameFallbackTexts, EveryCodeHasItsText)
-{
-    const struct
-    {
-        int code;
-        const char* starts;
-    } cases[] = {
-        {0, "The operation completed successfully. "},
-        {12345, "The operation completed successfully. "},
-        {U16_WSA_NOT_ENOUGH_MEMORY, "Not enough storage"},
-        {U16_WSAEINVAL, "An invalid argument was supplied. "},
-        {10044, "The support for the specified socket type"},
-        {U16_WSAEAFNOSUPPORT, "An address incompatible"},
-        {10109, "The specified class was not found. "},
-        {U16_WSAHOST_NOT_FOUND, "No such host is known. "},
-        {U16_WSATRY_AGAIN, "This is usually a temporary error"},
-        {U16_WSANO_RECOVERY, "A non-recoverable error"},
-    };
-    for (const auto& c : cases) {
-        const std::string text = nlsui_fallback_gai_strerror(c.code);
-        EXPECT_EQ(text.rfind(c.starts, 0), 0u) << c.code;
-        EXPECT_EQ(text.back(), ' ') << c.code;
-    }
-}
-
 // The name functions cannot be bound here: their slots answer with the
 // fallback.
 TEST(NameFallbackSlots, AnswerWithTheFallback)
@@ -342,6 +317,8 @@ TEST(NameFallbackSlots, AnswerWithTheFallback)
               0);
     EXPECT_STREQ(host, "10.0.0.1");
     EXPECT_STREQ(qorapi::gai_strerror(U16_WSAHOST_NOT_FOUND), "No such host is known. ");
+    EXPECT_STREQ(qorapi::gai_strerror(0), "The operation completed successfully. ");
+    EXPECT_STREQ(qorapi::gai_strerror(12345), "The operation completed successfully. ");
 }
 
 } // namespace
