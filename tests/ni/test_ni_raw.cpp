@@ -169,28 +169,24 @@ TEST_F(NiRaw, ARefusedConnectionIsRecordedInTheErrorInformation)
 TEST_F(NiRaw, ConnectsToEachAddressOfANameInTurn)
 {
     LoopbackListener listener;
-    uint16_t closed_port = 0;
-    {
-        LoopbackListener gone;
-        closed_port = gone.port();
-    }
     u16test::FakeResolver resolver;
-    // 127.0.0.2 answers on no port here, 127.0.0.1 has the listener.
+    // The listener holds the port on 127.0.0.1 only: 127.0.0.2 refuses it.
+    const std::string refusing = u16test::ipv4("127.0.0.2");
     resolver.add_host(
         "qorhost",
-        u16test::FakeHost{
-            "qorhost", {}, AF_INET, 4, {u16test::ipv4("127.0.0.2"), u16test::ipv4("127.0.0.1")}});
+        u16test::FakeHost{"qorhost", {}, AF_INET, 4, {refusing, u16test::ipv4("127.0.0.1")}});
+    resolver.add_host("qorrefusing", u16test::FakeHost{"qorrefusing", {}, AF_INET, 4, {refusing}});
     resolver.add_host("qorsix", u16test::FakeHost{"qorsix", {}, AF_INET6, 16, {}});
     NI_HDL hdl = NI_INVALID_HDL;
     ASSERT_EQ(NiRawConnect("qorhost", listener.port(), 2000, &hdl), QOR_O_K);
     EXPECT_GE(listener.accept_one(), 0);
     EXPECT_EQ(NiCloseHandle(hdl), QOR_O_K);
-    EXPECT_EQ(NiRawConnect("qorhost", closed_port, 2000, &hdl), NIECONN_REFUSED);
+    EXPECT_EQ(NiRawConnect("qorrefusing", listener.port(), 2000, &hdl), NIECONN_REFUSED);
     EXPECT_EQ(NiRawConnect("qorsix", listener.port(), 2000, &hdl), NIEHOST_UNKNOWN)
         << "a name without addresses";
     EXPECT_EQ(NiRawConnect(std::string(256, 'q').c_str(), listener.port(), 2000, &hdl),
               NIEHOST_UNKNOWN);
-    const std::vector<std::optional<std::string>> asked = {"qorhost", "qorhost", "qorsix"};
+    const std::vector<std::optional<std::string>> asked = {"qorhost", "qorrefusing", "qorsix"};
     EXPECT_EQ(resolver.host_queries(), asked) << "an over-long name is not looked up";
 }
 
