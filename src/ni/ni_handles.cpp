@@ -4,9 +4,13 @@
 #include <mutex>
 #include <vector>
 
+#include "base/item_pool.h"
 #include "ni/ni.h"
+#include "ni/ni_resolve.h"
 #include "ni/ni_trace.h"
 #include "platform/ni_si.h"
+#include "rscp/rscp_utf.h"
+#include "u16/u16_netdb.h"
 
 namespace {
 
@@ -16,11 +20,80 @@ struct Slot
     int fd = -1;
 };
 
+constexpr int32_t kItemInUse = 0; // mark of a taken item (free ones carry FI_ITEM_FREE)
+
+// The free handles: an item pool with one 4-byte item per handle, holding
+// the handle's number. A freed handle is the next one given out.
+class FreeHandles
+{
+  public:
+    bool init(int count)
+    {
+        const uint64_t size = FiCalcSize(nullptr, count, sizeof(int32_t));
+        if (size == 0)
+            return false;
+        block_.assign(static_cast<size_t>(size), 0);
+        if (FiInit(block_.data(), u"NITAB_FREE", 0, count, sizeof(int32_t), &pool_) != FI_OK) {
+            clear();
+            return false;
+        }
+        for (int32_t hdl = 0; hdl < count; ++hdl)
+            std::memcpy(data_of(offset_of(hdl)), &hdl, sizeof hdl);
+        return true;
+    }
+    void clear()
+    {
+        block_.clear();
+        block_.shrink_to_fit();
+        pool_ = nullptr;
+    }
+    // A free handle, or NI_INVALID_HDL when none is left.
+    NI_HDL take()
+    {
+        if (pool_ == nullptr || pool_->free_head == 0)
+            return NI_INVALID_HDL;
+        const int32_t offset = pool_->free_head;
+        FI_ITEM_HDR item = header_at(offset);
+        pool_->free_head = item.next;
+        item.mark = kItemInUse;
+        item.next = 0;
+        std::memcpy(block_.data() + offset, &item, sizeof item);
+        int32_t hdl = 0;
+        std::memcpy(&hdl, data_of(offset), sizeof hdl);
+        return hdl;
+    }
+    void give_back(NI_HDL hdl)
+    {
+        const int32_t offset = offset_of(hdl);
+        FI_ITEM_HDR item = header_at(offset);
+        if (item.mark == FI_ITEM_FREE)
+            return; // already free: the list must not run through it twice
+        item.mark = FI_ITEM_FREE;
+        item.next = pool_->free_head;
+        std::memcpy(block_.data() + offset, &item, sizeof item);
+        pool_->free_head = offset;
+    }
+    bool empty() const { return pool_ == nullptr || pool_->free_head == 0; }
+
+  private:
+    int32_t offset_of(NI_HDL hdl) const { return FI_HDR_SIZE + hdl * pool_->stride; }
+    unsigned char* data_of(int32_t offset) { return block_.data() + offset + FI_ITEM_HDR_SIZE; }
+    FI_ITEM_HDR header_at(int32_t offset) const
+    {
+        FI_ITEM_HDR item;
+        std::memcpy(&item, block_.data() + offset, sizeof item);
+        return item;
+    }
+
+    std::vector<unsigned char> block_;
+    FI_POOL_HDR* pool_ = nullptr;
+};
+
 struct HandleTable
 {
     std::recursive_mutex lock;
     std::vector<Slot> slots; // empty until NiInit
-    size_t next = 0;         // where the search for a free slot starts
+    FreeHandles free;
     int open = 0;
 };
 
@@ -77,8 +150,11 @@ int NiInit3(int max_handles, int flags)
     HandleTable& t = table();
     std::lock_guard<std::recursive_mutex> guard(t.lock);
     if (t.slots.empty()) {
+        if (!t.free.init(max_handles)) {
+            NI_TRC_ERR("NiInit3: no handle pool for %d handles\n", max_handles);
+            return NIEINTERN;
+        }
         t.slots.resize(static_cast<size_t>(max_handles));
-        t.next = 0;
         t.open = 0;
         NI_TRC(2, "NiInit3: table of %d handles\n", max_handles);
     }
@@ -99,8 +175,8 @@ void NiExit(void)
             SiClose(s.fd);
     t.slots.clear();
     t.slots.shrink_to_fit();
+    t.free.clear();
     t.open = 0;
-    t.next = 0;
 }
 
 int NiOpenHandleCount(void)
@@ -122,38 +198,44 @@ int NiRawConnect(const char* host, uint16_t port, int timeout_ms, NI_HDL* hdl)
         std::lock_guard<std::recursive_mutex> guard(t.lock);
         if (t.slots.empty())
             return NIENOT_INIT;
-        if (t.open >= static_cast<int>(t.slots.size())) {
+        if (t.free.empty()) {
             NI_TRC_ERR("NiRawConnect: all %zu handles in use\n", t.slots.size());
             return NIEHANDLES;
         }
     }
+    const std::string where = std::string(host) + ":" + std::to_string(port);
+    QOR_UC wide[MAX_HOSTNAME_LN];
+    std::vector<SiAddress> addresses;
+    if (rscpUtf8zToU16(wide, MAX_HOSTNAME_LN, nullptr, host) != 0 ||
+        ni_host_addresses(wide, &addresses) != QOR_O_K) {
+        NI_TRC_ERR("NiRawConnect: host %s unknown\n", host);
+        ni_set_error(NIEHOST_UNKNOWN, "connect to " + where + " failed", __LINE__);
+        return NIEHOST_UNKNOWN;
+    }
     int fd = -1;
     int sys_errno = 0;
-    int si = SiConnect(host, port, timeout_ms, &fd, &sys_errno);
+    int si = SiConnect(addresses, port, timeout_ms, &fd, &sys_errno);
     if (si != SI_OK) {
         int rc = si_to_ni(si);
-        NI_TRC_ERR("NiRawConnect: connect to %s:%u failed: %s (errno %d: %s)\n", host, port,
+        NI_TRC_ERR("NiRawConnect: connect to %s failed: %s (errno %d: %s)\n", where.c_str(),
                    NiErrName(rc), sys_errno, std::strerror(sys_errno));
-        ni_set_error(rc, std::string("connect to ") + host + ":" + std::to_string(port) + " failed",
-                     __LINE__);
+        ni_set_error(rc, "connect to " + where + " failed", __LINE__, u"connect", sys_errno);
         return rc;
     }
     std::lock_guard<std::recursive_mutex> guard(t.lock);
-    const size_t n = t.slots.size();
-    for (size_t i = 0; i < n; ++i) {
-        size_t idx = (t.next + i) % n;
-        if (!t.slots[idx].used) {
-            t.slots[idx].used = true;
-            t.slots[idx].fd = fd;
-            t.next = (idx + 1) % n;
-            ++t.open;
-            *hdl = static_cast<NI_HDL>(idx);
-            NI_TRC(2, "NiRawConnect: hdl %d connected to %s:%u\n", *hdl, host, port);
-            return QOR_O_K;
-        }
+    const NI_HDL taken = t.free.take();
+    if (taken == NI_INVALID_HDL) {
+        SiClose(fd);
+        NI_TRC_ERR("NiRawConnect: all %zu handles in use\n", t.slots.size());
+        return NIEHANDLES;
     }
-    SiClose(fd);
-    return NIEHANDLES;
+    Slot& slot = t.slots[static_cast<size_t>(taken)];
+    slot.used = true;
+    slot.fd = fd;
+    ++t.open;
+    *hdl = taken;
+    NI_TRC(2, "NiRawConnect: hdl %d connected to %s\n", *hdl, where.c_str());
+    return QOR_O_K;
 }
 
 int NiRawWrite(NI_HDL hdl, const void* buf, size_t len, int timeout_ms, size_t* written)
@@ -245,6 +327,7 @@ int NiCloseHandle(NI_HDL hdl)
     Slot& s = t.slots[static_cast<size_t>(hdl)];
     s.used = false;
     s.fd = -1;
+    t.free.give_back(hdl);
     --t.open;
     NI_TRC(2, "NiCloseHandle: hdl %d closed\n", hdl);
     return QOR_O_K;

@@ -1,24 +1,33 @@
-// Service-name look-up and the local-host test.
+// Host and service names: the service cache, the local-host test and the
+// host resolution of NI's connects, all through the 16-bit look-ups.
+
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "ni/ni.h"
+#include "ni/ni_resolve.h"
 #include "ni/ni_trace.h"
-#include "platform/ni_si.h"
+#include "platform/u16_netdb.h"
+#include "u16/u16_netdb.h"
 
 namespace {
 
 constexpr size_t kMaxServiceName = 32; // units, terminator excluded: fewer allowed
 constexpr size_t kMaxHostName = 255;
 
-std::mutex g_services_lock;
-std::string g_services_file; // empty: the system's services database
+// The look-ups' records are process-wide: one look-up at a time, its result
+// copied before the lock is left.
+std::mutex g_names_lock;
+std::map<std::u16string, uint16_t> g_service_cache; // found names only
 
-// Narrows 16-bit text to 8 bits; false when it holds anything beyond ASCII or
-// is longer than max_units.
+// The 16-bit text as 8 bits when it is ASCII of at most max_units; a longer
+// name is refused, never cut.
 bool narrow_ascii(const QOR_UC* text, size_t max_units, std::string* out)
 {
     out->clear();
@@ -30,12 +39,40 @@ bool narrow_ascii(const QOR_UC* text, size_t max_units, std::string* out)
     return true;
 }
 
+// The addresses of a host record, when they are IPv4 or IPv6 ones.
+bool copy_addresses(const hostentU16* h, std::vector<SiAddress>* addresses)
+{
+    const bool ipv4 = h->h_addrtype == AF_INET && h->h_length == 4;
+    const bool ipv6 = h->h_addrtype == AF_INET6 && h->h_length == 16;
+    if (!ipv4 && !ipv6)
+        return false;
+    for (char* const* a = h->h_addr_list; *a != nullptr; ++a) {
+        SiAddress address{h->h_addrtype, {}};
+        std::memcpy(address.bytes, *a, static_cast<size_t>(h->h_length));
+        addresses->push_back(address);
+    }
+    return !addresses->empty();
+}
+
 } // namespace
+
+int ni_host_addresses(const QOR_UC* host, std::vector<SiAddress>* addresses)
+{
+    addresses->clear();
+    std::lock_guard<std::mutex> guard(g_names_lock);
+    const hostentU16* h = gethostbynameU16(host);
+    if (h == nullptr || !copy_addresses(h, addresses)) {
+        addresses->clear();
+        return NIEHOST_UNKNOWN;
+    }
+    return QOR_O_K;
+}
 
 void NiSetServicesFile(const char* path)
 {
-    std::lock_guard<std::mutex> guard(g_services_lock);
-    g_services_file = path != nullptr ? path : "";
+    std::lock_guard<std::mutex> guard(g_names_lock);
+    u16_net_set_services_file(path);
+    g_service_cache.clear();
 }
 
 int NiServToNo(const QOR_UC* service, uint16_t* port)
@@ -53,19 +90,19 @@ int NiServToNo(const QOR_UC* service, uint16_t* port)
         ni_set_error(NIEINVAL, "NiServToNo: service name too long", __LINE__);
         return NIEINVAL;
     }
-    std::string name;
-    if (len == 0 || !narrow_ascii(service, kMaxServiceName, &name))
-        return NIESERV_UNKNOWN;
-    std::string file;
-    {
-        std::lock_guard<std::mutex> guard(g_services_lock);
-        file = g_services_file;
+    const std::u16string name(service, len);
+    std::lock_guard<std::mutex> guard(g_names_lock);
+    if (auto hit = g_service_cache.find(name); hit != g_service_cache.end()) {
+        *port = hit->second;
+        return QOR_O_K;
     }
-    uint16_t found = 0;
-    if (SiServToNo(name.c_str(), file, &found) != SI_OK) {
-        NI_TRC(2, "NiServToNo: service %s unknown\n", name.c_str());
+    const serventU16* entry = len > 0 ? getservbynameU16(service, u"tcp") : nullptr;
+    if (entry == nullptr) {
+        NI_TRC(2, "NiServToNo: service unknown (%d)\n", u16_net_last_error());
         return NIESERV_UNKNOWN;
     }
+    const uint16_t found = ntohs(static_cast<uint16_t>(entry->s_port));
+    g_service_cache.emplace(name, found);
     *port = found;
     return QOR_O_K;
 }
@@ -83,13 +120,15 @@ int NiIsLocalHost(const QOR_UC* host)
     // like any other name and is local when a local interface carries it.
     if (name == "::1" && std::getenv("NI_USEIPv6") != nullptr)
         return 1;
-    std::vector<std::string> addresses;
-    if (SiResolve(name.c_str(), &addresses) != SI_OK)
+    std::vector<SiAddress> addresses;
+    if (ni_host_addresses(host, &addresses) != QOR_O_K)
         return 0;
     const std::vector<std::string> local = SiLocalAddresses();
-    for (const std::string& a : addresses)
+    for (const SiAddress& a : addresses) {
+        const std::string raw(reinterpret_cast<const char*>(a.bytes), a.family == AF_INET ? 4 : 16);
         for (const std::string& l : local)
-            if (a == l)
+            if (raw == l)
                 return 1;
+    }
     return 0;
 }

@@ -5,13 +5,10 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <ifaddrs.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -130,46 +127,53 @@ const char* SiRcText(int rc)
     }
 }
 
-int SiConnect(const char* host, uint16_t port, int timeout_ms, int* fd, int* sys_errno)
+int SiConnect(const std::vector<SiAddress>& addresses, uint16_t port, int timeout_ms, int* fd,
+              int* sys_errno)
 {
     int dummy = 0;
     if (sys_errno == nullptr)
         sys_errno = &dummy;
     *sys_errno = 0;
-    if (host == nullptr || fd == nullptr)
+    if (fd == nullptr || addresses.empty())
         return SI_EINVAL;
     *fd = -1;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags =
-        AI_NUMERICSERV; // no AI_ADDRCONFIG: a machine with loopback only must reach itself
-    const std::string service = std::to_string(port);
-    addrinfo* list = nullptr;
-    int g = ::getaddrinfo(host, service.c_str(), &hints, &list);
-    if (g != 0 || list == nullptr) {
-        *sys_errno = g == EAI_SYSTEM ? errno : 0;
-        return SI_EHOST_UNKNOWN;
-    }
     const bool limited = timeout_ms >= 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout_ms : 0);
-    int result = SI_ESYSTEM;
-    for (addrinfo* ai = list; ai != nullptr; ai = ai->ai_next) {
-        int s = ::socket(ai->ai_family, ai->ai_socktype | SOCK_CLOEXEC, ai->ai_protocol);
+    int result = SI_EINVAL;
+    for (const SiAddress& address : addresses) {
+        sockaddr_storage peer{};
+        socklen_t peer_len = 0;
+        if (address.family == AF_INET) {
+            auto* in = reinterpret_cast<sockaddr_in*>(&peer);
+            in->sin_family = AF_INET;
+            in->sin_port = htons(port);
+            std::memcpy(&in->sin_addr, address.bytes, 4);
+            peer_len = sizeof *in;
+        } else if (address.family == AF_INET6) {
+            auto* in6 = reinterpret_cast<sockaddr_in6*>(&peer);
+            in6->sin6_family = AF_INET6;
+            in6->sin6_port = htons(port);
+            std::memcpy(&in6->sin6_addr, address.bytes, 16);
+            peer_len = sizeof *in6;
+        } else {
+            continue;
+        }
+        int s = ::socket(address.family, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
         if (s < 0) {
             *sys_errno = errno;
+            result = SI_ESYSTEM;
             continue;
         }
         if (!set_nonblocking(s)) {
             *sys_errno = errno;
+            result = SI_ESYSTEM;
             ::close(s);
             continue;
         }
         int one = 1;
         ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        result = connect_socket(s, ai->ai_addr, ai->ai_addrlen, remaining_ms(limited, deadline),
-                                sys_errno);
+        result = connect_socket(s, reinterpret_cast<sockaddr*>(&peer), peer_len,
+                                remaining_ms(limited, deadline), sys_errno);
         if (result == SI_OK) {
             *fd = s;
             break;
@@ -178,7 +182,6 @@ int SiConnect(const char* host, uint16_t port, int timeout_ms, int* fd, int* sys
         if (result == SI_ETIMEOUT)
             break;
     }
-    ::freeaddrinfo(list);
     return result;
 }
 
@@ -321,49 +324,6 @@ void SiClose(int fd)
         ::close(fd);
 }
 
-int SiServToNo(const char* name, const std::string& services_file, uint16_t* port)
-{
-    if (name == nullptr || port == nullptr || *name == '\0')
-        return SI_EINVAL;
-    if (services_file.empty()) {
-        servent entry{};
-        servent* found = nullptr;
-        char buf[4096];
-        if (::getservbyname_r(name, "tcp", &entry, buf, sizeof buf, &found) != 0 ||
-            found == nullptr)
-            return SI_ESERV_UNKNOWN;
-        *port = ntohs(static_cast<uint16_t>(found->s_port));
-        return SI_OK;
-    }
-    // The same format as the system's file: "name port/protocol [aliases] [# comment]".
-    std::ifstream in(services_file);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (auto hash = line.find('#'); hash != std::string::npos)
-            line.erase(hash);
-        std::istringstream words(line);
-        std::string service, port_proto;
-        if (!(words >> service >> port_proto))
-            continue;
-        auto slash = port_proto.find('/');
-        if (slash == std::string::npos || port_proto.substr(slash + 1) != "tcp")
-            continue;
-        bool match = service == name;
-        for (std::string alias; !match && words >> alias;)
-            match = alias == name;
-        if (!match)
-            continue;
-        char* end = nullptr;
-        const std::string digits = port_proto.substr(0, slash);
-        unsigned long value = std::strtoul(digits.c_str(), &end, 10);
-        if (digits.empty() || *end != '\0' || value > 65535)
-            continue;
-        *port = static_cast<uint16_t>(value);
-        return SI_OK;
-    }
-    return SI_ESERV_UNKNOWN;
-}
-
 std::vector<std::string> SiLocalAddresses()
 {
     std::vector<std::string> out;
@@ -377,24 +337,4 @@ std::vector<std::string> SiLocalAddresses()
     }
     ::freeifaddrs(list);
     return out;
-}
-
-int SiResolve(const char* host, std::vector<std::string>* addresses)
-{
-    if (host == nullptr || addresses == nullptr)
-        return SI_EINVAL;
-    addresses->clear();
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* list = nullptr;
-    if (::getaddrinfo(host, nullptr, &hints, &list) != 0)
-        return SI_EHOST_UNKNOWN;
-    for (addrinfo* ai = list; ai != nullptr; ai = ai->ai_next) {
-        std::string raw = raw_address(ai->ai_addr);
-        if (!raw.empty())
-            addresses->push_back(std::move(raw));
-    }
-    ::freeaddrinfo(list);
-    return addresses->empty() ? SI_EHOST_UNKNOWN : SI_OK;
 }

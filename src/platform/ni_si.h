@@ -25,10 +25,17 @@ enum SiRc {
 // Text of an SI code.
 const char* SiRcText(int rc);
 
-// Connects a stream socket to host:port (name or numeric address; every
-// address the name gives is tried in turn) within timeout_ms. The socket is
-// left in non-blocking mode.
-int SiConnect(const char* host, uint16_t port, int timeout_ms, int* fd, int* sys_errno);
+// An address to connect to: AF_INET with 4 bytes, or AF_INET6 with 16.
+struct SiAddress
+{
+    int family;
+    unsigned char bytes[16];
+};
+
+// Connects a stream socket to port at each address in turn until one
+// answers, all within timeout_ms. The socket is left in non-blocking mode.
+int SiConnect(const std::vector<SiAddress>& addresses, uint16_t port, int timeout_ms, int* fd,
+              int* sys_errno);
 // Connects to the unix-domain socket at path within timeout_ms.
 int SiConnectUnix(const char* path, int timeout_ms, int* fd, int* sys_errno);
 // Waits until fd is readable (events POLLIN) or writable (POLLOUT).
@@ -44,13 +51,7 @@ int SiRead(int fd, void* buf, size_t len, int timeout_ms, size_t* got, int* sys_
 long SiPendingOrClosed(int fd);
 void SiClose(int fd);
 
-// Looks up a tcp service name in the services file (services_file, or the
-// system's services database when empty).
-int SiServToNo(const char* name, const std::string& services_file, uint16_t* port);
 // The unicast addresses of this machine's network interfaces, as raw bytes
 // (4 for IPv4, 16 for IPv6).
 std::vector<std::string> SiLocalAddresses();
-// The addresses a host name resolves to, raw bytes as above.
-int SiResolve(const char* host, std::vector<std::string>* addresses);
-
 #endif

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ni/ni.h"
+#include "u16/fake_resolver.h"
 
 namespace {
 
@@ -162,6 +163,64 @@ TEST(NiIsLocalHost, AcceptsAnAddressOfALocalInterface)
     if (addr.empty())
         GTEST_SKIP() << "no non-loopback interface";
     EXPECT_EQ(NiIsLocalHost(u16(addr).c_str()), 1) << addr;
+}
+
+// Names resolved by the test's own resolver.
+class NiNames : public ::testing::Test
+{
+  protected:
+    void SetUp() override { NiSetServicesFile(nullptr); } // empties the service cache
+    void TearDown() override { NiSetServicesFile(nullptr); }
+    u16test::FakeResolver resolver_;
+};
+
+TEST_F(NiNames, ServicePortsComeFromTheCacheOnceFound)
+{
+    resolver_.add_service(u16test::FakeService{"qorctrl07", "tcp", 50713, {}});
+    resolver_.add_service(u16test::FakeService{"qorctrls07", "udp", 50714, {}});
+    uint16_t port = 0;
+    ASSERT_EQ(NiServToNo(u"qorctrl07", &port), QOR_O_K);
+    EXPECT_EQ(port, 50713);
+    port = 0;
+    ASSERT_EQ(NiServToNo(u"qorctrl07", &port), QOR_O_K);
+    EXPECT_EQ(port, 50713);
+    EXPECT_EQ(NiServToNo(u"qorctrls07", &port), NIESERV_UNKNOWN) << "tcp entries only";
+    EXPECT_EQ(NiServToNo(u"qorctrls07", &port), NIESERV_UNKNOWN);
+    const std::vector<std::string> asked = {"qorctrl07", "qorctrls07", "qorctrls07"};
+    EXPECT_EQ(resolver_.service_queries(), asked) << "a found port is asked for once";
+    NiSetServicesFile(nullptr);
+    ASSERT_EQ(NiServToNo(u"qorctrl07", &port), QOR_O_K);
+    EXPECT_EQ(resolver_.service_queries().size(), 4u) << "a new services source empties the cache";
+}
+
+TEST_F(NiNames, ALocalHostHasAnAddressOfALocalInterface)
+{
+    const std::string local = some_interface_address();
+    if (local.empty())
+        GTEST_SKIP() << "no non-loopback interface";
+    resolver_.add_host(
+        "qorlocal", u16test::FakeHost{"qorlocal",
+                                      {},
+                                      AF_INET,
+                                      4,
+                                      {u16test::ipv4("192.0.2.1"), u16test::ipv4(local.c_str())}});
+    resolver_.add_host(
+        "qorremote", u16test::FakeHost{"qorremote", {}, AF_INET, 4, {u16test::ipv4("192.0.2.1")}});
+    // The right address bytes of a family the network layer does not know.
+    resolver_.add_host("qorodd",
+                       u16test::FakeHost{"qorodd", {}, AF_UNIX, 4, {u16test::ipv4(local.c_str())}});
+    const struct
+    {
+        const char16_t* host;
+        int local;
+    } cases[] = {{u"qorlocal", 1}, {u"qorremote", 0}, {u"qorodd", 0}, {u"qorunknown", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(NiIsLocalHost(c.host), c.local);
+    const size_t asked = resolver_.host_queries().size();
+    EXPECT_EQ(NiIsLocalHost(std::u16string(255, u'q').c_str()), 0);
+    EXPECT_EQ(resolver_.host_queries().size(), asked + 1);
+    EXPECT_EQ(NiIsLocalHost(std::u16string(256, u'q').c_str()), 0);
+    EXPECT_EQ(resolver_.host_queries().size(), asked + 1) << "a name is never looked up cut";
 }
 
 TEST(NiErrors, EveryCodeHasANameAndAText)

@@ -2,13 +2,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/err.h"
 #include "ni/loopback.h"
 #include "ni/ni.h"
 #include "support/closed_port.h"
+#include "u16/fake_resolver.h"
 
 namespace {
 
@@ -142,7 +146,67 @@ TEST_F(NiRaw, ARefusedConnectionIsRecordedInTheErrorInformation)
     const std::u16string detail =
         u"connect to 127.0.0.1:" + std::u16string(port.begin(), port.end()) + u" failed";
     EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_DETAIL)), detail);
+    EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_VERSION)), u"40");
+    EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_SYSCALL)), u"connect");
+    const std::string refused = std::to_string(ECONNREFUSED);
+    EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_ERRNO)),
+              std::u16string(refused.begin(), refused.end()));
+
+    // A name that does not resolve has no system call behind it.
     ErrClear();
+    ASSERT_EQ(NiRawConnect("no-such-host.invalid", closed_port, 2000, &hdl), NIEHOST_UNKNOWN);
+    EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_ERROR)), u"NIEHOST_UNKNOWN");
+    EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_VERSION)), u"40");
+    EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_ERRNO)), u"");
+    ErrClear();
+}
+
+TEST_F(NiRaw, ConnectsToEachAddressOfANameInTurn)
+{
+    LoopbackListener listener;
+    const qortest::ClosedPort closed;
+    u16test::FakeResolver resolver;
+    // The broadcast address fails at once on this machine (no packet leaves
+    // it): the connect goes on with the next address.
+    const std::string unreachable = u16test::ipv4("255.255.255.255");
+    const std::string loopback = u16test::ipv4("127.0.0.1");
+    resolver.add_host("qorhost",
+                      u16test::FakeHost{"qorhost", {}, AF_INET, 4, {unreachable, loopback}});
+    resolver.add_host("qorrefusing",
+                      u16test::FakeHost{"qorrefusing", {}, AF_INET, 4, {unreachable, loopback}});
+    resolver.add_host("qorsix", u16test::FakeHost{"qorsix", {}, AF_INET6, 16, {}});
+    NI_HDL hdl = NI_INVALID_HDL;
+    ASSERT_EQ(NiRawConnect("qorhost", listener.port(), 2000, &hdl), QOR_O_K);
+    EXPECT_GE(listener.accept_one(), 0);
+    EXPECT_EQ(NiCloseHandle(hdl), QOR_O_K);
+    EXPECT_EQ(NiRawConnect("qorrefusing", closed.port(), 2000, &hdl), NIECONN_REFUSED)
+        << "the last address's failure is the result";
+    EXPECT_EQ(NiRawConnect("qorsix", listener.port(), 2000, &hdl), NIEHOST_UNKNOWN)
+        << "a name without addresses";
+    EXPECT_EQ(NiRawConnect(std::string(256, 'q').c_str(), listener.port(), 2000, &hdl),
+              NIEHOST_UNKNOWN);
+    const std::vector<std::optional<std::string>> asked = {"qorhost", "qorrefusing", "qorsix"};
+    EXPECT_EQ(resolver.host_queries(), asked) << "an over-long name is not looked up";
+}
+
+TEST_F(NiRaw, ConnectsToANumericIpv6Address)
+{
+    int probe = socket(AF_INET6, SOCK_STREAM, 0);
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    a.sin6_addr = in6addr_loopback;
+    if (probe < 0 || bind(probe, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        listen(probe, 1) != 0) {
+        if (probe >= 0)
+            close(probe);
+        GTEST_SKIP() << "no IPv6 loopback";
+    }
+    socklen_t len = sizeof a;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&a), &len);
+    NI_HDL hdl = NI_INVALID_HDL;
+    EXPECT_EQ(NiRawConnect("::1", ntohs(a.sin6_port), 2000, &hdl), QOR_O_K);
+    EXPECT_EQ(NiCloseHandle(hdl), QOR_O_K);
+    close(probe);
 }
 
 TEST_F(NiRaw, OperationsOnHandlesThatAreNotOpen)
@@ -193,6 +257,28 @@ TEST(NiTable, NotInitialisedAndExhausted)
     EXPECT_EQ(c, a) << "the freed slot is used again";
     NiExit();
     EXPECT_EQ(NiOpenHandleCount(), 0);
+}
+
+TEST(NiTable, HandlesComeInOrderAndTheLastFreedComesBackFirst)
+{
+    NiExit();
+    ASSERT_EQ(NiInit3(4, 0), QOR_O_K);
+    LoopbackListener listener;
+    NI_HDL h[4];
+    for (NI_HDL& hdl : h)
+        ASSERT_EQ(NiRawConnect("127.0.0.1", listener.port(), 2000, &hdl), QOR_O_K);
+    EXPECT_EQ(std::vector<NI_HDL>(h, h + 4), (std::vector<NI_HDL>{0, 1, 2, 3}));
+    EXPECT_EQ(NiCloseHandle(1), QOR_O_K);
+    EXPECT_EQ(NiCloseHandle(3), QOR_O_K);
+    EXPECT_EQ(NiCloseHandle(3), NIEINVHDL) << "a second close leaves the free list alone";
+    NI_HDL again[3] = {NI_INVALID_HDL, NI_INVALID_HDL, NI_INVALID_HDL};
+    ASSERT_EQ(NiRawConnect("127.0.0.1", listener.port(), 2000, &again[0]), QOR_O_K);
+    ASSERT_EQ(NiRawConnect("127.0.0.1", listener.port(), 2000, &again[1]), QOR_O_K);
+    EXPECT_EQ(NiRawConnect("127.0.0.1", listener.port(), 2000, &again[2]), NIEHANDLES);
+    EXPECT_EQ(again[0], 3);
+    EXPECT_EQ(again[1], 1);
+    EXPECT_EQ(NiOpenHandleCount(), 4);
+    NiExit();
 }
 
 } // namespace
