@@ -110,8 +110,21 @@ endif()
 string(REPLACE "\ta = soap_instring(soap, tag, a, type, SOAP_TYPE_" "\ta = qor_instring(soap, tag, a, type, SOAP_TYPE_"
   _src "${_src}")
 
+# 7. Text elements written by the client: an empty string goes out as
+#    <name></name> (the runtime writes <name/>, which a peer reads as no
+#    string at all), and a line feed as "&#xA;" like the carriage return.
+#    The three string writers (string, xsd__string, QName) go through
+#    qor_outstring.
+count_occurrences("${_src}" "\treturn soap_outstring(soap, tag, id, a, type, SOAP_TYPE_" _writers)
+if(NOT _writers EQUAL 3)
+  message(FATAL_ERROR "mend_generated: expected 3 string writers, found ${_writers}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "\treturn soap_outstring(soap, tag, id, a, type, SOAP_TYPE_"
+  "\treturn qor_outstring(soap, tag, id, a, type, SOAP_TYPE_" _src "${_src}")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
 message(STATUS "mend_generated: ${_enum_count} enumeration readers, the collected-array limit, "
-               "the enumeration bases, ${_calls} fault reads, the fault detail and the string readers mended")
+               "the enumeration bases, ${_calls} fault reads, the fault detail, the string readers and writers mended")

@@ -32,3 +32,9 @@ bool qor_detail_literal(struct soap* soap, char** text);
 // start and an end tag and nothing between gives the empty string.
 char** qor_instring(struct soap* soap, const char* tag, char** p, const char* type, int t, int flag,
                     long minlen, long maxlen, const char* pattern);
+
+// The runtime's string writer (same arguments as soap_outstring), except that
+// an empty string is written with a start and an end tag (<name></name>) and
+// a line feed in the text as "&#xA;".
+int qor_outstring(struct soap* soap, const char* tag, int id, char* const* p, const char* type,
+                  int t);

@@ -146,7 +146,7 @@ const RequestCase kCases[] = {
                       " alerts=" + std::to_string(out.alert.__size);
                   return rc;
                 },
-                "<QORControl:GetAlerts><RootTid/></QORControl:GetAlerts>",
+                "<QORControl:GetAlerts><RootTid></RootTid></QORControl:GetAlerts>",
                 Wrapped("GetAlerts", "<RootTidName>root</RootTidName><alert><item/></alert>"), "root alerts=1"},
     LIST_CASE(ListDeveloperTraces, QORControl__ArrayOfDirEntry, "file"),
     LINES_CASE(ReadDeveloperTrace,
@@ -164,7 +164,7 @@ const RequestCase kCases[] = {
                   return rc;
                 },
                 "<QORControl:OSExecute><command>ls -l &lt;dir&gt;</command><async>1</async><timeout>60</timeout>"
-                "<protocolfile/></QORControl:OSExecute>",
+                "<protocolfile></protocolfile></QORControl:OSExecute>",
                 Wrapped("OSExecute", "<exitcode>3</exitcode><pid>99</pid><lines><item>x</item></lines>"),
                 "3/99/1"},
     RequestCase{"ReadLogFile",
@@ -176,8 +176,8 @@ const RequestCase kCases[] = {
                       std::to_string(out.fields.__size);
                   return rc;
                 },
-                "<QORControl:ReadLogFile><filename>available.log</filename><filter/><language>EN</language>"
-                "<maxentries>0</maxentries><statecookie/></QORControl:ReadLogFile>",
+                "<QORControl:ReadLogFile><filename>available.log</filename><filter></filter><language>EN</language>"
+                "<maxentries>0</maxentries><statecookie></statecookie></QORControl:ReadLogFile>",
                 Wrapped("ReadLogFile", "<format>f</format><endcookie>c2</endcookie><fields><item>a</item></fields>"),
                 "c2 1"},
     LIST_CASE(ListLogFiles, QORControl__ArrayOfLogFile, "file"),
@@ -189,7 +189,7 @@ const RequestCase kCases[] = {
                   r = std::string(out.format ? out.format : "(null)") + " " + std::to_string(out.fields.__size);
                   return rc;
                 },
-                "<QORControl:AnalyseLogFiles><starttime>2024 01 02 03:04:05</starttime><endtime/>"
+                "<QORControl:AnalyseLogFiles><starttime>2024 01 02 03:04:05</starttime><endtime></endtime>"
                 "<severity-level>2</severity-level><maxentries>10000</maxentries></QORControl:AnalyseLogFiles>",
                 Wrapped("AnalyseLogFiles", "<format>csv</format><fields><item>a</item><item>b</item></fields>"),
                 "csv 2"},
@@ -272,8 +272,8 @@ const RequestCase kCases[] = {
                   return rc;
                 },
                 "<QORControl:CreateSnapshot><description>before update</description>"
-                "<analyse-severity-level>2</analyse-severity-level><analyse-starttime/>"
-                "<analyse-endtime/><analyze-maxentries>10000</analyze-maxentries>"
+                "<analyse-severity-level>2</analyse-severity-level><analyse-starttime></analyse-starttime>"
+                "<analyse-endtime></analyse-endtime><analyze-maxentries>10000</analyze-maxentries>"
                 "<maxentries>-10000</maxentries><logfiles><item>DEFAULT</item></logfiles>"
                 "</QORControl:CreateSnapshot>",
                 Wrapped("CreateSnapshot", "<filename>snap_01.zip</filename>"), "snap_01.zip"},
@@ -559,15 +559,14 @@ const ArrayRequestCase kArrayRequests[] = {
      "<item><name>n</name><values><item>1</item><item>2</item></values></item>"
      "<item><name>n</name><values><item>1</item><item>2</item></values></item>"
      "</parameter></QORControl:SetProcessParameter>"},
-    // Markup characters and carriage return are escaped; a line feed may stay
-    // as it is (an XML reader sees the same text either way); UTF-8 passes.
+    // Markup characters and line ends are escaped; UTF-8 passes.
     {"TextIsEscaped", "OSExecute",
      [](struct soap* s, const char* e) {
          QORControl__OSExecuteResponse out;
          return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te"), 0, 1,
                                                 Text("\xc3\xa9"), out);
      },
-     "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;\n\te</command><async>0</async>"
+     "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;&#xA;\te</command><async>0</async>"
      "<timeout>1</timeout><protocolfile>\xc3\xa9</protocolfile></QORControl:OSExecute>"},
 };
 
