@@ -16,6 +16,18 @@ int qor_enum_number(struct soap* soap, const char* text, long* value, bool* pres
 // allocated however long the list is.
 bool qor_too_many_items(struct soap* soap, int count);
 
+// For an array element that declares its size: true, with *size the number
+// of items (the declared size less the offset) and *offset the offset, when
+// the size is usable; false when the element declares none, or a dimension
+// that is no number or is negative, a size above 100000 or an offset beyond
+// the size, and the items are then collected as they come.
+bool qor_declared_size(struct soap* soap, int* size, int* offset);
+
+// Called after the declared number of items was read: true, with the
+// runtime's end-tag error (SOAP_SYNTAX_ERROR) or a read error set, when the
+// element holds a further item.
+bool qor_items_beyond_size(struct soap* soap);
+
 // Ends a client call whose reply did not hold the expected response element.
 // A SOAP Fault goes to the runtime's soap_recv_fault; another element fails
 // the call with SOAP_TAG_MISMATCH and the fault code Client (Sender under
