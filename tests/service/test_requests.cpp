@@ -563,11 +563,37 @@ const ArrayRequestCase kArrayRequests[] = {
     {"TextIsEscaped", "OSExecute",
      [](struct soap* s, const char* e) {
          QORControl__OSExecuteResponse out;
-         return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te"), 0, 1,
+         return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te\rf"), 0, 1,
                                                 Text("\xc3\xa9"), out);
      },
-     "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;&#xA;\te</command><async>0</async>"
-     "<timeout>1</timeout><protocolfile>\xc3\xa9</protocolfile></QORControl:OSExecute>"},
+     "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;&#xA;\te&#xD;f</command>"
+     "<async>0</async><timeout>1</timeout><protocolfile>\xc3\xa9</protocolfile>"
+     "</QORControl:OSExecute>"},
+    {"LineFeedsAtBothEnds", "Start",
+     [](struct soap* s, const char* e) {
+         QORControl__StartResponse out;
+         return soap_call_QORControl__Start(s, e, "", Text("\n\n<x>\n"), &out);
+     },
+     "<QORControl:Start><runlevel>&#xA;&#xA;&lt;x&gt;&#xA;</runlevel></QORControl:Start>"},
+    // An empty string keeps its start and end tag: a peer reads <name/> as
+    // no string at all.
+    {"EmptyTexts", "SetProcessParameter",
+     [](struct soap* s, const char* e) {
+         static char* values[] = {Text(""), Text("a\nb")};
+         static QORControl__ArrayOfString list = StringArray(values, 2);
+         static QORControl__SetProfileParameter parameter;
+         parameter.name = Text("");
+         parameter.value = Text("");
+         parameter.values = &list;
+         QORControl__ArrayOfSetProfileParameter parameters;
+         parameters.__ptr = &parameter;
+         parameters.__size = 1;
+         QORControl__SetProcessParameterResponse out;
+         return soap_call_QORControl__SetProcessParameter(s, e, "", Text(""), 0, parameters, &out);
+     },
+     "<QORControl:SetProcessParameter><processtype></processtype><pid>0</pid><parameter><item>"
+     "<name></name><value></value><values><item></item><item>a&#xA;b</item></values></item>"
+     "</parameter></QORControl:SetProcessParameter>"},
 };
 
 class ArrayRequest : public ServiceCall, public ::testing::WithParamInterface<ArrayRequestCase>
@@ -580,9 +606,11 @@ TEST_P(ArrayRequest, IsWrittenAsATreeInPlace)
     service().script(c.method, Reply::ok_empty(c.method));
     ASSERT_EQ(SOAP_OK, c.call(ctx(), endpoint())) << FaultString();
     EXPECT_EQ(c.request, LastRequestElement());
-    const std::string body = service().last_request().body;
-    EXPECT_EQ(std::string::npos, body.find("href=")) << body;
-    EXPECT_EQ(std::string::npos, body.find(" id=")) << body;
+    const qortest::Request request = service().last_request();
+    EXPECT_EQ(std::string::npos, request.body.find("href=")) << request.body;
+    EXPECT_EQ(std::string::npos, request.body.find(" id=")) << request.body;
+    // The counting pass and the sending pass agree on every byte.
+    EXPECT_EQ(std::to_string(request.body.size()), request.header("Content-Length"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, ArrayRequest, ::testing::ValuesIn(kArrayRequests),
