@@ -123,12 +123,12 @@ endif()
 string(REPLACE "\treturn soap_outstring(soap, tag, id, a, type, SOAP_TYPE_"
   "\treturn qor_outstring(soap, tag, id, a, type, SOAP_TYPE_" _src "${_src}")
 
-# 8. Members are read with the empty type name, as the class pattern has it:
-#    a number, boolean or text member is read whatever xsi:type its element
-#    declares (<pid xsi:type="xsd:long">42</pid> reads 42).  The generated
-#    member reads name the member's own XML type, which the integer, double
-#    and boolean readers compare with the element's xsi:type.  The items of
-#    an array of ints are read the same way.  Enumerations keep their schema
+# 8. Members are read with the empty type name: a number, boolean or text
+#    member is read whatever xsi:type its element declares
+#    (<pid xsi:type="xsd:long">42</pid> reads 42).  The generated member
+#    reads name the member's own XML type, which the integer, double and
+#    boolean readers compare with the element's xsi:type.  The items of an
+#    array of ints are read the same way.  Enumerations keep their schema
 #    type name, and the generic readers (no literal element name) keep
 #    theirs.
 set(_member_re "(soap_in_(int|LONG64|double|bool|string|PointerToint|PointerToLONG64|PointerTodouble|PointerTostring)\\(soap, \"[^\"\n]+\", [^,\n]+), \"xsd:[A-Za-z]+\"\\)")
@@ -145,11 +145,11 @@ if(_members EQUAL 0 OR NOT _int_item_reads EQUAL 2)
 endif()
 
 # 9. Arrays that declare their size (SOAP-ENC:arrayType "T[n]", or arraySize)
-#    and an offset: qor_declared_size takes the size as the class pattern
-#    does.  A dimension that is no number or is negative, a size above
-#    100000, or an offset beyond the size declares nothing, and the items are
-#    then collected as they come; the runtime would read such an array as
-#    empty or fail it.
+#    and an offset: qor_declared_size takes the size less the offset.  A
+#    dimension that is no number or is negative, a size above 100000, or an
+#    offset beyond the size declares nothing, and the items are then
+#    collected as they come; the runtime would read such an array as empty
+#    or fail it.
 set(_declared "\t\tif (*soap->arraySize)\n\t\t{\n\t\t\tsoap_getsizes(soap->arraySize, &a->__size, 1);\n\t\t\ta->__size -= j = soap_getoffsets(soap->arrayOffset, &a->__size, NULL, 1);\n\t\t\tif ((size_t)a->__size > soap->maxoccurs)\n\t\t\t{\tsoap->error = SOAP_OCCURS;\n\t\t\t\treturn NULL;\n\t\t\t}\n")
 count_occurrences("${_src}" "${_declared}" _declared_count)
 count_occurrences("${_src}" "if (*soap->arraySize)" _size_tests)
