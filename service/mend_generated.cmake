@@ -110,8 +110,66 @@ endif()
 string(REPLACE "\ta = soap_instring(soap, tag, a, type, SOAP_TYPE_" "\ta = qor_instring(soap, tag, a, type, SOAP_TYPE_"
   _src "${_src}")
 
+# 7. Text elements written by the client: an empty string goes out as
+#    <name></name> (the runtime writes <name/>, which a peer reads as no
+#    string at all), and a line feed as "&#xA;" like the carriage return.
+#    The three string writers (string, xsd__string, QName) go through
+#    qor_outstring.
+count_occurrences("${_src}" "\treturn soap_outstring(soap, tag, id, a, type, SOAP_TYPE_" _writers)
+if(NOT _writers EQUAL 3)
+  message(FATAL_ERROR "mend_generated: expected 3 string writers, found ${_writers}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "\treturn soap_outstring(soap, tag, id, a, type, SOAP_TYPE_"
+  "\treturn qor_outstring(soap, tag, id, a, type, SOAP_TYPE_" _src "${_src}")
+
+# 8. Members are read with the empty type name: a number, boolean or text
+#    member is read whatever xsi:type its element declares
+#    (<pid xsi:type="xsd:long">42</pid> reads 42).  The generated member
+#    reads name the member's own XML type, which the integer, double and
+#    boolean readers compare with the element's xsi:type.  The items of an
+#    array of ints are read the same way.  Enumerations keep their schema
+#    type name, and the generic readers (no literal element name) keep
+#    theirs.
+set(_member_re "(soap_in_(int|LONG64|double|bool|string|PointerToint|PointerToLONG64|PointerTodouble|PointerTostring)\\(soap, \"[^\"\n]+\", [^,\n]+), \"xsd:[A-Za-z]+\"\\)")
+string(REGEX MATCHALL "${_member_re}" _typed "${_src}")
+list(LENGTH _typed _members)
+string(REGEX REPLACE "${_member_re}" "\\1, \"\")" _src "${_src}")
+set(_int_item_re "soap_in_int\\(soap, NULL, (p|a->__ptr \\+ i), \"xsd:int\"\\)")
+string(REGEX MATCHALL "${_int_item_re}" _int_items "${_src}")
+list(LENGTH _int_items _int_item_reads)
+string(REGEX REPLACE "${_int_item_re}" "soap_in_int(soap, NULL, \\1, \"\")" _src "${_src}")
+if(_members EQUAL 0 OR NOT _int_item_reads EQUAL 2)
+  message(FATAL_ERROR "mend_generated: expected typed member reads (found ${_members}) "
+                      "and two int item reads (found ${_int_item_reads}); the soapcpp2 output changed")
+endif()
+
+# 9. Arrays that declare their size (SOAP-ENC:arrayType "T[n]", or arraySize)
+#    and an offset: qor_declared_size takes the size less the offset.  A
+#    dimension that is no number or is negative, a size above 100000, or an
+#    offset beyond the size declares nothing, and the items are then
+#    collected as they come; the runtime would read such an array as empty
+#    or fail it.
+set(_declared "\t\tif (*soap->arraySize)\n\t\t{\n\t\t\tsoap_getsizes(soap->arraySize, &a->__size, 1);\n\t\t\ta->__size -= j = soap_getoffsets(soap->arrayOffset, &a->__size, NULL, 1);\n\t\t\tif ((size_t)a->__size > soap->maxoccurs)\n\t\t\t{\tsoap->error = SOAP_OCCURS;\n\t\t\t\treturn NULL;\n\t\t\t}\n")
+count_occurrences("${_src}" "${_declared}" _declared_count)
+count_occurrences("${_src}" "if (*soap->arraySize)" _size_tests)
+
+# 10. More items than the declared size are an error (the runtime's end-tag
+#     error, SOAP_SYNTAX_ERROR), not items silently dropped.
+set(_declared_end "\t\t\t\t\tsoap->error = SOAP_OK;\n\t\t\t\t\tbreak;\n\t\t\t\t}\n\t\t\t}\n\t\t}\n\t\telse\n\t\t{\tif (soap_alloc_block(soap) == NULL)\n")
+count_occurrences("${_src}" "${_declared_end}" _declared_ends)
+if(_declared_count EQUAL 0 OR NOT _declared_count EQUAL _size_tests OR NOT _declared_ends EQUAL _declared_count)
+  message(FATAL_ERROR "mend_generated: expected one declared-size reader per array (${_size_tests}), "
+                      "found ${_declared_count} with ${_declared_ends} item loops; the soapcpp2 output changed")
+endif()
+string(REPLACE "${_declared}" "\t\tif (qor_declared_size(soap, &a->__size, &j))\n\t\t{\n" _src "${_src}")
+string(REPLACE "${_declared_end}"
+  "\t\t\t\t\tsoap->error = SOAP_OK;\n\t\t\t\t\tbreak;\n\t\t\t\t}\n\t\t\t}\n\t\t\tif (i >= a->__size && qor_items_beyond_size(soap))\n\t\t\t\treturn NULL;\n\t\t}\n\t\telse\n\t\t{\tif (soap_alloc_block(soap) == NULL)\n"
+  _src "${_src}")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
 message(STATUS "mend_generated: ${_enum_count} enumeration readers, the collected-array limit, "
-               "the enumeration bases, ${_calls} fault reads, the fault detail and the string readers mended")
+               "the enumeration bases, ${_calls} fault reads, the fault detail, the string readers and writers, "
+               "${_members} member reads and ${_declared_count} declared array sizes mended")

@@ -1,7 +1,10 @@
 // Helpers of the generated readers (see service/mend_generated.cmake).
 #include "soapH.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 
 int qor_enum_number(struct soap* soap, const char* text, long* value, bool* present)
 {
@@ -30,6 +33,93 @@ bool qor_too_many_items(struct soap* soap, int count)
     const size_t needed = static_cast<size_t>(count) + 2;
     if (needed > soap->maxoccurs)
         soap->maxoccurs = needed;
+    return false;
+}
+
+namespace {
+
+// The most items an array may declare; a larger size is read as none.
+constexpr long kMaxDeclaredItems = 100000;
+
+// Reads the number at *text and moves past it; false when none stands there.
+bool read_number(const char*& text, long* value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text, &end, 10);
+    if (end == text || errno == ERANGE)
+        return false;
+    *value = number;
+    text = end;
+    return true;
+}
+
+// The start of the next dimension after a comma or a blank, or null after the
+// last one.
+const char* next_dimension(const char* rest)
+{
+    const char* next = std::strchr(rest, ',');
+    if (!next)
+        next = std::strchr(rest, ' ');
+    return next ? next + 1 : nullptr;
+}
+
+} // namespace
+
+bool qor_declared_size(struct soap* soap, int* size, int* offset)
+{
+    const char* dimension = soap->arraySize;
+    const char* offsets = soap->arrayOffset;
+    *offset = 0;
+    if (*dimension == '\0')
+        return false;
+    if (*dimension == '[')
+        ++dimension;
+    long items = 1;
+    long skip = 0;
+    for (;;) {
+        long extent = 0;
+        if (!read_number(dimension, &extent) || extent < 0)
+            return false;
+        if (extent > kMaxDeclaredItems) {
+            if (items != 0)
+                return false;
+            // An array with an empty dimension stays empty; a smaller
+            // stand-in keeps the products below from overflowing.
+            extent = kMaxDeclaredItems + 1;
+        }
+        items *= extent;
+        if (items > kMaxDeclaredItems)
+            return false;
+        if (*offsets != '\0') {
+            ++offsets; // the "[" or "," before the offset in this dimension
+            long part = 0;
+            if (read_number(offsets, &part) && (part < 0 || part > kMaxDeclaredItems))
+                return false;
+            skip = skip * extent + part;
+            if (skip > kMaxDeclaredItems)
+                return false; // beyond any size that counts
+        }
+        dimension = next_dimension(dimension);
+        if (!dimension)
+            break;
+    }
+    if (skip > items)
+        return false;
+    *size = static_cast<int>(items - skip);
+    *offset = static_cast<int>(skip);
+    return true;
+}
+
+bool qor_items_beyond_size(struct soap* soap)
+{
+    if (soap_peek_element(soap) == SOAP_OK) {
+        soap->error = SOAP_SYNTAX_ERROR;
+        return true;
+    }
+    if (soap->error != SOAP_NO_TAG)
+        return true; // the input failed
+    soap->error = SOAP_OK;
     return false;
 }
 

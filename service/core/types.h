@@ -12,6 +12,9 @@
  *   other enumerations below           enum QORControl__STATE_COLOR, ...
  *   array of xsd:string                QORControl__ArrayOfString
  *
+ * Members are read whatever xsi:type their elements declare, except the
+ * enumerations, which check theirs.
+ *
  * Outside strict mode the enumerations and the boolean accept any decimal
  * number besides their names and store it unchanged, and an empty element
  * leaves the value as it was; every enumeration is stored as a 32-bit int

@@ -92,6 +92,13 @@ void parse_webmethod_args(int argc, const QOR_UC* const* argv, int* index, Clien
         s.wait_timeout = in.number();
         s.wait_delay = in.number();
     }
+    // StartWait calls Start without a run level and StopWait calls Stop with
+    // the soft time-out 0, whatever an earlier "-function Start" or
+    // "-function Stop" on the same command line stored.
+    if (name == u"StartWait")
+        a.runlevel = nullptr;
+    if (name == u"StopWait")
+        a.softtimeout = 0;
     if (name == u"Start" || name == u"StartBypassHA") {
         if (in.more())
             a.runlevel = in.text();

@@ -128,3 +128,43 @@ TEST(ClientWaitBranches, WaitWithoutSuccessEndsWithExitCodeTwo)
 }
 
 } // namespace
+
+namespace {
+
+// StartWait's Start and StopWait's Stop carry no run level and soft time-out
+// 0, whatever an earlier -function on the same command line stored.
+TEST(ClientWaitBranches, EarlierFunctionsLeaveTheWaitsCallAlone)
+{
+    const struct
+    {
+        std::vector<std::string> words;
+        std::string element;  // of the first request
+        std::string expected; // its text, "<absent>" when not sent
+    } cases[] = {
+        {{"Start", "3", "-function", "StartWait", "10", "1"}, "runlevel", "<absent>"},
+        {{"RestartInstance", "45", "rl", "-function", "StartWait", "10", "1"},
+         "runlevel",
+         "<absent>"},
+        {{"Stop", "30", "-function", "StopWait", "10", "1"}, "softtimeout", "0"},
+        {{"RestartInstance", "45", "rl", "-function", "StopWait", "10", "1"}, "softtimeout", "0"},
+        // The last -function names the webmethod: Start keeps its run level.
+        {{"StartWait", "10", "1", "-function", "Start", "3"}, "runlevel", "3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words[0] + " then " + c.words[c.words.size() - 3]);
+        clienttest::Instance instance = clienttest::start_instance();
+        instance.service->script("Start", Reply::ok_empty("Start"));
+        instance.service->script("Stop", Reply::ok_empty("Stop"));
+        instance.service->script("GetProcessList", processes("QORControl-GREEN"));
+        clienttest::FakeTime time;
+        clienttest::run(instance.call(c.words), time.environment());
+        ASSERT_GE(instance.service->request_count(), 1u);
+        const std::string body = instance.service->request(0).body;
+        EXPECT_EQ(clienttest::has_element(body, c.element), c.expected != "<absent>");
+        if (c.expected != "<absent>") {
+            EXPECT_EQ(clienttest::element_text(body, c.element), c.expected);
+        }
+    }
+}
+
+} // namespace

@@ -1,5 +1,5 @@
-// How record arrays are read: item counts, item names, declared sizes and
-// lists longer than the runtime's default item limit.
+// How record arrays are read: item counts, item names, positions outside a
+// declared size and lists longer than the runtime's default item limit.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -112,52 +112,6 @@ TEST(RawSyslog, EntryTextKeepsUtf8)
                  "e \xE2\x82\xAC",
                  log.__ptr[0]);
 }
-
-struct DeclaredCase
-{
-    const char* name;
-    friend void PrintTo(const DeclaredCase& c, std::ostream* os) { *os << c.name; }
-    const char* attributes;
-    std::string items;
-    std::vector<int> pids; // expected pid of every item, 0 where none arrived
-};
-
-class DeclaredSize : public ::testing::TestWithParam<DeclaredCase>
-{
-};
-
-TEST_P(DeclaredSize, Soap11ArraySize)
-{
-    const DeclaredCase& c = GetParam();
-    Reader reader;
-    QORControl__ArrayOfOSProcess list;
-    ASSERT_EQ(SOAP_OK,
-              reader.ReadMember(Response(kProcessList, std::string("<process ") + c.attributes +
-                                                           ">" + c.items + "</process>"),
-                                kProcessList, "process", list));
-    ASSERT_EQ(static_cast<int>(c.pids.size()), list.__size);
-    for (int i = 0; i < list.__size; ++i)
-        EXPECT_EQ(c.pids[i], list.__ptr[i].pid) << "item " << i;
-}
-
-const DeclaredCase kDeclared[] = {
-    {"ExactlyAsDeclared", "SOAP-ENC:arrayType=\"QORControl:OSProcess[3]\"", PidItems(3), {1, 2, 3}},
-    {"FewerThanDeclaredLeavesDefaults",
-     "SOAP-ENC:arrayType=\"QORControl:OSProcess[3]\"",
-     PidItems(2),
-     {1, 2, 0}},
-    {"OffsetShortensTheArray",
-     "SOAP-ENC:arrayType=\"QORControl:OSProcess[5]\" SOAP-ENC:offset=\"[2]\"",
-     PidItems(3),
-     {1, 2, 3}},
-    {"PositionPlacesItems",
-     "SOAP-ENC:arrayType=\"QORControl:OSProcess[5]\" SOAP-ENC:offset=\"[2]\"",
-     "<item SOAP-ENC:position=\"[3]\"><pid>2</pid></item><item><pid>3</pid></item>",
-     {0, 2, 3}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Records, DeclaredSize, ::testing::ValuesIn(kDeclared),
-                         recordtest::CaseName<DeclaredCase>);
 
 TEST(DeclaredSize, PositionOutsideTheArrayFails)
 {

@@ -146,7 +146,7 @@ const RequestCase kCases[] = {
                       " alerts=" + std::to_string(out.alert.__size);
                   return rc;
                 },
-                "<QORControl:GetAlerts><RootTid/></QORControl:GetAlerts>",
+                "<QORControl:GetAlerts><RootTid></RootTid></QORControl:GetAlerts>",
                 Wrapped("GetAlerts", "<RootTidName>root</RootTidName><alert><item/></alert>"), "root alerts=1"},
     LIST_CASE(ListDeveloperTraces, QORControl__ArrayOfDirEntry, "file"),
     LINES_CASE(ReadDeveloperTrace,
@@ -164,7 +164,7 @@ const RequestCase kCases[] = {
                   return rc;
                 },
                 "<QORControl:OSExecute><command>ls -l &lt;dir&gt;</command><async>1</async><timeout>60</timeout>"
-                "<protocolfile/></QORControl:OSExecute>",
+                "<protocolfile></protocolfile></QORControl:OSExecute>",
                 Wrapped("OSExecute", "<exitcode>3</exitcode><pid>99</pid><lines><item>x</item></lines>"),
                 "3/99/1"},
     RequestCase{"ReadLogFile",
@@ -176,8 +176,8 @@ const RequestCase kCases[] = {
                       std::to_string(out.fields.__size);
                   return rc;
                 },
-                "<QORControl:ReadLogFile><filename>available.log</filename><filter/><language>EN</language>"
-                "<maxentries>0</maxentries><statecookie/></QORControl:ReadLogFile>",
+                "<QORControl:ReadLogFile><filename>available.log</filename><filter></filter><language>EN</language>"
+                "<maxentries>0</maxentries><statecookie></statecookie></QORControl:ReadLogFile>",
                 Wrapped("ReadLogFile", "<format>f</format><endcookie>c2</endcookie><fields><item>a</item></fields>"),
                 "c2 1"},
     LIST_CASE(ListLogFiles, QORControl__ArrayOfLogFile, "file"),
@@ -189,7 +189,7 @@ const RequestCase kCases[] = {
                   r = std::string(out.format ? out.format : "(null)") + " " + std::to_string(out.fields.__size);
                   return rc;
                 },
-                "<QORControl:AnalyseLogFiles><starttime>2024 01 02 03:04:05</starttime><endtime/>"
+                "<QORControl:AnalyseLogFiles><starttime>2024 01 02 03:04:05</starttime><endtime></endtime>"
                 "<severity-level>2</severity-level><maxentries>10000</maxentries></QORControl:AnalyseLogFiles>",
                 Wrapped("AnalyseLogFiles", "<format>csv</format><fields><item>a</item><item>b</item></fields>"),
                 "csv 2"},
@@ -272,8 +272,8 @@ const RequestCase kCases[] = {
                   return rc;
                 },
                 "<QORControl:CreateSnapshot><description>before update</description>"
-                "<analyse-severity-level>2</analyse-severity-level><analyse-starttime/>"
-                "<analyse-endtime/><analyze-maxentries>10000</analyze-maxentries>"
+                "<analyse-severity-level>2</analyse-severity-level><analyse-starttime></analyse-starttime>"
+                "<analyse-endtime></analyse-endtime><analyze-maxentries>10000</analyze-maxentries>"
                 "<maxentries>-10000</maxentries><logfiles><item>DEFAULT</item></logfiles>"
                 "</QORControl:CreateSnapshot>",
                 Wrapped("CreateSnapshot", "<filename>snap_01.zip</filename>"), "snap_01.zip"},
@@ -559,16 +559,41 @@ const ArrayRequestCase kArrayRequests[] = {
      "<item><name>n</name><values><item>1</item><item>2</item></values></item>"
      "<item><name>n</name><values><item>1</item><item>2</item></values></item>"
      "</parameter></QORControl:SetProcessParameter>"},
-    // Markup characters and carriage return are escaped; a line feed may stay
-    // as it is (an XML reader sees the same text either way); UTF-8 passes.
+    // Markup characters and line ends are escaped; UTF-8 passes.
     {"TextIsEscaped", "OSExecute",
      [](struct soap* s, const char* e) {
          QORControl__OSExecuteResponse out;
-         return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te"), 0, 1,
+         return soap_call_QORControl__OSExecute(s, e, "", Text("a&b <c> \"d\"\r\n\te\rf"), 0, 1,
                                                 Text("\xc3\xa9"), out);
      },
-     "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;\n\te</command><async>0</async>"
-     "<timeout>1</timeout><protocolfile>\xc3\xa9</protocolfile></QORControl:OSExecute>"},
+     "<QORControl:OSExecute><command>a&amp;b &lt;c&gt; \"d\"&#xD;&#xA;\te&#xD;f</command>"
+     "<async>0</async><timeout>1</timeout><protocolfile>\xc3\xa9</protocolfile>"
+     "</QORControl:OSExecute>"},
+    {"LineFeedsAtBothEnds", "Start",
+     [](struct soap* s, const char* e) {
+         QORControl__StartResponse out;
+         return soap_call_QORControl__Start(s, e, "", Text("\n\n<x>\n"), &out);
+     },
+     "<QORControl:Start><runlevel>&#xA;&#xA;&lt;x&gt;&#xA;</runlevel></QORControl:Start>"},
+    // An empty string keeps its start and end tag: a peer reads <name/> as
+    // no string at all.
+    {"EmptyTexts", "SetProcessParameter",
+     [](struct soap* s, const char* e) {
+         static char* values[] = {Text(""), Text("a\nb")};
+         static QORControl__ArrayOfString list = StringArray(values, 2);
+         static QORControl__SetProfileParameter parameter;
+         parameter.name = Text("");
+         parameter.value = Text("");
+         parameter.values = &list;
+         QORControl__ArrayOfSetProfileParameter parameters;
+         parameters.__ptr = &parameter;
+         parameters.__size = 1;
+         QORControl__SetProcessParameterResponse out;
+         return soap_call_QORControl__SetProcessParameter(s, e, "", Text(""), 0, parameters, &out);
+     },
+     "<QORControl:SetProcessParameter><processtype></processtype><pid>0</pid><parameter><item>"
+     "<name></name><value></value><values><item></item><item>a&#xA;b</item></values></item>"
+     "</parameter></QORControl:SetProcessParameter>"},
 };
 
 class ArrayRequest : public ServiceCall, public ::testing::WithParamInterface<ArrayRequestCase>
@@ -581,9 +606,11 @@ TEST_P(ArrayRequest, IsWrittenAsATreeInPlace)
     service().script(c.method, Reply::ok_empty(c.method));
     ASSERT_EQ(SOAP_OK, c.call(ctx(), endpoint())) << FaultString();
     EXPECT_EQ(c.request, LastRequestElement());
-    const std::string body = service().last_request().body;
-    EXPECT_EQ(std::string::npos, body.find("href=")) << body;
-    EXPECT_EQ(std::string::npos, body.find(" id=")) << body;
+    const qortest::Request request = service().last_request();
+    EXPECT_EQ(std::string::npos, request.body.find("href=")) << request.body;
+    EXPECT_EQ(std::string::npos, request.body.find(" id=")) << request.body;
+    // The counting pass and the sending pass agree on every byte.
+    EXPECT_EQ(std::to_string(request.body.size()), request.header("Content-Length"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, ArrayRequest, ::testing::ValuesIn(kArrayRequests),

@@ -1,0 +1,184 @@
+// Replies that carry more than the plain literal form: members whose
+// elements declare a foreign xsi:type, and arrays that declare their size.
+#include <sstream>
+#include <string>
+
+#include "service/service_call_support.h"
+#include "service/test_records_support.h"
+
+namespace {
+
+using calltest::ServiceCall;
+using qortest::Reply;
+
+std::string Wrapped(const std::string& method, const std::string& content)
+{
+    return "<QORControl:" + method + "Response>" + content + "</QORControl:" + method + "Response>";
+}
+
+struct TypedCase
+{
+    const char* name;
+    const char* member; // XML of one member; the rest of the record is absent
+    const char* read;   // what arrived
+};
+
+void PrintTo(const TypedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// Cache entries carry a string, an int, a 64-bit number and a boolean;
+// profile parameters an optional 64-bit number and an optional double.
+const TypedCase kTyped[] = {
+    {"IntDeclaredLong", "<version xsi:type=\"xsd:long\">42</version>", "- 42 0 0"},
+    {"IntDeclaredString", "<version xsi:type=\"xsd:string\">42</version>", "- 42 0 0"},
+    {"IntDeclaredForeignType", "<version xmlns:x=\"urn:x\" xsi:type=\"x:N\">-7</version>",
+     "- -7 0 0"},
+    {"StringDeclaredInt", "<name xsi:type=\"xsd:int\">qorwp</name>", "qorwp 0 0 0"},
+    {"LongDeclaredInt", "<size xsi:type=\"xsd:int\">5000000000</size>", "- 0 5000000000 0"},
+    {"BooleanDeclaredInt", "<valid xsi:type=\"xsd:int\">true</valid>", "- 0 0 1"},
+    {"OptionalNumbersDeclaredOtherwise",
+     "<restriction><int-min xsi:type=\"xsd:int\">-5</int-min>"
+     "<float-max xsi:type=\"xsd:decimal\">1.5</float-max></restriction>",
+     "-5 1.5"},
+};
+
+class ForeignType : public ServiceCall, public ::testing::WithParamInterface<TypedCase>
+{
+};
+
+TEST_P(ForeignType, IsReadAsTheDeclaredMember)
+{
+    const TypedCase& c = GetParam();
+    const std::string item = std::string("<item>") + c.member + "</item>";
+    service().script("XCMGetCacheEntries",
+                     Reply::ok(Wrapped("XCMGetCacheEntries", "<entry>" + item + "</entry>")));
+    service().script(
+        "GetProcessParameter",
+        Reply::ok(Wrapped("GetProcessParameter", "<parameter>" + item + "</parameter>")));
+    std::ostringstream read;
+    if (std::string(c.member).rfind("<restriction>", 0) == 0) {
+        QORControl__ArrayOfProfileParameter list;
+        ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessParameter(
+                               ctx(), endpoint(), "", calltest::Text("DIA"), -1, list))
+            << FaultString();
+        ASSERT_EQ(1, list.__size);
+        const QORControl__ParameterRestriction& r = list.__ptr[0].restriction;
+        ASSERT_TRUE(r.int_min && r.float_max);
+        read << *r.int_min << " " << *r.float_max;
+    } else {
+        QORControl__ArrayOfXCMCacheEntry list;
+        ASSERT_EQ(SOAP_OK, soap_call_QORControl__XCMGetCacheEntries(ctx(), endpoint(), "", list))
+            << FaultString();
+        ASSERT_EQ(1, list.__size);
+        const QORControl__XCMCacheEntry& e = list.__ptr[0];
+        read << (e.name ? e.name : "-") << " " << e.version << " " << e.size << " " << e.valid;
+    }
+    EXPECT_EQ(c.read, read.str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, ForeignType, ::testing::ValuesIn(kTyped),
+                         recordtest::CaseName<TypedCase>);
+
+// Items of an array of ints (no webmethod the client calls returns one).
+TEST(IntItems, AreReadWhateverTypeTheyDeclare)
+{
+    recordtest::Reader reader;
+    QORControl__ArrayOfInt alerts;
+    const char* response = "QORControl:VORNAcknowledgeAlertsResponse";
+    ASSERT_EQ(SOAP_OK, reader.ReadList(response, "alert",
+                                       "<item xsi:type=\"xsd:long\">5</item>"
+                                       "<item xsi:type=\"xsd:string\">6</item>",
+                                       alerts));
+    ASSERT_EQ(2, alerts.__size);
+    EXPECT_EQ(5, alerts.__ptr[0]);
+    EXPECT_EQ(6, alerts.__ptr[1]);
+}
+
+struct SizeCase
+{
+    const char* name;
+    std::string attributes; // of the array element
+    std::string items;      // the items sent
+    int error;              // of the call
+    const char* read;       // the pids that arrived, 0 for an item that kept its defaults
+    bool soap12 = false;
+};
+
+void PrintTo(const SizeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// Items with the pids 1 to count.
+std::string Pids(int count)
+{
+    std::string items;
+    for (int i = 1; i <= count; ++i)
+        items += "<item><pid>" + std::to_string(i) + "</pid></item>";
+    return items;
+}
+
+std::string Declared(const char* size)
+{
+    return std::string("SOAP-ENC:arrayType=\"QORControl:OSProcess") + size + "\"";
+}
+
+constexpr int kTooMany = SOAP_SYNTAX_ERROR;
+
+const SizeCase kSizes[] = {
+    {"Equal", Declared("[3]"), Pids(3), SOAP_OK, "1,2,3"},
+    {"FewerLeaveDefaults", Declared("[3]"), Pids(2), SOAP_OK, "1,2,0"},
+    {"More", Declared("[2]"), Pids(3), kTooMany, ""},
+    {"ZeroAndOne", Declared("[0]"), Pids(1), kTooMany, ""},
+    {"NotANumber", Declared("[x]"), Pids(3), SOAP_OK, "1,2,3"},
+    {"NoDimension", Declared("[]"), Pids(2), SOAP_OK, "1,2"},
+    {"Negative", Declared("[-1]"), Pids(2), SOAP_OK, "1,2"},
+    {"AboveTheLimit", Declared("[100001]"), Pids(2), SOAP_OK, "1,2"},
+    {"AtTheLimit", Declared("[100000]"), Pids(1), SOAP_OK, "1,0,0,0 of 100000"},
+    {"TwoDimensions", Declared("[2,2]"), Pids(3), SOAP_OK, "1,2,3,0"},
+    {"TwoDimensionsAboveTheLimit", Declared("[1000,1000]"), Pids(2), SOAP_OK, "1,2"},
+    {"OffsetShortens", Declared("[5]") + " SOAP-ENC:offset=\"[2]\"", Pids(3), SOAP_OK, "1,2,3"},
+    {"PositionPlacesItems", Declared("[5]") + " SOAP-ENC:offset=\"[2]\"",
+     "<item SOAP-ENC:position=\"[3]\"><pid>2</pid></item><item><pid>3</pid></item>", SOAP_OK,
+     "0,2,3"},
+    {"OffsetBeyondTheSize", Declared("[3]") + " SOAP-ENC:offset=\"[4]\"", Pids(4), SOAP_OK,
+     "1,2,3,4"},
+    {"Soap12Size", "SOAP-ENC:arraySize=\"3\"", Pids(2), SOAP_OK, "1,2,0", true},
+    {"Soap12More", "SOAP-ENC:arraySize=\"1\"", Pids(2), kTooMany, "", true},
+    {"Soap12NotANumber", "SOAP-ENC:arraySize=\"*\"", Pids(2), SOAP_OK, "1,2", true},
+};
+
+class ArraySize : public ServiceCall, public ::testing::WithParamInterface<SizeCase>
+{
+};
+
+TEST_P(ArraySize, DecidesWhichItemsArrive)
+{
+    const SizeCase& c = GetParam();
+    const std::string body =
+        Wrapped("GetProcessList", "<process " + c.attributes + ">" + c.items + "</process>");
+    service().script("GetProcessList", c.soap12 ? Reply::http(200, qortest::envelope(body, true),
+                                                              "application/soap+xml")
+                                                : Reply::ok(body));
+    QORControl__ArrayOfOSProcess list;
+    ASSERT_EQ(c.error, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list))
+        << FaultString();
+    if (c.error != SOAP_OK) {
+        soap_set_fault(ctx()); // the text the client prints after "FAIL: "
+        EXPECT_EQ("Validation constraint violation: syntax error in element 'item'", FaultString());
+        return;
+    }
+    std::string read;
+    for (int i = 0; i < list.__size && i < 4; ++i)
+        read += (i ? "," : "") + std::to_string(list.__ptr[i].pid);
+    if (list.__size > 4)
+        read += " of " + std::to_string(list.__size);
+    EXPECT_EQ(c.read, read);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, ArraySize, ::testing::ValuesIn(kSizes),
+                         recordtest::CaseName<SizeCase>);
+
+} // namespace
