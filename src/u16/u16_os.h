@@ -68,8 +68,9 @@ int nlsui_u16_to_utf8_chk(char* target, const QOR_UC* source, int capacity, cons
                           int line, const char* function, const char* array_name,
                           const char* limit_name);
 
-/* Returns an even pointer; an odd one is reported (and breaks into a
- * debugger unless QORCASTRAW2UCCHK is "0"). */
+/* Returns an even pointer; an odd one is reported and breaks with SIGTRAP
+ * (which ends the process unless a debugger takes the trap) unless
+ * QORCASTRAW2UCCHK is "0". */
 QOR_UTF16* nlsui_cast_raw2uc(void* pointer, const QOR_UC* file, int line);
 
 /* Opens a file by 16-bit name (UTF-8 on disk; "NUL:" or "NUL" is the null

@@ -82,13 +82,30 @@ TEST(U16Debug, EnvironmentSwitchAndBreakWithoutDebugger)
         EXPECT_EQ(u16_env_is_zero("QOR_TEST_SWITCH"), c.zero) << (c.value ? c.value : "(unset)");
     }
     unsetenv("QOR_TEST_SWITCH");
-    /* No debugger is attached: the break must not end the process. */
-    EXPECT_EXIT(
-        {
-            u16_debug_break();
-            std::_Exit(7);
-        },
-        ::testing::ExitedWithCode(7), "");
+}
+
+/* Without a debugger the break ends the process with SIGTRAP, also when the
+ * signal was ignored or blocked before. */
+TEST(U16DebugDeathTest, BreakEndsAProcessWithoutDebugger)
+{
+    enum Prepare { kAsIs, kIgnored, kBlocked };
+    for (const Prepare prepare : {kAsIs, kIgnored, kBlocked}) {
+        EXPECT_EXIT(
+            {
+                if (prepare == kIgnored)
+                    signal(SIGTRAP, SIG_IGN);
+                if (prepare == kBlocked) {
+                    sigset_t trap;
+                    sigemptyset(&trap);
+                    sigaddset(&trap, SIGTRAP);
+                    sigprocmask(SIG_BLOCK, &trap, nullptr);
+                }
+                u16_debug_break();
+                std::_Exit(7);
+            },
+            ::testing::KilledBySignal(SIGTRAP), "")
+            << prepare;
+    }
 }
 
 TEST(U16Process, InvocationIdMarksAService)

@@ -292,6 +292,61 @@ TEST(U16Wrappers, CastCheck)
     unsetenv("QORCASTRAW2UCCHK");
 }
 
+void overlapping_copy()
+{
+    QOR_UC units[6] = {1, 2, 3, 4, 5, 6};
+    memcpyU(units + 1, units, 4, "copy.c", 5);
+}
+
+void odd_cast()
+{
+    alignas(4) char area[8] = {};
+    nlsui_cast_raw2uc(area + 1, u"cast.c", 9);
+}
+
+/* The overlap and cast checks break with SIGTRAP, which ends a process
+ * without a debugger; only the value "0" of their switch lets it go on. */
+TEST(U16ChecksDeathTest, BreakEndsTheProcessUnlessSwitchedOff)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct
+    {
+        const char* variable;
+        void (*trigger)();
+        const char* message;
+    } checks[] = {
+        {"QORMEMCPYCHK", overlapping_copy, "memcpyU overlapping .* \\(copy.c:5\\)"},
+        {"QORCASTRAW2UCCHK", odd_cast, "odd adress to QOR_UTF16\\* in file cast.c, line 9"},
+    };
+    const struct
+    {
+        const char* value;
+        bool breaks;
+    } switches[] = {{nullptr, true}, {"0", false}, {"1", true}, {"", true}, {"00", true}};
+    for (const auto& check : checks) {
+        for (const auto& s : switches) {
+            if (s.value == nullptr)
+                unsetenv(check.variable);
+            else
+                setenv(check.variable, s.value, 1);
+            const std::string label =
+                std::string(check.variable) + "=" + (s.value != nullptr ? s.value : "(unset)");
+            if (s.breaks)
+                EXPECT_EXIT(check.trigger(), testing::KilledBySignal(SIGTRAP), check.message)
+                    << label;
+            else
+                EXPECT_EXIT(
+                    {
+                        check.trigger();
+                        std::_Exit(0);
+                    },
+                    testing::ExitedWithCode(0), check.message)
+                    << label;
+        }
+        unsetenv(check.variable);
+    }
+}
+
 TEST(U16Wrappers, WhatStringCopy)
 {
     QOR_UC* w = ConvertSCCSID_w("@(#) $Id: x.c#3 $ \xC3\xA9");
