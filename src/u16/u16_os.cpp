@@ -12,6 +12,7 @@
 #include "platform/u16_process.h"
 #include "platform/u16_sleep.h"
 #include "platform/u16_terminal.h"
+#include "platform/u16_zone.h"
 #include "u16/u16_decode.h"
 #include "u16/u16_diag.h"
 #include "u16/u16_format.h"
@@ -115,10 +116,9 @@ int nlsui_gettimeofday(struct nlsui_timeval* tv, struct nlsui_timezone* tz)
         tv->tv_usec = static_cast<int32_t>(now.tv_nsec / 1000000 * 1000);
     }
     if (!g_tz_cached) {
-        /* Minutes west of the zone's standard time, whatever the season. */
-        tzset();
-        g_tz.tz_minuteswest = static_cast<int32_t>(timezone / 60);
-        g_tz.tz_dsttime = daylight != 0 ? -60 : 0;
+        /* Minutes west of the zone's standard time, whatever the season, and
+         * the zone's own daylight-saving shift (-60 for one hour ahead). */
+        u16_zone_biases(now.tv_sec, &g_tz.tz_minuteswest, &g_tz.tz_dsttime);
         g_tz_cached = true;
     }
     if (tz != nullptr)

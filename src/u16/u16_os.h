@@ -25,8 +25,9 @@ struct nlsui_timeval
 };
 struct nlsui_timezone
 {
-    int32_t tz_minuteswest;
-    int32_t tz_dsttime;
+    int32_t tz_minuteswest; /* bias of standard time: UTC = local + bias */
+    int32_t tz_dsttime;     /* further bias in daylight-saving time (-60 for
+                             * one hour ahead), 0 for a zone without it */
 };
 
 /* 1 when the process runs under the service manager, 0 when not, -1 when the
