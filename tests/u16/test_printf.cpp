@@ -6,13 +6,16 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "alloc_probe.h"
 #include "u16/u16_printf.h"
 #include "u16_test_util.h"
 
+using u16test::AllocationProbe;
 using u16test::DiagCapture;
 using u16test::MemOut;
 using u16test::W;
@@ -168,6 +171,135 @@ TEST(U16PrintfErrors, HugeWidthOrPrecisionIsAFormatError)
     EXPECT_EQ(r, -1);
     QOR_UC buf[8];
     EXPECT_EQ(snprintfU16(buf, 8, u"%99999999999s", u"a"), -1);
+}
+
+/* A directive whose text would take the count past INT_MAX units fails the
+ * call before it writes anything; the text before it stays written. */
+TEST(U16PrintfErrors, TextBeyondIntMaxFailsAtOnce)
+{
+    DiagCapture diag;
+    const int max = INT_MAX;
+    const struct
+    {
+        const char* label;
+        std::function<int(FILE*)> to_stream;
+        std::function<int(QOR_UC*, size_t)> to_buffer;
+        const char* written;
+    } cases[] = {
+        {"sign and precision", [&](FILE* f) { return fprintfU16(f, u"%+.*d", max, 1); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%+.*d", max, 1); }, ""},
+        {"text and width", [&](FILE* f) { return fprintfU16(f, u"ab%*d", max, 1); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"ab%*d", max, 1); }, "ab"},
+        {"prefix and precision", [&](FILE* f) { return fprintfU16(f, u"%#.*x", max, 255); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%#.*x", max, 255); }, ""},
+        {"f", [&](FILE* f) { return fprintfU16(f, u"%.*f", max, 1.5); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*f", max, 1.5); }, ""},
+        {"e", [&](FILE* f) { return fprintfU16(f, u"x%.*e", max - 6, 1.5); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"x%.*e", max - 6, 1.5); }, "x"},
+        {"#g", [&](FILE* f) { return fprintfU16(f, u"%#.*g", max, 2.5); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%#.*g", max, 2.5); }, ""},
+        {"a", [&](FILE* f) { return fprintfU16(f, u"%.*a", max - 5, 1.0); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*a", max - 5, 1.0); }, ""},
+        {"c", [&](FILE* f) { return fprintfU16(f, u"c%*c", max, u'z'); },
+         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"c%*c", max, u'z'); }, "c"},
+    };
+    for (const auto& c : cases) {
+        MemOut out;
+        QOR_UC buf[8];
+        int to_stream = 0;
+        int stream_errno = 0;
+        int to_buffer = 0;
+        size_t largest = 0;
+        diag.clear();
+        {
+            AllocationProbe probe;
+            errno = 0;
+            to_stream = c.to_stream(out.get());
+            stream_errno = errno;
+            to_buffer = c.to_buffer(buf, 8);
+            largest = probe.largest();
+        }
+        EXPECT_EQ(to_stream, -1) << c.label;
+        EXPECT_EQ(stream_errno, EOVERFLOW) << c.label;
+        EXPECT_EQ(out.text(), c.written) << c.label;
+        EXPECT_EQ(to_buffer, -1) << c.label;
+        EXPECT_LT(largest, 4096u) << c.label;
+        EXPECT_NE(diag.text().find("Error in format string at or near"), std::string::npos)
+            << c.label;
+    }
+}
+
+/* Texts up to INT_MAX units are no error: a buffer takes what fits, and the
+ * zeros beyond the digits of a double are counted, not formatted first. */
+TEST(U16PrintfBuffer, HugeButCountableTextsAreCut)
+{
+    const int max = INT_MAX;
+    const struct
+    {
+        const char* label;
+        std::function<int(QOR_UC*, size_t)> call;
+        std::u16string text;
+    } cases[] = {
+        {"f", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*f", max - 2, 1.5); },
+         u"1.50000"},
+        {"e", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*e", max - 6, 0.25); },
+         u"2.50000"},
+        {"#g", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%#.*g", max - 2, 1.0); },
+         u"1.00000"},
+        {"d", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*d", max, 42); },
+         u"0000000"},
+        {"width", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%-*d", max, -3); },
+         u"-3     "},
+    };
+    for (const auto& c : cases) {
+        QOR_UC buf[8];
+        int result = 0;
+        size_t largest = 0;
+        {
+            AllocationProbe probe;
+            result = c.call(buf, 8);
+            largest = probe.largest();
+        }
+        EXPECT_EQ(result, 8) << c.label;
+        EXPECT_EQ(std::u16string(buf), c.text) << c.label;
+        EXPECT_LT(largest, 4096u) << c.label;
+    }
+}
+
+/* A large precision gives the same text as the C library, and the memory
+ * asked for stays small however long the text is. */
+TEST(U16PrintfStream, LargePrecisionsAgreeWithTheCLibraryInSmallMemory)
+{
+    const struct
+    {
+        const char* format;
+        double value;
+    } cases[] = {
+        {"%.100000f|", 0.1},        {"%.5000f", 1e300},       {"%.100000e|", 1.0 / 3.0},
+        {"%#.100000g|", 0.1},       {"%.100000g|", 0.1},      {"%#.100000g|", 1e-200},
+        {"%.100000a|", 1.5},        {"%.100000f|", HUGE_VAL}, {"%.100000E|", -2.5e-300},
+        {"%-100010.100000f|", 2.0},
+    };
+    for (const auto& c : cases) {
+        const int length = std::snprintf(nullptr, 0, c.format, c.value);
+        ASSERT_GT(length, 0) << c.format;
+        std::string expected(static_cast<size_t>(length) + 1, '\0');
+        std::snprintf(expected.data(), expected.size(), c.format, c.value);
+        expected.resize(static_cast<size_t>(length));
+        const std::u16string format = W(c.format);
+        MemOut out;
+        size_t largest = 0;
+        int result = 0;
+        {
+            AllocationProbe probe;
+            result = fprintfU16(out.get(), format.c_str(), c.value);
+            largest = probe.largest();
+        }
+        const std::string text = out.text();
+        EXPECT_LT(largest, 4096u) << c.format;
+        EXPECT_EQ(result, length) << c.format;
+        EXPECT_TRUE(text == expected) << c.format << ": " << text.substr(0, 80);
+    }
 }
 
 TEST(U16PrintfErrors, FormatErrorReportFollowsTheTraceLevel)
