@@ -174,6 +174,8 @@ void restore_console_cp(void)
 void query_user_and_password(ClientSettings& s)
 {
     set_console_cp_from_locale();
+    // A report about the user name must not read ahead into the password.
+    U16SetSecretInput(stdin);
     printfU16(cU("User? "));
     std::fflush(stdout);
     // The answer is read into 1024 units at most.
@@ -184,8 +186,15 @@ void query_user_and_password(ClientSettings& s)
         int c = fgetcU16(stdin);
         while (c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r')
             c = fgetcU16(stdin);
+        if (c >= 0)
+            std::ungetc(c, stdin);
     }
+    // The password is read from the next line, or from the rest of this one
+    // when it follows the user name there; an empty line is an empty one.
+    if (answered)
+        U16EndBlankLine(stdin);
     const QOR_UC* password = getpassU16(cU("Password? "));
+    U16SetSecretInput(nullptr);
     if (answered) {
         s.user = wide_to_utf8(nullptr, user);
         s.password = wide_to_utf8(nullptr, password != nullptr ? password : cU(""));

@@ -13,11 +13,9 @@
 #include "platform/u16_sleep.h"
 #include "platform/u16_terminal.h"
 #include "platform/u16_zone.h"
-#include "u16/u16_decode.h"
 #include "u16/u16_diag.h"
-#include "u16/u16_format.h"
-#include "u16/u16_input.h"
 #include "u16/u16_printf.h"
+#include "u16/u16_secret.h"
 
 namespace {
 
@@ -28,17 +26,6 @@ QOR_UC g_error_text[MAX_ERROR_LN];
 
 bool g_tz_cached = false;
 nlsui_timezone g_tz{};
-
-/* Gives a unit back to standard input for the next read. */
-void give_back(FILE* stream, int c)
-{
-    if (c < 0)
-        return;
-    if (c < 0x80 && !u16_has_held_byte(stream))
-        ungetc(c, stream);
-    else
-        u16_hold_unit(stream, c);
-}
 
 /* The whole 16-bit name as UTF-8; false when it holds a lone surrogate. */
 bool name_to_utf8(const QOR_UC* name, std::string& out)
@@ -133,20 +120,7 @@ QOR_UC* getpassU16(const QOR_UC* prompt)
     std::fflush(stdout);
     const int fd = fileno(stdin);
     const bool echo_was_switched = fd >= 0 && u16_echo_off(fd);
-    int c;
-    do {
-        c = fgetcU16(stdin);
-    } while (c >= 0 && u16_is_space_unit(c));
-    int n = 0;
-    while (c >= 0 && !u16_is_space_unit(c)) {
-        g_password[n++] = static_cast<QOR_UC>(c);
-        if (n == kPasswordUnits - 1)
-            break;
-        c = fgetcU16(stdin);
-    }
-    if (c >= 0 && u16_is_space_unit(c))
-        give_back(stdin, c);
-    g_password[n] = 0;
+    u16_read_secret_line(stdin, g_password, kPasswordUnits - 1);
     if (echo_was_switched)
         u16_echo_restore();
     return g_password;

@@ -40,9 +40,13 @@ int nlsui_sleep(uint32_t seconds);
 int nlsui_getppid(void);
 int nlsui_gettimeofday(struct nlsui_timeval* tv, struct nlsui_timezone* tz);
 
-/* Prints the prompt, switches the terminal echo off, reads one word of at
- * most 255 characters (UTF-8), restores the echo and returns the word in a
- * static buffer (empty at end of input). */
+/* Prints the prompt, switches the terminal echo off, reads one line and
+ * restores the echo. Returns the line's first word, of at most 255 units
+ * (UTF-8; a byte that is not UTF-8 is the unit of the same value), in a
+ * static buffer: empty at end of input or for an empty line. Blanks before
+ * the word are skipped, a line end is not; the rest of the line is read up
+ * to and including its end and nothing after it. No byte of it ever goes
+ * to a diagnostic. */
 QOR_UC* getpassU16(const QOR_UC* prompt);
 
 /* 0, or -1 when the name is unavailable or does not fit (the buffer is then

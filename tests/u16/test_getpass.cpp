@@ -9,8 +9,11 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "u16/u16.h"
+#include "u16/u16_secret.h"
+#include "u16_test_util.h"
 
 namespace {
 
@@ -157,6 +160,7 @@ TEST(U16Getpass, ReadsAfterScanf)
         scanfU16(u"%63s", user);
         const std::string u = "user[" + utf8(user) + "]";
         (void)!write(fd, u.data(), u.size());
+        U16EndBlankLine(stdin); /* the user's line end is not the password */
         report_password(fd, getpassU16(u"Password? "));
     });
     ASSERT_TRUE(child.started());
@@ -215,6 +219,120 @@ TEST(U16Getpass, WithoutATerminalTheWordIsReadAllTheSame)
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+/* Everything a stream still holds, as the units fgetcU16 gives. */
+std::u16string rest_of(FILE* in)
+{
+    std::u16string rest;
+    for (int c = fgetcU16(in); c >= 0; c = fgetcU16(in))
+        rest += static_cast<char16_t>(c);
+    return rest;
+}
+
+/* One line is read: its first word, then the rest up to and including the
+ * line end; the next line stays unread. Bytes that are not UTF-8 are taken
+ * as the units of the same value, and nothing at all is reported, even with
+ * the read-ahead dump switched on. */
+TEST(U16SecretLine, TakesTheWordOfOneLineWithoutAnyReport)
+{
+    const std::string a300(300, 'a');
+    const std::string a254(254, 'a');
+    const struct
+    {
+        std::string input;
+        std::u16string word;
+        std::u16string rest;
+    } cases[] = {
+        {"secret\nnext\n", u"secret", u"next\n"},
+        {"  pw  tail\nnext", u"pw", u"next"},
+        {"\nnext\n", u"", u"next\n"},
+        {"   \nnext", u"", u"next"},
+        {"pw\r\nnext", u"pw", u"next"},
+        {"pw\rnext", u"pw", u"next"},
+        {"", u"", u""},
+        {"p\xFFss\xFE\nnext", u"p\u00FFss\u00FE", u"next"},
+        {"a\xC3\nnext", u"a\u00C3", u"next"},
+        {"\xE2\x82\nnext", u"\u00E2\u0082", u"next"},
+        {"\xE2\x82x y\nnext", u"\u00E2\u0082x", u"next"},
+        {"\xC0\x80z\n", u"\u00C0\u0080z", u""},
+        {"\xED\xA0\x80\n", u"\u00ED\u00A0\u0080", u""},
+        {"\xF4\x90\x80\x80\n", u"\u00F4\u0090\u0080\u0080", u""},
+        {"\x85\xA0\n", u"\u0085\u00A0", u""},
+        {"s\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\n", u"s\u00E9\u20AC\U0001F600", u""},
+        {"\xC3\xA9\xC2\xA0rest\nnext", u"\u00E9", u"next"},
+        {"\xC2\xA0 pw\n", u"pw", u""},
+        {a300 + "\nnext", std::u16string(255, u'a'), u"next"},
+        {a254 + "\xF0\x9F\x98\x80\nnext", std::u16string(254, u'a'), u"next"},
+        {a254 + "\xC3\nnext", std::u16string(254, u'a') + u"\u00C3", u"next"},
+    };
+    u16test::DiagCapture diag(U16_TRACE_HIGH);
+    setenv("NLSUI_FILE_TRACE", "1", 1);
+    for (const auto& c : cases) {
+        u16test::MemIn in(c.input);
+        std::vector<QOR_UC> word(256, 0xBEEF);
+        const int n = u16_read_secret_line(in.get(), word.data(), 255);
+        EXPECT_EQ(n, static_cast<int>(c.word.size())) << c.input;
+        EXPECT_EQ(std::u16string(word.data()), c.word) << c.input;
+        EXPECT_EQ(rest_of(in.get()), c.rest) << c.input;
+    }
+    unsetenv("NLSUI_FILE_TRACE");
+    EXPECT_EQ(diag.text(), "");
+}
+
+/* After the user name: blanks and one line end are read, anything else
+ * stays unread byte for byte, also a unit the scanf engine gave back. */
+TEST(U16SecretLine, EndBlankLineLeavesAnythingElse)
+{
+    const struct
+    {
+        std::string input;
+        std::u16string rest;
+    } cases[] = {
+        {"user  \t\npw\n", u"pw\n"},     {"user\r\npw", u"pw"},   {"user\rpw", u"pw"},
+        {"user pw\n", u"pw\n"},          {"user\n\npw", u"\npw"}, {"user", u""},
+        {"user\xC2\xA0pw", u"\u00A0pw"},
+    };
+    u16test::DiagCapture diag(U16_TRACE_HIGH);
+    for (const auto& c : cases) {
+        u16test::MemIn in(c.input);
+        QOR_UC user[16] = {0};
+        ASSERT_EQ(fscanfU16(in.get(), u"%15s", user), 1) << c.input;
+        U16EndBlankLine(in.get());
+        EXPECT_EQ(rest_of(in.get()), c.rest) << c.input;
+    }
+    /* A byte that is not UTF-8 is not decoded (and so not reported). */
+    u16test::MemIn in("user \xFFpw\n");
+    QOR_UC user[16] = {0};
+    ASSERT_EQ(fscanfU16(in.get(), u"%15s", user), 1);
+    U16EndBlankLine(in.get());
+    EXPECT_EQ(diag.text(), "");
+    std::string rest;
+    for (int b = std::getc(in.get()); b != EOF; b = std::getc(in.get()))
+        rest += static_cast<char>(b);
+    EXPECT_EQ(rest, "\xFFpw\n");
+}
+
+/* A report about invalid input reads ahead of it only on a stream that
+ * holds no secret. */
+TEST(U16SecretLine, NoReadAheadOnTheSecretStream)
+{
+    setenv("NLSUI_FILE_TRACE", "1", 1);
+    for (const bool secret : {false, true}) {
+        u16test::DiagCapture diag(U16_TRACE_LOW);
+        U16ResetInputErrorCounter();
+        u16test::MemIn in("us\xFFr\nsecretpw\n");
+        U16SetSecretInput(secret ? in.get() : nullptr);
+        QOR_UC user[16] = {0};
+        ASSERT_EQ(fscanfU16(in.get(), u"%15s", user), 1);
+        U16SetSecretInput(nullptr);
+        /* The dump takes the bytes after the bad one with it. */
+        EXPECT_EQ(std::u16string(user), secret ? u"us#r" : u"us#") << secret;
+        EXPECT_EQ(diag.text().find("secretpw") == std::string::npos, secret) << diag.text();
+        EXPECT_EQ(rest_of(in.get()) == u"\nsecretpw\n", secret) << secret;
+    }
+    unsetenv("NLSUI_FILE_TRACE");
+    U16ResetInputErrorCounter();
 }
 
 } // namespace
