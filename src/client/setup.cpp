@@ -14,6 +14,7 @@
 #include "base/dptrc.h"
 #include "client/options.h"
 #include "client/strings.h"
+#include "client/trace_mask.h"
 #include "ni/ni.h"
 #include "platform/client_console.h"
 #include "rscp/rscp_utf.h"
@@ -216,6 +217,8 @@ ClientSession::~ClientSession()
     }
     if (winhttp_session != nullptr)
         WinHttpCloseHandle(winhttp_session);
+    if (trace != nullptr)
+        std::fclose(trace);
 }
 
 void setup_client(ClientSession& session, ClientSettings& s)
@@ -261,7 +264,9 @@ void setup_client(ClientSession& session, ClientSettings& s)
         printfU16(cU("Transport layer plugin registration failed.\n"));
         client_exit(1);
     }
-    plugin_set_trace(soap, s.trace, s.trace);
+    // Passwords travel in the Authorization header: the trace hides them.
+    session.trace = open_masked_trace(s.trace);
+    plugin_set_trace(soap, session.trace, session.trace);
     if (s.query_user)
         query_user_and_password(s);
 }
