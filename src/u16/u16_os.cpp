@@ -342,6 +342,21 @@ QOR_UTF16* nlsui_cast_raw2uc(void* pointer, const QOR_UC* file, int line)
     return static_cast<QOR_UTF16*>(pointer);
 }
 
+bool nlsui_file_path(const QOR_UC* name, std::string* path)
+{
+    if (name == nullptr || path == nullptr) {
+        errno = EINVAL;
+        return false;
+    }
+    if (!name_to_utf8(name, *path)) {
+        errno = EILSEQ;
+        return false;
+    }
+    if (is_null_device(*path))
+        *path = "/dev/null";
+    return true;
+}
+
 FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode)
 {
     if (name == nullptr || mode == nullptr) {
@@ -350,7 +365,9 @@ FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode)
     }
     std::string path;
     std::string mode8;
-    if (!name_to_utf8(name, path) || !name_to_utf8(mode, mode8)) {
+    if (!nlsui_file_path(name, &path))
+        return nullptr;
+    if (!name_to_utf8(mode, mode8)) {
         errno = EILSEQ;
         return nullptr;
     }
@@ -362,8 +379,6 @@ FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode)
     for (char c : mode8)
         if (c != 't' && c != ' ')
             clean += c;
-    if (is_null_device(path))
-        path = "/dev/null";
     FILE* stream = std::fopen(path.c_str(), clean.c_str());
     if (stream != nullptr && U16GetTraceLevel() >= U16_TRACE_HIGH)
         nlsui_trace_fopen(name, fileno(stream), "fopenU16", kSourceName, __LINE__);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "u16/qor_uc.h"
 #include "u16/u16_string.h"
@@ -81,6 +82,9 @@ QOR_UTF16* nlsui_cast_raw2uc(void* pointer, const QOR_UC* file, int line);
 /* Opens a file by 16-bit name (UTF-8 on disk; "NUL:" or "NUL" is the null
  * device) with a 16-bit mode. */
 FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode);
+/* The path fopenU16 opens for a name; false (errno EILSEQ) for a name that
+ * holds a lone surrogate. */
+bool nlsui_file_path(const QOR_UC* name, std::string* path);
 
 /* Forwarders to the diagnostics. */
 void nlsui_set_u16_trace_level(void (*output)(const char*, size_t), int level);
