@@ -3,22 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "client/trace_mask.h"
 #include "client_harness.h"
+#include "u16/pty_child.h"
 
 namespace {
 
@@ -72,123 +70,35 @@ std::string read_file(const std::string& path)
     return content.str();
 }
 
-// The program on a pseudo-terminal, started by a child that afterwards
-// reports its exit code and the next line left on the terminal.
-class ProgramOnTerminal
+// A child on a pseudo-terminal runs the program (its standard error goes to
+// a file), then reports its exit code and the next line the terminal holds.
+std::function<void(int)> program_then_next_line(const std::vector<std::string>& words,
+                                                const std::string& stderr_path)
 {
-  public:
-    ProgramOnTerminal(const std::vector<std::string>& words, const std::string& stderr_path)
-    {
-        int report[2];
-        if (pipe(report) != 0)
-            return;
-        report_ = report[0];
-        pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
-        if (pid_ == 0) {
-            close(report[0]);
-            const pid_t program = fork();
-            if (program == 0) {
-                const int err = open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-                dup2(err, STDERR_FILENO);
-                std::vector<char*> argv{const_cast<char*>(QORCONTROL_BINARY)};
-                for (const std::string& w : words)
-                    argv.push_back(const_cast<char*>(w.c_str()));
-                argv.push_back(nullptr);
-                execv(QORCONTROL_BINARY, argv.data());
-                _exit(127);
-            }
-            int status = 0;
-            waitpid(program, &status, 0);
-            std::string line =
-                "exit=" + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + "\nrest=[";
-            char buf[256];
-            const ssize_t n = read(STDIN_FILENO, buf, sizeof buf); // one line
-            if (n > 0)
-                line.append(buf, static_cast<std::size_t>(n));
-            line += "]";
-            (void)!write(report[1], line.data(), line.size());
-            _exit(0);
+    return [words, stderr_path](int report_fd) {
+        const pid_t program = fork();
+        if (program == 0) {
+            const int err = open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(err, STDERR_FILENO);
+            std::vector<char*> argv{const_cast<char*>(QORCONTROL_BINARY)};
+            for (const std::string& w : words)
+                argv.push_back(const_cast<char*>(w.c_str()));
+            argv.push_back(nullptr);
+            execv(QORCONTROL_BINARY, argv.data());
+            _exit(127);
         }
-        close(report[1]);
-    }
-    ~ProgramOnTerminal()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (master_ >= 0)
-            close(master_);
-        if (report_ >= 0)
-            close(report_);
-    }
-    ProgramOnTerminal(const ProgramOnTerminal&) = delete;
-    ProgramOnTerminal& operator=(const ProgramOnTerminal&) = delete;
-
-    bool started() const { return pid_ > 0 && master_ >= 0; }
-
-    // Reads the terminal until it showed the text (bounded).
-    bool wait_for(const std::string& text)
-    {
-        for (int round = 0; round < 200 && seen_.find(text) == std::string::npos; ++round) {
-            pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            char buf[512];
-            const ssize_t n = read(master_, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            seen_.append(buf, static_cast<std::size_t>(n));
-        }
-        return seen_.find(text) != std::string::npos;
-    }
-
-    // Waits (bounded) until the program has switched the echo off.
-    bool wait_echo_off()
-    {
-        for (int i = 0; i < 500; ++i) {
-            termios t{};
-            tcgetattr(master_, &t);
-            if ((t.c_lflag & ECHO) == 0)
-                return true;
-            usleep(10000);
-        }
-        return false;
-    }
-
-    void type(const std::string& text) { (void)!write(master_, text.data(), text.size()); }
-
-    // The child's report, once it has ended (bounded); the terminal is
-    // drained meanwhile.
-    std::string report()
-    {
-        std::string out;
-        for (int round = 0; round < 300; ++round) {
-            pollfd p[2] = {{report_, POLLIN, 0}, {master_, POLLIN, 0}};
-            if (poll(p, 2, 100) <= 0)
-                continue;
-            char buf[256];
-            if ((p[1].revents & POLLIN) != 0) {
-                const ssize_t n = read(master_, buf, sizeof buf);
-                if (n > 0)
-                    seen_.append(buf, static_cast<std::size_t>(n));
-            }
-            if ((p[0].revents & (POLLIN | POLLHUP)) != 0) {
-                const ssize_t n = read(report_, buf, sizeof buf);
-                if (n <= 0)
-                    break;
-                out.append(buf, static_cast<std::size_t>(n));
-            }
-        }
-        return out;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int master_ = -1;
-    int report_ = -1;
-    std::string seen_;
-};
+        int status = 0;
+        waitpid(program, &status, 0);
+        std::string line =
+            "exit=" + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + "\nrest=[";
+        char buf[256];
+        const ssize_t n = read(STDIN_FILENO, buf, sizeof buf); // one line
+        if (n > 0)
+            line.append(buf, static_cast<std::size_t>(n));
+        line += "]";
+        (void)!write(report_fd, line.data(), line.size());
+    };
+}
 
 // -queryuser with the developer trace, a trace file and the read-ahead dump
 // of invalid input switched on: a password with bytes that are not UTF-8 is
@@ -207,7 +117,7 @@ TEST(ClientPassword, InvalidBytesReachNoDiagnosticAndNoTrace)
     const std::vector<std::string> call = instance.call({"Shutdown"});
     words.insert(words.end(), call.begin(), call.end());
     setenv("NLSUI_FILE_TRACE", "1", 1);
-    ProgramOnTerminal program(words, stderr_path);
+    u16test::PtyChild program(program_then_next_line(words, stderr_path));
     unsetenv("NLSUI_FILE_TRACE");
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(program.wait_for("User? "));
@@ -216,7 +126,8 @@ TEST(ClientPassword, InvalidBytesReachNoDiagnosticAndNoTrace)
     ASSERT_TRUE(program.wait_for("Password? "));
     ASSERT_TRUE(program.wait_echo_off());
     program.type("Zq\xfe\xfdPw\xc3(k\nnext line\n");
-    EXPECT_EQ(program.report(), "exit=0\nrest=[next line\n]");
+    int status = 0;
+    EXPECT_EQ(program.report(&status), "exit=0\nrest=[next line\n]");
 
     const std::string sent = "Zq\xc3\xbe\xc3\xbdPw\xc3\x83(k";
     ASSERT_EQ(instance.service->request_count(), 1u);
