@@ -1,5 +1,6 @@
-// Replaces the global operator new and delete of this test program so that
-// a test can see how large the blocks are that the code under test asks for.
+// Replaces the global operator new and delete of this test program (the
+// library's other forms call these) so that a test can see how large the
+// blocks are that the code under test asks for.
 #include "alloc_probe.h"
 
 #include <atomic>
@@ -10,16 +11,6 @@ namespace {
 
 std::atomic<bool> g_watching{false};
 std::atomic<std::size_t> g_largest{0};
-
-void* allocate(std::size_t size)
-{
-    if (g_watching.load(std::memory_order_relaxed)) {
-        std::size_t seen = g_largest.load(std::memory_order_relaxed);
-        while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
-        }
-    }
-    return std::malloc(size != 0 ? size : 1);
-}
 
 } // namespace
 
@@ -45,24 +36,11 @@ std::size_t AllocationProbe::largest() const
 
 void* operator new(std::size_t size)
 {
-    if (void* p = allocate(size))
+    if (g_watching.load(std::memory_order_relaxed) && size > g_largest.load())
+        g_largest.store(size);
+    if (void* p = std::malloc(size != 0 ? size : 1))
         return p;
     throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return allocate(size);
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return allocate(size);
 }
 
 void operator delete(void* p) noexcept
@@ -70,27 +48,7 @@ void operator delete(void* p) noexcept
     std::free(p);
 }
 
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-
 void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, const std::nothrow_t&) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p, const std::nothrow_t&) noexcept
 {
     std::free(p);
 }

@@ -173,102 +173,84 @@ TEST(U16PrintfErrors, HugeWidthOrPrecisionIsAFormatError)
     EXPECT_EQ(snprintfU16(buf, 8, u"%99999999999s", u"a"), -1);
 }
 
+/* One call into an 8-unit buffer and, when asked, into a stream: results,
+ * texts and the largest block asked of operator new meanwhile. */
+struct Both
+{
+    int stream = 0;
+    std::string text;
+    int buffer = 0;
+    std::u16string cut;
+    size_t largest = 0;
+};
+
+template <class... Args> Both call(bool to_stream, const char16_t* format, Args... args)
+{
+    Both r;
+    MemOut out;
+    QOR_UC buf[8] = {0};
+    {
+        AllocationProbe probe;
+        r.stream = to_stream ? fprintfU16(out.get(), format, args...) : 0;
+        r.buffer = snprintfCutU16(buf, 8, format, args...);
+        r.largest = probe.largest();
+    }
+    r.text = out.text();
+    r.cut = buf;
+    return r;
+}
+
 /* A directive whose text would take the count past INT_MAX units fails the
- * call before it writes anything; the text before it stays written. */
+ * call before it writes anything (the text before it stays); up to INT_MAX
+ * a buffer takes what fits at once, as the zeros beyond the digits of a
+ * double are counted, not formatted. Memory stays small throughout. */
 TEST(U16PrintfErrors, TextBeyondIntMaxFailsAtOnce)
 {
-    DiagCapture diag;
     const int max = INT_MAX;
+    {
+        DiagCapture diag;
+        EXPECT_EQ(call(true, u"%+.*d", max, 1).stream, -1);
+        EXPECT_NE(diag.text().find("Error in format string at or near 'd'"), std::string::npos);
+    }
+    DiagCapture quiet(U16_TRACE_NONE);
+    const Both failing[] = {
+        call(true, u"%+.*d", max, 1),       call(true, u"ab%*d", max, 1),
+        call(true, u"%#.*x", max, 255),     call(true, u"%.*f", max, 1.5),
+        call(true, u"x%.*e", max - 6, 1.5), call(true, u"%#.*g", max, 2.5),
+        call(true, u"%.*a", max - 5, 1.0),  call(true, u"c%*c", max, u'z'),
+    };
+    const char* before[] = {"", "ab", "", "", "x", "", "", "c"};
+    for (size_t i = 0; i < sizeof failing / sizeof failing[0]; ++i) {
+        EXPECT_EQ(failing[i].stream, -1) << i;
+        EXPECT_EQ(failing[i].text, before[i]) << i;
+        EXPECT_EQ(failing[i].buffer, -1) << i;
+        EXPECT_LT(failing[i].largest, 4096u) << i;
+    }
+    errno = 0;
+    QOR_UC buf[4];
+    EXPECT_EQ(snprintfU16(buf, 4, u"%.*f", max, 1.0), -1);
+    EXPECT_EQ(errno, EOVERFLOW);
+
     const struct
     {
-        const char* label;
-        std::function<int(FILE*)> to_stream;
-        std::function<int(QOR_UC*, size_t)> to_buffer;
-        const char* written;
-    } cases[] = {
-        {"sign and precision", [&](FILE* f) { return fprintfU16(f, u"%+.*d", max, 1); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%+.*d", max, 1); }, ""},
-        {"text and width", [&](FILE* f) { return fprintfU16(f, u"ab%*d", max, 1); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"ab%*d", max, 1); }, "ab"},
-        {"prefix and precision", [&](FILE* f) { return fprintfU16(f, u"%#.*x", max, 255); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%#.*x", max, 255); }, ""},
-        {"f", [&](FILE* f) { return fprintfU16(f, u"%.*f", max, 1.5); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*f", max, 1.5); }, ""},
-        {"e", [&](FILE* f) { return fprintfU16(f, u"x%.*e", max - 6, 1.5); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"x%.*e", max - 6, 1.5); }, "x"},
-        {"#g", [&](FILE* f) { return fprintfU16(f, u"%#.*g", max, 2.5); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%#.*g", max, 2.5); }, ""},
-        {"a", [&](FILE* f) { return fprintfU16(f, u"%.*a", max - 5, 1.0); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*a", max - 5, 1.0); }, ""},
-        {"c", [&](FILE* f) { return fprintfU16(f, u"c%*c", max, u'z'); },
-         [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"c%*c", max, u'z'); }, "c"},
+        Both r;
+        std::u16string cut;
+    } countable[] = {
+        {call(false, u"%.*f", max - 2, 1.5), u"1.50000"},
+        {call(false, u"%.*e", max - 6, 0.25), u"2.50000"},
+        {call(false, u"%#.*g", max - 2, 1.0), u"1.00000"},
+        {call(false, u"%.*d", max, 42), u"0000000"},
+        {call(false, u"%-*d", max, -3), u"-3     "},
     };
-    for (const auto& c : cases) {
-        MemOut out;
-        QOR_UC buf[8];
-        int to_stream = 0;
-        int stream_errno = 0;
-        int to_buffer = 0;
-        size_t largest = 0;
-        diag.clear();
-        {
-            AllocationProbe probe;
-            errno = 0;
-            to_stream = c.to_stream(out.get());
-            stream_errno = errno;
-            to_buffer = c.to_buffer(buf, 8);
-            largest = probe.largest();
-        }
-        EXPECT_EQ(to_stream, -1) << c.label;
-        EXPECT_EQ(stream_errno, EOVERFLOW) << c.label;
-        EXPECT_EQ(out.text(), c.written) << c.label;
-        EXPECT_EQ(to_buffer, -1) << c.label;
-        EXPECT_LT(largest, 4096u) << c.label;
-        EXPECT_NE(diag.text().find("Error in format string at or near"), std::string::npos)
-            << c.label;
+    for (const auto& c : countable) {
+        EXPECT_EQ(c.r.buffer, 8) << c.cut.size();
+        EXPECT_EQ(c.r.cut, c.cut);
+        EXPECT_LT(c.r.largest, 4096u);
     }
 }
 
-/* Texts up to INT_MAX units are no error: a buffer takes what fits, and the
- * zeros beyond the digits of a double are counted, not formatted first. */
-TEST(U16PrintfBuffer, HugeButCountableTextsAreCut)
-{
-    const int max = INT_MAX;
-    const struct
-    {
-        const char* label;
-        std::function<int(QOR_UC*, size_t)> call;
-        std::u16string text;
-    } cases[] = {
-        {"f", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*f", max - 2, 1.5); },
-         u"1.50000"},
-        {"e", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*e", max - 6, 0.25); },
-         u"2.50000"},
-        {"#g", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%#.*g", max - 2, 1.0); },
-         u"1.00000"},
-        {"d", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%.*d", max, 42); },
-         u"0000000"},
-        {"width", [&](QOR_UC* b, size_t n) { return snprintfCutU16(b, n, u"%-*d", max, -3); },
-         u"-3     "},
-    };
-    for (const auto& c : cases) {
-        QOR_UC buf[8];
-        int result = 0;
-        size_t largest = 0;
-        {
-            AllocationProbe probe;
-            result = c.call(buf, 8);
-            largest = probe.largest();
-        }
-        EXPECT_EQ(result, 8) << c.label;
-        EXPECT_EQ(std::u16string(buf), c.text) << c.label;
-        EXPECT_LT(largest, 4096u) << c.label;
-    }
-}
-
-/* A large precision gives the same text as the C library, and the memory
- * asked for stays small however long the text is. */
-TEST(U16PrintfStream, LargePrecisionsAgreeWithTheCLibraryInSmallMemory)
+/* A large precision gives the same text as the C library, in small memory. */
+TEST(U16PrintfStream, LargePrecisionsAgreeWithTheCLibrary)
 {
     const struct
     {
@@ -281,24 +263,12 @@ TEST(U16PrintfStream, LargePrecisionsAgreeWithTheCLibraryInSmallMemory)
         {"%-100010.100000f|", 2.0},
     };
     for (const auto& c : cases) {
-        const int length = std::snprintf(nullptr, 0, c.format, c.value);
-        ASSERT_GT(length, 0) << c.format;
-        std::string expected(static_cast<size_t>(length) + 1, '\0');
-        std::snprintf(expected.data(), expected.size(), c.format, c.value);
-        expected.resize(static_cast<size_t>(length));
-        const std::u16string format = W(c.format);
-        MemOut out;
-        size_t largest = 0;
-        int result = 0;
-        {
-            AllocationProbe probe;
-            result = fprintfU16(out.get(), format.c_str(), c.value);
-            largest = probe.largest();
-        }
-        const std::string text = out.text();
-        EXPECT_LT(largest, 4096u) << c.format;
-        EXPECT_EQ(result, length) << c.format;
-        EXPECT_TRUE(text == expected) << c.format << ": " << text.substr(0, 80);
+        std::string expected(static_cast<size_t>(std::snprintf(nullptr, 0, c.format, c.value)), 0);
+        std::snprintf(expected.data(), expected.size() + 1, c.format, c.value);
+        const Both r = call(true, W(c.format).c_str(), c.value);
+        EXPECT_LT(r.largest, 4096u) << c.format;
+        EXPECT_EQ(r.stream, static_cast<int>(expected.size())) << c.format;
+        EXPECT_TRUE(r.text == expected) << c.format << ": " << r.text.substr(0, 80);
     }
 }
 
