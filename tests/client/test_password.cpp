@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "client/cmdline_mask.h"
 #include "client/trace_mask.h"
 #include "client_harness.h"
 #include "u16/pty_child.h"
@@ -60,6 +61,31 @@ TEST(ClientTraceMask, HidesTheAuthorizationValueHoweverTheWritesAreSplit)
         }
     }
     EXPECT_EQ(open_masked_trace(nullptr), nullptr);
+}
+
+// The command line that diagnostics keep shows no password after -user.
+TEST(ClientPassword, DiagnosticsKeepTheCommandLineWithoutThePassword)
+{
+    const struct
+    {
+        std::vector<const char16_t*> words;
+        std::vector<std::u16string> shown;
+    } cases[] = {
+        {{u"q", u"-user", u"bob", u"pw", u"-nr", u"1"},
+         {u"q", u"-user", u"bob", u"********", u"-nr", u"1"}},
+        {{u"q", u"-user", u"", u"pw", u"-user", u"al", u"x"},
+         {u"q", u"-user", u"", u"********", u"-user", u"al", u"********"}},
+        {{u"q", u"-nr", u"1", u"-user", u"bob"}, {u"q", u"-nr", u"1", u"-user", u"bob"}},
+        {{u"q", u"-User", u"bob", u"pw"}, {u"q", u"-User", u"bob", u"pw"}},
+    };
+    for (const auto& c : cases) {
+        const int argc = static_cast<int>(c.words.size());
+        const std::vector<const QOR_UC*> shown = words_for_diagnostics(argc, c.words.data());
+        ASSERT_EQ(shown.size(), c.words.size() + 1);
+        EXPECT_EQ(shown.back(), nullptr);
+        for (std::size_t i = 0; i < c.shown.size(); ++i)
+            EXPECT_EQ(std::u16string(shown[i]), c.shown[i]) << i;
+    }
 }
 
 std::string read_file(const std::string& path)
@@ -113,7 +139,8 @@ TEST(ClientPassword, InvalidBytesReachNoDiagnosticAndNoTrace)
     const std::string stderr_path = dir + "/stderr.txt";
     clienttest::Instance instance = clienttest::start_instance();
     instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
-    std::vector<std::string> words = {"-queryuser", "-debug", "-trace", trace_path};
+    std::vector<std::string> words = {"-user",  "cmduser", "CmdPw9",  "-queryuser",
+                                      "-debug", "-trace",  trace_path};
     const std::vector<std::string> call = instance.call({"Shutdown"});
     words.insert(words.end(), call.begin(), call.end());
     setenv("NLSUI_FILE_TRACE", "1", 1);
@@ -144,10 +171,14 @@ TEST(ClientPassword, InvalidBytesReachNoDiagnosticAndNoTrace)
     EXPECT_NE(first_report, std::string::npos);
     EXPECT_EQ(diagnostics.find(report, first_report + 1), std::string::npos) << diagnostics;
     EXPECT_NE(trace.find("Authorization: ********\r\n"), std::string::npos) << trace;
-    const std::string pieces[] = {
-        "Zq",        "Pw",   "\xfe\xfd", "\xc3(k",
-        " 5a 71",    " fe ", " fd ",     clienttest::base64("us#er:" + sent),
-        "next line", "|Zq"};
+    EXPECT_NE(diagnostics.find("Cmdline : " + std::string(QORCONTROL_BINARY) +
+                               " -user cmduser ******** -queryuser"),
+              std::string::npos)
+        << diagnostics;
+    const std::string pieces[] = {"CmdPw9",    "Zq",     "Pw",
+                                  "\xfe\xfd",  "\xc3(k", " 5a 71",
+                                  " fe ",      " fd ",   clienttest::base64("us#er:" + sent),
+                                  "next line", "|Zq"};
     for (const std::string& piece : pieces) {
         EXPECT_EQ(diagnostics.find(piece), std::string::npos) << piece << "\n" << diagnostics;
         EXPECT_EQ(trace.find(piece), std::string::npos) << piece;
