@@ -267,17 +267,27 @@ THR_RC ThrRecMtxLock(THR_REC_MTX* mtx)
 {
     base_cs_enter(&mtx->cs);
     mtx->count++;
+    // Other threads read the owner without holding the mutex.
+    __atomic_store_n(&mtx->owner, static_cast<int32_t>(ThrGetCurrentId()), __ATOMIC_RELAXED);
     return THR_ERR_OK;
 }
 
 THR_RC ThrRecMtxUnlock(THR_REC_MTX* mtx)
 {
-    if (--mtx->count < 0) {
+    const int32_t owner = __atomic_load_n(&mtx->owner, __ATOMIC_RELAXED);
+    if (owner == -1) {
+        // Nobody holds it: one unlock more than locks.
         fprintfU16(stderr, u"ThrRecMtxUnlock: PANIC: #unlock > #lock, tag: \"%s\"\n",
                    mtx->tag != nullptr ? mtx->tag : u"not set");
         fflush(stderr);
         abort();
     }
+    // Only the holder may touch the count or leave the critical section; the
+    // owner field holds our own id only while we hold the mutex.
+    if (owner != static_cast<int32_t>(ThrGetCurrentId()))
+        return THR_ERR_NOT_OWNER;
+    if (--mtx->count == 0)
+        __atomic_store_n(&mtx->owner, -1, __ATOMIC_RELAXED);
     base_cs_leave(&mtx->cs);
     return THR_ERR_OK;
 }

@@ -53,7 +53,7 @@ struct THR_MTX
 };
 
 /* Recursive mutex: always locks; count checks that unlocks never exceed
- * locks. */
+ * locks. owner is the id of the holding thread, -1 while it is free. */
 struct THR_REC_MTX
 {
     int32_t count;
@@ -93,7 +93,9 @@ THR_RC ThrMtxDelete(THR_MTX* mtx);
 
 THR_RC ThrRecMtxInit(THR_REC_MTX* mtx, const QOR_UC* tag);
 THR_RC ThrRecMtxLock(THR_REC_MTX* mtx);
-/* More unlocks than locks print a panic line and abort the process. */
+/* More unlocks than locks print a panic line and abort the process. An
+ * unlock by a thread that does not hold the mutex changes nothing and
+ * returns THR_ERR_NOT_OWNER. */
 THR_RC ThrRecMtxUnlock(THR_REC_MTX* mtx);
 THR_RC ThrRecMtxDelete(THR_REC_MTX* mtx);
 

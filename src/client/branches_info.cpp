@@ -2,6 +2,7 @@
 // dispatcher and enqueue listings.
 #include "client/branch_helpers.h"
 #include "client/snapshot_file.h"
+#include "client/snapshot_reply.h"
 #include "u16/u16.h"
 
 namespace {
@@ -487,13 +488,12 @@ int branch_get_log_file_list(CallContext& call)
 
 int branch_read_snapshot(CallContext& call)
 {
-    QORControl__SnapshotZip snapshot;
-    soap_call_QORControl__ReadSnapshot(call.soap, call.endpoint, kNoAction,
-                                       call.settings.args.filename, snapshot);
+    SnapshotData snapshot;
+    call_read_snapshot(call.soap, call.endpoint, kNoAction, call.settings.args.filename, &snapshot);
     const int status = print_result_header(call.soap, call.format, call.name, kNoHeader);
     if (status != 0)
         return status;
-    return write_snapshot_file(call.settings.args.local_filename, snapshot.__ptr, snapshot.__size);
+    return write_snapshot_file(call.settings.args.local_filename, snapshot.bytes, snapshot.size);
 }
 
 int branch_list_snapshots(CallContext& call)

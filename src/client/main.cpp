@@ -2,6 +2,7 @@
 // start-up, then the main logic, whose result is the exit code.
 #include <vector>
 
+#include "client/cmdline_mask.h"
 #include "client/run_client.h"
 #include "client/strings.h"
 #include "i18n/nlsui.h"
@@ -15,7 +16,7 @@ int main(int argc, char** argv)
         args.push_back(arg != nullptr ? arg : u"");
     }
     args.push_back(nullptr);
-    nlsui_set_cmdline(argc, args.data());
+    nlsui_set_cmdline(argc, words_for_diagnostics(argc, args.data()).data());
     nlsui_init();
     return run_client(argc, args.data());
 }

@@ -14,6 +14,7 @@
 #include "base/dptrc.h"
 #include "client/options.h"
 #include "client/strings.h"
+#include "client/trace_mask.h"
 #include "ni/ni.h"
 #include "platform/client_console.h"
 #include "rscp/rscp_utf.h"
@@ -174,6 +175,8 @@ void restore_console_cp(void)
 void query_user_and_password(ClientSettings& s)
 {
     set_console_cp_from_locale();
+    // A report about the user name must not read ahead into the password.
+    U16SetSecretInput(stdin);
     printfU16(cU("User? "));
     std::fflush(stdout);
     // The answer is read into 1024 units at most.
@@ -184,8 +187,15 @@ void query_user_and_password(ClientSettings& s)
         int c = fgetcU16(stdin);
         while (c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r')
             c = fgetcU16(stdin);
+        if (c >= 0)
+            std::ungetc(c, stdin);
     }
+    // The password is read from the next line, or from the rest of this one
+    // when it follows the user name there; an empty line is an empty one.
+    if (answered)
+        U16EndBlankLine(stdin);
     const QOR_UC* password = getpassU16(cU("Password? "));
+    U16SetSecretInput(nullptr);
     if (answered) {
         s.user = wide_to_utf8(nullptr, user);
         s.password = wide_to_utf8(nullptr, password != nullptr ? password : cU(""));
@@ -207,6 +217,8 @@ ClientSession::~ClientSession()
     }
     if (winhttp_session != nullptr)
         WinHttpCloseHandle(winhttp_session);
+    if (trace != nullptr)
+        std::fclose(trace);
 }
 
 void setup_client(ClientSession& session, ClientSettings& s)
@@ -252,7 +264,9 @@ void setup_client(ClientSession& session, ClientSettings& s)
         printfU16(cU("Transport layer plugin registration failed.\n"));
         client_exit(1);
     }
-    plugin_set_trace(soap, s.trace, s.trace);
+    // Passwords travel in the Authorization header: the trace hides them.
+    session.trace = open_masked_trace(s.trace);
+    plugin_set_trace(soap, session.trace, session.trace);
     if (s.query_user)
         query_user_and_password(s);
 }

@@ -2,6 +2,7 @@
 #define QOR_CLIENT_SETUP_H
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include <stdsoap2.h>
@@ -18,6 +19,7 @@ struct ClientSession
     bool soap_ready = false;
     HINTERNET winhttp_session = nullptr;
     std::string endpoint;
+    FILE* trace = nullptr; // the -trace file as the transport sees it
 
     ClientSession() = default;
     ClientSession(const ClientSession&) = delete;

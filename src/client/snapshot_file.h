@@ -17,10 +17,14 @@ using SnapshotWriter = std::size_t (*)(const void* data, std::size_t bytes, FILE
 bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size,
                          SnapshotWriter writer);
 
-/* Stores a fetched snapshot in the local file. Without data no file is
- * created or truncated and 0 is returned. A file that cannot be opened, a
- * failed write or a failed close prints a "FAIL: " line and returns 1. */
-int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, int size,
+/* Stores a fetched snapshot (size bytes, 0 for an empty one) in the local
+ * file. A regular file, or a name that does not exist yet, is replaced only
+ * when complete: the bytes go to a new file in the same folder, which is
+ * synced and renamed over the target (keeping an old file's permissions),
+ * so a failure leaves any old copy as it was. Anything else (a device) is
+ * written directly. A failure prints a "FAIL: " line naming the local file
+ * and returns 1; success returns 0. */
+int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std::size_t size,
                         SnapshotWriter writer = nullptr);
 
 #endif

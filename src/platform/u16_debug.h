@@ -1,9 +1,8 @@
 #ifndef QOR_PLATFORM_U16_DEBUG_H
 #define QOR_PLATFORM_U16_DEBUG_H
 
-/* Breaks into an attached debugger: raises SIGTRAP when a tracer is
- * attached; without one it does nothing (a plain SIGTRAP would end the
- * process). */
+/* Breaks into the debugger: raises SIGTRAP with its default action, so an
+ * attached debugger stops there and a process without one ends. */
 void u16_debug_break(void);
 
 /* True when the environment variable is set and equals "0" (the switch that

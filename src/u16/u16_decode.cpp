@@ -189,3 +189,13 @@ void u16_forget_stream(FILE* stream)
         release_if_empty(h);
     }
 }
+
+void u16_give_back_unit(FILE* stream, int unit)
+{
+    if (unit < 0)
+        return;
+    if (unit < 0x80 && !u16_has_held_byte(stream))
+        ungetc(unit, stream);
+    else
+        u16_hold_unit(stream, unit);
+}

@@ -32,5 +32,8 @@ bool u16_take_held_unit(FILE* stream, int* unit);
 bool u16_has_held_byte(FILE* stream);
 /* Drops everything held for the stream (before it is closed or reused). */
 void u16_forget_stream(FILE* stream);
+/* Gives a unit back for the next read of the stream: a 7-bit unit through
+ * ungetc unless a byte is held, anything else as the held unit. */
+void u16_give_back_unit(FILE* stream, int unit);
 
 #endif

@@ -20,6 +20,7 @@ int64_t system_now()
 }
 
 int64_t (*g_now)(void) = system_now;
+FILE* g_secret_stream = nullptr;
 int32_t g_error_counter = 0;
 int64_t g_quiet_start = 0;
 
@@ -34,7 +35,8 @@ void report_fgetc(FILE* stream, const Utf8Char& ch)
                       static_cast<unsigned>(fileno(stream)));
         U16Report(text, kSourceName, __LINE__, false);
         U16DumpBytes(ch.bytes, static_cast<size_t>(ch.byte_count));
-        U16DumpReadAhead(stream);
+        if (stream != g_secret_stream)
+            U16DumpReadAhead(stream);
         U16ReportEndMarker();
     } else if (g_error_counter == kErrorLimit) {
         std::snprintf(text, sizeof text,
@@ -60,6 +62,11 @@ void U16ResetInputErrorCounter(void)
 {
     g_error_counter = 0;
     g_quiet_start = 0;
+}
+
+void U16SetSecretInput(FILE* stream)
+{
+    g_secret_stream = stream;
 }
 
 void U16ForgetStream(FILE* stream)

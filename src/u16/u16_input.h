@@ -25,6 +25,16 @@ QOR_UC* fgetsU16(QOR_UC* buffer, int n, FILE* stream);
 void U16SetInputClock(int64_t (*now)(void));
 void U16ResetInputErrorCounter(void);
 
+/* Marks the stream that a dialogue reads a secret from, such as the
+ * password after the user name (null: none). Reports about invalid input
+ * on it never read ahead to dump the bytes that follow. */
+void U16SetSecretInput(FILE* stream);
+
+/* Ends the current line when nothing but blanks is left on it: reads the
+ * blanks and one line end ("\n", "\r\n" or a lone "\r"). Anything else
+ * stays unread, byte for byte. */
+void U16EndBlankLine(FILE* stream);
+
 /* A unit given back by the scanf engine, or the byte that broke an invalid
  * sequence, waits for the next 16-bit read of its stream. Call this before
  * closing a stream whose reading stopped early, so that a later stream at

@@ -12,11 +12,10 @@
 #include "platform/u16_process.h"
 #include "platform/u16_sleep.h"
 #include "platform/u16_terminal.h"
-#include "u16/u16_decode.h"
+#include "platform/u16_zone.h"
 #include "u16/u16_diag.h"
-#include "u16/u16_format.h"
-#include "u16/u16_input.h"
 #include "u16/u16_printf.h"
+#include "u16/u16_secret.h"
 
 namespace {
 
@@ -27,17 +26,6 @@ QOR_UC g_error_text[MAX_ERROR_LN];
 
 bool g_tz_cached = false;
 nlsui_timezone g_tz{};
-
-/* Gives a unit back to standard input for the next read. */
-void give_back(FILE* stream, int c)
-{
-    if (c < 0)
-        return;
-    if (c < 0x80 && !u16_has_held_byte(stream))
-        ungetc(c, stream);
-    else
-        u16_hold_unit(stream, c);
-}
 
 /* The whole 16-bit name as UTF-8; false when it holds a lone surrogate. */
 bool name_to_utf8(const QOR_UC* name, std::string& out)
@@ -115,10 +103,9 @@ int nlsui_gettimeofday(struct nlsui_timeval* tv, struct nlsui_timezone* tz)
         tv->tv_usec = static_cast<int32_t>(now.tv_nsec / 1000000 * 1000);
     }
     if (!g_tz_cached) {
-        /* Minutes west of the zone's standard time, whatever the season. */
-        tzset();
-        g_tz.tz_minuteswest = static_cast<int32_t>(timezone / 60);
-        g_tz.tz_dsttime = daylight != 0 ? -60 : 0;
+        /* Minutes west of the zone's standard time, whatever the season, and
+         * the zone's own daylight-saving shift (-60 for one hour ahead). */
+        u16_zone_biases(now.tv_sec, &g_tz.tz_minuteswest, &g_tz.tz_dsttime);
         g_tz_cached = true;
     }
     if (tz != nullptr)
@@ -133,20 +120,7 @@ QOR_UC* getpassU16(const QOR_UC* prompt)
     std::fflush(stdout);
     const int fd = fileno(stdin);
     const bool echo_was_switched = fd >= 0 && u16_echo_off(fd);
-    int c;
-    do {
-        c = fgetcU16(stdin);
-    } while (c >= 0 && u16_is_space_unit(c));
-    int n = 0;
-    while (c >= 0 && !u16_is_space_unit(c)) {
-        g_password[n++] = static_cast<QOR_UC>(c);
-        if (n == kPasswordUnits - 1)
-            break;
-        c = fgetcU16(stdin);
-    }
-    if (c >= 0 && u16_is_space_unit(c))
-        give_back(stdin, c);
-    g_password[n] = 0;
+    u16_read_secret_line(stdin, g_password, kPasswordUnits - 1);
     if (echo_was_switched)
         u16_echo_restore();
     return g_password;
@@ -368,6 +342,21 @@ QOR_UTF16* nlsui_cast_raw2uc(void* pointer, const QOR_UC* file, int line)
     return static_cast<QOR_UTF16*>(pointer);
 }
 
+bool nlsui_file_path(const QOR_UC* name, std::string* path)
+{
+    if (name == nullptr || path == nullptr) {
+        errno = EINVAL;
+        return false;
+    }
+    if (!name_to_utf8(name, *path)) {
+        errno = EILSEQ;
+        return false;
+    }
+    if (is_null_device(*path))
+        *path = "/dev/null";
+    return true;
+}
+
 FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode)
 {
     if (name == nullptr || mode == nullptr) {
@@ -376,7 +365,9 @@ FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode)
     }
     std::string path;
     std::string mode8;
-    if (!name_to_utf8(name, path) || !name_to_utf8(mode, mode8)) {
+    if (!nlsui_file_path(name, &path))
+        return nullptr;
+    if (!name_to_utf8(mode, mode8)) {
         errno = EILSEQ;
         return nullptr;
     }
@@ -388,8 +379,6 @@ FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode)
     for (char c : mode8)
         if (c != 't' && c != ' ')
             clean += c;
-    if (is_null_device(path))
-        path = "/dev/null";
     FILE* stream = std::fopen(path.c_str(), clean.c_str());
     if (stream != nullptr && U16GetTraceLevel() >= U16_TRACE_HIGH)
         nlsui_trace_fopen(name, fileno(stream), "fopenU16", kSourceName, __LINE__);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "u16/qor_uc.h"
 #include "u16/u16_string.h"
@@ -25,8 +26,9 @@ struct nlsui_timeval
 };
 struct nlsui_timezone
 {
-    int32_t tz_minuteswest;
-    int32_t tz_dsttime;
+    int32_t tz_minuteswest; /* bias of standard time: UTC = local + bias */
+    int32_t tz_dsttime;     /* further bias in daylight-saving time (-60 for
+                             * one hour ahead), 0 for a zone without it */
 };
 
 /* 1 when the process runs under the service manager, 0 when not, -1 when the
@@ -39,9 +41,13 @@ int nlsui_sleep(uint32_t seconds);
 int nlsui_getppid(void);
 int nlsui_gettimeofday(struct nlsui_timeval* tv, struct nlsui_timezone* tz);
 
-/* Prints the prompt, switches the terminal echo off, reads one word of at
- * most 255 characters (UTF-8), restores the echo and returns the word in a
- * static buffer (empty at end of input). */
+/* Prints the prompt, switches the terminal echo off, reads one line and
+ * restores the echo. Returns the line's first word, of at most 255 units
+ * (UTF-8; a byte that is not UTF-8 is the unit of the same value), in a
+ * static buffer: empty at end of input or for an empty line. Blanks before
+ * the word are skipped, a line end is not; the rest of the line is read up
+ * to and including its end and nothing after it. No byte of it ever goes
+ * to a diagnostic. */
 QOR_UC* getpassU16(const QOR_UC* prompt);
 
 /* 0, or -1 when the name is unavailable or does not fit (the buffer is then
@@ -68,13 +74,17 @@ int nlsui_u16_to_utf8_chk(char* target, const QOR_UC* source, int capacity, cons
                           int line, const char* function, const char* array_name,
                           const char* limit_name);
 
-/* Returns an even pointer; an odd one is reported (and breaks into a
- * debugger unless QORCASTRAW2UCCHK is "0"). */
+/* Returns an even pointer; an odd one is reported and breaks with SIGTRAP
+ * (which ends the process unless a debugger takes the trap) unless
+ * QORCASTRAW2UCCHK is "0". */
 QOR_UTF16* nlsui_cast_raw2uc(void* pointer, const QOR_UC* file, int line);
 
 /* Opens a file by 16-bit name (UTF-8 on disk; "NUL:" or "NUL" is the null
  * device) with a 16-bit mode. */
 FILE* fopenU16(const QOR_UC* name, const QOR_UC* mode);
+/* The path fopenU16 opens for a name; false (errno EILSEQ) for a name that
+ * holds a lone surrogate. */
+bool nlsui_file_path(const QOR_UC* name, std::string* path);
 
 /* Forwarders to the diagnostics. */
 void nlsui_set_u16_trace_level(void (*output)(const char*, size_t), int level);

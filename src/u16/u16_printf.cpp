@@ -5,9 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <new>
-#include <string>
-#include <vector>
 
 #include "u16/u16_diag.h"
 #include "u16/u16_format.h"
@@ -182,14 +179,18 @@ bool wide_integer(unsigned length)
     return (length & (kLenLL | kLenI64 | kLenJ | kLenZ | kLenT)) != 0;
 }
 
-/* The converted text of one directive: leading zeros, then the units. */
+/* The converted text of one directive: leading zeros, then the units, with
+ * inner_zeros more zeros standing before units[inner_at] (the digits of a
+ * floating value beyond those that can differ from 0). */
 struct Text
 {
     uint64_t zeros = 0;
     const QOR_UC* units = nullptr;
     size_t length = 0;
+    uint64_t inner_zeros = 0;
+    size_t inner_at = 0;
     bool negative = false;
-    uint64_t total() const { return zeros + length; }
+    uint64_t total() const { return zeros + length + inner_zeros; }
     bool is_empty_or_zero() const
     {
         return total() == 0 || (zeros == 0 && length == 1 && units[0] == u'0') ||
@@ -227,6 +228,9 @@ size_t digits_of(uint64_t value, unsigned base, bool upper, QOR_UC* end_of_area)
     return n;
 }
 
+/* How a directive went out. */
+enum class Emitted { kOk, kFailed, kTooLong };
+
 class Engine
 {
   public:
@@ -252,7 +256,14 @@ class Engine
                 sink_.finish();
                 return -1;
             }
-            if (!emit(directive))
+            const Emitted emitted = emit(directive);
+            if (emitted == Emitted::kTooLong) {
+                U16ReportFormatError(pct + 1, directive.conv, kSourceName, __LINE__);
+                sink_.finish();
+                errno = EOVERFLOW;
+                return -1;
+            }
+            if (emitted == Emitted::kFailed)
                 return stop(false);
             if (sink_.full())
                 break;
@@ -270,10 +281,16 @@ class Engine
             return result();
         return -1;
     }
+    /* A plain "%s" is written without counting it first; a count that no
+     * longer fits the result fails the call. */
     int result() const
     {
         const uint64_t w = sink_.written();
-        return w > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(w);
+        if (w > static_cast<uint64_t>(INT_MAX)) {
+            errno = EOVERFLOW;
+            return -1;
+        }
+        return static_cast<int>(w);
     }
 
     void integer_text(const Directive& s, Text& t)
@@ -347,41 +364,39 @@ class Engine
         fmt[k++] = '*';
         fmt[k++] = static_cast<char>(s.conv);
         fmt[k] = '\0';
-        const int precision = s.precision == kNone ? 6 : static_cast<int>(s.precision);
-        char small[336];
-        int n = std::snprintf(small, sizeof small, fmt, precision, v);
-        const char* bytes = small;
-        std::vector<char> big;
-        try {
-            if (n >= static_cast<int>(sizeof small)) {
-                big.resize(static_cast<size_t>(n) + 1);
-                n = std::snprintf(big.data(), big.size(), fmt, precision, v);
-                bytes = big.data();
-            }
-            if (n < 0)
-                n = 0;
-            if (static_cast<size_t>(n) <= sizeof float_units_ / sizeof float_units_[0]) {
-                t.units = float_units_;
-            } else {
-                float_heap_.assign(static_cast<size_t>(n), 0);
-                t.units = float_heap_.data();
-            }
-        } catch (const std::bad_alloc&) {
-            /* The directive gives no text; its sign and padding still go out. */
+        /* Digits beyond kExactDigits are zeros for every double, so the C
+         * library formats at most that many and the rest are counted, not
+         * formatted: the work area stays fixed however large the precision. */
+        const uint64_t precision = s.precision == kNone ? 6 : s.precision;
+        const int used = static_cast<int>(precision < kExactDigits ? precision : kExactDigits);
+        int n = std::snprintf(float_bytes_, sizeof float_bytes_, fmt, used, v);
+        if (n < 0)
+            n = 0;
+        if (static_cast<size_t>(n) >= sizeof float_bytes_) {
             if (U16GetTraceLevel() > 0)
-                U16ReportNoMemory("vvfprintfU16", kSourceName, __LINE__);
-            errno = ENOMEM;
-            t.units = nullptr;
-            t.length = 0;
-            return;
+                U16Report("Buffer overflow (floating point output)", kSourceName, __LINE__, true);
+            n = static_cast<int>(sizeof float_bytes_) - 1;
         }
-        QOR_UC* w = const_cast<QOR_UC*>(t.units);
         for (int i = 0; i < n; ++i)
-            w[i] = static_cast<unsigned char>(bytes[i]);
+            float_units_[i] = static_cast<unsigned char>(float_bytes_[i]);
+        t.units = float_units_;
         t.length = static_cast<size_t>(n);
+        t.inner_at = t.length;
+        const bool trailing_zeros_kept = s.alt || (s.conv != u'g' && s.conv != u'G');
+        if (precision > static_cast<uint64_t>(used) && std::isfinite(v) && trailing_zeros_kept) {
+            /* The zeros go before the exponent, if there is one. */
+            const char mark = (s.conv == u'a' || s.conv == u'A') ? 'p' : 'e';
+            for (size_t i = 0; i < t.length; ++i) {
+                if (float_bytes_[i] == mark || float_bytes_[i] == mark - ('a' - 'A')) {
+                    t.inner_at = i;
+                    break;
+                }
+            }
+            t.inner_zeros = precision - static_cast<uint64_t>(used);
+        }
     }
 
-    bool emit(const Directive& s)
+    Emitted emit(const Directive& s)
     {
         Text t;
         QOR_UC one_unit = 0;
@@ -401,7 +416,7 @@ class Engine
                 str = u"(null)";
             if (s.width == kNone && s.precision == kNone && sink_.to_stream()) {
                 /* Nothing to pad or cut: the string goes out as it is. */
-                return sink_.put_terminated(str);
+                return sink_.put_terminated(str) ? Emitted::kOk : Emitted::kFailed;
             }
             t.units = str;
             t.length = s.precision == kNone ? strlenU16(str) : strnlenU16(str, s.precision);
@@ -456,6 +471,11 @@ class Engine
         const bool zero_pad = s.zero && !s.left &&
                               !(s.width != kNone && s.precision != kNone && s.width > s.precision);
         const uint64_t pad = padding > 0 ? static_cast<uint64_t>(padding) : 0;
+        /* The count of units is an int: a directive that would pass it fails
+         * before any of its units go out. */
+        const uint64_t units = pad + (sign != 0 ? 1 : 0) + prefix_len + t.total();
+        if (sink_.written() + units > static_cast<uint64_t>(INT_MAX))
+            return Emitted::kTooLong;
         if (!s.left && !zero_pad && pad != 0 && !sink_.put_repeated(u' ', pad))
             return buffer_stop();
         if (sign != 0 && !sink_.put(&sign, 1))
@@ -466,21 +486,31 @@ class Engine
             return buffer_stop();
         if (t.zeros != 0 && !sink_.put_repeated(u'0', t.zeros))
             return buffer_stop();
-        if (t.length != 0 && !sink_.put(t.units, t.length))
+        if (t.inner_at != 0 && !sink_.put(t.units, t.inner_at))
+            return buffer_stop();
+        if (t.inner_zeros != 0 && !sink_.put_repeated(u'0', t.inner_zeros))
+            return buffer_stop();
+        if (t.length > t.inner_at && !sink_.put(t.units + t.inner_at, t.length - t.inner_at))
             return buffer_stop();
         if (s.left && pad != 0 && !sink_.put_repeated(u' ', pad))
             return buffer_stop();
-        return true;
+        return Emitted::kOk;
     }
 
     /* A full buffer ends the output normally; a failed stream write does not. */
-    bool buffer_stop() { return !sink_.to_stream(); }
+    Emitted buffer_stop() { return sink_.to_stream() ? Emitted::kFailed : Emitted::kOk; }
+
+    /* More digits than any double has that can differ from 0: 1074 after
+     * the point for "f", 767 significant ones for "e" and "g", 13 for "a". */
+    static constexpr uint64_t kExactDigits = 1100;
+    /* Room for "f" of the largest double (309 digits) with kExactDigits. */
+    static constexpr size_t kFloatRoom = 1536;
 
     Sink& sink_;
     va_list* ap_;
     QOR_UC digits_[128];
-    QOR_UC float_units_[336];
-    std::vector<QOR_UC> float_heap_;
+    char float_bytes_[kFloatRoom];
+    QOR_UC float_units_[kFloatRoom];
 };
 
 int engine(FILE* stream, QOR_UC* buffer, size_t size, const QOR_UC* format, va_list args)

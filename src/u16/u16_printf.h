@@ -8,8 +8,10 @@
  * unit; only ll and I64 (and j, z, t) widen integer arguments to 64 bits,
  * "%ld" reads 32 bits; "%p" prints lower-case hex without prefix ("(nil)"
  * for null); floating conversions take a double (also with "L"); "%n" is a
- * format error. The C compiler cannot check these 16-bit formats, so the
- * declarations carry no format attributes. */
+ * format error, and so is a directive whose text would take the count of
+ * units past INT_MAX (errno EOVERFLOW; none of its units is written). The C
+ * compiler cannot check these 16-bit formats, so the declarations carry no
+ * format attributes. */
 
 #include <cstdarg>
 #include <cstddef>

@@ -171,13 +171,10 @@ class Input
         if (eof_ || c < 0)
             return;
         --count_;
-        if (stream_ == nullptr) {
+        if (stream_ == nullptr)
             --pos_;
-        } else if (c < 0x80 && !u16_has_held_byte(stream_)) {
-            ungetc(c, stream_);
-        } else {
-            u16_hold_unit(stream_, c);
-        }
+        else
+            u16_give_back_unit(stream_, c);
     }
 
     bool ended() const { return eof_; }

@@ -55,8 +55,8 @@ int strncpyTruncU16(QOR_UC* target, size_t size, const QOR_UC* source, size_t n)
 int memcpy_sR(void* target, size_t size, const void* source, size_t n);
 int memcpy_sU(QOR_UC* target, size_t size, const QOR_UC* source, size_t n);
 /* Copies with an overlap check: on overlap a line goes to standard error and
- * the process breaks into a debugger unless QORMEMCPYCHK is "0"; the copy is
- * then done as a move. */
+ * the process breaks with SIGTRAP (which ends it unless a debugger takes the
+ * trap) unless QORMEMCPYCHK is "0"; the copy is then done as a move. */
 void* memcpyR(void* target, const void* source, size_t n, const char* file, int line);
 QOR_UC* memcpyU(QOR_UC* target, const QOR_UC* source, size_t n, const char* file, int line);
 QOR_UC* memchrU16(const QOR_UC* s, QOR_UC unit, size_t n);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -186,6 +187,37 @@ TEST(ThrRecMutex, SerialisesThreads)
         t.join();
     EXPECT_EQ(counter, 4000);
     EXPECT_EQ(mtx.count, 0);
+    ThrRecMtxDelete(&mtx);
+}
+
+/* A thread that does not hold the mutex cannot unlock it: the holder's
+ * count stays and it still leaves the critical section itself. */
+TEST(ThrRecMutex, UnlockByAThreadThatDoesNotHoldItChangesNothing)
+{
+    THR_REC_MTX mtx;
+    ThrRecMtxInit(&mtx, u"foreign");
+    for (const int depth : {1, 2}) {
+        std::promise<THR_ID_T> locked;
+        std::promise<void> tried;
+        std::thread holder([&, depth] {
+            for (int i = 0; i < depth; ++i)
+                ThrRecMtxLock(&mtx);
+            locked.set_value(ThrGetCurrentId());
+            tried.get_future().wait();
+            for (int i = 0; i < depth; ++i)
+                EXPECT_EQ(ThrRecMtxUnlock(&mtx), THR_ERR_OK) << depth;
+        });
+        const THR_ID_T holder_id = locked.get_future().get();
+        EXPECT_EQ(ThrRecMtxUnlock(&mtx), THR_ERR_NOT_OWNER) << depth;
+        EXPECT_EQ(mtx.count, depth);
+        EXPECT_EQ(mtx.owner, static_cast<int32_t>(holder_id));
+        tried.set_value();
+        holder.join();
+        EXPECT_EQ(mtx.count, 0);
+        EXPECT_EQ(mtx.owner, -1);
+        EXPECT_EQ(ThrRecMtxLock(&mtx), THR_ERR_OK);
+        EXPECT_EQ(ThrRecMtxUnlock(&mtx), THR_ERR_OK);
+    }
     ThrRecMtxDelete(&mtx);
 }
 

@@ -115,4 +115,28 @@ std::string heading(const std::string& webmethod)
     return "\n<TS>\n" + webmethod + "\n";
 }
 
+std::string base64(const std::string& bytes)
+{
+    static const char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                           (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63], kAlphabet[(v >> 6) & 63],
+                kAlphabet[v & 63]};
+    }
+    const std::size_t left = bytes.size() - i;
+    if (left > 0) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (left == 2)
+            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63],
+                left == 2 ? kAlphabet[(v >> 6) & 63] : '=', '='};
+    }
+    return out;
+}
+
 } // namespace clienttest

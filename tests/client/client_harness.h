@@ -62,4 +62,8 @@ bool has_element(const std::string& xml, const std::string& name);
 // The usual heading of a call's output.
 std::string heading(const std::string& webmethod);
 
+// Standard base64 with padding, written here so that no test trusts the
+// runtime it checks.
+std::string base64(const std::string& bytes);
+
 } // namespace clienttest

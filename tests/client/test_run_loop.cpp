@@ -196,32 +196,7 @@ TEST(ClientExitCodes, StopServiceThatCannotBeReachedCountsAsStopped)
 
 std::string basic_auth(const std::string& credentials)
 {
-    static const char* table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    std::size_t i = 0;
-    for (; i + 2 < credentials.size(); i += 3) {
-        const unsigned v = (static_cast<unsigned char>(credentials[i]) << 16) |
-                           (static_cast<unsigned char>(credentials[i + 1]) << 8) |
-                           static_cast<unsigned char>(credentials[i + 2]);
-        out += table[(v >> 18) & 63];
-        out += table[(v >> 12) & 63];
-        out += table[(v >> 6) & 63];
-        out += table[v & 63];
-    }
-    if (i + 1 == credentials.size()) {
-        const unsigned v = static_cast<unsigned char>(credentials[i]) << 16;
-        out += table[(v >> 18) & 63];
-        out += table[(v >> 12) & 63];
-        out += "==";
-    } else if (i + 2 == credentials.size()) {
-        const unsigned v = (static_cast<unsigned char>(credentials[i]) << 16) |
-                           (static_cast<unsigned char>(credentials[i + 1]) << 8);
-        out += table[(v >> 18) & 63];
-        out += table[(v >> 12) & 63];
-        out += table[(v >> 6) & 63];
-        out += '=';
-    }
-    return "Basic " + out;
+    return "Basic " + clienttest::base64(credentials);
 }
 
 TEST(ClientCredentials, UserAndPasswordReachEveryCall)

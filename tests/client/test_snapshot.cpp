@@ -1,19 +1,27 @@
-// The local copy of a fetched snapshot.
+// The local copy of a fetched snapshot: what the reply must hold, and that
+// an old copy survives every failure.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "client/snapshot_file.h"
+#include "client/snapshot_reply.h"
 #include "client_harness.h"
 
 namespace {
+
+using qortest::DimeRecord;
+using qortest::Reply;
 
 std::vector<std::size_t> pieces;
 std::size_t short_after = 0; // 0: never short
@@ -26,6 +34,12 @@ std::size_t recording_writer(const void*, std::size_t bytes, FILE*)
     return bytes;
 }
 
+// The recording writer for a short write, else the real one.
+SnapshotWriter recording_writer_or_null(std::size_t short_write_after)
+{
+    return short_write_after != 0 ? recording_writer : nullptr;
+}
+
 std::string read_file(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -34,17 +48,89 @@ std::string read_file(const std::string& path)
     return content.str();
 }
 
+void write_file(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
 bool exists(const std::string& path)
 {
     struct stat st
     {
     };
-    return stat(path.c_str(), &st) == 0;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The names in a folder, "." and ".." left out.
+std::vector<std::string> folder_names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(dir);
+    }
+    return names;
 }
 
 std::u16string wide(const std::string& s)
 {
     return std::u16string(s.begin(), s.end());
+}
+
+// A fresh folder under /tmp, removed with everything in it.
+class Folder
+{
+  public:
+    Folder()
+    {
+        char pattern[] = "/tmp/qor_snap_XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~Folder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+TEST(ClientSnapshotBase64, ValidTextAndEveryKindOfInvalidText)
+{
+    const struct
+    {
+        std::string text;
+        bool valid;
+        std::string bytes;
+    } cases[] = {
+        {"", true, ""},
+        {"aGk=", true, "hi"},
+        {" aG\r\nVs\tbG8= \n", true, "hello"},
+        {"+/+/", true, "\xfb\xff\xbf"},
+        {"a===", false, ""},
+        {"aG=k", false, ""},
+        {"aGk=\n=", false, ""},
+        {"aGk", false, ""},
+        {"aGVsbG8=\xc3\xa9", false, ""},
+    };
+    for (const auto& c : cases) {
+        Base64Decoder decoder;
+        std::string bytes;
+        for (const char ch : c.text) {
+            unsigned char out[3];
+            const int n = decoder.put(static_cast<unsigned char>(ch), out);
+            bytes.append(reinterpret_cast<const char*>(out), static_cast<std::size_t>(n));
+        }
+        EXPECT_EQ(decoder.complete(), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(bytes, c.bytes) << c.text;
+        }
+    }
 }
 
 TEST(ClientSnapshotFile, WritesInPiecesOfAtMost32K)
@@ -70,52 +156,97 @@ TEST(ClientSnapshotFile, WritesInPiecesOfAtMost32K)
     short_after = 2;
     EXPECT_FALSE(write_snapshot_data(nullptr, data.data(), 70000, recording_writer));
     EXPECT_EQ(pieces.size(), 2u);
-}
-
-TEST(ClientSnapshotFile, FailuresAreReportedAndNoDataLeavesFilesAlone)
-{
-    char dir_pattern[] = "/tmp/qor_snap_XXXXXX";
-    const std::string dir = mkdtemp(dir_pattern);
-    const std::string path = dir + "/local.zip";
-    const unsigned char data[] = {'P', 'K', 3, 4};
-
-    // No data: an existing file stays as it is, a missing one is not made.
-    std::ofstream(path) << "keep";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(write_snapshot_file(wide(path).c_str(), nullptr, 0), 0);
-    EXPECT_EQ(write_snapshot_file(wide(path).c_str(), data, 0), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(read_file(path), "keep");
-    const std::string missing = dir + "/missing.zip";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(write_snapshot_file(wide(missing).c_str(), nullptr, 0), 0);
-    testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(exists(missing));
-
-    // Written in full.
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(write_snapshot_file(wide(path).c_str(), data, 4), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(read_file(path), std::string("PK\x03\x04", 4));
-
-    // A file that cannot be opened.
-    const std::string bad = dir + "/no/such/dir/x.zip";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(write_snapshot_file(wide(bad).c_str(), data, 4), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "FAIL: cannot open local file " + bad + "\n");
-
-    // A short write.
-    pieces.clear();
-    short_after = 1;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(write_snapshot_file(wide(path).c_str(), data, 4, recording_writer), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "FAIL: cannot write local file " + path + "\n");
     short_after = 0;
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
-TEST(ClientSnapshotFile, AFullDeviceFailsTheWriteOrTheClose)
+// Each way of writing the local copy, with the target's bytes before and
+// after: the old copy is replaced only by a complete new one, and no
+// temporary file stays behind.
+TEST(ClientSnapshotFile, TheOldCopyIsReplacedOnlyWhenTheNewOneIsComplete)
+{
+    const std::string data = "PK\x03\x04 snapshot";
+    const struct
+    {
+        const char* label;
+        const char* before; // null: no file
+        std::string data;
+        std::size_t short_after;
+        const char* name; // below the folder
+        int result;
+        const char* printed; // "%s" is the local name
+        const char* after;   // null: no file
+    } cases[] = {
+        {"new file", nullptr, data, 0, "copy.zip", 0, "", "PK\x03\x04 snapshot"},
+        {"over an old copy", "old", data, 0, "copy.zip", 0, "", "PK\x03\x04 snapshot"},
+        {"empty snapshot", "old", "", 0, "copy.zip", 0, "", ""},
+        {"short write", "old", data, 1, "copy.zip", 1, "FAIL: cannot write local file %s\n", "old"},
+        {"short write, no old copy", nullptr, data, 1, "copy.zip", 1,
+         "FAIL: cannot write local file %s\n", nullptr},
+        {"missing folder", nullptr, data, 0, "none/copy.zip", 1,
+         "FAIL: cannot open local file %s\n", nullptr},
+    };
+    const mode_t saved_mask = umask(022);
+    for (const auto& c : cases) {
+        Folder folder;
+        const std::string path = folder / c.name;
+        if (c.before != nullptr)
+            write_file(path, c.before);
+        pieces.clear();
+        short_after = c.short_after;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(write_snapshot_file(wide(path).c_str(),
+                                      reinterpret_cast<const unsigned char*>(c.data.data()),
+                                      c.data.size(), recording_writer_or_null(c.short_after)),
+                  c.result)
+            << c.label;
+        std::string printed = c.printed;
+        if (const std::size_t at = printed.find("%s"); at != std::string::npos)
+            printed.replace(at, 2, path);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), printed) << c.label;
+        EXPECT_EQ(exists(path), c.after != nullptr) << c.label;
+        if (c.after != nullptr) {
+            EXPECT_EQ(read_file(path), c.after) << c.label;
+        }
+        const std::vector<std::string> expected_names =
+            c.after != nullptr ? std::vector<std::string>{c.name} : std::vector<std::string>{};
+        EXPECT_EQ(folder_names(folder.path()), expected_names) << c.label;
+        struct stat st
+        {
+        };
+        if (c.after != nullptr && c.before == nullptr && stat(path.c_str(), &st) == 0) {
+            EXPECT_EQ(st.st_mode & 0777, 0644u) << c.label;
+        }
+    }
+    short_after = 0;
+    umask(saved_mask);
+}
+
+// An old copy keeps its permissions; a symbolic link keeps pointing to the
+// file it names, which gets the new bytes.
+TEST(ClientSnapshotFile, PermissionsAndLinksOfTheOldCopyStay)
+{
+    Folder folder;
+    const std::string path = folder / "copy.zip";
+    write_file(path, "old");
+    chmod(path.c_str(), 0640);
+    const std::string link = folder / "link.zip";
+    ASSERT_EQ(symlink("copy.zip", link.c_str()), 0);
+    const unsigned char data[] = {'n', 'e', 'w'};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(write_snapshot_file(wide(link).c_str(), data, sizeof data), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    struct stat st
+    {
+    };
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(read_file(path), "new");
+    EXPECT_EQ(folder_names(folder.path()).size(), 2u);
+}
+
+TEST(ClientSnapshotFile, ADeviceIsWrittenDirectlyAndAFullOneFails)
 {
     if (!exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
@@ -132,49 +263,135 @@ TEST(ClientSnapshotFile, AFullDeviceFailsTheWriteOrTheClose)
     const std::vector<unsigned char> data(70000, 'z');
     for (const auto& c : cases) {
         testing::internal::CaptureStdout();
-        EXPECT_EQ(write_snapshot_file(u"/dev/full", data.data(), static_cast<int>(c.size)), 1);
+        EXPECT_EQ(write_snapshot_file(u"/dev/full", data.data(), c.size), 1);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.size;
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(write_snapshot_file(u"NUL", data.data(), 10), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+// Runs body in a child process that may not write into the folder (as the
+// user nobody when the tests run as root, for whom permissions do not
+// count); the child prints what body printed on standard error and exits
+// with its result.
+void in_unwritable_folder(const std::string& folder, const std::function<int()>& body)
+{
+    chmod(folder.c_str(), 0555);
+    EXPECT_EXIT(
+        {
+            if (geteuid() == 0 && setuid(65534) != 0)
+                std::_Exit(99);
+            std::_Exit(body());
+        },
+        testing::ExitedWithCode(1), "FAIL: cannot open local file .*/copy.zip");
+    chmod(folder.c_str(), 0700);
+}
+
+std::string snapshot_response(const std::string& inner)
+{
+    return "<QORControl:ReadSnapshotResponse>" + inner + "</QORControl:ReadSnapshotResponse>";
+}
+
+// Each reply of the service, with the local copy's bytes before and after:
+// a reply without valid snapshot data fails and touches no file; an empty
+// element is a snapshot of 0 bytes.
+TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
+{
+    const std::string no_data = "FAIL: No snapshot data in the reply\n";
+    const std::string invalid = "FAIL: Invalid base64 data in the snapshot\n";
+    // Every byte value, over many blocks of decoded bytes, in lines of 76.
+    std::string large(70001, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<char>((i * 7 + 3) & 0xff);
+    std::string large_text = clienttest::base64(large);
+    for (std::size_t at = 76; at < large_text.size(); at += 77)
+        large_text.insert(at, "\n");
+    const std::string envelope =
+        qortest::envelope(snapshot_response("<snapshot href=\"cid:s1\"/>"));
+    const struct
+    {
+        const char* label;
+        Reply reply;
+        int exit_code;
+        std::string printed; // after the heading
+        std::string after;   // the local copy, "old" before
+    } cases[] = {
+        {"absent", Reply::ok("<QORControl:ReadSnapshotResponse/>"), 1, no_data, "old"},
+        {"absent among others", Reply::ok(snapshot_response("<name>s.zip</name>")), 1, no_data,
+         "old"},
+        {"nil", Reply::ok(snapshot_response("<snapshot xsi:nil=\"true\"/>")), 1, no_data, "old"},
+        {"nil with end tag", Reply::ok(snapshot_response("<snapshot xsi:nil=\"1\"></snapshot>")), 1,
+         no_data, "old"},
+        {"outside the alphabet", Reply::ok(snapshot_response("<snapshot>aGVs!G8=</snapshot>")), 1,
+         invalid, "old"},
+        {"padding inside", Reply::ok(snapshot_response("<snapshot>aGk=aGk=</snapshot>")), 1,
+         invalid, "old"},
+        {"incomplete group", Reply::ok(snapshot_response("<snapshot>aGVsbG</snapshot>")), 1,
+         invalid, "old"},
+        {"element inside", Reply::ok(snapshot_response("<snapshot>aGk=<x/>aGk=</snapshot>")), 1,
+         invalid, "old"},
+        {"empty", Reply::ok(snapshot_response("<snapshot></snapshot>")), 0, "OK\n", ""},
+        {"empty tag", Reply::ok(snapshot_response("<snapshot/>")), 0, "OK\n", ""},
+        {"good",
+         Reply::ok(snapshot_response("<snapshot>aGVs&#10;bG8g\r\n c25h cHNob3Q=</snapshot>")), 0,
+         "OK\n", "hello snapshot"},
+        {"large", Reply::ok(snapshot_response("<snapshot>" + large_text + "</snapshot>")), 0,
+         "OK\n", large},
+        {"attachment",
+         Reply::dime({qortest::dime_envelope_record(envelope),
+                      DimeRecord{"cid:s1", "application/zip", "PK\x03\x04"}}),
+         0, "OK\n", "PK\x03\x04"},
+        {"fault", Reply::fault11("SOAP-ENV:Server", "gone"), 1, "FAIL: gone\n", "old"},
+    };
+    clienttest::Instance instance = clienttest::start_instance();
+    for (const auto& c : cases) {
+        Folder folder;
+        const std::string path = folder / "copy.zip";
+        write_file(path, "old");
+        instance.service->set_default(c.reply);
+        const clienttest::RunResult r =
+            clienttest::run(instance.call({"ReadSnapshot", "s.zip", path}));
+        EXPECT_EQ(r.exit_code, c.exit_code) << c.label;
+        EXPECT_EQ(r.out, clienttest::heading("ReadSnapshot") + c.printed) << c.label;
+        EXPECT_TRUE(read_file(path) == c.after) << c.label;
+        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << c.label;
     }
 }
 
-TEST(ClientSnapshotFile, ReadSnapshotStoresTheBytesFromTheService)
+// A reply whose base64 is not valid is still read to its end: the next call
+// of a repeated run goes over the same connection.
+TEST(ClientReadSnapshot, AnInvalidReplyLeavesTheConnectionUsable)
 {
-    char dir_pattern[] = "/tmp/qor_snap_XXXXXX";
-    const std::string dir = mkdtemp(dir_pattern);
-    const std::string path = dir + "/copy.zip";
+    Folder folder;
     clienttest::Instance instance = clienttest::start_instance();
-    // "hello snapshot" in base64.
-    instance.service->set_default(qortest::Reply::ok("<QORControl:ReadSnapshotResponse><snapshot>"
-                                                     "aGVsbG8gc25hcHNob3Q=</snapshot>"
-                                                     "</QORControl:ReadSnapshotResponse>"));
-    clienttest::RunResult r = clienttest::run(instance.call({"ReadSnapshot", "s.zip", path}));
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, clienttest::heading("ReadSnapshot") + "OK\n");
-    EXPECT_EQ(read_file(path), "hello snapshot");
+    instance.service->set_default(Reply::ok(snapshot_response("<snapshot>a*Gk=</snapshot>")));
+    std::vector<std::string> words = {"-repeat", "2", "0"};
+    const std::vector<std::string> call = instance.call({"ReadSnapshot", "s.zip", folder / "c"});
+    words.insert(words.end(), call.begin(), call.end());
+    EXPECT_EQ(clienttest::run(words).exit_code, 1);
+    EXPECT_EQ(instance.service->request_count(), 2u);
+    EXPECT_EQ(instance.service->connections_accepted(), 1u);
+    EXPECT_TRUE(folder_names(folder.path()).empty());
+}
 
-    // A reply without data creates no file.
-    const std::string empty_path = dir + "/empty.zip";
-    instance.service->set_default(qortest::Reply::ok("<QORControl:ReadSnapshotResponse/>"));
-    r = clienttest::run(instance.call({"ReadSnapshot", "s.zip", empty_path}));
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_FALSE(exists(empty_path));
-
-    // A failed call writes nothing.
-    instance.service->set_default(qortest::Reply::fault11("SOAP-ENV:Server", "gone"));
-    r = clienttest::run(instance.call({"ReadSnapshot", "s.zip", empty_path}));
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_FALSE(exists(empty_path));
-
-    // A local file that cannot be opened fails the run.
-    instance.service->set_default(
-        qortest::Reply::ok("<QORControl:ReadSnapshotResponse><snapshot>"
-                           "aGk=</snapshot></QORControl:ReadSnapshotResponse>"));
-    const std::string bad = dir + "/none/x.zip";
-    r = clienttest::run(instance.call({"ReadSnapshot", "s.zip", bad}));
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.out, clienttest::heading("ReadSnapshot") + "OK\nFAIL: cannot open local file " +
-                         bad + "\n");
-    std::system(("rm -rf '" + dir + "'").c_str());
+TEST(ClientReadSnapshotDeathTest, AnUnwritableFolderLeavesTheOldCopy)
+{
+    Folder folder;
+    const std::string path = folder / "copy.zip";
+    write_file(path, "old");
+    chmod(path.c_str(), 0644);
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(Reply::ok(snapshot_response("<snapshot>bmV3</snapshot>")));
+    in_unwritable_folder(folder.path(), [&] {
+        const clienttest::RunResult r =
+            clienttest::run(instance.call({"ReadSnapshot", "s.zip", path}));
+        std::fputs(r.out.c_str(), stderr);
+        return r.exit_code;
+    });
+    EXPECT_EQ(instance.service->request_count(), 1u);
+    EXPECT_EQ(read_file(path), "old");
+    EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"});
 }
 
 } // namespace

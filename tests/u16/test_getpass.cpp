@@ -1,121 +1,21 @@
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
+#include <vector>
 
+#include "pty_child.h"
 #include "u16/u16.h"
+#include "u16/u16_secret.h"
+#include "u16_test_util.h"
 
 namespace {
 
-/* Runs body in a child whose standard streams are the slave side of a
- * pseudo-terminal; the parent drives the master side. */
-class PtyChild
-{
-  public:
-    explicit PtyChild(const std::function<void(int report_fd)>& body)
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        report_ = fds[0];
-        pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
-        if (pid_ == 0) {
-            close(fds[0]);
-            body(fds[1]);
-            close(fds[1]);
-            _exit(0);
-        }
-        close(fds[1]);
-    }
-    ~PtyChild()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (master_ >= 0)
-            close(master_);
-        if (report_ >= 0)
-            close(report_);
-    }
-    PtyChild(const PtyChild&) = delete;
-    PtyChild& operator=(const PtyChild&) = delete;
-
-    bool started() const { return pid_ > 0 && master_ >= 0; }
-
-    /* Reads terminal output until it contains the text (bounded wait). */
-    bool wait_for(const std::string& text)
-    {
-        for (int round = 0; round < 100 && seen_.find(text) == std::string::npos; ++round) {
-            pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            char buf[256];
-            const ssize_t n = read(master_, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            seen_.append(buf, static_cast<size_t>(n));
-        }
-        return seen_.find(text) != std::string::npos;
-    }
-
-    bool echo_on()
-    {
-        termios t{};
-        tcgetattr(master_, &t);
-        return (t.c_lflag & ECHO) != 0;
-    }
-
-    void type(const std::string& text) { (void)!write(master_, text.data(), text.size()); }
-
-    /* Waits (bounded) until the child has switched the echo off. */
-    bool wait_echo_off()
-    {
-        for (int i = 0; i < 200 && echo_on(); ++i)
-            usleep(10000);
-        return !echo_on();
-    }
-
-    /* Everything the child reported, after it ended. */
-    std::string report(int* status)
-    {
-        std::string out;
-        char buf[256];
-        for (int round = 0; round < 100; ++round) {
-            pollfd p{report_, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            const ssize_t n = read(report_, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            out.append(buf, static_cast<size_t>(n));
-        }
-        for (int round = 0; round < 100; ++round) {
-            if (waitpid(pid_, status, WNOHANG) == pid_) {
-                pid_ = -1;
-                break;
-            }
-            usleep(20000);
-        }
-        return out;
-    }
-
-    pid_t pid() const { return pid_; }
-    const std::string& seen() const { return seen_; }
-
-  private:
-    pid_t pid_ = -1;
-    int master_ = -1;
-    int report_ = -1;
-    std::string seen_;
-};
+using u16test::PtyChild;
 
 std::string utf8(const QOR_UC* s)
 {
@@ -157,6 +57,7 @@ TEST(U16Getpass, ReadsAfterScanf)
         scanfU16(u"%63s", user);
         const std::string u = "user[" + utf8(user) + "]";
         (void)!write(fd, u.data(), u.size());
+        U16EndBlankLine(stdin); /* the user's line end is not the password */
         report_password(fd, getpassU16(u"Password? "));
     });
     ASSERT_TRUE(child.started());
@@ -215,6 +116,120 @@ TEST(U16Getpass, WithoutATerminalTheWordIsReadAllTheSame)
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+/* Everything a stream still holds, as the units fgetcU16 gives. */
+std::u16string rest_of(FILE* in)
+{
+    std::u16string rest;
+    for (int c = fgetcU16(in); c >= 0; c = fgetcU16(in))
+        rest += static_cast<char16_t>(c);
+    return rest;
+}
+
+/* One line is read: its first word, then the rest up to and including the
+ * line end; the next line stays unread. Bytes that are not UTF-8 are taken
+ * as the units of the same value, and nothing at all is reported, even with
+ * the read-ahead dump switched on. */
+TEST(U16SecretLine, TakesTheWordOfOneLineWithoutAnyReport)
+{
+    const std::string a300(300, 'a');
+    const std::string a254(254, 'a');
+    const struct
+    {
+        std::string input;
+        std::u16string word;
+        std::u16string rest;
+    } cases[] = {
+        {"secret\nnext\n", u"secret", u"next\n"},
+        {"  pw  tail\nnext", u"pw", u"next"},
+        {"\nnext\n", u"", u"next\n"},
+        {"   \nnext", u"", u"next"},
+        {"pw\r\nnext", u"pw", u"next"},
+        {"pw\rnext", u"pw", u"next"},
+        {"", u"", u""},
+        {"p\xFFss\xFE\nnext", u"p\u00FFss\u00FE", u"next"},
+        {"a\xC3\nnext", u"a\u00C3", u"next"},
+        {"\xE2\x82\nnext", u"\u00E2\u0082", u"next"},
+        {"\xE2\x82x y\nnext", u"\u00E2\u0082x", u"next"},
+        {"\xC0\x80z\n", u"\u00C0\u0080z", u""},
+        {"\xED\xA0\x80\n", u"\u00ED\u00A0\u0080", u""},
+        {"\xF4\x90\x80\x80\n", u"\u00F4\u0090\u0080\u0080", u""},
+        {"\x85\xA0\n", u"\u0085\u00A0", u""},
+        {"s\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\n", u"s\u00E9\u20AC\U0001F600", u""},
+        {"\xC3\xA9\xC2\xA0rest\nnext", u"\u00E9", u"next"},
+        {"\xC2\xA0 pw\n", u"pw", u""},
+        {a300 + "\nnext", std::u16string(255, u'a'), u"next"},
+        {a254 + "\xF0\x9F\x98\x80\nnext", std::u16string(254, u'a'), u"next"},
+        {a254 + "\xC3\nnext", std::u16string(254, u'a') + u"\u00C3", u"next"},
+    };
+    u16test::DiagCapture diag(U16_TRACE_HIGH);
+    setenv("NLSUI_FILE_TRACE", "1", 1);
+    for (const auto& c : cases) {
+        u16test::MemIn in(c.input);
+        std::vector<QOR_UC> word(256, 0xBEEF);
+        const int n = u16_read_secret_line(in.get(), word.data(), 255);
+        EXPECT_EQ(n, static_cast<int>(c.word.size())) << c.input;
+        EXPECT_EQ(std::u16string(word.data()), c.word) << c.input;
+        EXPECT_EQ(rest_of(in.get()), c.rest) << c.input;
+    }
+    unsetenv("NLSUI_FILE_TRACE");
+    EXPECT_EQ(diag.text(), "");
+}
+
+/* After the user name: blanks and one line end are read, anything else
+ * stays unread byte for byte, also a unit the scanf engine gave back. */
+TEST(U16SecretLine, EndBlankLineLeavesAnythingElse)
+{
+    const struct
+    {
+        std::string input;
+        std::u16string rest;
+    } cases[] = {
+        {"user  \t\npw\n", u"pw\n"},     {"user\r\npw", u"pw"},   {"user\rpw", u"pw"},
+        {"user pw\n", u"pw\n"},          {"user\n\npw", u"\npw"}, {"user", u""},
+        {"user\xC2\xA0pw", u"\u00A0pw"},
+    };
+    u16test::DiagCapture diag(U16_TRACE_HIGH);
+    for (const auto& c : cases) {
+        u16test::MemIn in(c.input);
+        QOR_UC user[16] = {0};
+        ASSERT_EQ(fscanfU16(in.get(), u"%15s", user), 1) << c.input;
+        U16EndBlankLine(in.get());
+        EXPECT_EQ(rest_of(in.get()), c.rest) << c.input;
+    }
+    /* A byte that is not UTF-8 is not decoded (and so not reported). */
+    u16test::MemIn in("user \xFFpw\n");
+    QOR_UC user[16] = {0};
+    ASSERT_EQ(fscanfU16(in.get(), u"%15s", user), 1);
+    U16EndBlankLine(in.get());
+    EXPECT_EQ(diag.text(), "");
+    std::string rest;
+    for (int b = std::getc(in.get()); b != EOF; b = std::getc(in.get()))
+        rest += static_cast<char>(b);
+    EXPECT_EQ(rest, "\xFFpw\n");
+}
+
+/* A report about invalid input reads ahead of it only on a stream that
+ * holds no secret. */
+TEST(U16SecretLine, NoReadAheadOnTheSecretStream)
+{
+    setenv("NLSUI_FILE_TRACE", "1", 1);
+    for (const bool secret : {false, true}) {
+        u16test::DiagCapture diag(U16_TRACE_LOW);
+        U16ResetInputErrorCounter();
+        u16test::MemIn in("us\xFFr\nsecretpw\n");
+        U16SetSecretInput(secret ? in.get() : nullptr);
+        QOR_UC user[16] = {0};
+        ASSERT_EQ(fscanfU16(in.get(), u"%15s", user), 1);
+        U16SetSecretInput(nullptr);
+        /* The dump takes the bytes after the bad one with it. */
+        EXPECT_EQ(std::u16string(user), secret ? u"us#r" : u"us#") << secret;
+        EXPECT_EQ(diag.text().find("secretpw") == std::string::npos, secret) << diag.text();
+        EXPECT_EQ(rest_of(in.get()) == u"\nsecretpw\n", secret) << secret;
+    }
+    unsetenv("NLSUI_FILE_TRACE");
+    U16ResetInputErrorCounter();
 }
 
 } // namespace

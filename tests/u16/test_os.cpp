@@ -186,29 +186,37 @@ TEST(U16Wrappers, SleepOfZeroAndTimeOfDay)
 }
 
 /* The cached bias is the standard-time offset even while daylight saving
- * time is in force; one of the two zones is always in it. Each case runs in
- * a fresh process, as the zone is read once per process. */
-TEST(U16WrappersTimeZone, BiasIsTheStandardOffset)
+ * time is in force, and the daylight field the zone's own shift. Each case
+ * runs in a fresh process, as the zone is read once per process; the rule
+ * strings need no zone files. */
+TEST(U16WrappersTimeZone, BiasIsTheStandardOffsetAndDaylightTheZonesShift)
 {
-    for (const char* file :
-         {"/usr/share/zoneinfo/Europe/Berlin", "/usr/share/zoneinfo/Australia/Sydney"})
-        if (access(file, R_OK) != 0)
-            GTEST_SKIP() << "no time-zone data: " << file;
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const struct
     {
         const char* zone;
         int32_t minutes_west;
-    } cases[] = {{"Europe/Berlin", -60}, {"Australia/Sydney", -600}, {"UTC", 0}};
+        int32_t daylight;
+    } cases[] = {{"Europe/Berlin", -60, -60},
+                 {"Australia/Sydney", -600, -60},
+                 {"UTC", 0, 0},
+                 {"LHS-10:30LHD-11,M10.1.0,M4.1.0", -630, -30},
+                 {"QST3QDT,M3.2.0,M11.1.0", 180, -60}};
     for (const auto& c : cases) {
+        if (std::strchr(c.zone, '/') != nullptr &&
+            access((std::string("/usr/share/zoneinfo/") + c.zone).c_str(), R_OK) != 0)
+            continue;
         EXPECT_EXIT(
             {
                 setenv("TZ", c.zone, 1);
                 nlsui_timezone tz{};
                 tz.tz_minuteswest = 12345;
+                tz.tz_dsttime = 12345;
                 nlsui_gettimeofday(nullptr, &tz);
-                std::fprintf(stderr, "bias %d\n", static_cast<int>(tz.tz_minuteswest));
-                std::_Exit(tz.tz_minuteswest == c.minutes_west ? 0 : 1);
+                std::fprintf(stderr, "bias %d daylight %d\n", static_cast<int>(tz.tz_minuteswest),
+                             static_cast<int>(tz.tz_dsttime));
+                std::_Exit(tz.tz_minuteswest == c.minutes_west && tz.tz_dsttime == c.daylight ? 0
+                                                                                              : 1);
             },
             testing::ExitedWithCode(0), "")
             << c.zone;
@@ -290,6 +298,61 @@ TEST(U16Wrappers, CastCheck)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "ERROR: Casting an odd adress to QOR_UTF16* in file odd.c, line 12\n");
     unsetenv("QORCASTRAW2UCCHK");
+}
+
+void overlapping_copy()
+{
+    QOR_UC units[6] = {1, 2, 3, 4, 5, 6};
+    memcpyU(units + 1, units, 4, "copy.c", 5);
+}
+
+void odd_cast()
+{
+    alignas(4) char area[8] = {};
+    nlsui_cast_raw2uc(area + 1, u"cast.c", 9);
+}
+
+/* The overlap and cast checks break with SIGTRAP, which ends a process
+ * without a debugger; only the value "0" of their switch lets it go on. */
+TEST(U16ChecksDeathTest, BreakEndsTheProcessUnlessSwitchedOff)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct
+    {
+        const char* variable;
+        void (*trigger)();
+        const char* message;
+    } checks[] = {
+        {"QORMEMCPYCHK", overlapping_copy, "memcpyU overlapping .* \\(copy.c:5\\)"},
+        {"QORCASTRAW2UCCHK", odd_cast, "odd adress to QOR_UTF16\\* in file cast.c, line 9"},
+    };
+    const struct
+    {
+        const char* value;
+        bool breaks;
+    } switches[] = {{nullptr, true}, {"0", false}, {"1", true}, {"", true}, {"00", true}};
+    for (const auto& check : checks) {
+        for (const auto& s : switches) {
+            if (s.value == nullptr)
+                unsetenv(check.variable);
+            else
+                setenv(check.variable, s.value, 1);
+            const std::string label =
+                std::string(check.variable) + "=" + (s.value != nullptr ? s.value : "(unset)");
+            if (s.breaks)
+                EXPECT_EXIT(check.trigger(), testing::KilledBySignal(SIGTRAP), check.message)
+                    << label;
+            else
+                EXPECT_EXIT(
+                    {
+                        check.trigger();
+                        std::_Exit(0);
+                    },
+                    testing::ExitedWithCode(0), check.message)
+                    << label;
+        }
+        unsetenv(check.variable);
+    }
 }
 
 TEST(U16Wrappers, WhatStringCopy)

@@ -6,13 +6,16 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "alloc_probe.h"
 #include "u16/u16_printf.h"
 #include "u16_test_util.h"
 
+using u16test::AllocationProbe;
 using u16test::DiagCapture;
 using u16test::MemOut;
 using u16test::W;
@@ -168,6 +171,105 @@ TEST(U16PrintfErrors, HugeWidthOrPrecisionIsAFormatError)
     EXPECT_EQ(r, -1);
     QOR_UC buf[8];
     EXPECT_EQ(snprintfU16(buf, 8, u"%99999999999s", u"a"), -1);
+}
+
+/* One call into an 8-unit buffer and, when asked, into a stream: results,
+ * texts and the largest block asked of operator new meanwhile. */
+struct Both
+{
+    int stream = 0;
+    std::string text;
+    int buffer = 0;
+    std::u16string cut;
+    size_t largest = 0;
+};
+
+template <class... Args> Both call(bool to_stream, const char16_t* format, Args... args)
+{
+    Both r;
+    MemOut out;
+    QOR_UC buf[8] = {0};
+    {
+        AllocationProbe probe;
+        r.stream = to_stream ? fprintfU16(out.get(), format, args...) : 0;
+        r.buffer = snprintfCutU16(buf, 8, format, args...);
+        r.largest = probe.largest();
+    }
+    r.text = out.text();
+    r.cut = buf;
+    return r;
+}
+
+/* A directive whose text would take the count past INT_MAX units fails the
+ * call before it writes anything (the text before it stays); up to INT_MAX
+ * a buffer takes what fits at once, as the zeros beyond the digits of a
+ * double are counted, not formatted. Memory stays small throughout. */
+TEST(U16PrintfErrors, TextBeyondIntMaxFailsAtOnce)
+{
+    const int max = INT_MAX;
+    {
+        DiagCapture diag;
+        EXPECT_EQ(call(true, u"%+.*d", max, 1).stream, -1);
+        EXPECT_NE(diag.text().find("Error in format string at or near 'd'"), std::string::npos);
+    }
+    DiagCapture quiet(U16_TRACE_NONE);
+    const Both failing[] = {
+        call(true, u"%+.*d", max, 1),       call(true, u"ab%*d", max, 1),
+        call(true, u"%#.*x", max, 255),     call(true, u"%.*f", max, 1.5),
+        call(true, u"x%.*e", max - 6, 1.5), call(true, u"%#.*g", max, 2.5),
+        call(true, u"%.*a", max - 5, 1.0),  call(true, u"c%*c", max, u'z'),
+    };
+    const char* before[] = {"", "ab", "", "", "x", "", "", "c"};
+    for (size_t i = 0; i < sizeof failing / sizeof failing[0]; ++i) {
+        EXPECT_EQ(failing[i].stream, -1) << i;
+        EXPECT_EQ(failing[i].text, before[i]) << i;
+        EXPECT_EQ(failing[i].buffer, -1) << i;
+        EXPECT_LT(failing[i].largest, 4096u) << i;
+    }
+    errno = 0;
+    QOR_UC buf[4];
+    EXPECT_EQ(snprintfU16(buf, 4, u"%.*f", max, 1.0), -1);
+    EXPECT_EQ(errno, EOVERFLOW);
+
+    const struct
+    {
+        Both r;
+        std::u16string cut;
+    } countable[] = {
+        {call(false, u"%.*f", max - 2, 1.5), u"1.50000"},
+        {call(false, u"%.*e", max - 6, 0.25), u"2.50000"},
+        {call(false, u"%#.*g", max - 2, 1.0), u"1.00000"},
+        {call(false, u"%.*d", max, 42), u"0000000"},
+        {call(false, u"%-*d", max, -3), u"-3     "},
+    };
+    for (const auto& c : countable) {
+        EXPECT_EQ(c.r.buffer, 8) << c.cut.size();
+        EXPECT_EQ(c.r.cut, c.cut);
+        EXPECT_LT(c.r.largest, 4096u);
+    }
+}
+
+/* A large precision gives the same text as the C library, in small memory. */
+TEST(U16PrintfStream, LargePrecisionsAgreeWithTheCLibrary)
+{
+    const struct
+    {
+        const char* format;
+        double value;
+    } cases[] = {
+        {"%.100000f|", 0.1},        {"%.5000f", 1e300},       {"%.100000e|", 1.0 / 3.0},
+        {"%#.100000g|", 0.1},       {"%.100000g|", 0.1},      {"%#.100000g|", 1e-200},
+        {"%.100000a|", 1.5},        {"%.100000f|", HUGE_VAL}, {"%.100000E|", -2.5e-300},
+        {"%-100010.100000f|", 2.0},
+    };
+    for (const auto& c : cases) {
+        std::string expected(static_cast<size_t>(std::snprintf(nullptr, 0, c.format, c.value)), 0);
+        std::snprintf(expected.data(), expected.size() + 1, c.format, c.value);
+        const Both r = call(true, W(c.format).c_str(), c.value);
+        EXPECT_LT(r.largest, 4096u) << c.format;
+        EXPECT_EQ(r.stream, static_cast<int>(expected.size())) << c.format;
+        EXPECT_TRUE(r.text == expected) << c.format << ": " << r.text.substr(0, 80);
+    }
 }
 
 TEST(U16PrintfErrors, FormatErrorReportFollowsTheTraceLevel)

@@ -1,0 +1,263 @@
+// The reply of ReadSnapshot: whether snapshot data came, and whether it is
+// valid base64, which the runtime's own reader does not tell.
+#include "client/snapshot_reply.h"
+
+#include <cstring>
+
+#include "soapH.h"
+
+namespace {
+
+constexpr const char* kResponseTag = "QORControl:ReadSnapshotResponse";
+constexpr const char* kSnapshotTag = "snapshot";
+
+int base64_value(int c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+struct SnapshotElement
+{
+    enum class Kind { kAbsent, kNil, kInline, kAttachment } kind = Kind::kAbsent;
+    bool valid = true;
+    bool reference = false; // an href to another element of the message
+    unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+};
+
+// Collects decoded bytes in the context's blocks, a chunk at a time.
+class BlockSink
+{
+  public:
+    explicit BlockSink(struct soap* soap) : soap_(soap), blocks_(soap_alloc_block(soap)) {}
+    bool ok() const { return blocks_ != nullptr; }
+    bool add(const unsigned char* bytes, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            chunk_[used_++] = bytes[i];
+            if (used_ == sizeof chunk_ && !flush())
+                return false;
+        }
+        return true;
+    }
+    // The bytes in one piece of the context's memory (null when none).
+    unsigned char* save(std::size_t* size)
+    {
+        if (!flush())
+            return nullptr;
+        *size = total_;
+        if (total_ == 0) {
+            soap_end_block(soap_, blocks_);
+            return nullptr;
+        }
+        return static_cast<unsigned char*>(soap_save_block(soap_, blocks_, nullptr, 0));
+    }
+
+  private:
+    bool flush()
+    {
+        if (used_ == 0)
+            return true;
+        void* block = soap_push_block(soap_, blocks_, used_);
+        if (block == nullptr)
+            return false;
+        std::memcpy(block, chunk_, used_);
+        total_ += used_;
+        used_ = 0;
+        return true;
+    }
+
+    struct soap* soap_;
+    struct soap_blist* blocks_;
+    unsigned char chunk_[4096];
+    std::size_t used_ = 0;
+    std::size_t total_ = 0;
+};
+
+// The character that soap_get gave: a character reference comes with the
+// high bit set; a tag or the end of the input is any other negative value.
+bool text_character(soap_wchar c, int* character)
+{
+    const uint32_t bits = static_cast<uint32_t>(c);
+    if (c >= 0 || (bits & 0x7FFFFFFFu) <= 0x10FFFFu) {
+        *character = static_cast<int>(bits & 0x7FFFFFFFu);
+        return true;
+    }
+    return false;
+}
+
+// The text of an inline snapshot, after its start tag, up to and including
+// its end tag. False with the context's error set when the message breaks.
+bool read_inline(struct soap* soap, SnapshotElement& element)
+{
+    BlockSink sink(soap);
+    if (!sink.ok())
+        return false;
+    Base64Decoder decoder;
+    for (;;) {
+        const soap_wchar c = soap_get(soap);
+        int character = 0;
+        if (!text_character(c, &character)) {
+            soap_unget(soap, c);
+            // An element inside the text is no base64 either.
+            if (soap_peek_element(soap) == SOAP_OK) {
+                decoder.reject();
+                if (soap_ignore_element(soap))
+                    return false;
+                continue;
+            }
+            if (soap->error != SOAP_NO_TAG)
+                return false;
+            soap->error = SOAP_OK;
+            break;
+        }
+        unsigned char out[3];
+        const int n = decoder.valid() ? decoder.put(character, out) : 0;
+        if (n > 0 && !sink.add(out, n)) {
+            soap->error = SOAP_EOM;
+            return false;
+        }
+    }
+    if (soap_element_end_in(soap, kSnapshotTag))
+        return false;
+    element.valid = decoder.complete();
+    element.bytes = sink.save(&element.size);
+    if (element.size != 0 && element.bytes == nullptr) {
+        soap->error = SOAP_EOM;
+        return false;
+    }
+    return true;
+}
+
+// Reads the snapshot member when it is next; leaves SOAP_TAG_MISMATCH in the
+// context when another element is.
+void read_snapshot(struct soap* soap, QORControl__SnapshotZip& attachment, SnapshotElement& element)
+{
+    if (soap_element_begin_in(soap, kSnapshotTag, 1, nullptr))
+        return;
+    if (soap->null) {
+        element.kind = SnapshotElement::Kind::kNil;
+        if (soap->body)
+            soap_element_end_in(soap, kSnapshotTag);
+        return;
+    }
+    if (*soap->href) {
+        // An attachment or another element of the message: the runtime binds
+        // it to the object when the message has been read.
+        element.kind = SnapshotElement::Kind::kAttachment;
+        element.reference = *soap->href == '#';
+        soap_revert(soap);
+        attachment.soap_in(soap, kSnapshotTag, "QORControl:SnapshotZip");
+        return;
+    }
+    element.kind = SnapshotElement::Kind::kInline;
+    if (soap->body)
+        read_inline(soap, element);
+}
+
+// The response element, as the generated reader reads it, with the snapshot
+// member read above. False with the context's error set.
+bool read_response(struct soap* soap, QORControl__SnapshotZip& attachment, SnapshotElement& element)
+{
+    if (soap_element_begin_in(soap, kResponseTag, 0, nullptr))
+        return false;
+    if (!soap->body)
+        return true;
+    bool seen = false;
+    for (;;) {
+        soap->error = SOAP_TAG_MISMATCH;
+        if (!seen) {
+            read_snapshot(soap, attachment, element);
+            if (soap->error == SOAP_OK) {
+                seen = true;
+                continue;
+            }
+        }
+        if (soap->error == SOAP_TAG_MISMATCH)
+            soap->error = soap_ignore_element(soap);
+        if (soap->error == SOAP_NO_TAG)
+            break;
+        if (soap->error)
+            return false;
+    }
+    return soap_element_end_in(soap, kResponseTag) == SOAP_OK;
+}
+
+int recv_read_snapshot(struct soap* soap, SnapshotData* data)
+{
+    QORControl__SnapshotZip attachment;
+    attachment.soap_default(soap);
+    SnapshotElement element;
+    if (soap_begin_recv(soap) || soap_envelope_begin_in(soap) || soap_recv_header(soap) ||
+        soap_body_begin_in(soap))
+        return soap_closesock(soap);
+    if (!read_response(soap, attachment, element))
+        return qor_recv_fault(soap);
+    if (soap_body_end_in(soap) || soap_envelope_end_in(soap) || soap_end_recv(soap))
+        return soap_closesock(soap);
+    if (soap_closesock(soap))
+        return soap->error;
+    using Kind = SnapshotElement::Kind;
+    if (element.kind == Kind::kAttachment) {
+        element.bytes = attachment.__ptr;
+        element.size = attachment.__size > 0 ? static_cast<std::size_t>(attachment.__size) : 0;
+        if (element.reference && element.bytes == nullptr)
+            element.kind = Kind::kAbsent; // a reference that led nowhere
+    }
+    if (element.kind == Kind::kAbsent || element.kind == Kind::kNil)
+        return soap_set_sender_error(soap, "No snapshot data in the reply", nullptr, SOAP_NO_DATA);
+    if (!element.valid)
+        return soap_set_sender_error(soap, "Invalid base64 data in the snapshot", nullptr,
+                                     SOAP_TYPE);
+    data->bytes = element.bytes;
+    data->size = element.size;
+    return SOAP_OK;
+}
+
+} // namespace
+
+int Base64Decoder::put(int c, unsigned char out[3])
+{
+    if (!valid_ || c == ' ' || c == '\t' || c == '\r' || c == '\n')
+        return 0;
+    const int value = base64_value(c);
+    if (closed_ || (c != '=' && (value < 0 || padding_ > 0)) || (c == '=' && count_ < 2)) {
+        valid_ = false; // outside the alphabet, or data after the padding
+        return 0;
+    }
+    if (c == '=')
+        ++padding_;
+    else
+        bits_ = (bits_ << 6) | static_cast<uint32_t>(value);
+    if (++count_ < 4)
+        return 0;
+    bits_ <<= 6 * padding_;
+    const int produced = 3 - padding_;
+    for (int i = 0; i < produced; ++i)
+        out[i] = static_cast<unsigned char>(bits_ >> (16 - 8 * i));
+    closed_ = padding_ > 0;
+    bits_ = 0;
+    count_ = 0;
+    padding_ = 0;
+    return produced;
+}
+
+int call_read_snapshot(struct soap* soap, const char* endpoint, const char* action, char* filename,
+                       SnapshotData* data)
+{
+    *data = SnapshotData{};
+    if (soap_send_QORControl__ReadSnapshot(soap, endpoint, action, filename) ||
+        recv_read_snapshot(soap, data))
+        return soap->error;
+    return SOAP_OK;
+}
