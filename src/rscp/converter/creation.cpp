@@ -54,6 +54,19 @@ void write_header(ccc::Block& b, uint32_t size, uint32_t max_qor_code, const QOR
     b.set<uint32_t>(ccc::kOverflow, 0);
 }
 
+/* The built-in list comes sorted; sorting is needed only for a list that
+ * is not. */
+void sort_descriptors(unsigned char* first, uint16_t count)
+{
+    for (uint16_t i = 1; i < count; ++i) {
+        const unsigned char* d = first + static_cast<size_t>(i) * ccc::kDescriptorSize;
+        if (rscpCmpCodePage(d - ccc::kDescriptorSize, d) > 0) {
+            std::qsort(first, count, ccc::kDescriptorSize, rscpCmpCodePage);
+            return;
+        }
+    }
+}
+
 uint32_t run_loader(uint32_t accepted)
 {
     using Step = uint32_t (*)(uint32_t);
@@ -101,7 +114,7 @@ uint32_t rscpi__create_ccc(uint32_t size, uint32_t cache07, uint32_t max_qor_cod
     if (rc != 0)
         return rc;
     const uint16_t descriptors = b.u16(ccc::kNoofCodePages);
-    std::qsort(b.base() + ccc::kDescriptors, descriptors, ccc::kDescriptorSize, rscpCmpCodePage);
+    sort_descriptors(b.base() + ccc::kDescriptors, descriptors);
     const uint32_t tcp01_offset = ccc::kDescriptors + ccc::kDescriptorSize * descriptors;
     b.set<uint32_t>(ccc::kTcp01Offset, tcp01_offset);
     b.set<uint16_t>(ccc::kTcp01Mappings, 0);

@@ -4,6 +4,7 @@
 #include "rscp/converter/cache.h"
 #include "rscp/converter/errors.h"
 #include "rscp/converter/hooks.h"
+#include "rscp/rscp_utf.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ void rscp_converter_reset(void)
         rscph.ReleaseCCCC(g_converter.cache, 0, nullptr);
     g_converter = initial_state();
     rscpe_restore_defaults();
+    SetConvErrorHook(nullptr);
 }
 
 namespace ccc {
