@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -170,6 +172,137 @@ TEST_F(StatusReport, WholeReportMatchesTheGoldenFile)
      * shows them no more. */
     const std::vector<std::string> again = report(RSCPCS_READ_STATISTICS);
     EXPECT_TRUE(has_line(again, "| TCP0D                     1                     1           "));
+}
+
+TEST(StatusPieces, UsageBars)
+{
+    const struct
+    {
+        int32_t width;
+        int32_t start;
+        int32_t end;
+        int32_t total;
+        const char* bar;
+    } cases[] = {
+        {25, 0, 100, 100, "XXXXXXXXXXXXXXXXXXXXXXXXX"},
+        {25, 0, 0, 100, "\\________________________"},
+        {25, 100, 100, 100, "________________________/"},
+        {25, 0, 50, 100, "XXXXXXXXXXXX\\____________"},
+        {25, 50, 100, 100, "____________/XXXXXXXXXXXX"},
+        {25, 10, 30, 100, "__/XXXX\\_________________"},
+        {25, 30, 10, 100, "?????????????????????????"},
+        {5, 0, 10, 0, "?????"},
+        {5, -1, 2, 10, "?????"},
+        {5, 0, 11, 10, "?????"},
+        {0, 0, 1, 1, "?"},
+        {10001, 0, 1, 1, "?"},
+    };
+    for (const auto& c : cases) {
+        QOR_UC bar[32];
+        std::fill(bar, bar + 32, u'#');
+        rscpcs_usage_bar(bar, c.width, c.start, c.end, c.total);
+        const size_t n = std::strlen(c.bar);
+        EXPECT_EQ(utf8(std::u16string(bar, n)), c.bar) << c.start << ".." << c.end;
+        EXPECT_EQ(bar[n], u'#');
+    }
+}
+
+TEST(StatusPieces, LanguageFlagsAndStateNames)
+{
+    QOR_UC flags[80];
+    rscpcs_lang_flags(flags, 80, 0x05);
+    EXPECT_EQ(utf8(flags), "LOGI      ALOW               ");
+    rscpcs_lang_flags(flags, 80, 0x3A);
+    EXPECT_EQ(utf8(flags), "     LOAD      POSS ULCP UNOP");
+    const char* const names[] = {"fresh",         "init_started", "initialized", "not good",
+                                 "wrong_version", "reinitialize", "not good",    "not good"};
+    for (int32_t state = 0; state < 8; ++state)
+        EXPECT_EQ(utf8(rscpcs_state_name(state)), names[state]) << state;
+}
+
+TEST_F(StatusReport, SectionsBySelectionAndState)
+{
+    const std::vector<std::string> not_allocated = {"-----------------RSCPCCCC---",
+                                                    "| Char code cache", "| ", "| <not allocated>",
+                                                    "-----------------"};
+    EXPECT_EQ(report(0xFFFF), not_allocated);
+    EXPECT_EQ(report(0), not_allocated);
+    ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
+    auto starts = [](const std::vector<std::string>& lines, const std::string& text) {
+        size_t n = 0;
+        for (const std::string& line : lines)
+            n += line.rfind(text, 0) == 0 ? 1 : 0;
+        return n;
+    };
+    /* The details bit stands for reorganisation data, usage counters,
+     * settings, mapping, RFC and count lists, with their separators. */
+    const std::vector<std::string> details = report(RSCPCS_DETAILS);
+    EXPECT_EQ(details.front(), "-----------------");
+    EXPECT_EQ(starts(details, "| layout version"), 1u);
+    EXPECT_EQ(starts(details, "| lookups"), 1u);
+    EXPECT_EQ(starts(details, "| language to MB"), 1u);
+    EXPECT_EQ(starts(details, "| RFC condensed"), 1u);
+    EXPECT_EQ(starts(details, "| TCPDB_count"), 1u);
+    EXPECT_EQ(starts(details, "| Char code cache"), 0u);
+    EXPECT_EQ(std::count(details.begin(), details.end(), ":"), 4);
+    /* The separator before the count lists stands for every selection but
+     * the header details alone; the one before the segments remains. */
+    const std::vector<std::string> header_details = report(RSCPCS_HEADER_DETAILS);
+    EXPECT_EQ(std::count(header_details.begin(), header_details.end(), ":"), 1);
+    EXPECT_EQ(header_details.back(), ":");
+    /* Unused descriptors show only on request. */
+    EXPECT_EQ(report(RSCPCS_DESCRIPTORS).size(), 8u + 1);
+    EXPECT_EQ(report(RSCPCS_DESCRIPTORS | RSCPCS_ALL).size(), 8u + 1 + 395);
+    /* Before the start ended well: the first lines of the header box. */
+    rscp_converter().state = RSCP_INIT_STARTED;
+    const std::vector<std::string> early = report(RSCPCS_HEADER);
+    ASSERT_EQ(early.size(), 6u);
+    EXPECT_EQ(early[3], "| state of memory        initialized");
+    EXPECT_EQ(early[4], "| state of process      init_started  (since 20260102030405)");
+    EXPECT_EQ(early[5], ":");
+    rscp_converter().state = RSCP_FRESH;
+    EXPECT_EQ(report(RSCPCS_HEADER).size(), 5u);
+}
+
+TEST_F(StatusReport, OffsetsFromADamagedHeaderStayInTheBlock)
+{
+    set_parameter(u"rsts/ccc/cachesize", u"400000");
+    ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
+    ccc::Block b = cache();
+    const uint32_t beyond = 400000 - 4;
+    b.set<uint32_t>(ccc::kSysLangState, 2);
+    b.set<uint32_t>(ccc::kSysLangOffset, beyond);
+    b.set<uint16_t>(ccc::kSysLangLength, 40);
+    b.set<uint32_t>(ccc::kInstLangState, 2);
+    b.set<uint32_t>(ccc::kInstLangOffset, 101); /* odd: not a text of 16-bit units */
+    b.set<uint16_t>(ccc::kInstLangLength, 4);
+    b.set<uint32_t>(ccc::kRfcCondensedOffset, beyond);
+    b.set<uint16_t>(ccc::kRfcCondensedLength, 60);
+    b.set<uint32_t>(ccc::kRfcCallerOffset, 0xFFFFFFF0u);
+    b.set<uint16_t>(ccc::kRfcCallerLength, 65535);
+    b.set<uint8_t>(ccc::kDbmcplM, 1);
+    b.set<uint32_t>(ccc::kDbmcplM + 4, 0xFFFFFFFFu);
+    b.set<uint32_t>(ccc::kDbmcplM + 8, beyond);
+    b.set<uint32_t>(ccc::kDbmcplM + 20, 0xFFFFFFFFu);
+    b.set<uint32_t>(ccc::kDbmcplM + 24, beyond - 8);
+    b.set<uint32_t>(ccc::kRuleCount, 1);
+    b.set<uint8_t>(ccc::kRules + 84, 255);
+    const uint64_t d = ccc::Block::descriptor(0);
+    b.set<uint32_t>(d + ccc::desc::kExtraOffset, beyond);
+    b.set<uint8_t>(d + ccc::desc::kExtraCount, 200);
+    b.set<uint16_t>(ccc::kNoofCodePages, 65535);
+    const std::vector<std::string> lines = report(0xFFFF);
+    auto has = [&lines](const std::string& line) { return has_line(lines, line); };
+    EXPECT_TRUE(has("|    system            <out_of_bounds>"));
+    EXPECT_TRUE(has("|    instance          <out_of_bounds>"));
+    EXPECT_TRUE(has("|    length [Byte]     60"));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "|    <out_of_bounds>"), 2);
+    EXPECT_TRUE(has("|   m_no_of_pages -1"));
+    EXPECT_TRUE(has("|   Language mappings:"));
+    /* All descriptors the block can hold, not the count the header claims. */
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("| 0100 |", 0) == 0; }),
+              1);
 }
 
 } // namespace
