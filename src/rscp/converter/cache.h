@@ -262,6 +262,25 @@ class Block
     size_t size_;
 };
 
+/* The area bounds of a cache header. */
+struct Areas
+{
+    uint32_t length;
+    uint32_t cache07;
+    uint32_t first_t1;
+    uint32_t end_t1;
+    uint32_t first_t2;
+    uint32_t end_t2;
+    uint32_t first_t7;
+    uint32_t end_t7;
+
+    static Areas of(const Block& b)
+    {
+        return {b.u32(kLength),  b.u32(kCache07), b.u32(kFirstT1), b.u32(kEndT1),
+                b.u32(kFirstT2), b.u32(kEndT2),   b.u32(kFirstT7), b.u32(kEndT7)};
+    }
+};
+
 /* The process's cache as a block: its allocated size bounds every access
  * (null block, size 0, when there is no cache). */
 Block current(void);

@@ -122,14 +122,8 @@ void check_free_area(Findings& f, const ccc::Block& b, int area, uint32_t start,
 
 void check_areas(Findings& f, const ccc::Block& b)
 {
-    const uint32_t length = b.u32(ccc::kLength);
-    const uint32_t cache07 = b.u32(ccc::kCache07);
-    const uint32_t first_t1 = b.u32(ccc::kFirstT1);
-    const uint32_t end_t1 = b.u32(ccc::kEndT1);
-    const uint32_t first_t2 = b.u32(ccc::kFirstT2);
-    const uint32_t end_t2 = b.u32(ccc::kEndT2);
-    const uint32_t first_t7 = b.u32(ccc::kFirstT7);
-    const uint32_t end_t7 = b.u32(ccc::kEndT7);
+    const auto [length, cache07, first_t1, end_t1, first_t2, end_t2, first_t7, end_t7] =
+        ccc::Areas::of(b);
     bool t1_end = true;
     bool t2_start = true;
     bool t2_end = true;

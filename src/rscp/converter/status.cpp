@@ -87,13 +87,8 @@ void header_box(RscpLines& out, const ccc::Block& b, const RscpConverter& c, uin
     out.put(u"| TCP01 mappings             %7d", b.u16(ccc::kTcp01Mappings));
     if (b.u32(ccc::kUnusedTcp00) != 0)
         out.put(u"| Unused TCP00 entries     %9ld", b.u32(ccc::kUnusedTcp00));
-    const uint32_t length = b.u32(ccc::kLength);
-    const uint32_t first_t1 = b.u32(ccc::kFirstT1);
-    const uint32_t end_t1 = b.u32(ccc::kEndT1);
-    const uint32_t first_t2 = b.u32(ccc::kFirstT2);
-    const uint32_t end_t2 = b.u32(ccc::kEndT2);
-    const uint32_t first_t7 = b.u32(ccc::kFirstT7);
-    const uint32_t end_t7 = b.u32(ccc::kEndT7);
+    const auto [length, cache07, first_t1, end_t1, first_t2, end_t2, first_t7, end_t7] =
+        ccc::Areas::of(b);
     out.put(u"| start of CCCT1  %8ld |---            %*.*s", first_t1, kBarWidth, kBarWidth,
             Bar(0, first_t1, length).text);
     out.put(u"| noof char CCCT1s      |--| %7d", b.u16(ccc::kNoofT1));
@@ -113,9 +108,9 @@ void header_box(RscpLines& out, const ccc::Block& b, const RscpConverter& c, uin
             kBarWidth, Bar(first_t7, end_t7, length).text);
     out.put(u"| end   of long c.%8ld |---", end_t7);
     out.put(u"| length          %8ld", length);
-    if (b.u32(ccc::kCache07) != end_t7 - end_t2) {
+    if (cache07 != end_t7 - end_t2) {
         out.constant(kShortRule);
-        out.put(u"| TCP07 area size %9ld", b.u32(ccc::kCache07));
+        out.put(u"| TCP07 area size %9ld", cache07);
     }
     out.constant(kLongRule);
 }

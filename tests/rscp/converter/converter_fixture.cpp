@@ -69,6 +69,27 @@ void keep_error_text(unsigned char, const QOR_UC*, int32_t, const QOR_UC* text, 
     ConverterTest::recorded_errors.push_back(line.substr(open + 1, close - open - 1));
 }
 
+constexpr size_t kGuard = 64;
+constexpr unsigned char kGuardByte = 0xA5;
+std::vector<unsigned char> g_guarded;
+
+uint32_t guarded_allocation(void** block, unsigned char* zero_filled, unsigned char* reused,
+                            QOR_UC* name, uint32_t size, int32_t)
+{
+    g_guarded.assign(size + 2 * kGuard, kGuardByte);
+    std::fill(g_guarded.begin() + kGuard, g_guarded.end() - kGuard, 0x5A);
+    *block = g_guarded.data() + kGuard;
+    *zero_filled = 0;
+    *reused = 0;
+    std::copy_n(u"guarded", 8, name);
+    return 0;
+}
+
+uint32_t guarded_release(void*, uint32_t, unsigned char*)
+{
+    return 0;
+}
+
 const char* const kEnvironment[] = {"RSCP_ON_ERROR", "RSCPTRACE", "I18N_RSCPSWITCHACCESS_legRFC",
                                     "SNC_LEGACY_QOR_CP"};
 
@@ -147,4 +168,18 @@ std::vector<std::string> ConverterTest::take_recorded_errors()
     std::vector<std::string> texts;
     texts.swap(recorded_errors);
     return texts;
+}
+
+void ConverterTest::use_guarded_block()
+{
+    rscph.AllocateCCCC = guarded_allocation;
+    rscph.ReleaseCCCC = guarded_release;
+}
+
+bool ConverterTest::guards_intact()
+{
+    for (size_t i = 0; i < kGuard; ++i)
+        if (g_guarded[i] != kGuardByte || g_guarded[g_guarded.size() - 1 - i] != kGuardByte)
+            return false;
+    return true;
 }

@@ -29,6 +29,10 @@ class ConverterTest : public ::testing::Test
     void set_parameter(const std::u16string& name, const std::u16string& value);
     /* A file in the working directory. */
     void write_file(const char* name, const std::string& content);
+    /* The cache's block comes with guard bytes on both sides, not
+     * zero-filled; guards_intact tells whether anything wrote to them. */
+    void use_guarded_block();
+    static bool guards_intact();
     /* The cache of the process. */
     ccc::Block cache() const;
     /* Lines handed to writer entry 0 and 1 since the last call. */

@@ -78,38 +78,9 @@ TEST_F(Reorganisation, AHalfBuiltHeaderTakesItsSizesFromTheSettings)
     EXPECT_EQ(take_info_writer_lines().back(), "CCC cache with 5000000 bytes reorganized.");
 }
 
-/* A block with guard bytes on both sides. */
-constexpr size_t kGuard = 64;
-std::vector<unsigned char> g_block;
-
-uint32_t guarded(void** block, unsigned char* zero, unsigned char* reused, QOR_UC* name,
-                 uint32_t size, int32_t)
-{
-    g_block.assign(size + 2 * kGuard, 0xA5);
-    *block = g_block.data() + kGuard;
-    *zero = 0;
-    *reused = 0;
-    std::memcpy(name, u"guarded", 8 * sizeof(QOR_UC));
-    return 0;
-}
-
-uint32_t kept(void*, uint32_t, unsigned char*)
-{
-    return 0;
-}
-
-bool guards_intact()
-{
-    for (size_t i = 0; i < kGuard; ++i)
-        if (g_block[i] != 0xA5 || g_block[g_block.size() - 1 - i] != 0xA5)
-            return false;
-    return true;
-}
-
 TEST_F(Reorganisation, NeverGrowsTheCacheBeyondItsBlock)
 {
-    rscph.AllocateCCCC = guarded;
-    rscph.ReleaseCCCC = kept;
+    use_guarded_block();
     set_parameter(u"rsts/ccc/cachesize", u"400000");
     ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
     ccc::Block b = cache();

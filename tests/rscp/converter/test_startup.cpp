@@ -318,40 +318,9 @@ TEST_F(Startup, MoreThanFiftyDatabaseCodePagesAreCountedNotStored)
     EXPECT_EQ(reports, 49u);
 }
 
-/* The cache block with guard bytes on both sides. */
-constexpr size_t kGuard = 64;
-constexpr unsigned char kGuardByte = 0xA5;
-std::vector<unsigned char> g_guarded;
-
-uint32_t guarded_allocation(void** block, unsigned char* zero_filled, unsigned char* reused,
-                            QOR_UC* name, uint32_t size, int32_t)
-{
-    g_guarded.assign(size + 2 * kGuard, kGuardByte);
-    std::fill(g_guarded.begin() + kGuard, g_guarded.end() - kGuard, 0x5A);
-    *block = g_guarded.data() + kGuard;
-    *zero_filled = 0;
-    *reused = 0;
-    std::memcpy(name, u"guarded", 8 * sizeof(QOR_UC));
-    return 0;
-}
-
-uint32_t guarded_release(void*, uint32_t, unsigned char*)
-{
-    return 0;
-}
-
-bool guards_intact()
-{
-    for (size_t i = 0; i < kGuard; ++i)
-        if (g_guarded[i] != kGuardByte || g_guarded[g_guarded.size() - 1 - i] != kGuardByte)
-            return false;
-    return true;
-}
-
 TEST_F(Startup, WritesStayInsideTheCacheBlock)
 {
-    rscph.AllocateCCCC = guarded_allocation;
-    rscph.ReleaseCCCC = guarded_release;
+    use_guarded_block();
     set_parameter(u"rsts/ccc/cachesize", u"170000");
     ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
     EXPECT_TRUE(guards_intact());
@@ -396,8 +365,7 @@ TEST_F(Startup, WritesStayInsideTheCacheBlock)
 
 TEST_F(Startup, CharacterNumbersBeyondTheAreaAreNotStored)
 {
-    rscph.AllocateCCCC = guarded_allocation;
-    rscph.ReleaseCCCC = guarded_release;
+    use_guarded_block();
     set_parameter(u"rsts/ccc/cachesize", u"170000");
     ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
     /* A record with a number far above the others: the character table
