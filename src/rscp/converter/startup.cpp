@@ -96,7 +96,6 @@ struct Created
 Created create_in_new_block(uint32_t size, uint32_t cache07, const QOR_UC* allocator,
                             bool reinitializing, uint32_t accepted)
 {
-    RscpConverter& c = rscp_converter();
     rscph.GetWritePermission(94, 0);
     uint32_t max_qor_code = 0;
     uint32_t max_uchar = 0;
@@ -131,7 +130,6 @@ Created create_in_new_block(uint32_t size, uint32_t cache07, const QOR_UC* alloc
         rscph.ReleaseSema(131, 0);
         return {released != 0 ? released : result, true};
     }
-    (void)c;
     rscpSetState(RSCP_DAMAGED);
     rscpReleaseWritePermissionAndSema(58);
     rscp_write_line(RSCP_WRITER_STDERR, u"CCC-cache init failed.");

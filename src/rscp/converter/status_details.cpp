@@ -146,10 +146,9 @@ class GrowingLine
     {
         va_list args;
         va_start(args, format);
-        const int n = vsnprintfCutU16(text_ + used_, RscpLines::kWidth - used_, format, args);
+        vsnprintfCutU16(text_ + used_, RscpLines::kWidth - used_, format, args);
         va_end(args);
         used_ = strnlenU16(text_, RscpLines::kWidth);
-        (void)n;
     }
     const QOR_UC* text() const { return text_; }
 

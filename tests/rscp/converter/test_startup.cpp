@@ -166,6 +166,30 @@ TEST_F(Startup, PrivateUseCharacterSettings)
     }
 }
 
+TEST_F(Startup, AStartInReinitializeStateReusesTheBlock)
+{
+    ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
+    unsigned char* block = rscp_converter().cache;
+    ASSERT_EQ(rscpso_set_option(3, 500000, RSCP_ACCEPT_ALL), 0u);
+    rscpSetState(RSCP_REINITIALIZE);
+    take_stderr_writer_lines();
+    EXPECT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
+    EXPECT_EQ(rscp_converter().cache, block);
+    EXPECT_EQ(rscp_converter().state, RSCP_INITIALIZED);
+    EXPECT_EQ(cache().u32(ccc::kEndT2), 5500000u); /* rebuilt with the new area */
+    EXPECT_EQ(cache().u32(ccc::kAttaches), 1u);
+    const std::vector<std::string> lines = take_stderr_writer_lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Try CCC initialization in state: 5 . (CCC not in reach.)");
+    EXPECT_EQ(lines[1].rfind("In reinitialize state reuse shared memory at ", 0), 0u);
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 19), ". CCC.reorg_done=F.");
+    /* The reorganisation within the start-up brought the converter back. */
+    EXPECT_EQ(lines[lines.size() - 2],
+              "Code page converter switched back to initialized state. CCC.reorg_done=T.");
+    EXPECT_EQ(lines.back(), "Syslog:   CQE : CCC in initialized state.                    "
+                            "        reorg   135");
+}
+
 TEST_F(Startup, HistoryKeepsTheLastSevenStates)
 {
     for (int32_t s = 1; s <= 8; ++s)
