@@ -9,6 +9,7 @@
 #include "client/options.h"
 #include "client/setup.h"
 #include "platform/client_account.h"
+#include "rscp/converter/startup.h"
 #include "soapH.h"
 #include "u16/u16.h"
 
@@ -37,6 +38,7 @@ struct TraceFileCloser
 
 int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environment)
 {
+    rscpi_init(RSCP_ACCEPT_ALL); // its result is of no concern to the client
     ClientSettings settings;
     TraceFileCloser trace_closer{settings.trace};
     parse_command_line(argc, argv, settings);

@@ -10,7 +10,7 @@ namespace {
 
 /* The what-string of this module; its 16-bit copy is made on the first
  * error and handed to the error hook without the leading "@(#)". */
-constexpr char kIdent[] = "@(#) $Id: rscp/rscp_utf.cpp#1 $";
+constexpr char kIdent[] = "@(#) $Id: //src/rscp/rscp_utf.cpp#1 $";
 const QOR_UC* g_ident16 = nullptr;
 
 ConvErrorHookFn g_hook = ConvErrorPassThrough;
@@ -91,11 +91,36 @@ struct RingSlot
 RingSlot g_ring[40];
 uint32_t g_ring_next = 0;
 
+/* A null source is read as empty text. */
+const QOR_UC kNoUnits[1] = {0};
+const QOR_UC* or_empty(const QOR_UC* s)
+{
+    return s != nullptr ? s : kNoUnits;
+}
+const char* or_empty(const char* s)
+{
+    return s != nullptr ? s : "";
+}
+
 uint32_t z_length(int32_t* length, int32_t value)
 {
     if (length != nullptr)
         *length = value;
     return 0;
+}
+
+/* A widened copy of n bytes and the terminator. The ring counts its sizes in
+ * 32 bits: a copy that would need more is out of memory for it. */
+QOR_UC* widen_into_ring(const char* s, size_t n)
+{
+    const uint64_t bytes = 2 * static_cast<uint64_t>(n) + 2;
+    if (bytes > UINT32_MAX)
+        TmpBufAbort();
+    auto* out = static_cast<QOR_UC*>(TmpBufRingGet(static_cast<uint32_t>(bytes)));
+    const auto* b = reinterpret_cast<const unsigned char*>(s);
+    for (size_t i = 0; i <= n; ++i)
+        out[i] = b[i];
+    return out;
 }
 
 } // namespace
@@ -279,6 +304,7 @@ uint32_t U16zToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QO
         z_length(length, 0);
         return conv_error(RSCPETOOLONG, 13, __LINE__, u"dest buffer overflow");
     }
+    src = or_empty(src);
     const QOR_UC* s = src;
     auto* begin = reinterpret_cast<unsigned char*>(dst);
     unsigned char* d = begin;
@@ -294,6 +320,7 @@ uint32_t Utf8zToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const 
         z_length(length, 0);
         return conv_error(RSCPETOOLONG, 6, __LINE__, u"dest buffer overflow");
     }
+    src = or_empty(src);
     const auto* s = reinterpret_cast<const unsigned char*>(src);
     QOR_UC* d = dst;
     const uint32_t rc = Utf8ToU16Range(0, &d, dst + dst_size_units - 1, &s, s + std::strlen(src));
@@ -315,6 +342,9 @@ uint32_t rscpUtf8zToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, co
 uint32_t U16nToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QOR_UC* src,
                     int32_t src_units)
 {
+    if (src == nullptr)
+        src_units = 0;
+    src = or_empty(src);
     const QOR_UC* s = src;
     auto* begin = reinterpret_cast<unsigned char*>(dst);
     unsigned char* d = begin;
@@ -327,6 +357,9 @@ uint32_t U16nToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QO
 uint32_t Utf8nToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const char* src,
                     int32_t src_bytes)
 {
+    if (src == nullptr)
+        src_bytes = 0;
+    src = or_empty(src);
     const auto* s = reinterpret_cast<const unsigned char*>(src);
     QOR_UC* d = dst;
     const uint32_t rc = Utf8ToU16Range(0, &d, dst + (dst_size_units > 0 ? dst_size_units : 0), &s,
@@ -337,6 +370,8 @@ uint32_t Utf8nToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const 
 
 void EbcdicToU16(QOR_UC* dst, const unsigned char* src, int32_t n)
 {
+    if (src == nullptr)
+        return;
     for (int32_t i = 0; i < n; ++i)
         dst[i] = kEbcdic[src[i]];
 }
@@ -391,22 +426,15 @@ void* TmpBufRingGet(uint32_t size)
 
 QOR_UC* A7ToU16Tmp(const char* s)
 {
-    const size_t n = std::strlen(s);
-    auto* out = static_cast<QOR_UC*>(TmpBufRingGet(static_cast<uint32_t>(2 * n + 2)));
-    const auto* b = reinterpret_cast<const unsigned char*>(s);
-    for (size_t i = 0; i <= n; ++i)
-        out[i] = b[i];
-    return out;
+    s = or_empty(s);
+    return widen_into_ring(s, std::strlen(s));
 }
 
 QOR_UC* A7ToU16Tmp2(const char* s)
 {
+    s = or_empty(s);
     size_t n = 0;
     while (s[n] != 0)
         ++n;
-    auto* out = static_cast<QOR_UC*>(TmpBufRingGet(static_cast<uint32_t>(2 * n + 2)));
-    const auto* b = reinterpret_cast<const unsigned char*>(s);
-    for (size_t i = 0; i <= n; ++i)
-        out[i] = b[i];
-    return out;
+    return widen_into_ring(s, n);
 }

@@ -7,18 +7,11 @@
 
 #include <cstdint>
 
+#include "rscp/rscp_codes.h"
 #include "u16/qor_uc.h"
 
-/* Converter codes returned by the conversions. */
-#ifndef RSCPETOOLONG
-#define RSCPETOOLONG 0x20u /* the data was longer than the buffer */
-#endif
-#ifndef RSCPEUNIQ
-#define RSCPEUNIQ 0x200u /* a character cut off by the end of the input */
-#endif
-#ifndef RSCPENOCONV
-#define RSCPENOCONV 0x800u /* malformed input */
-#endif
+/* The conversions return 0, RSCPETOOLONG, RSCPEUNIQ (a character cut off
+ * by the end of the input) or RSCPENOCONV (malformed input). */
 
 /* Error hook: the converter's error recorder. Arguments: code, module letter,
  * accepted-codes mask, module identification, location number, source line,
@@ -46,7 +39,8 @@ uint32_t Utf8ToU16Range(int ignored, QOR_UC** dst, QOR_UC* dst_end, const unsign
 
 /* NUL-terminated source; the destination is always terminated (size >= 1);
  * length out (may be null) excludes the terminator. Malformed UTF-8 becomes
- * U+FFFD. Result 0 or a converter code; partial output stays. */
+ * U+FFFD. Result 0 or a converter code; partial output stays. A null source
+ * is empty text, here and in the counted forms. */
 uint32_t rscpU16zToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QOR_UC* src);
 uint32_t rscpUtf8zToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const char* src);
 uint32_t U16zToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QOR_UC* src);
@@ -57,7 +51,7 @@ uint32_t U16nToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QO
 uint32_t Utf8nToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const char* src,
                     int32_t src_bytes);
 
-/* n units from n EBCDIC bytes; no terminator. */
+/* n units from n EBCDIC bytes; no terminator; a null source writes nothing. */
 void EbcdicToU16(QOR_UC* dst, const unsigned char* src, int32_t n);
 
 /* Exactly width units from a NUL-terminated / counted source, blank-padded;
@@ -70,7 +64,8 @@ void PadCopyU16n(QOR_UC* dst, int32_t width, const QOR_UC* src, int32_t src_leng
 void* TmpBufRingGet(uint32_t size);
 [[noreturn]] void TmpBufAbort(void);
 /* NUL-terminated UTF-16 copies of a byte string (each byte zero-extended),
- * in ring buffers. */
+ * in ring buffers; a null string gives an empty copy. A string too long for
+ * the ring's 32-bit sizes ends the process like a failed allocation. */
 QOR_UC* A7ToU16Tmp(const char* s);
 QOR_UC* A7ToU16Tmp2(const char* s);
 

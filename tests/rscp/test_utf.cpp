@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -397,6 +402,111 @@ TEST(RscpUtfSmall, EbcdicAndPadding)
     EXPECT_EQ(out[0], u'x');
     PadCopyU16n(out, 2, nullptr, 4);
     EXPECT_EQ(std::u16string(out, 2), u"  ");
+}
+
+TEST(RscpUtfSmall, EbcdicTableIsCodePage500WithControlsBlanked)
+{
+    /* The positions the table shows as a blank although code page 500 maps
+     * them to a control character. */
+    const std::vector<int> blanked = {0x04, 0x06, 0x08, 0x09, 0x0A, 0x14, 0x15, 0x17, 0x1A,
+                                      0x1B, 0x1D, 0x1E, 0x1F, 0x20, 0x21, 0x22, 0x23, 0x24,
+                                      0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x30, 0x31, 0x33, 0x34,
+                                      0x35, 0x36, 0x38, 0x39, 0x3A, 0x3B, 0x3E, 0xCA, 0xFF};
+    std::string all(256, '\0');
+    for (int b = 0; b < 256; ++b)
+        all[static_cast<size_t>(b)] = static_cast<char>(b);
+    bool complete = false;
+    const std::u16string want = bytes_as_u16(iconv_convert("UTF-16LE", "CP500", all, &complete));
+    ASSERT_TRUE(complete);
+    ASSERT_EQ(want.size(), 256u);
+    QOR_UC got[256];
+    EbcdicToU16(got, reinterpret_cast<const unsigned char*>(all.data()), 256);
+    for (int b = 0; b < 256; ++b) {
+        const bool blank = std::find(blanked.begin(), blanked.end(), b) != blanked.end();
+        EXPECT_EQ(got[b], blank ? u' ' : want[static_cast<size_t>(b)]) << "byte " << b;
+        if (blank) {
+            EXPECT_NE(want[static_cast<size_t>(b)], u' ') << "byte " << b;
+        }
+    }
+}
+
+TEST_F(RscpUtfConv, NullSourceIsEmptyText)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<uint32_t(int32_t*)> call;
+    };
+    char b[4] = {'x', 'x', 'x', 'x'};
+    QOR_UC u[4] = {0xBEEF, 0xBEEF, 0xBEEF, 0xBEEF};
+    const std::vector<Case> cases = {
+        {"rscpU16zToUtf8", [&](int32_t* n) { return rscpU16zToUtf8(b, 4, n, nullptr); }},
+        {"U16zToUtf8", [&](int32_t* n) { return U16zToUtf8(b, 4, n, nullptr); }},
+        {"rscpUtf8zToU16", [&](int32_t* n) { return rscpUtf8zToU16(u, 4, n, nullptr); }},
+        {"Utf8zToU16", [&](int32_t* n) { return Utf8zToU16(u, 4, n, nullptr); }},
+        {"U16nToUtf8", [&](int32_t* n) { return U16nToUtf8(b, 4, n, nullptr, 3); }},
+        {"Utf8nToU16", [&](int32_t* n) { return Utf8nToU16(u, 4, n, nullptr, 3); }},
+    };
+    for (const Case& c : cases) {
+        int32_t length = 99;
+        EXPECT_EQ(c.call(&length), 0u) << c.name;
+        EXPECT_EQ(length, 0) << c.name;
+    }
+    EXPECT_EQ(b[0], 0); // the terminated forms terminate
+    EXPECT_EQ(b[1], 'x');
+    EXPECT_EQ(u[0], 0);
+    EXPECT_EQ(u[1], 0xBEEF);
+    EXPECT_TRUE(g_calls.empty());
+    u[0] = 0xBEEF;
+    EbcdicToU16(u, nullptr, 3);
+    EXPECT_EQ(u[0], 0xBEEF);
+    EXPECT_EQ(std::u16string(A7ToU16Tmp(nullptr)), u"");
+    EXPECT_EQ(std::u16string(A7ToU16Tmp2(nullptr)), u"");
+}
+
+/* A byte string of 2^31 characters: one 2 MiB page of 'a' mapped 1024 times
+ * and a terminator behind it, so that the test needs 2 MiB, not 2 GiB. */
+const char* huge_string()
+{
+    const size_t chunk = 2u << 20;
+    const size_t chunks = 1024;
+    auto* area = static_cast<char*>(mmap(nullptr, chunk * chunks + 4096, PROT_NONE,
+                                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0));
+    if (area == MAP_FAILED)
+        return nullptr;
+    FILE* file = tmpfile();
+    if (file == nullptr)
+        return nullptr;
+    const int fd = fileno(file);
+    if (ftruncate(fd, static_cast<off_t>(chunk)) != 0)
+        return nullptr;
+    void* first = mmap(area, chunk, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, 0);
+    if (first == MAP_FAILED)
+        return nullptr;
+    std::memset(area, 'a', chunk);
+    for (size_t i = 1; i < chunks; ++i)
+        if (mmap(area + i * chunk, chunk, PROT_READ, MAP_SHARED | MAP_FIXED, fd, 0) == MAP_FAILED)
+            return nullptr;
+    if (mmap(area + chunks * chunk, 4096, PROT_READ | PROT_WRITE,
+             MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
+        return nullptr;
+    return area;
+}
+
+TEST(RscpUtfSmallDeathTest, TemporaryTooLargeForTheRingEndsLikeMemoryRunningOut)
+{
+    /* Twice 2^31 plus the terminator does not fit the ring's 32-bit sizes;
+     * a wrapped size would allocate two bytes and write gigabytes. */
+    for (auto widen : {A7ToU16Tmp, A7ToU16Tmp2})
+        EXPECT_EXIT(
+            {
+                const char* s = huge_string();
+                if (s == nullptr)
+                    std::_Exit(3);
+                widen(s);
+                std::_Exit(0);
+            },
+            ::testing::KilledBySignal(SIGABRT), "");
 }
 
 TEST(RscpUtfSmall, RingOfTemporaries)
