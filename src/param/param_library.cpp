@@ -56,8 +56,8 @@ const Context kContext33 = {L33, L32, L34, &Record::complete34};
 Library::Library(Sources sources)
     : src_(std::move(sources)), arena_(src_.messages, src_.may_allocate, &mallocs_)
 {
-    for (size_t i = 0; i < qorparam_builtin_rows; ++i) {
-        const QorParamDesc& row = qorparam_builtin_table[i];
+    for (const QorParamDesc* d = table(); d->name != nullptr; ++d) {
+        const QorParamDesc& row = *d;
         if (!row.library_buffer)
             continue;
         const size_t first = strlenU16(row.default_value) + 1;
@@ -69,6 +69,11 @@ Library::Library(Sources sources)
         buf.text.assign(std::max(units, first), 0);
         std::copy(row.default_value, row.default_value + first, buf.text.begin());
     }
+}
+
+const QorParamDesc* Library::table() const
+{
+    return src_.table != nullptr ? src_.table : qorparam_builtin_table;
 }
 
 void Library::message(const QOR_UC* format, ...)
@@ -163,8 +168,8 @@ void Library::sort_table()
 bool Library::build_table()
 {
     size_t count = src_.first_args.size();
-    for (size_t i = 0; i < qorparam_builtin_rows; ++i) {
-        const QorParamDesc& row = qorparam_builtin_table[i];
+    for (const QorParamDesc* d = table(); d->name != nullptr; ++d) {
+        const QorParamDesc& row = *d;
         if (!row.family)
             ++count;
         else
@@ -189,8 +194,8 @@ bool Library::build_table()
     mallocs_ += static_cast<long>(count * sizeof(Record));
     write_buffer(u"__QORPROFILE_MALLOCS", u"%lld", mallocs_);
 
-    for (size_t i = 0; i < qorparam_builtin_rows; ++i) {
-        const QorParamDesc& row = qorparam_builtin_table[i];
+    for (const QorParamDesc* d = table(); d->name != nullptr; ++d) {
+        const QorParamDesc& row = *d;
         if (row.family) {
             int index = 0;
             for (const QOR_UC* const* v = row.values; v != nullptr && *v != nullptr; ++v) {
@@ -329,6 +334,7 @@ void Library::initialise()
     evaluate_formulas();
     duplicate_check();
     consistency_checks();
+    write_buffer(u"__QORPROFILE_MALLOCS", u"%lld", mallocs_);
 }
 
 Sources system_sources()

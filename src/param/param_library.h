@@ -80,6 +80,8 @@ struct Sources
     // Decides whether the table or an arena block may grow by the given
     // bytes (tests); empty: always.
     std::function<bool(size_t)> may_allocate;
+    // The built-in rows, ended by a row without name; null: the program's.
+    const QorParamDesc* table = nullptr;
 };
 
 // The sources of this process: environment, system, NI, standard error.
@@ -118,6 +120,7 @@ class Library
     };
 
     void initialise();
+    const QorParamDesc* table() const;
     // Counted lookup of a record (no initialisation).
     Record* record(const QOR_UC* name);
     void count_call(const QOR_UC* name);

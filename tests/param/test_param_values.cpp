@@ -155,6 +155,40 @@ TEST(ParamValues, LookupsAreCountedExceptDollarNames)
     EXPECT_EQ(paramtest::narrow(last->v[param::Current]), std::string(498, 'n'));
 }
 
+TEST(ParamValues, FamiliesAndDuplicatesOfATable)
+{
+    static const QOR_UC* const kValues[] = {u"a", u"$(qortest/plain)", u"", nullptr};
+    static const QorParamDesc kRows[] = {
+        {u"qortest/plain", u"p", 200, nullptr, 100, u"System", u"", 0, 0, 0, nullptr, nullptr,
+         nullptr, 0},
+        {u"qortest/fam", nullptr, 200, nullptr, 100, u"System", u"", 0, 0, 1, kValues, nullptr,
+         nullptr, 0},
+        {u"qortest/bare", nullptr, 200, nullptr, 100, u"System", u"", 0, 0, 1, nullptr, nullptr,
+         nullptr, 0},
+        {u"qortest/twice", u"1", 200, nullptr, 100, u"System", u"", 0, 0, 0, nullptr, nullptr,
+         nullptr, 0},
+        {u"qortest/twice", u"1", 200, nullptr, 100, u"System", u"", 0, 0, 0, nullptr, nullptr,
+         nullptr, 0},
+        {nullptr, nullptr, 0, nullptr, 0, nullptr, nullptr, 0, 0, 0, nullptr, nullptr, nullptr, 0},
+    };
+    ParamRun run;
+    run.sources.table = kRows;
+    param::Library& lib = run.make();
+    const Expected cases[] = {
+        {"qortest/fam_0", "a"},       {"qortest/fam_1", "p"},    {"qortest/fam_2", ""},
+        {"qortest/fam_3", "<null>"},  {"qortest/fam", "<null>"}, {"qortest/bare", "<null>"},
+        {"qortest/bare_0", "<null>"}, {"qortest/twice", "1"},
+    };
+    for (const Expected& c : cases)
+        EXPECT_EQ(run.value(c.name), c.value) << c.name;
+    EXPECT_EQ(lib.records().size(), 6u);
+    EXPECT_EQ(run.messages(), "qorparam: qorargv(argc, argv) has not been called!\n"
+                              "qorparam(1c): No Profile used.\n"
+                              "qorparam: QORSYSTEMNAME neither in Profile nor in Commandline\n"
+                              "qorparam: Duplicate Profile Parameter \"qortest/twice\"\n"
+                              "qorparam: parameter \"QORSYSTEMNAME\" not found.\n");
+}
+
 TEST(ParamValues, FailingTableLeavesEveryLookupEmpty)
 {
     ParamRun setup;
