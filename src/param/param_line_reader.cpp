@@ -57,13 +57,16 @@ bool qorparam_read_line(FILE* file, QOR_UC* name, size_t name_size, QOR_UC* valu
     std::u16string line;
     for (;;) {
         line.clear();
-        bool any = false;
+        bool any = false, ended = false;
         int c;
         while ((c = fgetcU16(file)) != -1) {
             any = true;
             if (c == u'\n')
                 break;
-            if (c != u'\r' && line.size() < kMaxLine)
+            // A NUL character ends what the line says: names and values are
+            // terminated texts.
+            ended = ended || c == 0;
+            if (!ended && c != u'\r' && line.size() < kMaxLine)
                 line.push_back(static_cast<QOR_UC>(c));
         }
         if (!any)

@@ -60,6 +60,7 @@ TEST(ParamReader, LinesOfAProfile)
         {"OTHER = 50%", {{"OTHER", "50%"}}},
         {"phys_memsize = 50%", {{"phys_memsize", "50%"}}},
         {"k=\xc3\xa4", {{"k", "?"}}},
+        {std::string("a=1\0junk\nb\0c=2\n\0d=3\ne=4", 23), {{"a", "1"}, {"e", "4"}}},
         {"k=" + std::string(5000, 'v') + "\nnext=1",
          {{"k", std::string(4093, 'v')}, {"next", "1"}}},
     };
@@ -89,8 +90,11 @@ TEST(ParamReader, RandomFilesGiveCleanPairs)
     for (int i = 0; i < 3000; ++i) {
         std::string text;
         const int pieces = static_cast<int>(rng() % 60);
-        for (int p = 0; p < pieces; ++p)
+        for (int p = 0; p < pieces; ++p) {
+            if (rng() % 30 == 0)
+                text.push_back('\0');
             text += kPieces[rng() % (sizeof kPieces / sizeof kPieces[0])];
+        }
         if (rng() % 100 == 0)
             text += std::string(5000, 'x');
         size_t lines = 1;
