@@ -149,6 +149,9 @@ class Library
     // Resolution (param_resolve.cpp).
     void resolve_context(const Context& ctx);
     void replace_instance(Record& rec, const Context& ctx);
+    // The text a walk at this depth works on; null when there is none or
+    // the walk went too deep (reported).
+    const QOR_UC* walk_text(const Record& rec, const Context& ctx, int depth);
     void replace_refs(Record& rec, const Context& ctx, int depth);
     void replace_env(Record& rec, const Context& ctx, int depth);
     bool replace_text(Record& rec, const Context& ctx, size_t start, size_t end,

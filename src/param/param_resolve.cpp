@@ -80,16 +80,22 @@ bool Library::replace_text(Record& rec, const Context& ctx, size_t start, size_t
     return true;
 }
 
+const QOR_UC* Library::walk_text(const Record& rec, const Context& ctx, int depth)
+{
+    const QOR_UC* text = rec.v[ctx.target];
+    if (text != nullptr && depth >= kMaxDepth) {
+        message(u"%sqorparam(12): %s = %s recursive.\n", u"", rec.name, text);
+        return nullptr;
+    }
+    return text;
+}
+
 void Library::replace_refs(Record& rec, const Context& ctx, int depth)
 {
     for (;; ++depth) {
-        const QOR_UC* text = rec.v[ctx.target];
+        const QOR_UC* text = walk_text(rec, ctx, depth);
         if (text == nullptr)
             return;
-        if (depth >= kMaxDepth) {
-            message(u"%sqorparam(12): %s = %s recursive.\n", u"", rec.name, text);
-            return;
-        }
         const size_t length = strlenU16(text);
         bool replaced = false;
         for (size_t i = length; i-- > 0 && !replaced;) {
@@ -132,13 +138,9 @@ void Library::replace_refs(Record& rec, const Context& ctx, int depth)
 void Library::replace_env(Record& rec, const Context& ctx, int depth)
 {
     for (;; ++depth) {
-        const QOR_UC* text = rec.v[ctx.target];
+        const QOR_UC* text = walk_text(rec, ctx, depth);
         if (text == nullptr)
             return;
-        if (depth >= kMaxDepth) {
-            message(u"%sqorparam(12): %s = %s recursive.\n", u"", rec.name, text);
-            return;
-        }
         bool replaced = false;
         for (const QOR_UC* open = strstrU16(text, u"%("); open != nullptr && !replaced;
              open = strstrU16(open + 2, u"%(")) {
