@@ -42,9 +42,16 @@ constexpr BufferSize kBufferSizes[] = {
     {u"GLOBALHOSTPATH", 260},        {u"jstartup/xcm_properties", 64},
 };
 
+// wcscmp order: by 16-bit units.
 bool name_less(const Record& a, const Record& b)
 {
-    return strcmpU16(a.name, b.name) < 0;
+    const QOR_UC* p = a.name;
+    const QOR_UC* q = b.name;
+    while (*p != 0 && *p == *q) {
+        ++p;
+        ++q;
+    }
+    return *p < *q;
 }
 
 } // namespace
@@ -160,11 +167,6 @@ void Library::count_call(const QOR_UC* name)
         strncpyTruncU16(last, 499, name, 498);
 }
 
-void Library::sort_table()
-{
-    std::sort(table_.begin(), table_.end(), name_less);
-}
-
 bool Library::build_table()
 {
     size_t count = src_.first_args.size();
@@ -221,7 +223,7 @@ bool Library::build_table()
         table_.push_back(r);
     }
     table_present_ = true;
-    sort_table();
+    std::sort(table_.begin(), table_.end(), name_less);
     return true;
 }
 
@@ -257,8 +259,8 @@ bool Library::add_record(const QOR_UC* name, const QOR_UC* value, Level level, s
         std::fill(std::begin(r.v), std::end(r.v), kMarker);
     }
     set_level(r, value_copy, level);
-    table_.push_back(r);
-    sort_table();
+    // Where the sorted table wants it.
+    table_.insert(std::upper_bound(table_.begin(), table_.end(), r, name_less), r);
     return true;
 }
 

@@ -132,7 +132,6 @@ class Library
 
     // Table (param_library.cpp).
     bool build_table();
-    void sort_table();
     bool add_record(const QOR_UC* name, const QOR_UC* value, Level level, size_t growth);
     void apply_args(const ArgList& args, bool first);
     void duplicate_check();

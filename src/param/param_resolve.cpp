@@ -41,15 +41,14 @@ void Library::replace_instance(Record& rec, const Context& ctx)
                 set_level(rec, own, L23);
     }
     const QOR_UC* text = rec.v[ctx.target];
-    const std::u16string original(text);
-    std::u16string replaced = original;
+    if (strstrU16(text, u"$$") == nullptr)
+        return;
+    std::u16string replaced(text);
     for (size_t i = 0; i + 1 < replaced.size(); ++i)
         if (replaced[i] == u'$' && replaced[i + 1] == u'$') {
             replaced[i] = instance_[0];
             replaced[i + 1] = instance_[1];
         }
-    if (replaced == original)
-        return;
     if (text != rec.v[ctx.source] && arena_.owns(text)) {
         replaced.copy(const_cast<QOR_UC*>(text), replaced.size());
         return;
