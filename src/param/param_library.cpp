@@ -355,9 +355,10 @@ Sources system_sources()
         }
         return t;
     };
+    // The computer name is the host name, however long.
     s.computer_name = [] {
-        QOR_UC name[16];
-        return gethostnameU16(name, 16) == 0 ? std::u16string(name) : std::u16string();
+        QOR_UC name[256];
+        return gethostnameU16(name, 256) == 0 ? std::u16string(name) : std::u16string();
     };
     s.is_local_host = [](const QOR_UC* host) { return NiIsLocalHost(host) == 1; };
     s.messages = stderr;
