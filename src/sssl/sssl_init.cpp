@@ -6,6 +6,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "param/qorparam.h"
+#include "sssl/sssl_param.h"
 #include "sssl/sssl_state.h"
 #include "sssl/sssl_trace.h"
 
@@ -85,8 +87,12 @@ int QorSSLInit(unsigned char read_profile, SSSL_INIT_PARAMS* params, void* reser
     sssl::State& s = sssl::state();
     std::lock_guard<std::mutex> guard(s.lock);
     free_all(s);
+    // The crypto library comes from the profile parameter ssl/ssl_lib.
+    std::string lib_value;
+    if (!sssl::read_param("ssl_lib", true, &lib_value, qorparam))
+        return leave(SSSLERR_LIB_NOT_FOUND);
     const CryptoLib* lib = nullptr;
-    int rc = sssl::load_crypto_lib(&lib);
+    int rc = sssl::load_crypto_lib(lib_value, &lib);
     if (rc != SSSLRC_OK)
         return leave(rc);
     s.lib = lib;

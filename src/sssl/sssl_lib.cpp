@@ -1,5 +1,8 @@
 #include "sssl/sssl_lib.h"
 
+#include <strings.h>
+#include <unistd.h>
+
 #include <mutex>
 #include <string>
 
@@ -9,9 +12,11 @@
 namespace sssl {
 namespace {
 
-// The library files tried in turn; the first that loads is used.
+// The system's libraries, tried in turn; the first that loads is used.
 constexpr const char* kSslLibNames[] = {"libssl.so.3", "libssl.so"};
 constexpr const char* kCryptoLibNames[] = {"libcrypto.so.3", "libcrypto.so"};
+// The file name that the crypto library has on Windows installations.
+constexpr const char* kWindowsLibName = "qorcrypto.dll";
 
 std::mutex g_lock;
 CryptoLib g_lib;
@@ -26,10 +31,10 @@ std::u16string widen(const char* s)
     return std::u16string(s, s + std::char_traits<char>::length(s));
 }
 
-template <size_t N> bool load_first(const char* const (&names)[N], DL_HDL* hdl)
+bool load_first(const std::vector<std::string>& names, DL_HDL* hdl)
 {
-    for (const char* name : names) {
-        if (DlLoadLib(widen(name).c_str(), hdl) == DL_OK)
+    for (const std::string& name : names) {
+        if (DlLoadLib(widen(name.c_str()).c_str(), hdl) == DL_OK)
             return true;
     }
     return false;
@@ -46,11 +51,11 @@ template <typename Fn> bool bind(DL_HDL hdl, const char* name, Fn* slot)
 
 #define SSSL_BIND(hdl, name) ok = bind(hdl, #name, &lib.name) && ok
 
-int load_locked()
+int load_locked(const CryptoLibFiles& files)
 {
-    if (g_ssl_hdl == DL_HDL_INVALID && !load_first(kSslLibNames, &g_ssl_hdl))
+    if (g_ssl_hdl == DL_HDL_INVALID && !load_first(files.ssl, &g_ssl_hdl))
         return SSSLERR_LIB_NOT_FOUND;
-    if (g_crypto_hdl == DL_HDL_INVALID && !load_first(kCryptoLibNames, &g_crypto_hdl)) {
+    if (g_crypto_hdl == DL_HDL_INVALID && !load_first(files.crypto, &g_crypto_hdl)) {
         DlUnloadLib(&g_ssl_hdl);
         return SSSLERR_LIB_NOT_FOUND;
     }
@@ -111,11 +116,21 @@ int load_locked()
 
 } // namespace
 
-int load_crypto_lib(const CryptoLib** lib)
+CryptoLibFiles crypto_lib_files(const std::string& lib_value)
+{
+    const size_t slash = lib_value.find_last_of("/\\");
+    const std::string base = slash == std::string::npos ? lib_value : lib_value.substr(slash + 1);
+    if (::access(lib_value.c_str(), F_OK) != 0 && strcasecmp(base.c_str(), kWindowsLibName) == 0)
+        return {{std::begin(kSslLibNames), std::end(kSslLibNames)},
+                {std::begin(kCryptoLibNames), std::end(kCryptoLibNames)}};
+    return {{lib_value}, {lib_value}};
+}
+
+int load_crypto_lib(const std::string& lib_value, const CryptoLib** lib)
 {
     std::lock_guard<std::mutex> guard(g_lock);
     if (!g_tried) {
-        g_load_rc = load_locked();
+        g_load_rc = load_locked(crypto_lib_files(lib_value));
         g_tried = true;
     }
     if (lib != nullptr)

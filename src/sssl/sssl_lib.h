@@ -6,6 +6,8 @@
 // stable interface.
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 struct ssl_st;
 struct ssl_ctx_st;
@@ -76,9 +78,21 @@ struct CryptoLib
     const char* (*X509_verify_cert_error_string)(long);
 };
 
-// Loads and binds the library once; later calls return the first result.
-// Returns 0 or SSSLERR_LIB_NOT_FOUND / SSSLERR_LIB_SYMBOL / SSSLERR_LIB_INIT.
-int load_crypto_lib(const CryptoLib** lib);
+// The files to load for a value of ssl/ssl_lib, each list tried in turn: a
+// file that exists is loaded for both parts; a value that still names the
+// Windows default file qorcrypto.dll means the system's TLS and crypto
+// libraries; any other value is handed to the loader as it is.
+struct CryptoLibFiles
+{
+    std::vector<std::string> ssl;
+    std::vector<std::string> crypto;
+};
+CryptoLibFiles crypto_lib_files(const std::string& lib_value);
+
+// Loads and binds the library that lib_value names (see crypto_lib_files)
+// once; later calls return the first result. Returns 0 or
+// SSSLERR_LIB_NOT_FOUND / SSSLERR_LIB_SYMBOL / SSSLERR_LIB_INIT.
+int load_crypto_lib(const std::string& lib_value, const CryptoLib** lib);
 // Unloads (tests).
 void unload_crypto_lib();
 

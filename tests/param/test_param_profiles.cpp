@@ -1,0 +1,277 @@
+// DEFAULT.PFL and the instance profile: what their lines set, how
+// references among the values resolve and what the library reports.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "param_test_util.h"
+
+namespace {
+
+using paramtest::ParamRun;
+using paramtest::TempDir;
+using paramtest::wide;
+
+struct Expected
+{
+    const char* name;
+    std::string value;
+};
+
+// A library whose DIR_PROFILE is the directory (through the second argument
+// list) holding a DEFAULT.PFL with the content.
+param::Library& with_default_profile(ParamRun& setup, const TempDir& dir,
+                                     const std::string& content)
+{
+    dir.write("DEFAULT.PFL", content);
+    setup.sources.second_args.emplace_back(u"DIR_PROFILE", wide(dir.path()));
+    return setup.make();
+}
+
+size_t count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(ParamProfiles, DefaultProfileLinesSetValues)
+{
+    TempDir dir;
+    ParamRun setup;
+    setup.memory = 16LL << 30;
+    setup.logical = 8;
+    const std::string long_value(5000, 'v');
+    with_default_profile(setup, dir,
+                         "# PHYS_MEMSIZE = 1\n"
+                         "PHYS_MEMSIZE = 50%\r\n"
+                         "CPU_CORES=25 %\n"
+                         "qortest/percent = 50%\n"
+                         "qortest/empty=\n"
+                         "qortest/blanks =  \t b c \t \n"
+                         "  qortest/first second = third\n"
+                         "ssl/client_cache_size = 700\n"
+                         "qortest/ref = $(ssl/client_cache_size)x$$\n"
+                         "qortest/env = %(QORTEST_VAR)-%(QORTEST_UNSET)-\n"
+                         "no equals sign here\n"
+                         " = no name\n"
+                         "qortest/long = " +
+                             long_value +
+                             "\n"
+                             "qortest/last=without newline");
+    setup.env["QORTEST_VAR"] = "from env";
+    const Expected cases[] = {
+        {"PHYS_MEMSIZE", "8192"},
+        {"CPU_CORES", "2"},
+        {"qortest/percent", "50%"},
+        {"qortest/empty", ""},
+        {"qortest/blanks", "b c"},
+        {"qortest/first", "third"},
+        {"ssl/client_cache_size", "700"},
+        {"qortest/ref", "700x00"},
+        {"qortest/env", "from env--"},
+        {"qortest/long", std::string(4095 - 15, 'v')},
+        {"qortest/last", "without newline"},
+        // The built-in formula follows the memory that DEFAULT.PFL set.
+        {"em/initial_size_MB", "5734"},
+        {"__QORPROFILE_n_DEFAULT", "00011"},
+        {"__QORPROFILE_DEFAULT", dir.path() + "/DEFAULT.PFL"},
+    };
+    for (const Expected& c : cases)
+        EXPECT_EQ(setup.value(c.name), c.value) << c.name;
+    EXPECT_EQ(setup.value("no"), "<null>");
+    EXPECT_EQ(setup.value("#"), "<null>");
+}
+
+TEST(ParamProfiles, AddedRecordsShowWhereTheyCameFrom)
+{
+    TempDir dir;
+    ParamRun setup;
+    param::Library& lib =
+        with_default_profile(setup, dir, "qortest/new = 1\nssl/client_cache_size = 2\n");
+    const param::Record* added = lib.find(u"qortest/new");
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(paramtest::narrow(added->v[param::L11]), "[not_in_qorparam.c]");
+    EXPECT_EQ(paramtest::narrow(added->v[param::L13]), "[not_in_qorparam.c]");
+    EXPECT_EQ(paramtest::narrow(added->v[param::L21]), "1");
+    EXPECT_EQ(paramtest::narrow(added->v[param::Current]), "1");
+    const param::Record* known = lib.find(u"ssl/client_cache_size");
+    ASSERT_NE(known, nullptr);
+    EXPECT_EQ(paramtest::narrow(known->v[param::L11]), "500");
+    EXPECT_EQ(paramtest::narrow(known->v[param::L21]), "2");
+    EXPECT_EQ(paramtest::narrow(known->v[param::Current]), "2");
+}
+
+// References among DEFAULT.PFL values and the messages they cause.
+TEST(ParamProfiles, ReferenceChainsAndTheirMessages)
+{
+    std::string many;
+    for (int i = 0; i < 21; ++i)
+        many += "$(INSTANCE_SRVTYPE)";
+    struct Case
+    {
+        std::string line;
+        const char* name;
+        std::string value;
+        std::string message; // expected among the messages ("" none)
+    };
+    const Case cases[] = {
+        {"qortest/a = <$(qortest/b)>", "qortest/a", "<<<VORN>>>", ""},
+        {"qortest/b = <$(qortest/c)>", "qortest/b", "<<VORN>>", ""},
+        {"qortest/c = <$(system/type)>", "qortest/c", "<VORN>", ""},
+        {"qortest/inner = $(ssl/pse_provider[$(qortest/kind)])", "qortest/inner", "JAVA", ""},
+        {"qortest/kind = J2EE", "qortest/kind", "J2EE", ""},
+        {"qortest/self = x$(qortest/self)", "qortest/self", "x$(qortest/self)",
+         "qorparam(13): qortest/self = x$(qortest/self) recursive.\n"},
+        {"qortest/missing = a$(qortest/nothing)b", "qortest/missing", "a$(qortest/nothing)b",
+         "qorparam(14): qortest/nothing (ref.by qortest/missing) missing.\n"},
+        {"qortest/open = $(abc", "qortest/open", "$(abc",
+         "qorparam(15): qortest/open: ')' missing.\n"},
+        {"qortest/envopen = %(abc", "qortest/envopen", "%(abc",
+         "qorparam(15): qortest/envopen: ')' missing.\n"},
+        {"qortest/many = " + many, "qortest/many", "$(INSTANCE_SRVTYPE)" + std::string(20, 'D'),
+         "qorparam(12): qortest/many = $(INSTANCE_SRVTYPE)" + std::string(20, 'D') +
+             " recursive.\n"},
+        {"qortest/longref = $(" + std::string(5000, 'r') + ")", "qortest/longref",
+         "$(" + std::string(4095 - 20, 'r'), "qorparam(15): qortest/longref: ')' missing.\n"},
+    };
+    std::string content;
+    for (const Case& c : cases)
+        content += c.line + "\n";
+    TempDir dir;
+    ParamRun setup;
+    with_default_profile(setup, dir, content);
+    for (const Case& c : cases)
+        EXPECT_EQ(setup.value(c.name), c.value) << c.name;
+    const std::string messages = setup.messages();
+    for (const Case& c : cases) {
+        if (!c.message.empty()) {
+            EXPECT_NE(messages.find(c.message), std::string::npos) << c.name << "\n" << messages;
+        }
+    }
+    for (const char* quiet : {"qortest/a ", "qortest/inner", "qortest/kind"})
+        EXPECT_EQ(messages.find(quiet), std::string::npos) << quiet;
+}
+
+TEST(ParamProfiles, RecursionBetweenTwoValuesEnds)
+{
+    TempDir dir;
+    ParamRun setup;
+    with_default_profile(setup, dir,
+                         "qortest/ping = $(qortest/pong)\nqortest/pong = $(qortest/ping)\n");
+    EXPECT_EQ(setup.value("qortest/ping").rfind("$(qortest/p", 0), 0u);
+    const std::string messages = setup.messages();
+    EXPECT_GT(count(messages, "qorparam(12): "), 0u);
+    EXPECT_LT(count(messages, "qorparam(12): "), 200u) << "each record ends its walk soon";
+}
+
+TEST(ParamProfiles, DirProfileInDefaultProfileIsReported)
+{
+    TempDir dir;
+    ParamRun setup;
+    with_default_profile(setup, dir, "DIR_PROFILE = /elsewhere\n");
+    EXPECT_EQ(setup.value("INSTANCE_NAME"), "D00");
+    EXPECT_NE(setup.messages().find("qorparam: \"DIR_PROFILE\": must not be in \"" + dir.path() +
+                                    "/DEFAULT.PFL\"\n"),
+              std::string::npos)
+        << setup.messages();
+}
+
+TEST(ParamProfiles, InstanceProfileNamedInTheArgumentList)
+{
+    TempDir dir;
+    const std::string profile = dir.write("QOR_D42_qorhost1", "QORSYSTEMNAME = QOR\n"
+                                                              "QORSYSTEM = 42\n"
+                                                              "INSTANCE_NAME = J42\n"
+                                                              "qortest/fromprofile = 1\n"
+                                                              "QORSYSTEMNAME = OTHER\n");
+    ParamRun setup;
+    setup.sources.second_args.emplace_back(u"QORPROFILE", wide(profile + "\n"));
+    setup.make();
+    const Expected cases[] = {
+        {"QORSYSTEMNAME", "OTHER"},
+        {"QORSYSTEM", "42"},
+        {"INSTANCE_NAME", "J42"},
+        {"qortest/fromprofile", "1"},
+        {"QORPROFILE_IN_EFFECT", profile},
+        {"__QORPROFILE_n_PF_FILE", "00005"},
+        {"DIR_INSTALL", "\\\\\\qormnt\\OTHER\\SYS"},
+        // J instances read another property file.
+        {"jstartup/xcm_properties", "\\\\\\qormnt\\OTHER\\SYS\\exe\\run\\xcm.properties"},
+    };
+    for (const Expected& c : cases)
+        EXPECT_EQ(setup.value(c.name), c.value) << c.name;
+    const std::string messages = setup.messages();
+    EXPECT_EQ(messages.find("No Profile used"), std::string::npos) << messages;
+    EXPECT_EQ(messages.find("neither in Profile"), std::string::npos) << messages;
+    // The first system name went into the default, the later one is set above
+    // it: the library says that they differ.
+    EXPECT_NE(messages.find("qorparam: \"QORSYSTEMNAME\": \"QOR\" <--> \"OTHER\"\n"),
+              std::string::npos)
+        << messages;
+}
+
+TEST(ParamProfiles, MissingInstanceProfileIsReported)
+{
+    ParamRun setup;
+    setup.sources.second_args.emplace_back(u"QORPROFILE", u"/nonexistent/qortest/profile");
+    setup.make();
+    EXPECT_EQ(setup.value("INSTANCE_NAME"), "D00");
+    EXPECT_NE(
+        setup.messages().find("qorparam(2): fopenU(\"/nonexistent/qortest/profile\",\"r\"): "),
+        std::string::npos)
+        << setup.messages();
+    EXPECT_NE(setup.messages().find("\nNo Profile used.\n"), std::string::npos);
+}
+
+TEST(ParamProfiles, TableThatCannotGrowKeepsItsRecords)
+{
+    TempDir dir;
+    std::string content;
+    for (int i = 0; i < 40; ++i)
+        content += "qortest/extra" + std::to_string(i) + " = " + std::to_string(i) + "\n";
+    const std::string profile = dir.write("profile", content);
+    ParamRun setup;
+    setup.sources.second_args.emplace_back(u"QORPROFILE", wide(profile));
+    // The table is built; growing it later fails.
+    bool built = false;
+    setup.sources.may_allocate = [&built](size_t bytes) {
+        if (bytes < 100000)
+            return true;
+        const bool first = !built;
+        built = true;
+        return first;
+    };
+    setup.make();
+    EXPECT_EQ(setup.value("qortest/extra0"), "<null>");
+    EXPECT_EQ(setup.value("INSTANCE_NAME"), "D00");
+    EXPECT_EQ(setup.value("ssl/client_cache_size"), "500");
+    EXPECT_EQ(count(setup.messages(), "qorparam(5): realloc: "), 40u);
+}
+
+TEST(ParamProfiles, ReferenceNamesLongerThanTheBufferAreMissing)
+{
+    const std::string name(5000, 'r');
+    ParamRun setup;
+    setup.sources.first_args = {{u"qortest/hugeref", wide("$(" + name + ")")}};
+    setup.make();
+    EXPECT_EQ(setup.value("qortest/hugeref"), "$(" + name + ")");
+    EXPECT_NE(
+        setup.messages().find("qorparam(14): " + name + " (ref.by qortest/hugeref) missing.\n"),
+        std::string::npos);
+}
+
+TEST(ParamProfiles, TwoArgumentListsSetTheirLevels)
+{
+    ParamRun setup;
+    setup.sources.first_args = {{u"ssl/client_cache_size", u"10"}, {u"qortest/arg", u"$$"}};
+    setup.sources.second_args = {{u"ssl/client_cache_lifetime", u"20"}};
+    setup.make();
+    EXPECT_EQ(setup.value("ssl/client_cache_size"), "10");
+    EXPECT_EQ(setup.value("ssl/client_cache_lifetime"), "20");
+    EXPECT_EQ(setup.value("qortest/arg"), "00");
+}
+
+} // namespace
