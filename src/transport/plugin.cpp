@@ -45,6 +45,8 @@ int response_complete(struct soap* soap)
     if (d == nullptr)
         return SOAP_OK;
     d->exchange_complete = true;
+    if (d->arg.transport_type == WINHTTP || d->arg.transport_type == WINHTTPS)
+        finish_winhttp_reply(d);
     return d->saved.fpreparefinalrecv != nullptr ? d->saved.fpreparefinalrecv(soap) : SOAP_OK;
 }
 

@@ -106,9 +106,12 @@ struct PluginData
     std::string connect_key;     // "host:port:secure" of connect
     bool secure = false;
     WinHttpState state = WinHttpState::Idle;
-    std::string request;  // raw request bytes of the current call
-    std::string response; // raw response bytes handed to the toolkit
-    size_t response_pos = 0;
+    std::string request;          // raw request bytes of the current call
+    HINTERNET reply = nullptr;    // the current call's request handle, once sent
+    std::string reply_pending;    // rebuilt bytes not yet handed to the toolkit
+    size_t reply_pending_pos = 0; // handed on from reply_pending
+    bool reply_rechunked = false; // the body is handed on in chunks of its own
+    bool reply_ended = false;     // the toolkit has had every byte
 };
 
 // The plug-in's data of a context, or null.
@@ -145,6 +148,13 @@ void install_winhttp(struct soap* soap, PluginData* data);
 void release_ni(PluginData* data);
 void release_pipe(PluginData* data);
 void release_winhttp(PluginData* data);
+// The toolkit has read what it wanted of a WinHTTP reply: the rest of a short
+// tail is read too, so that the connection serves the next call.
+void finish_winhttp_reply(PluginData* data);
+
+// WinHTTP's own time-outs of a request stay unless the context sets one
+// (non-zero): then that one replaces it.
+void apply_soap_timeouts(struct soap* soap, HINTERNET request);
 
 } // namespace qortransport
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +32,10 @@ class Framing : public ::testing::TestWithParam<int>
   protected:
     void SetUp() override
     {
-        if (GetParam() == NI_HTTPS) {
+        if (GetParam() == NI_HTTPS || GetParam() == WINHTTPS) {
             ASSERT_TRUE(test_pki().ok) << test_pki().error;
+        }
+        if (GetParam() == NI_HTTPS) {
             ssl_ = std::make_unique<SslSetup>(test_pki().client_dir, SSSL_CRED_CLIENT);
             ASSERT_EQ(ssl_->rc(), SSSLRC_OK);
         }
@@ -104,6 +109,70 @@ TEST_P(Framing, AFloodOfInterimRepliesCostsOneReply)
 
 INSTANTIATE_TEST_SUITE_P(HttpTransports, Framing,
                          ::testing::Values(NI_HTTP, NI_HTTPS, PIPE, GSOAP_HTTP),
+                         [](const ::testing::TestParamInfo<int>& p) {
+                             return std::string(type_name(p.param));
+                         });
+
+class Streaming : public Framing
+{
+};
+
+std::string chunk(const std::string& data)
+{
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx\r\n", data.size());
+    return size + data + "\r\n";
+}
+
+// A reply without end, with or without chunks: every transport hands it to
+// the parser as it comes, so the toolkit's bound on a message (here set to
+// 1 MB) ends the call, and the service can write no more than the client
+// takes (plus what the sockets buffer).
+TEST_P(Streaming, AnEndlessReplyEndsAtTheToolkitsBound)
+{
+    const std::string env = qortest::envelope("<QORControl:GetProcessListResponse><process>");
+    const std::string open = env.substr(0, env.find("</SOAP-ENV:Body>"));
+    const std::string item = "<item><name>qorwp</name><pid>1</pid></item>";
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\n";
+    for (bool chunked : {false, true}) {
+        auto sent = std::make_shared<std::atomic<std::size_t>>(0);
+        {
+            Target target(GetParam());
+            target.fake().script(
+                "GetProcessList",
+                chunked ? Reply::endless(head + "Transfer-Encoding: chunked\r\n\r\n" + chunk(open),
+                                         chunk(item), sent)
+                        : Reply::endless(head + "\r\n" + open, item, sent));
+            SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+            client.ctx()->recv_maxlength = 1 << 20;
+            int count = -1;
+            EXPECT_NE(client.get_process_list(target.endpoint(), &count), SOAP_OK) << chunked;
+            EXPECT_NE(client.fault().find("max message length exceeded"), std::string::npos)
+                << chunked << ": " << client.fault();
+        }
+        EXPECT_GT(sent->load(), 1u << 20) << chunked;
+        EXPECT_LT(sent->load(), 32u << 20) << chunked;
+    }
+}
+
+// A reply whose first element is wrong while its connection stays open: the
+// call fails from what came, never from waiting for the rest.
+TEST_P(Streaming, AReplyIsParsedBeforeItEnds)
+{
+    Target target(GetParam());
+    target.fake().script("GetProcessList",
+                         Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n"
+                                    "Content-Length: 100000\r\n\r\n"
+                                    "<Foo xmlns=\"urn:qor:other\"><Bar>text</Bar></Foo>")
+                             .holding());
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    client.ctx()->recv_timeout = 20;
+    EXPECT_EQ(client.get_process_list(target.endpoint()), SOAP_TAG_MISMATCH) << client.fault();
+    EXPECT_NE(client.fault().find("'Foo'"), std::string::npos) << client.fault();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTransports, Streaming,
+                         ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
                          [](const ::testing::TestParamInfo<int>& p) {
                              return std::string(type_name(p.param));
                          });
