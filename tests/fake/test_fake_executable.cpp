@@ -151,7 +151,7 @@ TEST(FakeServiceExecutable, ServesSamplesAndStopsAfterTheRequestCount)
     ASSERT_TRUE(r.complete);
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(first_body_element(r.body).qname, "QORControl:GetProcessListResponse");
-    EXPECT_NE(r.body.find("<name>gwrd</name>"), std::string::npos);
+    EXPECT_NE(r.body.find("<name>qorgw</name>"), std::string::npos);
 
     ASSERT_TRUE(c.send(post(request_xml("NoSuchWebmethod"))));
     r = c.read_reply();
