@@ -723,28 +723,27 @@ BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name
         *length = sizeof status;
         return 1;
     }
+    // The header texts a request keeps, by query level.
+    static const struct
+    {
+        DWORD level;
+        std::string Request::*text;
+    } kTexts[] = {
+        {WINHTTP_QUERY_STATUS_TEXT, &Request::status_text},
+        {WINHTTP_QUERY_CONTENT_TYPE, &Request::content_type},
+        {WINHTTP_QUERY_CONTENT_LENGTH, &Request::content_length},
+        {WINHTTP_QUERY_TRANSFER_ENCODING, &Request::transfer_encoding},
+        {WINHTTP_QUERY_RAW_HEADERS_CRLF, &Request::raw_headers},
+    };
     std::string text;
-    switch (level) {
-    case WINHTTP_QUERY_STATUS_CODE:
+    if (level == WINHTTP_QUERY_STATUS_CODE) {
         text = std::to_string(r->status);
-        break;
-    case WINHTTP_QUERY_STATUS_TEXT:
-        text = r->status_text;
-        break;
-    case WINHTTP_QUERY_CONTENT_TYPE:
-        text = r->content_type;
-        break;
-    case WINHTTP_QUERY_CONTENT_LENGTH:
-        text = r->content_length;
-        break;
-    case WINHTTP_QUERY_TRANSFER_ENCODING:
-        text = r->transfer_encoding;
-        break;
-    case WINHTTP_QUERY_RAW_HEADERS_CRLF:
-        text = r->raw_headers;
-        break;
-    default:
-        return fail(ERROR_INVALID_PARAMETER);
+    } else {
+        const auto* found = std::find_if(std::begin(kTexts), std::end(kTexts),
+                                         [level](const auto& t) { return t.level == level; });
+        if (found == std::end(kTexts))
+            return fail(ERROR_INVALID_PARAMETER);
+        text = r->*found->text;
     }
     std::u16string wide = widen(text);
     const DWORD needed = static_cast<DWORD>((wide.size() + 1) * sizeof(QOR_UC));
