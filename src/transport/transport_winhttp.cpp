@@ -350,9 +350,9 @@ void apply_soap_timeouts(struct soap* soap, HINTERNET request)
     }
 }
 
-// Reads what the toolkit left of the reply, up to one buffer's worth, so
-// that the transfer ends and its connection is kept; a longer tail is
-// dropped with the connection.
+// Reads what the toolkit left of the reply, up to 64 KB, so that the
+// transfer ends and its connection is kept; a longer tail is dropped with the
+// connection.
 void finish_winhttp_reply(PluginData* d)
 {
     if (d->reply == nullptr || d->reply_ended)

@@ -675,7 +675,10 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     lib.easy_setopt(curl, CURLOPT_WRITEDATA, r);
     lib.easy_setopt(curl, CURLOPT_HEADERFUNCTION, on_header);
     lib.easy_setopt(curl, CURLOPT_HEADERDATA, r);
-    lib.easy_setopt(curl, CURLOPT_PREREQFUNCTION, on_connected);
+    // A library too old to say when the connection stands lets the send
+    // limit count from the start.
+    if (lib.easy_setopt(curl, CURLOPT_PREREQFUNCTION, on_connected) != CURLE_OK)
+        r->connected = true;
     lib.easy_setopt(curl, CURLOPT_PREREQDATA, r);
 
     r->idle_since = Clock::now();
