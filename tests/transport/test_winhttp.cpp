@@ -174,9 +174,11 @@ TEST_F(WinHttp, RejectsWrongHandlesAndStates)
 // A status outside 100 to 599 is no HTTP reply.
 TEST_F(WinHttp, RefusesAStatusOutsideTheHttpRange)
 {
-    for (int status : {0, 99, 600}) {
+    const int statuses[] = {0, 99, 600};
+    for (int status : statuses)
         fake_.script("Ping", qortest::Reply::raw("HTTP/1.1 " + std::to_string(status) +
                                                  " X\r\nContent-Length: 4\r\n\r\n<x/>"));
+    for (int status : statuses) {
         HINTERNET req = WinHttpOpenRequest(connect_, u"POST", u"/", nullptr, nullptr, nullptr, 0);
         ASSERT_TRUE(
             WinHttpSendRequest(req, nullptr, 0, kPing.data(), kPing.size(), kPing.size(), 0));
