@@ -1,12 +1,19 @@
 // The logon-file authentication at the top of a repetition.
 #include "client/logon_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "client/result_header.h"
 #include "client/strings.h"
+#include "ni/ni.h"
+#include "rscp/rscp_utf.h"
 #include "soapH.h"
 #include "u16/u16.h"
 
@@ -26,17 +33,66 @@ char kLogonUser[] = QOR_LOGON_FILE_USER;
 
 } // namespace
 
-void read_logon_password(const QOR_UC* file_name, char* password, int size)
+std::string read_logon_password(const char* file_name, bool local, char* password, int size)
 {
     if (password == nullptr || size <= 0)
-        return;
+        return {};
     password[0] = 0;
-    FILE* file = file_name != nullptr ? fopenU16(file_name, cU("rb")) : nullptr;
-    if (file == nullptr)
-        return;
-    if (std::fgets(password, size, file) == nullptr)
-        password[0] = 0;
-    std::fclose(file);
+    if (file_name == nullptr)
+        return {};
+    const std::string name = file_name;
+    if (!local)
+        return "logon file " + name + " not read: the service does not run on this machine";
+    // Not blocking, so that opening a FIFO cannot wait for a writer.
+    const int fd = ::open(file_name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat file
+    {
+    }, input{};
+    std::string reason;
+    if (::fstat(fd, &file) != 0)
+        reason = std::strerror(errno);
+    else if (!S_ISREG(file.st_mode))
+        reason = "not a regular file";
+    else if (::fstat(STDIN_FILENO, &input) == 0 && input.st_dev == file.st_dev &&
+             input.st_ino == file.st_ino)
+        reason = "it is the standard input";
+    if (!reason.empty()) {
+        ::close(fd);
+        return "logon file " + name + " not read: " + reason;
+    }
+    // One line: up to the first line end, which stays part of it.
+    int length = 0;
+    while (length < size - 1) {
+        const ssize_t n = ::read(fd, password + length, static_cast<size_t>(size - 1 - length));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        const void* line_end = std::memchr(password + length, '\n', static_cast<size_t>(n));
+        length += static_cast<int>(n);
+        if (line_end != nullptr) {
+            length = static_cast<int>(static_cast<const char*>(line_end) - password) + 1;
+            break;
+        }
+    }
+    password[length] = 0;
+    ::close(fd);
+    return {};
+}
+
+bool endpoint_is_local(const ClientSettings& settings)
+{
+    if (settings.transport == TRANSPORT_PIPE)
+        return true; // the pipe reaches this machine only
+    if (settings.host == nullptr)
+        return false;
+    std::u16string host(std::strlen(settings.host) + 1, u'\0');
+    int32_t length = 0;
+    return rscpUtf8zToU16(host.data(), static_cast<int32_t>(host.size()), &length, settings.host) ==
+               0 &&
+           NiIsLocalHost(host.c_str()) == 1;
 }
 
 int logon_file_step(CallContext& call)
@@ -62,8 +118,16 @@ int logon_file_step(CallContext& call)
         soap->passwd = "";
         result = print_result_header(soap, call.format, cU("RequestLogonFile"), cU("\n"));
         char password[1024] = "";
-        if (result == 0)
-            read_logon_password(utf8_to_wide(soap, filename), password, sizeof password);
+        // A name that cannot be converted is a file that cannot be opened.
+        if (result == 0 && utf8_to_wide(soap, filename) != nullptr) {
+            const std::string refused =
+                read_logon_password(filename, endpoint_is_local(s), password, sizeof password);
+            if (!refused.empty()) {
+                const QOR_UC* text = utf8_to_wide(soap, refused.c_str());
+                printfU16(cU("FAIL: %s\n"), text != nullptr ? text : cU("logon file not read"));
+                result = 1;
+            }
+        }
         logon_password() = password;
         s.password = logon_password().data();
     }

@@ -37,7 +37,11 @@ State& state();
 
 // Parses a PKCS#12 structure (empty password) into cred.
 int parse_pse(const CryptoLib& lib, const std::string& der, Credential* cred);
-// Reads and parses a PSE file; SSSLERR_PSE_READ when it cannot be read.
+// A PSE holds a few kilobytes; a file above this is none.
+constexpr size_t kMaxPseBytes = 1024 * 1024;
+// Reads and parses a PSE file: a regular file of at most kMaxPseBytes;
+// SSSLERR_PSE_READ (with the reason in the trace) when it is none or cannot
+// be read. A FIFO or a device is never read.
 int read_pse_file(const CryptoLib& lib, const std::string& path, Credential* cred);
 void free_credential(const CryptoLib& lib, Credential* cred);
 // The library's queued error texts, joined by "; " (and the queue cleared).

@@ -41,8 +41,16 @@ const CurlLib* load()
               bind(hdl, "curl_easy_setopt", &lib.easy_setopt) &&
               bind(hdl, "curl_easy_perform", &lib.easy_perform) &&
               bind(hdl, "curl_easy_getinfo", &lib.easy_getinfo) &&
+              bind(hdl, "curl_easy_pause", &lib.easy_pause) &&
               bind(hdl, "curl_slist_append", &lib.slist_append) &&
-              bind(hdl, "curl_slist_free_all", &lib.slist_free_all);
+              bind(hdl, "curl_slist_free_all", &lib.slist_free_all) &&
+              bind(hdl, "curl_multi_init", &lib.multi_init) &&
+              bind(hdl, "curl_multi_cleanup", &lib.multi_cleanup) &&
+              bind(hdl, "curl_multi_add_handle", &lib.multi_add_handle) &&
+              bind(hdl, "curl_multi_remove_handle", &lib.multi_remove_handle) &&
+              bind(hdl, "curl_multi_perform", &lib.multi_perform) &&
+              bind(hdl, "curl_multi_poll", &lib.multi_poll) &&
+              bind(hdl, "curl_multi_info_read", &lib.multi_info_read);
     if (!ok || lib.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
         DlUnloadLib(&hdl);
         return nullptr;

@@ -18,8 +18,16 @@ struct CurlLib
     CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
     CURLcode (*easy_perform)(CURL*);
     CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
+    CURLcode (*easy_pause)(CURL*, int);
     curl_slist* (*slist_append)(curl_slist*, const char*);
     void (*slist_free_all)(curl_slist*);
+    CURLM* (*multi_init)(void);
+    CURLMcode (*multi_cleanup)(CURLM*);
+    CURLMcode (*multi_add_handle)(CURLM*, CURL*);
+    CURLMcode (*multi_remove_handle)(CURLM*, CURL*);
+    CURLMcode (*multi_perform)(CURLM*, int*);
+    CURLMcode (*multi_poll)(CURLM*, curl_waitfd*, unsigned int, int, int*);
+    CURLMsg* (*multi_info_read)(CURLM*, int*);
 };
 
 // The bound library (loaded and globally initialised once), or null when it

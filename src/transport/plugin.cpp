@@ -45,6 +45,8 @@ int response_complete(struct soap* soap)
     if (d == nullptr)
         return SOAP_OK;
     d->exchange_complete = true;
+    if (d->arg.transport_type == WINHTTP || d->arg.transport_type == WINHTTPS)
+        finish_winhttp_reply(d);
     return d->saved.fpreparefinalrecv != nullptr ? d->saved.fpreparefinalrecv(soap) : SOAP_OK;
 }
 
@@ -62,6 +64,37 @@ void trace_bytes(FILE* file, const char* data, size_t n)
         return;
     std::fwrite(data, 1, n, file);
     std::fflush(file);
+}
+
+size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read)
+{
+    ResponseFrame& frame = d->frame;
+    for (;;) {
+        if (const size_t k = frame.take(s, n))
+            return k;
+        if (!frame.error().empty()) {
+            if (soap->error != SOAP_HTTP_ERROR)
+                soap_set_receiver_error(soap, soap_strdup(soap, frame.error().c_str()),
+                                        "HTTP reply refused", SOAP_HTTP_ERROR);
+            return 0;
+        }
+        const size_t want = frame.want(n);
+        if (want == 0)
+            return 0;
+        const size_t got = read(soap, d, s, want);
+        if (got == 0) {
+            frame.end_of_input();
+            continue;
+        }
+        trace_bytes(d->trace_received, s, got);
+        if (const size_t k = frame.feed(s, got))
+            return k;
+    }
+}
+
+bool reusable(const PluginData* d)
+{
+    return d->exchange_complete && !d->frame.overrun();
 }
 
 int soap_timeout_to_ms(int timeout)

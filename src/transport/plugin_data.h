@@ -31,28 +31,54 @@ struct SavedCallbacks
 
 enum class WinHttpState { Idle, Sending, Receiving };
 
-// Follows the HTTP framing of the response bytes handed to the toolkit, so
-// that no read goes past the length a reply announced: the toolkit's XML
-// parser would otherwise wait for the rest of a document that a complete
-// frame never brings, and a connection kept open would hold it forever.
+// Follows the HTTP framing of the response bytes on their way from the
+// connection to the toolkit. Interim (1xx) responses are dropped, so that a
+// flood of them costs no more than one header block. A status outside 100 to
+// 599, or a header block that never ends, fails the reply. No byte past the
+// length a reply announced reaches the toolkit, and no read asks for one: the
+// toolkit's parser would otherwise take them for the reply, or wait for the
+// rest of a document that a complete frame never brings.
 class ResponseFrame
 {
   public:
+    // The most header bytes held at any time.
+    static constexpr size_t kMaxHead = 64 * 1024;
+
     // A new request starts: its response begins with a status line.
     void reset();
-    // How many of n bytes the next read may take: n, or what is left of the
-    // announced body (0 once it has been read).
-    size_t limit(size_t n) const;
-    // Takes note of bytes read.
-    void consumed(const char* data, size_t n);
+    // How many bytes the next read from the connection may take into a
+    // buffer of n: 0 once the reply has ended or failed.
+    size_t want(size_t n) const;
+    // Takes n bytes just read into data. Returns how many of them stay at the
+    // front of data for the toolkit as they are; header bytes are held until
+    // their block is complete, bytes past the frame are dropped.
+    size_t feed(const char* data, size_t n);
+    // The connection ended: a cut header block fails the reply.
+    void end_of_input();
+    // Moves up to n held bytes for the toolkit into s; returns their count.
+    size_t take(char* s, size_t n);
+    // Why the reply is refused; empty while it is not.
+    const std::string& error() const { return error_; }
+    // Bytes past the frame came with the reply: the connection is unfit for
+    // the next call.
+    bool overrun() const { return overrun_; }
+    // The most header bytes held since the request started.
+    size_t peak_held() const { return peak_held_; }
 
   private:
-    enum class State { Head, Body, Unframed };
-    void head_complete(size_t end);
+    enum class State { Head, Body, Unframed, Ended, Failed };
+    void parse_heads();
+    void fail(std::string reason);
 
     State state_ = State::Head;
     std::string head_;                 // header bytes of the current response so far
+    size_t scanned_ = 0;               // head_ holds no block end before this
+    std::string out_;                  // bytes for the toolkit not taken yet
+    size_t out_pos_ = 0;               // taken from out_
     unsigned long long body_left_ = 0; // in State::Body
+    bool overrun_ = false;
+    size_t peak_held_ = 0;
+    std::string error_;
 };
 
 struct PluginData
@@ -80,9 +106,12 @@ struct PluginData
     std::string connect_key;     // "host:port:secure" of connect
     bool secure = false;
     WinHttpState state = WinHttpState::Idle;
-    std::string request;  // raw request bytes of the current call
-    std::string response; // raw response bytes handed to the toolkit
-    size_t response_pos = 0;
+    std::string request;          // raw request bytes of the current call
+    HINTERNET reply = nullptr;    // the current call's request handle, once sent
+    std::string reply_pending;    // rebuilt bytes not yet handed to the toolkit
+    size_t reply_pending_pos = 0; // handed on from reply_pending
+    bool reply_rechunked = false; // the body is handed on in chunks of its own
+    bool reply_ended = false;     // the toolkit has had every byte
 };
 
 // The plug-in's data of a context, or null.
@@ -90,6 +119,17 @@ PluginData* plugin_data(struct soap* soap);
 
 // Writes raw bytes to a trace file and flushes it.
 void trace_bytes(FILE* file, const char* data, size_t n);
+
+// Reads at most n bytes of the current response from the connection into s;
+// 0 at its end or on an error (with soap->errnum set for a time-out).
+using RawRead = size_t (*)(struct soap* soap, PluginData* d, char* s, size_t n);
+// The receive step of the transports that carry HTTP themselves: reads
+// through the context's response frame, traces every byte as it came, and
+// fails the call with SOAP_HTTP_ERROR when the frame refuses the reply.
+size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read);
+// A kept connection is fit for the next call only when its last response
+// was read to its end and brought nothing past it.
+bool reusable(const PluginData* d);
 
 // Converts a toolkit time-out (seconds; negative: microseconds; 0: none) to
 // milliseconds for NI (NI_BLOCK: none).
@@ -108,6 +148,13 @@ void install_winhttp(struct soap* soap, PluginData* data);
 void release_ni(PluginData* data);
 void release_pipe(PluginData* data);
 void release_winhttp(PluginData* data);
+// The toolkit has read what it wanted of a WinHTTP reply: the rest of a short
+// tail is read too, so that the connection serves the next call.
+void finish_winhttp_reply(PluginData* data);
+
+// WinHTTP's own time-outs of a request stay unless the context sets one
+// (non-zero): then that one replaces it.
+void apply_soap_timeouts(struct soap* soap, HINTERNET request);
 
 } // namespace qortransport
 

@@ -1,17 +1,14 @@
-// The HTTP framing of a response as it passes the receive step.
+// The HTTP framing of a response on its way from the connection to the toolkit.
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "transport/plugin_data.h"
 
 namespace qortransport {
 namespace {
-
-// Beyond this the header block is not followed any further.
-constexpr size_t kMaxHead = 64 * 1024;
 
 std::string lower(std::string s)
 {
@@ -26,72 +23,47 @@ std::string trimmed(const std::string& s)
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
-// The end of the header block (just past its empty line), or npos.
-size_t head_end(const std::string& head)
+// The end of the first header block that ends at or after from (just past
+// its empty line), or npos. An empty line is a line feed, with or without a
+// carriage return, right after the line feed of the line before.
+size_t head_end(const std::string& head, size_t from)
 {
-    const size_t crlf = head.find("\r\n\r\n");
-    const size_t lf = head.find("\n\n");
-    if (crlf != std::string::npos && (lf == std::string::npos || crlf < lf))
-        return crlf + 4;
-    return lf != std::string::npos ? lf + 2 : std::string::npos;
-}
-
-} // namespace
-
-void ResponseFrame::reset()
-{
-    state_ = State::Head;
-    head_.clear();
-    body_left_ = 0;
-}
-
-size_t ResponseFrame::limit(size_t n) const
-{
-    if (state_ != State::Body)
-        return n;
-    return body_left_ < n ? static_cast<size_t>(body_left_) : n;
-}
-
-void ResponseFrame::consumed(const char* data, size_t n)
-{
-    if (state_ == State::Body) {
-        body_left_ -= std::min<unsigned long long>(body_left_, n);
-        return;
+    for (size_t lf = head.find('\n', from); lf != std::string::npos; lf = head.find('\n', lf + 1)) {
+        size_t next = lf + 1;
+        if (next < head.size() && head[next] == '\r')
+            ++next;
+        if (next < head.size() && head[next] == '\n')
+            return next + 1;
     }
-    if (state_ != State::Head)
-        return;
-    head_.append(data, n);
-    const size_t end = head_end(head_);
-    if (end != std::string::npos) {
-        head_complete(end);
-    } else if (head_.size() > kMaxHead) {
-        state_ = State::Unframed;
-        head_.clear();
-    }
+    return std::string::npos;
 }
 
-void ResponseFrame::head_complete(size_t end)
+// The status code of a status line ("HTTP/1.1 200 OK"); -1 when the line is
+// none. Codes of more than four digits read as 9999.
+int status_code(const std::string& line)
 {
-    const std::string rest = head_.substr(end);
-    const std::string head = head_.substr(0, end);
-    head_.clear();
-    // "HTTP/1.1 200 OK": the status code after the first blank of the first line.
-    const std::string first = head.substr(0, head.find('\n'));
-    const size_t sp = first.find(' ');
-    const int status = first.compare(0, 5, "HTTP/") == 0 && sp != std::string::npos &&
-                               sp + 1 < first.size() &&
-                               std::isdigit(static_cast<unsigned char>(first[sp + 1]))
-                           ? std::atoi(first.c_str() + sp + 1)
-                           : 0;
-    if (status >= 100 && status < 200) { // an interim response: the real one follows
-        state_ = State::Head;
-        if (!rest.empty())
-            consumed(rest.data(), rest.size());
-        return;
-    }
+    const size_t sp = line.find(' ');
+    if (line.compare(0, 5, "HTTP/") != 0 || sp == std::string::npos)
+        return -1;
+    size_t i = sp + 1;
+    if (i >= line.size() || !std::isdigit(static_cast<unsigned char>(line[i])))
+        return -1;
+    int code = 0;
+    for (; i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i)
+        code = std::min(code * 10 + (line[i] - '0'), 9999);
+    return code;
+}
+
+struct Framing
+{
     bool chunked = false;
     bool has_length = false;
     unsigned long long length = 0;
+};
+
+Framing framing_of(const std::string& head)
+{
+    Framing f;
     size_t pos = head.find('\n');
     while (pos != std::string::npos && pos + 1 < head.size()) {
         const size_t next = head.find('\n', pos + 1);
@@ -104,21 +76,139 @@ void ResponseFrame::head_complete(size_t end)
         const std::string name = lower(trimmed(line.substr(0, colon)));
         const std::string value = trimmed(line.substr(colon + 1));
         if (name == "transfer-encoding" && lower(value).find("chunked") != std::string::npos)
-            chunked = true;
+            f.chunked = true;
         if (name == "content-length" && !value.empty() && value.size() <= 18 &&
             value.find_first_not_of("0123456789") == std::string::npos) {
-            has_length = true;
-            length = std::stoull(value);
+            f.has_length = true;
+            f.length = std::stoull(value);
         }
     }
-    if (chunked || !has_length || status == 0) {
-        // Chunks and replies read up to the close end by themselves.
-        state_ = State::Unframed;
+    return f;
+}
+
+} // namespace
+
+void ResponseFrame::reset()
+{
+    *this = ResponseFrame();
+}
+
+size_t ResponseFrame::want(size_t n) const
+{
+    switch (state_) {
+    case State::Head:
+        return std::min(n, kMaxHead - head_.size());
+    case State::Body:
+        return body_left_ < n ? static_cast<size_t>(body_left_) : n;
+    case State::Unframed:
+        return n;
+    default:
+        return 0;
+    }
+}
+
+size_t ResponseFrame::feed(const char* data, size_t n)
+{
+    switch (state_) {
+    case State::Head:
+        head_.append(data, n);
+        peak_held_ = std::max(peak_held_, head_.size());
+        parse_heads();
+        return 0;
+    case State::Body:
+        n = static_cast<size_t>(std::min<unsigned long long>(n, body_left_));
+        body_left_ -= n;
+        if (body_left_ == 0)
+            state_ = State::Ended;
+        return n;
+    case State::Unframed:
+        return n;
+    default:
+        overrun_ = overrun_ || n > 0;
+        return 0;
+    }
+}
+
+void ResponseFrame::end_of_input()
+{
+    if (state_ == State::Head && !head_.empty())
+        fail("the connection closed inside the HTTP header");
+    else if (state_ != State::Failed)
+        state_ = State::Ended;
+}
+
+size_t ResponseFrame::take(char* s, size_t n)
+{
+    const size_t k = std::min(n, out_.size() - out_pos_);
+    if (k == 0)
+        return 0;
+    std::memcpy(s, out_.data() + out_pos_, k);
+    out_pos_ += k;
+    if (out_pos_ == out_.size()) {
+        out_.clear();
+        out_pos_ = 0;
+    }
+    return k;
+}
+
+void ResponseFrame::fail(std::string reason)
+{
+    state_ = State::Failed;
+    error_ = std::move(reason);
+    head_.clear();
+}
+
+// Drops every complete interim response and hands on the final one's header
+// block with what follows of its body; an unfinished block stays held.
+void ResponseFrame::parse_heads()
+{
+    size_t start = 0;
+    for (;;) {
+        // Line ends between two responses are no part of either.
+        while (start < head_.size() && (head_[start] == '\r' || head_[start] == '\n'))
+            ++start;
+        const size_t from = std::max(start, scanned_ >= 2 ? scanned_ - 2 : 0);
+        const size_t end = head_end(head_, from);
+        if (end == std::string::npos) {
+            head_.erase(0, start);
+            scanned_ = head_.size();
+            if (head_.size() >= kMaxHead)
+                fail("HTTP header block longer than " + std::to_string(kMaxHead) + " bytes");
+            return;
+        }
+        const std::string line = head_.substr(start, head_.find('\n', start) - start);
+        const int status = status_code(line);
+        if (status < 0) {
+            fail("reply without an HTTP status line");
+            return;
+        }
+        if (status < 100 || status > 599) {
+            fail("HTTP status " + std::to_string(status) + " is outside 100 to 599");
+            return;
+        }
+        if (status < 200) { // an interim response: the final one follows
+            start = end;
+            continue;
+        }
+        const Framing framing = framing_of(head_.substr(start, end - start));
+        out_.assign(head_, start, end - start);
+        const size_t rest = head_.size() - end;
+        if (framing.chunked || !framing.has_length) {
+            // Chunks and replies read up to the close end by themselves.
+            state_ = State::Unframed;
+            out_.append(head_, end, rest);
+        } else {
+            const size_t body =
+                static_cast<size_t>(std::min<unsigned long long>(rest, framing.length));
+            out_.append(head_, end, body);
+            overrun_ = rest > body;
+            body_left_ = framing.length - body;
+            state_ = body_left_ > 0 ? State::Body : State::Ended;
+        }
+        head_.clear();
+        scanned_ = 0;
         return;
     }
-    state_ = State::Body;
-    body_left_ = length;
-    consumed(rest.data(), rest.size());
 }
 
 } // namespace qortransport

@@ -29,25 +29,24 @@ int gsoap_send(struct soap* soap, const char* s, size_t n)
     return d->saved.fsend(soap, s, n);
 }
 
+size_t gsoap_read(struct soap* soap, PluginData* d, char* s, size_t n)
+{
+    return d->saved.frecv(soap, s, n);
+}
+
 size_t gsoap_recv(struct soap* soap, char* s, size_t n)
 {
     PluginData* d = plugin_data(soap);
     if (d == nullptr)
         return 0;
-    n = d->frame.limit(n);
-    if (n == 0)
-        return 0;
-    size_t got = d->saved.frecv(soap, s, n);
-    d->frame.consumed(s, got);
-    trace_bytes(d->trace_received, s, got);
-    return got;
+    return framed_recv(soap, d, s, n, gsoap_read);
 }
 
 // A connection whose last response broke off is not used again.
 int gsoap_poll(struct soap* soap)
 {
     PluginData* d = plugin_data(soap);
-    if (d == nullptr || !d->exchange_complete)
+    if (d == nullptr || !reusable(d))
         return SOAP_EOF;
     return d->saved.fpoll != nullptr ? d->saved.fpoll(soap) : SOAP_OK;
 }

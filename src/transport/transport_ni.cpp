@@ -93,32 +93,28 @@ int ni_send(struct soap* soap, const char* s, size_t n)
     return SOAP_OK;
 }
 
-size_t ni_recv(struct soap* soap, char* s, size_t n)
+size_t ni_read(struct soap* soap, PluginData* d, char* s, size_t n)
 {
-    PluginData* d = plugin_data(soap);
-    if (d == nullptr || d->hdl == NI_INVALID_HDL)
-        return 0;
-    n = d->frame.limit(n);
-    if (n == 0)
-        return 0;
     const int timeout = soap_timeout_to_ms(soap->recv_timeout);
     size_t got = 0;
     if (d->ssl != nullptr) {
         int rc = QorSSLRead(d->ssl, s, n, timeout, &got);
         if (rc == SSSLERR_TIMEOUT)
             soap->errnum = ETIMEDOUT;
-        if (rc != SSSLRC_OK)
-            return 0;
-    } else {
-        int rc = NiRawRead(d->hdl, s, n, timeout, &got);
-        if (rc == NIETIMEOUT)
-            soap->errnum = ETIMEDOUT;
-        if (rc != QOR_O_K)
-            return 0;
+        return rc == SSSLRC_OK ? got : 0;
     }
-    d->frame.consumed(s, got);
-    trace_bytes(d->trace_received, s, got);
-    return got;
+    int rc = NiRawRead(d->hdl, s, n, timeout, &got);
+    if (rc == NIETIMEOUT)
+        soap->errnum = ETIMEDOUT;
+    return rc == QOR_O_K ? got : 0;
+}
+
+size_t ni_recv(struct soap* soap, char* s, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr || d->hdl == NI_INVALID_HDL)
+        return 0;
+    return framed_recv(soap, d, s, n, ni_read);
 }
 
 // A kept connection is fit for the next call only when its last response was
@@ -126,7 +122,7 @@ size_t ni_recv(struct soap* soap, char* s, size_t n)
 int ni_poll(struct soap* soap)
 {
     PluginData* d = plugin_data(soap);
-    if (d == nullptr || d->hdl == NI_INVALID_HDL || !d->exchange_complete)
+    if (d == nullptr || d->hdl == NI_INVALID_HDL || !reusable(d))
         return SOAP_EOF;
     if (d->ssl != nullptr && QorSSLPending(d->ssl) > 0)
         return SOAP_EOF;

@@ -159,29 +159,27 @@ int pipe_send(struct soap* soap, const char* s, size_t n)
     return SOAP_OK;
 }
 
+size_t pipe_read(struct soap* soap, PluginData* d, char* s, size_t n)
+{
+    size_t got = 0;
+    int rc = SiRead(d->pipe_fd, s, n, soap_timeout_to_ms(soap->recv_timeout), &got, nullptr);
+    if (rc == SI_ETIMEOUT)
+        soap->errnum = ETIMEDOUT;
+    return rc == SI_OK ? got : 0;
+}
+
 size_t pipe_recv(struct soap* soap, char* s, size_t n)
 {
     PluginData* d = plugin_data(soap);
     if (d == nullptr || d->pipe_fd < 0)
         return 0;
-    n = d->frame.limit(n);
-    if (n == 0)
-        return 0;
-    size_t got = 0;
-    int rc = SiRead(d->pipe_fd, s, n, soap_timeout_to_ms(soap->recv_timeout), &got, nullptr);
-    if (rc == SI_ETIMEOUT)
-        soap->errnum = ETIMEDOUT;
-    if (rc != SI_OK)
-        return 0;
-    d->frame.consumed(s, got);
-    trace_bytes(d->trace_received, s, got);
-    return got;
+    return framed_recv(soap, d, s, n, pipe_read);
 }
 
 int pipe_poll(struct soap* soap)
 {
     PluginData* d = plugin_data(soap);
-    if (d == nullptr || d->pipe_fd < 0 || !d->exchange_complete)
+    if (d == nullptr || d->pipe_fd < 0 || !reusable(d))
         return SOAP_EOF;
     return SiPendingOrClosed(d->pipe_fd) == 0 ? SOAP_OK : SOAP_EOF;
 }

@@ -1,6 +1,8 @@
 // WINHTTP and WINHTTPS: the toolkit's request bytes are collected, then sent
 // as one request of the WinHTTP session; the response is handed back to the
-// toolkit as plain HTTP/1.1 bytes with its length.
+// toolkit as plain HTTP/1.1 bytes as they arrive: a rebuilt header block with
+// the reply's length, or, when the reply announced none, with a chunked body
+// of its own, so that a reply cut short is never taken for a whole one.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -48,15 +50,30 @@ const char* winhttp_error_name(DWORD e)
     }
 }
 
+// A connection that fails is a TCP error, as on the other transports; a
+// reply that is no HTTP is an HTTP error.
 void fail_call(struct soap* soap, const char* step, DWORD error)
 {
     soap_set_receiver_error(soap, soap_strdup(soap, winhttp_error_name(error)),
                             soap_strdup(soap, (std::string(step) + " failed").c_str()),
-                            SOAP_TCP_ERROR);
+                            error == ERROR_WINHTTP_INVALID_SERVER_RESPONSE ? SOAP_HTTP_ERROR
+                                                                           : SOAP_TCP_ERROR);
+}
+
+void close_reply(PluginData* d)
+{
+    if (d->reply != nullptr)
+        WinHttpCloseHandle(d->reply);
+    d->reply = nullptr;
+    d->reply_pending.clear();
+    d->reply_pending_pos = 0;
+    d->reply_rechunked = false;
+    d->reply_ended = false;
 }
 
 void close_connect(PluginData* d)
 {
+    close_reply(d);
     if (d->connect != nullptr)
         WinHttpCloseHandle(d->connect);
     d->connect = nullptr;
@@ -101,9 +118,8 @@ int winhttp_send(struct soap* soap, const char* s, size_t n)
     if (d == nullptr || d->connect == nullptr)
         return SOAP_EOF;
     if (d->state != WinHttpState::Sending) {
+        close_reply(d);
         d->request.clear();
-        d->response.clear();
-        d->response_pos = 0;
         d->state = WinHttpState::Sending;
     }
     trace_bytes(d->trace_sent, s, n);
@@ -121,8 +137,21 @@ bool managed_header(const std::string& line)
            name == "transfer-encoding" || name == "user-agent";
 }
 
-// Sends the collected request and turns the response into HTTP bytes.
-bool perform(struct soap* soap, PluginData* d)
+std::string query_text(HINTERNET req, DWORD level)
+{
+    QOR_UC buf[512];
+    DWORD n = sizeof buf;
+    if (!WinHttpQueryHeaders(req, level, WINHTTP_HEADER_NAME_BY_INDEX, buf, &n,
+                             WINHTTP_NO_HEADER_INDEX))
+        return std::string();
+    std::string out;
+    for (const QOR_UC* p = buf; *p != 0; ++p)
+        out += static_cast<char>(*p < 0x80 ? *p : '?');
+    return out;
+}
+
+// Sends the collected request and rebuilds the response's header block.
+bool start_reply(struct soap* soap, PluginData* d)
 {
     const size_t head_end = d->request.find("\r\n\r\n");
     const size_t line_end = d->request.find("\r\n");
@@ -154,19 +183,12 @@ bool perform(struct soap* soap, PluginData* d)
         fail_call(soap, "WinHttpOpenRequest", WinHttpGetLastError());
         return false;
     }
-    struct Closer
-    {
-        HINTERNET h;
-        ~Closer() { WinHttpCloseHandle(h); }
-    } closer{req};
+    d->reply = req;
     DWORD flags = d->arg.winhttp_security_flags;
-    const int connect_ms = soap_timeout_to_ms(soap->connect_timeout);
-    const int send_ms = soap_timeout_to_ms(soap->send_timeout);
-    const int recv_ms = soap_timeout_to_ms(soap->recv_timeout);
-    bool ok = (flags == 0 ||
-               WinHttpSetOption(req, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags)) &&
-              WinHttpSetTimeouts(req, 0, connect_ms < 0 ? 0 : connect_ms, send_ms < 0 ? 0 : send_ms,
-                                 recv_ms < 0 ? 0 : recv_ms);
+    bool ok =
+        flags == 0 || WinHttpSetOption(req, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
+    if (ok)
+        apply_soap_timeouts(soap, req);
     if (ok && !wheaders.empty())
         ok = WinHttpAddRequestHeaders(req, wheaders.c_str(), static_cast<DWORD>(-1),
                                       WINHTTP_ADDREQ_FLAG_ADD);
@@ -186,35 +208,54 @@ bool perform(struct soap* soap, PluginData* d)
     DWORD status = 0, len = sizeof status;
     WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &len, WINHTTP_NO_HEADER_INDEX);
-    auto query_text = [req](DWORD level) {
-        QOR_UC buf[512];
-        DWORD n = sizeof buf;
-        if (!WinHttpQueryHeaders(req, level, WINHTTP_HEADER_NAME_BY_INDEX, buf, &n,
-                                 WINHTTP_NO_HEADER_INDEX))
-            return std::string();
-        std::string out;
-        for (const QOR_UC* p = buf; *p != 0; ++p)
-            out += static_cast<char>(*p < 0x80 ? *p : '?');
-        return out;
-    };
-    const std::string reason = query_text(WINHTTP_QUERY_STATUS_TEXT);
-    const std::string content_type = query_text(WINHTTP_QUERY_CONTENT_TYPE);
-    std::string data;
-    for (;;) {
-        char buf[16384];
-        DWORD got = 0;
-        if (!WinHttpReadData(req, buf, sizeof buf, &got) || got == 0)
-            break;
-        data.append(buf, got);
-    }
-    d->response =
+    const std::string reason = query_text(req, WINHTTP_QUERY_STATUS_TEXT);
+    const std::string content_type = query_text(req, WINHTTP_QUERY_CONTENT_TYPE);
+    const std::string coding = query_text(req, WINHTTP_QUERY_TRANSFER_ENCODING);
+    const std::string length = query_text(req, WINHTTP_QUERY_CONTENT_LENGTH);
+    std::string& head = d->reply_pending;
+    head =
         "HTTP/1.1 " + std::to_string(status) + " " + (reason.empty() ? "Status" : reason) + "\r\n";
     if (!content_type.empty())
-        d->response += "Content-Type: " + content_type + "\r\n";
-    d->response += "Content-Length: " + std::to_string(data.size()) + "\r\n\r\n";
-    d->response += data;
-    d->response_pos = 0;
+        head += "Content-Type: " + content_type + "\r\n";
+    d->reply_rechunked = coding.find("chunked") != std::string::npos || length.empty() ||
+                         length.size() > 18 ||
+                         length.find_first_not_of("0123456789") != std::string::npos;
+    head += d->reply_rechunked ? "Transfer-Encoding: chunked\r\n\r\n"
+                               : "Content-Length: " + length + "\r\n\r\n";
+    d->reply_pending_pos = 0;
     return true;
+}
+
+// Hands on up to n body bytes into s as the toolkit expects them; 0 at the
+// end or when the reply broke off.
+size_t next_body_bytes(struct soap* soap, PluginData* d, char* s, size_t n)
+{
+    if (!d->reply_rechunked) {
+        DWORD got = 0;
+        if (!WinHttpReadData(d->reply, s, static_cast<DWORD>(std::min<size_t>(n, 1u << 20)),
+                             &got)) {
+            fail_call(soap, "WinHttpReadData", WinHttpGetLastError());
+            d->reply_ended = true;
+            return 0;
+        }
+        d->reply_ended = got == 0;
+        return got;
+    }
+    char buf[16384];
+    DWORD got = 0;
+    if (!WinHttpReadData(d->reply, buf, sizeof buf, &got)) {
+        fail_call(soap, "WinHttpReadData", WinHttpGetLastError());
+        d->reply_ended = true;
+        return 0;
+    }
+    char size_line[16];
+    std::snprintf(size_line, sizeof size_line, "%x\r\n", static_cast<unsigned>(got));
+    d->reply_pending.assign(size_line);
+    d->reply_pending.append(buf, got);
+    d->reply_pending += "\r\n"; // after the last chunk: the end of the empty trailer
+    d->reply_pending_pos = 0;
+    d->reply_ended = got == 0;
+    return 0;
 }
 
 size_t winhttp_recv(struct soap* soap, char* s, size_t n)
@@ -224,25 +265,40 @@ size_t winhttp_recv(struct soap* soap, char* s, size_t n)
         return 0;
     if (d->state == WinHttpState::Sending) {
         d->state = WinHttpState::Receiving;
-        if (!perform(soap, d)) {
-            d->response.clear();
-            d->response_pos = 0;
+        if (!start_reply(soap, d)) {
+            close_reply(d);
+            d->reply_ended = true;
             return 0;
         }
     }
-    if (d->state != WinHttpState::Receiving)
+    if (d->state != WinHttpState::Receiving || d->reply == nullptr)
         return 0;
-    size_t k = std::min(n, d->response.size() - d->response_pos);
-    std::memcpy(s, d->response.data() + d->response_pos, k);
-    d->response_pos += k;
-    trace_bytes(d->trace_received, s, k);
-    return k;
+    for (;;) {
+        const size_t pending = d->reply_pending.size() - d->reply_pending_pos;
+        if (pending > 0) {
+            const size_t k = std::min(n, pending);
+            std::memcpy(s, d->reply_pending.data() + d->reply_pending_pos, k);
+            d->reply_pending_pos += k;
+            trace_bytes(d->trace_received, s, k);
+            return k;
+        }
+        if (d->reply_ended)
+            return 0;
+        if (const size_t k = next_body_bytes(soap, d, s, n)) {
+            trace_bytes(d->trace_received, s, k);
+            return k;
+        }
+        if (!d->reply_rechunked)
+            return 0;
+    }
 }
 
 int winhttp_close(struct soap* soap)
 {
-    if (PluginData* d = plugin_data(soap))
+    if (PluginData* d = plugin_data(soap)) {
+        close_reply(d);
         d->state = WinHttpState::Idle;
+    }
     soap->socket = SOAP_INVALID_SOCKET;
     return SOAP_OK;
 }
@@ -274,6 +330,42 @@ int winhttp_poll(struct soap* soap)
 }
 
 } // namespace
+
+void apply_soap_timeouts(struct soap* soap, HINTERNET request)
+{
+    const struct
+    {
+        DWORD option;
+        int soap_value;
+    } timeouts[] = {
+        {WINHTTP_OPTION_CONNECT_TIMEOUT, soap->connect_timeout},
+        {WINHTTP_OPTION_SEND_TIMEOUT, soap->send_timeout},
+        {WINHTTP_OPTION_RECEIVE_TIMEOUT, soap->recv_timeout},
+    };
+    for (const auto& t : timeouts) {
+        if (t.soap_value == 0)
+            continue;
+        const DWORD ms = static_cast<DWORD>(soap_timeout_to_ms(t.soap_value));
+        WinHttpSetOption(request, t.option, &ms, sizeof ms);
+    }
+}
+
+// Reads what the toolkit left of the reply, up to 64 KB, so that the
+// transfer ends and its connection is kept; a longer tail is dropped with the
+// connection.
+void finish_winhttp_reply(PluginData* d)
+{
+    if (d->reply == nullptr || d->reply_ended)
+        return;
+    char buf[16384];
+    for (size_t left = sizeof buf * 4; left > 0;) {
+        DWORD got = 0;
+        if (!WinHttpReadData(d->reply, buf, sizeof buf, &got) || got == 0)
+            break;
+        left -= std::min<size_t>(left, got);
+    }
+    d->reply_ended = true;
+}
 
 void install_winhttp(struct soap* soap, PluginData* data)
 {

@@ -5,6 +5,10 @@
 #include "transport/curl_lib.h"
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -65,10 +69,17 @@ std::u16string widen(const std::string& s)
     return std::u16string(s.begin(), s.end());
 }
 
+// Milliseconds; 0 or negative: no limit.
 struct Timeouts
 {
     int resolve = 0, connect = 60000, send = 30000, receive = 30000; // the usual defaults
 };
+
+// Unread response bytes above this pause the transfer until the reader
+// catches up, so that a reply is held in pieces, never whole.
+constexpr size_t kMaxUnread = 64 * 1024;
+
+using Clock = std::chrono::steady_clock;
 
 enum class Kind { Session, Connect, Request };
 
@@ -77,6 +88,7 @@ struct Handle
     explicit Handle(Kind k) : kind(k) {}
     virtual ~Handle() = default;
     Kind kind;
+    Timeouts timeouts;
 };
 
 struct Session : Handle
@@ -86,8 +98,9 @@ struct Session : Handle
     DWORD access_type = WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
     std::string proxy;
     std::string bypass;
-    Timeouts timeouts;
 };
+
+struct Request;
 
 struct Connect : Handle
 {
@@ -96,14 +109,16 @@ struct Connect : Handle
     {
         if (curl != nullptr)
             curl_lib()->easy_cleanup(curl);
+        if (multi != nullptr)
+            curl_lib()->multi_cleanup(multi);
     }
     Session* session = nullptr;
     std::string host;
     INTERNET_PORT port = 0;
-    Timeouts timeouts;
-    CURL* curl = nullptr; // kept so that its connections are reused
+    CURL* curl = nullptr;   // kept so that its connections are reused
+    CURLM* multi = nullptr; // drives curl's transfers and keeps the connections
     long connections = 0;
-    bool busy = false; // a request of this connection is under way
+    Request* active = nullptr; // the request whose transfer is under way
 };
 
 struct Request : Handle
@@ -113,16 +128,34 @@ struct Request : Handle
     std::string verb, path;
     bool secure = false;
     DWORD security_flags = 0;
-    Timeouts timeouts;
     std::vector<std::string> headers;
     bool sent = false, received = false;
     std::string body;
+    curl_slist* header_list = nullptr;
+
+    // The transfer.
+    bool attached = false; // in the connection's multi handle
+    bool head_done = false;
+    bool finished = false;
+    CURLcode result = CURLE_OK;
+    DWORD failure = ERROR_SUCCESS; // our own reason to end it
+    bool paused = false;
+    bool connected = false; // the connection for the transfer stands
+    curl_off_t uploaded = -1;
+    bool upload_done = false;
+    Clock::time_point idle_since; // last progress of the current phase
+
+    // The response.
     long status = 0;
+    bool interim = false; // the headers arriving belong to a 1xx response
     std::string status_text;
     std::string raw_headers; // of the final response, CRLF separated
     std::string content_type;
-    std::string data;
+    std::string content_length;
+    std::string transfer_encoding;
+    std::string data; // unread body bytes from read_pos on
     size_t read_pos = 0;
+    size_t unread() const { return data.size() - read_pos; }
 };
 
 std::mutex g_handles_lock;
@@ -143,6 +176,17 @@ template <typename T> T* lookup(HINTERNET h, Kind kind)
     return static_cast<T*>(handle);
 }
 
+Handle* lookup_any(HINTERNET h)
+{
+    std::lock_guard<std::mutex> guard(g_handles_lock);
+    auto* handle = static_cast<Handle*>(h);
+    if (h == nullptr || g_handles.count(handle) == 0) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return nullptr;
+    }
+    return handle;
+}
+
 HINTERNET remember(std::unique_ptr<Handle> h)
 {
     std::lock_guard<std::mutex> guard(g_handles_lock);
@@ -152,43 +196,76 @@ HINTERNET remember(std::unique_ptr<Handle> h)
     return raw;
 }
 
+// Body bytes: kept until read, the transfer paused while enough are unread.
 size_t on_body(char* ptr, size_t size, size_t n, void* user)
 {
-    static_cast<Request*>(user)->data.append(ptr, size * n);
+    auto* r = static_cast<Request*>(user);
+    if (r->unread() >= kMaxUnread) {
+        r->paused = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
+    if (r->read_pos == r->data.size()) {
+        r->data.clear();
+        r->read_pos = 0;
+    }
+    r->data.append(ptr, size * n);
+    r->idle_since = Clock::now();
     return size * n;
 }
 
+std::string header_value(const std::string& line)
+{
+    std::string value = line.substr(line.find(':') + 1);
+    const size_t b = value.find_first_not_of(" \t");
+    const size_t e = value.find_last_not_of(" \t\r\n");
+    return b == std::string::npos ? std::string() : value.substr(b, e - b + 1);
+}
+
 // Header lines of every response arrive here; a new status line (after an
-// interim or redirect response) starts the set afresh.
+// interim or redirect response) starts the set afresh. A status outside 100
+// to 599 ends the transfer.
 size_t on_header(char* ptr, size_t size, size_t n, void* user)
 {
     auto* r = static_cast<Request*>(user);
-    std::string line(ptr, size * n);
+    const std::string line(ptr, size * n);
+    r->idle_since = Clock::now();
     if (line.compare(0, 5, "HTTP/") == 0) {
         r->raw_headers.clear();
         r->content_type.clear();
+        r->content_length.clear();
+        r->transfer_encoding.clear();
         r->status_text.clear();
-        size_t sp1 = line.find(' ');
-        size_t sp2 = sp1 == std::string::npos ? std::string::npos : line.find(' ', sp1 + 1);
+        const size_t sp1 = line.find(' ');
+        long code = -1;
+        if (sp1 != std::string::npos && sp1 + 1 < line.size() &&
+            std::isdigit(static_cast<unsigned char>(line[sp1 + 1])))
+            code = std::strtol(line.c_str() + sp1 + 1, nullptr, 10);
+        if (code < 100 || code > 599) {
+            r->failure = ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+            return 0;
+        }
+        r->status = code;
+        r->interim = code < 200;
+        const size_t sp2 = line.find(' ', sp1 + 1);
         if (sp2 != std::string::npos) {
             r->status_text = line.substr(sp2 + 1);
             while (!r->status_text.empty() &&
                    (r->status_text.back() == '\r' || r->status_text.back() == '\n'))
                 r->status_text.pop_back();
         }
-    } else {
-        size_t colon = line.find(':');
-        if (colon != std::string::npos) {
-            std::string name = line.substr(0, colon);
-            std::transform(name.begin(), name.end(), name.begin(),
-                           [](unsigned char c) { return std::tolower(c); });
-            if (name == "content-type") {
-                std::string value = line.substr(colon + 1);
-                size_t b = value.find_first_not_of(" \t");
-                size_t e = value.find_last_not_of(" \t\r\n");
-                r->content_type = b == std::string::npos ? "" : value.substr(b, e - b + 1);
-            }
-        }
+    } else if (line == "\r\n" || line == "\n") {
+        if (!r->interim)
+            r->head_done = true;
+    } else if (line.find(':') != std::string::npos) {
+        std::string name = line.substr(0, line.find(':'));
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        if (name == "content-type")
+            r->content_type = header_value(line);
+        else if (name == "content-length")
+            r->content_length = header_value(line);
+        else if (name == "transfer-encoding")
+            r->transfer_encoding = header_value(line);
     }
     r->raw_headers += line;
     return size * n;
@@ -216,6 +293,7 @@ DWORD curl_to_error(CURLcode code)
     case CURLE_PARTIAL_FILE:
         return ERROR_WINHTTP_CONNECTION_ERROR;
     case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_UNSUPPORTED_PROTOCOL: // a status line curl does not take
         return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
     case CURLE_OUT_OF_MEMORY:
         return ERROR_NOT_ENOUGH_MEMORY;
@@ -224,7 +302,116 @@ DWORD curl_to_error(CURLcode code)
     }
 }
 
-long positive_or_zero(int ms)
+// The reason a finished transfer failed, ERROR_SUCCESS when it did not.
+DWORD transfer_error(const Request* r)
+{
+    if (r->failure != ERROR_SUCCESS)
+        return r->failure;
+    return r->result == CURLE_OK ? ERROR_SUCCESS : curl_to_error(r->result);
+}
+
+// Takes the request's transfer out of the connection: curl keeps the
+// connection for the next request only when the transfer had ended.
+void detach(Request* r)
+{
+    if (!r->attached)
+        return;
+    Connect* c = r->connect;
+    const CurlLib& lib = *curl_lib();
+    lib.multi_remove_handle(c->multi, c->curl);
+    long opened = 0;
+    lib.easy_getinfo(c->curl, CURLINFO_NUM_CONNECTS, &opened);
+    c->connections += opened;
+    c->active = nullptr;
+    r->attached = false;
+    if (!r->finished) {
+        r->finished = true;
+        if (r->failure == ERROR_SUCCESS)
+            r->failure = ERROR_WINHTTP_CONNECTION_ERROR;
+    }
+    lib.slist_free_all(r->header_list);
+    r->header_list = nullptr;
+}
+
+// curl calls this once the transfer's connection stands, before the request
+// goes out.
+int on_connected(void* user, char*, char*, int, int)
+{
+    auto* r = static_cast<Request*>(user);
+    r->connected = true;
+    r->idle_since = Clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+// The limit of the phase the transfer is in, in milliseconds (0: none):
+// curl's own connect limit until the connection stands, then the send limit
+// until the request is sent, then the receive limit for every wait for
+// response bytes.
+int phase_limit(Request* r)
+{
+    if (!r->connected)
+        return 0;
+    if (!r->upload_done) {
+        curl_off_t uploaded = 0;
+        curl_lib()->easy_getinfo(r->connect->curl, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+        if (uploaded != r->uploaded) {
+            r->uploaded = uploaded;
+            r->idle_since = Clock::now();
+        }
+        if (uploaded < static_cast<curl_off_t>(r->body.size()))
+            return r->timeouts.send;
+        r->upload_done = true;
+        r->idle_since = Clock::now();
+    }
+    return r->timeouts.receive;
+}
+
+// Runs the transfer until done() holds or it ends; false (with the reason
+// in the request) when a time-out ended it.
+template <typename Done> bool drive(Request* r, Done done)
+{
+    const CurlLib& lib = *curl_lib();
+    Connect* c = r->connect;
+    while (!done() && !r->finished) {
+        int running = 0;
+        lib.multi_perform(c->multi, &running);
+        int queued = 0;
+        while (CURLMsg* msg = lib.multi_info_read(c->multi, &queued)) {
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == c->curl) {
+                r->finished = true;
+                r->result = msg->data.result;
+            }
+        }
+        if (done() || r->finished)
+            break;
+        const int limit = phase_limit(r);
+        long wait = 1000;
+        if (limit > 0) {
+            const long idle = static_cast<long>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - r->idle_since)
+                    .count());
+            if (idle >= limit) {
+                r->failure = ERROR_WINHTTP_TIMEOUT;
+                detach(r);
+                return false;
+            }
+            wait = std::min<long>(wait, limit - idle);
+        }
+        lib.multi_poll(c->multi, nullptr, 0, static_cast<int>(wait), nullptr);
+    }
+    return true;
+}
+
+// Lets a paused transfer go on once the reader has caught up.
+void resume(Request* r)
+{
+    if (r->paused && r->attached && r->unread() < kMaxUnread) {
+        r->paused = false;
+        curl_lib()->easy_pause(r->connect->curl, CURLPAUSE_CONT);
+    }
+}
+
+long limit_or_none(int ms)
 {
     return ms > 0 ? ms : 0;
 }
@@ -268,7 +455,8 @@ HINTERNET WinHttpConnect(HINTERNET session, const QOR_UC* server, INTERNET_PORT 
     c->port = port;
     c->timeouts = s->timeouts;
     c->curl = curl_lib()->easy_init();
-    if (c->curl == nullptr) {
+    c->multi = curl_lib()->multi_init();
+    if (c->curl == nullptr || c->multi == nullptr) {
         g_last_error = ERROR_NOT_ENOUGH_MEMORY;
         return nullptr;
     }
@@ -301,36 +489,75 @@ HINTERNET WinHttpOpenRequest(HINTERNET connect, const QOR_UC* verb, const QOR_UC
     return remember(std::move(r));
 }
 
+namespace {
+
+int* timeout_slot(Handle* h, DWORD option)
+{
+    switch (option) {
+    case WINHTTP_OPTION_RESOLVE_TIMEOUT:
+        return &h->timeouts.resolve;
+    case WINHTTP_OPTION_CONNECT_TIMEOUT:
+        return &h->timeouts.connect;
+    case WINHTTP_OPTION_SEND_TIMEOUT:
+        return &h->timeouts.send;
+    case WINHTTP_OPTION_RECEIVE_TIMEOUT:
+        return &h->timeouts.receive;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
 BOOL WinHttpSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD length)
 {
-    Request* r = lookup<Request>(handle, Kind::Request);
-    if (r == nullptr)
+    Handle* h = lookup_any(handle);
+    if (h == nullptr)
         return 0;
-    if (option != WINHTTP_OPTION_SECURITY_FLAGS || buffer == nullptr || length != sizeof(DWORD))
+    if (buffer == nullptr || length != sizeof(DWORD))
         return fail(ERROR_INVALID_PARAMETER);
-    std::memcpy(&r->security_flags, buffer, sizeof(DWORD));
+    DWORD value = 0;
+    std::memcpy(&value, buffer, sizeof value);
+    if (int* slot = timeout_slot(h, option)) {
+        *slot = value > static_cast<DWORD>(INT_MAX) ? 0 : static_cast<int>(value);
+        return 1;
+    }
+    if (option != WINHTTP_OPTION_SECURITY_FLAGS || h->kind != Kind::Request)
+        return fail(ERROR_INVALID_PARAMETER);
+    static_cast<Request*>(h)->security_flags = value;
+    return 1;
+}
+
+BOOL WinHttpQueryOption(HINTERNET handle, DWORD option, void* buffer, DWORD* length)
+{
+    Handle* h = lookup_any(handle);
+    if (h == nullptr)
+        return 0;
+    if (length == nullptr)
+        return fail(ERROR_INVALID_PARAMETER);
+    DWORD value = 0;
+    if (const int* slot = timeout_slot(h, option))
+        value = static_cast<DWORD>(*slot > 0 ? *slot : 0);
+    else if (option == WINHTTP_OPTION_SECURITY_FLAGS && h->kind == Kind::Request)
+        value = static_cast<Request*>(h)->security_flags;
+    else
+        return fail(ERROR_INVALID_PARAMETER);
+    if (buffer == nullptr || *length < sizeof value) {
+        *length = sizeof value;
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    std::memcpy(buffer, &value, sizeof value);
+    *length = sizeof value;
     return 1;
 }
 
 BOOL WinHttpSetTimeouts(HINTERNET handle, int resolve_ms, int connect_ms, int send_ms,
                         int receive_ms)
 {
-    Timeouts t{resolve_ms, connect_ms, send_ms, receive_ms};
-    std::lock_guard<std::mutex> guard(g_handles_lock);
-    auto* h = static_cast<Handle*>(handle);
-    if (handle == nullptr || g_handles.count(h) == 0)
-        return fail(ERROR_INVALID_HANDLE);
-    switch (h->kind) {
-    case Kind::Session:
-        static_cast<Session*>(h)->timeouts = t;
-        break;
-    case Kind::Connect:
-        static_cast<Connect*>(h)->timeouts = t;
-        break;
-    case Kind::Request:
-        static_cast<Request*>(h)->timeouts = t;
-        break;
-    }
+    Handle* h = lookup_any(handle);
+    if (h == nullptr)
+        return 0;
+    h->timeouts = Timeouts{resolve_ms, connect_ms, send_ms, receive_ms};
     return 1;
 }
 
@@ -389,13 +616,12 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     Request* r = lookup<Request>(request, Kind::Request);
     if (r == nullptr)
         return 0;
-    if (!r->sent || r->received)
+    if (!r->sent || r->received || r->attached)
         return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
     Connect* c = r->connect;
     Session* s = c->session;
-    if (c->busy)
+    if (c->active != nullptr)
         return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
-    c->busy = true;
     const CurlLib& lib = *curl_lib();
     CURL* curl = c->curl;
     lib.easy_reset(curl);
@@ -427,18 +653,17 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
         lib.easy_setopt(curl, CURLOPT_SSL_VERIFYHOST,
                         (r->security_flags & SECURITY_FLAG_IGNORE_CERT_CN_INVALID) != 0 ? 0L : 2L);
     }
-    lib.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, positive_or_zero(r->timeouts.connect));
-    // A receive limit bounds the whole exchange (plus the send limit, when one
-    // is set); without one the request may wait as long as the peer takes.
-    if (r->timeouts.receive > 0) {
-        lib.easy_setopt(curl, CURLOPT_TIMEOUT_MS,
-                        positive_or_zero(r->timeouts.send) + r->timeouts.receive);
-    }
-    curl_slist* list = nullptr;
+    // curl looks the name up within its connect limit: a resolve limit adds
+    // to it, and without a connect limit there is none at all.
+    const long connect_ms =
+        limit_or_none(r->timeouts.connect) > 0
+            ? limit_or_none(r->timeouts.connect) + limit_or_none(r->timeouts.resolve)
+            : static_cast<long>(INT_MAX);
+    lib.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connect_ms);
     for (const std::string& h : r->headers)
-        list = lib.slist_append(list, h.c_str());
-    list = lib.slist_append(list, "Expect:"); // no 100-continue round trip
-    lib.easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+        r->header_list = lib.slist_append(r->header_list, h.c_str());
+    r->header_list = lib.slist_append(r->header_list, "Expect:"); // no 100-continue round trip
+    lib.easy_setopt(curl, CURLOPT_HTTPHEADER, r->header_list);
     if (r->verb == "POST") {
         lib.easy_setopt(curl, CURLOPT_POST, 1L);
         lib.easy_setopt(curl, CURLOPT_POSTFIELDS, r->body.data());
@@ -450,16 +675,27 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     lib.easy_setopt(curl, CURLOPT_WRITEDATA, r);
     lib.easy_setopt(curl, CURLOPT_HEADERFUNCTION, on_header);
     lib.easy_setopt(curl, CURLOPT_HEADERDATA, r);
+    // A library too old to say when the connection stands lets the send
+    // limit count from the start.
+    if (lib.easy_setopt(curl, CURLOPT_PREREQFUNCTION, on_connected) != CURLE_OK)
+        r->connected = true;
+    lib.easy_setopt(curl, CURLOPT_PREREQDATA, r);
 
-    CURLcode code = lib.easy_perform(curl);
-    lib.slist_free_all(list);
-    long opened = 0;
-    lib.easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &opened);
-    c->connections += opened;
-    c->busy = false;
-    if (code != CURLE_OK)
-        return fail(curl_to_error(code));
-    lib.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r->status);
+    r->idle_since = Clock::now();
+    if (lib.multi_add_handle(c->multi, curl) != CURLM_OK) {
+        lib.slist_free_all(r->header_list);
+        r->header_list = nullptr;
+        return fail(ERROR_WINHTTP_INTERNAL_ERROR);
+    }
+    r->attached = true;
+    c->active = r;
+    if (!drive(r, [r] { return r->head_done; }))
+        return fail(r->failure);
+    if (!r->head_done) {
+        const DWORD error = transfer_error(r);
+        detach(r);
+        return fail(error != ERROR_SUCCESS ? error : ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
+    }
     r->received = true;
     g_last_error = ERROR_SUCCESS;
     return 1;
@@ -490,22 +726,27 @@ BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name
         *length = sizeof status;
         return 1;
     }
+    // The header texts a request keeps, by query level.
+    static const struct
+    {
+        DWORD level;
+        std::string Request::*text;
+    } kTexts[] = {
+        {WINHTTP_QUERY_STATUS_TEXT, &Request::status_text},
+        {WINHTTP_QUERY_CONTENT_TYPE, &Request::content_type},
+        {WINHTTP_QUERY_CONTENT_LENGTH, &Request::content_length},
+        {WINHTTP_QUERY_TRANSFER_ENCODING, &Request::transfer_encoding},
+        {WINHTTP_QUERY_RAW_HEADERS_CRLF, &Request::raw_headers},
+    };
     std::string text;
-    switch (level) {
-    case WINHTTP_QUERY_STATUS_CODE:
+    if (level == WINHTTP_QUERY_STATUS_CODE) {
         text = std::to_string(r->status);
-        break;
-    case WINHTTP_QUERY_STATUS_TEXT:
-        text = r->status_text;
-        break;
-    case WINHTTP_QUERY_CONTENT_TYPE:
-        text = r->content_type;
-        break;
-    case WINHTTP_QUERY_RAW_HEADERS_CRLF:
-        text = r->raw_headers;
-        break;
-    default:
-        return fail(ERROR_INVALID_PARAMETER);
+    } else {
+        const auto* found = std::find_if(std::begin(kTexts), std::end(kTexts),
+                                         [level](const auto& t) { return t.level == level; });
+        if (found == std::end(kTexts))
+            return fail(ERROR_INVALID_PARAMETER);
+        text = r->*found->text;
     }
     std::u16string wide = widen(text);
     const DWORD needed = static_cast<DWORD>((wide.size() + 1) * sizeof(QOR_UC));
@@ -525,8 +766,12 @@ BOOL WinHttpQueryDataAvailable(HINTERNET request, DWORD* available)
         return 0;
     if (!r->received)
         return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
+    if (r->unread() == 0 && !r->finished && !drive(r, [r] { return r->unread() > 0; }))
+        return fail(r->failure);
+    if (r->unread() == 0 && transfer_error(r) != ERROR_SUCCESS)
+        return fail(transfer_error(r));
     if (available != nullptr)
-        *available = static_cast<DWORD>(r->data.size() - r->read_pos);
+        *available = static_cast<DWORD>(r->unread());
     return 1;
 }
 
@@ -539,10 +784,18 @@ BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read
         return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
     if (buffer == nullptr && to_read > 0)
         return fail(ERROR_INVALID_PARAMETER);
-    size_t n = std::min<size_t>(to_read, r->data.size() - r->read_pos);
+    if (to_read > 0 && r->unread() == 0 && !r->finished &&
+        !drive(r, [r] { return r->unread() > 0; }))
+        return fail(r->failure);
+    if (r->unread() == 0 && transfer_error(r) != ERROR_SUCCESS)
+        return fail(transfer_error(r));
+    const size_t n = std::min<size_t>(to_read, r->unread());
     if (n > 0)
         std::memcpy(buffer, r->data.data() + r->read_pos, n);
     r->read_pos += n;
+    resume(r);
+    if (r->finished && r->attached)
+        detach(r); // the connection goes back for the next request
     if (read != nullptr)
         *read = static_cast<DWORD>(n);
     return 1;
@@ -565,6 +818,8 @@ BOOL WinHttpCloseHandle(HINTERNET handle)
         g_handles.erase(h);
         owned.reset(h);
     }
+    if (owned->kind == Kind::Request)
+        detach(static_cast<Request*>(owned.get())); // a transfer cut short loses its connection
     g_last_error = ERROR_SUCCESS;
     return 1;
 }

@@ -4,9 +4,11 @@
 // A small HTTP client shaped like the WinHTTP interface (sessions, connections,
 // requests), built on libcurl, which WinHttpOpen loads at run time (without it
 // WinHttpOpen fails with ERROR_MOD_NOT_FOUND). Only what the transport plug-in needs: one
-// synchronous request at a time per request handle, the whole response read
-// into memory by WinHttpReceiveResponse. Connections of a connection handle
-// are kept alive and reused between its requests. The "default proxy
+// synchronous request at a time per connection handle. WinHttpReceiveResponse
+// waits for the response's headers; WinHttpReadData hands on the body as it
+// arrives, and the transfer waits while 64 KB of it are unread, so a reply is
+// never held whole. Connections of a connection handle are kept alive and
+// reused between its requests when each response was read to its end. The "default proxy
 // settings" are the environment's proxy variables (http_proxy, https_proxy,
 // no_proxy). Functions that fail return none/false and leave the reason in
 // WinHttpGetLastError().
@@ -31,6 +33,10 @@ typedef int BOOL;
 
 #define WINHTTP_FLAG_SECURE 0x00800000u
 
+#define WINHTTP_OPTION_RESOLVE_TIMEOUT 2u
+#define WINHTTP_OPTION_CONNECT_TIMEOUT 3u
+#define WINHTTP_OPTION_SEND_TIMEOUT 5u
+#define WINHTTP_OPTION_RECEIVE_TIMEOUT 6u
 #define WINHTTP_OPTION_SECURITY_FLAGS 31u
 #define SECURITY_FLAG_IGNORE_UNKNOWN_CA 0x00000100u
 #define SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE 0x00000200u
@@ -40,9 +46,11 @@ typedef int BOOL;
 #define WINHTTP_ADDREQ_FLAG_ADD 0x20000000u
 
 #define WINHTTP_QUERY_CONTENT_TYPE 1u
+#define WINHTTP_QUERY_CONTENT_LENGTH 5u
 #define WINHTTP_QUERY_STATUS_CODE 19u
 #define WINHTTP_QUERY_STATUS_TEXT 20u
 #define WINHTTP_QUERY_RAW_HEADERS_CRLF 22u
+#define WINHTTP_QUERY_TRANSFER_ENCODING 63u
 #define WINHTTP_QUERY_FLAG_NUMBER 0x20000000u
 #define WINHTTP_HEADER_NAME_BY_INDEX nullptr
 #define WINHTTP_NO_HEADER_INDEX nullptr
@@ -71,9 +79,14 @@ HINTERNET WinHttpConnect(HINTERNET session, const QOR_UC* server, INTERNET_PORT 
 HINTERNET WinHttpOpenRequest(HINTERNET connect, const QOR_UC* verb, const QOR_UC* object_name,
                              const QOR_UC* version, const QOR_UC* referrer,
                              const QOR_UC** accept_types, DWORD flags);
-// WINHTTP_OPTION_SECURITY_FLAGS (a DWORD) on a request handle.
+// A DWORD option: a time-out (milliseconds, 0: no limit) on any handle, or
+// WINHTTP_OPTION_SECURITY_FLAGS on a request handle.
 BOOL WinHttpSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD length);
-// Milliseconds; 0 or negative: no limit. On a session, connection or request.
+BOOL WinHttpQueryOption(HINTERNET handle, DWORD option, void* buffer, DWORD* length);
+// Milliseconds; 0 or negative: no limit. On a session, connection or request;
+// a new handle starts with the time-outs of its parent. A session starts with
+// no resolve limit, 60 s to connect, 30 s to send and 30 s for each wait for
+// response bytes.
 BOOL WinHttpSetTimeouts(HINTERNET handle, int resolve_ms, int connect_ms, int send_ms,
                         int receive_ms);
 // "Name: value\r\n" lines; length (DWORD)-1 means zero-terminated.
@@ -83,13 +96,18 @@ BOOL WinHttpAddRequestHeaders(HINTERNET request, const QOR_UC* headers, DWORD le
 BOOL WinHttpSendRequest(HINTERNET request, const QOR_UC* headers, DWORD headers_length,
                         const void* optional, DWORD optional_length, DWORD total_length,
                         uintptr_t context);
-// Waits for the complete response.
+// Waits for the response's headers. A status outside 100 to 599 is
+// ERROR_WINHTTP_INVALID_SERVER_RESPONSE.
 BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved);
 // Status code (with WINHTTP_QUERY_FLAG_NUMBER: a DWORD), status text, content
-// type or all response headers as 16-bit text. *length is in bytes.
+// type, content length, transfer coding or all response headers as 16-bit
+// text ("" when the response has no such header). *length is in bytes.
 BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name, void* buffer,
                          DWORD* length, DWORD* index);
+// Wait, within the receive time-out, for body bytes; *available 0 at the end.
 BOOL WinHttpQueryDataAvailable(HINTERNET request, DWORD* available);
+// Reads body bytes as they come, waiting within the receive time-out; *read 0
+// at the end. A transfer that broke off fails once its bytes were read.
 BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read);
 BOOL WinHttpCloseHandle(HINTERNET handle);
 DWORD WinHttpGetLastError(void);

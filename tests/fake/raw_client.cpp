@@ -150,6 +150,15 @@ HttpReply RawClient::read_reply()
     return r;
 }
 
+std::string RawClient::read_some(std::size_t n)
+{
+    while (buf_.size() < n && fill()) {
+    }
+    std::string out;
+    out.swap(buf_);
+    return out;
+}
+
 std::string RawClient::read_to_close()
 {
     while (fill()) {

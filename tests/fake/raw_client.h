@@ -33,6 +33,8 @@ class RawClient
     bool send(std::string_view bytes);
     // Reads one reply (Content-Length, chunked, or up to end of stream).
     HttpReply read_reply();
+    // Reads at least n bytes unless the peer closes first or ~5 s pass.
+    std::string read_some(std::size_t n);
     // Reads until the peer closes or ~5 s pass; returns everything read.
     std::string read_to_close();
     // True when the peer has closed the connection (end of stream within ~5 s).

@@ -2,8 +2,10 @@
 // dropped connections, delays and shutdown while a client is connected.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -202,6 +204,32 @@ TEST(FakeServiceHttp, RawReplyIsWrittenVerbatimThenClosed)
     RawClient c(svc.port());
     ASSERT_TRUE(c.send(post(request_xml("GetVersionInfo"))));
     EXPECT_EQ(c.read_to_close(), bytes);
+}
+
+// Pieces arrive in order and then the connection closes; an endless reply
+// ends when the client hangs up, and its counter says how much was written.
+TEST(FakeServiceHttp, RawRepliesInPiecesAndWithoutEnd)
+{
+    auto sent = std::make_shared<std::atomic<std::size_t>>(0);
+    const std::string start = "HTTP/1.1 200 OK\r\n\r\n";
+    {
+        FakeService svc;
+        svc.script("Start",
+                   {Reply::raw_pieces({"HTTP/1.1 200 OK\r\n", "Content-Length: 2", "\r\n\r\nok"}),
+                    Reply::endless(start, "<item/>", sent)});
+        {
+            RawClient c(svc.port());
+            ASSERT_TRUE(c.send(post(request_xml("Start"))));
+            EXPECT_EQ(c.read_to_close(), "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        }
+        RawClient c(svc.port());
+        ASSERT_TRUE(c.send(post(request_xml("Start"))));
+        const std::string some = c.read_some(100000);
+        EXPECT_EQ(some.compare(0, start.size(), start), 0);
+        EXPECT_NE(some.find("<item/><item/>"), std::string::npos);
+    } // the client hangs up, then the service stops
+    EXPECT_GE(sent->load(), 100000u);
+    EXPECT_LT(sent->load(), kMaxEndlessBytes) << "the writer ends with the client or the service";
 }
 
 TEST(FakeServiceHttp, ChunkedReplyCarriesTheSameBody)

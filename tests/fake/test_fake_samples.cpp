@@ -71,9 +71,24 @@ TEST(FakeServiceSamples, EachFileAnswersItsWebmethod)
                 << value;
         }
     }
-    // The demo calls these three.
-    for (const char* needed : {"GetProcessList", "GetVersionInfo", "GetInstanceProperties"})
-        EXPECT_NE(std::find(seen.begin(), seen.end(), needed), seen.end()) << needed;
+    // tools/demo runs the README's examples against these samples.
+    std::ifstream readme(QOR_README_FILE);
+    ASSERT_TRUE(readme.good());
+    int examples = 0;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("    qorcontrol -", 0) != 0)
+            continue;
+        ++examples;
+        const std::string option = " -function ";
+        const std::size_t at = line.find(option);
+        ASSERT_NE(at, std::string::npos) << line;
+        const std::string webmethod =
+            line.substr(at + option.size())
+                .substr(0, line.find(' ', at + option.size()) - at - option.size());
+        EXPECT_NE(std::find(seen.begin(), seen.end(), webmethod), seen.end())
+            << "no sample answers the README example " << line;
+    }
+    EXPECT_GE(examples, 3);
 }
 
 TEST(FakeServiceSamples, NestingCheckerCatchesBrokenXml)

@@ -133,6 +133,22 @@ Reply Reply::raw(std::string bytes)
     return r;
 }
 
+Reply Reply::raw_pieces(std::vector<std::string> pieces)
+{
+    Reply r = raw({});
+    r.pieces = std::move(pieces);
+    return r;
+}
+
+Reply Reply::endless(std::string start, std::string piece,
+                     std::shared_ptr<std::atomic<std::size_t>> sent)
+{
+    Reply r = raw(std::move(start));
+    r.repeat = piece.empty() ? std::string(" ") : std::move(piece);
+    r.sent = std::move(sent);
+    return r;
+}
+
 Reply Reply::drop()
 {
     Reply r;
@@ -167,6 +183,12 @@ Reply& Reply::closing()
 Reply& Reply::as_chunked()
 {
     chunked = true;
+    return *this;
+}
+
+Reply& Reply::holding()
+{
+    hold_open = true;
     return *this;
 }
 

@@ -455,6 +455,44 @@ struct FakeService::Impl
         return write_all(fd, "0\r\n\r\n");
     }
 
+    // Writes a Raw reply: its body or its pieces, then its repeated part.
+    bool write_raw(int fd, const Reply& reply)
+    {
+        auto count = [&reply](std::size_t n) {
+            if (reply.sent)
+                *reply.sent += n;
+        };
+        if (!write_all(fd, reply.body))
+            return false;
+        count(reply.body.size());
+        for (const std::string& piece : reply.pieces) {
+            if (!write_all(fd, piece))
+                return false;
+            count(piece.size());
+            if (!pause(kPieceGap))
+                return false;
+        }
+        for (std::size_t total = 0; !reply.repeat.empty() && total < kMaxEndlessBytes;
+             total += reply.repeat.size()) {
+            if (!write_all(fd, reply.repeat))
+                return false;
+            count(reply.repeat.size());
+        }
+        return true;
+    }
+
+    // Waits, reading and dropping what comes, until the peer closes the
+    // connection, the service stops or the idle time-out passes.
+    void hold(int fd)
+    {
+        char buf[4096];
+        while (wait_ready(fd, POLLIN, kIdleTimeout)) {
+            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            if (n == 0 || (n < 0 && errno != EINTR))
+                return;
+        }
+    }
+
     // Lets the peer read the last reply before the socket goes: half-close,
     // then drain briefly so that unread request bytes do not reset it.
     void linger_close(int fd)
@@ -554,9 +592,11 @@ struct FakeService::Impl
             if (reply.kind == Reply::Kind::Drop)
                 return;
             if (reply.kind == Reply::Kind::Raw) {
-                if (write_all(fd, reply.body))
-                    linger_close(fd);
-                return;
+                if (!write_raw(fd, reply))
+                    return;
+                if (reply.hold_open)
+                    return hold(fd);
+                return linger_close(fd);
             }
             keep_alive = keep_alive && !reply.close_after;
             if (!send_reply(fd, reply, keep_alive))

@@ -6,6 +6,7 @@
 // generated service layer, so a wrong schema cannot pass its own round trip.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -22,10 +23,12 @@ using Headers = std::vector<std::pair<std::string, std::string>>;
 // Bounds that keep a misbehaving client from hanging or exhausting a test.
 inline constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 inline constexpr std::size_t kMaxBodyBytes = 16 * 1024 * 1024;
-inline constexpr std::chrono::milliseconds kIdleTimeout{20000}; // per connection
-inline constexpr std::chrono::milliseconds kMaxDelay{30000};    // Reply::after is clamped
-inline constexpr std::chrono::milliseconds kMaxWait{60000};     // wait_for_requests is clamped
-inline constexpr std::size_t kMaxConnections = 64;              // open at the same time
+inline constexpr std::chrono::milliseconds kIdleTimeout{20000};    // per connection
+inline constexpr std::chrono::milliseconds kMaxDelay{30000};       // Reply::after is clamped
+inline constexpr std::chrono::milliseconds kMaxWait{60000};        // wait_for_requests is clamped
+inline constexpr std::size_t kMaxConnections = 64;                 // open at the same time
+inline constexpr std::chrono::milliseconds kPieceGap{20};          // between Reply::raw_pieces
+inline constexpr std::size_t kMaxEndlessBytes = 256 * 1024 * 1024; // Reply::endless stops here
 
 // Namespace URIs of the envelope.
 inline constexpr const char* kSoap11EnvNs = "http://schemas.xmlsoap.org/soap/envelope/";
@@ -81,6 +84,10 @@ struct Reply
     bool chunked = false;     // send the body with chunked transfer coding
     bool close_after = false; // "Connection: close" and close after the reply
     std::chrono::milliseconds delay{0};
+    std::vector<std::string> pieces; // for Raw: written one by one, a pause after each
+    bool hold_open = false;          // for Raw: wait for the client to close
+    std::string repeat;              // for Raw: written again and again after body
+    std::shared_ptr<std::atomic<std::size_t>> sent; // counts the bytes of a Raw reply
 
     // 200 with envelope(body_xml).
     static Reply ok(std::string_view body_xml);
@@ -98,6 +105,15 @@ struct Reply
     // Bytes written verbatim (status line and headers included), then the
     // connection is closed.
     static Reply raw(std::string bytes);
+    // Bytes written verbatim in these pieces with a pause (kPieceGap) after
+    // each, so that they arrive as separate segments; then the connection is
+    // closed.
+    static Reply raw_pieces(std::vector<std::string> pieces);
+    // A reply without end: `start`, then `piece` again and again until the
+    // client closes the connection or kMaxEndlessBytes were written; *sent
+    // counts the bytes written.
+    static Reply endless(std::string start, std::string piece,
+                         std::shared_ptr<std::atomic<std::size_t>> sent);
     // Close the connection without writing anything.
     static Reply drop();
     // 200, Content-Type application/dime, body dime_message(records).
@@ -107,6 +123,7 @@ struct Reply
     Reply& with_header(std::string name, std::string value);
     Reply& closing();    // close_after = true
     Reply& as_chunked(); // chunked = true
+    Reply& holding();    // hold_open = true: a Raw reply's connection stays open
 };
 
 // One recorded request.

@@ -1,66 +1,136 @@
-// The receive step's view of a response's HTTP framing: how much of the
-// next read still belongs to the reply.
+// The receive step's view of a response's HTTP framing: what reaches the
+// toolkit, what is asked of the connection, and which replies are refused.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "soap_client.h"
 #include "transport/plugin_data.h"
 
 namespace {
 
+using qortransport::PluginData;
 using qortransport::ResponseFrame;
 
-TEST(ResponseFrame, NoReadGoesPastTheAnnouncedBody)
+// The connection: its bytes arrive in these segments, one read never taking
+// more than one segment.
+std::vector<std::string> g_segments;
+size_t g_segment = 0, g_offset = 0;
+size_t g_read = 0; // bytes taken from the connection
+
+size_t scripted_read(struct soap*, PluginData*, char* s, size_t n)
 {
-    const std::string ok5 =
-        "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 5\r\n\r\n";
+    while (g_segment < g_segments.size() && g_offset == g_segments[g_segment].size()) {
+        ++g_segment;
+        g_offset = 0;
+    }
+    if (g_segment == g_segments.size())
+        return 0;
+    const size_t k = std::min(n, g_segments[g_segment].size() - g_offset);
+    g_segments[g_segment].copy(s, k, g_offset);
+    g_offset += k;
+    g_read += k;
+    return k;
+}
+
+struct Outcome
+{
+    std::string handed; // to the toolkit
+    size_t read = 0;    // from the connection
+    int error = SOAP_OK;
+    std::string fault;
+    bool overrun = false;
+};
+
+Outcome receive(const std::vector<std::string>& segments, size_t buffer = 4096)
+{
+    g_segments = segments;
+    g_segment = g_offset = g_read = 0;
+    SoapClient client(NI_HTTP, 3, false);
+    PluginData* d = qortransport::plugin_data(client.ctx());
+    d->frame.reset();
+    Outcome out;
+    std::string buf(buffer, '\0');
+    for (int calls = 0; calls < 1000000; ++calls) {
+        const size_t k =
+            qortransport::framed_recv(client.ctx(), d, buf.data(), buffer, scripted_read);
+        if (k == 0)
+            break;
+        out.handed.append(buf.data(), k);
+    }
+    out.read = g_read;
+    out.error = client.ctx()->error;
+    out.fault = client.fault();
+    out.overrun = d->frame.overrun();
+    return out;
+}
+
+const std::string kHead = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
+
+TEST(ResponseFrame, HandsOnTheFinalReplyUpToItsLength)
+{
+    const std::string cont = "HTTP/1.1 100 Continue\r\n\r\n";
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                                "Content-Length: 5\r\n\r\n3\r\nabc\r\n0\r\n\r\n";
     struct Case
     {
-        const char* what;
-        std::vector<std::string> pieces; // bytes in the order they are read
-        size_t left;                     // limit(1000) afterwards
+        std::vector<std::string> segments;
+        std::string handed;
     } cases[] = {
-        {"head only", {ok5}, 5},
-        {"head and part of the body", {ok5 + "he"}, 3},
-        {"whole reply in one read", {ok5 + "hello"}, 0},
-        {"head split across reads",
-         {"HTTP/1.1 200 OK\r\nContent-Len", "gth: 5\r", "\n\r", "\nhel"},
-         2},
-        {"body read byte by byte", {ok5, "h", "e", "l", "l", "o"}, 0},
-        {"bytes beyond the frame", {ok5 + "hello, and more"}, 0},
-        {"name in any case, blanks around the value",
-         {"HTTP/1.1 500 Error\r\ncontent-LENGTH:   7  \r\n\r\n"},
-         7},
-        {"lines ending in a bare line feed", {"HTTP/1.1 200 OK\nContent-Length: 4\n\nab"}, 2},
-        {"empty body", {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}, 0},
-        {"interim reply first",
-         {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n"},
-         3},
-        {"interim reply in its own read",
-         {"HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n"},
-         9},
-        {"chunked: the chunks end it",
-         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 5\r\n\r\n"},
-         1000},
-        {"no length: read to the close",
-         {"HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\nabc"},
-         1000},
-        {"length that is no number", {"HTTP/1.1 200 OK\r\nContent-Length: 5x\r\n\r\n"}, 1000},
-        {"no status line", {"garbage\r\nContent-Length: 5\r\n\r\n"}, 1000},
-        {"head not complete yet", {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"}, 1000},
-        {"head without end", {"HTTP/1.1 200 OK\r\n" + std::string(70000, 'x')}, 1000},
+        {{"HTTP/1.1 200 OK\r\nContent-Len", "gth: 5\r", "\n\r", "\nhel", "lo"}, kHead + "hello"},
+        {{kHead, "h", "e", "l", "l", "o"}, kHead + "hello"},
+        {{kHead + "hello</x>"}, kHead + "hello"},
+        {{kHead, "hello</x>"}, kHead + "hello"},
+        {{kHead, "hel", "lo", "</x>"}, kHead + "hello"},
+        {{cont + cont + kHead + "hello"}, kHead + "hello"},
+        {{"HTTP/1.1 102 Pro", "cessing\r\n\r\n", kHead, "hello"}, kHead + "hello"},
+        {{"\r\n" + kHead + "hello"}, kHead + "hello"},
+        {{"HTTP/1.1 200 OK\nContent-Length: 2\n\nab"}, "HTTP/1.1 200 OK\nContent-Length: 2\n\nab"},
+        {{chunked}, chunked},
+        {{"HTTP/1.1 200 OK\r\n\r\nabc", "def"}, "HTTP/1.1 200 OK\r\n\r\nabcdef"},
+        {{}, ""},
     };
     for (const Case& c : cases) {
-        ResponseFrame frame;
-        frame.reset();
-        for (const std::string& piece : c.pieces) {
-            ASSERT_GT(frame.limit(piece.size()), 0u)
-                << c.what << ": a read before the end of the frame";
-            frame.consumed(piece.data(), piece.size());
-        }
-        EXPECT_EQ(frame.limit(1000), c.left) << c.what;
+        const Outcome out = receive(c.segments);
+        EXPECT_EQ(out.handed, c.handed) << c.handed;
+        EXPECT_EQ(out.error, SOAP_OK) << c.handed << ": " << out.fault;
+    }
+    // Bytes past the length: dropped when they came with the head, never
+    // asked for afterwards.
+    EXPECT_TRUE(receive({kHead + "hello</x>"}).overrun);
+    const Outcome later = receive({kHead, "hel", "lo", "</x>"});
+    EXPECT_FALSE(later.overrun);
+    EXPECT_EQ(later.read, kHead.size() + 5);
+    EXPECT_EQ(receive({kHead + "hello"}, 7).handed, kHead + "hello")
+        << "a buffer smaller than the head";
+}
+
+TEST(ResponseFrame, RefusesWhatIsNoHttpReply)
+{
+    struct Case
+    {
+        std::string bytes;
+        const char* fault;
+    } cases[] = {
+        {"HTTP/1.1 0 Zero\r\nContent-Length: 5\r\n\r\nhello",
+         "HTTP status 0 is outside 100 to 599"},
+        {"HTTP/1.1 099 Low\r\n\r\n", "HTTP status 99 is outside 100 to 599"},
+        {"HTTP/1.1 600 High\r\n\r\n", "HTTP status 600 is outside 100 to 599"},
+        {"HTTP/1.1 20000 OK\r\n\r\n", "HTTP status 9999 is outside 100 to 599"},
+        {"HTTP/1.1 OK\r\n\r\n", "without an HTTP status line"},
+        {"SSH-2.0-x\r\n\r\n", "without an HTTP status line"},
+        {"HTTP/1.1 200 OK\r\nContent-Ty", "closed inside the HTTP header"},
+        {"HTTP/1.1 200 OK\r\nX: " + std::string(ResponseFrame::kMaxHead, 'x'),
+         "longer than 65536 bytes"},
+    };
+    for (const Case& c : cases) {
+        const Outcome out = receive({c.bytes});
+        EXPECT_EQ(out.handed, "") << c.fault;
+        EXPECT_EQ(out.error, SOAP_HTTP_ERROR) << c.fault;
+        EXPECT_NE(out.fault.find(c.fault), std::string::npos) << out.fault;
+        EXPECT_LE(out.read, ResponseFrame::kMaxHead) << c.fault;
     }
 }
 
@@ -68,14 +138,18 @@ TEST(ResponseFrame, TheNextRequestStartsAFreshReply)
 {
     ResponseFrame frame;
     const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
-    frame.consumed(reply.data(), reply.size());
-    EXPECT_EQ(frame.limit(10), 0u);
+    EXPECT_EQ(frame.feed(reply.data(), reply.size()), 0u) << "held until taken";
+    char buf[64];
+    EXPECT_EQ(frame.take(buf, sizeof buf), reply.size());
+    EXPECT_EQ(frame.want(10), 0u);
     frame.reset();
-    EXPECT_EQ(frame.limit(10), 10u);
+    EXPECT_EQ(frame.want(10), 10u);
     const std::string next = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n";
-    frame.consumed(next.data(), next.size());
-    EXPECT_EQ(frame.limit(10), 4u);
-    EXPECT_EQ(frame.limit(3), 3u) << "a smaller read is not widened";
+    frame.feed(next.data(), next.size());
+    EXPECT_EQ(frame.want(10), 4u);
+    EXPECT_EQ(frame.want(3), 3u) << "a smaller read is not widened";
+    EXPECT_EQ(frame.feed("abc", 3), 3u) << "body bytes stay where they were read";
+    EXPECT_EQ(frame.want(10), 1u);
 }
 
 } // namespace

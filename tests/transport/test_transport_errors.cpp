@@ -359,7 +359,7 @@ TEST(ReceiveTimeout, ASlowReplyEndsTheCall)
     char tmpl[] = "/tmp/qor_slowpipe_XXXXXX";
     const std::string dir = mkdtemp(tmpl);
     plugin_set_pipe_dir(dir.c_str());
-    for (int type : {NI_HTTP, PIPE, GSOAP_HTTP}) {
+    for (int type : {NI_HTTP, PIPE, GSOAP_HTTP, WINHTTP}) {
         std::unique_ptr<qortest::FakeService> fake =
             type == PIPE ? std::make_unique<qortest::FakeService>(dir + "/qorcontrol_03")
                          : std::make_unique<qortest::FakeService>();
@@ -372,6 +372,10 @@ TEST(ReceiveTimeout, ASlowReplyEndsTheCall)
         client.ctx()->recv_timeout = -200000; // 200 ms
         EXPECT_NE(client.get_process_list(endpoint), SOAP_OK) << type;
         EXPECT_FALSE(client.fault().empty());
+        if (type == WINHTTP) {
+            EXPECT_NE(client.fault().find("ERROR_WINHTTP_TIMEOUT"), std::string::npos)
+                << client.fault();
+        }
         EXPECT_EQ(fake->request_count(), 1u);
     }
     plugin_set_pipe_dir(nullptr);

@@ -22,80 +22,12 @@
 #include "soap_client.h"
 #include "sssl/sssl.h"
 #include "support/fake_service.h"
+#include "target.h"
 #include "test_pki.h"
 #include "tls_proxy.h"
 #include "u16/u16.h"
 
 namespace {
-
-// A fake service reachable over one transport type: TCP, TLS in front of
-// TCP, or a unix socket in a temporary pipe directory.
-class Target
-{
-  public:
-    explicit Target(int type) : type_(type)
-    {
-        if (type == PIPE) {
-            char tmpl[] = "/tmp/qor_pipe_XXXXXX";
-            dir_ = mkdtemp(tmpl);
-            plugin_set_pipe_dir(dir_.c_str());
-            fake_ = std::make_unique<qortest::FakeService>(dir_ + "/qorcontrol_07");
-            endpoint_ = "pipe:\\\\.\\pipe\\qorcontrol_07";
-            return;
-        }
-        fake_ = std::make_unique<qortest::FakeService>();
-        if (type == NI_HTTPS || type == WINHTTPS) {
-            const TestPki& pki = test_pki();
-            proxy_ = std::make_unique<TlsProxy>(pki.server_cert, pki.server_key,
-                                                type == NI_HTTPS ? pki.ca_cert : "", fake_->port());
-            endpoint_ = "https://localhost:" + std::to_string(proxy_->port());
-        } else {
-            endpoint_ = fake_->endpoint();
-        }
-    }
-    ~Target()
-    {
-        proxy_.reset();
-        fake_.reset();
-        if (!dir_.empty()) {
-            plugin_set_pipe_dir(nullptr);
-            rmdir(dir_.c_str());
-        }
-    }
-    qortest::FakeService& fake() { return *fake_; }
-    TlsProxy* proxy() { return proxy_.get(); }
-    const std::string& endpoint() const { return endpoint_; }
-
-  private:
-    int type_;
-    std::string dir_;
-    std::unique_ptr<qortest::FakeService> fake_;
-    std::unique_ptr<TlsProxy> proxy_;
-    std::string endpoint_;
-};
-
-// The SSL layer set up with the client PSE of the test PKI.
-class SslSetup
-{
-  public:
-    explicit SslSetup(const std::string& secudir, uint32_t creds = SSSL_CRED_CLIENT)
-    {
-        setenv("SECUDIR", secudir.c_str(), 1);
-        SSSL_INIT_PARAMS params{};
-        params.size = sizeof params;
-        params.default_creds = creds;
-        rc_ = QorSSLInit(0, &params, nullptr);
-    }
-    ~SslSetup()
-    {
-        QorSSLExit();
-        unsetenv("SECUDIR");
-    }
-    int rc() const { return rc_; }
-
-  private:
-    int rc_;
-};
 
 std::atomic<bool> g_silent_done{false};
 
@@ -136,13 +68,6 @@ int silent_unix_listener(const std::string& path)
     return fd;
 }
 
-const char* type_name(int type)
-{
-    static const char* names[] = {"NI_HTTP",  "NI_HTTPS", "WINHTTP",
-                                  "WINHTTPS", "PIPE",     "GSOAP_HTTP"};
-    return names[type];
-}
-
 // HTTPS targets need the test PKI; NI_HTTPS also the SSL layer set up with
 // the client PSE, for the whole test.
 class RoundTrip : public ::testing::TestWithParam<int>
@@ -155,7 +80,7 @@ class RoundTrip : public ::testing::TestWithParam<int>
             ASSERT_TRUE(test_pki().ok) << test_pki().error;
         }
         if (type == NI_HTTPS) {
-            ssl_ = std::make_unique<SslSetup>(test_pki().client_dir);
+            ssl_ = std::make_unique<SslSetup>(test_pki().client_dir, SSSL_CRED_CLIENT);
             ASSERT_EQ(ssl_->rc(), SSSLRC_OK);
         }
     }
@@ -212,7 +137,7 @@ TEST(SslTrace, TheSessionIsTracedOnEntryAndExit)
     ASSERT_NE(ssl_trace, nullptr);
     QorSSLSetTraceFile(ssl_trace);
     {
-        SslSetup ssl(test_pki().client_dir);
+        SslSetup ssl(test_pki().client_dir, SSSL_CRED_CLIENT);
         ASSERT_EQ(ssl.rc(), SSSLRC_OK);
         Target target(NI_HTTPS);
         target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));

@@ -1,16 +1,22 @@
 // The WinHTTP stand-in on its own: handle checks, request states, headers,
-// status and body, connection reuse.
+// status and body, connection reuse and time-outs.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
+#include <stdsoap2.h>
+
 #include "support/closed_port.h"
 #include "support/fake_service.h"
+#include "transport/plugin_data.h"
 #include "transport/winhttp.h"
 
 namespace {
+
+const std::string kPing = "<Envelope><Body><Ping/></Body></Envelope>";
 
 std::u16string widen(const std::string& s)
 {
@@ -99,7 +105,7 @@ TEST_F(WinHttp, ReusesTheConnectionOfAConnectionHandle)
 {
     fake_.script("Ping", qortest::Reply::http(200, "<ok/>"));
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(WinHttpCloseHandle(post("<Body><Ping/></Body>")));
+        EXPECT_TRUE(WinHttpCloseHandle(post(kPing)));
     EXPECT_EQ(fake_.request_count(), 3u);
     EXPECT_EQ(fake_.connections_accepted(), 1u);
     EXPECT_EQ(WinHttpConnectionCount(connect_), 1);
@@ -164,6 +170,99 @@ TEST_F(WinHttp, RejectsWrongHandlesAndStates)
     EXPECT_TRUE(WinHttpCloseHandle(req));
     EXPECT_FALSE(WinHttpCloseHandle(req)) << "closed twice";
     EXPECT_EQ(WinHttpGetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// A status outside 100 to 599 is no HTTP reply.
+TEST_F(WinHttp, RefusesAStatusOutsideTheHttpRange)
+{
+    const int statuses[] = {0, 99, 600};
+    for (int status : statuses)
+        fake_.script("Ping", qortest::Reply::raw("HTTP/1.1 " + std::to_string(status) +
+                                                 " X\r\nContent-Length: 4\r\n\r\n<x/>"));
+    for (int status : statuses) {
+        HINTERNET req = WinHttpOpenRequest(connect_, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+        ASSERT_TRUE(
+            WinHttpSendRequest(req, nullptr, 0, kPing.data(), kPing.size(), kPing.size(), 0));
+        EXPECT_FALSE(WinHttpReceiveResponse(req, nullptr)) << status;
+        EXPECT_EQ(WinHttpGetLastError(), ERROR_WINHTTP_INVALID_SERVER_RESPONSE) << status;
+        EXPECT_TRUE(WinHttpCloseHandle(req));
+    }
+}
+
+// Waits for the response's head and for each piece of its body end after the
+// receive time-out, here set short.
+TEST_F(WinHttp, EndsAWaitForTheReplyAfterTheReceiveTimeout)
+{
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
+    fake_.script("Ping", {qortest::Reply::http(200, "<late/>").after(std::chrono::seconds(3)),
+                          qortest::Reply::raw(head + "<first part/>").holding()});
+    const DWORD short_ms = 200;
+    for (bool head_comes : {false, true}) {
+        HINTERNET req = WinHttpOpenRequest(connect_, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+        ASSERT_TRUE(
+            WinHttpSetOption(req, WINHTTP_OPTION_RECEIVE_TIMEOUT, &short_ms, sizeof short_ms));
+        ASSERT_TRUE(
+            WinHttpSendRequest(req, nullptr, 0, kPing.data(), kPing.size(), kPing.size(), 0));
+        if (!head_comes) {
+            EXPECT_FALSE(WinHttpReceiveResponse(req, nullptr));
+            EXPECT_EQ(WinHttpGetLastError(), ERROR_WINHTTP_TIMEOUT);
+        } else {
+            ASSERT_TRUE(WinHttpReceiveResponse(req, nullptr)) << WinHttpGetLastError();
+            char buf[256];
+            DWORD got = 0;
+            std::string data;
+            while (WinHttpReadData(req, buf, sizeof buf, &got) && got > 0)
+                data.append(buf, got);
+            EXPECT_EQ(data, "<first part/>") << "what came is handed on first";
+            EXPECT_EQ(WinHttpGetLastError(), ERROR_WINHTTP_TIMEOUT);
+        }
+        EXPECT_TRUE(WinHttpCloseHandle(req));
+    }
+}
+
+// A session starts with the usual time-outs, and its connections and requests
+// with those of their parent; the plug-in replaces one only where the SOAP
+// context sets it (seconds, or microseconds when negative).
+TEST(WinHttpTimeouts, DefaultsStayUnlessTheContextSetsOne)
+{
+    HINTERNET session = WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
+    ASSERT_NE(session, nullptr);
+    auto query = [](HINTERNET h, DWORD option) {
+        DWORD value = 12345, len = sizeof value;
+        EXPECT_TRUE(WinHttpQueryOption(h, option, &value, &len)) << option;
+        return value;
+    };
+    const DWORD options[] = {WINHTTP_OPTION_RESOLVE_TIMEOUT, WINHTTP_OPTION_CONNECT_TIMEOUT,
+                             WINHTTP_OPTION_SEND_TIMEOUT, WINHTTP_OPTION_RECEIVE_TIMEOUT};
+    struct Case
+    {
+        int connect, send, recv; // the context's time-outs
+        DWORD expected[4];       // resolve, connect, send, receive in ms
+    } cases[] = {
+        {0, 0, 0, {0, 60000, 30000, 30000}}, {5, 0, 0, {0, 5000, 30000, 30000}},
+        {0, 7, 0, {0, 60000, 7000, 30000}},  {0, 0, -200000, {0, 60000, 30000, 200}},
+        {1, 2, 3, {0, 1000, 2000, 3000}},
+    };
+    HINTERNET connect = WinHttpConnect(session, u"127.0.0.1", 1, 0);
+    ASSERT_NE(connect, nullptr);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(query(session, options[i]), cases[0].expected[i]) << "session " << i;
+    for (const Case& c : cases) {
+        HINTERNET req = WinHttpOpenRequest(connect, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+        ASSERT_NE(req, nullptr);
+        struct soap* soap = soap_new();
+        soap->connect_timeout = c.connect;
+        soap->send_timeout = c.send;
+        soap->recv_timeout = c.recv;
+        qortransport::apply_soap_timeouts(soap, req);
+        soap_free(soap);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(query(req, options[i]), c.expected[i])
+                << c.connect << "/" << c.send << "/" << c.recv << " option " << options[i];
+        EXPECT_TRUE(WinHttpCloseHandle(req));
+    }
+    EXPECT_TRUE(WinHttpCloseHandle(connect));
+    EXPECT_TRUE(WinHttpCloseHandle(session));
 }
 
 TEST(WinHttpConnectFailure, ReportsTheReason)

@@ -1,0 +1,180 @@
+// Replies whose HTTP framing is wrong or hostile, over every transport that
+// carries HTTP itself: each fails the call or costs no more than one reply.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "soap_client.h"
+#include "sssl/sssl.h"
+#include "target.h"
+#include "test_pki.h"
+#include "transport/plugin_data.h"
+
+namespace {
+
+using qortest::Reply;
+
+std::string head(int status, size_t length)
+{
+    return "HTTP/1.1 " + std::to_string(status) +
+           " Reason\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
+           std::to_string(length) + "\r\n\r\n";
+}
+
+class Framing : public ::testing::TestWithParam<int>
+{
+  protected:
+    void SetUp() override
+    {
+        if (GetParam() == NI_HTTPS || GetParam() == WINHTTPS) {
+            ASSERT_TRUE(test_pki().ok) << test_pki().error;
+        }
+        if (GetParam() == NI_HTTPS) {
+            ssl_ = std::make_unique<SslSetup>(test_pki().client_dir, SSSL_CRED_CLIENT);
+            ASSERT_EQ(ssl_->rc(), SSSLRC_OK);
+        }
+    }
+
+  private:
+    std::unique_ptr<SslSetup> ssl_;
+};
+
+TEST_P(Framing, FailsTheCallOnAStatusOutsideTheHttpRange)
+{
+    const std::string body = qortest::envelope(process_list_xml({"GREEN"}));
+    for (int status : {0, 99, 600, 999}) {
+        Target target(GetParam());
+        target.fake().script("GetProcessList", Reply::raw(head(status, body.size()) + body));
+        SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+        int count = -1;
+        EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_HTTP_ERROR) << status;
+        EXPECT_EQ(count, -1);
+        EXPECT_NE(client.fault().find("HTTP status " + std::to_string(status) + " is outside"),
+                  std::string::npos)
+            << status << ": " << client.fault();
+    }
+}
+
+// The announced length ends the envelope early; the bytes after it would
+// complete it. However they are cut into segments, they are never parsed.
+TEST_P(Framing, NeverParsesBytesPastTheAnnouncedLength)
+{
+    const std::string body = qortest::envelope(process_list_xml({"GREEN", "GREEN"}));
+    const size_t cut = body.size() - 30;
+    const std::string framed = head(200, cut) + body.substr(0, cut);
+    const std::string past = body.substr(cut);
+    const std::vector<std::vector<std::string>> segmentations = {
+        {framed + past},
+        {head(200, cut), body.substr(0, cut) + past},
+        {framed, past},
+        {framed.substr(0, 20), framed.substr(20) + past.substr(0, 5), past.substr(5)},
+    };
+    for (size_t i = 0; i < segmentations.size(); ++i) {
+        Target target(GetParam());
+        target.fake().script("GetProcessList", Reply::raw_pieces(segmentations[i]));
+        SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+        int count = -1;
+        EXPECT_NE(client.get_process_list(target.endpoint(), &count), SOAP_OK) << i;
+        EXPECT_EQ(count, -1) << i;
+    }
+}
+
+// Interim replies before the real one are skipped, however many: the header
+// bytes held at any time stay within one block's bound.
+TEST_P(Framing, AFloodOfInterimRepliesCostsOneReply)
+{
+    const std::string body = qortest::envelope(process_list_xml({"GREEN", "RED", "GREEN"}));
+    std::string flood;
+    for (int i = 0; i < 100000; ++i)
+        flood += i % 2 == 0
+                     ? "HTTP/1.1 100 Continue\r\n\r\n"
+                     : "HTTP/1.1 102 Processing\r\nX-Step: " + std::to_string(i) + "\r\n\r\n";
+    ASSERT_GT(flood.size(), 40 * qortransport::ResponseFrame::kMaxHead);
+    Target target(GetParam());
+    target.fake().script("GetProcessList", Reply::raw(flood + head(200, body.size()) + body));
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    int count = -1;
+    ASSERT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 3);
+    const qortransport::PluginData* d = qortransport::plugin_data(client.ctx());
+    ASSERT_NE(d, nullptr);
+    EXPECT_LE(d->frame.peak_held(), qortransport::ResponseFrame::kMaxHead);
+}
+
+INSTANTIATE_TEST_SUITE_P(HttpTransports, Framing,
+                         ::testing::Values(NI_HTTP, NI_HTTPS, PIPE, GSOAP_HTTP),
+                         [](const ::testing::TestParamInfo<int>& p) {
+                             return std::string(type_name(p.param));
+                         });
+
+class Streaming : public Framing
+{
+};
+
+std::string chunk(const std::string& data)
+{
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx\r\n", data.size());
+    return size + data + "\r\n";
+}
+
+// A reply without end, with or without chunks: every transport hands it to
+// the parser as it comes, so the toolkit's bound on a message (here set to
+// 1 MB) ends the call, and the service can write no more than the client
+// takes (plus what the sockets buffer).
+TEST_P(Streaming, AnEndlessReplyEndsAtTheToolkitsBound)
+{
+    const std::string env = qortest::envelope("<QORControl:GetProcessListResponse><process>");
+    const std::string open = env.substr(0, env.find("</SOAP-ENV:Body>"));
+    const std::string item = "<item><name>qorwp</name><pid>1</pid></item>";
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\n";
+    for (bool chunked : {false, true}) {
+        auto sent = std::make_shared<std::atomic<std::size_t>>(0);
+        {
+            Target target(GetParam());
+            target.fake().script(
+                "GetProcessList",
+                chunked ? Reply::endless(head + "Transfer-Encoding: chunked\r\n\r\n" + chunk(open),
+                                         chunk(item), sent)
+                        : Reply::endless(head + "\r\n" + open, item, sent));
+            SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+            client.ctx()->recv_maxlength = 1 << 20;
+            int count = -1;
+            EXPECT_NE(client.get_process_list(target.endpoint(), &count), SOAP_OK) << chunked;
+            EXPECT_NE(client.fault().find("max message length exceeded"), std::string::npos)
+                << chunked << ": " << client.fault();
+        }
+        EXPECT_GT(sent->load(), 1u << 20) << chunked;
+        EXPECT_LT(sent->load(), 32u << 20) << chunked;
+    }
+}
+
+// A reply whose first element is wrong while its connection stays open: the
+// call fails from what came, never from waiting for the rest.
+TEST_P(Streaming, AReplyIsParsedBeforeItEnds)
+{
+    Target target(GetParam());
+    target.fake().script("GetProcessList",
+                         Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n"
+                                    "Content-Length: 100000\r\n\r\n"
+                                    "<Foo xmlns=\"urn:qor:other\"><Bar>text</Bar></Foo>")
+                             .holding());
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    client.ctx()->recv_timeout = 20;
+    EXPECT_EQ(client.get_process_list(target.endpoint()), SOAP_TAG_MISMATCH) << client.fault();
+    EXPECT_NE(client.fault().find("'Foo'"), std::string::npos) << client.fault();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTransports, Streaming,
+                         ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
+                         [](const ::testing::TestParamInfo<int>& p) {
+                             return std::string(type_name(p.param));
+                         });
+
+} // namespace
