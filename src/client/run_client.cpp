@@ -9,7 +9,7 @@
 #include "client/options.h"
 #include "client/setup.h"
 #include "platform/client_account.h"
-#include "rscp/converter/startup.h"
+#include "rscpc/startup.h"
 #include "soapH.h"
 #include "u16/u16.h"
 
