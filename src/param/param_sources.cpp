@@ -109,7 +109,7 @@ void Library::read_instance_profile()
             Record* r = record(name);
             if (r == nullptr) {
                 // Unknown: a new record whose lower levels hold the marker.
-                if (!add_record(name, value, L31, 30)) {
+                if (!add_record(name, value, L31)) {
                     errno = ENOMEM;
                     message(u"qorparam(5): realloc: %s\n", strerrorU16(errno));
                 }
@@ -127,6 +127,7 @@ void Library::read_instance_profile()
         }
         U16ForgetStream(file);
         std::fclose(file);
+        merge_added();
     }
     const QOR_UC* systemname = buffer(u"QORSYSTEMNAME");
     if (systemname == nullptr || systemname[0] == 0)
@@ -166,7 +167,7 @@ void Library::read_default_profile()
                                   ParamHardware{memory_bytes_, cores_})) {
             Record* r = record(name);
             if (r == nullptr) {
-                if (add_record(name, value, L21, 1))
+                if (add_record(name, value, L21))
                     ++n_default_;
                 continue;
             }
@@ -181,6 +182,7 @@ void Library::read_default_profile()
         }
         U16ForgetStream(file);
         std::fclose(file);
+        merge_added();
     }
     write_buffer(u"__QORPROFILE_n_DEFAULT", u"%5.5lld", n_default_);
 }

@@ -2,7 +2,9 @@
 // references among the values resolve and what the library reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "param_test_util.h"
@@ -87,16 +89,29 @@ TEST(ParamProfiles, DefaultProfileLinesSetValues)
 
 TEST(ParamProfiles, AddedRecordsShowWhereTheyCameFrom)
 {
+    // New names in falling order among known ones; one new name twice.
+    std::string content = "qortest/new = 1\nssl/client_cache_size = 2\n";
+    for (int i = 99; i >= 0; --i)
+        content += "qortest/n" + std::to_string(i) + " = v" + std::to_string(i) + "\n";
+    content += "qortest/new = 3\n";
     TempDir dir;
     ParamRun setup;
-    param::Library& lib =
-        with_default_profile(setup, dir, "qortest/new = 1\nssl/client_cache_size = 2\n");
+    param::Library& lib = with_default_profile(setup, dir, content);
     const param::Record* added = lib.find(u"qortest/new");
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(paramtest::narrow(added->v[param::L11]), "[not_in_qorparam.c]");
     EXPECT_EQ(paramtest::narrow(added->v[param::L13]), "[not_in_qorparam.c]");
-    EXPECT_EQ(paramtest::narrow(added->v[param::L21]), "1");
-    EXPECT_EQ(paramtest::narrow(added->v[param::Current]), "1");
+    EXPECT_EQ(paramtest::narrow(added->v[param::L21]), "3");
+    EXPECT_EQ(paramtest::narrow(added->v[param::Current]), "3");
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(setup.value(("qortest/n" + std::to_string(i)).c_str()), "v" + std::to_string(i));
+    const auto& records = lib.records();
+    EXPECT_TRUE(std::is_sorted(records.begin(), records.end(),
+                               [](const param::Record& a, const param::Record& b) {
+                                   return std::u16string_view(a.name) < std::u16string_view(b.name);
+                               }));
+    EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), "00103");
+    EXPECT_EQ(setup.messages().find("Duplicate"), std::string::npos) << setup.messages();
     const param::Record* known = lib.find(u"ssl/client_cache_size");
     ASSERT_NE(known, nullptr);
     EXPECT_EQ(paramtest::narrow(known->v[param::L11]), "500");
