@@ -152,8 +152,11 @@ void Library::read_default_profile()
         dir->complete34 = true;
     }
     // The directory and the file name joined with this system's separator.
+    // Only an absolute directory is read: a share path (\\host\share\...)
+    // means nothing here, and any directory that is not absolute would name
+    // a file of whatever directory the program happens to run in.
     QOR_UC path[kLineBuffer] = {0};
-    if (dir != nullptr && dir->v[L34] != nullptr &&
+    if (dir != nullptr && dir->v[L34] != nullptr && dir->v[L34][0] == u'/' &&
         (strcpy_sU16(path, kLineBuffer, dir->v[L34]) != 0 ||
          strcat_sU16(path, kLineBuffer, u"/") != 0 ||
          strcat_sU16(path, kLineBuffer, u"DEFAULT.PFL") != 0))

@@ -1,6 +1,8 @@
 // DEFAULT.PFL and the instance profile: what their lines set, how
 // references among the values resolve and what the library reports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -192,6 +194,42 @@ TEST(ParamProfiles, DirProfileInDefaultProfileIsReported)
                                     "/DEFAULT.PFL\"\n"),
               std::string::npos)
         << setup.messages();
+}
+
+// DEFAULT.PFL is read from an absolute directory only: neither the built-in
+// share path nor a relative directory names a file of the working directory.
+TEST(ParamProfiles, OnlyAnAbsoluteProfileDirectoryIsRead)
+{
+    TempDir work;
+    const std::string share = "\\\\\\qormnt\\\\SYS\\profile"; // as the default resolves
+    for (const std::string& sub : {share, std::string("profiles")}) {
+        ASSERT_EQ(mkdir((work.path() + "/" + sub).c_str(), 0700), 0) << sub;
+        work.write(sub + "/DEFAULT.PFL", "qortest/planted = " + sub + "\n");
+    }
+    struct Case
+    {
+        std::string dir; // "" the built-in one
+        std::string planted;
+    };
+    const Case cases[] = {
+        {"", "<null>"},
+        {"profiles", "<null>"},
+        {"./profiles", "<null>"},
+        {work.path() + "/profiles", "profiles"},
+    };
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(work.path().c_str()), 0);
+    for (const Case& c : cases) {
+        ParamRun setup;
+        if (!c.dir.empty())
+            setup.sources.second_args.emplace_back(u"DIR_PROFILE", wide(c.dir));
+        setup.make();
+        EXPECT_EQ(setup.value("qortest/planted"), c.planted) << c.dir;
+        EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), c.planted == "<null>" ? "00000" : "00001")
+            << c.dir;
+    }
+    EXPECT_EQ(chdir(cwd), 0);
 }
 
 TEST(ParamProfiles, InstanceProfileNamedInTheArgumentList)
