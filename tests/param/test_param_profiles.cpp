@@ -232,6 +232,44 @@ TEST(ParamProfiles, OnlyAnAbsoluteProfileDirectoryIsRead)
     EXPECT_EQ(chdir(cwd), 0);
 }
 
+// QORSYSTEM in DEFAULT.PFL stands at its own level only: the instance
+// number and the value above it stay those of the environment.
+TEST(ParamProfiles, QorsystemInDefaultProfileStaysInItsLayer)
+{
+    TempDir dir;
+    ParamRun setup;
+    param::Library& lib = with_default_profile(setup, dir, "QORSYSTEM = 42\n");
+    EXPECT_EQ(setup.value("QORSYSTEM"), "00");
+    EXPECT_EQ(setup.value("INSTANCE_NAME"), "D00");
+    EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), "00001");
+    const param::Record* r = lib.find(u"QORSYSTEM");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(paramtest::narrow(r->v[param::L11]), "$$");
+    EXPECT_EQ(paramtest::narrow(r->v[param::L21]), "42");
+    EXPECT_EQ(paramtest::narrow(r->v[param::L24]), "42");
+    EXPECT_EQ(paramtest::narrow(r->v[param::L34]), "00");
+}
+
+// Instances whose name begins with J, in either case, read another property
+// file.
+TEST(ParamProfiles, PropertyFileOfJInstances)
+{
+    const Expected cases[] = {
+        {"J01", "xcm.properties"},
+        {"j01", "xcm.properties"},
+        {"D01", "xcmext.properties"},
+        {"xj", "xcmext.properties"},
+    };
+    for (const Expected& c : cases) {
+        ParamRun setup;
+        setup.sources.second_args.emplace_back(u"INSTANCE_NAME", wide(c.name));
+        setup.make();
+        EXPECT_EQ(setup.value("jstartup/xcm_properties"),
+                  "\\\\\\qormnt\\\\SYS\\exe\\run\\" + c.value)
+            << c.name;
+    }
+}
+
 TEST(ParamProfiles, InstanceProfileNamedInTheArgumentList)
 {
     TempDir dir;

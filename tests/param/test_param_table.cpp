@@ -150,6 +150,8 @@ TEST(ParamTable, ChecksOfTimeAndSizeValues)
     ranged.range = u"0 3600";
     QorParamDesc broken = time_row;
     broken.range = u"zero 10";
+    QorParamDesc one_day = time_row; // exactly 86400 seconds
+    one_day.range = u"86400 86400";
     const QorParamDesc* per_file = row("rsau/max_diskspace/per_file");
     const QorParamDesc* per_day = row("rsau/max_diskspace/per_day");
     struct Case
@@ -171,6 +173,11 @@ TEST(ParamTable, ChecksOfTimeAndSizeValues)
         {&ranged, u"61 M", "Parameter value out of range (0...3600)"},
         {&ranged, u"-1", "Parameter value out of range (0...3600)"},
         {&broken, u"1", "Internal error, invalid parameter range defined in parameter meta data"},
+        {&one_day, u"1 d", ""},
+        {&one_day, u"24H", ""},
+        {&one_day, u"1440 m", ""},
+        {&one_day, u"2 D", "Parameter value out of range (86400...86400)"},
+        {&one_day, u"86399", "Parameter value out of range (86400...86400)"},
         {per_file, u"10K", ""},
         {per_file, u"2047M", ""},
         {per_file, u"2048M", "Parameter value out of range (0...2147483647)"},
