@@ -50,6 +50,17 @@ TEST(ParamTable, CountsOfTheBuiltInRows)
               defaults);
     const std::map<bool, int> families = {{true, 21}, {false, 1793}};
     EXPECT_EQ(count_rows<bool>([](const QorParamDesc& d) { return d.family != 0; }), families);
+    const std::map<bool, int> sublists = {{true, 15}, {false, 1799}};
+    EXPECT_EQ(count_rows<bool>([](const QorParamDesc& d) { return d.subparams != nullptr; }),
+              sublists);
+    // Formulas are the defaults that begin with "(".
+    std::set<std::string> formulas;
+    for (size_t i = 0; i < qorparam_builtin_rows; ++i) {
+        const QorParamDesc& d = qorparam_builtin_table[i];
+        if (d.default_value != nullptr && d.default_value[0] == u'(')
+            formulas.insert(narrow(d.name));
+    }
+    EXPECT_EQ(formulas, (std::set<std::string>{"em/initial_size_MB", "rsts/ccc/cache07"}));
     const std::map<std::string, int> checks = {{"", 1785}, {"size", 2}, {"time", 27}};
     EXPECT_EQ(count_rows<std::string>([](const QorParamDesc& d) -> std::string {
                   return d.check == qorparam_check_time   ? "time"
