@@ -346,9 +346,12 @@ TEST(ParamProfiles, ReferenceNamesLongerThanTheBufferAreMissing)
 {
     const std::string name(5000, 'r');
     ParamRun setup;
-    setup.sources.first_args = {{u"qortest/hugeref", wide("$(" + name + ")")}};
+    setup.env[name] = "set";
+    setup.sources.first_args = {{u"qortest/hugeref", wide("$(" + name + ")")},
+                                {u"qortest/hugeenv", wide("a%(" + name + ")b")}};
     setup.make();
     EXPECT_EQ(setup.value("qortest/hugeref"), "$(" + name + ")");
+    EXPECT_EQ(setup.value("qortest/hugeenv"), "ab");
     EXPECT_NE(
         setup.messages().find("qorparam(14): " + name + " (ref.by qortest/hugeref) missing.\n"),
         std::string::npos);
