@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,20 @@ param::Library& with_default_profile(ParamRun& setup, const TempDir& dir,
     dir.write("DEFAULT.PFL", content);
     setup.sources.second_args.emplace_back(u"DIR_PROFILE", wide(dir.path()));
     return setup.make();
+}
+
+// The texts of some levels of a record, joined with "|"; "<none>" when the
+// library has no such record.
+std::string levels(param::Library& lib, const QOR_UC* name,
+                   std::initializer_list<param::Level> which)
+{
+    const param::Record* r = lib.find(name);
+    if (r == nullptr)
+        return "<none>";
+    std::string joined;
+    for (param::Level level : which)
+        joined += (joined.empty() ? "" : "|") + paramtest::narrow(r->v[level]);
+    return joined;
 }
 
 size_t count(const std::string& text, const std::string& part)
@@ -99,12 +114,9 @@ TEST(ParamProfiles, AddedRecordsShowWhereTheyCameFrom)
     TempDir dir;
     ParamRun setup;
     param::Library& lib = with_default_profile(setup, dir, content);
-    const param::Record* added = lib.find(u"qortest/new");
-    ASSERT_NE(added, nullptr);
-    EXPECT_EQ(paramtest::narrow(added->v[param::L11]), "[not_in_qorparam.c]");
-    EXPECT_EQ(paramtest::narrow(added->v[param::L13]), "[not_in_qorparam.c]");
-    EXPECT_EQ(paramtest::narrow(added->v[param::L21]), "3");
-    EXPECT_EQ(paramtest::narrow(added->v[param::Current]), "3");
+    using param::L11, param::L13, param::L21, param::Current;
+    EXPECT_EQ(levels(lib, u"qortest/new", {L11, L13, L21, Current}),
+              "[not_in_qorparam.c]|[not_in_qorparam.c]|3|3");
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(setup.value(("qortest/n" + std::to_string(i)).c_str()), "v" + std::to_string(i));
     const auto& records = lib.records();
@@ -114,11 +126,7 @@ TEST(ParamProfiles, AddedRecordsShowWhereTheyCameFrom)
                                }));
     EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), "00103");
     EXPECT_EQ(setup.messages().find("Duplicate"), std::string::npos) << setup.messages();
-    const param::Record* known = lib.find(u"ssl/client_cache_size");
-    ASSERT_NE(known, nullptr);
-    EXPECT_EQ(paramtest::narrow(known->v[param::L11]), "500");
-    EXPECT_EQ(paramtest::narrow(known->v[param::L21]), "2");
-    EXPECT_EQ(paramtest::narrow(known->v[param::Current]), "2");
+    EXPECT_EQ(levels(lib, u"ssl/client_cache_size", {L11, L21, Current}), "500|2|2");
 }
 
 // References among DEFAULT.PFL values and the messages they cause.
@@ -242,12 +250,8 @@ TEST(ParamProfiles, QorsystemInDefaultProfileStaysInItsLayer)
     EXPECT_EQ(setup.value("QORSYSTEM"), "00");
     EXPECT_EQ(setup.value("INSTANCE_NAME"), "D00");
     EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), "00001");
-    const param::Record* r = lib.find(u"QORSYSTEM");
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(paramtest::narrow(r->v[param::L11]), "$$");
-    EXPECT_EQ(paramtest::narrow(r->v[param::L21]), "42");
-    EXPECT_EQ(paramtest::narrow(r->v[param::L24]), "42");
-    EXPECT_EQ(paramtest::narrow(r->v[param::L34]), "00");
+    EXPECT_EQ(levels(lib, u"QORSYSTEM", {param::L11, param::L21, param::L24, param::L34}),
+              "$$|42|42|00");
 }
 
 // Instances whose name begins with J, in either case, read another property
