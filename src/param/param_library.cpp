@@ -149,9 +149,15 @@ Record* Library::record(const QOR_UC* name)
     if (table_present_) {
         Record key;
         key.name = name;
-        auto it = std::lower_bound(table_.begin(), table_.end(), key, name_less);
-        if (it != table_.end() && strcmpU16(it->name, name) == 0)
+        const auto end = table_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+        auto it = std::lower_bound(table_.begin(), end, key, name_less);
+        if (it != end && strcmpU16(it->name, name) == 0) {
             found = &*it;
+        } else if (!added_.empty()) {
+            auto at = added_.find(name);
+            if (at != added_.end())
+                found = &table_[at->second];
+        }
     }
     if (name[0] != u'$')
         count_call(name);
@@ -224,19 +230,22 @@ bool Library::build_table()
     }
     table_present_ = true;
     std::sort(table_.begin(), table_.end(), name_less);
+    sorted_ = table_.size();
     return true;
 }
 
-bool Library::add_record(const QOR_UC* name, const QOR_UC* value, Level level, size_t growth)
+bool Library::add_record(const QOR_UC* name, const QOR_UC* value, Level level)
 {
     if (!table_present_)
         return false;
     if (table_.size() == table_.capacity()) {
-        const size_t bytes = (table_.size() + growth) * sizeof(Record);
+        // Twice the room: adding many names costs no more than sorting them.
+        const size_t capacity = std::max<size_t>(2 * table_.size(), 32);
+        const size_t bytes = capacity * sizeof(Record);
         bool ok = !src_.may_allocate || src_.may_allocate(bytes);
         if (ok) {
             try {
-                table_.reserve(table_.size() + growth);
+                table_.reserve(capacity);
             } catch (const std::bad_alloc&) {
                 ok = false;
             }
@@ -259,9 +268,20 @@ bool Library::add_record(const QOR_UC* name, const QOR_UC* value, Level level, s
         std::fill(std::begin(r.v), std::end(r.v), kMarker);
     }
     set_level(r, value_copy, level);
-    // Where the sorted table wants it.
-    table_.insert(std::upper_bound(table_.begin(), table_.end(), r, name_less), r);
+    table_.push_back(r);
+    added_.emplace(name_copy, table_.size() - 1);
     return true;
+}
+
+void Library::merge_added()
+{
+    if (added_.empty())
+        return;
+    const auto middle = table_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+    std::sort(middle, table_.end(), name_less);
+    std::inplace_merge(table_.begin(), middle, table_.end(), name_less);
+    sorted_ = table_.size();
+    added_.clear();
 }
 
 void Library::apply_args(const ArgList& args, bool first)
@@ -269,7 +289,7 @@ void Library::apply_args(const ArgList& args, bool first)
     for (const auto& [name, value] : args) {
         Record* r = record(name.c_str());
         if (r == nullptr) {
-            if (first && add_record(name.c_str(), value.c_str(), L21, 1))
+            if (first && add_record(name.c_str(), value.c_str(), L21))
                 ++n_default_;
             continue;
         }
@@ -280,6 +300,7 @@ void Library::apply_args(const ArgList& args, bool first)
             set_level(*r, value.c_str(), L32);
         }
     }
+    merge_added();
 }
 
 void Library::duplicate_check()

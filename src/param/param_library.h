@@ -13,6 +13,8 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -132,7 +134,9 @@ class Library
 
     // Table (param_library.cpp).
     bool build_table();
-    bool add_record(const QOR_UC* name, const QOR_UC* value, Level level, size_t growth);
+    bool add_record(const QOR_UC* name, const QOR_UC* value, Level level);
+    // Puts the records added since the last merge into the table's order.
+    void merge_added();
     void apply_args(const ArgList& args, bool first);
     void duplicate_check();
     void consistency_checks();
@@ -170,6 +174,11 @@ class Library
     std::deque<std::u16string> heap_; // texts of the library outside the arena
     std::vector<Record> table_;
     bool table_present_ = false;
+    // Records added while a source is read wait behind the sorted ones,
+    // found by name, until the source is done: one sort for all of them
+    // instead of one insertion each.
+    size_t sorted_ = 0;
+    std::unordered_map<std::u16string_view, size_t> added_;
     int calls_ = 0;
     QOR_UC instance_[3] = {u'?', u'?', 0};
     bool instance_from_profile_ = false;

@@ -153,13 +153,14 @@ void Library::replace_env(Record& rec, const Context& ctx, int depth)
                 message(u"%sqorparam(13): %s = %s recursive.\n", u"", rec.name, text);
                 return;
             }
-            if (name.size() > kMaxRefName)
-                continue;
+            // A name longer than the library takes is a variable that is not set.
             std::u16string value;
             std::string utf8(name.size() * 3 + 1, '\0');
             const int n =
                 nlsui_u16_to_utf8(utf8.data(), name.c_str(), static_cast<int>(utf8.size()));
-            const char* env = n >= 0 && src_.getenv ? src_.getenv(utf8.c_str()) : nullptr;
+            const char* env = n >= 0 && name.size() <= kMaxRefName && src_.getenv
+                                  ? src_.getenv(utf8.c_str())
+                                  : nullptr;
             if (env != nullptr) {
                 value.resize(std::char_traits<char>::length(env) + 1);
                 const int units =

@@ -109,7 +109,7 @@ void Library::read_instance_profile()
             Record* r = record(name);
             if (r == nullptr) {
                 // Unknown: a new record whose lower levels hold the marker.
-                if (!add_record(name, value, L31, 30)) {
+                if (!add_record(name, value, L31)) {
                     errno = ENOMEM;
                     message(u"qorparam(5): realloc: %s\n", strerrorU16(errno));
                 }
@@ -127,6 +127,7 @@ void Library::read_instance_profile()
         }
         U16ForgetStream(file);
         std::fclose(file);
+        merge_added();
     }
     const QOR_UC* systemname = buffer(u"QORSYSTEMNAME");
     if (systemname == nullptr || systemname[0] == 0)
@@ -151,8 +152,11 @@ void Library::read_default_profile()
         dir->complete34 = true;
     }
     // The directory and the file name joined with this system's separator.
+    // Only an absolute directory is read: a share path (\\host\share\...)
+    // means nothing here, and any directory that is not absolute would name
+    // a file of whatever directory the program happens to run in.
     QOR_UC path[kLineBuffer] = {0};
-    if (dir != nullptr && dir->v[L34] != nullptr &&
+    if (dir != nullptr && dir->v[L34] != nullptr && dir->v[L34][0] == u'/' &&
         (strcpy_sU16(path, kLineBuffer, dir->v[L34]) != 0 ||
          strcat_sU16(path, kLineBuffer, u"/") != 0 ||
          strcat_sU16(path, kLineBuffer, u"DEFAULT.PFL") != 0))
@@ -166,7 +170,7 @@ void Library::read_default_profile()
                                   ParamHardware{memory_bytes_, cores_})) {
             Record* r = record(name);
             if (r == nullptr) {
-                if (add_record(name, value, L21, 1))
+                if (add_record(name, value, L21))
                     ++n_default_;
                 continue;
             }
@@ -181,6 +185,7 @@ void Library::read_default_profile()
         }
         U16ForgetStream(file);
         std::fclose(file);
+        merge_added();
     }
     write_buffer(u"__QORPROFILE_n_DEFAULT", u"%5.5lld", n_default_);
 }

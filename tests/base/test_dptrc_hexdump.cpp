@@ -66,9 +66,28 @@ TEST(HexDump, CharacterSets)
     }
 }
 
+// 7-bit text as UTF-16 (little-endian bytes), and a mask of its characters
+// as a mask of those bytes.
+std::string u16le(const std::string& text)
+{
+    std::string bytes;
+    for (char c : text)
+        bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+std::string twice(const std::string& mask)
+{
+    std::string bytes;
+    for (char m : mask)
+        bytes += std::string(2, m);
+    return bytes;
+}
+
 // 'x': the byte is "xx" in the hex and "." in the character column.
 TEST(HexDump, CredentialsAreHidden)
 {
+    const std::string sun = std::string("\x00\x26\x00\x01", 4); // U+2600 U+0100
     struct Case
     {
         std::string data;
@@ -88,6 +107,16 @@ TEST(HexDump, CredentialsAreHidden)
         {"id=SID:ANON:host_01-ATTx", "---" + std::string(20, 'x') + "-"},
         // Any row's terminator ends a value that is no header.
         {"SID%3AANON%3Ahost&more-ATTy", std::string(18, 'x') + std::string(9, '-')},
+        // The program's own text: UTF-16 units of 7-bit characters.
+        {u16le("qor-user=abc&d"), twice("xxxxxxxxxxxxx-")},
+        {u16le("x=1&QOR-PASSWORD=pw rest"), twice("----xxxxxxxxxxxxxxxx----")},
+        {u16le("Authorization: Basic dXNl\r\nHost"), twice(std::string(26, 'x') + "-----")},
+        {u16le("id=SID:ANON:h-ATTx"), twice("---" + std::string(14, 'x') + "-")},
+        {u16le("qor-user="), twice("---------")},
+        // A unit above 0x7F is no key character; a terminator byte inside a
+        // unit ends nothing.
+        {"q\x01" + u16le("or-user=ab&c"), std::string(26, '-')},
+        {u16le("qor-user=a") + sun + u16le("b&c"), std::string(28, 'x') + "--"},
     };
     for (const Case& c : cases) {
         const std::string text = dump(c.data.data(), c.data.size());

@@ -1,8 +1,13 @@
 // DEFAULT.PFL and the instance profile: what their lines set, how
 // references among the values resolve and what the library reports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "param_test_util.h"
@@ -27,6 +32,20 @@ param::Library& with_default_profile(ParamRun& setup, const TempDir& dir,
     dir.write("DEFAULT.PFL", content);
     setup.sources.second_args.emplace_back(u"DIR_PROFILE", wide(dir.path()));
     return setup.make();
+}
+
+// The texts of some levels of a record, joined with "|"; "<none>" when the
+// library has no such record.
+std::string levels(param::Library& lib, const QOR_UC* name,
+                   std::initializer_list<param::Level> which)
+{
+    const param::Record* r = lib.find(name);
+    if (r == nullptr)
+        return "<none>";
+    std::string joined;
+    for (param::Level level : which)
+        joined += (joined.empty() ? "" : "|") + paramtest::narrow(r->v[level]);
+    return joined;
 }
 
 size_t count(const std::string& text, const std::string& part)
@@ -87,21 +106,27 @@ TEST(ParamProfiles, DefaultProfileLinesSetValues)
 
 TEST(ParamProfiles, AddedRecordsShowWhereTheyCameFrom)
 {
+    // New names in falling order among known ones; one new name twice.
+    std::string content = "qortest/new = 1\nssl/client_cache_size = 2\n";
+    for (int i = 99; i >= 0; --i)
+        content += "qortest/n" + std::to_string(i) + " = v" + std::to_string(i) + "\n";
+    content += "qortest/new = 3\n";
     TempDir dir;
     ParamRun setup;
-    param::Library& lib =
-        with_default_profile(setup, dir, "qortest/new = 1\nssl/client_cache_size = 2\n");
-    const param::Record* added = lib.find(u"qortest/new");
-    ASSERT_NE(added, nullptr);
-    EXPECT_EQ(paramtest::narrow(added->v[param::L11]), "[not_in_qorparam.c]");
-    EXPECT_EQ(paramtest::narrow(added->v[param::L13]), "[not_in_qorparam.c]");
-    EXPECT_EQ(paramtest::narrow(added->v[param::L21]), "1");
-    EXPECT_EQ(paramtest::narrow(added->v[param::Current]), "1");
-    const param::Record* known = lib.find(u"ssl/client_cache_size");
-    ASSERT_NE(known, nullptr);
-    EXPECT_EQ(paramtest::narrow(known->v[param::L11]), "500");
-    EXPECT_EQ(paramtest::narrow(known->v[param::L21]), "2");
-    EXPECT_EQ(paramtest::narrow(known->v[param::Current]), "2");
+    param::Library& lib = with_default_profile(setup, dir, content);
+    using param::L11, param::L13, param::L21, param::Current;
+    EXPECT_EQ(levels(lib, u"qortest/new", {L11, L13, L21, Current}),
+              "[not_in_qorparam.c]|[not_in_qorparam.c]|3|3");
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(setup.value(("qortest/n" + std::to_string(i)).c_str()), "v" + std::to_string(i));
+    const auto& records = lib.records();
+    EXPECT_TRUE(std::is_sorted(records.begin(), records.end(),
+                               [](const param::Record& a, const param::Record& b) {
+                                   return std::u16string_view(a.name) < std::u16string_view(b.name);
+                               }));
+    EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), "00103");
+    EXPECT_EQ(setup.messages().find("Duplicate"), std::string::npos) << setup.messages();
+    EXPECT_EQ(levels(lib, u"ssl/client_cache_size", {L11, L21, Current}), "500|2|2");
 }
 
 // References among DEFAULT.PFL values and the messages they cause.
@@ -177,6 +202,76 @@ TEST(ParamProfiles, DirProfileInDefaultProfileIsReported)
                                     "/DEFAULT.PFL\"\n"),
               std::string::npos)
         << setup.messages();
+}
+
+// DEFAULT.PFL is read from an absolute directory only: neither the built-in
+// share path nor a relative directory names a file of the working directory.
+TEST(ParamProfiles, OnlyAnAbsoluteProfileDirectoryIsRead)
+{
+    TempDir work;
+    const std::string share = "\\\\\\qormnt\\\\SYS\\profile"; // as the default resolves
+    for (const std::string& sub : {share, std::string("profiles")}) {
+        ASSERT_EQ(mkdir((work.path() + "/" + sub).c_str(), 0700), 0) << sub;
+        work.write(sub + "/DEFAULT.PFL", "qortest/planted = " + sub + "\n");
+    }
+    struct Case
+    {
+        std::string dir; // "" the built-in one
+        std::string planted;
+    };
+    const Case cases[] = {
+        {"", "<null>"},
+        {"profiles", "<null>"},
+        {"./profiles", "<null>"},
+        {work.path() + "/profiles", "profiles"},
+    };
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(work.path().c_str()), 0);
+    for (const Case& c : cases) {
+        ParamRun setup;
+        if (!c.dir.empty())
+            setup.sources.second_args.emplace_back(u"DIR_PROFILE", wide(c.dir));
+        setup.make();
+        EXPECT_EQ(setup.value("qortest/planted"), c.planted) << c.dir;
+        EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), c.planted == "<null>" ? "00000" : "00001")
+            << c.dir;
+    }
+    EXPECT_EQ(chdir(cwd), 0);
+}
+
+// QORSYSTEM in DEFAULT.PFL stands at its own level only: the instance
+// number and the value above it stay those of the environment.
+TEST(ParamProfiles, QorsystemInDefaultProfileStaysInItsLayer)
+{
+    TempDir dir;
+    ParamRun setup;
+    param::Library& lib = with_default_profile(setup, dir, "QORSYSTEM = 42\n");
+    EXPECT_EQ(setup.value("QORSYSTEM"), "00");
+    EXPECT_EQ(setup.value("INSTANCE_NAME"), "D00");
+    EXPECT_EQ(setup.value("__QORPROFILE_n_DEFAULT"), "00001");
+    EXPECT_EQ(levels(lib, u"QORSYSTEM", {param::L11, param::L21, param::L24, param::L34}),
+              "$$|42|42|00");
+}
+
+// Instances whose name begins with J, in either case, read another property
+// file.
+TEST(ParamProfiles, PropertyFileOfJInstances)
+{
+    const Expected cases[] = {
+        {"J01", "xcm.properties"},
+        {"j01", "xcm.properties"},
+        {"D01", "xcmext.properties"},
+        {"xj", "xcmext.properties"},
+    };
+    for (const Expected& c : cases) {
+        ParamRun setup;
+        setup.sources.second_args.emplace_back(u"INSTANCE_NAME", wide(c.name));
+        setup.make();
+        EXPECT_EQ(setup.value("jstartup/xcm_properties"),
+                  "\\\\\\qormnt\\\\SYS\\exe\\run\\" + c.value)
+            << c.name;
+    }
 }
 
 TEST(ParamProfiles, InstanceProfileNamedInTheArgumentList)
@@ -255,9 +350,12 @@ TEST(ParamProfiles, ReferenceNamesLongerThanTheBufferAreMissing)
 {
     const std::string name(5000, 'r');
     ParamRun setup;
-    setup.sources.first_args = {{u"qortest/hugeref", wide("$(" + name + ")")}};
+    setup.env[name] = "set";
+    setup.sources.first_args = {{u"qortest/hugeref", wide("$(" + name + ")")},
+                                {u"qortest/hugeenv", wide("a%(" + name + ")b")}};
     setup.make();
     EXPECT_EQ(setup.value("qortest/hugeref"), "$(" + name + ")");
+    EXPECT_EQ(setup.value("qortest/hugeenv"), "ab");
     EXPECT_NE(
         setup.messages().find("qorparam(14): " + name + " (ref.by qortest/hugeref) missing.\n"),
         std::string::npos);

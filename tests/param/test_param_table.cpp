@@ -50,6 +50,17 @@ TEST(ParamTable, CountsOfTheBuiltInRows)
               defaults);
     const std::map<bool, int> families = {{true, 21}, {false, 1793}};
     EXPECT_EQ(count_rows<bool>([](const QorParamDesc& d) { return d.family != 0; }), families);
+    const std::map<bool, int> sublists = {{true, 15}, {false, 1799}};
+    EXPECT_EQ(count_rows<bool>([](const QorParamDesc& d) { return d.subparams != nullptr; }),
+              sublists);
+    // Formulas are the defaults that begin with "(".
+    std::set<std::string> formulas;
+    for (size_t i = 0; i < qorparam_builtin_rows; ++i) {
+        const QorParamDesc& d = qorparam_builtin_table[i];
+        if (d.default_value != nullptr && d.default_value[0] == u'(')
+            formulas.insert(narrow(d.name));
+    }
+    EXPECT_EQ(formulas, (std::set<std::string>{"em/initial_size_MB", "rsts/ccc/cache07"}));
     const std::map<std::string, int> checks = {{"", 1785}, {"size", 2}, {"time", 27}};
     EXPECT_EQ(count_rows<std::string>([](const QorParamDesc& d) -> std::string {
                   return d.check == qorparam_check_time   ? "time"
@@ -150,6 +161,8 @@ TEST(ParamTable, ChecksOfTimeAndSizeValues)
     ranged.range = u"0 3600";
     QorParamDesc broken = time_row;
     broken.range = u"zero 10";
+    QorParamDesc one_day = time_row; // exactly 86400 seconds
+    one_day.range = u"86400 86400";
     const QorParamDesc* per_file = row("rsau/max_diskspace/per_file");
     const QorParamDesc* per_day = row("rsau/max_diskspace/per_day");
     struct Case
@@ -171,6 +184,11 @@ TEST(ParamTable, ChecksOfTimeAndSizeValues)
         {&ranged, u"61 M", "Parameter value out of range (0...3600)"},
         {&ranged, u"-1", "Parameter value out of range (0...3600)"},
         {&broken, u"1", "Internal error, invalid parameter range defined in parameter meta data"},
+        {&one_day, u"1 d", ""},
+        {&one_day, u"24H", ""},
+        {&one_day, u"1440 m", ""},
+        {&one_day, u"2 D", "Parameter value out of range (86400...86400)"},
+        {&one_day, u"86399", "Parameter value out of range (86400...86400)"},
         {per_file, u"10K", ""},
         {per_file, u"2047M", ""},
         {per_file, u"2048M", "Parameter value out of range (0...2147483647)"},

@@ -137,7 +137,7 @@ void TlsProxy::Impl::accept_loop()
 }
 
 TlsProxy::TlsProxy(const std::string& cert_file, const std::string& key_file,
-                   const std::string& client_ca_file, uint16_t backend_port)
+                   const std::string& client_ca_file, uint16_t backend_port, uint16_t listen_port)
     : impl_(std::make_unique<Impl>())
 {
     impl_->backend = backend_port;
@@ -153,8 +153,13 @@ TlsProxy::TlsProxy(const std::string& cert_file, const std::string& key_file,
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(impl_->listen_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(impl_->listen_fd, 16);
+    a.sin_port = htons(listen_port);
+    if (bind(impl_->listen_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        listen(impl_->listen_fd, 16) != 0) {
+        close(impl_->listen_fd);
+        SSL_CTX_free(impl_->ctx);
+        throw std::runtime_error("TLS proxy: port " + std::to_string(listen_port) + " taken");
+    }
     socklen_t len = sizeof a;
     getsockname(impl_->listen_fd, reinterpret_cast<sockaddr*>(&a), &len);
     impl_->port = ntohs(a.sin_port);

@@ -14,9 +14,10 @@ class TlsProxy
 {
   public:
     // cert_file/key_file: the server's PEM files; client_ca_file: when not
-    // empty, a client certificate signed by this CA is required.
+    // empty, a client certificate signed by this CA is required. listen_port
+    // 0 is an ephemeral port; a given port that is taken throws.
     TlsProxy(const std::string& cert_file, const std::string& key_file,
-             const std::string& client_ca_file, uint16_t backend_port);
+             const std::string& client_ca_file, uint16_t backend_port, uint16_t listen_port = 0);
     ~TlsProxy();
     TlsProxy(const TlsProxy&) = delete;
     TlsProxy& operator=(const TlsProxy&) = delete;
