@@ -295,12 +295,12 @@ uint32_t rscpe__error(uint32_t code, QOR_UC letter, uint32_t accepted, const QOR
 void rscpe_push_module(QOR_UC letter)
 {
     const int32_t sequence = next_sequence();
-    const bool continuing = g_record.continue_stack != 0;
     rscpe_entry& e = next_entry();
     e.letter = letter;
     e.sequence = sequence;
-    if (!continuing)
-        g_record.continue_stack = 1;
+    /* Set in either case: the error that the pushed entry explains goes
+     * above it. */
+    g_record.continue_stack = 1;
 }
 
 void rscpe_file_error(int errno_value, const QOR_UC* text, int32_t length)
@@ -312,7 +312,6 @@ void rscpe_file_error(int errno_value, const QOR_UC* text, int32_t length)
     blank(g_record.fs_text, 72);
     if (text != nullptr && length > 0)
         PadCopyU16n(g_record.fs_text, 72, text, length);
-    g_record.continue_stack = 1;
 }
 
 void rscpe_continue_stack(void)

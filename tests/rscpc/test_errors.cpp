@@ -115,6 +115,31 @@ TEST_F(ErrorRecorder, StackKeepsFiveEntriesAndTheNewestOnTop)
     EXPECT_EQ(r->count, 1);
 }
 
+TEST_F(ErrorRecorder, PushedModulesKeepTheStackGoing)
+{
+    const rscpe_record* r = rscpe_get_record();
+    record(RSCPETOOLONG, u'C', u"", u"", 1);
+    /* With the flag set a push goes on top and leaves the flag set, so
+     * further pushes and the next error go above it. */
+    rscpe_continue_stack();
+    rscpe_push_module(u'E');
+    rscpe_push_module(u'P');
+    record(RSCPETOOLONG, u'C', u"", u"", 2);
+    ASSERT_EQ(r->count, 4);
+    EXPECT_EQ(std::u16string({r->entries[0].letter, r->entries[1].letter, r->entries[2].letter,
+                              r->entries[3].letter}),
+              u"CEPC");
+    EXPECT_EQ(r->entries[3].location, 2);
+    /* Without it a push starts the stack again, and the error that follows
+     * still goes above it. */
+    rscpe_push_module(u'I');
+    EXPECT_EQ(r->count, 1);
+    record(RSCPETOOLONG, u'C', u"", u"", 3);
+    ASSERT_EQ(r->count, 2);
+    EXPECT_EQ(r->entries[0].letter, u'I');
+    EXPECT_EQ(r->entries[1].location, 3);
+}
+
 TEST_F(ErrorRecorder, FileErrorBelowTheConverterError)
 {
     rscpe_file_error(2, u"TCPDB.DAT", 0);
