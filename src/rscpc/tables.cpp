@@ -10,13 +10,14 @@
 #include "rscpc/cache.h"
 #include "rscpc/errors.h"
 #include "rscpc/hooks.h"
+#include "rscpc/modules.h"
 #include "rscpc/settings.h"
 #include "rscpc/state.h"
 #include "u16/u16.h"
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/tables.cpp#1 $ not thread safe";
+const QOR_UC* const kIdent = rscpc::kRscpdlIdent;
 
 /* Slots of the load statistics. */
 enum { kSlotTcp00 = 0, kSlotTcp01 = 2, kSlotTcp0D = 5, kSlotTcpdb = 6, kSlotTcp0I = 10 };
@@ -228,9 +229,9 @@ uint32_t rscpli__load_init(uint32_t)
 {
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpli__load_init", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpli__load_init", -1, 0, 0, nullptr);
     if (traced)
-        rscph.TraceLeave(0, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(0, 0, 0, nullptr);
     return 0;
 }
 
@@ -257,7 +258,7 @@ uint32_t rscpml_check_room(uint32_t)
         return 0;
     QOR_UC arg[64];
     snprintfCutU16(arg, 64, u"cachesize&%ld&?&", b.u32(ccc::kLength));
-    return rscpe__error(RSCPEINTERN, u'C', RSCP_ACCEPT_ALL, kIdent, 14, __LINE__,
+    return rscpe__error(RSCPEINTERN, u'C', RSCP_ACCEPT_ALL, rscpc::kRscpmlIdent, 14, 3016,
                         u"QORPARAM(rsts/ccc/cachesize) too small", u"F24", arg, -1, nullptr, 0);
 }
 

@@ -79,6 +79,7 @@ TEST_F(Startup, CleanStartBuildsTheCacheAndWritesNothing)
     rscpe_reset();
     EXPECT_EQ(U16zToUtf8(out, 2, nullptr, u"ab"), RSCPETOOLONG);
     EXPECT_EQ(rscpe_get_record()->entries[0].letter, u'O');
+    EXPECT_EQ(std::u16string(rscpe_get_record()->entries[0].module, 8), u"rscpu86r");
     /* Once up, a second start does nothing. */
     EXPECT_EQ(rscpi_init(0), 0u);
     EXPECT_EQ(b.u32(ccc::kAttaches), 1u);
@@ -114,6 +115,7 @@ TEST_F(Startup, CacheSizeSettings)
         EXPECT_EQ(cache().u32(ccc::kCache07), c.area07) << utf8(c.size);
         EXPECT_EQ(newest_error_text(), c.error) << utf8(c.size);
         if (c.rc != 0) {
+            EXPECT_EQ(std::u16string(rscpe_get_record()->entries[0].module, 8), u"rscpmc  ");
             /* Stopped before the cache existed: the next start is a loop. */
             EXPECT_EQ(rscp_converter().state, RSCP_INIT_STARTED);
             EXPECT_EQ(rscpi_init(RSCP_ACCEPT_ALL), RSCPEINTERN);
@@ -184,10 +186,10 @@ TEST_F(Startup, AStartInReinitializeStateReusesTheBlock)
     EXPECT_EQ(lines[1].rfind("In reinitialize state reuse shared memory at ", 0), 0u);
     EXPECT_EQ(lines[1].substr(lines[1].size() - 19), ". CCC.reorg_done=F.");
     /* The reorganisation within the start-up brought the converter back. */
-    EXPECT_EQ(lines[lines.size() - 2],
-              "Code page converter switched back to initialized state. CCC.reorg_done=T.");
+    EXPECT_EQ(lines[lines.size() - 2], "Code page converter switched back to "
+                                       "initialized state. CCC.reorg_done=T.");
     EXPECT_EQ(lines.back(), "Syslog:   CQE : CCC in initialized state.                    "
-                            "        reorg   135");
+                            "        rscpmc  135");
 }
 
 TEST_F(Startup, HistoryKeepsTheLastSevenStates)
@@ -252,8 +254,7 @@ TEST_F(Startup, EnvironmentVariables)
         const std::string direct = testing::internal::GetCapturedStderr();
         unsetenv(c.name);
         if (std::strcmp(c.name, "I18N_RSCPSWITCHACCESS_legRFC") == 0)
-            EXPECT_EQ(direct.rfind("Legacy RFC config read src/rscpc/creation.cpp;", 0), 0u)
-                << direct;
+            EXPECT_EQ(direct.rfind("Legacy RFC config read krn/rscp/rscpmc;", 0), 0u) << direct;
         else
             EXPECT_EQ(direct, "") << c.name;
         c.check(*this);
@@ -308,7 +309,7 @@ TEST_F(Startup, DatabaseCodePagesFromTcpdbDat)
         write_file("TCPDB.DAT", c.file);
         testing::internal::CaptureStderr();
         std::vector<std::string> texts;
-        rscph.SyslogId = [](QOR_UC, const QOR_UC*, const QOR_UC*) {};
+        rscph.rscph_SyslogId = [](QOR_UC, const QOR_UC*, const QOR_UC*) {};
         ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.direct) << c.file;
         const ccc::Block b = cache();
