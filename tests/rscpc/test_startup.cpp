@@ -1,5 +1,10 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "converter_fixture.h"
@@ -186,8 +191,8 @@ TEST_F(Startup, AStartInReinitializeStateReusesTheBlock)
     EXPECT_EQ(lines[1].rfind("In reinitialize state reuse shared memory at ", 0), 0u);
     EXPECT_EQ(lines[1].substr(lines[1].size() - 19), ". CCC.reorg_done=F.");
     /* The reorganisation within the start-up brought the converter back. */
-    EXPECT_EQ(lines[lines.size() - 2], "Code page converter switched back to "
-                                       "initialized state. CCC.reorg_done=T.");
+    EXPECT_EQ(lines[lines.size() - 2],
+              "Code page converter switched back to initialized state. CCC.reorg_done=T.");
     EXPECT_EQ(lines.back(), "Syslog:   CQE : CCC in initialized state.                    "
                             "        rscpmc  135");
 }
@@ -289,12 +294,28 @@ TEST_F(Startup, DatabaseCodePagesFromTcpdbDat)
          1,
          "TCPDB.DAT line 1: format error: \"4103xxxxxxxxxxxxxxxx\".\n" + not_empty,
          {"TCPDB should be empty."}},
-        {"\n4102\nTCPDB\n\xff\xfe\xfd\xfc\n",
+        /* Bytes that are not printable ASCII are shown escaped; four of
+         * them are no code page. */
+        {"\n4102\nTCPDB\n\xff\xfe\xfd\xfc\n\x1b[2J\\\n\xc3\xa4\xc3\xa4\n",
          {u"4102"},
          1,
          "TCPDB.DAT line 1: format error: \"\".\n"
          "TCPDB.DAT line 3: format error: \"TCPDB\".\n"
-         "TCPDB.DAT line 4: format error: \"\xEF\xBF\xBD\xEF\xBF\xBD\".\n",
+         "TCPDB.DAT line 4: format error: \"\\xFF\\xFE\\xFD\\xFC\".\n"
+         "TCPDB.DAT line 5: format error: \"\\x1B[2J\\x5C\".\n"
+         "TCPDB.DAT line 6: format error: \"\\xC3\\xA4\\xC3\\xA4\".\n",
+         {}},
+        /* A file of exactly 4096 bytes is read. */
+        {"4103\r\n" +
+             [] {
+                 std::string lines;
+                 for (int i = 0; i < 818; ++i)
+                     lines += "4103\n";
+                 return lines;
+             }(),
+         {},
+         819,
+         "",
          {}},
         {"6100\n6140\n",
          {u"6100", u"6140"},
@@ -319,6 +340,47 @@ TEST_F(Startup, DatabaseCodePagesFromTcpdbDat)
         for (size_t i = 0; i < c.stored.size(); ++i)
             EXPECT_EQ(header_text(b, ccc::kDbCodePages + 8 * (i + 1), 4), c.stored[i]) << c.file;
         EXPECT_EQ(take_recorded_errors(), c.errors) << c.file;
+    }
+}
+
+TEST_F(Startup, TcpdbDatThatIsNoListIsNotRead)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void()> make;
+        const char* reason;
+    } cases[] = {
+        {"a FIFO without writer", [] { ASSERT_EQ(mkfifo("TCPDB.DAT", 0600), 0); },
+         "not a regular file"},
+        {"a link to the zero device", [] { ASSERT_EQ(symlink("/dev/zero", "TCPDB.DAT"), 0); },
+         "not a regular file"},
+        {"a link to the random device", [] { ASSERT_EQ(symlink("/dev/urandom", "TCPDB.DAT"), 0); },
+         "not a regular file"},
+        {"a directory", [] { ASSERT_EQ(mkdir("TCPDB.DAT", 0700), 0); }, "not a regular file"},
+        {"a file of 4097 bytes",
+         [] { std::ofstream("TCPDB.DAT") << "1100\n"
+                                         << std::string(4092, 'x'); },
+         "larger than 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        rscp_converter_reset();
+        std::filesystem::remove_all("TCPDB.DAT");
+        c.make();
+        take_recorded_errors();
+        take_stderr_writer_lines();
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u) << c.what;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.what;
+        EXPECT_EQ(cache().u16(ccc::kTcpdbCount), 0) << c.what;
+        EXPECT_EQ(cache().u16(ccc::kDbCpCount), 1) << c.what;
+        EXPECT_EQ(take_recorded_errors(), std::vector<std::string>{"TCPDB.DAT not read"}) << c.what;
+        const rscpe_entry& e = rscpe_get_record()->entries[0];
+        EXPECT_EQ(std::u16string(e.module, 8), u"rscpdl  ");
+        std::string syslog = "Syslog: k CP6 : TCPDB.DAT&" + std::string(c.reason) + "&";
+        syslog.resize(69, ' ');
+        EXPECT_EQ(take_stderr_writer_lines(), std::vector<std::string>{syslog + "rscpdl   33"})
+            << c.what;
     }
 }
 
