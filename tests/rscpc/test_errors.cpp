@@ -217,7 +217,7 @@ TEST_F(ErrorRecorder, ModuleNames)
         {u"@(#) $Id: //krn/rscp/rscphook#1 $ not thread safe", "rscphook"},
         {u" $Id: //krn/rscp/rscpu86r#1 $", "rscpu86r"},
         {u"@(#) $Id: //krn/rscp/rscpmi#2 $", "rscpmi  "},
-        {u"@(#) $Id: //a/b/status_details.cpp#4 $", "status_d"},
+        {u"@(#) $Id: //a/b/rscpquality.c#4 $", "rscpqual"},
         {u"@(#) $Id: plain.cpp#1 $", "plain   "},
         {u"@(#) $Id: /x/name#7 y/z $", "name    "},
     };
