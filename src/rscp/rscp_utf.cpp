@@ -10,7 +10,7 @@ namespace {
 
 /* The what-string of this module; its 16-bit copy is made on the first
  * error and handed to the error hook without the leading "@(#)". */
-constexpr char kIdent[] = "@(#) $Id: //src/rscp/rscp_utf.cpp#1 $";
+constexpr char kIdent[] = "@(#) $Id: //krn/rscp/rscpu86r#1 $";
 const QOR_UC* g_ident16 = nullptr;
 
 ConvErrorHookFn g_hook = ConvErrorPassThrough;

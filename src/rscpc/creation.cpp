@@ -9,6 +9,7 @@
 #include "rscpc/cache.h"
 #include "rscpc/errors.h"
 #include "rscpc/hooks.h"
+#include "rscpc/modules.h"
 #include "rscpc/settings.h"
 #include "rscpc/startup.h"
 #include "rscpc/state.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/creation.cpp#1 $";
+const QOR_UC* const kIdent = rscpc::kRscpmcIdent;
 
 /* The fields that creation sets beyond the zeroed block. */
 void write_header(ccc::Block& b, uint32_t size, uint32_t max_qor_code, const QOR_UC* allocator_name)
@@ -30,7 +31,7 @@ void write_header(ccc::Block& b, uint32_t size, uint32_t max_qor_code, const QOR
     b.set_padded(ccc::kKindOfMemory, allocator_name, 12);
     b.set<uint32_t>(ccc::kVersion, ccc::kVersionHalfCooked);
     QOR_UC stamp[16];
-    rscph.Timestamp(stamp);
+    rscph.rscph_Timestamp(stamp);
     b.set_text(ccc::kCreateDate, stamp, 16);
     b.set_text(ccc::kLastReorgDate, stamp, 16);
     b.set<uint32_t>(ccc::kCreatedBy, static_cast<uint32_t>(getpid()));
@@ -78,7 +79,7 @@ uint32_t run_loader(uint32_t accepted)
     if (!rscp_converter().legacy_rfc)
         return 0;
     if (std::getenv("I18N_RSCPSWITCHACCESS_legRFC") != nullptr)
-        fprintfU16(stderr, u"Legacy RFC config read %s;%d\n", u"src/rscpc/creation.cpp", __LINE__);
+        fprintfU16(stderr, u"Legacy RFC config read %s;%d\n", rscpc::kRscpmcPath, __LINE__);
     const uint32_t rc = read_RFCDES(accepted);
     if (rc != 0)
         return rc;
@@ -171,7 +172,7 @@ void rscpAttach(int32_t mode, bool lock, int32_t* word)
     const bool with_sema = mode == 0;
     if (mode != 2) {
         const uint32_t rc =
-            with_sema ? rscpGetWritePermissionAndSema(97) : rscph.GetWritePermission(97, 0);
+            with_sema ? rscpGetWritePermissionAndSema(97) : rscph.rscph_GetWritePermission(97, 0);
         if (rc != 0)
             return;
     }
@@ -191,7 +192,7 @@ void rscpAttach(int32_t mode, bool lock, int32_t* word)
             *word = 2;
     }
     if (mode == 1)
-        rscph.ReleaseWritePermission(98, 0);
+        rscph.rscph_ReleaseWritePermission(98, 0);
     else if (mode == 0)
         rscpReleaseWritePermissionAndSema(98);
 }

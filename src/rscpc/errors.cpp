@@ -190,20 +190,20 @@ void write_stack_to_syslog()
             QOR_UC location[16];
             snprintfU16(location, 16, u"%*d", 3, e.location);
             std::memcpy(text + 61, location, 3 * sizeof(QOR_UC));
-            rscph.SyslogId(u'k', e.syslog_id, text);
+            rscph.rscph_SyslogId(u'k', e.syslog_id, text);
             break;
         }
         case u'F':
             if (g_record.fs_text[0] != u' ')
-                rscph.SyslogText(g_record.fs_text,
-                                 static_cast<int32_t>(trimmed(g_record.fs_text, 72)));
+                rscph.rscph_SyslogText(g_record.fs_text,
+                                       static_cast<int32_t>(trimmed(g_record.fs_text, 72)));
             break;
         case u'T':
             if (!(g_record.db_key[0] == u' ' && g_record.db_key[1] == u' ' &&
                   g_record.db_key[2] == u' ')) {
                 const RscpSyslogParam key = {static_cast<int32_t>(trimmed(g_record.db_key, 30)),
                                              g_record.db_key};
-                rscph.SyslogParams(1, &key);
+                rscph.rscph_SyslogParams(1, &key);
             }
             break;
         default:
@@ -217,7 +217,7 @@ void write_stack_to_syslog()
 void trace_error(const rscpe_entry& e, const QOR_UC* ident, const QOR_UC* text, bool fatal)
 {
     if (fatal)
-        rscph.ErrTraceFatal(static_cast<int32_t>(e.code));
+        rscph.rscph_ErrTraceFatal(static_cast<int32_t>(e.code));
     const QOR_UC* module = ident != nullptr ? rscpe_module_name(ident) : u"?module?";
     int module_length = 0;
     while (module_length < 32 && module[module_length] != 0 && module[module_length] != u'#' &&
@@ -227,8 +227,8 @@ void trace_error(const rscpe_entry& e, const QOR_UC* ident, const QOR_UC* text, 
     snprintfCutU16(line, 400, u"rscpe__error %ld at %.*s(%d;%d) \"%.100s\" (%.*s,%.*s)", e.code,
                    module_length, module, e.location, e.line, text, e.length1, e.arg1, e.length2,
                    e.arg2);
-    rscph.ErrTraceWrite(fatal ? 1 : 0, ident, e.line, line,
-                        static_cast<int32_t>(strnlenU16(line, 400)));
+    rscph.rscph_ErrTraceWrite(fatal ? 1 : 0, ident, e.line, line,
+                              static_cast<int32_t>(strnlenU16(line, 400)));
 }
 
 } // namespace
@@ -272,7 +272,7 @@ uint32_t rscpe__error(uint32_t code, QOR_UC letter, uint32_t accepted, const QOR
     }
     e.written = 0;
     const bool accepted_code = (code & accepted) != 0;
-    if (rscph.ErrTraceWanted())
+    if (rscph.rscph_ErrTraceWanted())
         trace_error(e, ident, text != nullptr ? text : u"?text?", !accepted_code);
     if (syslog)
         write_stack_to_syslog();
@@ -286,21 +286,21 @@ uint32_t rscpe__error(uint32_t code, QOR_UC letter, uint32_t accepted, const QOR
     if (g_switches.fatal_counter < 20)
         rscpe_print_report_to_file(&g_record, stderr);
     write_stack_to_syslog();
-    rscph.Abort(code == RSCPEBUSY ? 8 : 10, u"TS",
-                static_cast<int32_t>(code_row(code).number.value()), 0, 2, e.arg1, e.length1,
-                e.arg2, e.length2);
+    rscph.rscph_Abort(code == RSCPEBUSY ? 8 : 10, u"TS",
+                      static_cast<int32_t>(code_row(code).number.value()), 0, 2, e.arg1, e.length1,
+                      e.arg2, e.length2);
     std::abort();
 }
 
 void rscpe_push_module(QOR_UC letter)
 {
     const int32_t sequence = next_sequence();
-    const bool continuing = g_record.continue_stack != 0;
     rscpe_entry& e = next_entry();
     e.letter = letter;
     e.sequence = sequence;
-    if (!continuing)
-        g_record.continue_stack = 1;
+    /* Set in either case: the error that the pushed entry explains goes
+     * above it. */
+    g_record.continue_stack = 1;
 }
 
 void rscpe_file_error(int errno_value, const QOR_UC* text, int32_t length)
@@ -312,7 +312,6 @@ void rscpe_file_error(int errno_value, const QOR_UC* text, int32_t length)
     blank(g_record.fs_text, 72);
     if (text != nullptr && length > 0)
         PadCopyU16n(g_record.fs_text, 72, text, length);
-    g_record.continue_stack = 1;
 }
 
 void rscpe_continue_stack(void)

@@ -12,11 +12,12 @@
 #include "base/contlocaltime.h"
 #include "rscp/rscp_utf.h"
 #include "rscpc/errors.h"
+#include "rscpc/modules.h"
 #include "u16/u16.h"
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/hooks.cpp#1 $ not thread safe";
+const QOR_UC* const kIdent = rscpc::kRscphookIdent;
 
 unsigned char g_trace_pair[2] = {0, 0};
 
@@ -203,14 +204,14 @@ uint32_t hook_allocate_cccc(void** block, unsigned char* zero_filled, unsigned c
                             QOR_UC* allocator_name, uint32_t size, int32_t location)
 {
     if (rscph_trace_on())
-        rscph.TraceEnter(u"rscph_AllocateCCCC", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscph_AllocateCCCC", -1, 0, 0, nullptr);
     *block = nullptr;
     *zero_filled = 0;
     *reused = 0;
     strcpyU16(allocator_name, u"malloc");
     void* memory = std::calloc(size, 1);
     if (memory == nullptr)
-        return rscpe__error(RSCPEINTERN, u'C', RSCP_ACCEPT_ALL, kIdent, location, __LINE__,
+        return rscpe__error(RSCPEINTERN, u'C', RSCP_ACCEPT_ALL, kIdent, location, 1122,
                             u"cannot malloc for char code convert cache", u"F33", nullptr, 0,
                             nullptr, 0);
     *block = memory;
@@ -230,7 +231,7 @@ uint32_t hook_release_cccc(void* block, uint32_t, unsigned char* released)
 void stamped_line(const QOR_UC* note)
 {
     QOR_UC line[64];
-    rscph.Timestamp(line);
+    rscph.rscph_Timestamp(line);
     const size_t n = strlenU16(note);
     std::memcpy(line + 16, note, n * sizeof(QOR_UC));
     rscp_writers[RSCP_WRITER_STDERR](line, static_cast<int32_t>(16 + n));
@@ -239,7 +240,7 @@ void stamped_line(const QOR_UC* note)
 int hook_wait_before_clearing(uint32_t seconds)
 {
     stamped_line(u" WaitBeforeClearing...");
-    const int result = rscph.Sleep(seconds);
+    const int result = rscph.rscph_Sleep(seconds);
     stamped_line(u" ...Clearing CCCC now.");
     return result;
 }

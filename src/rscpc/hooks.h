@@ -31,71 +31,71 @@ struct RscpSyslogParam
 struct RscpHookTable
 {
     /* 1: size bytes filled with the fill byte (222: left as they are). */
-    void* (*Malloc)(uint32_t, uint32_t, uint64_t, size_t size, unsigned char fill);
+    void* (*rscph_Malloc)(uint32_t, uint32_t, uint64_t, size_t size, unsigned char fill);
     /* 2: frees only with tag 254 (result 0); any other tag 0xFFFFFFFF. */
-    uint32_t (*Free)(uint32_t, void* block, uint32_t tag, uint32_t);
+    uint32_t (*rscph_Free)(uint32_t, void* block, uint32_t tag, uint32_t);
     /* 3: one system-log line: letter, 3-character id, 64 characters. */
-    void (*SyslogId)(QOR_UC letter, const QOR_UC* id, const QOR_UC* text);
+    void (*rscph_SyslogId)(QOR_UC letter, const QOR_UC* id, const QOR_UC* text);
     /* 4: "Syslog: " and the text, cut to 192 characters. */
-    void (*SyslogText)(const QOR_UC* text, int32_t length);
+    void (*rscph_SyslogText)(const QOR_UC* text, int32_t length);
     /* 5: one line per parameter. */
-    void (*SyslogParams)(int32_t count, const RscpSyslogParam* params);
+    void (*rscph_SyslogParams)(int32_t count, const RscpSyslogParam* params);
     /* 6: local time as 16 characters YYYYMMDDhhmmss00, no terminator. */
-    void (*Timestamp)(QOR_UC* out);
+    void (*rscph_Timestamp)(QOR_UC* out);
     /* 7: a pair of bytes; a non-zero first byte switches the entry and exit
      * calls (12, 13) of the public operations on. */
     unsigned char* trace;
     /* 8: alertable sleep; 0, or 258 when a wake-up found the time used up. */
-    int (*Sleep)(uint32_t seconds);
+    int (*rscph_Sleep)(uint32_t seconds);
     /* 9 to 11: the error recorder's trace. */
-    int (*ErrTraceWanted)(void);
-    void (*ErrTraceFatal)(int32_t);
-    void (*ErrTraceWrite)(unsigned char flag, const QOR_UC* ident, int32_t line, const QOR_UC* text,
-                          int32_t length);
+    int (*rscph_ErrTraceWanted)(void);
+    void (*rscph_ErrTraceFatal)(int32_t);
+    void (*rscph_ErrTraceWrite)(unsigned char flag, const QOR_UC* ident, int32_t line,
+                                const QOR_UC* text, int32_t length);
     /* 12 to 15: trace of the public operations and of sections. */
-    void (*TraceEnter)(const QOR_UC* function, int32_t, int32_t, int32_t, void* context);
-    void (*TraceLeave)(uint32_t result, int32_t, int32_t, void* context);
-    void (*SectionBegin)(const QOR_UC* name, void* context);
-    void (*SectionEnd)(void* context);
+    void (*rscph_TraceEnter)(const QOR_UC* function, int32_t, int32_t, int32_t, void* context);
+    void (*rscph_TraceLeave)(uint32_t result, int32_t, int32_t, void* context);
+    void (*rscph_SectionBegin)(const QOR_UC* name, void* context);
+    void (*rscph_SectionEnd)(void* context);
     /* 16 */
-    const QOR_UC* (*SetLocale)(int category, const QOR_UC* locale);
+    const QOR_UC* (*rscph_SetLocale)(int category, const QOR_UC* locale);
     /* 17: called before the process is aborted for an error its caller does
      * not accept. */
-    void (*Abort)(int32_t severity, const QOR_UC* message_class, int32_t message_number, int32_t,
-                  int32_t, const QOR_UC* arg1, int32_t length1, const QOR_UC* arg2,
-                  int32_t length2);
+    void (*rscph_Abort)(int32_t severity, const QOR_UC* message_class, int32_t message_number,
+                        int32_t, int32_t, const QOR_UC* arg1, int32_t length1, const QOR_UC* arg2,
+                        int32_t length2);
     /* 18: the value of a converter parameter, or null. */
-    const QOR_UC* (*GetParameter)(const QOR_UC* name);
+    const QOR_UC* (*rscph_GetParameter)(const QOR_UC* name);
     /* 19: up to three values of a parameter; further points to 9 words.
      * Every output that is given is set. */
-    void (*QueryParameter)(const QOR_UC* name, const QOR_UC** value1, const QOR_UC** value2,
-                           const QOR_UC** value3, int32_t* further);
+    void (*rscph_QueryParameter)(const QOR_UC* name, const QOR_UC** value1, const QOR_UC** value2,
+                                 const QOR_UC** value3, int32_t* further);
     /* 20 to 23 */
     QOR_UC release[4];
-    uint32_t (*GetRelease)(QOR_UC* out);
-    uint32_t (*GetSystemType)(QOR_UC* out);
-    uint32_t (*GetClient)(QOR_UC* out);
+    uint32_t (*rscph_GetRelease)(QOR_UC* out);
+    uint32_t (*rscph_GetSystemType)(QOR_UC* out);
+    uint32_t (*rscph_GetClient)(QOR_UC* out);
     /* 24 to 30: semaphores and write permission of the cache; 0 is success. */
-    uint32_t (*SemaInitStep1)(int32_t location, unsigned char flag);
-    uint32_t (*SemaInitStep2)(int32_t location, unsigned char flag);
-    uint32_t (*GetSema)(int32_t location, unsigned char flag);
-    uint32_t (*ReleaseSema)(int32_t location, unsigned char flag);
-    uint32_t (*SemaDiagnose)(const QOR_UC* text, int32_t word, RscpLineOut callback, void* writer,
-                             int32_t level, int32_t* out);
-    uint32_t (*GetWritePermission)(int32_t location, unsigned char flag);
-    uint32_t (*ReleaseWritePermission)(int32_t location, unsigned char flag);
+    uint32_t (*rscph_SemaInitStep1)(int32_t location, unsigned char flag);
+    uint32_t (*rscph_SemaInitStep2)(int32_t location, unsigned char flag);
+    uint32_t (*rscph_GetSema)(int32_t location, unsigned char flag);
+    uint32_t (*rscph_ReleaseSema)(int32_t location, unsigned char flag);
+    uint32_t (*rscph_SemaDiagnose)(const QOR_UC* text, int32_t word, RscpLineOut callback,
+                                   void* writer, int32_t level, int32_t* out);
+    uint32_t (*rscph_GetWritePermission)(int32_t location, unsigned char flag);
+    uint32_t (*rscph_ReleaseWritePermission)(int32_t location, unsigned char flag);
     /* 31: the memory of the cache. Outputs: the block, a flag that is 1 when
      * the block comes zero-filled, a flag that is 1 when an existing cache is
      * handed back, and the allocator's name (RSCP_ALLOCATOR_NAME_LEN + 1
      * units, terminated). Result 0 or an error code. */
-    uint32_t (*AllocateCCCC)(void** block, unsigned char* zero_filled, unsigned char* reused,
-                             QOR_UC* allocator_name, uint32_t size, int32_t location);
+    uint32_t (*rscph_AllocateCCCC)(void** block, unsigned char* zero_filled, unsigned char* reused,
+                                   QOR_UC* allocator_name, uint32_t size, int32_t location);
     /* 32 */
-    uint32_t (*ReleaseCCCC)(void* block, uint32_t word, unsigned char* released);
+    uint32_t (*rscph_ReleaseCCCC)(void* block, uint32_t word, unsigned char* released);
     /* 33: announces, sleeps and announces again before the cache is rebuilt. */
-    int (*WaitBeforeClearing)(uint32_t seconds);
+    int (*rscph_WaitBeforeClearing)(uint32_t seconds);
     /* 34: the cache-protection setting changed. */
-    void (*CacheProtected)(unsigned char flag);
+    void (*rscph_CacheProtected)(unsigned char flag);
 };
 
 extern RscpHookTable rscph;

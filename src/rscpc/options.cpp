@@ -4,13 +4,14 @@
 #include "rscpc/cache.h"
 #include "rscpc/errors.h"
 #include "rscpc/hooks.h"
+#include "rscpc/modules.h"
 #include "rscpc/startup.h"
 #include "rscpc/state.h"
 #include "u16/u16.h"
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/options.cpp#1 $ not thread safe";
+const QOR_UC* const kIdent = rscpc::kRscpmcIdent;
 
 uint32_t record(uint32_t code, int location, int line, const QOR_UC* text, const QOR_UC* syslog_id,
                 const QOR_UC* arg1)
@@ -209,7 +210,7 @@ uint32_t rscpso_set_option(int32_t option, int32_t value, uint32_t)
 {
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpso_set_option", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpso_set_option", -1, 0, 0, nullptr);
     RscpConverter& c = rscp_converter();
     uint32_t rc = 0;
     if (set_anywhere(option, value)) {
@@ -229,15 +230,15 @@ uint32_t rscpso_set_option(int32_t option, int32_t value, uint32_t)
                             u"CCC.reorg_done=%c.",
                             option, value, done);
         }
-        rscph.GetWritePermission(99, 0);
+        rscph.rscph_GetWritePermission(99, 0);
         rscpMergeStatistics();
         rc = set_when_running(option, value);
-        rscph.ReleaseWritePermission(100, 0);
+        rscph.rscph_ReleaseWritePermission(100, 0);
     } else {
         rc = set_while_starting(option, value);
     }
     if (traced)
-        rscph.TraceLeave(rc, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(rc, 0, 0, nullptr);
     return rc;
 }
 

@@ -6,6 +6,7 @@
 
 #include "rscpc/cache.h"
 #include "rscpc/errors.h"
+#include "rscpc/modules.h"
 #include "rscpc/options.h"
 #include "rscpc/state.h"
 #include "rscpc/zero_count.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/quality.cpp#2 $ not thread safe";
+const QOR_UC* const kIdent = rscpc::kRscpmiIdent;
 
 uint32_t g_remembered_version = 0xFFFFFFFFu;
 
@@ -243,7 +244,7 @@ uint32_t rscpqc_quality_check(RscpLineOut errors, void* context1, RscpLineOut wa
 {
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpqc_quality_check", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpqc_quality_check", -1, 0, 0, nullptr);
     Findings f(errors, context1, warnings, context2);
     uint32_t result = 0;
     const ccc::Block b = ccc::current();
@@ -266,7 +267,7 @@ uint32_t rscpqc_quality_check(RscpLineOut errors, void* context1, RscpLineOut wa
     if (warning_count != nullptr)
         *warning_count = f.warning_count;
     if (traced)
-        rscph.TraceLeave(result, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(result, 0, 0, nullptr);
     return result;
 }
 
@@ -278,12 +279,12 @@ uint32_t rscpmreorg(unsigned char** cache, uint32_t* remembered_version)
         return 0;
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.SectionBegin(u"rscpmreorg", nullptr);
+        rscph.rscph_SectionBegin(u"rscpmreorg", nullptr);
     ++c.reorg_depth;
     const uint32_t rc = rscpnr__need_reorg(0, RSCP_ACCEPT_ALL);
     --c.reorg_depth;
     if (traced)
-        rscph.SectionEnd(nullptr);
+        rscph.rscph_SectionEnd(nullptr);
     if (rc == 0) {
         *cache = c.cache;
         *remembered_version = ccc::current().u32(ccc::kReorgVersion);
@@ -295,15 +296,15 @@ uint32_t rscpGetDBCodePages(QOR_UC* names, int32_t capacity, uint32_t* count)
 {
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpGetDBCodePages", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpGetDBCodePages", -1, 0, 0, nullptr);
     RscpConverter& c = rscp_converter();
     if (c.cache == nullptr) {
-        const uint32_t rc = rscpe__error(RSCPEBUSY, u'C', RSCP_ACCEPT_ALL, kIdent, 3, __LINE__,
+        const uint32_t rc = rscpe__error(RSCPEBUSY, u'C', RSCP_ACCEPT_ALL, kIdent, 3, 2023,
                                          u"Shared mem CCC not yet initialized", u"CP6",
                                          u"CCC not yet initialized", 23, nullptr, 0);
         *count = 0;
         if (traced)
-            rscph.TraceLeave(rc, 0, 0, nullptr);
+            rscph.rscph_TraceLeave(rc, 0, 0, nullptr);
         return rc;
     }
     unsigned char* cache = c.cache;
@@ -319,13 +320,13 @@ uint32_t rscpGetDBCodePages(QOR_UC* names, int32_t capacity, uint32_t* count)
     const uint32_t room = capacity > 0 ? static_cast<uint32_t>(capacity) : 0;
     if (n > room) {
         n = room;
-        rc = rscpe__error(RSCPETOOLONG, u'C', RSCP_ACCEPT_ALL, kIdent, 4, __LINE__,
+        rc = rscpe__error(RSCPETOOLONG, u'C', RSCP_ACCEPT_ALL, kIdent, 4, 2047,
                           u"Too many code pages for output", u"CP8", text, -1, u"&", 1);
     }
     for (uint32_t i = 0; i < n; ++i)
         b.text(ccc::kDbCodePages + 8 * i, names + 4 * i, 4);
     *count = n;
     if (traced)
-        rscph.TraceLeave(rc, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(rc, 0, 0, nullptr);
     return rc;
 }

@@ -9,6 +9,7 @@
 #include "rscpc/ddic.h"
 #include "rscpc/errors.h"
 #include "rscpc/hooks.h"
+#include "rscpc/modules.h"
 #include "rscpc/options.h"
 #include "rscpc/settings.h"
 #include "rscpc/startup.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/reorg.cpp#1 $ not thread safe";
+const QOR_UC* const kIdent = rscpc::kRscpmcIdent;
 
 /* The tables flushed on invalidation, in this order. */
 const QOR_UC* const kFlushedTables[] = {u"TCP00",  u"TCP00A",  u"TCP01",   u"TCP09",   u"TCP0C",
@@ -41,7 +42,7 @@ void syslog_cache_line(const QOR_UC* id, uint32_t size, const QOR_UC* reason, in
 {
     QOR_UC text[65];
     snprintfCutU16(text, 65, u"%-8s%9ld%-*.*s", u"RSCPCCC", size, 47, reason_length, reason);
-    rscph.SyslogId(u'i', id, text);
+    rscph.rscph_SyslogId(u'i', id, text);
 }
 
 void syslog_initialized_again(ccc::Block& b, const QOR_UC* tag)
@@ -52,7 +53,7 @@ void syslog_initialized_again(ccc::Block& b, const QOR_UC* tag)
     QOR_UC text[65];
     snprintfCutU16(text, 65, u"%-53s%-8.8s%-3.3s", u"CCC in initialized state.",
                    rscpe_module_name(kIdent), tag);
-    rscph.SyslogId(u' ', u"CQE", text);
+    rscph.rscph_SyslogId(u' ', u"CQE", text);
 }
 
 /* The header as it was before the rebuild. */
@@ -197,7 +198,7 @@ uint32_t rebuild(uint32_t accepted)
     syslog_cache_line(u"E14", length, reason, 36);
     rscp_write_line(RSCP_WRITER_INFO, u"CCC cache with %ld bytes reorganizing because of %.*s.",
                     length, 36, reason);
-    rscph.WaitBeforeClearing(2);
+    rscph.rscph_WaitBeforeClearing(2);
 
     const uint32_t saved07 = saved.u32(ccc::kCache07);
     const uint32_t end_t2 = saved.u32(ccc::kEndT2);
@@ -246,7 +247,7 @@ uint32_t rscpict3_invalidate_convert_tables(const QOR_UC*, int32_t, const QOR_UC
 {
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpict3_invalidate_convert_tables", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpict3_invalidate_convert_tables", -1, 0, 0, nullptr);
     RscpConverter& c = rscp_converter();
     uint32_t result = 0;
     if (c.state == RSCP_INIT_STARTED || c.state == RSCP_DAMAGED) {
@@ -276,17 +277,17 @@ uint32_t rscpict3_invalidate_convert_tables(const QOR_UC*, int32_t, const QOR_UC
         b.set_text(ccc::kReorgReason, padded, 36);
     }
     if (traced)
-        rscph.TraceLeave(result, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(result, 0, 0, nullptr);
     return result;
 }
 
 uint32_t rscpInvalidateTablesLocked(const QOR_UC* table, int32_t word, const QOR_UC* reason,
                                     int32_t reason_length, uint32_t accepted)
 {
-    rscph.GetWritePermission(95, 0);
+    rscph.rscph_GetWritePermission(95, 0);
     const uint32_t rc =
         rscpict3_invalidate_convert_tables(table, word, reason, reason_length, accepted);
-    rscph.ReleaseWritePermission(96, 0);
+    rscph.rscph_ReleaseWritePermission(96, 0);
     return rc;
 }
 
@@ -294,7 +295,7 @@ uint32_t rscpnr__need_reorg(int32_t mode, uint32_t accepted)
 {
     RscpConverter& c = rscp_converter();
     if (mode == 0) {
-        const uint32_t rc = rscph.GetSema(130, 0);
+        const uint32_t rc = rscph.rscph_GetSema(130, 0);
         if (rc != 0)
             return rc;
     }
@@ -306,9 +307,9 @@ uint32_t rscpnr__need_reorg(int32_t mode, uint32_t accepted)
     bool rebuilt = false;
     if (b.u8(ccc::kReorgDone) != 1) {
         if (mode == 0) {
-            const uint32_t rc = rscph.GetWritePermission(121, 0);
+            const uint32_t rc = rscph.rscph_GetWritePermission(121, 0);
             if (rc != 0) {
-                rscph.ReleaseSema(119, 0);
+                rscph.rscph_ReleaseSema(119, 0);
                 return rc;
             }
             permission_taken = true;
@@ -328,8 +329,8 @@ uint32_t rscpnr__need_reorg(int32_t mode, uint32_t accepted)
     }
     const int32_t normalize = static_cast<int32_t>(b.u32(ccc::kNormalizeInput));
     if (mode == 0) {
-        const uint32_t rc =
-            permission_taken ? rscpReleaseWritePermissionAndSema(53) : rscph.ReleaseSema(53, 0);
+        const uint32_t rc = permission_taken ? rscpReleaseWritePermissionAndSema(53)
+                                             : rscph.rscph_ReleaseSema(53, 0);
         if (rc != 0)
             result = rc;
     }

@@ -8,7 +8,7 @@
 
 const QOR_UC* rscp_parameter(const QOR_UC* name)
 {
-    return rscph.GetParameter(name);
+    return rscph.rscph_GetParameter(name);
 }
 
 const QOR_UC* rscp_environment(const char* name, QOR_UC* out, int32_t size)

@@ -1,13 +1,14 @@
 // The converter's size and range settings with their defaults and limits.
 #include "rscpc/cache.h"
 #include "rscpc/errors.h"
+#include "rscpc/modules.h"
 #include "rscpc/settings.h"
 #include "rscpc/startup.h"
 #include "u16/u16.h"
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/sizes.cpp#1 $";
+const QOR_UC* const kIdent = rscpc::kRscpmcIdent;
 
 uint32_t record_size(const QOR_UC* text, int location, const QOR_UC* syslog_id, const QOR_UC* what,
                      int32_t value, int32_t limit, uint32_t accepted)
@@ -111,7 +112,7 @@ uint32_t find_pua(const QOR_UC* name, QOR_UC* value)
     const int n = snprintfCutU16(reason, 65, u"%s&%s&", name, refusal);
     for (int i = 0; i < n && i < 64; ++i)
         line[i] = reason[i];
-    rscph.SyslogId(u'i', u"E16", line);
+    rscph.rscph_SyslogId(u'i', u"E16", line);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "rscpc/cache.h"
 #include "rscpc/errors.h"
 #include "rscpc/hooks.h"
+#include "rscpc/modules.h"
 #include "rscpc/options.h"
 #include "rscpc/quality.h"
 #include "rscpc/settings.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/startup.cpp#1 $ not thread safe";
+const QOR_UC* const kIdent = rscpc::kRscpmcIdent;
 
 uint32_t record(uint32_t code, uint32_t accepted, int location, int line, const QOR_UC* text,
                 const QOR_UC* syslog_id, const QOR_UC* arg1 = nullptr, const QOR_UC* arg2 = nullptr)
@@ -71,13 +72,14 @@ void syslog_cache_size(const QOR_UC* id, uint32_t size)
 {
     QOR_UC text[65];
     snprintfCutU16(text, 65, u"%-8s%9ld%-47s", u"RSCPCCC", size, u"");
-    rscph.SyslogId(u'i', id, text);
+    rscph.rscph_SyslogId(u'i', id, text);
 }
 
 /* Semaphore initialisation step 1 or 2. */
 uint32_t sema_init(int step)
 {
-    const uint32_t rc = step == 1 ? rscph.SemaInitStep1(25, 0) : rscph.SemaInitStep2(46, 0);
+    const uint32_t rc =
+        step == 1 ? rscph.rscph_SemaInitStep1(25, 0) : rscph.rscph_SemaInitStep2(46, 0);
     if (rc != 0)
         rscp_write_line(RSCP_WRITER_STDERR, u"Semaphore initialization step %d failed with %d",
                         step, rc);
@@ -96,7 +98,7 @@ struct Created
 Created create_in_new_block(uint32_t size, uint32_t cache07, const QOR_UC* allocator,
                             bool reinitializing, uint32_t accepted)
 {
-    rscph.GetWritePermission(94, 0);
+    rscph.rscph_GetWritePermission(94, 0);
     uint32_t max_qor_code = 0;
     uint32_t max_uchar = 0;
     find_qorcode_max(&max_qor_code);
@@ -126,8 +128,8 @@ Created create_in_new_block(uint32_t size, uint32_t cache07, const QOR_UC* alloc
                             u"CCC.reorg_done=%c.",
                             done_mark(b));
         }
-        const uint32_t released = rscph.ReleaseWritePermission(139, 0);
-        rscph.ReleaseSema(131, 0);
+        const uint32_t released = rscph.rscph_ReleaseWritePermission(139, 0);
+        rscph.rscph_ReleaseSema(131, 0);
         return {released != 0 ? released : result, true};
     }
     rscpSetState(RSCP_DAMAGED);
@@ -144,7 +146,7 @@ void rscpSetState(int32_t state)
     for (int i = RSCP_HISTORY_SIZE - 1; i > 0; --i)
         c.history[i] = c.history[i - 1];
     c.history[0].state = state;
-    rscph.Timestamp(c.history[0].stamp);
+    rscph.rscph_Timestamp(c.history[0].stamp);
     c.state = state;
 }
 
@@ -177,12 +179,12 @@ void rscpMergeStatistics(void)
 
 uint32_t rscpGetWritePermissionAndSema(int32_t location)
 {
-    uint32_t rc = rscph.GetSema(location, 0);
+    uint32_t rc = rscph.rscph_GetSema(location, 0);
     if (rc != 0)
         return rc;
-    rc = rscph.GetWritePermission(location, 0);
+    rc = rscph.rscph_GetWritePermission(location, 0);
     if (rc != 0) {
-        rscph.ReleaseSema(location, 0);
+        rscph.rscph_ReleaseSema(location, 0);
         return rc;
     }
     rscpMergeStatistics();
@@ -191,11 +193,12 @@ uint32_t rscpGetWritePermissionAndSema(int32_t location)
 
 uint32_t rscpReleaseWritePermissionAndSema(int32_t location)
 {
-    const uint32_t permission = rscph.ReleaseWritePermission(location, 0);
-    const uint32_t sema = rscph.ReleaseSema(location, 0);
+    const uint32_t permission = rscph.rscph_ReleaseWritePermission(location, 0);
+    const uint32_t sema = rscph.rscph_ReleaseSema(location, 0);
     if (sema != 0)
-        rscph.SemaDiagnose(u"after failing rscpReleaseWritePermissionAndSema", 0,
-                           rscp_line_to_writer, &rscp_writers[RSCP_WRITER_STDERR], 3, nullptr);
+        rscph.rscph_SemaDiagnose(u"after failing rscpReleaseWritePermissionAndSema", 0,
+                                 rscp_line_to_writer, &rscp_writers[RSCP_WRITER_STDERR], 3,
+                                 nullptr);
     return sema != 0 ? sema : permission;
 }
 
@@ -204,7 +207,7 @@ void rscpPassNormalizeInput(int32_t value)
     RscpConverter& c = rscp_converter();
     if (value == c.normalize_input)
         return;
-    rscph.CacheProtected(value != 0 ? 1 : 0);
+    rscph.rscph_CacheProtected(value != 0 ? 1 : 0);
     c.normalize_input = value;
 }
 
@@ -212,7 +215,8 @@ void rscpReadLateParams(uint32_t accepted)
 {
     const QOR_UC* values[3] = {nullptr, nullptr, nullptr};
     int32_t further[9];
-    rscph.QueryParameter(u"rsts/ccc/max_qorcode", &values[0], &values[1], &values[2], further);
+    rscph.rscph_QueryParameter(u"rsts/ccc/max_qorcode", &values[0], &values[1], &values[2],
+                               further);
     if (values[0] != nullptr && values[1] != nullptr && values[0][0] != 0 && values[1][0] != 0 &&
         strcmpU16(values[0], values[1]) != 0)
         record(RSCPEINTERN, accepted, 52, __LINE__, u"QORPARAM(rsts/ccc/max_qorcode) ignored",
@@ -263,12 +267,12 @@ uint32_t rscpi__init(uint32_t accepted)
     RscpConverter& c = rscp_converter();
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpi__init", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpi__init", -1, 0, 0, nullptr);
     rscpe_reset();
     uint32_t result = 0;
     auto leave = [&](uint32_t rc) {
         if (traced)
-            rscph.TraceLeave(rc, 0, 0, nullptr);
+            rscph.rscph_TraceLeave(rc, 0, 0, nullptr);
         return rc;
     };
     if (c.state == RSCP_INITIALIZED)
@@ -299,7 +303,7 @@ uint32_t rscpi__init(uint32_t accepted)
         if (rc != 0)
             return leave(rc);
     }
-    uint32_t rc = rscph.GetSema(26, 0);
+    uint32_t rc = rscph.rscph_GetSema(26, 0);
     if (rc != 0)
         return leave(rc);
     int32_t protect = 0;
@@ -311,28 +315,28 @@ uint32_t rscpi__init(uint32_t accepted)
     uint32_t cache07 = 0;
     QOR_UC allocator[RSCP_ALLOCATOR_NAME_LEN + 1] = {0};
     if (reinitializing) {
-        rscph.GetWritePermission(138, 0);
+        rscph.rscph_GetWritePermission(138, 0);
         rscp_write_line(RSCP_WRITER_STDERR,
                         u"In reinitialize state reuse shared memory at %p. CCC.reorg_done=%c.",
                         c.cache, done_mark(ccc::current()));
     } else {
         rc = find_cachesizes(&size, &cache07, accepted);
         if (rc != 0) {
-            rscph.ReleaseSema(54, 0);
+            rscph.rscph_ReleaseSema(54, 0);
             return leave(rc);
         }
         void* block = nullptr;
         unsigned char zero_filled = 0;
         unsigned char existing = 0;
-        rc = rscph.AllocateCCCC(&block, &zero_filled, &existing, allocator, size, 64);
+        rc = rscph.rscph_AllocateCCCC(&block, &zero_filled, &existing, allocator, size, 64);
         if (rc != 0 || block == nullptr) {
-            rscph.ReleaseSema(57, 0);
+            rscph.rscph_ReleaseSema(57, 0);
             return leave(rc != 0 ? rc : RSCPEINTERN);
         }
         c.cache = static_cast<unsigned char*>(block);
         c.block_size = size;
         c.block_zero_filled = zero_filled != 0;
-        c.block_from_heap = rscph.AllocateCCCC == rscph_defaults().AllocateCCCC;
+        c.block_from_heap = rscph.rscph_AllocateCCCC == rscph_defaults().rscph_AllocateCCCC;
         reused = existing != 0;
         rscpAttach(1, false, nullptr);
     }
@@ -354,9 +358,9 @@ uint32_t rscpi__init(uint32_t accepted)
     bool reorg_failed = false;
     if (b.u8(ccc::kReorgDone) == 0) {
         ++c.reorg_depth;
-        rscph.SectionBegin(u"rscpmreorg", nullptr);
+        rscph.rscph_SectionBegin(u"rscpmreorg", nullptr);
         reorg_failed = rscpnr__need_reorg(2, accepted) != 0;
-        rscph.SectionEnd(nullptr);
+        rscph.rscph_SectionEnd(nullptr);
         --c.reorg_depth;
     }
     b = ccc::current();
@@ -383,11 +387,11 @@ uint32_t rscpi__init(uint32_t accepted)
             QOR_UC text[65];
             snprintfCutU16(text, 65, u"%-53s%-8.8s132", u"CCC in initialized state.",
                            rscpe_module_name(kIdent));
-            rscph.SyslogId(u' ', u"CQE", text);
+            rscph.rscph_SyslogId(u' ', u"CQE", text);
         }
         rscpSetState(reorg_failed ? RSCP_REINITIALIZE : RSCP_INITIALIZED);
-        const uint32_t permission = rscph.ReleaseWritePermission(120, 0);
-        const uint32_t sema = rscph.ReleaseSema(59, 0);
+        const uint32_t permission = rscph.rscph_ReleaseWritePermission(120, 0);
+        const uint32_t sema = rscph.rscph_ReleaseSema(59, 0);
         result = sema != 0 ? sema : permission;
         normalize = static_cast<int32_t>(b.u32(ccc::kNormalizeInput));
     }
@@ -404,7 +408,7 @@ uint32_t rscpi_init(uint32_t accepted)
     RscpConverter& c = rscp_converter();
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpi_init", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpi_init", -1, 0, 0, nullptr);
     uint32_t rc = 0;
     if (c.state != RSCP_INITIALIZED) {
         const uint8_t flag = c.through_rscpi_init;
@@ -420,6 +424,6 @@ uint32_t rscpi_init(uint32_t accepted)
         }
     }
     if (traced)
-        rscph.TraceLeave(rc, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(rc, 0, 0, nullptr);
     return rc;
 }

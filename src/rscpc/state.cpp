@@ -48,7 +48,7 @@ RscpConverter& rscp_converter(void)
 void rscp_converter_reset(void)
 {
     if (g_converter.cache != nullptr)
-        rscph.ReleaseCCCC(g_converter.cache, 0, nullptr);
+        rscph.rscph_ReleaseCCCC(g_converter.cache, 0, nullptr);
     g_converter = initial_state();
     rscpe_restore_defaults();
     SetConvErrorHook(nullptr);

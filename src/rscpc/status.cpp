@@ -394,7 +394,7 @@ uint32_t rscpcs_cache_status(uint32_t options, RscpWriter writer, int32_t)
 {
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpcs_cache_status", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpcs_cache_status", -1, 0, 0, nullptr);
     RscpLines out(writer);
     RscpConverter& c = rscp_converter();
     const ccc::Block b = ccc::current();
@@ -442,6 +442,6 @@ uint32_t rscpcs_cache_status(uint32_t options, RscpWriter writer, int32_t)
             segment_table(out, b, m);
     }
     if (traced)
-        rscph.TraceLeave(0, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(0, 0, 0, nullptr);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "i18n/nlsui.h"
+#include "rscpc/modules.h"
 #include "rscpc/state.h"
 #include "rscpc/status.h"
 #include "rscpc/status_sections.h"
@@ -12,8 +13,6 @@ namespace {
 using status::kLongRule;
 using status::kShortRule;
 using status::yes_no;
-
-const QOR_UC kSourceName[] = u"src/rscpc/status_details.cpp";
 
 enum ListState : uint32_t { kNotPossible = 1, kValid = 2 };
 
@@ -44,12 +43,14 @@ const QOR_UC* cache_text(const ccc::Block& b, uint32_t offset, uint32_t units, Q
 {
     if (offset % 2 != 0 || !b.holds(offset, 2ull * units))
         return nullptr;
-    nlsui_cast_raw2uc(b.base() + offset, kSourceName, line);
+    nlsui_cast_raw2uc(b.base() + offset, rscpc::kRscpmiPath, line);
     std::memcpy(copy, b.base() + offset, 2ull * units);
     return copy;
 }
 
-void language_list(RscpLines& out, const ccc::Block& b, uint32_t state_offset, const QOR_UC* name)
+/* line: the source line that the cast check of the list's text names. */
+void language_list(RscpLines& out, const ccc::Block& b, uint32_t state_offset, const QOR_UC* name,
+                   int line)
 {
     const uint32_t state = b.u32(state_offset);
     const uint32_t offset = b.u32(state_offset + 4);
@@ -67,7 +68,7 @@ void language_list(RscpLines& out, const ccc::Block& b, uint32_t state_offset, c
         return;
     }
     static QOR_UC copy[UINT16_MAX];
-    const QOR_UC* text = cache_text(b, offset, length, copy, __LINE__);
+    const QOR_UC* text = cache_text(b, offset, length, copy, line);
     if (text == nullptr) {
         out.put(u"|    %-18s<out_of_bounds>", name);
         return;
@@ -330,8 +331,8 @@ void counters_and_settings(RscpLines& out, const ccc::Block& b)
     out.put(u"| def_language         \"%-*.*s\"", 1, 1, country + 3);
     out.constant(kShortRule);
     out.constant(u"| processed_languages");
-    language_list(out, b, ccc::kSysLangState, u"system");
-    language_list(out, b, ccc::kInstLangState, u"instance");
+    language_list(out, b, ccc::kSysLangState, u"system", 1056);
+    language_list(out, b, ccc::kInstLangState, u"instance", 1098);
     out.constant(kLongRule);
 }
 
@@ -414,7 +415,7 @@ void rfc_lists(RscpLines& out, const ccc::Block& b)
     if (callers != 0) {
         out.constant(u"|    dump (separator 0 mapped to ~):");
         static QOR_UC copy[UINT16_MAX];
-        if (cache_text(b, b.u32(ccc::kRfcCallerOffset), callers, copy, __LINE__) == nullptr) {
+        if (cache_text(b, b.u32(ccc::kRfcCallerOffset), callers, copy, 1404) == nullptr) {
             out.constant(u"|    <out_of_bounds>");
         } else {
             for (uint32_t i = 0; i < callers; ++i)

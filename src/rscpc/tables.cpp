@@ -5,18 +5,23 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
+
+#include "platform/regular_file.h"
 
 #include "rscp/rscp_utf.h"
 #include "rscpc/cache.h"
 #include "rscpc/errors.h"
 #include "rscpc/hooks.h"
+#include "rscpc/modules.h"
 #include "rscpc/settings.h"
 #include "rscpc/state.h"
 #include "u16/u16.h"
 
 namespace {
 
-const QOR_UC kIdent[] = u"@(#) $Id: //src/rscpc/tables.cpp#1 $ not thread safe";
+const QOR_UC* const kIdent = rscpc::kRscpdlIdent;
 
 /* Slots of the load statistics. */
 enum { kSlotTcp00 = 0, kSlotTcp01 = 2, kSlotTcp0D = 5, kSlotTcpdb = 6, kSlotTcp0I = 10 };
@@ -155,71 +160,90 @@ class TcpdbList
     bool seen_4103_ = false;
 };
 
-/* Lines of TCPDB.DAT. A line is read whole, however long, so that the rest
- * of a long line never passes for a line of its own. */
-class LineReader
+/* TCPDB.DAT lists a few code pages, one a line: a file larger than this is
+ * no such list and is not read. */
+constexpr size_t kTcpdbMaxBytes = 4096;
+
+/* The first 20 bytes of a line for its error line: printable ASCII as it
+ * is, every other byte (and the backslash) as \xHH, so that no control
+ * character of the file reaches the terminal. */
+void shown_line(std::string_view line, QOR_UC* out, size_t size)
 {
-  public:
-    static constexpr size_t kKept = 128; /* bytes kept of a line */
-
-    explicit LineReader(FILE* f) : f_(f) {}
-
-    /* False at the end of the file. */
-    bool next()
-    {
-        length_ = 0;
-        bytes_ = 0;
-        int ch = std::fgetc(f_);
-        if (ch == EOF)
-            return false;
-        for (; ch != EOF && ch != '\n'; ch = std::fgetc(f_)) {
-            if (bytes_ < kKept)
-                kept_[bytes_] = static_cast<char>(ch);
-            ++bytes_;
+    static const char16_t kDigits[] = u"0123456789ABCDEF";
+    size_t n = 0;
+    for (size_t i = 0; i < line.size() && i < 20 && n + 5 <= size; ++i) {
+        const auto byte = static_cast<unsigned char>(line[i]);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            out[n++] = byte;
+            continue;
         }
-        size_t n = bytes_ < kKept ? bytes_ : kKept;
-        if (n > 0 && bytes_ <= kKept && kept_[n - 1] == '\r') {
-            --n;
-            --bytes_;
-        }
-        int32_t units = 0;
-        Utf8nToU16(text_, kKept, &units, kept_, static_cast<int32_t>(n));
-        text_[units] = 0;
-        length_ = bytes_ <= kKept ? static_cast<size_t>(units) : kKept + 1;
-        return true;
+        out[n++] = u'\\';
+        out[n++] = u'x';
+        out[n++] = kDigits[byte >> 4];
+        out[n++] = kDigits[byte & 0xF];
     }
-    const QOR_UC* text() const { return text_; }
-    /* Characters of the line; more than kKept for any longer line. */
-    size_t length() const { return length_; }
+    out[n] = 0;
+}
 
-  private:
-    FILE* f_;
-    char kept_[kKept];
-    QOR_UC text_[kKept + 1];
-    size_t bytes_ = 0;
-    size_t length_ = 0;
-};
+/* A line of four characters (well-formed UTF-8): its code page. */
+bool code_page_line(std::string_view line, QOR_UC* cp)
+{
+    if (line.size() > 16) /* four characters take at most 16 bytes */
+        return false;
+    QOR_UC text[16];
+    const auto* src = reinterpret_cast<const unsigned char*>(line.data());
+    QOR_UC* dst = text;
+    if (ConvUtf8ToU16(&src, src + line.size(), &dst, text + 16, nullptr, nullptr) != 0 ||
+        dst - text != 4)
+        return false;
+    std::memcpy(cp, text, 4 * sizeof(QOR_UC));
+    return true;
+}
 
 void read_tcpdb_file(TcpdbList& list)
 {
     static const QOR_UC kName[] = u"TCPDB.DAT";
-    FILE* f = fopenU16(kName, u"r");
-    if (f == nullptr) {
-        if (rscpe_trace_first())
+    std::string content;
+    std::string reason;
+    int error = 0;
+    const QorFileRead read =
+        qor_read_regular_file("TCPDB.DAT", kTcpdbMaxBytes, &content, &reason, &error);
+    if (read == QorFileRead::not_opened) {
+        if (rscpe_trace_first()) {
+            errno = error;
             perrorU16(kName);
+        }
         return;
     }
-    LineReader lines(f);
-    for (int number = 1; lines.next(); ++number) {
-        if (number == 1 && strncmpU16(lines.text(), u"TCPDB", 5) == 0)
-            continue;
-        if (lines.length() == 4)
-            list.add(lines.text());
-        else
-            fprintfU16(stderr, u"%s line %d: format error: \"%.20s\".\n", kName, number,
-                       lines.text());
+    if (read == QorFileRead::refused) {
+        QOR_UC reason16[64] = {0};
+        rscpUtf8zToU16(reason16, 64, nullptr, reason.c_str());
+        QOR_UC why[64];
+        snprintfCutU16(why, 64, u"TCPDB.DAT&%s&", reason16);
+        rscpe__error(RSCPEIO, u'C', RSCP_ACCEPT_ALL, kIdent, 33, __LINE__, u"TCPDB.DAT not read",
+                     u"CP6", why, -1, nullptr, 0);
+        return;
     }
-    std::fclose(f);
+    /* Lines are cut from the whole content, so that no part of a long line
+     * passes for a line of its own. */
+    std::string_view rest = content;
+    for (int number = 1; !rest.empty(); ++number) {
+        const size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (number == 1 && line.substr(0, 5) == "TCPDB")
+            continue;
+        QOR_UC cp[4];
+        if (code_page_line(line, cp)) {
+            list.add(cp);
+            continue;
+        }
+        QOR_UC shown[81];
+        shown_line(line, shown, 81);
+        fprintfU16(stderr, u"%s line %d: format error: \"%s\".\n", kName, number, shown);
+    }
 }
 
 } // namespace
@@ -228,9 +252,9 @@ uint32_t rscpli__load_init(uint32_t)
 {
     const bool traced = rscph_trace_on();
     if (traced)
-        rscph.TraceEnter(u"rscpli__load_init", -1, 0, 0, nullptr);
+        rscph.rscph_TraceEnter(u"rscpli__load_init", -1, 0, 0, nullptr);
     if (traced)
-        rscph.TraceLeave(0, 0, 0, nullptr);
+        rscph.rscph_TraceLeave(0, 0, 0, nullptr);
     return 0;
 }
 
@@ -257,7 +281,7 @@ uint32_t rscpml_check_room(uint32_t)
         return 0;
     QOR_UC arg[64];
     snprintfCutU16(arg, 64, u"cachesize&%ld&?&", b.u32(ccc::kLength));
-    return rscpe__error(RSCPEINTERN, u'C', RSCP_ACCEPT_ALL, kIdent, 14, __LINE__,
+    return rscpe__error(RSCPEINTERN, u'C', RSCP_ACCEPT_ALL, rscpc::kRscpmlIdent, 14, 3016,
                         u"QORPARAM(rsts/ccc/cachesize) too small", u"F24", arg, -1, nullptr, 0);
 }
 

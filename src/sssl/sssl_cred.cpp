@@ -1,15 +1,11 @@
 // PSE files: PKCS#12 containers with the key, the certificate chain and the
 // trusted CA certificates of one credential.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
+#include "platform/regular_file.h"
 #include "sssl/sssl_state.h"
 #include "sssl/sssl_trace.h"
 
@@ -81,58 +77,12 @@ int parse_pse(const CryptoLib& lib, const std::string& der, Credential* cred)
     return SSSLRC_OK;
 }
 
-namespace {
-
-// The whole content of a regular file of at most kMaxPseBytes; false with a
-// reason otherwise. Opening does not block, so that a FIFO cannot wait for a
-// writer, and no read goes past the bound.
-bool read_regular_file(const std::string& path, std::string* content, std::string* reason)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        *reason = std::strerror(errno);
-        return false;
-    }
-    struct stat st
-    {
-    };
-    bool ok = false;
-    if (::fstat(fd, &st) != 0) {
-        *reason = std::strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        *reason = "not a regular file";
-    } else {
-        content->clear();
-        char buf[16384];
-        for (;;) {
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                *reason = std::strerror(errno);
-                break;
-            }
-            if (n == 0) {
-                ok = true;
-                break;
-            }
-            if (content->size() + static_cast<size_t>(n) > kMaxPseBytes) {
-                *reason = "larger than " + std::to_string(kMaxPseBytes) + " bytes";
-                break;
-            }
-            content->append(buf, static_cast<size_t>(n));
-        }
-    }
-    ::close(fd);
-    return ok;
-}
-
-} // namespace
-
 int read_pse_file(const CryptoLib& lib, const std::string& path, Credential* cred)
 {
     std::string der, reason;
-    if (!read_regular_file(path, &der, &reason)) {
+    int error = 0;
+    if (qor_read_regular_file(path.c_str(), kMaxPseBytes, &der, &reason, &error) !=
+        QorFileRead::read) {
         trace_line("%s: no PSE: %s", path.c_str(), reason.c_str());
         return SSSLERR_PSE_READ;
     }

@@ -94,7 +94,7 @@ TEST_F(RscpUtfConv, U16ToUtf8Table)
             EXPECT_EQ(g_calls[0].module, u'O');
             EXPECT_EQ(g_calls[0].accepted, 0xFFFFFFFFu);
             EXPECT_TRUE(g_calls[0].syslog_id_given);
-            EXPECT_EQ(g_calls[0].ident.compare(0, 6, u" $Id: "), 0);
+            EXPECT_EQ(g_calls[0].ident, u" $Id: //krn/rscp/rscpu86r#1 $");
         }
     }
 }

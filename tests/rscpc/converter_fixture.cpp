@@ -104,11 +104,11 @@ void ConverterTest::SetUp()
     info_writer_lines.clear();
     rscp_converter_reset();
     rscph = rscph_defaults();
-    rscph.GetParameter = test_parameter;
-    rscph.Timestamp = test_timestamp;
-    rscph.Sleep = no_sleep;
-    rscph.ErrTraceWanted = trace_errors;
-    rscph.ErrTraceWrite = keep_error_text;
+    rscph.rscph_GetParameter = test_parameter;
+    rscph.rscph_Timestamp = test_timestamp;
+    rscph.rscph_Sleep = no_sleep;
+    rscph.rscph_ErrTraceWanted = trace_errors;
+    rscph.rscph_ErrTraceWrite = keep_error_text;
     recorded_errors.clear();
     rscp_writers[RSCP_WRITER_STDERR] = keep_stderr_line;
     rscp_writers[RSCP_WRITER_INFO] = keep_info_line;
@@ -172,8 +172,8 @@ std::vector<std::string> ConverterTest::take_recorded_errors()
 
 void ConverterTest::use_guarded_block()
 {
-    rscph.AllocateCCCC = guarded_allocation;
-    rscph.ReleaseCCCC = guarded_release;
+    rscph.rscph_AllocateCCCC = guarded_allocation;
+    rscph.rscph_ReleaseCCCC = guarded_release;
 }
 
 bool ConverterTest::guards_intact()

@@ -7,7 +7,7 @@
 
 namespace {
 
-const QOR_UC kSizes[] = u"@(#) $Id: //src/rscpc/sizes.cpp#1 $";
+const QOR_UC kSizes[] = u"@(#) $Id: //krn/rscp/rscpmc#1 $";
 
 std::vector<std::string> g_lines;
 
@@ -50,7 +50,7 @@ TEST_F(ErrorRecorder, BoxOfOneConverterErrorIsExact)
         "| Error from:             Codepage handling (RSCP)                     |",
         "| code:    1  RSCPEINTERN  Some other internal error                   |",
         "| QORPARAM(rsts/ccc/cachesize) too small                               |",
-        "| module: sizes    no:   11 line:   321                    T100: TS001 |",
+        "| module: rscpmc   no:   11 line:   321                    T100: TS001 |",
         "| TSL01: F24  p3: cachesize&169999&170000&                             |",
         kSeparator,
         "| Impromptu CCC initialization by compile_time                         |",
@@ -60,7 +60,7 @@ TEST_F(ErrorRecorder, BoxOfOneConverterErrorIsExact)
     /* Code 1 goes to the system log: letter k, the id, the arguments in 53
      * characters, the module name and the location. */
     const std::vector<std::string> syslog = {
-        "Syslog: k F24 : cachesize&169999&170000&                             sizes    11"};
+        "Syslog: k F24 : cachesize&169999&170000&                             rscpmc   11"};
     EXPECT_EQ(take_stderr_writer_lines(), syslog);
 }
 
@@ -109,10 +109,35 @@ TEST_F(ErrorRecorder, StackKeepsFiveEntriesAndTheNewestOnTop)
     EXPECT_EQ(r->entries[4].location, 6); /* the sixth replaced the fifth */
     const std::vector<std::string> lines = printed_report();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), kSeparator), 4 + 1); /* and the label */
-    EXPECT_EQ(lines[5], "| module: sizes    no:    6 line:   321                    T100: TS006 |");
+    EXPECT_EQ(lines[5], "| module: rscpmc   no:    6 line:   321                    T100: TS006 |");
     /* Without the continue flag the stack starts again. */
     record(RSCPETOOLONG, u'C', u"");
     EXPECT_EQ(r->count, 1);
+}
+
+TEST_F(ErrorRecorder, PushedModulesKeepTheStackGoing)
+{
+    const rscpe_record* r = rscpe_get_record();
+    record(RSCPETOOLONG, u'C', u"", u"", 1);
+    /* With the flag set a push goes on top and leaves the flag set, so
+     * further pushes and the next error go above it. */
+    rscpe_continue_stack();
+    rscpe_push_module(u'E');
+    rscpe_push_module(u'P');
+    record(RSCPETOOLONG, u'C', u"", u"", 2);
+    ASSERT_EQ(r->count, 4);
+    EXPECT_EQ(std::u16string({r->entries[0].letter, r->entries[1].letter, r->entries[2].letter,
+                              r->entries[3].letter}),
+              u"CEPC");
+    EXPECT_EQ(r->entries[3].location, 2);
+    /* Without it a push starts the stack again, and the error that follows
+     * still goes above it. */
+    rscpe_push_module(u'I');
+    EXPECT_EQ(r->count, 1);
+    record(RSCPETOOLONG, u'C', u"", u"", 3);
+    ASSERT_EQ(r->count, 2);
+    EXPECT_EQ(r->entries[0].letter, u'I');
+    EXPECT_EQ(r->entries[1].location, 3);
 }
 
 TEST_F(ErrorRecorder, FileErrorBelowTheConverterError)
@@ -126,7 +151,7 @@ TEST_F(ErrorRecorder, FileErrorBelowTheConverterError)
         "| Error from:             Codepage handling (RSCP)                     |",
         "| code:    8  RSCPEIO      Some I/O error.                             |",
         "| QORPARAM(rsts/ccc/cachesize) too small                               |",
-        "| module: sizes    no:   11 line:   321                    T100: TS004 |",
+        "| module: rscpmc   no:   11 line:   321                    T100: TS004 |",
         "| TSL01: F24                                                           |",
         kSeparator,
         "| Error propagation from: Filesystem (FS or NFS) usage                 |",
@@ -159,7 +184,7 @@ TEST_F(ErrorRecorder, ReportsOfAnEmptyRecordAndInCompactStyle)
         "from: Codepage handling (RSCP)           ",
         "code:    1  RSCPEINTERN  ",
         "QORPARAM(rsts/ccc/cachesize) too small                              ",
-        "module: sizes    location:   11 line:   321",
+        "module: rscpmc   location:   11 line:   321",
         "TSL01: F24  p3: cachesize&1&  p4: x",
         "---------------------------------------.",
     };
@@ -189,9 +214,10 @@ TEST_F(ErrorRecorder, ModuleNames)
         const char16_t* ident;
         const char* name;
     } cases[] = {
-        {u"@(#) $Id: //src/rscpc/hooks.cpp#1 $", "hooks   "},
-        {u" $Id: //src/rscp/rscp_utf.cpp#1 $", "rscp_utf"},
-        {u"@(#) $Id: //a/b/status_details.cpp#4 $", "status_d"},
+        {u"@(#) $Id: //krn/rscp/rscphook#1 $ not thread safe", "rscphook"},
+        {u" $Id: //krn/rscp/rscpu86r#1 $", "rscpu86r"},
+        {u"@(#) $Id: //krn/rscp/rscpmi#2 $", "rscpmi  "},
+        {u"@(#) $Id: //a/b/rscpquality.c#4 $", "rscpqual"},
         {u"@(#) $Id: plain.cpp#1 $", "plain   "},
         {u"@(#) $Id: /x/name#7 y/z $", "name    "},
     };
@@ -243,7 +269,7 @@ TEST_F(ErrorRecorderDeathTest, AnErrorOutsideTheAcceptedMaskAbortsAfterTheReport
         }
         /* The system log first (code 1 asks for it), then the box. */
         rscp_writers[RSCP_WRITER_STDERR] = rscp_write_stderr;
-        EXPECT_DEATH(call(), "Syslog: k F24 : cachesize&1&  *sizes    11\n \n\\.---.*\n"
+        EXPECT_DEATH(call(), "Syslog: k F24 : cachesize&1&  *rscpmc   11\n \n\\.---.*\n"
                              "\\|  *RSCP - Error  *\\|\n\\| Error from: .*\n"
                              "\\| code:    1  RSCPEINTERN .*\n\\| too small .*(.*\n)*`---.*'\n");
     }

@@ -272,6 +272,9 @@ TEST_F(QualityCheck, DatabaseCodePagesQuery)
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(take_recorded_errors(),
               std::vector<std::string>{"Shared mem CCC not yet initialized"});
+    const rscpe_entry& e = rscpe_get_record()->entries[0];
+    EXPECT_EQ(std::u16string(e.module, 8), u"rscpmi  ");
+    EXPECT_EQ(e.line, 2023);
 
     set_parameter(u"rscp/operride/TCPDB", u"110011011102110311041105110611071108110911101111");
     testing::internal::CaptureStderr();
@@ -284,7 +287,7 @@ TEST_F(QualityCheck, DatabaseCodePagesQuery)
     EXPECT_EQ(std::u16string(names, 12), u"410311001101");
     EXPECT_EQ(std::u16string(names + 36, 4), u"1108");
     EXPECT_EQ(take_recorded_errors(), std::vector<std::string>{"Too many code pages for output"});
-    const rscpe_entry& e = rscpe_get_record()->entries[0];
+    EXPECT_EQ(e.line, 2047);
     EXPECT_EQ(utf8(std::u16string(e.arg1, e.length1)), "13 code pages");
     EXPECT_EQ(utf8(std::u16string(e.arg2, e.length2)), "&");
     EXPECT_EQ(rscpGetDBCodePages(names, 13, &count), 0u);

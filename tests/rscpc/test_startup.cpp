@@ -1,5 +1,10 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "converter_fixture.h"
@@ -79,6 +84,7 @@ TEST_F(Startup, CleanStartBuildsTheCacheAndWritesNothing)
     rscpe_reset();
     EXPECT_EQ(U16zToUtf8(out, 2, nullptr, u"ab"), RSCPETOOLONG);
     EXPECT_EQ(rscpe_get_record()->entries[0].letter, u'O');
+    EXPECT_EQ(std::u16string(rscpe_get_record()->entries[0].module, 8), u"rscpu86r");
     /* Once up, a second start does nothing. */
     EXPECT_EQ(rscpi_init(0), 0u);
     EXPECT_EQ(b.u32(ccc::kAttaches), 1u);
@@ -114,6 +120,7 @@ TEST_F(Startup, CacheSizeSettings)
         EXPECT_EQ(cache().u32(ccc::kCache07), c.area07) << utf8(c.size);
         EXPECT_EQ(newest_error_text(), c.error) << utf8(c.size);
         if (c.rc != 0) {
+            EXPECT_EQ(std::u16string(rscpe_get_record()->entries[0].module, 8), u"rscpmc  ");
             /* Stopped before the cache existed: the next start is a loop. */
             EXPECT_EQ(rscp_converter().state, RSCP_INIT_STARTED);
             EXPECT_EQ(rscpi_init(RSCP_ACCEPT_ALL), RSCPEINTERN);
@@ -187,7 +194,7 @@ TEST_F(Startup, AStartInReinitializeStateReusesTheBlock)
     EXPECT_EQ(lines[lines.size() - 2],
               "Code page converter switched back to initialized state. CCC.reorg_done=T.");
     EXPECT_EQ(lines.back(), "Syslog:   CQE : CCC in initialized state.                    "
-                            "        reorg   135");
+                            "        rscpmc  135");
 }
 
 TEST_F(Startup, HistoryKeepsTheLastSevenStates)
@@ -252,8 +259,7 @@ TEST_F(Startup, EnvironmentVariables)
         const std::string direct = testing::internal::GetCapturedStderr();
         unsetenv(c.name);
         if (std::strcmp(c.name, "I18N_RSCPSWITCHACCESS_legRFC") == 0)
-            EXPECT_EQ(direct.rfind("Legacy RFC config read src/rscpc/creation.cpp;", 0), 0u)
-                << direct;
+            EXPECT_EQ(direct.rfind("Legacy RFC config read krn/rscp/rscpmc;", 0), 0u) << direct;
         else
             EXPECT_EQ(direct, "") << c.name;
         c.check(*this);
@@ -288,12 +294,28 @@ TEST_F(Startup, DatabaseCodePagesFromTcpdbDat)
          1,
          "TCPDB.DAT line 1: format error: \"4103xxxxxxxxxxxxxxxx\".\n" + not_empty,
          {"TCPDB should be empty."}},
-        {"\n4102\nTCPDB\n\xff\xfe\xfd\xfc\n",
+        /* Bytes that are not printable ASCII are shown escaped; four of
+         * them are no code page. */
+        {"\n4102\nTCPDB\n\xff\xfe\xfd\xfc\n\x1b[2J\\\n\xc3\xa4\xc3\xa4\n",
          {u"4102"},
          1,
          "TCPDB.DAT line 1: format error: \"\".\n"
          "TCPDB.DAT line 3: format error: \"TCPDB\".\n"
-         "TCPDB.DAT line 4: format error: \"\xEF\xBF\xBD\xEF\xBF\xBD\".\n",
+         "TCPDB.DAT line 4: format error: \"\\xFF\\xFE\\xFD\\xFC\".\n"
+         "TCPDB.DAT line 5: format error: \"\\x1B[2J\\x5C\".\n"
+         "TCPDB.DAT line 6: format error: \"\\xC3\\xA4\\xC3\\xA4\".\n",
+         {}},
+        /* A file of exactly 4096 bytes is read. */
+        {"4103\r\n" +
+             [] {
+                 std::string lines;
+                 for (int i = 0; i < 818; ++i)
+                     lines += "4103\n";
+                 return lines;
+             }(),
+         {},
+         819,
+         "",
          {}},
         {"6100\n6140\n",
          {u"6100", u"6140"},
@@ -308,7 +330,7 @@ TEST_F(Startup, DatabaseCodePagesFromTcpdbDat)
         write_file("TCPDB.DAT", c.file);
         testing::internal::CaptureStderr();
         std::vector<std::string> texts;
-        rscph.SyslogId = [](QOR_UC, const QOR_UC*, const QOR_UC*) {};
+        rscph.rscph_SyslogId = [](QOR_UC, const QOR_UC*, const QOR_UC*) {};
         ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.direct) << c.file;
         const ccc::Block b = cache();
@@ -318,6 +340,47 @@ TEST_F(Startup, DatabaseCodePagesFromTcpdbDat)
         for (size_t i = 0; i < c.stored.size(); ++i)
             EXPECT_EQ(header_text(b, ccc::kDbCodePages + 8 * (i + 1), 4), c.stored[i]) << c.file;
         EXPECT_EQ(take_recorded_errors(), c.errors) << c.file;
+    }
+}
+
+TEST_F(Startup, TcpdbDatThatIsNoListIsNotRead)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void()> make;
+        const char* reason;
+    } cases[] = {
+        {"a FIFO without writer", [] { ASSERT_EQ(mkfifo("TCPDB.DAT", 0600), 0); },
+         "not a regular file"},
+        {"a link to the zero device", [] { ASSERT_EQ(symlink("/dev/zero", "TCPDB.DAT"), 0); },
+         "not a regular file"},
+        {"a link to the random device", [] { ASSERT_EQ(symlink("/dev/urandom", "TCPDB.DAT"), 0); },
+         "not a regular file"},
+        {"a directory", [] { ASSERT_EQ(mkdir("TCPDB.DAT", 0700), 0); }, "not a regular file"},
+        {"a file of 4097 bytes",
+         [] { std::ofstream("TCPDB.DAT") << "1100\n"
+                                         << std::string(4092, 'x'); },
+         "larger than 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        rscp_converter_reset();
+        std::filesystem::remove_all("TCPDB.DAT");
+        c.make();
+        take_recorded_errors();
+        take_stderr_writer_lines();
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u) << c.what;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.what;
+        EXPECT_EQ(cache().u16(ccc::kTcpdbCount), 0) << c.what;
+        EXPECT_EQ(cache().u16(ccc::kDbCpCount), 1) << c.what;
+        EXPECT_EQ(take_recorded_errors(), std::vector<std::string>{"TCPDB.DAT not read"}) << c.what;
+        const rscpe_entry& e = rscpe_get_record()->entries[0];
+        EXPECT_EQ(std::u16string(e.module, 8), u"rscpdl  ");
+        std::string syslog = "Syslog: k CP6 : TCPDB.DAT&" + std::string(c.reason) + "&";
+        syslog.resize(69, ' ');
+        EXPECT_EQ(take_stderr_writer_lines(), std::vector<std::string>{syslog + "rscpdl   33"})
+            << c.what;
     }
 }
 

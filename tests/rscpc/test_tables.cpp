@@ -2,6 +2,7 @@
 
 #include "converter_fixture.h"
 #include "rscpc/ddic.h"
+#include "rscpc/errors.h"
 #include "rscpc/startup.h"
 #include "rscpc/state.h"
 #include "rscpc/tables.h"
@@ -165,8 +166,8 @@ TEST_F(Tables, WidenedCodePageRecord)
 
 TEST_F(Tables, RoomForDescriptorsIsChecked)
 {
-    rscph.AllocateCCCC = [](void** block, unsigned char* zero, unsigned char* reused, QOR_UC* name,
-                            uint32_t, int32_t) -> uint32_t {
+    rscph.rscph_AllocateCCCC = [](void** block, unsigned char* zero, unsigned char* reused,
+                                  QOR_UC* name, uint32_t, int32_t) -> uint32_t {
         static std::vector<unsigned char> small;
         small.assign(170000, 0); /* the header and 882 descriptors */
         *block = small.data();
@@ -175,13 +176,16 @@ TEST_F(Tables, RoomForDescriptorsIsChecked)
         name[0] = 0;
         return 0;
     };
-    rscph.ReleaseCCCC = [](void*, uint32_t, unsigned char*) -> uint32_t { return 0; };
+    rscph.rscph_ReleaseCCCC = [](void*, uint32_t, unsigned char*) -> uint32_t { return 0; };
     set_parameter(u"rsts/ccc/cachesize", u"170000");
     ASSERT_EQ(rscpi_init(RSCP_ACCEPT_ALL), 0u);
     ccc::Block b = cache();
     b.set<uint32_t>(ccc::kLength, ccc::kDescriptors + 184 * 396 - 1);
     b.set<uint16_t>(ccc::kNoofCodePages, 395);
     EXPECT_EQ(rscpml_check_room(RSCP_ACCEPT_ALL), RSCPEINTERN);
+    const rscpe_entry& e = rscpe_get_record()->entries[0];
+    EXPECT_EQ(std::u16string(e.module, 8), u"rscpml  ");
+    EXPECT_EQ(e.line, 3016);
     b.set<uint32_t>(ccc::kLength, ccc::kDescriptors + 184 * 396);
     EXPECT_EQ(rscpml_check_room(RSCP_ACCEPT_ALL), 0u);
     /* A length beyond the block does not make room there. */
