@@ -1,6 +1,10 @@
 # Warnings are errors for the project's own code; generated code gets the
 # toolkit's own warning level (see service/CMakeLists.txt).
-set(QOR_WARNINGS -Wall -Wextra -Werror -Wformat=2 -Wno-format-nonliteral -Wshadow=local)
+set(QOR_WARNINGS -Wall -Wextra -Werror -Wformat=2 -Wno-format-nonliteral)
+# A local that hides another local (clang has no such narrower group).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND QOR_WARNINGS -Wshadow=local)
+endif()
 
 option(QOR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(QOR_SANITIZE)
@@ -16,3 +20,4 @@ if(QOR_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
 endif()
+
