@@ -21,3 +21,10 @@ if(QOR_TSAN)
   add_link_options(-fsanitize=thread)
 endif()
 
+# libFuzzer targets (clang): every library they link is instrumented too, so
+# that the fuzzer sees the coverage of the code it drives.
+option(QOR_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(QOR_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()
