@@ -1,6 +1,10 @@
 # Warnings are errors for the project's own code; generated code gets the
 # toolkit's own warning level (see service/CMakeLists.txt).
-set(QOR_WARNINGS -Wall -Wextra -Werror -Wformat=2 -Wno-format-nonliteral -Wshadow=local)
+set(QOR_WARNINGS -Wall -Wextra -Werror -Wformat=2 -Wno-format-nonliteral)
+# A local that hides another local (clang has no such narrower group).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND QOR_WARNINGS -Wshadow=local)
+endif()
 
 option(QOR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(QOR_SANITIZE)
@@ -15,4 +19,12 @@ option(QOR_TSAN "Build with ThreadSanitizer" OFF)
 if(QOR_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
+endif()
+
+# libFuzzer targets (clang): every library they link is instrumented too, so
+# that the fuzzer sees the coverage of the code it drives.
+option(QOR_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(QOR_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
 endif()

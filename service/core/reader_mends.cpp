@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 
 int qor_enum_number(struct soap* soap, const char* text, long* value, bool* present)
 {
@@ -54,16 +53,6 @@ bool read_number(const char*& text, long* value)
     return true;
 }
 
-// The start of the next dimension after a comma or a blank, or null after the
-// last one.
-const char* next_dimension(const char* rest)
-{
-    const char* next = std::strchr(rest, ',');
-    if (!next)
-        next = std::strchr(rest, ' ');
-    return next ? next + 1 : nullptr;
-}
-
 } // namespace
 
 bool qor_declared_size(struct soap* soap, int* size, int* offset)
@@ -100,9 +89,14 @@ bool qor_declared_size(struct soap* soap, int* size, int* offset)
             if (skip > kMaxDeclaredItems)
                 return false; // beyond any size that counts
         }
-        dimension = next_dimension(dimension);
-        if (!dimension)
+        // A comma or a blank leads to the next dimension, "]" or the end
+        // close the list; anything else after a size (as in "[2x]" or
+        // "[1e3]") makes it no number.
+        if (*dimension == ']' || *dimension == '\0')
             break;
+        if (*dimension != ',' && *dimension != ' ')
+            return false;
+        ++dimension;
     }
     if (skip > items)
         return false;

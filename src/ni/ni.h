@@ -56,8 +56,8 @@ int NiServToNo(const QOR_UC* service, uint16_t* port);
 void NiSetServicesFile(const char* path);
 
 // 1 when the host name denotes this machine ("localhost", "127.0.0.1", "::1"
-// with NI_USEIPv6 set, or a name - "::1" without it too - that resolves to
-// an address of one of the local network interfaces), else 0.
+// with NI_USEIPv6 set, or a name - "::1" without it too - of which one
+// address, IPv4 or IPv6, is one of the local network interfaces'), else 0.
 int NiIsLocalHost(const QOR_UC* host);
 
 // Raw mode: connects to host:port (a name or a numeric address, 8-bit) within

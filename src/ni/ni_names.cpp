@@ -58,9 +58,14 @@ bool copy_addresses(const hostentU16* h, std::vector<SiAddress>* addresses)
 
 int ni_host_addresses(const QOR_UC* host, std::vector<SiAddress>* addresses)
 {
+    return ni_host_addresses(host, AF_UNSPEC, addresses);
+}
+
+int ni_host_addresses(const QOR_UC* host, int family, std::vector<SiAddress>* addresses)
+{
     addresses->clear();
     std::lock_guard<std::mutex> guard(g_names_lock);
-    const hostentU16* h = gethostbynameU16(host);
+    const hostentU16* h = gethostbyname2U16(host, family);
     if (h == nullptr || !copy_addresses(h, addresses)) {
         addresses->clear();
         return NIEHOST_UNKNOWN;
@@ -120,15 +125,19 @@ int NiIsLocalHost(const QOR_UC* host)
     // like any other name and is local when a local interface carries it.
     if (name == "::1" && std::getenv("NI_USEIPv6") != nullptr)
         return 1;
-    std::vector<SiAddress> addresses;
-    if (ni_host_addresses(host, &addresses) != QOR_O_K)
-        return 0;
+    // Every address counts, IPv4 and IPv6 alike: a name may have both.
     const std::vector<std::string> local = SiLocalAddresses();
-    for (const SiAddress& a : addresses) {
-        const std::string raw(reinterpret_cast<const char*>(a.bytes), a.family == AF_INET ? 4 : 16);
-        for (const std::string& l : local)
-            if (raw == l)
-                return 1;
+    for (const int family : {AF_INET, AF_INET6}) {
+        std::vector<SiAddress> addresses;
+        if (ni_host_addresses(host, family, &addresses) != QOR_O_K)
+            continue;
+        for (const SiAddress& a : addresses) {
+            const std::string raw(reinterpret_cast<const char*>(a.bytes),
+                                  a.family == AF_INET ? 4 : 16);
+            for (const std::string& l : local)
+                if (raw == l)
+                    return 1;
+        }
     }
     return 0;
 }

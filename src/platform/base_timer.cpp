@@ -3,6 +3,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -24,9 +25,7 @@ uint64_t mask_of(const cpu_set_t& set)
     return mask;
 }
 
-} // namespace
-
-uint64_t base_read_tsc(void)
+uint64_t system_read_tsc(void)
 {
 #if defined(__x86_64__) || defined(__i386__)
     return __rdtsc();
@@ -35,7 +34,7 @@ uint64_t base_read_tsc(void)
 #endif
 }
 
-bool base_read_monotonic(int64_t* ticks)
+bool system_read_monotonic(int64_t* ticks)
 {
     timespec now{};
     if (clock_gettime(CLOCK_MONOTONIC, &now) != 0)
@@ -44,13 +43,13 @@ bool base_read_monotonic(int64_t* ticks)
     return true;
 }
 
-int64_t base_monotonic_frequency(void)
+int64_t system_monotonic_frequency(void)
 {
     timespec resolution{};
     return clock_getres(CLOCK_MONOTONIC, &resolution) == 0 ? 1000000000 : 0;
 }
 
-bool base_get_affinity(uint64_t* mask)
+bool system_get_affinity(uint64_t* mask)
 {
     cpu_set_t set;
     CPU_ZERO(&set);
@@ -60,10 +59,10 @@ bool base_get_affinity(uint64_t* mask)
     return true;
 }
 
-bool base_set_affinity(uint64_t mask, uint64_t* replaced)
+bool system_set_affinity(uint64_t mask, uint64_t* replaced)
 {
     uint64_t before = 0;
-    if (!base_get_affinity(&before))
+    if (!system_get_affinity(&before))
         return false;
     cpu_set_t set;
     CPU_ZERO(&set);
@@ -77,7 +76,7 @@ bool base_set_affinity(uint64_t mask, uint64_t* replaced)
     return true;
 }
 
-uint64_t base_online_processors(void)
+uint64_t system_online_processors(void)
 {
     // "0-3,6" and the like; without it, the first processors by count.
     uint64_t mask = 0;
@@ -105,4 +104,46 @@ uint64_t base_online_processors(void)
             mask |= uint64_t{1} << cpu;
     }
     return mask;
+}
+
+constexpr BaseTimerPlatform kSystem = {
+    system_read_tsc,     system_read_monotonic, system_monotonic_frequency,
+    system_get_affinity, system_set_affinity,   system_online_processors};
+std::atomic<const BaseTimerPlatform*> g_platform{&kSystem};
+
+} // namespace
+
+uint64_t base_read_tsc(void)
+{
+    return g_platform.load()->read_tsc();
+}
+
+bool base_read_monotonic(int64_t* ticks)
+{
+    return g_platform.load()->read_monotonic(ticks);
+}
+
+int64_t base_monotonic_frequency(void)
+{
+    return g_platform.load()->monotonic_frequency();
+}
+
+bool base_get_affinity(uint64_t* mask)
+{
+    return g_platform.load()->get_affinity(mask);
+}
+
+bool base_set_affinity(uint64_t mask, uint64_t* replaced)
+{
+    return g_platform.load()->set_affinity(mask, replaced);
+}
+
+uint64_t base_online_processors(void)
+{
+    return g_platform.load()->online_processors();
+}
+
+void base_timer_set_platform(const BaseTimerPlatform* platform)
+{
+    g_platform.store(platform != nullptr ? platform : &kSystem);
 }

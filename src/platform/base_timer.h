@@ -23,4 +23,17 @@ bool base_set_affinity(uint64_t mask, uint64_t* replaced);
 /* The processors that are online. */
 uint64_t base_online_processors(void);
 
+/* The functions above as one set that can be replaced as a whole (tests). */
+struct BaseTimerPlatform
+{
+    uint64_t (*read_tsc)(void);
+    bool (*read_monotonic)(int64_t* ticks);
+    int64_t (*monotonic_frequency)(void);
+    bool (*get_affinity)(uint64_t* mask);
+    bool (*set_affinity)(uint64_t mask, uint64_t* replaced);
+    uint64_t (*online_processors)(void);
+};
+/* Replaces them; null restores the system's. */
+void base_timer_set_platform(const BaseTimerPlatform* platform);
+
 #endif

@@ -96,7 +96,7 @@ int socket_error_of(int eai)
     return U16_WSANO_RECOVERY;
 }
 
-const hostent* c_host_by_name(const char* name)
+const hostent* c_host_by_name(const char* name, int family)
 {
     char own[HOST_NAME_MAX + 1];
     if (name == nullptr) {
@@ -108,7 +108,7 @@ const hostent* c_host_by_name(const char* name)
         name = own;
     }
     addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
+    hints.ai_family = family;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_CANONNAME;
     addrinfo* list = nullptr;
@@ -118,10 +118,12 @@ const hostent* c_host_by_name(const char* name)
         return nullptr;
     }
     // One family per record, as the classic call gives: IPv4 when there is any.
-    int family = AF_INET6;
-    for (const addrinfo* ai = list; ai != nullptr; ai = ai->ai_next)
-        if (ai->ai_family == AF_INET)
-            family = AF_INET;
+    if (family == AF_UNSPEC) {
+        family = AF_INET6;
+        for (const addrinfo* ai = list; ai != nullptr; ai = ai->ai_next)
+            if (ai->ai_family == AF_INET)
+                family = AF_INET;
+    }
     HostRecord& h = t_host;
     h.name = list->ai_canonname != nullptr ? list->ai_canonname : name;
     h.addresses.clear();
@@ -293,7 +295,12 @@ std::atomic<const U16NetResolver*> g_resolver{&kCLibrary};
 
 const hostent* u16_net_gethostbyname(const char* name)
 {
-    return g_resolver.load()->host_by_name(name);
+    return g_resolver.load()->host_by_name(name, AF_UNSPEC);
+}
+
+const hostent* u16_net_gethostbyname2(const char* name, int family)
+{
+    return g_resolver.load()->host_by_name(name, family);
 }
 
 const hostent* u16_net_gethostbyaddr(const void* address, int length, int family)

@@ -24,16 +24,20 @@
 
 struct U16NetResolver
 {
-    /* name null: this machine. A host record holds one address family:
-     * IPv4 when the name has IPv4 addresses, else IPv6. */
-    const hostent* (*host_by_name)(const char* name);
+    /* name null: this machine. A host record holds the addresses of one
+     * family: of the family asked for (AF_INET or AF_INET6), or for
+     * AF_UNSPEC IPv4 when the name has IPv4 addresses, else IPv6. */
+    const hostent* (*host_by_name)(const char* name, int family);
     const hostent* (*host_by_addr)(const void* address, int length, int family);
     /* s_port in network byte order; protocol null matches any. */
     const servent* (*serv_by_name)(const char* name, const char* protocol);
     const servent* (*serv_by_port)(int port, const char* protocol);
 };
 
+/* The classic call: host_by_name with AF_UNSPEC. */
 const hostent* u16_net_gethostbyname(const char* name);
+/* The addresses of one family only (AF_INET or AF_INET6). */
+const hostent* u16_net_gethostbyname2(const char* name, int family);
 const hostent* u16_net_gethostbyaddr(const void* address, int length, int family);
 const servent* u16_net_getservbyname(const char* name, const char* protocol);
 const servent* u16_net_getservbyport(int port, const char* protocol);

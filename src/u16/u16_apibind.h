@@ -77,7 +77,13 @@ template <auto& Slot, typename R, typename... A> struct ApiStub<Slot, R(A...)>
  * slot's signature. */
 template <long Value> struct ApiReturns
 {
-    template <typename R, typename... A> static R act(A...) { return static_cast<R>(Value); }
+    template <typename R, typename... A> static R act(A...)
+    {
+        if constexpr (Value == 0)
+            return R{}; // also the null pointer of a function that returns one
+        else
+            return static_cast<R>(Value);
+    }
 };
 struct ApiDoesNothing
 {
@@ -89,7 +95,7 @@ struct ApiInvalidFunction
     template <typename R, typename... A> static R act(A...)
     {
         ApiSetLastError(1);
-        return static_cast<R>(0);
+        return R{};
     }
 };
 /* Hands the arguments to another function of the same signature. */

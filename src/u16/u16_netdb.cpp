@@ -1,6 +1,8 @@
 // 16-bit host and service look-ups over the platform's name calls.
 #include "u16/u16_netdb.h"
 
+#include <sys/socket.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -139,11 +141,16 @@ hostentU16* host_to_u16(const hostent* h)
 
 hostentU16* gethostbynameU16(const QOR_UC* name)
 {
+    return gethostbyname2U16(name, AF_UNSPEC);
+}
+
+hostentU16* gethostbyname2U16(const QOR_UC* name, int family)
+{
     char cname[MAX_HOSTNAME_LN];
     if (name != nullptr &&
         !argument_to_utf8(cname, name, MAX_HOSTNAME_LN, kHost, "cname", "MAX_HOSTNAME_LN"))
         return nullptr;
-    const hostent* h = u16_net_gethostbyname(name != nullptr ? cname : nullptr);
+    const hostent* h = u16_net_gethostbyname2(name != nullptr ? cname : nullptr, family);
     return h != nullptr ? host_to_u16(h) : nullptr;
 }
 

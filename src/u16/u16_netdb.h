@@ -38,6 +38,8 @@ struct serventU16
 /* name null: this machine. A name whose UTF-8 form does not fit whole is
  * not looked up. */
 hostentU16* gethostbynameU16(const QOR_UC* name);
+/* The same for the addresses of one family only (AF_INET or AF_INET6). */
+hostentU16* gethostbyname2U16(const QOR_UC* name, int family);
 /* protocol null matches any. */
 serventU16* getservbynameU16(const QOR_UC* name, const QOR_UC* protocol);
 

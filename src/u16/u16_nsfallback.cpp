@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,11 +78,17 @@ struct Answer
     bool has_canonical = false;
 };
 
+void* system_allocate(size_t size)
+{
+    return std::malloc(size);
+}
+std::atomic<void* (*)(size_t)> g_allocate{&system_allocate};
+
 // One heap block handed out piece by piece at aligned positions.
 class Block
 {
   public:
-    explicit Block(size_t size) : data_(static_cast<char*>(std::malloc(size))), size_(size) {}
+    explicit Block(size_t size) : data_(static_cast<char*>(g_allocate.load()(size))), size_(size) {}
     ~Block() { std::free(data_); }
     Block(const Block&) = delete;
     Block& operator=(const Block&) = delete;
@@ -381,6 +388,11 @@ int nlsui_fallback_getaddrinfo(const char* node, const char* service, const addr
     Answer answer;
     const int rc = answer_of(node, service, hints, &answer);
     return rc != 0 ? rc : lay_out_growing(answer, result);
+}
+
+void nlsui_fallback_set_allocator(void* (*allocate)(size_t size))
+{
+    g_allocate.store(allocate != nullptr ? allocate : &system_allocate);
 }
 
 void nlsui_fallback_freeaddrinfo(addrinfo* list)

@@ -10,11 +10,16 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <cstddef>
+
 /* One heap block holds every record, address and the canonical name; it
  * starts at 256 bytes and doubles up to 524288 when the answer does not
  * fit. On failure the result is null. */
 int nlsui_fallback_getaddrinfo(const char* node, const char* service, const addrinfo* hints,
                                addrinfo** result);
+/* Replaces the allocator of that block (malloc; the block is released with
+ * free); null restores malloc (tests). */
+void nlsui_fallback_set_allocator(void* (*allocate)(size_t size));
 void nlsui_fallback_freeaddrinfo(addrinfo* list);
 /* IPv4 and IPv6 addresses; flags NI_NOFQDN, NI_NUMERICHOST, NI_NAMEREQD,
  * NI_NUMERICSERV, NI_DGRAM. An address shorter than its family's record

@@ -84,7 +84,12 @@ SAME_TYPE(::UCollator, nlsui_icu::UCollator)
     static_assert(std::is_same_v<ToSlot<std::remove_pointer_t<decltype(&name)>>::type,             \
                                  nlsui_icu::Fn_##name>,                                            \
                   "slot type differs from ICU's " #name);
+// ICU marks some of the functions that the start-up binds as deprecated;
+// their types are checked all the same.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 NLSUI_ICU_ALL(CHECK_SLOT)
+#pragma GCC diagnostic pop
 #undef CHECK_SLOT
 
 // The renaming itself: the versioned names the start-up builds from the

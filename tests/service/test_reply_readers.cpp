@@ -133,6 +133,10 @@ const SizeCase kSizes[] = {
     {"More", Declared("[2]"), Pids(3), kTooMany, ""},
     {"ZeroAndOne", Declared("[0]"), Pids(1), kTooMany, ""},
     {"NotANumber", Declared("[x]"), Pids(3), SOAP_OK, "1,2,3"},
+    {"TrailingLetter", Declared("[2x]"), Pids(3), SOAP_OK, "1,2,3"},
+    {"Exponent", Declared("[1e3]"), Pids(3), SOAP_OK, "1,2,3"},
+    {"Hexadecimal", Declared("[0x10]"), Pids(3), SOAP_OK, "1,2,3"},
+    {"TrailingLetterInTheSecondDimension", Declared("[2,1x]"), Pids(3), SOAP_OK, "1,2,3"},
     {"NoDimension", Declared("[]"), Pids(2), SOAP_OK, "1,2"},
     {"Negative", Declared("[-1]"), Pids(2), SOAP_OK, "1,2"},
     {"AboveTheLimit", Declared("[100001]"), Pids(2), SOAP_OK, "1,2"},
@@ -148,6 +152,7 @@ const SizeCase kSizes[] = {
     {"Soap12Size", "SOAP-ENC:arraySize=\"3\"", Pids(2), SOAP_OK, "1,2,0", true},
     {"Soap12More", "SOAP-ENC:arraySize=\"1\"", Pids(2), kTooMany, "", true},
     {"Soap12NotANumber", "SOAP-ENC:arraySize=\"*\"", Pids(2), SOAP_OK, "1,2", true},
+    {"Soap12TrailingLetter", "SOAP-ENC:arraySize=\"1x\"", Pids(2), SOAP_OK, "1,2", true},
 };
 
 class ArraySize : public ServiceCall, public ::testing::WithParamInterface<SizeCase>

@@ -58,7 +58,18 @@ class FakeResolver
     FakeResolver(const FakeResolver&) = delete;
     FakeResolver& operator=(const FakeResolver&) = delete;
 
-    void add_host(const std::string& key, FakeHost host) { hosts_[key] = std::move(host); }
+    // A name may have one host of each family; the classic look-up answers
+    // the IPv4 one when there is one.
+    void add_host(const std::string& key, FakeHost host)
+    {
+        std::vector<FakeHost>& same = hosts_[key];
+        for (FakeHost& h : same)
+            if (h.family == host.family) {
+                h = std::move(host);
+                return;
+            }
+        same.push_back(std::move(host));
+    }
     // The reverse look-up answers this host for its first address.
     void add_reverse(FakeHost host) { reverse_.push_back(std::move(host)); }
     void add_service(FakeService service) { services_.push_back(std::move(service)); }
@@ -99,13 +110,18 @@ class FakeResolver
         e.s_proto = s.protocol.data();
         return &e;
     }
-    static const hostent* by_name(const char* name)
+    static const hostent* by_name(const char* name, int family)
     {
         active_->host_queries_.push_back(name != nullptr ? std::optional<std::string>(name)
                                                          : std::nullopt);
         auto it = active_->hosts_.find(name != nullptr ? name : "");
-        if (it != active_->hosts_.end())
-            return publish(it->second);
+        FakeHost* found = nullptr;
+        for (FakeHost& h : it != active_->hosts_.end() ? it->second : active_->no_hosts_)
+            if (h.family == family ||
+                (family == AF_UNSPEC && (found == nullptr || h.family == AF_INET)))
+                found = &h;
+        if (found != nullptr)
+            return publish(*found);
         u16_net_set_last_error(active_->host_error_);
         return nullptr;
     }
@@ -141,7 +157,8 @@ class FakeResolver
     static constexpr U16NetResolver kResolver = {by_name, by_addr, by_service, by_port};
     static inline FakeResolver* active_ = nullptr;
 
-    std::map<std::string, FakeHost> hosts_; // "" is the local host
+    std::map<std::string, std::vector<FakeHost>> hosts_; // "" is the local host
+    std::vector<FakeHost> no_hosts_;
     std::vector<FakeHost> reverse_;
     std::vector<FakeService> services_;
     int host_error_ = U16_WSAHOST_NOT_FOUND;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <netdb.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -210,6 +212,52 @@ TEST_F(NameFallback, TheBlockGrowsUntilTheAnswerFitsAndStopsAtItsLimit)
               U16_WSA_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(list, nullptr);
     EXPECT_EQ(nlsui_fallback_getaddrinfo("many", nullptr, nullptr, nullptr), U16_WSAEINVAL);
+}
+
+// The block sizes asked for; sizes above g_largest_given are refused.
+std::vector<size_t> g_sizes;
+size_t g_largest_given = 0;
+void* recording_allocate(size_t size)
+{
+    g_sizes.push_back(size);
+    return size <= g_largest_given ? std::malloc(size) : nullptr;
+}
+
+TEST_F(NameFallback, TheLastBlockHasHalfAMegabyteAndAFailedAllocationEndsTheCall)
+{
+    constexpr size_t kRecord = 64; // a record and its address, each 16-byte aligned
+    FakeHost full{"full", {}, AF_INET, 4, {}};
+    full.addresses.assign(524288 / kRecord, ipv4("10.3.0.1"));
+    resolver_.add_host("full", full);
+    full.addresses.push_back(ipv4("10.3.0.2"));
+    resolver_.add_host("over", full);
+    std::vector<size_t> doubling;
+    for (size_t size = 256; size <= 524288; size *= 2)
+        doubling.push_back(size);
+
+    const struct
+    {
+        const char* node;
+        size_t largest_given;
+        int rc;
+        size_t blocks; // of the doubling sizes, in order
+    } cases[] = {
+        {"full", SIZE_MAX, 0, doubling.size()},
+        {"over", SIZE_MAX, U16_WSA_NOT_ENOUGH_MEMORY, doubling.size()},
+        {"qorhost", 0, U16_WSA_NOT_ENOUGH_MEMORY, 1},
+        {"full", 4096, U16_WSA_NOT_ENOUGH_MEMORY, 6},
+    };
+    nlsui_fallback_set_allocator(recording_allocate);
+    for (const auto& c : cases) {
+        g_sizes.clear();
+        g_largest_given = c.largest_given;
+        std::vector<Record> got;
+        EXPECT_EQ(resolve(c.node, nullptr, nullptr, &got), c.rc) << c.node;
+        EXPECT_EQ(got.size(), c.rc == 0 ? full.addresses.size() - 1 : 0u) << c.node;
+        EXPECT_EQ(g_sizes, std::vector<size_t>(doubling.begin(), doubling.begin() + c.blocks))
+            << c.node << " up to " << c.largest_given;
+    }
+    nlsui_fallback_set_allocator(nullptr);
 }
 
 sockaddr_in ipv4_address(const char* text, int port)
