@@ -227,6 +227,7 @@ TEST(ClientUsage, TextIsPrintedWithTheVersionAndExitCodeOne)
     EXPECT_EQ(blank_ends, 2);
     // Bypass and detach webmethods are not announced.
     EXPECT_EQ(out.find("StartBypassHA"), std::string::npos);
+    EXPECT_EQ(out.find("StopBypassHA"), std::string::npos);
     EXPECT_EQ(out.find("ShmDetach"), std::string::npos);
 }
 
