@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -246,6 +248,66 @@ TEST(ClientSnapshotFile, PermissionsAndLinksOfTheOldCopyStay)
     EXPECT_EQ(folder_names(folder.path()).size(), 2u);
 }
 
+// A replaced file's copy never carries a set-ID or sticky bit, nor more
+// permissions than the old file and the umask allow.
+TEST(ClientSnapshotFile, TheCopyOfASetIdFileHasNoSetIdBits)
+{
+    const struct
+    {
+        mode_t old_mode;
+        mode_t mask;
+        mode_t new_mode;
+    } cases[] = {
+        {06755, 022, 0755},
+        {04777, 027, 0750},
+        {01640, 022, 0640},
+        {0606, 0, 0606},
+    };
+    const unsigned char data[] = {'n', 'e', 'w'};
+    for (const auto& c : cases) {
+        Folder folder;
+        const std::string path = folder / "copy.zip";
+        write_file(path, "old");
+        ASSERT_EQ(chmod(path.c_str(), c.old_mode), 0);
+        const mode_t saved_mask = umask(c.mask);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(write_snapshot_file(wide(path).c_str(), data, sizeof data), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        umask(saved_mask);
+        struct stat st
+        {
+        };
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.new_mode) << std::oct << c.old_mode;
+        EXPECT_EQ(read_file(path), "new");
+    }
+}
+
+int g_signal = 0;
+
+std::size_t signalling_writer(const void*, std::size_t bytes, FILE*)
+{
+    raise(g_signal);
+    return bytes;
+}
+
+// SIGINT or SIGTERM while the new copy is written ends the program as that
+// signal does, and the temporary file goes with it.
+TEST(ClientSnapshotFileDeathTest, ASignalDuringTheWriteLeavesNoTemporaryFile)
+{
+    const unsigned char data[] = {'n', 'e', 'w'};
+    for (const int signal : {SIGINT, SIGTERM}) {
+        Folder folder;
+        const std::string path = folder / "copy.zip";
+        write_file(path, "old");
+        g_signal = signal;
+        EXPECT_EXIT(write_snapshot_file(wide(path).c_str(), data, sizeof data, signalling_writer),
+                    testing::KilledBySignal(signal), "");
+        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << signal;
+        EXPECT_EQ(read_file(path), "old");
+    }
+}
+
 TEST(ClientSnapshotFile, ADeviceIsWrittenDirectlyAndAFullOneFails)
 {
     if (!exists("/dev/full"))
@@ -392,6 +454,70 @@ TEST(ClientReadSnapshotDeathTest, AnUnwritableFolderLeavesTheOldCopy)
     EXPECT_EQ(instance.service->request_count(), 1u);
     EXPECT_EQ(read_file(path), "old");
     EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"});
+}
+
+// Run as root: a link that another user owns in a sticky folder is never
+// followed, wherever it stands on the way, and nothing is written anywhere;
+// one's own link is followed.
+TEST(ClientReadSnapshot, AnotherUsersLinkInAStickyFolderIsNeverFollowed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a link to another user";
+    const uid_t other = 65534;
+    const struct
+    {
+        const char* label;
+        std::vector<std::pair<std::string, uid_t>> links; // name in the shared folder, owner
+        std::vector<std::string> targets;                 // where each link leads
+        const char* local_name;                           // below the shared folder
+        int exit_code;
+        const char* victim_after;
+    } cases[] = {
+        {"another user's link", {{"copy.zip", other}}, {"victim"}, "copy.zip", 1, "victim"},
+        {"another user's folder link", {{"dir", other}}, {""}, "dir/victim", 1, "victim"},
+        {"own link to another user's",
+         {{"copy.zip", 0}, {"other.zip", other}},
+         {"other.zip", "victim"},
+         "copy.zip",
+         1,
+         "victim"},
+        {"own link", {{"copy.zip", 0}}, {"victim"}, "copy.zip", 0, "new"},
+    };
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(Reply::ok(snapshot_response("<snapshot>bmV3</snapshot>")));
+    for (const auto& c : cases) {
+        Folder shared;
+        Folder system;
+        ASSERT_EQ(chmod(shared.path().c_str(), 01777), 0);
+        write_file(system / "victim", "victim");
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < c.links.size(); ++i) {
+            const std::string link = shared / c.links[i].first;
+            // A target in the shared folder is named as it is, any other is
+            // the victim's folder or the victim.
+            const bool local = c.targets[i] == "other.zip";
+            const std::string target = local                  ? c.targets[i]
+                                       : c.targets[i].empty() ? system.path()
+                                                              : system / c.targets[i];
+            ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+            ASSERT_EQ(lchown(link.c_str(), c.links[i].second, c.links[i].second), 0);
+            names.push_back(c.links[i].first);
+        }
+        const std::string path = shared / c.local_name;
+        const clienttest::RunResult r =
+            clienttest::run(instance.call({"ReadSnapshot", "s.zip", path}));
+        EXPECT_EQ(r.exit_code, c.exit_code) << c.label;
+        EXPECT_EQ(r.out,
+                  clienttest::heading("ReadSnapshot") + "OK\n" +
+                      (c.exit_code != 0 ? "FAIL: cannot open local file " + path + "\n" : ""))
+            << c.label;
+        EXPECT_EQ(read_file(system / "victim"), c.victim_after) << c.label;
+        EXPECT_EQ(folder_names(system.path()), std::vector<std::string>{"victim"}) << c.label;
+        std::vector<std::string> shared_names = folder_names(shared.path());
+        std::sort(shared_names.begin(), shared_names.end());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(shared_names, names) << c.label;
+    }
 }
 
 } // namespace
