@@ -355,6 +355,23 @@ std::string snapshot_response(const std::string& inner)
     return "<QORControl:ReadSnapshotResponse>" + inner + "</QORControl:ReadSnapshotResponse>";
 }
 
+// A MIME reply: the envelope as the root part, then the snapshot's part.
+Reply mime_reply(const std::string& envelope, const std::string& encoding,
+                 const std::string& content)
+{
+    const std::string boundary = "--qor-parts";
+    const std::string body =
+        boundary +
+        "\r\nContent-Type: text/xml; charset=utf-8\r\nContent-ID: "
+        "<root>\r\n\r\n" +
+        envelope + "\r\n" + boundary +
+        "\r\nContent-Type: application/zip\r\nContent-Transfer-Encoding: " + encoding +
+        "\r\nContent-ID: <s1>\r\n\r\n" + content + "\r\n" + boundary + "--\r\n";
+    return Reply::http(200, body,
+                       "multipart/related; boundary=\"qor-parts\"; type=\"text/xml\"; "
+                       "start=\"<root>\"");
+}
+
 // Each reply of the service, with the local copy's bytes before and after:
 // a reply without valid snapshot data fails and touches no file; an empty
 // element is a snapshot of 0 bytes.
@@ -371,6 +388,7 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
         large_text.insert(at, "\n");
     const std::string envelope =
         qortest::envelope(snapshot_response("<snapshot href=\"cid:s1\"/>"));
+    const std::string unsupported = "FAIL: Unsupported encoding of the snapshot\n";
     const struct
     {
         const char* label;
@@ -404,6 +422,13 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
          Reply::dime({qortest::dime_envelope_record(envelope),
                       DimeRecord{"cid:s1", "application/zip", "PK\x03\x04"}}),
          0, "OK\n", "PK\x03\x04"},
+        {"MIME base64", mime_reply(envelope, "base64", "UEsDBCB6\r\naXA=\r\n"), 0, "OK\n",
+         "PK\x03\x04 zip"},
+        {"MIME base64 not valid", mime_reply(envelope, "base64", "UEsDB*B6"), 1, invalid, "old"},
+        {"MIME binary", mime_reply(envelope, "binary", "PK\x03\x04=3D"), 0, "OK\n",
+         "PK\x03\x04=3D"},
+        {"MIME quoted-printable", mime_reply(envelope, "quoted-printable", "PK=03=04"), 1,
+         unsupported, "old"},
         {"fault", Reply::fault11("SOAP-ENV:Server", "gone"), 1, "FAIL: gone\n", "old"},
     };
     clienttest::Instance instance = clienttest::start_instance();
