@@ -73,9 +73,12 @@ bool may_follow(const struct stat& link, const std::string& folder)
 }
 
 // The file that a write of the path reaches, with every link on the way
-// resolved; false when a link may not be followed or the links do not end.
+// resolved; false when a link may not be followed, the links do not end or
+// the path names a folder.
 bool write_target(const std::string& path, std::string* target)
 {
+    if (path.back() == '/')
+        return false;
     std::string resolved; // without links; "" is the root
     if (path[0] != '/') {
         char* cwd = getcwd(nullptr, 0);
