@@ -139,10 +139,12 @@ bool read_inline(struct soap* soap, SnapshotElement& element)
     return true;
 }
 
-// The MIME part whose bytes an attachment was bound to; null for DIME.
+// The MIME part whose bytes an attachment was bound to; null for DIME or
+// when it has none.
 const soap_multipart* mime_part(const struct soap* soap, const unsigned char* bytes)
 {
-    for (const soap_multipart* part = soap->mime.list; part != nullptr; part = part->next) {
+    for (const soap_multipart* part = bytes != nullptr ? soap->mime.list : nullptr; part != nullptr;
+         part = part->next) {
         if (reinterpret_cast<const unsigned char*>(part->ptr) == bytes)
             return part;
     }
