@@ -21,6 +21,13 @@ bool is_wait_after_call(const QOR_UC* name)
     return n == u"StartWait" || n == u"StopWait";
 }
 
+// Hands what was printed to standard output on; false when it could not be
+// written (a full device, a reader that went away).
+bool output_written()
+{
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}
+
 // Closes a -trace file at the end of the run (not the standard output).
 struct TraceFileCloser
 {
@@ -69,6 +76,10 @@ int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environmen
                                 settings.wait_delay, environment.wait_timing);
         soap_destroy(soap);
         soap_end(soap);
+        // A call's output is out before the delay; output that was lost ends
+        // the run, as no exit code may claim success for it.
+        if (!output_written())
+            client_exit(1);
         if (remaining != 1 && environment.sleep)
             environment.sleep(settings.repeat_delay);
     }
@@ -100,6 +111,7 @@ int run_client(int argc, const QOR_UC* const* argv, const ClientEnvironment& env
     } catch (const ClientExit& exit) {
         result = exit.code;
     }
-    std::fflush(stdout);
+    if (!output_written())
+        result = 1;
     return result;
 }

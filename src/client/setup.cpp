@@ -182,11 +182,15 @@ void query_user_and_password(ClientSettings& s)
     // The answer is read into 1024 units at most.
     QOR_UC user[1024] = {0};
     const bool answered = scanfU16(cU("%1023s"), user) == 1;
-    // The rest of an overlong word is dropped, not taken as the password.
+    // The rest of an overlong word is dropped, not taken as the password;
+    // an endless one only up to the bound.
     if (answered && user[1022] != 0) {
         int c = fgetcU16(stdin);
-        while (c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r')
-            c = fgetcU16(stdin);
+        for (int dropped = 0; c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r';
+             c = fgetcU16(stdin)) {
+            if (++dropped >= U16_MAX_LINE_DROP)
+                break;
+        }
         if (c >= 0)
             std::ungetc(c, stdin);
     }

@@ -1,13 +1,17 @@
 // The local copy of a fetched snapshot.
 #include "client/snapshot_file.h"
 
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "client/temporary_file.h"
 #include "u16/u16.h"
 
 namespace {
@@ -53,51 +57,109 @@ Outcome write_and_close(FILE* file, const unsigned char* data, std::size_t size,
     return flushed && closed ? Outcome::kDone : Outcome::kNoClose;
 }
 
-// The file a write of the path reaches: a symbolic link's target.
-std::string write_target(const std::string& path)
+constexpr int kMaxLinks = 40; // as many as the kernel follows in one path
+
+// Whether a link in this folder may be followed: in a sticky folder only a
+// link of the caller's own or of the folder's owner, as the kernel protects
+// shared folders, so that no other user's link leads a write elsewhere.
+bool may_follow(const struct stat& link, const std::string& folder)
 {
-    struct stat link
+    struct stat dir
     {
     };
-    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = realpath(path.c_str(), nullptr)) {
-            std::string target(resolved);
-            std::free(resolved);
-            return target;
-        }
-    }
-    return path;
+    if (stat(folder.empty() ? "/" : folder.c_str(), &dir) != 0)
+        return false;
+    return (dir.st_mode & S_ISVTX) == 0 || link.st_uid == geteuid() || link.st_uid == dir.st_uid;
 }
 
-mode_t new_file_mode()
+// The file that a write of the path reaches, with every link on the way
+// resolved; false when a link may not be followed, the links do not end or
+// the path names a folder.
+bool write_target(const std::string& path, std::string* target)
+{
+    if (path.back() == '/')
+        return false;
+    std::string resolved; // without links; "" is the root
+    if (path[0] != '/') {
+        char* cwd = getcwd(nullptr, 0);
+        if (cwd == nullptr)
+            return false;
+        resolved = std::strcmp(cwd, "/") == 0 ? "" : cwd;
+        std::free(cwd);
+    }
+    std::string rest = path; // what is still to be walked
+    int links = 0;
+    for (;;) {
+        const std::size_t start = rest.find_first_not_of('/');
+        if (start == std::string::npos)
+            break;
+        const std::size_t end = rest.find('/', start);
+        const std::string name = rest.substr(start, end - start);
+        rest.erase(0, end == std::string::npos ? rest.size() : end);
+        if (name == ".")
+            continue;
+        if (name == "..") {
+            resolved.erase(std::min(resolved.rfind('/'), resolved.size()));
+            continue;
+        }
+        const std::string next = resolved + "/" + name;
+        struct stat st
+        {
+        };
+        if (lstat(next.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            resolved = next;
+            continue;
+        }
+        if (++links > kMaxLinks || !may_follow(st, resolved))
+            return false;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = readlink(next.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size())
+            return false;
+        link.resize(static_cast<std::size_t>(n));
+        if (link[0] == '/')
+            resolved.clear();
+        rest.insert(0, link + "/");
+    }
+    *target = resolved.empty() ? "/" : resolved;
+    return true;
+}
+
+// Whether the file may be opened for writing, as an open through the given
+// path would have written it: its replacement must not get round that.
+bool may_write(const std::string& file)
+{
+    const int fd = open(file.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+// The permissions of the new file: never a set-ID or sticky bit, never more
+// than the old file had, nor more than the umask lets a new file have.
+mode_t new_file_mode(const struct stat* old)
 {
     const mode_t mask = umask(0);
     umask(mask);
-    return 0666 & ~mask;
+    return (old != nullptr ? old->st_mode : 0666) & 0777 & ~mask;
 }
 
-Outcome replace_file(const std::string& path, const struct stat* old, const unsigned char* data,
+Outcome replace_file(const std::string& target, const struct stat* old, const unsigned char* data,
                      std::size_t size, SnapshotWriter writer)
 {
-    const std::string target = write_target(path);
     const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
-    std::string temporary = folder + ".qorcontrol-XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
+    TemporaryFile temporary(slash == std::string::npos ? "" : target.substr(0, slash + 1));
+    if (temporary.fd() < 0)
         return Outcome::kNoOpen;
-    fchmod(fd, old != nullptr ? (old->st_mode & 07777) : new_file_mode());
-    FILE* file = fdopen(fd, "wb");
-    if (file == nullptr) {
-        close(fd);
-        unlink(temporary.c_str());
+    fchmod(temporary.fd(), new_file_mode(old));
+    FILE* file = fdopen(temporary.fd(), "wb");
+    if (file == nullptr)
         return Outcome::kNoOpen;
-    }
+    temporary.release_fd();
     Outcome outcome = write_and_close(file, data, size, writer, true);
-    if (outcome == Outcome::kDone && std::rename(temporary.c_str(), target.c_str()) != 0)
+    if (outcome == Outcome::kDone && !temporary.rename_to(target))
         outcome = Outcome::kNoReplace;
-    if (outcome != Outcome::kDone)
-        unlink(temporary.c_str());
     return outcome;
 }
 
@@ -125,18 +187,21 @@ int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std
     if (writer == nullptr)
         writer = stdio_write;
     std::string path;
-    if (!nlsui_file_path(local_name, &path) || path.empty())
+    std::string target;
+    if (!nlsui_file_path(local_name, &path) || path.empty() || !write_target(path, &target))
         return report(Outcome::kNoOpen, local_name);
     struct stat old
     {
     };
-    const bool exists = stat(path.c_str(), &old) == 0;
+    const bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         // A device or pipe has no folder to be replaced in.
-        FILE* file = std::fopen(path.c_str(), "wb");
+        FILE* file = std::fopen(target.c_str(), "wb");
         if (file == nullptr)
             return report(Outcome::kNoOpen, local_name);
         return report(write_and_close(file, data, size, writer, false), local_name);
     }
-    return report(replace_file(path, exists ? &old : nullptr, data, size, writer), local_name);
+    if (exists && !may_write(target))
+        return report(Outcome::kNoOpen, local_name);
+    return report(replace_file(target, exists ? &old : nullptr, data, size, writer), local_name);
 }

@@ -139,6 +139,39 @@ bool read_inline(struct soap* soap, SnapshotElement& element)
     return true;
 }
 
+// The MIME part whose bytes an attachment was bound to; null for DIME or
+// when it has none.
+const soap_multipart* mime_part(const struct soap* soap, const unsigned char* bytes)
+{
+    for (const soap_multipart* part = bytes != nullptr ? soap->mime.list : nullptr; part != nullptr;
+         part = part->next) {
+        if (reinterpret_cast<const unsigned char*>(part->ptr) == bytes)
+            return part;
+    }
+    return nullptr;
+}
+
+// Replaces an attachment's base64 text by its bytes in the context's
+// memory. False with the context's error set when the memory runs out.
+bool decode_attachment(struct soap* soap, SnapshotElement& element)
+{
+    BlockSink sink(soap);
+    Base64Decoder decoder;
+    for (std::size_t i = 0; sink.ok() && decoder.valid() && i < element.size; ++i) {
+        unsigned char out[3];
+        const int n = decoder.put(element.bytes[i], out);
+        if (n > 0 && !sink.add(out, n))
+            break;
+    }
+    element.valid = decoder.complete();
+    element.bytes = sink.ok() ? sink.save(&element.size) : nullptr;
+    if (!sink.ok() || (element.size != 0 && element.bytes == nullptr)) {
+        soap->error = SOAP_EOM;
+        return false;
+    }
+    return true;
+}
+
 // Reads the snapshot member when it is next; leaves SOAP_TAG_MISMATCH in the
 // context when another element is.
 void read_snapshot(struct soap* soap, QORControl__SnapshotZip& attachment, SnapshotElement& element)
@@ -213,6 +246,14 @@ int recv_read_snapshot(struct soap* soap, SnapshotData* data)
         element.size = attachment.__size > 0 ? static_cast<std::size_t>(attachment.__size) : 0;
         if (element.reference && element.bytes == nullptr)
             element.kind = Kind::kAbsent; // a reference that led nowhere
+        // A MIME part may come as encoded text, which is no snapshot.
+        const soap_multipart* part = mime_part(soap, element.bytes);
+        const soap_mime_encoding encoding = part != nullptr ? part->encoding : SOAP_MIME_NONE;
+        if (encoding == SOAP_MIME_BASE64 && !decode_attachment(soap, element))
+            return soap->error;
+        if (encoding > SOAP_MIME_BASE64 || encoding == SOAP_MIME_QUOTED_PRINTABLE)
+            return soap_set_sender_error(soap, "Unsupported encoding of the snapshot", nullptr,
+                                         SOAP_TYPE);
     }
     if (element.kind == Kind::kAbsent || element.kind == Kind::kNil)
         return soap_set_sender_error(soap, "No snapshot data in the reply", nullptr, SOAP_NO_DATA);

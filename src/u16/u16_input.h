@@ -30,9 +30,14 @@ void U16ResetInputErrorCounter(void);
  * on it never read ahead to dump the bytes that follow. */
 void U16SetSecretInput(FILE* stream);
 
+/* At most this many bytes of the rest of an answer line are read and
+ * dropped; past them reading stops as at the line's end, so that an endless
+ * input (such as /dev/zero) cannot hold a dialogue for ever. */
+constexpr int U16_MAX_LINE_DROP = 64 * 1024;
+
 /* Ends the current line when nothing but blanks is left on it: reads the
- * blanks and one line end ("\n", "\r\n" or a lone "\r"). Anything else
- * stays unread, byte for byte. */
+ * blanks (at most U16_MAX_LINE_DROP) and one line end ("\n", "\r\n" or a
+ * lone "\r"). Anything else stays unread, byte for byte. */
 void U16EndBlankLine(FILE* stream);
 
 /* A unit given back by the scanf engine, or the byte that broke an invalid

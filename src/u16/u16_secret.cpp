@@ -92,14 +92,17 @@ class SecretInput
     }
 
     /* Reads and drops the rest of the line, up to and including its end
-     * ("\n", "\r\n" or a lone "\r"), as raw bytes. */
+     * ("\n", "\r\n" or a lone "\r"), as raw bytes; at most
+     * U16_MAX_LINE_DROP of them. */
     void drop_line()
     {
         held_count_ = 0;
         taken_ = 0;
         int b = byte();
-        while (b >= 0 && b != '\n' && b != '\r')
-            b = byte();
+        for (int dropped = 0; b >= 0 && b != '\n' && b != '\r'; b = byte()) {
+            if (++dropped >= U16_MAX_LINE_DROP)
+                return;
+        }
         if (b == '\r')
             drop_line_feed();
     }
@@ -143,8 +146,13 @@ int u16_read_secret_line(FILE* stream, QOR_UC* out, int room)
     int n = 0;
     const auto line_end = [&] { return decoded && (units[0] == u'\n' || units[0] == u'\r'); };
     bool more = input.next(units, &count, &decoded);
-    while (more && decoded && !line_end() && u16_is_space_unit(units[0]))
+    for (int skipped = 0; more && decoded && !line_end() && u16_is_space_unit(units[0]);) {
+        if (++skipped >= U16_MAX_LINE_DROP) {
+            more = false; // endless blanks: an empty answer
+            break;
+        }
         more = input.next(units, &count, &decoded);
+    }
     while (more && !(decoded && u16_is_space_unit(units[0])) && n + count <= room) {
         for (int i = 0; i < count; ++i)
             out[n++] = units[i];
@@ -173,8 +181,10 @@ void U16EndBlankLine(FILE* stream)
         }
     }
     int b = u16_next_byte(stream);
-    while (b == ' ' || b == '\t')
-        b = u16_next_byte(stream);
+    for (int dropped = 0; b == ' ' || b == '\t'; b = u16_next_byte(stream)) {
+        if (++dropped >= U16_MAX_LINE_DROP)
+            return;
+    }
     if (b == '\r')
         b = u16_next_byte(stream);
     if (b != '\n' && b >= 0)

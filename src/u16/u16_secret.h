@@ -10,7 +10,8 @@
 
 /* Reads the answer line of a secret: its first word goes into out (at most
  * room units, then a terminator) and the rest of the line, up to and
- * including its end, is dropped; nothing after the line end is read. Blanks
+ * including its end, is dropped (at most U16_MAX_LINE_DROP bytes of it);
+ * nothing after the line end is read. Blanks
  * before the word are skipped, a line end is not (an empty line gives an
  * empty word). UTF-8 characters give their units; a byte that is not part
  * of a valid UTF-8 character is taken as the unit of the same value. A

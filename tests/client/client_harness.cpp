@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <regex>
+#include <sstream>
 
 namespace clienttest {
 
@@ -108,6 +110,14 @@ bool has_element(const std::string& xml, const std::string& name)
 {
     const std::regex element("<" + name + "(\\s[^>]*)?/?>");
     return std::regex_search(xml, element);
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
 }
 
 std::string heading(const std::string& webmethod)

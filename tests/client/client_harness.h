@@ -59,6 +59,9 @@ Instance start_instance();
 std::string element_text(const std::string& xml, const std::string& name);
 bool has_element(const std::string& xml, const std::string& name);
 
+// The whole content of a file ("" when it cannot be read).
+std::string read_file(const std::string& path);
+
 // The usual heading of a call's output.
 std::string heading(const std::string& webmethod);
 

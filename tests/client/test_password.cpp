@@ -8,9 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -88,13 +86,7 @@ TEST(ClientPassword, DiagnosticsKeepTheCommandLineWithoutThePassword)
     }
 }
 
-std::string read_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
+using clienttest::read_file;
 
 // A child on a pseudo-terminal runs the program (its standard error goes to
 // a file), then reports its exit code and the next line the terminal holds.

@@ -6,12 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "client/snapshot_file.h"
@@ -40,13 +41,7 @@ SnapshotWriter recording_writer_or_null(std::size_t short_write_after)
     return short_write_after != 0 ? recording_writer : nullptr;
 }
 
-std::string read_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
+using clienttest::read_file;
 
 void write_file(const std::string& path, const std::string& bytes)
 {
@@ -246,6 +241,53 @@ TEST(ClientSnapshotFile, PermissionsAndLinksOfTheOldCopyStay)
     EXPECT_EQ(folder_names(folder.path()).size(), 2u);
 }
 
+// A replaced file's copy never carries a set-ID or sticky bit, nor more
+// permissions than the old file and the umask allow.
+TEST(ClientSnapshotFile, TheCopyOfASetIdFileHasNoSetIdBits)
+{
+    // old mode, umask, new mode
+    const mode_t cases[][3] = {{06755, 022, 0755}, {04777, 027, 0750}, {01606, 0, 0606}};
+    for (const auto& c : cases) {
+        Folder folder;
+        const std::string path = folder / "copy.zip";
+        write_file(path, "old");
+        ASSERT_EQ(chmod(path.c_str(), c[0]), 0);
+        const mode_t saved_mask = umask(c[1]);
+        EXPECT_EQ(write_snapshot_file(wide(path).c_str(), nullptr, 0), 0);
+        umask(saved_mask);
+        struct stat st
+        {
+        };
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c[2]) << std::oct << c[0];
+    }
+}
+
+int g_signal = 0;
+
+std::size_t signalling_writer(const void*, std::size_t bytes, FILE*)
+{
+    raise(g_signal);
+    return bytes;
+}
+
+// SIGINT or SIGTERM while the new copy is written ends the program as that
+// signal does, and the temporary file goes with it.
+TEST(ClientSnapshotFileDeathTest, ASignalDuringTheWriteLeavesNoTemporaryFile)
+{
+    const unsigned char data[] = {'n', 'e', 'w'};
+    for (const int signal : {SIGINT, SIGTERM}) {
+        Folder folder;
+        const std::string path = folder / "copy.zip";
+        write_file(path, "old");
+        g_signal = signal;
+        EXPECT_EXIT(write_snapshot_file(wide(path).c_str(), data, sizeof data, signalling_writer),
+                    testing::KilledBySignal(signal), "");
+        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << signal;
+        EXPECT_EQ(read_file(path), "old");
+    }
+}
+
 TEST(ClientSnapshotFile, ADeviceIsWrittenDirectlyAndAFullOneFails)
 {
     if (!exists("/dev/full"))
@@ -293,6 +335,17 @@ std::string snapshot_response(const std::string& inner)
     return "<QORControl:ReadSnapshotResponse>" + inner + "</QORControl:ReadSnapshotResponse>";
 }
 
+// A MIME reply: the envelope as the root part, then the snapshot's part.
+Reply mime_reply(const std::string& envelope, const std::string& encoding,
+                 const std::string& content)
+{
+    return Reply::http(200,
+                       "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + envelope +
+                           "\r\n--b\r\nContent-Transfer-Encoding: " + encoding +
+                           "\r\nContent-ID: <s1>\r\n\r\n" + content + "\r\n--b--\r\n",
+                       "multipart/related; boundary=b; type=\"text/xml\"; start=\"<root>\"");
+}
+
 // Each reply of the service, with the local copy's bytes before and after:
 // a reply without valid snapshot data fails and touches no file; an empty
 // element is a snapshot of 0 bytes.
@@ -309,6 +362,7 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
         large_text.insert(at, "\n");
     const std::string envelope =
         qortest::envelope(snapshot_response("<snapshot href=\"cid:s1\"/>"));
+    const std::string unsupported = "FAIL: Unsupported encoding of the snapshot\n";
     const struct
     {
         const char* label;
@@ -342,6 +396,13 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
          Reply::dime({qortest::dime_envelope_record(envelope),
                       DimeRecord{"cid:s1", "application/zip", "PK\x03\x04"}}),
          0, "OK\n", "PK\x03\x04"},
+        {"MIME base64", mime_reply(envelope, "base64", "UEsDBCB6\r\naXA=\r\n"), 0, "OK\n",
+         "PK\x03\x04 zip"},
+        {"MIME base64 not valid", mime_reply(envelope, "base64", "UEsDB*B6"), 1, invalid, "old"},
+        {"MIME binary", mime_reply(envelope, "binary", "PK\x03\x04=3D"), 0, "OK\n",
+         "PK\x03\x04=3D"},
+        {"MIME quoted-printable", mime_reply(envelope, "quoted-printable", "PK=03=04"), 1,
+         unsupported, "old"},
         {"fault", Reply::fault11("SOAP-ENV:Server", "gone"), 1, "FAIL: gone\n", "old"},
     };
     clienttest::Instance instance = clienttest::start_instance();
@@ -392,6 +453,51 @@ TEST(ClientReadSnapshotDeathTest, AnUnwritableFolderLeavesTheOldCopy)
     EXPECT_EQ(instance.service->request_count(), 1u);
     EXPECT_EQ(read_file(path), "old");
     EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"});
+}
+
+// As root: a link "l" that another user owns in a sticky folder is never
+// followed, wherever it stands on the way, and nothing is written; one's own
+// is, but not on to another user's link "m" there.
+TEST(ClientReadSnapshot, AnotherUsersLinkInAStickyFolderIsNeverFollowed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a link to another user";
+    const struct
+    {
+        uid_t owner;        // of "l"
+        const char* target; // of "l", below the victim's folder V unless it is "m"
+        const char* local_name;
+        const char* victim; // afterwards
+    } cases[] = {
+        {65534, "/victim", "l", "victim"},
+        {65534, "", "l/victim", "victim"},
+        {0, "m", "l", "victim"},
+        {0, "/victim", "l", "new"},
+    };
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(Reply::ok(snapshot_response("<snapshot>bmV3</snapshot>")));
+    for (const auto& c : cases) {
+        Folder shared;
+        Folder system;
+        ASSERT_EQ(chmod(shared.path().c_str(), 01777), 0);
+        write_file(system / "victim", "victim");
+        const std::string target = std::string(c.target) == "m" ? "m" : system.path() + c.target;
+        for (const auto& [name, to, owner] :
+             {std::tuple{"l", target, c.owner}, std::tuple{"m", system / "victim", uid_t{65534}}}) {
+            ASSERT_EQ(symlink(to.c_str(), (shared / name).c_str()), 0);
+            ASSERT_EQ(lchown((shared / name).c_str(), owner, owner), 0);
+        }
+        const std::string path = shared / c.local_name;
+        const bool fails = std::string(c.victim) == "victim";
+        const clienttest::RunResult r =
+            clienttest::run(instance.call({"ReadSnapshot", "s.zip", path}));
+        EXPECT_EQ(r.exit_code, fails ? 1 : 0) << path;
+        EXPECT_EQ(r.out, clienttest::heading("ReadSnapshot") + "OK\n" +
+                             (fails ? "FAIL: cannot open local file " + path + "\n" : ""));
+        EXPECT_EQ(read_file(system / "victim"), c.victim) << path;
+        EXPECT_EQ(folder_names(system.path()), std::vector<std::string>{"victim"}) << path;
+        EXPECT_EQ(folder_names(shared.path()).size(), 2u) << path;
+    }
 }
 
 } // namespace

@@ -135,6 +135,8 @@ TEST(U16SecretLine, TakesTheWordOfOneLineWithoutAnyReport)
 {
     const std::string a300(300, 'a');
     const std::string a254(254, 'a');
+    // Past the bound an endless line or run of blanks is read no further.
+    const std::string beyond(U16_MAX_LINE_DROP + 3, ' ');
     const struct
     {
         std::string input;
@@ -162,6 +164,8 @@ TEST(U16SecretLine, TakesTheWordOfOneLineWithoutAnyReport)
         {a300 + "\nnext", std::u16string(255, u'a'), u"next"},
         {a254 + "\xF0\x9F\x98\x80\nnext", std::u16string(254, u'a'), u"next"},
         {a254 + "\xC3\nnext", std::u16string(254, u'a') + u"\u00C3", u"next"},
+        {"pw " + beyond + "\nnext", u"pw", u"   \nnext"},
+        {beyond + "pw\n", u"", u"   pw\n"},
     };
     u16test::DiagCapture diag(U16_TRACE_HIGH);
     setenv("NLSUI_FILE_TRACE", "1", 1);
@@ -186,9 +190,14 @@ TEST(U16SecretLine, EndBlankLineLeavesAnythingElse)
         std::string input;
         std::u16string rest;
     } cases[] = {
-        {"user  \t\npw\n", u"pw\n"},     {"user\r\npw", u"pw"},   {"user\rpw", u"pw"},
-        {"user pw\n", u"pw\n"},          {"user\n\npw", u"\npw"}, {"user", u""},
+        {"user  \t\npw\n", u"pw\n"},
+        {"user\r\npw", u"pw"},
+        {"user\rpw", u"pw"},
+        {"user pw\n", u"pw\n"},
+        {"user\n\npw", u"\npw"},
+        {"user", u""},
         {"user\xC2\xA0pw", u"\u00A0pw"},
+        {"user" + std::string(U16_MAX_LINE_DROP + 2, '\t') + "\npw", u"\t\t\npw"},
     };
     u16test::DiagCapture diag(U16_TRACE_HIGH);
     for (const auto& c : cases) {

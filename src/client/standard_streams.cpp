@@ -1,0 +1,26 @@
+// Standard streams of a program started with some of them closed.
+#include "client/standard_streams.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+bool open_closed_standard_streams(void)
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free number is this one, as the ones below are open.
+        const int opened = open("/dev/null", O_RDWR);
+        if (opened < 0)
+            return false;
+        if (opened != fd) {
+            const bool moved = dup2(opened, fd) == fd;
+            close(opened);
+            if (!moved)
+                return false;
+        }
+    }
+    return true;
+}

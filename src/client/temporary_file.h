@@ -1,0 +1,32 @@
+#ifndef QOR_CLIENT_TEMPORARY_FILE_H
+#define QOR_CLIENT_TEMPORARY_FILE_H
+
+#include <string>
+
+/* A new hidden file in a folder that is to replace a file there. It is
+ * removed when the object ends without having been renamed, and also when
+ * SIGINT or SIGTERM ends the program while it exists (the signal then takes
+ * its course). One at a time. */
+class TemporaryFile
+{
+  public:
+    /* Creates the file in folder (empty or ending in "/"), readable and
+     * writable by the owner only; fd() is -1 when that failed. */
+    explicit TemporaryFile(const std::string& folder);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int fd() const { return fd_; }
+    /* The descriptor belongs to the caller from now on. */
+    void release_fd() { fd_ = -1; }
+    /* Renames the file onto target; true on success, after which it is no
+     * longer removed. */
+    bool rename_to(const std::string& target);
+
+  private:
+    int fd_ = -1;
+    bool exists_ = false;
+};
+
+#endif

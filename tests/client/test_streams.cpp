@@ -1,0 +1,222 @@
+// The built program in a broken environment and on a shared machine: closed
+// or unwritable standard streams, endless input, a signal in the delay and
+// the password in the process list.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "client_harness.h"
+#include "transport/test_pki.h"
+#include "transport/tls_proxy.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kPrinted = clienttest::heading("GetProcessList") +
+                             "OK\nname, description, dispstatus, textstatus, starttime, "
+                             "elapsedtime, pid\np, , GREEN, , , , 7\n";
+
+// An exit code as waitpid reports it.
+constexpr int exited(int code)
+{
+    return W_EXITCODE(code, 0);
+}
+
+// Reads up to size bytes, fewer at the end of the input.
+std::string read_from(int fd, std::size_t size)
+{
+    std::string text;
+    char buf[4096];
+    for (ssize_t n = 1; n > 0 && text.size() < size;) {
+        n = read(fd, buf, std::min(sizeof buf, size - text.size()));
+        text.append(buf, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    }
+    return clienttest::mask_time_stamps(text);
+}
+
+// Starts the program with its descriptors 0, 1 and 2 on these files ("" one
+// closed); with out, standard output goes to a pipe whose read end *out is.
+// A program that hangs ends by its alarm after a minute.
+pid_t start_program(const std::vector<std::string>& words, const std::string (&files)[3],
+                    int* out = nullptr)
+{
+    int fds[3];
+    for (int i = 0; i < 3; ++i)
+        fds[i] = files[i].empty() ? -1 : open(files[i].c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int ends[2];
+    if (out != nullptr && pipe2(ends, O_CLOEXEC) == 0) {
+        close(fds[1]);
+        fds[1] = ends[1];
+        *out = ends[0];
+    }
+    std::vector<char*> argv{const_cast<char*>(QORCONTROL_BINARY)};
+    for (const std::string& w : words)
+        argv.push_back(const_cast<char*>(w.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGPIPE, SIG_DFL); // as a shell starts it
+        alarm(60);
+        for (int i = 0; i < 3; ++i)
+            fds[i] < 0 ? close(i) : dup2(fds[i], i);
+        execv(QORCONTROL_BINARY, argv.data());
+        _exit(127);
+    }
+    for (const int fd : fds)
+        close(fd);
+    return pid;
+}
+
+int finish(pid_t pid)
+{
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+// A fake service that answers GetProcessList with one GREEN process, on its
+// instance's HTTP port and, through a TLS front, on its HTTPS port.
+class ClientWholeRun : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(test_pki().ok) << test_pki().error;
+        // The HTTPS port may be taken by chance: another instance then.
+        for (int attempt = 0; attempt < 10 && tls_ == nullptr; ++attempt) {
+            instance_ = clienttest::start_instance();
+            try {
+                tls_ = std::make_unique<TlsProxy>(
+                    test_pki().server_cert, test_pki().server_key, "", instance_.service->port(),
+                    static_cast<uint16_t>(qortest::FakeService::instance_port(instance_.nr) + 1));
+            } catch (const std::runtime_error&) {
+            }
+        }
+        ASSERT_NE(tls_, nullptr);
+        instance_.service->script(
+            "GetProcessList",
+            qortest::Reply::ok("<QORControl:GetProcessListResponse><process><item><name>p</name>"
+                               "<dispstatus>QORControl-GREEN</dispstatus><pid>7</pid></item>"
+                               "</process></QORControl:GetProcessListResponse>"));
+        setenv("SECUDIR", test_pki().client_dir.c_str(), 1);
+        for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+            unsetenv(proxy);
+    }
+    void TearDown() override { unsetenv("SECUDIR"); }
+    std::vector<std::string> words(std::vector<std::string> options,
+                                   const char* webmethod = "GetProcessList")
+    {
+        const std::vector<std::string> call = instance_.call({webmethod});
+        options.insert(options.end(), call.begin(), call.end());
+        return options;
+    }
+
+    clienttest::Instance instance_;
+    std::unique_ptr<TlsProxy> tls_;
+    const std::string quiet_[3] = {"/dev/null", "/dev/null", "/dev/null"};
+};
+
+// Each standard stream closed in turn, over each transport, with the trace on
+// and two calls over one connection: the service receives nothing but the
+// requests, and the output goes where it always does.
+TEST_F(ClientWholeRun, AClosedStandardStreamTakesNoSocketsPlace)
+{
+    const std::string out = testing::TempDir() + "qor_out_" + std::to_string(getpid());
+    for (const char* prot : {"NI_HTTP", "NI_HTTPS", "GSOAP_HTTP", "WINHTTP", "WINHTTPS"}) {
+        for (const int closed : {0, 1, 2}) {
+            const std::string label = std::string(prot) + " without " + std::to_string(closed);
+            std::string files[3] = {"/dev/null", out, "/dev/null"};
+            files[closed].clear();
+            std::remove(out.c_str());
+            instance_.service->clear_requests();
+            const pid_t pid =
+                start_program(words({"-debug", "-repeat", "2", "0", "-prot", prot}), files);
+            EXPECT_EQ(finish(pid), exited(3)) << label;
+            const std::vector<qortest::Request> requests = instance_.service->requests();
+            EXPECT_EQ(requests.size(), 2u) << label;
+            for (const qortest::Request& request : requests)
+                EXPECT_EQ(request.request_line.substr(0, 5) + request.element,
+                          "POST GetProcessList")
+                    << label;
+            EXPECT_EQ(clienttest::mask_time_stamps(clienttest::read_file(out)),
+                      closed == 1 ? "" : kPrinted + kPrinted)
+                << label;
+        }
+    }
+    std::remove(out.c_str());
+}
+
+// Runs that must end with their status: output that cannot be written (a
+// full device, a reader that goes away during an endless repetition, also
+// where the SSL layer ignores SIGPIPE) is never a success, and an endless
+// standard input ends the questions for user and password.
+TEST_F(ClientWholeRun, BrokenStreamsEndTheRun)
+{
+    const struct
+    {
+        const char* label;
+        const char* in;
+        const char* out; // null: a pipe closed after the first byte
+        std::vector<std::string> options;
+        int status;
+    } cases[] = {
+        {"full device", "/dev/null", "/dev/full", {}, exited(1)},
+        {"reader gone", "/dev/null", nullptr, {"-repeat", "-1", "0"}, SIGPIPE},
+        {"reader gone, SSL",
+         "/dev/null",
+         nullptr,
+         {"-repeat", "-1", "0", "-prot", "NI_HTTPS"},
+         exited(1)},
+        {"endless input", "/dev/zero", "/dev/null", {"-queryuser"}, exited(3)},
+    };
+    for (const auto& c : cases) {
+        const std::string files[3] = {c.in, c.out != nullptr ? c.out : "/dev/null", "/dev/null"};
+        int out = -1;
+        const pid_t pid = start_program(words(c.options), files, c.out != nullptr ? nullptr : &out);
+        if (out >= 0) {
+            EXPECT_EQ(read_from(out, 1).size(), 1u) << c.label;
+            close(out);
+        }
+        EXPECT_EQ(finish(pid), c.status) << c.label;
+    }
+}
+
+// A call's results are out before the delay: a SIGTERM in it loses none.
+TEST_F(ClientWholeRun, ResultsAreWrittenBeforeTheDelay)
+{
+    int out = -1;
+    const pid_t pid = start_program(words({"-repeat", "2", "600"}), quiet_, &out);
+    const std::string first = read_from(out, kPrinted.size());
+    kill(pid, SIGTERM);
+    EXPECT_EQ(finish(pid), SIGTERM);
+    EXPECT_EQ(first + read_from(out, SIZE_MAX), kPrinted);
+    close(out);
+}
+
+// While the program waits for its reply, the process list shows no password.
+TEST_F(ClientWholeRun, ThePasswordIsNotInTheProcessList)
+{
+    instance_.service->set_default(
+        qortest::Reply::ok_empty("Shutdown").after(std::chrono::seconds(30)));
+    const pid_t pid = start_program(words({"-user", "bob", "S3cret-pw"}, "Shutdown"), quiet_);
+    ASSERT_TRUE(instance_.service->wait_for_requests(1));
+    const std::string cmdline = clienttest::read_file("/proc/" + std::to_string(pid) + "/cmdline");
+    kill(pid, SIGTERM);
+    finish(pid);
+    EXPECT_EQ(cmdline.find("S3cret"), std::string::npos);
+    EXPECT_NE(cmdline.find("-user\0bob\0*********\0"s), std::string::npos) << cmdline;
+    EXPECT_EQ(instance_.service->last_request().header("Authorization"),
+              "Basic " + clienttest::base64("bob:S3cret-pw"));
+}
+
+} // namespace
