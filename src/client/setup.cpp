@@ -72,6 +72,38 @@ int service_port(const char* name, int fallback)
     return fallback;
 }
 
+// The host as a URL carries it: an IPv6 literal in brackets, or the toolkit
+// reads its colons as the start of the port.
+std::string url_host(const char* host)
+{
+    if (host[0] == '[' || std::strchr(host, ':') == nullptr)
+        return host;
+    return std::string("[") + host + "]";
+}
+
+// A pipe name carries the bare address, as the host's own name for itself.
+std::string pipe_host(const char* host)
+{
+    const std::size_t n = std::strlen(host);
+    if (n >= 2 && host[0] == '[' && host[n - 1] == ']')
+        return std::string(host + 1, n - 2);
+    return host;
+}
+
+// A blank or a control character in the host would end the endpoint or bend
+// it: the toolkit takes a blank for the start of another endpoint and would
+// call some other host or port.
+bool endpoint_host_valid(const QOR_UC* typed)
+{
+    if (typed == nullptr)
+        return true;
+    for (const QOR_UC* p = typed; *p != 0; ++p) {
+        if (*p <= u' ' || (*p >= 0x7F && *p <= 0x9F))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool make_endpoint(int transport, const char* host, int nr, std::string* endpoint)
@@ -79,19 +111,20 @@ bool make_endpoint(int transport, const char* host, int nr, std::string* endpoin
     char buf[kEndpointSize];
     int n = 0;
     if (transport == TRANSPORT_PIPE) {
-        n = std::snprintf(buf, sizeof buf, "pipe:\\\\%s\\pipe\\qorcontrol_%02d", host, nr);
+        n = std::snprintf(buf, sizeof buf, "pipe:\\\\%s\\pipe\\qorcontrol_%02d",
+                          pipe_host(host).c_str(), nr);
     } else if (transport == TRANSPORT_NI_HTTPS || transport == TRANSPORT_WINHTTPS) {
         char service[32];
         std::snprintf(service, sizeof service, "qorctrls%02d", nr);
         const int port =
             nr == 99 ? service_port("qorzoziduros", 1129) : service_port(service, 50014 + 100 * nr);
-        n = std::snprintf(buf, sizeof buf, "https://%s:%d", host, port);
+        n = std::snprintf(buf, sizeof buf, "https://%s:%d", url_host(host).c_str(), port);
     } else {
         char service[32];
         std::snprintf(service, sizeof service, "qorctrl%02d", nr);
         const int port =
             nr == 99 ? service_port("qorzoziduro", 1128) : service_port(service, 50013 + 100 * nr);
-        n = std::snprintf(buf, sizeof buf, "http://%s:%d", host, port);
+        n = std::snprintf(buf, sizeof buf, "http://%s:%d", url_host(host).c_str(), port);
     }
     if (n < 0 || static_cast<std::size_t>(n) >= sizeof buf)
         return false;
@@ -228,6 +261,8 @@ ClientSession::~ClientSession()
 void setup_client(ClientSession& session, ClientSettings& s)
 {
     NiInit();
+    if (!endpoint_host_valid(s.host_typed))
+        print_usage();
     if (!make_endpoint(s.transport, s.host, s.instance_nr, &session.endpoint)) {
         printfU16(cU("Host name too long\n"));
         client_exit(1);

@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include "platform/ni_si.h"
 #include "transport/plugin_data.h"
 
 namespace qortransport {
@@ -42,11 +43,15 @@ size_t gsoap_recv(struct soap* soap, char* s, size_t n)
     return framed_recv(soap, d, s, n, gsoap_read);
 }
 
-// A connection whose last response broke off is not used again.
+// A connection whose last response broke off is not used again, nor one
+// that holds unread bytes: the toolkit's own check takes them for a live
+// connection, and the next call would read them as its reply.
 int gsoap_poll(struct soap* soap)
 {
     PluginData* d = plugin_data(soap);
     if (d == nullptr || !reusable(d))
+        return SOAP_EOF;
+    if (soap_valid_socket(soap->socket) && SiPendingOrClosed(soap->socket) != 0)
         return SOAP_EOF;
     return d->saved.fpoll != nullptr ? d->saved.fpoll(soap) : SOAP_OK;
 }

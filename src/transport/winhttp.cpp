@@ -2,6 +2,7 @@
 
 #include "transport/winhttp.h"
 
+#include "platform/ni_si.h"
 #include "transport/curl_lib.h"
 
 #include <algorithm>
@@ -119,6 +120,8 @@ struct Connect : Handle
     CURLM* multi = nullptr; // drives curl's transfers and keeps the connections
     long connections = 0;
     Request* active = nullptr; // the request whose transfer is under way
+    // The connection curl keeps for the next request, once a transfer ended.
+    curl_socket_t kept = CURL_SOCKET_BAD;
 };
 
 struct Request : Handle
@@ -318,6 +321,11 @@ void detach(Request* r)
         return;
     Connect* c = r->connect;
     const CurlLib& lib = *curl_lib();
+    // Asked while the transfer is still in the multi handle, which holds the
+    // kept connections.
+    c->kept = CURL_SOCKET_BAD;
+    if (r->finished && r->result == CURLE_OK && r->failure == ERROR_SUCCESS)
+        lib.easy_getinfo(c->curl, CURLINFO_ACTIVESOCKET, &c->kept);
     lib.multi_remove_handle(c->multi, c->curl);
     long opened = 0;
     lib.easy_getinfo(c->curl, CURLINFO_NUM_CONNECTS, &opened);
@@ -414,6 +422,28 @@ void resume(Request* r)
 long limit_or_none(int ms)
 {
     return ms > 0 ? ms : 0;
+}
+
+// Bytes that wait on the kept connection before the next request went out
+// belong to no request: curl would take them for the next reply. Such a
+// connection, or one the peer closed, goes with its handles, and fresh ones
+// connect anew. False when the handles cannot be made.
+bool drop_unfit_connection(Connect* c)
+{
+    const curl_socket_t kept = c->kept;
+    c->kept = CURL_SOCKET_BAD;
+    const CurlLib& lib = *curl_lib();
+    if (kept != CURL_SOCKET_BAD && SiPendingOrClosed(kept) != 0) {
+        lib.easy_cleanup(c->curl);
+        lib.multi_cleanup(c->multi); // closes the connections it kept
+        c->curl = nullptr;
+        c->multi = nullptr;
+    }
+    if (c->curl == nullptr)
+        c->curl = lib.easy_init();
+    if (c->multi == nullptr)
+        c->multi = lib.multi_init();
+    return c->curl != nullptr && c->multi != nullptr;
 }
 
 } // namespace
@@ -622,6 +652,8 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     Session* s = c->session;
     if (c->active != nullptr)
         return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
+    if (!drop_unfit_connection(c))
+        return fail(ERROR_NOT_ENOUGH_MEMORY);
     const CurlLib& lib = *curl_lib();
     CURL* curl = c->curl;
     lib.easy_reset(curl);

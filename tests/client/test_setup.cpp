@@ -88,6 +88,10 @@ TEST(ClientEndpoint, PortsServicesAndPipes)
         {TRANSPORT_NI_HTTPS, "localhost", 99, "https://localhost:1600"},
         {TRANSPORT_PIPE, ".", 0, "pipe:\\\\.\\pipe\\qorcontrol_00"},
         {TRANSPORT_PIPE, "server", 42, "pipe:\\\\server\\pipe\\qorcontrol_42"},
+        // An IPv6 literal: in brackets in a URL, bare in a pipe name.
+        {TRANSPORT_NI_HTTP, "::1", 1, "http://[::1]:50113"},
+        {TRANSPORT_WINHTTPS, "[::1]", 7, "https://[::1]:50714"},
+        {TRANSPORT_PIPE, "[fe80::1]", 42, "pipe:\\\\fe80::1\\pipe\\qorcontrol_42"},
     };
     for (const auto& c : cases) {
         std::string endpoint;
@@ -114,6 +118,51 @@ TEST(ClientEndpoint, TooLongHostEndsTheRunBeforeAnyCall)
         EXPECT_EQ(r.exit_code, 1) << webmethod;
         EXPECT_EQ(r.out, "Host name too long\n") << webmethod;
     }
+}
+
+// A blank or a control character in the host would make the toolkit read
+// another endpoint (a blank starts the next one): the usage text, no call.
+TEST(ClientEndpoint, HostWithABlankOrAControlCharacterIsACommandLineError)
+{
+    clienttest::Instance instance = clienttest::start_instance();
+    const std::vector<std::string> call = instance.call({"Shutdown"});
+    for (const char* host : {"127.0.0.1 ", " 127.0.0.1", "127.0.0.1\t", "127.0\x01.0.1",
+                             "127.0.0.1\x7f", "127.0.0.1\xc2\x85"}) {
+        for (const char* prot : {"NI_HTTP", "PIPE"}) {
+            std::vector<std::string> words = {"-prot", prot};
+            words.insert(words.end(), call.begin(), call.end());
+            words.insert(words.end(), {"-host", host});
+            const clienttest::RunResult r = clienttest::run(words);
+            EXPECT_EQ(r.exit_code, 1) << prot << " [" << host << "]";
+            EXPECT_EQ(r.out.rfind("NAME\n", 0), 0u) << prot << " [" << host << "]: " << r.out;
+        }
+    }
+    EXPECT_EQ(instance.service->request_count(), 0u);
+}
+
+// An IPv6 literal reaches the instance with or without its brackets.
+TEST(ClientEndpoint, Ipv6LiteralHost)
+{
+    try {
+        qortest::FakeService probe(0, qortest::Loopback::V6);
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "this machine has no IPv6 loopback: " << e.what();
+    }
+    for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(proxy);
+    int nr = 0;
+    const auto service =
+        qortest::FakeService::on_free_instance_port(nr, 1, 98, qortest::Loopback::V6);
+    service->set_default(qortest::Reply::ok_empty("Shutdown"));
+    for (const char* prot : {"NI_HTTP", "GSOAP_HTTP", "WINHTTP"}) {
+        for (const char* host : {"::1", "[::1]"}) {
+            const clienttest::RunResult r = clienttest::run(
+                {"-prot", prot, "-host", host, "-nr", std::to_string(nr), "-function", "Shutdown"});
+            EXPECT_EQ(r.exit_code, 0) << prot << " " << host;
+            EXPECT_EQ(r.out, clienttest::heading("Shutdown") + "OK\n") << prot << " " << host;
+        }
+    }
+    EXPECT_EQ(service->request_count(), 6u);
 }
 
 TEST(ClientPse, SelectionAndSeparators)

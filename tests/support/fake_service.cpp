@@ -126,6 +126,7 @@ struct FakeService::Impl
     int wake_rd = -1;
     int wake_wr = -1;
     std::uint16_t port = 0;
+    bool v6 = false;
     std::string path;
     std::atomic<bool> stopping{false};
 
@@ -157,10 +158,11 @@ struct FakeService::Impl
         wake_wr = fds[1];
     }
 
-    void listen_tcp(std::uint16_t wanted)
+    void listen_tcp(std::uint16_t wanted, Loopback where)
     {
         start_pipe();
-        listen_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        v6 = where == Loopback::V6;
+        listen_fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (listen_fd < 0)
             throw sys_error("socket");
         int one = 1;
@@ -169,15 +171,22 @@ struct FakeService::Impl
         addr.sin_family = AF_INET;
         addr.sin_port = htons(wanted);
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::bind(listen_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
-            throw sys_error("bind 127.0.0.1:" + std::to_string(wanted));
-        socklen_t len = sizeof addr;
-        if (::getsockname(listen_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        sockaddr_in6 addr6{};
+        addr6.sin6_family = AF_INET6;
+        addr6.sin6_port = htons(wanted);
+        addr6.sin6_addr = in6addr_loopback;
+        auto* any = v6 ? reinterpret_cast<sockaddr*>(&addr6) : reinterpret_cast<sockaddr*>(&addr);
+        socklen_t len = v6 ? sizeof addr6 : sizeof addr;
+        if (::bind(listen_fd, any, len) != 0)
+            throw sys_error("bind " + host() + ":" + std::to_string(wanted));
+        if (::getsockname(listen_fd, any, &len) != 0)
             throw sys_error("getsockname");
-        port = ntohs(addr.sin_port);
+        port = ntohs(v6 ? addr6.sin6_port : addr.sin_port);
         if (::listen(listen_fd, 64) != 0)
             throw sys_error("listen");
     }
+
+    std::string host() const { return v6 ? "[::1]" : "127.0.0.1"; }
 
     void listen_unix(const std::string& socket_path)
     {
@@ -609,10 +618,10 @@ struct FakeService::Impl
 
 FakeService::FakeService() : FakeService(std::uint16_t{0}) {}
 
-FakeService::FakeService(std::uint16_t port) : impl_(std::make_unique<Impl>())
+FakeService::FakeService(std::uint16_t port, Loopback where) : impl_(std::make_unique<Impl>())
 {
     try {
-        impl_->listen_tcp(port);
+        impl_->listen_tcp(port, where);
     } catch (...) {
         impl_->close_all();
         throw;
@@ -636,13 +645,14 @@ FakeService::~FakeService()
     impl_->stop();
 }
 
-std::unique_ptr<FakeService> FakeService::on_free_instance_port(int& nr, int first, int last)
+std::unique_ptr<FakeService> FakeService::on_free_instance_port(int& nr, int first, int last,
+                                                                Loopback where)
 {
     first = std::max(first, 0);
     last = std::min(last, 98); // 99 addresses the host agent, not an instance
     for (int candidate = first; candidate <= last; ++candidate) {
         try {
-            auto service = std::make_unique<FakeService>(instance_port(candidate));
+            auto service = std::make_unique<FakeService>(instance_port(candidate), where);
             nr = candidate;
             return service;
         } catch (const std::runtime_error&) {
@@ -665,7 +675,7 @@ const std::string& FakeService::socket_path() const
 
 std::string FakeService::endpoint() const
 {
-    return "http://127.0.0.1:" + std::to_string(impl_->port);
+    return "http://" + impl_->host() + ":" + std::to_string(impl_->port);
 }
 
 void FakeService::script(const std::string& element, Reply reply)

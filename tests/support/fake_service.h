@@ -152,11 +152,16 @@ struct BodyElement
 };
 BodyElement first_body_element(std::string_view xml);
 
+// The loopback address a TCP fake listens on.
+enum class Loopback { V4, V6 }; // 127.0.0.1, ::1
+
 class FakeService
 {
   public:
-    FakeService();                            // 127.0.0.1, ephemeral port
-    explicit FakeService(std::uint16_t port); // 127.0.0.1, that port (0: ephemeral)
+    FakeService(); // 127.0.0.1, ephemeral port
+    // That port (0: ephemeral) on the loopback address; throws when it is taken
+    // or the machine has no such address.
+    explicit FakeService(std::uint16_t port, Loopback where = Loopback::V4);
     explicit FakeService(const std::string& unix_socket_path); // removes a stale file first
     ~FakeService(); // stops, closes every connection, joins
     FakeService(const FakeService&) = delete;
@@ -169,12 +174,12 @@ class FakeService
     }
     // Listens at instance_port(nr) of the first nr in [first, last] whose port
     // is free (tests run in parallel) and stores that nr; throws when none is.
-    static std::unique_ptr<FakeService> on_free_instance_port(int& nr, int first = 1,
-                                                              int last = 98);
+    static std::unique_ptr<FakeService> on_free_instance_port(int& nr, int first = 1, int last = 98,
+                                                              Loopback where = Loopback::V4);
 
     std::uint16_t port() const;             // 0 for a unix socket
     const std::string& socket_path() const; // "" for TCP
-    std::string endpoint() const;           // "http://127.0.0.1:<port>"
+    std::string endpoint() const;           // "http://127.0.0.1:<port>" or "http://[::1]:<port>"
 
     // Replies for requests whose body element has this local name: each queued
     // reply is used once, the last one repeats.

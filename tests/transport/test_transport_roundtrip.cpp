@@ -293,6 +293,42 @@ TEST_P(RoundTrip, ReconnectsWhenThePeerClosedTheKeptConnection)
     }
 }
 
+// The service writes a second reply late, after a complete one, and keeps
+// the connection open: the next call leaves those unread bytes with their
+// connection and reads its own reply on a new one.
+TEST_P(RoundTrip, TakesNoLateStrayReplyForTheNextCall)
+{
+    const int type = GetParam();
+    Target target(type);
+    auto raw_reply = [](const std::string& xml) {
+        const std::string body = qortest::envelope(xml);
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
+               std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    const std::string first = raw_reply(process_list_xml({"GREEN"}));
+    const std::string stray = raw_reply(process_list_xml({"RED", "RED", "RED"}));
+    qortest::Reply late = qortest::Reply::raw_pieces({first, stray}).holding();
+    late.sent = std::make_shared<std::atomic<size_t>>(0);
+    target.fake().script("GetProcessList",
+                         {late, qortest::Reply::ok(process_list_xml({"GREEN", "GRAY"}))});
+    SoapClient client(type, USE_CLIENT_CERT, false);
+    int count = -1;
+    ASSERT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 1);
+    // The stray bytes are on their way to the client before the next call.
+    auto arrived = [&] {
+        return (target.proxy() != nullptr ? target.proxy()->bytes_to_clients()
+                                          : late.sent->load()) == first.size() + stray.size();
+    };
+    for (int i = 0; i < 500 && !arrived(); ++i)
+        usleep(10000);
+    ASSERT_TRUE(arrived());
+    ASSERT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 2) << type_name(type) << ": the stray reply was taken for the call's own";
+    EXPECT_EQ(target.fake().request_count(), 2u);
+    EXPECT_EQ(target.fake().connections_accepted(), 2u) << type_name(type);
+}
+
 // The service drops the connection without an answer: the call fails with a
 // printable error, and the next call works on a new connection.
 TEST_P(RoundTrip, SurvivesADroppedConnection)

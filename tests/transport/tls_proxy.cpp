@@ -23,6 +23,7 @@ struct TlsProxy::Impl
     uint16_t backend = 0;
     std::atomic<bool> stop{false};
     std::atomic<int> ok{0}, failed{0};
+    std::atomic<size_t> to_clients{0};
     mutable std::mutex lock;
     std::string subject;
     std::thread acceptor;
@@ -114,6 +115,7 @@ void TlsProxy::Impl::serve(int client)
                 break;
             if (SSL_write(ssl, buf, static_cast<int>(k)) <= 0)
                 break;
+            to_clients += static_cast<size_t>(k);
         }
     }
     if (back >= 0)
@@ -187,6 +189,10 @@ int TlsProxy::handshakes_completed() const
 int TlsProxy::handshakes_failed() const
 {
     return impl_->failed;
+}
+size_t TlsProxy::bytes_to_clients() const
+{
+    return impl_->to_clients;
 }
 std::string TlsProxy::last_client_subject() const
 {

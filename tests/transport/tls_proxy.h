@@ -6,6 +6,7 @@
 // the crypto library's API directly.
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,8 @@ class TlsProxy
     uint16_t port() const;
     int handshakes_completed() const;
     int handshakes_failed() const;
+    // The service's bytes handed on to clients so far.
+    size_t bytes_to_clients() const;
     // The subject of the last client certificate seen, "" when none.
     std::string last_client_subject() const;
 
