@@ -91,14 +91,17 @@ std::string pipe_host(const char* host)
 }
 
 // A blank or a control character in the host would end the endpoint or bend
-// it: the toolkit takes a blank for the start of another endpoint and would
-// call some other host or port.
+// it: the toolkit takes a blank for the start of another endpoint, and "/",
+// "?" and "#" end a URL's host, "@" makes what stands before it a user name;
+// each would call some other host or port.
 bool endpoint_host_valid(const QOR_UC* typed)
 {
     if (typed == nullptr)
         return true;
     for (const QOR_UC* p = typed; *p != 0; ++p) {
         if (*p <= u' ' || (*p >= 0x7F && *p <= 0x9F))
+            return false;
+        if (*p == u'/' || *p == u'?' || *p == u'#' || *p == u'@')
             return false;
     }
     return true;

@@ -120,14 +120,16 @@ TEST(ClientEndpoint, TooLongHostEndsTheRunBeforeAnyCall)
     }
 }
 
-// A blank or a control character in the host would make the toolkit read
-// another endpoint (a blank starts the next one): the usage text, no call.
-TEST(ClientEndpoint, HostWithABlankOrAControlCharacterIsACommandLineError)
+// A blank, a control character or a URL delimiter in the host would make the
+// toolkit read another endpoint (a blank starts the next one, "/" ends the
+// host): the usage text, no call.
+TEST(ClientEndpoint, HostThatWouldBendTheUrlIsACommandLineError)
 {
     clienttest::Instance instance = clienttest::start_instance();
     const std::vector<std::string> call = instance.call({"Shutdown"});
-    for (const char* host : {"127.0.0.1 ", " 127.0.0.1", "127.0.0.1\t", "127.0\x01.0.1",
-                             "127.0.0.1\x7f", "127.0.0.1\xc2\x85"}) {
+    for (const char* host :
+         {"127.0.0.1 ", " 127.0.0.1", "127.0.0.1\t", "127.0\x01.0.1", "127.0.0.1\x7f",
+          "127.0.0.1\xc2\x85", "127.0.0.1/x", "127.0.0.1?x", "127.0.0.1#x", "qoradm@127.0.0.1"}) {
         for (const char* prot : {"NI_HTTP", "PIPE"}) {
             std::vector<std::string> words = {"-prot", prot};
             words.insert(words.end(), call.begin(), call.end());

@@ -132,7 +132,9 @@ TEST_P(Streaming, AnEndlessReplyEndsAtTheToolkitsBound)
 {
     const std::string env = qortest::envelope("<QORControl:GetProcessListResponse><process>");
     const std::string open = env.substr(0, env.find("</SOAP-ENV:Body>"));
-    const std::string item = "<item><name>qorwp</name><pid>1</pid></item>";
+    // Text members only: wherever the bound cuts an item, what is left can
+    // fail no check of its own that would hide the bound's fault.
+    const std::string item = "<item><name>qorwp</name><description>idle</description></item>";
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\n";
     for (bool chunked : {false, true}) {
         auto sent = std::make_shared<std::atomic<std::size_t>>(0);
