@@ -80,7 +80,7 @@ int branch_start(CallContext& call)
     QORControl__StartResponse out;
     soap_call_QORControl__Start(call.soap, call.endpoint, kNoAction, call.settings.args.runlevel,
                                 &out);
-    return print_result_header(call.soap, call.format, cU("Start"), kNoHeader);
+    return print_result_header(call.soap, call.format, cU("Start"), kNoHeader, true);
 }
 
 int branch_start_bypass_ha(CallContext& call)
@@ -88,7 +88,7 @@ int branch_start_bypass_ha(CallContext& call)
     QORControl__StartBypassHAResponse out;
     soap_call_QORControl__StartBypassHA(call.soap, call.endpoint, kNoAction,
                                         call.settings.args.runlevel, &out);
-    return print_result_header(call.soap, call.format, call.name, kNoHeader);
+    return print_result_header(call.soap, call.format, call.name, kNoHeader, true);
 }
 
 int branch_instance_start(CallContext& call)

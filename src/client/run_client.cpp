@@ -71,9 +71,11 @@ int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environmen
         result = branch(call);
         if (is_wait_after_call(settings.webmethod) && result != 0)
             return result;
-        if (is_state_wait(settings.webmethod))
-            result = state_wait(soap, call.endpoint, settings.webmethod, settings.wait_timeout,
-                                settings.wait_delay, environment.wait_timing);
+        const StateWait wait = state_wait_of(settings.webmethod);
+        if (wait != StateWait::kNone)
+            result =
+                state_wait(soap, call.endpoint, settings.webmethod, wait, settings.wait_timeout,
+                           settings.wait_delay, environment.wait_timing);
         soap_destroy(soap);
         soap_end(soap);
         // A call's output is out before the delay; output that was lost ends

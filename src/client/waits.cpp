@@ -110,20 +110,22 @@ const WaitTiming& real_wait_timing()
     return timing;
 }
 
-bool is_state_wait(const QOR_UC* webmethod)
+StateWait state_wait_of(const QOR_UC* webmethod)
 {
     if (webmethod == nullptr)
-        return false;
+        return StateWait::kNone;
     const std::u16string_view name(webmethod);
-    return name == u"StartWait" || name == u"StopWait" || name == u"WaitforStarted" ||
-           name == u"WaitforStopped";
+    if (name == u"StartWait" || name == u"WaitforStarted")
+        return StateWait::kStarted;
+    if (name == u"StopWait" || name == u"WaitforStopped")
+        return StateWait::kStopped;
+    return StateWait::kNone;
 }
 
-int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, int timeout,
-               int delay, const WaitTiming& timing)
+int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, StateWait until,
+               int timeout, int delay, const WaitTiming& timing)
 {
-    const std::u16string_view name(webmethod != nullptr ? webmethod : cU(""));
-    const bool start_kind = name == u"StartWait" || name == u"WaitforStarted";
+    const bool start_kind = until == StateWait::kStarted;
     delay = non_negative(delay);
 
     int failed = -1;      // process found GRAY or RED during a start

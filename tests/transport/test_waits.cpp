@@ -65,8 +65,8 @@ class Waits : public ::testing::Test
         SoapClient client(GSOAP_HTTP, 3, false);
         ::testing::internal::CaptureStdout();
         Outcome o;
-        o.result = state_wait(client.ctx(), fake().endpoint().c_str(), name, timeout, delay,
-                              clock.timing());
+        o.result = state_wait(client.ctx(), fake().endpoint().c_str(), name, state_wait_of(name),
+                              timeout, delay, clock.timing());
         std::fflush(stdout);
         o.out = ::testing::internal::GetCapturedStdout();
         return o;
@@ -339,8 +339,8 @@ TEST(WaitNames, KnowsTheStateWaits)
                  {u"WaitforServiceStarted", false},
                  {u"", false}};
     for (const Case& c : cases)
-        EXPECT_EQ(is_state_wait(c.name), c.state);
-    EXPECT_FALSE(is_state_wait(nullptr));
+        EXPECT_EQ(state_wait_of(c.name) != StateWait::kNone, c.state);
+    EXPECT_EQ(state_wait_of(nullptr), StateWait::kNone);
 }
 
 // RestartServiceWait and WaitforServiceStarted.
