@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <string_view>
 
 #include "client/result_header.h"
 #include "client/strings.h"
@@ -108,18 +107,6 @@ const WaitTiming& real_wait_timing()
                                            nlsui_sleep(static_cast<uint32_t>(seconds));
                                    }};
     return timing;
-}
-
-StateWait state_wait_of(const QOR_UC* webmethod)
-{
-    if (webmethod == nullptr)
-        return StateWait::kNone;
-    const std::u16string_view name(webmethod);
-    if (name == u"StartWait" || name == u"WaitforStarted")
-        return StateWait::kStarted;
-    if (name == u"StopWait" || name == u"WaitforStopped")
-        return StateWait::kStopped;
-    return StateWait::kNone;
 }
 
 int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, StateWait until,

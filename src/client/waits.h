@@ -28,10 +28,6 @@ enum class StateWait {
     kStopped, // every process GRAY or RED
 };
 
-// The state wait of a webmethod name: kStarted for "StartWait" and
-// "WaitforStarted", kStopped for "StopWait" and "WaitforStopped".
-StateWait state_wait_of(const QOR_UC* webmethod);
-
 // Polls GetProcessList until every process is GREEN (kStarted, confirmed by
 // a second poll) or GRAY/RED (kStopped). Prints the heading with the given
 // name, then "OK" (0), "FAIL: <fault>" (1) or "FAIL: process ... not
