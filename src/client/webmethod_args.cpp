@@ -169,11 +169,6 @@ bool read_arg(ArgReader& in, const Arg& arg, const ArgumentValue* previous, bool
     return true;
 }
 
-bool is_wait_arg(ArgKind kind)
-{
-    return kind == ArgKind::kWaitTimeout || kind == ArgKind::kWaitDelay;
-}
-
 } // namespace
 
 void parse_webmethod_args(int argc, const QOR_UC* const* argv, int* index, ClientSettings& s)
@@ -191,9 +186,8 @@ void parse_webmethod_args(int argc, const QOR_UC* const* argv, int* index, Clien
     for (const Arg& arg : webmethod->arguments.args) {
         if (arg.kind == ArgKind::kEnd)
             break;
-        // The wait's arguments have no place in the request.
         ArgumentValue* value = &unused;
-        if (!is_wait_arg(arg.kind)) {
+        if (is_request_value(arg.kind)) {
             const int own_place = place++;
             value = &s.arguments.values[arg.request >= 0 ? arg.request : own_place];
         }

@@ -375,6 +375,23 @@ constexpr Webmethod kWebmethods[] = {
     {cU("WaitforServiceStarted"), {wait_timeout(), wait_delay()}, wait_for_service},
 };
 
+// Every value a rule reads has its place among the request's values.
+template <std::size_t N> constexpr bool places_fit(const Webmethod (&rows)[N])
+{
+    for (const Webmethod& row : rows) {
+        int place = 0;
+        for (const Arg& arg : row.arguments.args) {
+            if (!is_request_value(arg.kind))
+                continue;
+            const int own_place = place++;
+            if ((arg.request >= 0 ? arg.request : own_place) >= kMaxRequestValues)
+                return false;
+        }
+    }
+    return true;
+}
+static_assert(places_fit(kWebmethods), "an argument's place lies beyond the request's values");
+
 } // namespace
 
 const Webmethod* webmethods_begin()

@@ -156,6 +156,12 @@ constexpr Arg local_file()
     return {ArgKind::kLocalFile, Presence::kOptional};
 }
 
+/* Whether an argument's value goes into the request (the wait's do not). */
+constexpr bool is_request_value(ArgKind kind)
+{
+    return kind != ArgKind::kEnd && kind != ArgKind::kWaitTimeout && kind != ArgKind::kWaitDelay;
+}
+
 /* The most arguments one rule has. */
 constexpr int kMaxArgs = 8;
 
