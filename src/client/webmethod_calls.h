@@ -96,8 +96,8 @@ template <> class RequestValue<const QORControl__ArrayOfSetProfileParameter&>
 };
 
 template <auto Function, std::size_t... I>
-int send(CallContext& call, typename ClientFunction<decltype(Function)>::Reply& reply,
-         std::index_sequence<I...>)
+int send_request(CallContext& call, typename ClientFunction<decltype(Function)>::Reply& reply,
+                 std::index_sequence<I...>)
 {
     using Client = ClientFunction<decltype(Function)>;
     const Arguments& arguments = call.settings.arguments;
@@ -122,7 +122,7 @@ int invoke(CallContext& call, const Webmethod& webmethod)
 {
     using Client = ClientFunction<decltype(Function)>;
     typename Client::Reply reply{};
-    send<Function>(call, reply, std::make_index_sequence<Client::kValues>());
+    send_request<Function>(call, reply, std::make_index_sequence<Client::kValues>());
     const bool unreachable = call.soap->error == SOAP_TCP_ERROR;
     const int status = Print(call, webmethod, reply);
     return unreachable && (webmethod.rules & kUnreachableIsStopped) != 0 ? 0 : status;

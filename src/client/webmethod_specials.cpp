@@ -37,6 +37,16 @@ int process_state_result(const QORControl__ArrayOfOSProcess& processes, int resu
     return result;
 }
 
+// The heading block, then the reply's fields when the call succeeded.
+template <class PrintFields>
+int print_with_fields(CallContext& call, const Webmethod& webmethod, PrintFields print_fields)
+{
+    const int status = print_heading(call, webmethod, webmethod.header);
+    if (status == 0)
+        print_fields();
+    return status;
+}
+
 } // namespace
 
 int print_process_list(CallContext& call, const Webmethod& webmethod,
@@ -57,84 +67,71 @@ int print_alerts(CallContext& call, const Webmethod& webmethod,
 int print_start_profile(CallContext& call, const Webmethod& webmethod,
                         const QORControl__GetStartProfileResponse& reply)
 {
-    const int status = print_heading(call, webmethod, webmethod.header);
-    if (status == 0) {
+    return print_with_fields(call, webmethod, [&] {
         const bool list = is_list_format(call.format);
         print_string_field(call.soap, cU("name"), reply.name, list ? -1 : 0, 0, kScript);
         if (list)
             printfU16(cU("lines\n"));
         print_string_lines(call, cU("lines"), reply.lines);
-    }
-    return status;
+    });
 }
 
 int print_log_entries(CallContext& call, const Webmethod& webmethod,
                       const QORControl__ReadLogFileResponse& reply)
 {
-    const int status = print_heading(call, webmethod, webmethod.header);
-    if (status == 0) {
+    return print_with_fields(call, webmethod, [&] {
         print_string_field(call.soap, cU("format"), reply.format, 0, 1, call.format);
         print_string_field(call.soap, cU("startcookie"), reply.startcookie, 0, 1, call.format);
         print_string_field(call.soap, cU("endcookie"), reply.endcookie, 0, 1, call.format);
         print_string_lines(call, cU("fields"), reply.fields);
-    }
-    return status;
+    });
 }
 
 int print_log_analysis(CallContext& call, const Webmethod& webmethod,
                        const QORControl__AnalyseLogFilesResponse& reply)
 {
-    const int status = print_heading(call, webmethod, webmethod.header);
-    if (status == 0) {
+    return print_with_fields(call, webmethod, [&] {
         print_string_field(call.soap, cU("format"), reply.format, 0, 1, call.format);
         print_string_lines(call, cU("fields"), reply.fields);
-    }
-    return status;
+    });
 }
 
 int print_command_result(CallContext& call, const Webmethod& webmethod,
                          const QORControl__OSExecuteResponse& reply)
 {
-    const int status = print_heading(call, webmethod, webmethod.header);
-    if (status == 0) {
+    return print_with_fields(call, webmethod, [&] {
         print_int_field(call.soap, cU("exitcode"), reply.exitcode, 0, 0, call.format);
         print_int_field(call.soap, cU("pid"), reply.pid, 0, 1, call.format);
         print_string_lines(call, cU("lines"), reply.lines);
-    }
-    return status;
+    });
 }
 
 int print_debug_session(CallContext& call, const Webmethod& webmethod,
                         const QORControl__J2EEEnableDbgSessionResponse& reply)
 {
-    const int status = print_heading(call, webmethod, webmethod.header);
-    if (status == 0) {
+    return print_with_fields(call, webmethod, [&] {
         print_string_field(call.soap, cU("key"), reply.key, 0, 0, call.format);
         print_int_field(call.soap, cU("port"), reply.port, 0, 1, call.format);
-    }
-    return status;
+    });
 }
 
 int print_enqueue_statistic(CallContext& call, const Webmethod& webmethod,
                             const QORControl__EnqStatistic& statistic)
 {
-    const int status = print_heading(call, webmethod, webmethod.header);
-    if (status == 0) {
+    return print_with_fields(call, webmethod, [&] {
         constexpr std::size_t kCount = sizeof kStatisticColumns / sizeof kStatisticColumns[0];
         for (std::size_t c = 0; c < kCount; ++c)
             kStatisticColumns[c].print(call.soap, statistic, kStatisticColumns[c].label, -1,
                                        c + 1 == kCount, kScript);
-    }
-    return status;
+    });
 }
 
 int print_snapshot_name(CallContext& call, const Webmethod& webmethod,
                         const QORControl__CreateSnapshotResponse& reply)
 {
-    const int status = print_heading(call, webmethod, webmethod.header);
-    if (status == 0)
+    return print_with_fields(call, webmethod, [&] {
         print_string_field(call.soap, cU("filename"), reply.filename, -1, 1, kScript);
-    return status;
+    });
 }
 
 int store_snapshot(CallContext& call, const Webmethod& webmethod, const SnapshotData& snapshot)

@@ -27,6 +27,82 @@
 
 namespace {
 
+constexpr const char* kAbsent = nullptr;    // a text default: not sent
+constexpr const char* kNoEntries = nullptr; // a list default: empty
+
+// The argument makers: without a default an argument is mandatory, with one
+// it is optional.
+constexpr Arg text()
+{
+    return {ArgKind::kText};
+}
+constexpr Arg text(const char* fallback)
+{
+    return {ArgKind::kText, Presence::kOptional, 0, fallback};
+}
+constexpr Arg number()
+{
+    return {ArgKind::kNumber};
+}
+constexpr Arg number(int fallback)
+{
+    return {ArgKind::kNumber, Presence::kOptional, fallback};
+}
+constexpr Arg flag()
+{
+    return {ArgKind::kFlag, Presence::kOptional};
+}
+// At least one word.
+constexpr Arg list()
+{
+    return {ArgKind::kList};
+}
+// No word: the list of the one entry, or empty for kNoEntries.
+constexpr Arg list(const char* only_entry)
+{
+    return {ArgKind::kList, Presence::kOptional, 0, only_entry};
+}
+constexpr Arg fixed(int value)
+{
+    return {ArgKind::kFixed, Presence::kOptional, value};
+}
+constexpr Arg fixed(const char* value)
+{
+    return {ArgKind::kFixed, Presence::kOptional, 0, value};
+}
+constexpr Arg wait_timeout()
+{
+    return {ArgKind::kWaitTimeout};
+}
+constexpr Arg wait_delay()
+{
+    return {ArgKind::kWaitDelay};
+}
+constexpr Arg system_option()
+{
+    return {ArgKind::kSystemOption, Presence::kOptional};
+}
+constexpr Arg level()
+{
+    return {ArgKind::kLevel};
+}
+constexpr Arg log_file_mode()
+{
+    return {ArgKind::kLogFileMode};
+}
+constexpr Arg parameter_mode()
+{
+    return {ArgKind::kParameterMode};
+}
+constexpr Arg system_id()
+{
+    return {ArgKind::kSystemId};
+}
+constexpr Arg local_file()
+{
+    return {ArgKind::kLocalFile, Presence::kOptional};
+}
+
 constexpr const QOR_UC* kEmptyLine = cU("\n");
 
 constexpr Webmethod kWebmethods[] = {
