@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "client/dispatch.h"
+#include "client/webmethods.h"
 
 /* The fixed user name of the logon-file authentication. */
 #define QOR_LOGON_FILE_USER "{5D2A9C41-7B3E-4F08-9A61-C2E4B7D08F13}"

@@ -38,8 +38,10 @@ int parse_parameter_mode(const QOR_UC* word);
  * the run through print_usage on a command-line error. */
 void parse_command_line(int argc, const QOR_UC* const* argv, ClientSettings& settings);
 
-/* Takes the arguments of the webmethod named in settings.webmethod, starting
- * at argv[*index + 1]; *index is left at the last word taken. */
+/* Takes the arguments of the webmethod named in settings.webmethod by the
+ * argument rule of its row, starting at argv[*index + 1], into
+ * settings.arguments (fresh for each "-function"); *index is left at the
+ * last word taken. A name without a row takes nothing. */
 void parse_webmethod_args(int argc, const QOR_UC* const* argv, int* index,
                           ClientSettings& settings);
 

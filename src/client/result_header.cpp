@@ -57,7 +57,7 @@ char* fault_text(struct soap* soap)
 }
 
 int print_result_header(struct soap* soap, const QOR_UC* format, const QOR_UC* webmethod,
-                        const QOR_UC* column_header)
+                        const QOR_UC* column_header, bool already_started_ok)
 {
     print_call_heading(webmethod);
     int result = 0;
@@ -67,9 +67,7 @@ int print_result_header(struct soap* soap, const QOR_UC* format, const QOR_UC* w
         const QOR_UC* text = utf8_to_wide(soap, fault_text(soap));
         if (text == nullptr)
             text = cU("");
-        const std::u16string_view name(webmethod != nullptr ? webmethod : cU(""));
-        if ((name == u"Start" || name == u"StartBypassHA") &&
-            std::u16string_view(text) == u"Instance already started") {
+        if (already_started_ok && std::u16string_view(text) == u"Instance already started") {
             printfU16(cU("OK\n"));
         } else {
             printfU16(cU("FAIL: %s\n"), text);

@@ -15,10 +15,10 @@ void print_call_heading(const QOR_UC* webmethod);
 
 /* Prints the heading, then "OK" or "FAIL: <fault text>" and, on success in
  * list format, the column header. Returns 0 when the call counts as
- * successful (also Start/StartBypassHA with "Instance already started"),
- * else 1. */
+ * successful, else 1. With already_started_ok the fault text "Instance
+ * already started" counts as success and prints "OK". */
 int print_result_header(struct soap* soap, const QOR_UC* format, const QOR_UC* webmethod,
-                        const QOR_UC* column_header);
+                        const QOR_UC* column_header, bool already_started_ok = false);
 
 /* The text of the context's fault as UTF-8 in the context's memory:
  * "<string>, <detail>" when a detail exists, else the fault string; null

@@ -2,24 +2,17 @@
 #include "client/run_client.h"
 
 #include <cstdio>
-#include <string_view>
 
-#include "client/dispatch.h"
 #include "client/logon_file.h"
 #include "client/options.h"
 #include "client/setup.h"
+#include "client/webmethods.h"
 #include "platform/client_account.h"
 #include "rscpc/startup.h"
 #include "soapH.h"
 #include "u16/u16.h"
 
 namespace {
-
-bool is_wait_after_call(const QOR_UC* name)
-{
-    const std::u16string_view n(name);
-    return n == u"StartWait" || n == u"StopWait";
-}
 
 // Hands what was printed to standard output on; false when it could not be
 // written (a full device, a reader that went away).
@@ -63,17 +56,20 @@ int run(int argc, const QOR_UC* const* argv, const ClientEnvironment& environmen
          remaining = remaining > 0 ? remaining - 1 : remaining) {
         if (settings.user != nullptr)
             result = logon_file_step(call);
-        const Branch branch = find_branch(settings.webmethod);
-        if (branch == nullptr) {
+        const Webmethod* webmethod = find_webmethod(settings.webmethod);
+        if (webmethod == nullptr) {
             printfU16(cU("Unknown webmethod: %s\n"), settings.webmethod);
             client_exit(1);
         }
-        result = branch(call);
-        if (is_wait_after_call(settings.webmethod) && result != 0)
-            return result;
-        if (is_state_wait(settings.webmethod))
-            result = state_wait(soap, call.endpoint, settings.webmethod, settings.wait_timeout,
-                                settings.wait_delay, environment.wait_timing);
+        result = webmethod->run(call, *webmethod);
+        if (webmethod->wait != StateWait::kNone) {
+            // A failed call before the wait ends the run at once.
+            if (result != 0)
+                return result;
+            result = state_wait(soap, call.endpoint, settings.webmethod, webmethod->wait,
+                                settings.arguments.wait_timeout, settings.arguments.wait_delay,
+                                environment.wait_timing);
+        }
         soap_destroy(soap);
         soap_end(soap);
         // A call's output is out before the delay; output that was lost ends

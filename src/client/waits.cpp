@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <string_view>
 
 #include "client/result_header.h"
 #include "client/strings.h"
@@ -110,20 +109,10 @@ const WaitTiming& real_wait_timing()
     return timing;
 }
 
-bool is_state_wait(const QOR_UC* webmethod)
+int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, StateWait until,
+               int timeout, int delay, const WaitTiming& timing)
 {
-    if (webmethod == nullptr)
-        return false;
-    const std::u16string_view name(webmethod);
-    return name == u"StartWait" || name == u"StopWait" || name == u"WaitforStarted" ||
-           name == u"WaitforStopped";
-}
-
-int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, int timeout,
-               int delay, const WaitTiming& timing)
-{
-    const std::u16string_view name(webmethod != nullptr ? webmethod : cU(""));
-    const bool start_kind = name == u"StartWait" || name == u"WaitforStarted";
+    const bool start_kind = until == StateWait::kStarted;
     delay = non_negative(delay);
 
     int failed = -1;      // process found GRAY or RED during a start

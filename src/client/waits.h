@@ -21,17 +21,20 @@ struct WaitTiming
 // The real clock (time()) and sleeper (nlsui_sleep).
 const WaitTiming& real_wait_timing();
 
-// True for "StartWait", "StopWait", "WaitforStarted" and "WaitforStopped".
-bool is_state_wait(const QOR_UC* webmethod);
+// The state a webmethod waits for after its call (if any).
+enum class StateWait {
+    kNone,
+    kStarted, // every process GREEN
+    kStopped, // every process GRAY or RED
+};
 
-// StartWait, StopWait, WaitforStarted, WaitforStopped: polls GetProcessList
-// until every process is GREEN (start kinds, confirmed by a second poll) or
-// GRAY/RED (stop kinds). Prints the heading with the typed name, then "OK"
-// (0), "FAIL: <fault>" (1) or "FAIL: process ... not running",
-// "FAIL: j2ee process ... failed", "FAIL: Timeout" (2). StartWait and StopWait
-// expect their Start or Stop call made and printed by the caller.
-int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, int timeout,
-               int delay, const WaitTiming& timing = real_wait_timing());
+// Polls GetProcessList until every process is GREEN (kStarted, confirmed by
+// a second poll) or GRAY/RED (kStopped). Prints the heading with the given
+// name, then "OK" (0), "FAIL: <fault>" (1) or "FAIL: process ... not
+// running", "FAIL: j2ee process ... failed", "FAIL: Timeout" (2). A wait that
+// follows a call expects that call made and printed by the caller.
+int state_wait(struct soap* soap, const char* endpoint, const QOR_UC* webmethod, StateWait until,
+               int timeout, int delay, const WaitTiming& timing = real_wait_timing());
 
 // RestartServiceWait: reads the service's pid from GetTraceFile, calls
 // RestartService and polls GetTraceFile until another pid shows. Both calls

@@ -213,4 +213,45 @@ TEST(ClientRequests, ListArgumentsAreSentInOrder)
     EXPECT_LT(b, c);
 }
 
+// Each -function reads its own arguments: what an earlier one on the same
+// command line read is not sent with the webmethod named last.
+TEST(ClientRequests, AnEarlierFunctionLeavesNoArgumentBehind)
+{
+    const struct
+    {
+        std::vector<std::string> words;
+        std::string element; // of the request
+        std::vector<Expect> expected;
+    } cases[] = {
+        {{"InstanceStart", "h", "3", "rl", "-function", "Bootstrap"},
+         "Bootstrap",
+         {{"host", "<absent>"}, {"nr", "-1"}}},
+        {{"J2EEControlProcess", "p", "f", "-function", "J2EEEnableDbgSession", "c"},
+         "J2EEEnableDbgSession",
+         {{"processname", "<absent>"}, {"client", "c"}}},
+        {{"AnalyseLogFiles", "1", "5", "s", "e", "-function", "CreateSnapshot"},
+         "CreateSnapshot",
+         {{"analyse-severity-level", "2"}, {"analyze-maxentries", "10000"}}},
+        {{"StopSystem", "SCS", "100", "7", "-function", "RestartSystem"},
+         "RestartSystem",
+         {{"options", "QORControl-ALL-INSTANCES"}, {"softtimeout", "0"}, {"waittimeout", "300"}}},
+        {{"InstanceStop", "h", "3", "9", "-function", "Stop"}, "Stop", {{"softtimeout", "0"}}},
+    };
+    clienttest::Instance instance = clienttest::start_instance();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words[0] + " then " + c.element);
+        instance.service->clear_requests();
+        clienttest::run(instance.call(c.words));
+        ASSERT_EQ(instance.service->request_count(), 1u);
+        const qortest::Request request = instance.service->last_request();
+        EXPECT_EQ(request.element, c.element);
+        for (const Expect& e : c.expected) {
+            EXPECT_EQ(has_element(request.body, e.element), e.text != "<absent>") << e.element;
+            if (e.text != "<absent>") {
+                EXPECT_EQ(element_text(request.body, e.element), e.text) << e.element;
+            }
+        }
+    }
+}
+
 } // namespace

@@ -86,29 +86,31 @@ TEST_F(ClientResultHeader, OkFailAndTheColumnHeader)
         const char16_t* column_header;
         const char* fault_string; // null: the call succeeded
         const char* detail;
-        const char* printed; // after the heading
+        bool already_started_ok; // the rule of Start, StartWait and StartBypassHA
+        const char* printed;     // after the heading
         int result;
     } cases[] = {
-        {u"GetVersionInfo", u"list", u"a, b\n", nullptr, nullptr, "OK\na, b\n", 0},
-        {u"GetVersionInfo", u"script", u"a, b\n", nullptr, nullptr, "OK\n", 0},
-        {u"Shutdown", u"list", u"", nullptr, nullptr, "OK\n", 0},
-        {u"HAFailoverToNode", u"list", u"\n", nullptr, nullptr, "OK\n\n", 0},
-        {u"HAFailoverToNode", u"script", u"\n", nullptr, nullptr, "OK\n", 0},
+        {u"GetVersionInfo", u"list", u"a, b\n", nullptr, nullptr, false, "OK\na, b\n", 0},
+        {u"GetVersionInfo", u"script", u"a, b\n", nullptr, nullptr, false, "OK\n", 0},
+        {u"Shutdown", u"list", u"", nullptr, nullptr, false, "OK\n", 0},
+        {u"HAFailoverToNode", u"list", u"\n", nullptr, nullptr, false, "OK\n\n", 0},
+        {u"HAFailoverToNode", u"script", u"\n", nullptr, nullptr, false, "OK\n", 0},
         // A failure prints no column header.
-        {u"GetVersionInfo", u"list", u"a, b\n", "down", nullptr, "FAIL: down\n", 1},
-        {u"GetVersionInfo", u"list", u"a, b\n", "down", "<x/>", "FAIL: down, <x/>\n", 1},
-        // A running instance is no failure of Start and StartBypassHA.
-        {u"Start", u"list", u"h\n", "Instance already started", nullptr, "OK\nh\n", 0},
-        {u"StartBypassHA", u"script", u"h\n", "Instance already started", nullptr, "OK\n", 0},
-        {u"Start", u"list", u"", "Instance already started", "d",
+        {u"GetVersionInfo", u"list", u"a, b\n", "down", nullptr, false, "FAIL: down\n", 1},
+        {u"GetVersionInfo", u"list", u"a, b\n", "down", "<x/>", false, "FAIL: down, <x/>\n", 1},
+        // With the rule a running instance is no failure; only the exact text counts.
+        {u"Start", u"list", u"h\n", "Instance already started", nullptr, true, "OK\nh\n", 0},
+        {u"StartBypassHA", u"script", u"h\n", "Instance already started", nullptr, true, "OK\n", 0},
+        {u"Start", u"list", u"", "Instance already started", "d", true,
          "FAIL: Instance already started, d\n", 1},
-        {u"Start", u"list", u"", "Instance already started.", nullptr,
+        {u"Start", u"list", u"", "Instance already started.", nullptr, true,
          "FAIL: Instance already started.\n", 1},
-        {u"StartWait", u"list", u"", "Instance already started", nullptr,
+        // Without it the text fails like any other.
+        {u"StartWait", u"list", u"", "Instance already started", nullptr, false,
          "FAIL: Instance already started\n", 1},
-        {u"Stop", u"list", u"", "Instance already started", nullptr,
+        {u"Stop", u"list", u"", "Instance already started", nullptr, false,
          "FAIL: Instance already started\n", 1},
-        {u"start", u"list", u"", "Instance already started", nullptr,
+        {u"start", u"list", u"", "Instance already started", nullptr, false,
          "FAIL: Instance already started\n", 1},
     };
     for (const auto& c : cases) {
@@ -122,7 +124,8 @@ TEST_F(ClientResultHeader, OkFailAndTheColumnHeader)
             fault("SOAP-ENV:Server", c.fault_string, c.detail);
         std::fflush(stdout);
         testing::internal::CaptureStdout();
-        const int result = print_result_header(soap_, c.format, c.webmethod, c.column_header);
+        const int result = print_result_header(soap_, c.format, c.webmethod, c.column_header,
+                                               c.already_started_ok);
         std::fflush(stdout);
         const std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(result, c.result);

@@ -40,6 +40,12 @@ std::string text(const char* s)
     return s != nullptr ? s : "<absent>";
 }
 
+// The request value at a place of the last -function's arguments.
+const ArgumentValue& v(const ClientSettings& s, int place)
+{
+    return s.arguments.values[place];
+}
+
 std::vector<std::string> texts(const std::vector<char*>& list)
 {
     std::vector<std::string> out;
@@ -95,155 +101,158 @@ TEST(ClientWebmethodArgs, DefaultsAndValues)
         void (*check)(const ClientSettings&);
     };
     const Case cases[] = {
-        {{u"Start"}, [](const ClientSettings& s) { EXPECT_EQ(s.args.runlevel, nullptr); }},
-        {{u"Start", u"3"}, [](const ClientSettings& s) { EXPECT_EQ(text(s.args.runlevel), "3"); }},
+        {{u"Start"}, [](const ClientSettings& s) { EXPECT_EQ(v(s, 0).text, nullptr); }},
+        {{u"Start", u"3"}, [](const ClientSettings& s) { EXPECT_EQ(text(v(s, 0).text), "3"); }},
         {{u"StartWait", u"30", u"5"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.wait_timeout, 30);
-             EXPECT_EQ(s.wait_delay, 5);
+             EXPECT_EQ(s.arguments.wait_timeout, 30);
+             EXPECT_EQ(s.arguments.wait_delay, 5);
          }},
-        {{u"Stop"}, [](const ClientSettings& s) { EXPECT_EQ(s.args.softtimeout, 0); }},
-        {{u"StopBypassHA", u"20"},
-         [](const ClientSettings& s) { EXPECT_EQ(s.args.softtimeout, 20); }},
+        {{u"Stop"}, [](const ClientSettings& s) { EXPECT_EQ(v(s, 0).number, 0); }},
+        {{u"StopBypassHA", u"20"}, [](const ClientSettings& s) { EXPECT_EQ(v(s, 0).number, 20); }},
         {{u"RestartInstance", u"15", u"rl"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.softtimeout, 15);
-             EXPECT_EQ(text(s.args.runlevel), "rl");
+             EXPECT_EQ(v(s, 0).number, 15);
+             EXPECT_EQ(text(v(s, 1).text), "rl");
          }},
         {{u"InstanceStop", u"h", u"3"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(text(s.args.host), "h");
-             EXPECT_EQ(s.args.instance_nr, 3);
-             EXPECT_EQ(s.args.softtimeout, 0);
+             EXPECT_EQ(text(v(s, 0).text), "h");
+             EXPECT_EQ(v(s, 1).number, 3);
+             EXPECT_EQ(v(s, 2).number, 0);
          }},
         {{u"Bootstrap"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.host, nullptr);
-             EXPECT_EQ(s.args.instance_nr, -1);
+             EXPECT_EQ(v(s, 0).text, nullptr);
+             EXPECT_EQ(v(s, 1).number, -1);
          }},
         {{u"StartService", u"ABCD"},
-         [](const ClientSettings& s) { EXPECT_EQ(std::u16string(s.args.system_id), u"ABCD"); }},
+         [](const ClientSettings& s) { EXPECT_EQ(std::u16string(v(s, 0).word), u"ABCD"); }},
         {{u"StartSystem"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.system_option, 0);
-             EXPECT_EQ(s.args.start_wait_timeout, 60);
-             EXPECT_EQ(s.args.level, nullptr);
+             EXPECT_EQ(v(s, 0).number, 0);
+             EXPECT_EQ(v(s, 2).number, 60);
+             EXPECT_EQ(v(s, 1).text, nullptr);
          }},
         {{u"StartSystem", u"LEVEL", u"3", u"90", u"rl"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.system_option, 5);
-             EXPECT_EQ(text(s.args.level), "3");
-             EXPECT_EQ(s.args.start_wait_timeout, 90);
-             EXPECT_EQ(text(s.args.runlevel), "rl");
+             EXPECT_EQ(v(s, 0).number, 5);
+             EXPECT_EQ(text(v(s, 1).text), "3");
+             EXPECT_EQ(v(s, 2).number, 90);
+             EXPECT_EQ(text(v(s, 3).text), "rl");
          }},
         {{u"RestartSystem", u"J2EE", u"100", u"7", u"rl"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.system_option, 4);
-             EXPECT_EQ(s.args.stop_wait_timeout, 100);
-             EXPECT_EQ(s.args.softtimeout, 7);
-             EXPECT_EQ(text(s.args.runlevel), "rl");
+             // Sent as option, level, soft time-out, wait time-out, run level.
+             EXPECT_EQ(v(s, 0).number, 4);
+             EXPECT_EQ(v(s, 3).number, 100);
+             EXPECT_EQ(v(s, 2).number, 7);
+             EXPECT_EQ(text(v(s, 4).text), "rl");
          }},
         {{u"StopSystem"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.stop_wait_timeout, 300);
-             EXPECT_EQ(s.args.softtimeout, 0);
+             EXPECT_EQ(v(s, 3).number, 300);
+             EXPECT_EQ(v(s, 2).number, 0);
          }},
-        {{u"UpdateInstancePSE", u"0"}, [](const ClientSettings& s) { EXPECT_EQ(s.args.force, 0); }},
-        {{u"UpdateSystemPKI", u"5"}, [](const ClientSettings& s) { EXPECT_EQ(s.args.force, 1); }},
-        {{u"ParameterValue"},
-         [](const ClientSettings& s) { EXPECT_EQ(text(s.args.parameter), ""); }},
+        {{u"UpdateInstancePSE", u"0"},
+         [](const ClientSettings& s) { EXPECT_EQ(v(s, 0).number, 0); }},
+        {{u"UpdateSystemPKI", u"5"}, [](const ClientSettings& s) { EXPECT_EQ(v(s, 0).number, 1); }},
+        {{u"ParameterValue"}, [](const ClientSettings& s) { EXPECT_EQ(text(v(s, 0).text), ""); }},
         {{u"ParameterValue", u"-host", u"x"},
          [](const ClientSettings& s) {
              // "-host" is the parameter; x is a stray word afterwards.
-             EXPECT_EQ(text(s.args.parameter), "-host");
+             EXPECT_EQ(text(v(s, 0).text), "-host");
              EXPECT_STREQ(s.host, "localhost");
          }},
         {{u"ReadLogFile", u"f"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(text(s.args.filter), "");
-             EXPECT_EQ(text(s.args.language), "EN");
-             EXPECT_EQ(s.args.maxentries, 0);
-             EXPECT_EQ(text(s.args.cookie), "");
+             EXPECT_EQ(text(v(s, 1).text), "");
+             EXPECT_EQ(text(v(s, 2).text), "EN");
+             EXPECT_EQ(v(s, 3).number, 0);
+             EXPECT_EQ(text(v(s, 4).text), "");
          }},
         {{u"AnalyseLogFiles"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.severity, 2);
-             EXPECT_EQ(s.args.analyse_maxentries, 10000);
-             EXPECT_EQ(text(s.args.starttime), "");
-             EXPECT_EQ(text(s.args.endtime), "");
+             // Sent as start time, end time, severity, maximum.
+             EXPECT_EQ(v(s, 2).number, 2);
+             EXPECT_EQ(v(s, 3).number, 10000);
+             EXPECT_EQ(text(v(s, 0).text), "");
+             EXPECT_EQ(text(v(s, 1).text), "");
          }},
         {{u"ConfigureLogFileList", u"remove", u"a", u"-nr", u"5"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.logfile_mode, 2);
-             EXPECT_EQ(texts(s.args.list), (std::vector<std::string>{"a", "-nr", "5"}));
+             EXPECT_EQ(v(s, 0).number, 2);
+             EXPECT_EQ(texts(v(s, 1).list), (std::vector<std::string>{"a", "-nr", "5"}));
              EXPECT_EQ(s.instance_nr, 1);
          }},
         {{u"CreateSnapshot"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.description, nullptr);
-             EXPECT_EQ(s.args.severity, 2);
-             EXPECT_EQ(s.args.analyse_maxentries, 10000);
-             EXPECT_EQ(s.args.snapshot_maxentries, -10000);
-             EXPECT_EQ(texts(s.args.list), (std::vector<std::string>{"DEFAULT"}));
+             EXPECT_EQ(v(s, 0).text, nullptr);
+             EXPECT_EQ(v(s, 2).number, 2);
+             EXPECT_EQ(v(s, 5).number, 10000);
+             EXPECT_EQ(v(s, 6).number, -10000);
+             EXPECT_EQ(texts(v(s, 7).list), (std::vector<std::string>{"DEFAULT"}));
          }},
         {{u"CreateSnapshot", u"d", u"p", u"1", u"5", u"s", u"e", u"9", u"f1", u"-host"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(text(s.args.description), "d");
-             EXPECT_EQ(text(s.args.datcol_param), "p");
-             EXPECT_EQ(s.args.severity, 1);
-             EXPECT_EQ(s.args.analyse_maxentries, 5);
-             EXPECT_EQ(text(s.args.starttime), "s");
-             EXPECT_EQ(text(s.args.endtime), "e");
-             EXPECT_EQ(s.args.snapshot_maxentries, 9);
-             EXPECT_EQ(texts(s.args.list), (std::vector<std::string>{"f1", "-host"}));
+             // Sent as description, parameter, severity, start and end time,
+             // analysis maximum, maximum, files.
+             EXPECT_EQ(text(v(s, 0).text), "d");
+             EXPECT_EQ(text(v(s, 1).text), "p");
+             EXPECT_EQ(v(s, 2).number, 1);
+             EXPECT_EQ(v(s, 5).number, 5);
+             EXPECT_EQ(text(v(s, 3).text), "s");
+             EXPECT_EQ(text(v(s, 4).text), "e");
+             EXPECT_EQ(v(s, 6).number, 9);
+             EXPECT_EQ(texts(v(s, 7).list), (std::vector<std::string>{"f1", "-host"}));
          }},
         {{u"ReadSnapshot", u"snap.zip"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(text(s.args.filename), "snap.zip");
-             EXPECT_EQ(std::u16string(s.args.local_filename), u"snap.zip");
+             EXPECT_EQ(text(v(s, 0).text), "snap.zip");
+             EXPECT_EQ(std::u16string(v(s, 1).word), u"snap.zip");
          }},
         {{u"OSExecute", u"ls", u"1", u"30"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(text(s.args.command), "ls");
-             EXPECT_EQ(s.args.async, 1);
-             EXPECT_EQ(s.args.exec_timeout, 30);
-             EXPECT_EQ(text(s.args.protocolfile), "");
+             EXPECT_EQ(text(v(s, 0).text), "ls");
+             EXPECT_EQ(v(s, 1).number, 1);
+             EXPECT_EQ(v(s, 2).number, 30);
+             EXPECT_EQ(text(v(s, 3).text), "");
          }},
         {{u"GetProcessParameter", u"DIA"},
-         [](const ClientSettings& s) { EXPECT_EQ(s.args.process_pid, -1); }},
+         [](const ClientSettings& s) { EXPECT_EQ(v(s, 1).number, -1); }},
         {{u"SetProcessParameter", u"DIA", u"4", u"p"},
          [](const ClientSettings& s) {
-             EXPECT_TRUE(s.args.has_values);
-             EXPECT_TRUE(s.args.list.empty());
+             // The name and its values make the request's parameter record.
+             EXPECT_EQ(text(v(s, 2).text), "p");
+             EXPECT_TRUE(v(s, 2).list.empty());
          }},
         {{u"SetProcessParameter", u"DIA", u"4", u"p", u"v"},
          [](const ClientSettings& s) {
-             EXPECT_FALSE(s.args.has_values);
-             EXPECT_EQ(text(s.args.parameter_value), "v");
+             EXPECT_EQ(texts(v(s, 2).list), (std::vector<std::string>{"v"}));
          }},
         {{u"SetProcessParameter2", u"DIA", u"4", u"p", u"v1", u"v2"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.persistence, 0);
-             EXPECT_EQ(text(s.args.parameter_name), "p");
-             EXPECT_TRUE(s.args.has_values);
-             EXPECT_EQ(texts(s.args.list), (std::vector<std::string>{"v1", "v2"}));
+             EXPECT_EQ(v(s, 2).number, 0);
+             EXPECT_EQ(text(v(s, 3).text), "p");
+             EXPECT_EQ(texts(v(s, 3).list), (std::vector<std::string>{"v1", "v2"}));
          }},
         {{u"SetProcessParameter2", u"DIA", u"4", u"DYNAMIC_PERSIST", u"p", u"v"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(s.args.persistence, 2);
-             EXPECT_EQ(text(s.args.parameter_name), "p");
-             EXPECT_EQ(text(s.args.parameter_value), "v");
+             EXPECT_EQ(v(s, 2).number, 2);
+             EXPECT_EQ(text(v(s, 3).text), "p");
+             EXPECT_EQ(texts(v(s, 3).list), (std::vector<std::string>{"v"}));
          }},
         {{u"J2EEEnableDbgSession", u"client", u"proc", u"flags"},
          [](const ClientSettings& s) {
-             EXPECT_EQ(text(s.args.dbg_client), "client");
-             EXPECT_EQ(text(s.args.processname), "proc");
-             EXPECT_EQ(text(s.args.dbg_flags), "flags");
+             // Sent as process name, flags, client.
+             EXPECT_EQ(text(v(s, 2).text), "client");
+             EXPECT_EQ(text(v(s, 0).text), "proc");
+             EXPECT_EQ(text(v(s, 1).text), "flags");
          }},
         {{u"J2EEGetThreadCallStack"},
-         [](const ClientSettings& s) { EXPECT_EQ(s.args.thread_index, -1); }},
+         [](const ClientSettings& s) { EXPECT_EQ(v(s, 0).number, -1); }},
         {{u"VORNGetSystemWPTable", u"1"},
-         [](const ClientSettings& s) { EXPECT_EQ(s.args.active_only, 1); }},
+         [](const ClientSettings& s) { EXPECT_EQ(v(s, 0).number, 1); }},
         {{u"GetProcessList", u"-format", u"script"},
          [](const ClientSettings& s) { EXPECT_EQ(std::u16string(s.format), u"script"); }},
     };
@@ -262,12 +271,12 @@ TEST(ClientWebmethodArgs, StartServiceOfTheHostAgentTakesNoWord)
     const Parsed before =
         parse({u"-nr", u"99", u"-function", u"StartService", u"-format", u"script"});
     ASSERT_FALSE(before.usage);
-    EXPECT_EQ(std::u16string(before.settings.args.system_id), u"QOR");
+    EXPECT_EQ(std::u16string(before.settings.arguments.values[0].word), u"QOR");
     EXPECT_EQ(std::u16string(before.settings.format), u"script");
     // With -nr 99 given later, the next word is the system ID.
     const Parsed after = parse({u"-function", u"StartService", u"XYZ", u"-nr", u"99"});
     ASSERT_FALSE(after.usage);
-    EXPECT_EQ(std::u16string(after.settings.args.system_id), u"XYZ");
+    EXPECT_EQ(std::u16string(after.settings.arguments.values[0].word), u"XYZ");
 }
 
 } // namespace

@@ -10,11 +10,19 @@
 #include <vector>
 
 #include "client/waits.h"
+#include "client/webmethods.h"
 #include "soap_client.h"
 #include "support/closed_port.h"
 #include "support/fake_service.h"
 
 namespace {
+
+// The state wait of a webmethod's row; none for a name without one.
+StateWait state_wait_of(const char16_t* name)
+{
+    const Webmethod* webmethod = find_webmethod(name);
+    return webmethod != nullptr ? webmethod->wait : StateWait::kNone;
+}
 
 using qortest::Reply;
 
@@ -65,8 +73,8 @@ class Waits : public ::testing::Test
         SoapClient client(GSOAP_HTTP, 3, false);
         ::testing::internal::CaptureStdout();
         Outcome o;
-        o.result = state_wait(client.ctx(), fake().endpoint().c_str(), name, timeout, delay,
-                              clock.timing());
+        o.result = state_wait(client.ctx(), fake().endpoint().c_str(), name, state_wait_of(name),
+                              timeout, delay, clock.timing());
         std::fflush(stdout);
         o.out = ::testing::internal::GetCapturedStdout();
         return o;
@@ -329,18 +337,18 @@ TEST(WaitNames, KnowsTheStateWaits)
     struct Case
     {
         const char16_t* name;
-        bool state;
-    } cases[] = {{u"StartWait", true},
-                 {u"StopWait", true},
-                 {u"WaitforStarted", true},
-                 {u"WaitforStopped", true},
-                 {u"startwait", false},
-                 {u"RestartServiceWait", false},
-                 {u"WaitforServiceStarted", false},
-                 {u"", false}};
+        StateWait wait;
+    } cases[] = {{u"StartWait", StateWait::kStarted},
+                 {u"StopWait", StateWait::kStopped},
+                 {u"WaitforStarted", StateWait::kStarted},
+                 {u"WaitforStopped", StateWait::kStopped},
+                 {u"startwait", StateWait::kNone},
+                 {u"RestartServiceWait", StateWait::kNone},
+                 {u"WaitforServiceStarted", StateWait::kNone},
+                 {u"", StateWait::kNone}};
     for (const Case& c : cases)
-        EXPECT_EQ(is_state_wait(c.name), c.state);
-    EXPECT_FALSE(is_state_wait(nullptr));
+        EXPECT_EQ(state_wait_of(c.name), c.wait);
+    EXPECT_EQ(state_wait_of(nullptr), StateWait::kNone);
 }
 
 // RestartServiceWait and WaitforServiceStarted.
