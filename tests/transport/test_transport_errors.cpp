@@ -365,9 +365,8 @@ TEST(ReceiveTimeout, ASlowReplyEndsTheCall)
                          : std::make_unique<qortest::FakeService>();
         const std::string endpoint =
             type == PIPE ? "pipe:\\\\.\\pipe\\qorcontrol_03" : fake->endpoint();
-        fake->script(
-            "GetProcessList",
-            qortest::Reply::ok(process_list_xml({"GREEN"})).after(std::chrono::milliseconds(1500)));
+        fake->script("GetProcessList",
+                     qortest::Reply::ok(process_list_xml({"GREEN"})).after(qortest::kMaxDelay));
         SoapClient client(type, USE_CLIENT_CERT, false);
         client.ctx()->recv_timeout = -200000; // 200 ms
         EXPECT_NE(client.get_process_list(endpoint), SOAP_OK) << type;
@@ -376,6 +375,7 @@ TEST(ReceiveTimeout, ASlowReplyEndsTheCall)
             EXPECT_NE(client.fault().find("ERROR_WINHTTP_TIMEOUT"), std::string::npos)
                 << client.fault();
         }
+        EXPECT_TRUE(fake->wait_for_requests(1));
         EXPECT_EQ(fake->request_count(), 1u);
     }
     plugin_set_pipe_dir(nullptr);
