@@ -167,6 +167,45 @@ string(REPLACE "${_declared_end}"
   "\t\t\t\t\tsoap->error = SOAP_OK;\n\t\t\t\t\tbreak;\n\t\t\t\t}\n\t\t\t}\n\t\t\tif (i >= a->__size && qor_items_beyond_size(soap))\n\t\t\t\treturn NULL;\n\t\t}\n\t\telse\n\t\t{\tif (soap_alloc_block(soap) == NULL)\n"
   _src "${_src}")
 
+# 11. Arrays read by collecting their items save them through qor_save_items
+#     and qor_save_block, which move the ids and references registered inside
+#     the items along in one pass for the whole array; the runtime's save
+#     walks its whole id table once per item, which makes a long list slow
+#     and a list whose items carry ids quadratic.
+count_occurrences("${_src}" ">::save(soap, NULL, a->__ptr);" _item_saves)
+count_occurrences("${_src}" "::push(soap, NULL);" _item_pushes)
+count_occurrences("${_src}" "soap_save_block(soap, NULL, NULL, 1);" _block_saves)
+count_occurrences("${_src}" "soap_push_block(soap, NULL, sizeof(" _block_pushes)
+if(_item_saves EQUAL 0 OR NOT _item_saves EQUAL _item_pushes OR _block_saves EQUAL 0
+   OR NOT _block_saves EQUAL _block_pushes)
+  message(FATAL_ERROR "mend_generated: expected one item save per collected array (${_item_pushes} "
+                      "and ${_block_pushes}), found ${_item_saves} and ${_block_saves}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REGEX REPLACE "soap_block<[A-Za-z0-9_]+>::save\\(soap, NULL, a->__ptr\\);"
+  "qor_save_items(soap, a->__ptr);" _src "${_src}")
+string(REPLACE "soap_save_block(soap, NULL, NULL, 1);" "qor_save_block(soap);" _src "${_src}")
+
+# 12. Numbers, enumerations and booleans are read through qor_in_number and
+#     qor_value, which take a plain value and its end tag straight from the
+#     input buffer instead of through the runtime's call per character; any
+#     other element still goes to the runtime's reader.
+set(_number_re "a = soap_in(int|LONG64|double|byte|unsignedByte|unsignedInt)\\(soap, tag, a, type, SOAP_TYPE_([A-Za-z0-9]+)\\)")
+string(REGEX MATCHALL "${_number_re}" _numbers "${_src}")
+list(LENGTH _numbers _number_reads)
+count_occurrences("${_src}" "soap_value(soap)" _values)
+count_occurrences("${_src}" "static const struct soap_code_map soap_codes_" _value_maps)
+if(NOT _number_reads EQUAL 6 OR NOT _values EQUAL _value_maps)
+  message(FATAL_ERROR "mend_generated: expected 6 number readers (found ${_number_reads}) and one "
+                      "value read per enumeration code map (${_value_maps}, found ${_values}); "
+                      "the soapcpp2 output changed")
+endif()
+string(REGEX REPLACE "${_number_re}"
+  "a = qor_in_number(soap, tag, a, type, SOAP_TYPE_\\2, soap_in\\1, soap_s2\\1)" _src "${_src}")
+string(REPLACE "soap_value(soap)" "qor_value(soap)" _src "${_src}")
+message(STATUS "mend_generated: ${_item_saves} + ${_block_saves} collected array saves, "
+               "${_number_reads} number and ${_values} value reads mended")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
