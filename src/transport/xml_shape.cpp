@@ -234,7 +234,10 @@ void XmlShape::text(const char*& p, const char* end)
             if (q == end)
                 break;
             p = q + 1;
-            end_tag_done();
+            if (depth_ > 0)
+                --depth_;
+            if (!scopes_.empty() && scopes_.back().first > depth_)
+                close_scopes();
             continue;
         }
         if (q < end && (*q == '!' || *q == '?' || *q == '%'))
@@ -244,8 +247,7 @@ void XmlShape::text(const char*& p, const char* end)
         if (q == p || q == end || *q != '>')
             break;
         p = q + 1;
-        declared_here_ = 0;
-        start_tag_done(true);
+        ++depth_; // a start tag without attributes declares nothing
     }
     state_ = State::Lt;
     back_ = State::Text;
@@ -392,11 +394,16 @@ void XmlShape::end_tag_done()
 {
     if (depth_ > 0)
         --depth_;
+    close_scopes();
+    state_ = State::Text;
+}
+
+void XmlShape::close_scopes()
+{
     while (!scopes_.empty() && scopes_.back().first > depth_) {
         in_scope_ -= scopes_.back().second;
         scopes_.pop_back();
     }
-    state_ = State::Text;
 }
 
 bool XmlShape::refuse(const char* what, std::size_t bound)

@@ -69,6 +69,7 @@ class XmlShape
     bool attribute_done();
     void start_tag_done(bool body);
     void end_tag_done();
+    void close_scopes(); // the declarations of elements that have ended
     bool refuse(const char* what, std::size_t bound);
 
     State state_ = State::Text;
