@@ -193,9 +193,12 @@ string(REPLACE "soap_save_block(soap, NULL, NULL, 1);" "qor_save_block(soap);" _
 set(_number_re "a = soap_in(int|LONG64|double|byte|unsignedByte|unsignedInt)\\(soap, tag, a, type, SOAP_TYPE_([A-Za-z0-9]+)\\)")
 string(REGEX MATCHALL "${_number_re}" _numbers "${_src}")
 list(LENGTH _numbers _number_reads)
-count_occurrences("${_src}" "soap_value(soap)" _values)
+# qor_value tells that it read the end tag by clearing soap->body, which the
+# reader tests before it reads an end tag of its own.
+count_occurrences("${_src}" "soap_value(soap), a);\n\t\tif ((soap->body && soap_element_end_in(soap, tag)) || err)" _values)
+count_occurrences("${_src}" "soap_value(soap)" _all_values)
 count_occurrences("${_src}" "static const struct soap_code_map soap_codes_" _value_maps)
-if(NOT _number_reads EQUAL 6 OR NOT _values EQUAL _value_maps)
+if(NOT _number_reads EQUAL 6 OR NOT _values EQUAL _value_maps OR NOT _all_values EQUAL _values)
   message(FATAL_ERROR "mend_generated: expected 6 number readers (found ${_number_reads}) and one "
                       "value read per enumeration code map (${_value_maps}, found ${_values}); "
                       "the soapcpp2 output changed")
