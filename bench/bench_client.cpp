@@ -3,7 +3,9 @@
 // the time, the reply's throughput, the program's peak memory and how the
 // call ended.
 //
-//   bench_client [--runs N] [--processes N] [--snapshot-mb N] [CURL]
+//   bench_client [--runs N] [--processes N] [--snapshot-mb N] [--only WORD] [CURL]
+//
+// --only keeps the replies whose name holds WORD.
 //
 // The shapes: a GetProcessList of many processes printed in list format;
 // items that carry ids, dangling references, attributes and namespace
@@ -212,6 +214,7 @@ int main(int argc, char** argv)
     int processes = 100000;
     int snapshot_mb = 100;
     std::string curl = "/usr/bin/curl";
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--runs" && i + 1 < argc)
@@ -220,6 +223,8 @@ int main(int argc, char** argv)
             processes = std::max(1, std::atoi(argv[++i]));
         else if (a == "--snapshot-mb" && i + 1 < argc)
             snapshot_mb = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--only" && i + 1 < argc)
+            only = argv[++i];
         else
             curl = a;
     }
@@ -308,6 +313,8 @@ int main(int argc, char** argv)
     std::printf("%-32s %8s | %8s %8s | %8s %8s | %8s %6s | %s\n", "reply", "MB", "qorctl s", "MB/s",
                 "curl s", "MB/s", "peak MB", "xsize", "result (goal)");
     for (const Shape& shape : shapes) {
+        if (shape.name.find(only) == std::string::npos)
+            continue;
         Reply reply = shape.make();
         service->set_default(std::move(reply.reply));
         std::vector<std::string> words = {program, "-host", "127.0.0.1", "-nr", nr_text};

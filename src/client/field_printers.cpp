@@ -227,8 +227,9 @@ const QOR_UC* enum_value_name(const QOR_UC* type_name, int value)
 {
     if (type_name == nullptr)
         return nullptr;
+    const std::u16string_view wanted(type_name);
     for (const EnumTable& table : kEnumTables) {
-        if (std::u16string_view(table.type_name) != std::u16string_view(type_name))
+        if (table.type_name != wanted)
             continue;
         for (int i = 0; i < table.count; ++i) {
             if (table.names[i].value == value)
