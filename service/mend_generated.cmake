@@ -171,7 +171,8 @@ string(REPLACE "${_declared_end}"
 #     and qor_save_block, which move the ids and references registered inside
 #     the items along in one pass for the whole array; the runtime's save
 #     walks its whole id table once per item, which makes a long list slow
-#     and a list whose items carry ids quadratic.
+#     and a list whose items carry ids quadratic.  Record items are collected
+#     many to a block (qor_push_item, qor_pop_item), not one allocation each.
 count_occurrences("${_src}" ">::save(soap, NULL, a->__ptr);" _item_saves)
 count_occurrences("${_src}" "::push(soap, NULL);" _item_pushes)
 count_occurrences("${_src}" "soap_save_block(soap, NULL, NULL, 1);" _block_saves)
@@ -182,6 +183,15 @@ if(_item_saves EQUAL 0 OR NOT _item_saves EQUAL _item_pushes OR _block_saves EQU
                       "and ${_block_pushes}), found ${_item_saves} and ${_block_saves}; "
                       "the soapcpp2 output changed")
 endif()
+count_occurrences("${_src}" "::pop(soap, NULL);" _item_pops)
+if(NOT _item_pops EQUAL _item_pushes)
+  message(FATAL_ERROR "mend_generated: expected one item pop per collected array (${_item_pushes}), "
+                      "found ${_item_pops}; the soapcpp2 output changed")
+endif()
+string(REGEX REPLACE "soap_block<([A-Za-z0-9_]+)>::push\\(soap, NULL\\);"
+  "qor_push_item<\\1>(soap);" _src "${_src}")
+string(REGEX REPLACE "soap_block<([A-Za-z0-9_]+)>::pop\\(soap, NULL\\);"
+  "qor_pop_item<\\1>(soap);" _src "${_src}")
 string(REGEX REPLACE "soap_block<[A-Za-z0-9_]+>::save\\(soap, NULL, a->__ptr\\);"
   "qor_save_items(soap, a->__ptr);" _src "${_src}")
 string(REPLACE "soap_save_block(soap, NULL, NULL, 1);" "qor_save_block(soap);" _src "${_src}")

@@ -4,6 +4,9 @@
 
 #include <stdsoap2.h>
 
+#include <cstddef>
+#include <new>
+
 // Reads the text of an enumeration or boolean element that names none of the
 // type's values.  An empty text leaves the value unchanged (returns 0 and
 // sets *present to false); outside strict mode any decimal number is taken
@@ -95,13 +98,50 @@ void qor_move_references(struct soap* soap, char* to);
 // context's memory, with the references moved along; null when it is empty.
 void* qor_save_block(struct soap* soap);
 
+// The record items of an array read by collecting them are kept in the
+// current block list a few dozen to a block: one allocation for many items.
+// A block holds kItemsPerBlock items; its size is the part in use.
+constexpr std::size_t kItemsPerBlock = 64;
+
+// Room for one more item, made with the item's constructor; null when there
+// is no memory.
+template <class T> T* qor_push_item(struct soap* soap)
+{
+    struct soap_blist* b = soap->blist;
+    char* room;
+    if (b->head != nullptr && b->head->size < kItemsPerBlock * sizeof(T)) {
+        room = reinterpret_cast<char*>(b->head + 1) + b->head->size;
+        soap_size_block(soap, b, b->head->size + sizeof(T));
+    } else {
+        room = static_cast<char*>(soap_push_block(soap, b, kItemsPerBlock * sizeof(T)));
+        if (room == nullptr)
+            return nullptr;
+        soap_size_block(soap, b, sizeof(T));
+    }
+    return new (room) T();
+}
+
+// Takes back the last item (one that was not read).
+template <class T> void qor_pop_item(struct soap* soap)
+{
+    struct soap_blist* b = soap->blist;
+    if (b->head == nullptr)
+        return;
+    if (b->head->size > sizeof(T))
+        soap_size_block(soap, b, b->head->size - sizeof(T));
+    else
+        soap_pop_block(soap, b);
+}
+
 // Saves the current block list of record items into `to` (room for all of
 // them), with the references moved along, and ends the block list.
 template <class T> void qor_save_items(struct soap* soap, T* to)
 {
     qor_move_references(soap, reinterpret_cast<char*>(to));
-    for (T* q = static_cast<T*>(static_cast<void*>(soap_first_block(soap, nullptr))); q;
-         q = static_cast<T*>(static_cast<void*>(soap_next_block(soap, nullptr))))
-        *to++ = *q;
+    for (char* q = soap_first_block(soap, nullptr); q; q = soap_next_block(soap, nullptr)) {
+        const T* item = static_cast<const T*>(static_cast<void*>(q));
+        for (std::size_t n = soap_block_size(soap, nullptr) / sizeof(T); n > 0; --n)
+            *to++ = *item++;
+    }
     soap_end_block(soap, nullptr);
 }

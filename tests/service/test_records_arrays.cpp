@@ -75,6 +75,8 @@ const CountCase kCounts[] = {
     {"None", 0},
     {"One", 1},
     {"Three", 3},
+    {"FullBlock", 64},
+    {"OneIntoTheNextBlock", 65},
     {"Thousand", 1000},
     {"AboveDefaultLimit", 100001},
     {"WellAboveDefaultLimit", 250000},
