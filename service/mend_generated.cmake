@@ -167,6 +167,58 @@ string(REPLACE "${_declared_end}"
   "\t\t\t\t\tsoap->error = SOAP_OK;\n\t\t\t\t\tbreak;\n\t\t\t\t}\n\t\t\t}\n\t\t\tif (i >= a->__size && qor_items_beyond_size(soap))\n\t\t\t\treturn NULL;\n\t\t}\n\t\telse\n\t\t{\tif (soap_alloc_block(soap) == NULL)\n"
   _src "${_src}")
 
+# 11. Arrays read by collecting their items save them through qor_save_items
+#     and qor_save_block, which move the ids and references registered inside
+#     the items along in one pass for the whole array; the runtime's save
+#     walks its whole id table once per item, which makes a long list slow
+#     and a list whose items carry ids quadratic.  Record items are collected
+#     many to a block (qor_push_item, qor_pop_item), not one allocation each.
+count_occurrences("${_src}" ">::save(soap, NULL, a->__ptr);" _item_saves)
+count_occurrences("${_src}" "::push(soap, NULL);" _item_pushes)
+count_occurrences("${_src}" "soap_save_block(soap, NULL, NULL, 1);" _block_saves)
+count_occurrences("${_src}" "soap_push_block(soap, NULL, sizeof(" _block_pushes)
+if(_item_saves EQUAL 0 OR NOT _item_saves EQUAL _item_pushes OR _block_saves EQUAL 0
+   OR NOT _block_saves EQUAL _block_pushes)
+  message(FATAL_ERROR "mend_generated: expected one item save per collected array (${_item_pushes} "
+                      "and ${_block_pushes}), found ${_item_saves} and ${_block_saves}; "
+                      "the soapcpp2 output changed")
+endif()
+count_occurrences("${_src}" "::pop(soap, NULL);" _item_pops)
+if(NOT _item_pops EQUAL _item_pushes)
+  message(FATAL_ERROR "mend_generated: expected one item pop per collected array (${_item_pushes}), "
+                      "found ${_item_pops}; the soapcpp2 output changed")
+endif()
+string(REGEX REPLACE "soap_block<([A-Za-z0-9_]+)>::push\\(soap, NULL\\);"
+  "qor_push_item<\\1>(soap);" _src "${_src}")
+string(REGEX REPLACE "soap_block<([A-Za-z0-9_]+)>::pop\\(soap, NULL\\);"
+  "qor_pop_item<\\1>(soap);" _src "${_src}")
+string(REGEX REPLACE "soap_block<[A-Za-z0-9_]+>::save\\(soap, NULL, a->__ptr\\);"
+  "qor_save_items(soap, a->__ptr);" _src "${_src}")
+string(REPLACE "soap_save_block(soap, NULL, NULL, 1);" "qor_save_block(soap);" _src "${_src}")
+
+# 12. Numbers, enumerations and booleans are read through qor_in_number and
+#     qor_value, which take a plain value and its end tag straight from the
+#     input buffer instead of through the runtime's call per character; any
+#     other element still goes to the runtime's reader.
+set(_number_re "a = soap_in(int|LONG64|double|byte|unsignedByte|unsignedInt)\\(soap, tag, a, type, SOAP_TYPE_([A-Za-z0-9]+)\\)")
+string(REGEX MATCHALL "${_number_re}" _numbers "${_src}")
+list(LENGTH _numbers _number_reads)
+# qor_value tells that it read the end tag by clearing soap->body, which the
+# reader tests before it reads an end tag of its own.
+count_occurrences("${_src}" "soap_value(soap), a);\n\t\tif ((soap->body && soap_element_end_in(soap, tag)) || err)" _values)
+count_occurrences("${_src}" "soap_value(soap)" _all_values)
+count_occurrences("${_src}" "static const struct soap_code_map soap_codes_" _value_maps)
+if(NOT _number_reads EQUAL 6 OR NOT _values EQUAL _value_maps OR NOT _all_values EQUAL _values)
+  message(FATAL_ERROR "mend_generated: expected 6 number readers (found ${_number_reads}) and one "
+                      "value read per enumeration code map (${_value_maps}, found ${_values}); "
+                      "the soapcpp2 output changed")
+endif()
+string(REGEX REPLACE "${_number_re}"
+  "a = qor_in_number(soap, tag, a, type, SOAP_TYPE_\\2, soap_in\\1, soap_s2\\1)" _src "${_src}")
+string(REPLACE "soap_value(soap)" "qor_value(soap)" _src "${_src}")
+message(STATUS "mend_generated: ${_item_saves} + ${_block_saves} collected array saves, "
+               "${_number_reads} number and ${_values} value reads mended")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")

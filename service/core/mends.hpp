@@ -2,7 +2,10 @@
 // the generated soapStub.h.
 #pragma once
 
-struct soap;
+#include <stdsoap2.h>
+
+#include <cstddef>
+#include <new>
 
 // Reads the text of an enumeration or boolean element that names none of the
 // type's values.  An empty text leaves the value unchanged (returns 0 and
@@ -45,8 +48,100 @@ bool qor_detail_literal(struct soap* soap, char** text);
 char** qor_instring(struct soap* soap, const char* tag, char** p, const char* type, int t, int flag,
                     long minlen, long maxlen, const char* pattern);
 
+// The text of a string element whose start tag was just read, with its end
+// tag, taken straight from the input buffer when both lie there and the text
+// holds no reference, markup or byte above 0x7F: a copy in *p and true;
+// false, with nothing read, otherwise.
+bool qor_plain_string(struct soap* soap, char** p);
+
+// The same for a number or enumeration element: its value, without the blanks
+// around it, in soap->tmpbuf as the runtime's soap_value leaves it.
+bool qor_plain_value(struct soap* soap);
+
+// The runtime's soap_value for the enumeration and boolean readers; when it
+// has read the end tag too, it says so by clearing soap->body, so that the
+// reader does not look for another one.
+const char* qor_value(struct soap* soap);
+
+// The runtime's number reader `read` (soap_inint and its kin), with a plain
+// number element read straight from the input buffer and converted by
+// `convert` (soap_s2int and its kin).
+template <class T>
+T* qor_in_number(struct soap* soap, const char* tag, T* a, const char* type, int t,
+                 T* (*read)(struct soap*, const char*, T*, const char*, int),
+                 int (*convert)(struct soap*, const char*, T*))
+{
+    if (a != nullptr) {
+        if (soap_element_begin_in(soap, tag, 0, nullptr))
+            return nullptr;
+        if (!*soap->type && qor_plain_value(soap))
+            return convert(soap, soap->tmpbuf, a) ? nullptr : a;
+        soap_revert(soap); // the runtime's reader reads the same start tag again
+    }
+    return read(soap, tag, a, type, t);
+}
+
 // The runtime's string writer (same arguments as soap_outstring), except that
 // an empty string is written with a start and an end tag (<name></name>) and
 // a line feed in the text as "&#xA;".
 int qor_outstring(struct soap* soap, const char* tag, int id, char* const* p, const char* type,
                   int t);
+
+// Moves the registrations of ids and references that lie in the items of the
+// current block list (an array being read by collecting its items) to where
+// the items go: the blocks in order, one after the other, from `to` on.  One
+// pass over the runtime's tables for the whole array, where the runtime's own
+// save makes one per item.
+void qor_move_references(struct soap* soap, char* to);
+
+// Saves the current block list of string or number items in one piece of the
+// context's memory, with the references moved along; null when it is empty.
+void* qor_save_block(struct soap* soap);
+
+// The record items of an array read by collecting them are kept in the
+// current block list a few dozen to a block: one allocation for many items.
+// A block holds kItemsPerBlock items; its size is the part in use.
+constexpr std::size_t kItemsPerBlock = 64;
+
+// Room for one more item, made with the item's constructor; null when there
+// is no memory.
+template <class T> T* qor_push_item(struct soap* soap)
+{
+    struct soap_blist* b = soap->blist;
+    char* room;
+    if (b->head != nullptr && b->head->size < kItemsPerBlock * sizeof(T)) {
+        room = reinterpret_cast<char*>(b->head + 1) + b->head->size;
+        soap_size_block(soap, b, b->head->size + sizeof(T));
+    } else {
+        room = static_cast<char*>(soap_push_block(soap, b, kItemsPerBlock * sizeof(T)));
+        if (room == nullptr)
+            return nullptr;
+        soap_size_block(soap, b, sizeof(T));
+    }
+    return new (room) T();
+}
+
+// Takes back the last item (one that was not read).
+template <class T> void qor_pop_item(struct soap* soap)
+{
+    struct soap_blist* b = soap->blist;
+    if (b->head == nullptr)
+        return;
+    if (b->head->size > sizeof(T))
+        soap_size_block(soap, b, b->head->size - sizeof(T));
+    else
+        soap_pop_block(soap, b);
+}
+
+// Saves the current block list of record items into `to` (room for all of
+// them), with the references moved along, and ends the block list.
+template <class T> void qor_save_items(struct soap* soap, T* to)
+{
+    qor_move_references(soap, reinterpret_cast<char*>(to));
+    for (char* q = soap_first_block(soap, nullptr); q; q = soap_next_block(soap, nullptr)) {
+        const T* item = static_cast<const T*>(static_cast<void*>(q));
+        for (std::size_t n = soap_block_size(soap, nullptr) / sizeof(T); n > 0; --n)
+            *to++ = *item++;
+    }
+    soap_end_block(soap, nullptr);
+}

@@ -122,6 +122,10 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
 {
     if (soap_element_begin_in(soap, tag, 1, nullptr))
         return nullptr;
+    // Plain strings of a list take the short way.
+    if (p && flag == 1 && minlen <= 0 && maxlen < 0 && !pattern && (!tag || *tag != '-') &&
+        qor_plain_string(soap, p))
+        return p;
     const bool empty_tag = !soap->body && !*soap->href;
     soap_revert(soap); // the runtime's reader reads the same start tag again
     p = soap_instring(soap, tag, p, type, t, flag, minlen, maxlen, pattern);

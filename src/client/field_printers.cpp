@@ -2,6 +2,7 @@
 // "value\n") or script format ("index name: value\n").
 #include "client/field_printers.h"
 
+#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -39,13 +40,53 @@ const QOR_UC* or_empty(const QOR_UC* text)
     return text != nullptr ? text : kEmpty;
 }
 
+// A value of a list that is plain ASCII prints the same bytes as its 16-bit
+// form: written as it is, without the conversions of every other field.
+// False, with nothing written, for any other text.
+bool print_ascii_list_value(const char* value, int last)
+{
+    const char* end = value;
+    for (; *end != 0; ++end) {
+        if (static_cast<unsigned char>(*end) >= 0x80)
+            return false;
+    }
+    // A short value goes out with its separator in one write.
+    const std::string_view separator = last ? "\n" : ", ";
+    const std::size_t length = static_cast<std::size_t>(end - value);
+    char line[128];
+    if (length + separator.size() <= sizeof line) {
+        std::memcpy(line, value, length);
+        std::memcpy(line + length, separator.data(), separator.size());
+        std::fwrite(line, 1, length + separator.size(), stdout);
+    } else {
+        std::fwrite(value, 1, length, stdout);
+        std::fwrite(separator.data(), 1, separator.size(), stdout);
+    }
+    return true;
+}
+
+// The same for a short 16-bit text (the names of enumeration values, ...).
+bool print_ascii_list_value(const QOR_UC* text, int last)
+{
+    char narrow[64];
+    std::size_t n = 0;
+    for (; text[n] != 0; ++n) {
+        if (text[n] >= 0x80 || n + 1 == sizeof narrow)
+            return false;
+        narrow[n] = static_cast<char>(text[n]);
+    }
+    narrow[n] = 0;
+    return print_ascii_list_value(narrow, last);
+}
+
 // Prints an already formatted value with the separators of the string
 // printer; script format with or without the index.
 void print_text(const QOR_UC* name, const QOR_UC* text, int index, int last, const QOR_UC* format,
                 bool index_always = false)
 {
     if (is_list_format(format)) {
-        printfU16(last ? cU("%s\n") : cU("%s, "), text);
+        if (!print_ascii_list_value(text, last))
+            printfU16(last ? cU("%s\n") : cU("%s, "), text);
     } else if (index >= 0 || index_always) {
         printfU16(cU("%d %s: %s\n"), index, or_empty(name), text);
     } else {
@@ -177,15 +218,18 @@ constexpr EnumTable kEnumTables[] = {
 
 bool is_list_format(const QOR_UC* format)
 {
-    return format != nullptr && std::u16string_view(format) == u"list";
+    // Asked for every field of a list: compared in place.
+    return format != nullptr && format[0] == u'l' && format[1] == u'i' && format[2] == u's' &&
+           format[3] == u't' && format[4] == 0;
 }
 
 const QOR_UC* enum_value_name(const QOR_UC* type_name, int value)
 {
     if (type_name == nullptr)
         return nullptr;
+    const std::u16string_view wanted(type_name);
     for (const EnumTable& table : kEnumTables) {
-        if (std::u16string_view(table.type_name) != std::u16string_view(type_name))
+        if (table.type_name != wanted)
             continue;
         for (int i = 0; i < table.count; ++i) {
             if (table.names[i].value == value)
@@ -199,6 +243,8 @@ const QOR_UC* enum_value_name(const QOR_UC* type_name, int value)
 void print_string_field(struct soap* soap, const QOR_UC* name, const char* value, int index,
                         int last, const QOR_UC* format)
 {
+    if (is_list_format(format) && value != nullptr && print_ascii_list_value(value, last))
+        return;
     const QOR_UC* text = wide(soap, value);
     if (is_list_format(format)) {
         printfU16(last ? cU("%s\n") : cU("%s, "), or_empty(text));
@@ -211,9 +257,11 @@ void print_string_field(struct soap* soap, const QOR_UC* name, const char* value
 void print_int_field(struct soap*, const QOR_UC* name, int value, int index, int last,
                      const QOR_UC* format)
 {
-    if (is_list_format(format))
-        printfU16(last ? cU("%d\n") : cU("%d, "), value);
-    else if (index >= 0)
+    if (is_list_format(format)) {
+        char digits[16];
+        *std::to_chars(digits, digits + sizeof digits - 1, value).ptr = 0;
+        print_ascii_list_value(digits, last);
+    } else if (index >= 0)
         printfU16(cU("%d %s: %d\n"), index, or_empty(name), value);
     else
         printfU16(cU("%s: %d\n"), or_empty(name), value);

@@ -2,6 +2,7 @@
 // valid base64, which the runtime's own reader does not tell.
 #include "client/snapshot_reply.h"
 
+#include <array>
 #include <cstring>
 
 #include "soapH.h"
@@ -11,7 +12,7 @@ namespace {
 constexpr const char* kResponseTag = "QORControl:ReadSnapshotResponse";
 constexpr const char* kSnapshotTag = "snapshot";
 
-int base64_value(int c)
+constexpr int base64_value(int c)
 {
     if (c >= 'A' && c <= 'Z')
         return c - 'A';
@@ -35,7 +36,10 @@ struct SnapshotElement
     std::size_t size = 0;
 };
 
-// Collects decoded bytes in the context's blocks, a chunk at a time.
+// Collects decoded bytes in the context's blocks of a megabyte, written in
+// place. Blocks that large go back to the system as soon as they have been
+// copied into the snapshot's one piece, so that the two never take room
+// together.
 class BlockSink
 {
   public:
@@ -44,19 +48,19 @@ class BlockSink
     bool add(const unsigned char* bytes, int n)
     {
         for (int i = 0; i < n; ++i) {
-            chunk_[used_++] = bytes[i];
-            if (used_ == sizeof chunk_ && !flush())
+            if (used_ == kBlock && !next_block())
                 return false;
+            block_[used_++] = bytes[i];
         }
         return true;
     }
     // The bytes in one piece of the context's memory (null when none).
     unsigned char* save(std::size_t* size)
     {
-        if (!flush())
-            return nullptr;
-        *size = total_;
-        if (total_ == 0) {
+        if (block_ != nullptr)
+            soap_size_block(soap_, blocks_, used_); // the last block is full up to here
+        *size = blocks_->size;
+        if (*size == 0) {
             soap_end_block(soap_, blocks_);
             return nullptr;
         }
@@ -64,24 +68,19 @@ class BlockSink
     }
 
   private:
-    bool flush()
+    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+    bool next_block()
     {
-        if (used_ == 0)
-            return true;
-        void* block = soap_push_block(soap_, blocks_, used_);
-        if (block == nullptr)
-            return false;
-        std::memcpy(block, chunk_, used_);
-        total_ += used_;
+        block_ = static_cast<unsigned char*>(soap_push_block(soap_, blocks_, kBlock));
         used_ = 0;
-        return true;
+        return block_ != nullptr;
     }
 
     struct soap* soap_;
     struct soap_blist* blocks_;
-    unsigned char chunk_[4096];
-    std::size_t used_ = 0;
-    std::size_t total_ = 0;
+    unsigned char* block_ = nullptr;
+    std::size_t used_ = kBlock;
 };
 
 // The character that soap_get gave: a character reference comes with the
@@ -96,6 +95,60 @@ bool text_character(soap_wchar c, int* character)
     return false;
 }
 
+// The value of each character of the alphabet; 255 for any other.
+constexpr auto kBase64Values = [] {
+    std::array<unsigned char, 256> values{};
+    for (int c = 0; c < 256; ++c)
+        values[c] = static_cast<unsigned char>(base64_value(c) >= 0 ? base64_value(c) : 255);
+    return values;
+}();
+
+// A character that soap_get hands on as it is and that base64 text holds:
+// the alphabet, "=" and the blanks.
+bool plain_base64(unsigned char c)
+{
+    return base64_value(c) >= 0 || c == '=' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Base64 text taken straight from the input buffer while it is plain: what
+// soap_get would give, without a call per character. False with the
+// context's error set when the decoded bytes find no room.
+bool read_plain_base64(struct soap* soap, Base64Decoder& decoder, BlockSink& sink)
+{
+    if (soap->ahead || soap->cdata)
+        return true;
+    const char* p = soap->buf + soap->bufidx;
+    const char* const end = soap->buf + soap->buflen;
+    bool ok = true;
+    while (p < end && ok && plain_base64(static_cast<unsigned char>(*p))) {
+        // Whole groups at once up to the next blank or padding.
+        while (decoder.between_groups() && end - p >= 4 && ok) {
+            const auto value = [p](int i) {
+                return kBase64Values[static_cast<unsigned char>(p[i])];
+            };
+            const unsigned a = value(0), b = value(1), c = value(2), d = value(3);
+            if ((a | b | c | d) > 63)
+                break;
+            const unsigned bits = (a << 18) | (b << 12) | (c << 6) | d;
+            const unsigned char out[3] = {static_cast<unsigned char>(bits >> 16),
+                                          static_cast<unsigned char>(bits >> 8),
+                                          static_cast<unsigned char>(bits)};
+            ok = sink.add(out, 3);
+            p += 4;
+        }
+        if (p == end || !ok || !plain_base64(static_cast<unsigned char>(*p)))
+            break;
+        unsigned char out[3];
+        const int n = decoder.valid() ? decoder.put(static_cast<unsigned char>(*p), out) : 0;
+        ok = n == 0 || sink.add(out, n);
+        ++p;
+    }
+    soap->bufidx = static_cast<std::size_t>(p - soap->buf);
+    if (!ok)
+        soap->error = SOAP_EOM;
+    return ok;
+}
+
 // The text of an inline snapshot, after its start tag, up to and including
 // its end tag. False with the context's error set when the message breaks.
 bool read_inline(struct soap* soap, SnapshotElement& element)
@@ -105,6 +158,8 @@ bool read_inline(struct soap* soap, SnapshotElement& element)
         return false;
     Base64Decoder decoder;
     for (;;) {
+        if (!read_plain_base64(soap, decoder, sink))
+            return false;
         const soap_wchar c = soap_get(soap);
         int character = 0;
         if (!text_character(c, &character)) {

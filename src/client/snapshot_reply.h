@@ -21,6 +21,9 @@ class Base64Decoder
     bool valid() const { return valid_; }
     /* Valid, and the text ends on a complete group. */
     bool complete() const { return valid_ && count_ == 0; }
+    /* Valid, between two groups and before any padding: four characters of
+     * the alphabet that come next make three bytes. */
+    bool between_groups() const { return valid_ && count_ == 0 && !closed_; }
 
   private:
     uint32_t bits_ = 0;

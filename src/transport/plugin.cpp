@@ -140,6 +140,7 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
     s.fpost = soap->fpost;
     s.fpreparefinalrecv = soap->fpreparefinalrecv;
     soap->fpreparefinalrecv = response_complete;
+    install_reply_shape(soap, data.get());
     switch (data->arg.transport_type) {
     case NI_HTTP:
     case NI_HTTPS:

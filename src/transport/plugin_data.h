@@ -11,6 +11,7 @@
 #include "ni/ni.h"
 #include "sssl/sssl.h"
 #include "transport/plugin.h"
+#include "transport/reply_shape.h"
 
 namespace qortransport {
 
@@ -23,6 +24,7 @@ struct SavedCallbacks
     size_t (*frecv)(struct soap*, char*, size_t) = nullptr;
     int (*fpoll)(struct soap*) = nullptr;
     int (*fpreparefinalrecv)(struct soap*) = nullptr;
+    int (*fpreparerecv)(struct soap*, const char*, size_t) = nullptr;
     int (*fclosesocket)(struct soap*, SOAP_SOCKET) = nullptr;
     int (*fshutdownsocket)(struct soap*, SOAP_SOCKET, int) = nullptr;
     int (*fpost)(struct soap*, const char*, const char*, int, const char*, const char*,
@@ -93,6 +95,7 @@ struct PluginData
     // unparsable reply) is never used for the next call.
     bool exchange_complete = true;
     ResponseFrame frame; // NI_HTTP, NI_HTTPS, PIPE and GSOAP_HTTP
+    ReplyShape shape;    // every transport
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;
@@ -144,6 +147,8 @@ void install_ni(struct soap* soap, PluginData* data);
 void install_gsoap(struct soap* soap, PluginData* data);
 void install_pipe(struct soap* soap, PluginData* data);
 void install_winhttp(struct soap* soap, PluginData* data);
+// Bounds the shape of every reply before the toolkit parses it (ReplyShape).
+void install_reply_shape(struct soap* soap, PluginData* data);
 // Releases what a transport holds when the context goes away.
 void release_ni(PluginData* data);
 void release_pipe(PluginData* data);

@@ -2,6 +2,7 @@
 // included.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <string>
 
@@ -51,10 +52,19 @@ TEST_F(ClientPrinters, SimpleFieldsByFormatIndexAndLastFlag)
              print_string_field(s, u"n", "v\xc3\xa9", i, l, f);
          },
          "v\xc3\xa9, ", "v\xc3\xa9\n", "3 n: v\xc3\xa9\n", "n: v\xc3\xa9\n"},
+        // Plain ASCII, control characters included, prints the same bytes.
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_string_field(s, u"n", "a\tb\x01 c", i, l, f);
+         },
+         "a\tb\x01 c, ", "a\tb\x01 c\n", "3 n: a\tb\x01 c\n", "n: a\tb\x01 c\n"},
         {[](struct soap* s, int i, int l, const QOR_UC* f) {
              print_string_field(s, u"n", nullptr, i, l, f);
          },
          ", ", "\n", "", ""},
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_int_field(s, u"n", INT_MIN, i, l, f);
+         },
+         "-2147483648, ", "-2147483648\n", "3 n: -2147483648\n", "n: -2147483648\n"},
         {[](struct soap* s, int i, int l, const QOR_UC* f) {
              print_int_field(s, u"n", -42, i, l, f);
          },

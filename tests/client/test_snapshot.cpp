@@ -360,6 +360,10 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
     std::string large_text = clienttest::base64(large);
     for (std::size_t at = 76; at < large_text.size(); at += 77)
         large_text.insert(at, "\n");
+    // Decoded bytes beyond one block of the collected data.
+    std::string huge(1500001, '\0');
+    for (std::size_t i = 0; i < huge.size(); ++i)
+        huge[i] = static_cast<char>((i * 13 + i / 7) & 0xff);
     const std::string envelope =
         qortest::envelope(snapshot_response("<snapshot href=\"cid:s1\"/>"));
     const std::string unsupported = "FAIL: Unsupported encoding of the snapshot\n";
@@ -392,6 +396,9 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
          "OK\n", "hello snapshot"},
         {"large", Reply::ok(snapshot_response("<snapshot>" + large_text + "</snapshot>")), 0,
          "OK\n", large},
+        {"huge",
+         Reply::ok(snapshot_response("<snapshot>" + clienttest::base64(huge) + "</snapshot>")), 0,
+         "OK\n", huge},
         {"attachment",
          Reply::dime({qortest::dime_envelope_record(envelope),
                       DimeRecord{"cid:s1", "application/zip", "PK\x03\x04"}}),

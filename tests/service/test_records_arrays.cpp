@@ -75,6 +75,8 @@ const CountCase kCounts[] = {
     {"None", 0},
     {"One", 1},
     {"Three", 3},
+    {"FullBlock", 64},
+    {"OneIntoTheNextBlock", 65},
     {"Thousand", 1000},
     {"AboveDefaultLimit", 100001},
     {"WellAboveDefaultLimit", 250000},
@@ -227,6 +229,33 @@ TEST(MultiReference, ItemReferringToAnEarlierItem)
     ASSERT_EQ(2, list.__size);
     EXPECT_STREQ("dev_w0", list.__ptr[1].filename);
     EXPECT_EQ(5000000000LL, list.__ptr[1].size);
+}
+
+// Ids and references inside the items of a list move with the items when the
+// list is put together, however many items there are and whichever comes
+// first.
+TEST(MultiReference, ReferencesAmongManyItems)
+{
+    std::string records, strings;
+    for (int i = 0; i < 300; i += 2) {
+        const std::string n = std::to_string(i);
+        records += "<item id=\"f" + n + "\"><filename>t" + n + "</filename></item><item href=\"#f" +
+                   n + "\"/>";
+        strings += "<item href=\"#s" + n + "\"/><item id=\"s" + n + "\">l" + n + "</item>";
+    }
+    Reader reader;
+    QORControl__ArrayOfDirEntry files;
+    ASSERT_EQ(SOAP_OK, reader.ReadList(kTraces, "file", records, files));
+    QORControl__ArrayOfRawSyslogEntry lines;
+    ASSERT_EQ(SOAP_OK, reader.ReadList(kRawSyslog, "log", strings, lines));
+    ASSERT_EQ(300, files.__size);
+    ASSERT_EQ(300, lines.__size);
+    for (int i = 0; i < 300; ++i) {
+        const std::string n = std::to_string(i - i % 2);
+        EXPECT_STREQ(("t" + n).c_str(), files.__ptr[i].filename) << i;
+        ASSERT_NE(nullptr, lines.__ptr[i]) << i;
+        EXPECT_STREQ(("l" + n).c_str(), lines.__ptr[i]) << i;
+    }
 }
 
 TEST(MultiReference, DanglingReferenceFailsTheMessage)

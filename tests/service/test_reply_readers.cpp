@@ -1,5 +1,6 @@
 // Replies that carry more than the plain literal form: members whose
-// elements declare a foreign xsi:type, and arrays that declare their size.
+// elements declare a foreign xsi:type, arrays that declare their size, and
+// text in every form the toolkit's reader knows.
 #include <sstream>
 #include <string>
 
@@ -185,5 +186,89 @@ TEST_P(ArraySize, DecidesWhichItemsArrive)
 
 INSTANTIATE_TEST_SUITE_P(Replies, ArraySize, ::testing::ValuesIn(kSizes),
                          recordtest::CaseName<SizeCase>);
+
+struct ContentCase
+{
+    const char* name;
+    std::string item; // the children of one process item
+    const char* read; // name|dispstatus|pid, or the error
+};
+
+void PrintTo(const ContentCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// Plain text is taken straight from the input buffer; every other form of
+// text reads as the toolkit's own reader reads it.
+const ContentCase kContents[] = {
+    {"Plain", "<name>qorwp</name><dispstatus>QORControl-RED</dispstatus><pid>42</pid>",
+     "qorwp|4|42"},
+    {"References", "<name>a&amp;b&#x41;&lt;</name><pid>&#52;2</pid>", "a&bA<|0|42"},
+    {"Cdata", "<name><![CDATA[x<y]]></name><dispstatus><![CDATA[3]]></dispstatus>", "x<y|3|0"},
+    {"AboveAscii",
+     "<name>Gr\xc3\xbc\xc3\x9f"
+     "e \xe2\x82\xac</name>",
+     "Gr\xc3\xbc\xc3\x9f"
+     "e \xe2\x82\xac|0|0"},
+    {"Blanks", "<name> a\tb\r\n</name><dispstatus>\n QORControl-GRAY </dispstatus><pid> 7\t</pid>",
+     " a\tb\r\n|1|7"},
+    {"EndTagsWithBlanks", "<name>a</name  ><dispstatus>2</dispstatus\n><pid>3</pid\t>", "a|2|3"},
+    {"EndTagOfAnotherName", "<name>a</other><pid>5</x>", "a|0|5"},
+    {"ChildInText", "<name>a<b/>c</name><pid>1</pid>", "a<b/>c|0|1"},
+    {"CommentInText", "<name>a<!-- b -->c</name><pid>1<!-- 2 --></pid>", "ac|0|1"},
+    {"Empty", "<name></name><dispstatus></dispstatus>", "|0|0"},
+    {"NumberTooLarge", "<pid>99999999999</pid>", "error 4"},
+    {"NotANumber", "<pid>4x</pid>", "error 4"},
+};
+
+class Content : public ::testing::TestWithParam<ContentCase>
+{
+};
+
+TEST_P(Content, ReadsAsTheToolkitReadsIt)
+{
+    const ContentCase& c = GetParam();
+    recordtest::Reader reader;
+    QORControl__ArrayOfOSProcess list;
+    const int error = reader.ReadList("QORControl:GetProcessListResponse", "process",
+                                      "<item>" + c.item + "</item>", list);
+    if (error != SOAP_OK) {
+        EXPECT_EQ(c.read, "error " + std::to_string(error));
+        return;
+    }
+    ASSERT_EQ(1, list.__size);
+    const QORControl__OSProcess& p = list.__ptr[0];
+    EXPECT_EQ(c.read, std::string(p.name ? p.name : "-") + "|" + std::to_string(p.dispstatus) +
+                          "|" + std::to_string(p.pid));
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, Content, ::testing::ValuesIn(kContents),
+                         recordtest::CaseName<ContentCase>);
+
+// A list longer than the input buffer: texts that the buffer's end cuts read
+// whole too, and the strings of one call stay apart from those of the next.
+TEST(Content, LongListsReadWholeCallAfterCall)
+{
+    recordtest::Reader reader;
+    for (int call = 0; call < 2; ++call) {
+        std::string items;
+        for (int i = 0; i < 3000; ++i)
+            items += "<item><name>p" + std::to_string(i) + "_" + std::string(i % 37, 'x') +
+                     "</name><dispstatus>" + std::to_string(i % 5) + "</dispstatus><pid>" +
+                     std::to_string(call * 10000 + i) + "</pid></item>";
+        QORControl__ArrayOfOSProcess list;
+        ASSERT_EQ(SOAP_OK,
+                  reader.ReadList("QORControl:GetProcessListResponse", "process", items, list));
+        ASSERT_EQ(3000, list.__size);
+        for (int i = 0; i < 3000; ++i) {
+            ASSERT_EQ("p" + std::to_string(i) + "_" + std::string(i % 37, 'x'), list.__ptr[i].name)
+                << i;
+            ASSERT_EQ(i % 5, list.__ptr[i].dispstatus) << i;
+            ASSERT_EQ(call * 10000 + i, list.__ptr[i].pid) << i;
+        }
+        reader.Release();
+    }
+}
 
 } // namespace

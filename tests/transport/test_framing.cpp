@@ -173,6 +173,40 @@ TEST_P(Streaming, AReplyIsParsedBeforeItEnds)
     EXPECT_NE(client.fault().find("'Foo'"), std::string::npos) << client.fault();
 }
 
+// A reply that would take the parser time with the square of its size is
+// refused before its excess is parsed, on every transport, with chunks or
+// without; one at the bound is read.
+TEST_P(Streaming, AReplyOverAShapeBoundFails)
+{
+    const auto items = [](std::size_t n) {
+        std::string xml = "<QORControl:GetProcessListResponse><process>";
+        for (std::size_t i = 0; i < n; ++i)
+            xml += "<item id=\"p" + std::to_string(i) + "\"><pid>1</pid></item>";
+        return xml + "</process></QORControl:GetProcessListResponse>";
+    };
+    const std::size_t bound = qortransport::XmlShape::kMaxReferences;
+    for (bool chunked : {false, true}) {
+        for (std::size_t n : {bound, bound + 1}) {
+            Target target(GetParam());
+            Reply reply = Reply::ok(items(n));
+            target.fake().script("GetProcessList", chunked ? reply.as_chunked() : reply);
+            SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+            int count = -1;
+            const int rc = client.get_process_list(target.endpoint(), &count);
+            if (n == bound) {
+                EXPECT_EQ(rc, SOAP_OK) << chunked << ": " << client.fault();
+                EXPECT_EQ(count, static_cast<int>(n)) << chunked;
+            } else {
+                // The code is whatever the parser makes of its input's end.
+                EXPECT_NE(rc, SOAP_OK) << chunked;
+                EXPECT_EQ(client.fault(),
+                          "more than 1000 id, href and ref attributes, XML reply refused")
+                    << chunked;
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTransports, Streaming,
                          ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
                          [](const ::testing::TestParamInfo<int>& p) {

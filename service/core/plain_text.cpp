@@ -1,0 +1,214 @@
+// The content of a text, number or enumeration element read straight from
+// the input buffer (see service/mend_generated.cmake): the runtime reads it
+// and its end tag through a call per character, which is most of the time a
+// long list takes.
+#include "soapH.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <random>
+
+namespace {
+
+// The bytes of text that the runtime's character reader hands on as they
+// are, and those of an end tag's name as it reads them.
+struct ByteTables
+{
+    std::array<bool, 256> plain{};
+    std::array<bool, 256> end_tag{};
+};
+
+constexpr ByteTables kBytes = [] {
+    ByteTables t;
+    for (int c = 1; c < 0x80; ++c)
+        t.plain[c] = c != '<' && c != '&';
+    for (int c = ' ' + 1; c < 256; ++c)
+        t.end_tag[c] = c != '<' && c != '>' && c != '&' && c != '"' && c != '\'';
+    return t;
+}();
+
+bool blank(unsigned char c)
+{
+    return c <= ' ';
+}
+
+// True when none of the n bytes at p is NUL, "&" or above 0x7F: eight at a
+// time ("<" is not looked for).
+bool plain_bytes(const char* p, std::size_t n)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    constexpr std::uint64_t kAmps = 0x2626262626262626u;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, sizeof w);
+        const std::uint64_t a = w ^ kAmps; // a zero byte where w has "&"
+        if ((w & kHighs) != 0 || ((w - kOnes) & ~w & kHighs) != 0 ||
+            ((a - kOnes) & ~a & kHighs) != 0)
+            return false;
+    }
+    for (; n > 0; ++p, --n) {
+        if (!kBytes.plain[static_cast<unsigned char>(*p)])
+            return false;
+    }
+    return true;
+}
+
+// The content of the element whose start tag was just read, and its end tag.
+struct Content
+{
+    const char* text;
+    std::size_t length;
+    const char* name; // of the end tag
+    std::size_t name_length;
+    const char* after;
+};
+
+// True when the text and the end tag lie in the input buffer and the text
+// holds nothing that needs the runtime's character reader (references,
+// markup, bytes above 0x7F); nothing is read.
+bool plain_content(const struct soap* soap, Content* content)
+{
+    if (soap->ahead || soap->cdata || soap->null || *soap->id || *soap->href || !soap->body ||
+        soap->feltendin || soap->maxlength > 0 || (soap->mode & (SOAP_XML_STRICT | SOAP_XML_DOM)))
+        return false;
+    const char* const begin = soap->buf + soap->bufidx;
+    const char* const end = soap->buf + soap->buflen;
+    const char* text_end =
+        static_cast<const char*>(std::memchr(begin, '<', static_cast<std::size_t>(end - begin)));
+    if (text_end == nullptr || end - text_end < 2 || text_end[1] != '/' ||
+        !plain_bytes(begin, static_cast<std::size_t>(text_end - begin)))
+        return false;
+    const char* name = text_end + 2;
+    const char* q = name;
+    while (q < end && kBytes.end_tag[static_cast<unsigned char>(*q)])
+        ++q;
+    const std::size_t name_length = static_cast<std::size_t>(q - name);
+    while (q < end && blank(static_cast<unsigned char>(*q)))
+        ++q;
+    if (q == end || *q != '>')
+        return false;
+    *content = {begin, static_cast<std::size_t>(text_end - begin), name, name_length, q + 1};
+    return true;
+}
+
+// Takes the content and its end tag as the runtime's end-tag reader would.
+void consume(struct soap* soap, const Content& content)
+{
+    const std::size_t kept = std::min(content.name_length, sizeof soap->tag - 1);
+    std::memcpy(soap->tag, content.name, kept);
+    soap->tag[kept] = '\0';
+    soap->bufidx = static_cast<std::size_t>(content.after - soap->buf);
+    soap->alloced = 0;
+    soap->level--;
+}
+
+// The strings of a list are cut from pieces of the context's memory: a few
+// allocations instead of one per string, released by soap_end with the rest.
+// A piece is written to only while it is the context's newest allocation, so
+// that a piece that soap_end released, or that another allocation followed,
+// is never written to again; its mark, a number that no reply can know, tells
+// it from the other allocations.
+struct Piece
+{
+    std::uint64_t mark;
+    std::size_t size; // bytes after the header
+    std::size_t used;
+};
+
+constexpr std::size_t kFirstPiece = 256;
+constexpr std::size_t kLargestPiece = 64 * 1024;
+// A longer string is allocated on its own.
+constexpr std::size_t kLongString = 1024;
+
+std::uint64_t piece_mark()
+{
+    static const std::uint64_t mark = [] {
+        std::random_device random;
+        return (std::uint64_t{random()} << 32) | random();
+    }();
+    return mark;
+}
+
+// The context's newest allocation when it is a piece. The runtime keeps its
+// allocations in a list, newest first, each with its size after its bytes.
+Piece* newest_piece(struct soap* soap)
+{
+    const char* cell = static_cast<const char*>(soap->alist);
+    if (cell == nullptr)
+        return nullptr;
+    std::size_t size = 0;
+    std::memcpy(&size, cell + sizeof(void*), sizeof size);
+    if (size < sizeof(Piece))
+        return nullptr;
+    Piece* piece = reinterpret_cast<Piece*>(const_cast<char*>(cell) - size);
+    return piece->mark == piece_mark() ? piece : nullptr;
+}
+
+// Room for n bytes of a string in the context's memory.
+char* string_room(struct soap* soap, std::size_t n)
+{
+    if (n > kLongString)
+        return static_cast<char*>(soap_malloc(soap, n));
+    Piece* piece = newest_piece(soap);
+    if (piece == nullptr || piece->size - piece->used < n) {
+        // Pieces grow while the strings follow one another.
+        const std::size_t size =
+            piece != nullptr ? std::min(2 * piece->size, kLargestPiece) : kFirstPiece;
+        piece = static_cast<Piece*>(soap_malloc(soap, sizeof(Piece) + size));
+        if (piece == nullptr)
+            return nullptr;
+        *piece = {piece_mark(), size, 0};
+    }
+    char* room = reinterpret_cast<char*>(piece + 1) + piece->used;
+    piece->used += n;
+    return room;
+}
+
+} // namespace
+
+bool qor_plain_string(struct soap* soap, char** p)
+{
+    Content content;
+    if (!plain_content(soap, &content))
+        return false;
+    char* text = string_room(soap, content.length + 1);
+    if (text == nullptr)
+        return false;
+    std::memcpy(text, content.text, content.length);
+    text[content.length] = '\0';
+    *p = text;
+    consume(soap, content);
+    return true;
+}
+
+bool qor_plain_value(struct soap* soap)
+{
+    Content content;
+    if (!plain_content(soap, &content))
+        return false;
+    // The runtime's value: without the blanks around it, and short.
+    const char* text = content.text;
+    const char* text_end = text + content.length;
+    while (text < text_end && blank(static_cast<unsigned char>(*text)))
+        ++text;
+    while (text_end > text && blank(static_cast<unsigned char>(text_end[-1])))
+        --text_end;
+    const std::size_t length = static_cast<std::size_t>(text_end - text);
+    if (length >= sizeof soap->tmpbuf - 1)
+        return false;
+    std::memcpy(soap->tmpbuf, text, length);
+    soap->tmpbuf[length] = '\0';
+    consume(soap, content);
+    return true;
+}
+
+const char* qor_value(struct soap* soap)
+{
+    if (!qor_plain_value(soap))
+        return soap_value(soap);
+    soap->body = 0; // the end tag has been read
+    return soap->tmpbuf;
+}

@@ -1,0 +1,415 @@
+// The attribute names, references and namespace declarations of an XML reply,
+// counted as the toolkit's reader splits its bytes.
+
+#include "transport/xml_shape.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace qortransport {
+namespace {
+
+// The blanks of the toolkit's reader: every byte up to the space.
+bool blank(unsigned char c)
+{
+    return c <= ' ';
+}
+
+// The bytes that end an unquoted attribute value, besides ">" and "/".
+bool value_blank(unsigned char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The bytes that end a tag's name (the blanks, ">" and "/"), and those that
+// end text ("<" and "&").
+constexpr auto kNameEnd = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c <= ' '; ++c)
+        table[c] = true;
+    table['>'] = table['/'] = true;
+    return table;
+}();
+constexpr auto kTextStop = [] {
+    std::array<bool, 256> table{};
+    table['<'] = table['&'] = true;
+    return table;
+}();
+
+constexpr std::uint64_t kHashStart = 14695981039346656037ull;
+constexpr std::uint64_t kHashFactor = 1099511628211ull;
+
+} // namespace
+
+bool XmlShape::feed(const char* data, std::size_t n)
+{
+    const char* p = data;
+    const char* const end = data + n;
+    next_lt_ = nullptr;
+    while (p < end && error_.empty()) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        switch (state_) {
+        case State::Text:
+            if (cdata_)
+                skip_cdata(p, end);
+            else
+                text(p, end);
+            break;
+        case State::Reference:
+            ++p;
+            if (c == ';' || --reference_left_ == 0)
+                state_ = back_;
+            break;
+        case State::Lt:
+            if (blank(c)) {
+                ++p;
+            } else if (c == '!' || c == '?' || c == '%') {
+                ++p;
+                state_ = c == '!' ? State::Bang : c == '?' ? State::Pi : State::Markup;
+                markup_depth_ = 1;
+            } else if (back_ == State::Text) {
+                // An end tag, or a start tag whose name begins with this byte.
+                p += c == '/';
+                state_ = c == '/' ? State::EndTag : State::TagName;
+                declared_here_ = 0;
+            } else {
+                // In an attribute value "<" is a character of the value; "</"
+                // ends an unquoted one.
+                if (back_ == State::ValueStart)
+                    quote_ = ' ';
+                state_ = State::Value;
+                if (c == '/') {
+                    ++p;
+                    if (quote_ == ' ')
+                        state_ = State::TagBlank;
+                }
+            }
+            break;
+        case State::Bang:
+        case State::BangDash:
+            // "<![" opens a CDATA section, "<!--" a comment; anything else
+            // is a declaration, and this byte already belongs to it.
+            if (c == '[' && state_ == State::Bang) {
+                ++p;
+                state_ = State::ToBracket;
+            } else if (c == '-') {
+                ++p;
+                state_ = state_ == State::Bang ? State::BangDash : State::Comment;
+            } else {
+                state_ = State::Markup;
+            }
+            break;
+        case State::Comment: {
+            const void* dash = std::memchr(p, '-', static_cast<std::size_t>(end - p));
+            p = dash != nullptr ? static_cast<const char*>(dash) + 1 : end;
+            if (dash != nullptr)
+                state_ = State::CommentDash;
+            break;
+        }
+        case State::CommentDash:
+            // "--" ends the comment's text, a ">" its markup; the byte after
+            // a single "-" is passed over.
+            ++p;
+            state_ = c == '-' ? State::Markup : State::Comment;
+            break;
+        case State::ToBracket:
+        case State::Pi:
+        case State::EndTag: {
+            const char wanted = state_ == State::ToBracket ? '[' : state_ == State::Pi ? '?' : '>';
+            const void* at = std::memchr(p, wanted, static_cast<std::size_t>(end - p));
+            p = at != nullptr ? static_cast<const char*>(at) + 1 : end;
+            if (at == nullptr)
+                break;
+            if (state_ == State::ToBracket) {
+                cdata_ = true;
+                state_ = back_;
+            } else if (state_ == State::Pi) {
+                state_ = State::Markup;
+            } else {
+                end_tag_done();
+            }
+            break;
+        }
+        case State::Markup:
+            ++p;
+            if (c == '<')
+                ++markup_depth_;
+            else if (c == '>' && --markup_depth_ <= 0)
+                state_ = back_;
+            break;
+        case State::TagName:
+            while (p < end && *p != '>' && *p != '/' && !blank(static_cast<unsigned char>(*p)))
+                ++p;
+            if (p < end) {
+                const char delimiter = *p++;
+                if (delimiter == '>')
+                    start_tag_done(true);
+                else
+                    state_ = delimiter == '/' ? State::Slash : State::TagBlank;
+            }
+            break;
+        case State::TagBlank:
+            ++p;
+            if (c == '>') {
+                start_tag_done(true);
+            } else if (c == '/') {
+                state_ = State::Slash;
+            } else if (!blank(c)) {
+                --p; // the first byte of an attribute name
+                state_ = State::AttrName;
+                name_hash_ = kHashStart;
+                name_length_ = 0;
+                local_length_ = 0;
+            }
+            break;
+        case State::AttrName:
+            while (p < end && *p != '=' && *p != '>' && *p != '/' &&
+                   !blank(static_cast<unsigned char>(*p)))
+                attribute_byte(static_cast<unsigned char>(*p++));
+            if (p < end && attribute_done()) {
+                state_ = *p == '=' ? State::ValueStart : State::AttrBlank;
+                p += *p == '=';
+            }
+            break;
+        case State::AttrBlank:
+            if (blank(c)) {
+                ++p;
+            } else {
+                p += c == '=';
+                state_ = c == '=' ? State::ValueStart : State::TagBlank;
+            }
+            break;
+        case State::ValueStart:
+        case State::Value:
+            value(p, end);
+            break;
+        case State::Slash:
+            // The byte after the blanks is taken as the ">" of an empty tag.
+            ++p;
+            if (!blank(c))
+                start_tag_done(false);
+            break;
+        }
+    }
+    return error_.empty();
+}
+
+void XmlShape::text(const char*& p, const char* end)
+{
+    // Simple start and end tags ("<name>", "</name>") are taken here at
+    // once; anything else goes through the states one byte at a time.
+    for (;;) {
+        if (p == end)
+            return;
+        // Short texts byte by byte; for a long one the next "<" is looked up
+        // once for all the references before it.
+        const char* special = p;
+        const char* const near = p + std::min<std::ptrdiff_t>(end - p, 24);
+        while (special < near && !kTextStop[static_cast<unsigned char>(*special)])
+            ++special;
+        if (special == near && near < end) {
+            if (next_lt_ == nullptr || next_lt_ < p) {
+                const void* lt = std::memchr(p, '<', static_cast<std::size_t>(end - p));
+                next_lt_ = lt != nullptr ? static_cast<const char*>(lt) : end;
+            }
+            const void* amp = std::memchr(p, '&', static_cast<std::size_t>(next_lt_ - p));
+            special = amp != nullptr ? static_cast<const char*>(amp) : next_lt_;
+        }
+        if (special == end) {
+            p = end;
+            return;
+        }
+        p = special + 1;
+        back_ = State::Text;
+        if (*special == '&') {
+            state_ = State::Reference;
+            reference_left_ = 7;
+            return;
+        }
+        const char* q = p;
+        if (q < end && *q == '/') {
+            while (++q < end && *q != '>')
+                ;
+            if (q == end)
+                break;
+            p = q + 1;
+            if (depth_ > 0)
+                --depth_;
+            if (!scopes_.empty() && scopes_.back().first > depth_)
+                close_scopes();
+            continue;
+        }
+        if (q < end && (*q == '!' || *q == '?' || *q == '%'))
+            break;
+        while (q < end && !kNameEnd[static_cast<unsigned char>(*q)])
+            ++q;
+        if (q == p || q == end || *q != '>')
+            break;
+        p = q + 1;
+        ++depth_; // a start tag without attributes declares nothing
+    }
+    state_ = State::Lt;
+    back_ = State::Text;
+}
+
+void XmlShape::skip_cdata(const char*& p, const char* end)
+{
+    while (p < end && cdata_) {
+        if (cdata_brackets_ == 0) {
+            const void* bracket = std::memchr(p, ']', static_cast<std::size_t>(end - p));
+            p = bracket != nullptr ? static_cast<const char*>(bracket) : end;
+            if (bracket == nullptr)
+                break;
+        }
+        cdata_byte(static_cast<unsigned char>(*p++));
+    }
+}
+
+bool XmlShape::cdata_byte(unsigned char c)
+{
+    if (c == ']') {
+        if (cdata_brackets_ < 2)
+            ++cdata_brackets_;
+        else
+            held_bracket();
+        return true;
+    }
+    if (c == '>' && cdata_brackets_ == 2) {
+        cdata_ = false;
+        cdata_brackets_ = 0;
+        return true;
+    }
+    if (cdata_brackets_ > 0) {
+        cdata_brackets_ = 0;
+        held_bracket();
+    }
+    return false;
+}
+
+void XmlShape::held_bracket()
+{
+    // A "]" that did not end the section is a character like any other.
+    if (state_ == State::ValueStart) {
+        quote_ = ' ';
+        state_ = State::Value;
+    }
+}
+
+void XmlShape::value(const char*& p, const char* end)
+{
+    while (p < end) {
+        const unsigned char c = static_cast<unsigned char>(*p++);
+        if (cdata_) {
+            // The toolkit's reader hands on every byte of a CDATA section as
+            // it is: no quote ends a value, a blank ends an unquoted one.
+            if (cdata_byte(c) || (state_ == State::ValueStart && blank(c)))
+                continue;
+            if (state_ == State::ValueStart) {
+                quote_ = ' ';
+                state_ = State::Value;
+            }
+            if (quote_ == ' ' && (value_blank(c) || c == '/')) {
+                state_ = State::TagBlank;
+                return;
+            }
+            continue;
+        }
+        if (c == '<' || c == '&') {
+            // Markup is passed over, a reference takes its bytes; a value
+            // that begins with a reference is unquoted.
+            if (c == '&' && state_ == State::ValueStart)
+                quote_ = ' ';
+            back_ = c == '<' ? state_ : State::Value;
+            state_ = c == '<' ? State::Lt : State::Reference;
+            reference_left_ = 7;
+            return;
+        }
+        if (state_ == State::ValueStart) {
+            if (blank(c))
+                continue;
+            state_ = State::Value;
+            if (c == '"' || c == '\'') {
+                quote_ = static_cast<char>(c);
+                continue;
+            }
+            quote_ = ' ';
+        }
+        // The closing quote ends a quoted value; a blank, "/" or ">" ends an
+        // unquoted one, and the attributes go on after it even at ">".
+        if (quote_ == ' ' ? value_blank(c) || c == '/' || c == '>' : c == quote_) {
+            state_ = State::TagBlank;
+            return;
+        }
+    }
+}
+
+void XmlShape::attribute_byte(unsigned char c)
+{
+    name_hash_ = (name_hash_ ^ c) * kHashFactor;
+    if (name_length_ < sizeof head_)
+        head_[name_length_] = static_cast<char>(c);
+    ++name_length_;
+    if (c == ':') {
+        local_length_ = 0;
+    } else {
+        if (local_length_ < sizeof local_)
+            local_[local_length_] = static_cast<char>(c);
+        ++local_length_;
+    }
+}
+
+bool XmlShape::attribute_done()
+{
+    if (names_.insert(name_hash_).second && names_.size() > kMaxAttributeNames)
+        return refuse("attribute names", kMaxAttributeNames);
+    const auto local_is = [this](const char* word) {
+        return local_length_ == std::strlen(word) && std::memcmp(local_, word, local_length_) == 0;
+    };
+    if ((local_is("id") || local_is("href") || local_is("ref")) && ++references_ > kMaxReferences)
+        return refuse("id, href and ref attributes", kMaxReferences);
+    if (name_length_ >= 5 && std::memcmp(head_, "xmlns", 5) == 0 &&
+        (name_length_ == 5 || head_[5] == ':')) {
+        ++declared_here_;
+        if (++in_scope_ > kMaxNamespaces)
+            return refuse("namespace declarations in scope", kMaxNamespaces);
+    }
+    return true;
+}
+
+void XmlShape::start_tag_done(bool body)
+{
+    if (body) {
+        ++depth_;
+        if (declared_here_ > 0)
+            scopes_.emplace_back(depth_, declared_here_);
+    } else {
+        in_scope_ -= declared_here_;
+    }
+    declared_here_ = 0;
+    state_ = State::Text;
+}
+
+void XmlShape::end_tag_done()
+{
+    if (depth_ > 0)
+        --depth_;
+    close_scopes();
+    state_ = State::Text;
+}
+
+void XmlShape::close_scopes()
+{
+    while (!scopes_.empty() && scopes_.back().first > depth_) {
+        in_scope_ -= scopes_.back().second;
+        scopes_.pop_back();
+    }
+}
+
+bool XmlShape::refuse(const char* what, std::size_t bound)
+{
+    error_ = "more than " + std::to_string(bound) + " " + what;
+    return false;
+}
+
+} // namespace qortransport

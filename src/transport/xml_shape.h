@@ -1,0 +1,101 @@
+#ifndef QOR_TRANSPORT_XML_SHAPE_H
+#define QOR_TRANSPORT_XML_SHAPE_H
+
+// Bounds the shape of an XML reply before the toolkit's parser reads it. The
+// parser keeps one list of every attribute name of a message and a list of
+// the namespace declarations in scope, and walks them at every element; the
+// ids and references of a message end in a table that it walks whole where a
+// reference is resolved. Replies that fill these lists take time that grows
+// with the square of their size, so a reply that would exceed one of the
+// bounds below is refused before its excess is parsed.
+//
+// The bytes are split the way the toolkit's reader splits them: its character
+// references take up to seven bytes, comments, declarations and processing
+// instructions are passed over with their nesting of angle brackets, CDATA
+// sections end at "]]>", attribute values may be unquoted, and so on, so that
+// no attribute that the toolkit reads goes uncounted.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace qortransport {
+
+class XmlShape
+{
+  public:
+    // Attributes named id, href or ref in any namespace, in one reply.
+    static constexpr std::size_t kMaxReferences = 1000;
+    // Distinct attribute names in one reply.
+    static constexpr std::size_t kMaxAttributeNames = 256;
+    // Namespace declarations in scope at any element.
+    static constexpr std::size_t kMaxNamespaces = 128;
+
+    // Takes the next bytes of the document; false once it exceeds a bound.
+    bool feed(const char* data, std::size_t n);
+    // Which bound the document exceeded; empty while it exceeds none.
+    const std::string& error() const { return error_; }
+
+  private:
+    enum class State : std::uint8_t {
+        Text,        // character data
+        Reference,   // after "&": up to seven bytes, the last one ";"
+        Lt,          // after "<" and blanks
+        Bang,        // after "<!"
+        BangDash,    // after "<!-"
+        Comment,     // after "<!--"
+        CommentDash, // a "-" in a comment
+        ToBracket,   // after "<![", up to the "[" that opens a CDATA section
+        Markup,      // to the ">" that closes a declaration, with nested "<" ">"
+        Pi,          // after "<?", up to "?"
+        EndTag,      // after "</"
+        TagName,
+        TagBlank, // between the attributes of a start tag
+        AttrName,
+        AttrBlank,  // blanks after an attribute name
+        ValueStart, // after "=", up to the quote
+        Value,
+        Slash, // after "/" in a start tag: blanks and one more byte
+    };
+
+    void text(const char*& p, const char* end);
+    void skip_cdata(const char*& p, const char* end);
+    bool cdata_byte(unsigned char c);
+    void held_bracket();
+    void value(const char*& p, const char* end);
+    void attribute_byte(unsigned char c);
+    bool attribute_done();
+    void start_tag_done(bool body);
+    void end_tag_done();
+    void close_scopes(); // the declarations of elements that have ended
+    bool refuse(const char* what, std::size_t bound);
+
+    State state_ = State::Text;
+    State back_ = State::Text; // where a reference or markup returns to
+    bool cdata_ = false;       // in a CDATA section (the toolkit keeps this across tags)
+    char cdata_brackets_ = 0;  // "]" seen in a row in a CDATA section
+    char quote_ = 0;           // '"' or '\'' in a quoted value, ' ' in an unquoted one
+    int reference_left_ = 0;
+    int markup_depth_ = 0;
+    // The attribute name being read: its hash, its first six bytes and the
+    // first four after its last ":".
+    std::uint64_t name_hash_ = 0;
+    std::size_t name_length_ = 0;
+    char head_[6] = {};
+    char local_[4] = {};
+    std::size_t local_length_ = 0;
+    std::size_t declared_here_ = 0; // namespace declarations of the current start tag
+    std::size_t depth_ = 0;
+    std::size_t in_scope_ = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> scopes_; // depth, declarations
+    std::unordered_set<std::uint64_t> names_;
+    std::size_t references_ = 0;
+    std::string error_;
+    const char* next_lt_ = nullptr; // the next "<" of the bytes being fed
+};
+
+} // namespace qortransport
+
+#endif
