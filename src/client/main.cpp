@@ -13,6 +13,7 @@ int main(int argc, char** argv)
     // Before anything opens a file or a socket that could take their place.
     if (!open_closed_standard_streams())
         return 1;
+    buffer_standard_output();
     std::vector<const QOR_UC*> args;
     args.reserve(static_cast<std::size_t>(argc) + 1);
     for (int i = 0; i < argc; ++i) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 bool open_closed_standard_streams(void)
 {
@@ -23,4 +24,14 @@ bool open_closed_standard_streams(void)
         }
     }
     return true;
+}
+
+void buffer_standard_output(void)
+{
+    // Each call's output is flushed when the call ends; a block of this size
+    // keeps a long list from costing one write per few lines into a pipe or
+    // file. A terminal keeps its line buffering.
+    constexpr std::size_t kOutputBlock = 64 * 1024;
+    if (isatty(STDOUT_FILENO) == 0)
+        std::setvbuf(stdout, nullptr, _IOFBF, kOutputBlock);
 }

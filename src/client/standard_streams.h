@@ -7,4 +7,8 @@
  * cannot be opened. */
 bool open_closed_standard_streams(void);
 
+/* Gives standard output a large block buffer unless it is a terminal; must
+ * run before anything is written to it. */
+void buffer_standard_output(void);
+
 #endif
