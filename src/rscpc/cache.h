@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_CACHE_H
-#define QOR_RSCP_CONVERTER_CACHE_H
+#ifndef QOR_RSCPC_CACHE_H
+#define QOR_RSCPC_CACHE_H
 
 /* Layout of the char code converter cache (the CCC): one contiguous block
  * whose header carries an eye-catcher and a layout version, followed by the

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_DDIC_H
-#define QOR_RSCP_CONVERTER_DDIC_H
+#ifndef QOR_RSCPC_DDIC_H
+#define QOR_RSCPC_DDIC_H
 
 /* Names of the database tables the converter knows, the two database entry
  * points (without a database here), and the blank-padded fixed-width

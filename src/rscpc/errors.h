@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_ERRORS_H
-#define QOR_RSCP_CONVERTER_ERRORS_H
+#ifndef QOR_RSCPC_ERRORS_H
+#define QOR_RSCPC_ERRORS_H
 
 /* The converter's error recorder: a short stack of the latest errors in one
  * process-wide record, system-log lines for the serious codes, the boxed

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_HOOKS_H
-#define QOR_RSCP_CONVERTER_HOOKS_H
+#ifndef QOR_RSCPC_HOOKS_H
+#define QOR_RSCPC_HOOKS_H
 
 /* The converter's host: one process-wide table of replaceable operations
  * (memory, system log, clock, sleep, locale, abort, parameters, semaphores

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_LINES_H
-#define QOR_RSCP_CONVERTER_LINES_H
+#ifndef QOR_RSCPC_LINES_H
+#define QOR_RSCPC_LINES_H
 
 /* Report lines: a formatted line is built in a buffer of 100 characters
  * and handed to the writer with its length (at most 99); a constant line

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_OPTIONS_H
-#define QOR_RSCP_CONVERTER_OPTIONS_H
+#ifndef QOR_RSCPC_OPTIONS_H
+#define QOR_RSCPC_OPTIONS_H
 
 /* Numbered converter options, invalidation of the loaded tables and the
  * reorganisation that rebuilds the cache when it is marked stale. What an

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_PADDED_H
-#define QOR_RSCP_CONVERTER_PADDED_H
+#ifndef QOR_RSCPC_PADDED_H
+#define QOR_RSCPC_PADDED_H
 
 /* Fixed-width texts blank-padded at compile time, terminated behind the
  * width so that they can also be printed with "%s". */

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_QUALITY_H
-#define QOR_RSCP_CONVERTER_QUALITY_H
+#ifndef QOR_RSCPC_QUALITY_H
+#define QOR_RSCPC_QUALITY_H
 
 /* The quality check of the conversion cache, the database code-page query
  * and the reorganisation entry behind it. */

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_SETTINGS_H
-#define QOR_RSCP_CONVERTER_SETTINGS_H
+#ifndef QOR_RSCPC_SETTINGS_H
+#define QOR_RSCPC_SETTINGS_H
 
 /* The converter's settings: parameters through the host's lookup (hook 18)
  * and environment variables. */

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_STARTUP_H
-#define QOR_RSCP_CONVERTER_STARTUP_H
+#ifndef QOR_RSCPC_STARTUP_H
+#define QOR_RSCPC_STARTUP_H
 
 /* Start-up of the code-page converter: its settings, the char code converter
  * cache (CCC) with header and tables, and the state machine with a history

@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_STATE_H
-#define QOR_RSCP_CONVERTER_STATE_H
+#ifndef QOR_RSCPC_STATE_H
+#define QOR_RSCPC_STATE_H
 
 /* The converter's process-wide state, shared by its start-up, options,
  * reorganisation, loader and reports. One thread; no locks. */

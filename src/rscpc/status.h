@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_STATUS_H
-#define QOR_RSCP_CONVERTER_STATUS_H
+#ifndef QOR_RSCPC_STATUS_H
+#define QOR_RSCPC_STATUS_H
 
 /* The status report of the conversion cache: state and history, area
  * layout with usage bars, code page descriptors, read statistics,

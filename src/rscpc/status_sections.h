@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_STATUS_SECTIONS_H
-#define QOR_RSCP_CONVERTER_STATUS_SECTIONS_H
+#ifndef QOR_RSCPC_STATUS_SECTIONS_H
+#define QOR_RSCPC_STATUS_SECTIONS_H
 
 /* Sections of the cache status report (shared by its two source files). */
 

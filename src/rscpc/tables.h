@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_TABLES_H
-#define QOR_RSCP_CONVERTER_TABLES_H
+#ifndef QOR_RSCPC_TABLES_H
+#define QOR_RSCPC_TABLES_H
 
 /* The table loader: fills the cache under construction with the code page
  * list (TCP00) and the character table (TCP01) built into the program, the

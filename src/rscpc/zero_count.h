@@ -1,5 +1,5 @@
-#ifndef QOR_RSCP_CONVERTER_ZERO_COUNT_H
-#define QOR_RSCP_CONVERTER_ZERO_COUNT_H
+#ifndef QOR_RSCPC_ZERO_COUNT_H
+#define QOR_RSCPC_ZERO_COUNT_H
 
 /* Counting the zero bytes of a large area that is mostly untouched. */
 

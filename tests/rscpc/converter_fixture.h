@@ -1,5 +1,5 @@
-#ifndef QOR_TESTS_RSCP_CONVERTER_FIXTURE_H
-#define QOR_TESTS_RSCP_CONVERTER_FIXTURE_H
+#ifndef QOR_TESTS_RSCPC_CONVERTER_FIXTURE_H
+#define QOR_TESTS_RSCPC_CONVERTER_FIXTURE_H
 
 /* A converter in its fresh state for every test: default hooks with a fixed
  * clock and a parameter table, no converter environment variables, and a
