@@ -3,11 +3,10 @@
 
 // The Service Control Manager interface the client needs to start a
 // service. Linux has no such manager: system_scm() gives a stand-in whose
-// every call fails with ERROR_CALL_NOT_IMPLEMENTED.
+// every call fails with ERROR_CALL_NOT_IMPLEMENTED. Names are UTF-16 text
+// as char16_t, the type u16 calls QOR_UC: platform sits below u16.
 
 #include <cstdint>
-
-#include "u16/qor_uc.h"
 
 typedef void* SC_HANDLE;
 
@@ -21,10 +20,10 @@ class ScmApi
   public:
     virtual ~ScmApi() = default;
     // machine: none for this machine; database: none for the default one.
-    virtual SC_HANDLE OpenSCManagerW(const QOR_UC* machine, const QOR_UC* database,
+    virtual SC_HANDLE OpenSCManagerW(const char16_t* machine, const char16_t* database,
                                      uint32_t access) = 0;
-    virtual SC_HANDLE OpenServiceW(SC_HANDLE manager, const QOR_UC* service, uint32_t access) = 0;
-    virtual bool StartServiceW(SC_HANDLE service, uint32_t argc, const QOR_UC** argv) = 0;
+    virtual SC_HANDLE OpenServiceW(SC_HANDLE manager, const char16_t* service, uint32_t access) = 0;
+    virtual bool StartServiceW(SC_HANDLE service, uint32_t argc, const char16_t** argv) = 0;
     virtual bool CloseServiceHandle(SC_HANDLE handle) = 0;
     // The error of the last failed call.
     virtual uint32_t GetLastError() = 0;

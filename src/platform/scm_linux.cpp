@@ -9,9 +9,12 @@ namespace {
 class UnavailableScm : public ScmApi
 {
   public:
-    SC_HANDLE OpenSCManagerW(const QOR_UC*, const QOR_UC*, uint32_t) override { return nullptr; }
-    SC_HANDLE OpenServiceW(SC_HANDLE, const QOR_UC*, uint32_t) override { return nullptr; }
-    bool StartServiceW(SC_HANDLE, uint32_t, const QOR_UC**) override { return false; }
+    SC_HANDLE OpenSCManagerW(const char16_t*, const char16_t*, uint32_t) override
+    {
+        return nullptr;
+    }
+    SC_HANDLE OpenServiceW(SC_HANDLE, const char16_t*, uint32_t) override { return nullptr; }
+    bool StartServiceW(SC_HANDLE, uint32_t, const char16_t**) override { return false; }
     bool CloseServiceHandle(SC_HANDLE) override { return false; }
     uint32_t GetLastError() override { return SCM_ERROR_CALL_NOT_IMPLEMENTED; }
 };
