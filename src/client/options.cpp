@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/dptrc.h"
+#include "client/host_text.h"
 #include "client/strings.h"
 #include "u16/u16.h"
 
@@ -138,5 +139,8 @@ void parse_command_line(int argc, const QOR_UC* const* argv, ClientSettings& s)
         // Any other word is skipped without a message.
     }
     if (s.instance_nr < 0 || s.instance_nr > 99 || s.webmethod == nullptr)
+        print_usage();
+    // One host and nothing else: no port, user, path or second host in it.
+    if (s.host_typed != nullptr && (!host_text_valid(s.host_typed) || *s.host == '\0'))
         print_usage();
 }

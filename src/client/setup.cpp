@@ -90,23 +90,6 @@ std::string pipe_host(const char* host)
     return host;
 }
 
-// A blank or a control character in the host would end the endpoint or bend
-// it: the toolkit takes a blank for the start of another endpoint, and "/",
-// "?" and "#" end a URL's host, "@" makes what stands before it a user name;
-// each would call some other host or port.
-bool endpoint_host_valid(const QOR_UC* typed)
-{
-    if (typed == nullptr)
-        return true;
-    for (const QOR_UC* p = typed; *p != 0; ++p) {
-        if (*p <= u' ' || (*p >= 0x7F && *p <= 0x9F))
-            return false;
-        if (*p == u'/' || *p == u'?' || *p == u'#' || *p == u'@')
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool make_endpoint(int transport, const char* host, int nr, std::string* endpoint)
@@ -264,8 +247,6 @@ ClientSession::~ClientSession()
 void setup_client(ClientSession& session, ClientSettings& s)
 {
     NiInit();
-    if (!endpoint_host_valid(s.host_typed))
-        print_usage();
     if (!make_endpoint(s.transport, s.host, s.instance_nr, &session.endpoint)) {
         printfU16(cU("Host name too long\n"));
         client_exit(1);

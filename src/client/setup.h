@@ -38,8 +38,8 @@ using ServicePortLookup = int (*)(const QOR_UC* service, unsigned short* port);
  * The port comes from the services table ("qorctrlNN"/"qorctrlsNN", for
  * instance 99 the host agent's names) or 50013/50014 + 100 x instance
  * (1128/1129 for 99). An IPv6 literal host is put in brackets in a URL and
- * stands bare in a pipe name. False when the result would not fit
- * kEndpointSize. */
+ * stands bare in a pipe name. The host is one that host_text_valid accepts.
+ * False when the result would not fit kEndpointSize. */
 bool make_endpoint(int transport, const char* host, int instance_nr, std::string* endpoint);
 
 /* 2 when the client PSE exists, else 1 when the anonymous PSE exists, else
@@ -67,11 +67,11 @@ void restore_console_cp(void);
  * the answers replace the settings' user and password. */
 void query_user_and_password(ClientSettings& settings);
 
-/* Everything before the first call: NI, the endpoint (a host with a blank or
- * a control character is a command-line error: the usage text), the SOAP context
- * (keep-alive, UTF-8 strings), the SSL layer for NI_HTTPS, the WinHTTP
- * session, the transport plug-in with the trace file, and -queryuser. A
- * failed step prints its line and ends the run with exit code 1. */
+/* Everything before the first call: NI, the endpoint (from a host that the
+ * option check found valid), the SOAP context (keep-alive, UTF-8 strings),
+ * the SSL layer for NI_HTTPS, the WinHTTP session, the transport plug-in
+ * with the trace file, and -queryuser. A failed step prints its line and
+ * ends the run with exit code 1. */
 void setup_client(ClientSession& session, ClientSettings& settings);
 
 #endif

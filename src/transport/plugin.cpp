@@ -34,6 +34,7 @@ int plugin_copy(struct soap* soap, struct soap_plugin* dst, struct soap_plugin* 
     copy->trace_sent = from->trace_sent;
     copy->trace_received = from->trace_received;
     copy->saved = from->saved;
+    copy->post = from->post;
     dst->data = copy.release();
     return SOAP_OK;
 }
@@ -48,6 +49,20 @@ int response_complete(struct soap* soap)
     if (d->arg.transport_type == WINHTTP || d->arg.transport_type == WINHTTPS)
         finish_winhttp_reply(d);
     return d->saved.fpreparefinalrecv != nullptr ? d->saved.fpreparefinalrecv(soap) : SOAP_OK;
+}
+
+// The toolkit opens no connection for an endpoint without a host (empty,
+// "[]") and then posts the request to its standard streams. No request
+// goes out but on a connection a transport opened for the endpoint's host.
+int guarded_post(struct soap* soap, const char* endpoint, const char* host, int port,
+                 const char* path, const char* action, ULONG64 count)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr || d->post == nullptr || host == nullptr || *host == '\0' ||
+        !soap_valid_socket(soap->socket))
+        return soap_set_receiver_error(soap, "no host to connect to", "request not sent",
+                                       SOAP_TCP_ERROR);
+    return d->post(soap, endpoint, host, port, path, action, count);
 }
 
 } // namespace
@@ -157,6 +172,12 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
         install_gsoap(soap, data.get());
         break;
     }
+    data->post = soap->fpost;
+    soap->fpost = guarded_post;
+    // The toolkit's own send and receive steps write to and read from these
+    // when no socket is open: never the standard streams.
+    soap->sendfd = -1;
+    soap->recvfd = -1;
     plugin->id = kPluginId;
     plugin->data = data.release();
     plugin->fcopy = plugin_copy;

@@ -89,6 +89,9 @@ struct PluginData
     FILE* trace_sent = nullptr;
     FILE* trace_received = nullptr;
     SavedCallbacks saved;
+    // The transport's post step, behind the check that a connection is open.
+    int (*post)(struct soap*, const char*, const char*, int, const char*, const char*,
+                ULONG64) = nullptr;
     long connections_opened = 0; // connections this context opened so far
     // False from the first byte of a request until its response was read to
     // the end: a connection whose last exchange broke off (garbage, an

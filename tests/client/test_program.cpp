@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "client_harness.h"
@@ -70,6 +73,72 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
     const ProgramResult unknown = run_program(address + " -function Nothing");
     EXPECT_EQ(unknown.exit_code, 1);
     EXPECT_EQ(unknown.out, "Unknown webmethod: Nothing\n");
+}
+
+// A word as the shell takes it back, whatever bytes it holds.
+std::string shell_quoted(const std::string& word)
+{
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// A host text that names anything but one host is an invalid parameter on
+// every transport: the usage text and nothing else, standard input (which
+// holds a complete reply) left alone, and no connection to the instance or to
+// the port the text names. Names and addresses of one host still work.
+TEST(ClientProgram, HostTextThatNamesMoreThanAHostIsAnInvalidParameter)
+{
+    for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(proxy);
+    const std::string usage = run_program("").out;
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
+    qortest::FakeService named; // the port a host text names
+    const std::string port = std::to_string(named.port());
+    char input[] = "/tmp/qor_host_stdin_XXXXXX";
+    ::close(mkstemp(input));
+    const std::string reply = qortest::envelope("<QORControl:ShutdownResponse/>");
+    std::ofstream(input) << "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: "
+                         << reply.size() << "\r\n\r\n"
+                         << reply;
+    const std::string call = " -user qoradm secret -nr " + std::to_string(instance.nr) +
+                             " -function Shutdown < " + input;
+    const std::string bad[] = {"",
+                               "[]",
+                               "[127.0.0.1]:" + port,
+                               "[127.0.0.1]x",
+                               "::1]",
+                               "x]",
+                               "[::1]x",
+                               "127.0.0.1:" + port,
+                               "\xff",          // no UTF-8
+                               "127.0.0.1\xc3", // a character cut off
+                               "127.0.0.1%3a" + port,
+                               "127.0.0.1\\pipe\\qorcontrol_00",
+                               "fe80::1%lo"};
+    for (const char* prot : {"NI_HTTP", "NI_HTTPS", "GSOAP_HTTP", "WINHTTP", "WINHTTPS", "PIPE"}) {
+        for (const std::string& host : bad) {
+            const ProgramResult r =
+                run_program(std::string("-prot ") + prot + " -host " + shell_quoted(host) + call);
+            EXPECT_EQ(r.exit_code, 1) << prot << " [" << host << "]";
+            EXPECT_EQ(r.out, usage) << prot << " [" << host << "]";
+        }
+    }
+    EXPECT_EQ(instance.service->connections_accepted(), 0u);
+    EXPECT_EQ(named.connections_accepted(), 0u);
+    for (const char* prot : {"NI_HTTP", "GSOAP_HTTP", "WINHTTP"}) {
+        for (const char* host : {"127.0.0.1", "localhost"}) {
+            const ProgramResult r =
+                run_program(std::string("-prot ") + prot + " -host " + host + " -nr " +
+                            std::to_string(instance.nr) + " -function Shutdown");
+            EXPECT_EQ(r.exit_code, 0) << prot << " " << host;
+            EXPECT_EQ(r.out, clienttest::heading("Shutdown") + "OK\n") << prot << " " << host;
+        }
+    }
+    EXPECT_EQ(instance.service->request_count(), 6u);
+    std::remove(input);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "client/host_text.h"
 #include "client/setup.h"
 #include "client/strings.h"
 #include "client_harness.h"
@@ -140,6 +141,53 @@ TEST(ClientEndpoint, HostThatWouldBendTheUrlIsACommandLineError)
         }
     }
     EXPECT_EQ(instance.service->request_count(), 0u);
+}
+
+// One host and nothing beside it: no port, user, path, zone or second host
+// (the whole program's table stands in test_program.cpp).
+TEST(ClientHostText, NamesOneHostAndNothingElse)
+{
+    const struct
+    {
+        std::u16string text;
+        bool valid;
+    } cases[] = {
+        {u"localhost", true},
+        {u"127.0.0.1", true},
+        {u"qor-app_01.example.", true},
+        {u".", true},
+        {u"::1", true},
+        {u"[::1]", true},
+        {u"::ffff:127.0.0.1", true},
+        {u"[fe80::1]", true},
+        {u"h\u00e9te.example", true},
+        {u"\u4f8b\u3048.\U00020000", true}, // a pair of surrogates is one character
+        {u"", false},
+        {u"[", false},
+        {u"[::1", false},
+        {u"[::1]:80", false},
+        {u"[[::1]]", false},
+        {u"[127.0.0.1]", false},
+        {u"[localhost]", false},
+        {u"x[::1]", false},
+        {u"localhost:80", false},
+        {u":::", false},
+        {u"[fe80::1%25lo]", false},
+        {u"a,b", false},
+        {u"a;b", false},
+        {u"a+b", false},
+        {u"a'b", false},
+        {u"a\u0085b", false},
+        {u"a\ufffdb", false},
+        {u"a\xd800", false},
+        {u"\xdc00\x61", false},
+        {u"\xd800\xd800\xdc00", false},
+    };
+    for (const auto& c : cases) {
+        const std::string shown(c.text.begin(), c.text.end());
+        EXPECT_EQ(host_text_valid(c.text.c_str()), c.valid) << shown;
+    }
+    EXPECT_FALSE(host_text_valid(nullptr));
 }
 
 // An IPv6 literal reaches the instance with or without its brackets.

@@ -455,6 +455,84 @@ TEST_P(RoundTrip, GivesUpOnASilentPeer)
     EXPECT_TRUE(timed_out) << type_name(type) << ": " << fault;
 }
 
+// Standard input from a pipe that holds the given bytes, for the scope.
+class StdinFromPipe
+{
+  public:
+    explicit StdinFromPipe(const std::string& bytes)
+    {
+        int p[2] = {-1, -1};
+        if (::pipe(p) != 0)
+            return;
+        ok_ = ::write(p[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+        ::close(p[1]);
+        saved_ = ::dup(0);
+        ::dup2(p[0], 0);
+        ::close(p[0]);
+    }
+    ~StdinFromPipe()
+    {
+        if (saved_ >= 0) {
+            ::dup2(saved_, 0);
+            ::close(saved_);
+        }
+    }
+    StdinFromPipe(const StdinFromPipe&) = delete;
+    StdinFromPipe& operator=(const StdinFromPipe&) = delete;
+    bool ok() const { return ok_ && saved_ >= 0; }
+    // What nobody read: the writing end is closed, so this ends.
+    std::string unread() const
+    {
+        std::string rest;
+        char buf[4096];
+        for (ssize_t n; (n = ::read(0, buf, sizeof buf)) > 0;)
+            rest.append(buf, static_cast<size_t>(n));
+        return rest;
+    }
+
+  private:
+    int saved_ = -1;
+    bool ok_ = false;
+};
+
+// An endpoint without a host (the toolkit then opens no connection and would
+// use its standard streams) fails the call before a byte goes out: nothing on
+// standard output, nothing taken from standard input, and nothing sent on a
+// connection kept from the call before.
+TEST_P(RoundTrip, SendsNothingWithoutAHost)
+{
+    const int type = GetParam();
+    Target target(type);
+    target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+    SoapClient client(type, USE_CLIENT_CERT, false);
+    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                              std::to_string(qortest::envelope("").size()) + "\r\n\r\n" +
+                              qortest::envelope("");
+    const std::string scheme = type == NI_HTTPS || type == WINHTTPS ? "https://" : "http://";
+    const std::string no_host[] = {
+        "", scheme, scheme + ":50013", scheme + "[]:50013", scheme + "/x", scheme + "?x"};
+    for (bool kept : {false, true}) {
+        if (kept) {
+            ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
+        }
+        for (const std::string& endpoint : no_host) {
+            StdinFromPipe in(reply);
+            ASSERT_TRUE(in.ok());
+            std::fflush(stdout);
+            ::testing::internal::CaptureStdout();
+            const int rc = client.get_process_list(endpoint);
+            std::fflush(stdout);
+            const std::string out = ::testing::internal::GetCapturedStdout();
+            EXPECT_EQ(rc, SOAP_TCP_ERROR) << type_name(type) << " [" << endpoint << "]";
+            EXPECT_NE(client.fault().find("no host to connect to"), std::string::npos)
+                << type_name(type) << " [" << endpoint << "]: " << client.fault();
+            EXPECT_EQ(out, "") << type_name(type) << " [" << endpoint << "]";
+            EXPECT_EQ(in.unread(), reply) << type_name(type) << " [" << endpoint << "]";
+        }
+    }
+    EXPECT_EQ(target.fake().request_count(), 1u) << type_name(type);
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTransports, RoundTrip,
                          ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
                          [](const ::testing::TestParamInfo<int>& p) {
