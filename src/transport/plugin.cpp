@@ -157,6 +157,7 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
         install_gsoap(soap, data.get());
         break;
     }
+    install_credentials(soap, data.get());
     plugin->id = kPluginId;
     plugin->data = data.release();
     plugin->fcopy = plugin_copy;
