@@ -198,9 +198,10 @@ void query_user_and_password(ClientSettings& s)
     U16SetSecretInput(stdin);
     printfU16(cU("User? "));
     std::fflush(stdout);
-    // The answer is read into 1024 units at most.
+    // The answer is read into 1024 units at most, after at most a bounded
+    // run of blanks and empty lines: an endless one is no answer.
     QOR_UC user[1024] = {0};
-    const bool answered = scanfU16(cU("%1023s"), user) == 1;
+    const bool answered = U16SkipSpace(stdin) && scanfU16(cU("%1023s"), user) == 1;
     // The rest of an overlong word is dropped, not taken as the password;
     // an endless one only up to the bound.
     if (answered && user[1022] != 0) {

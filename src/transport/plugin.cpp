@@ -178,6 +178,7 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
     // when no socket is open: never the standard streams.
     soap->sendfd = -1;
     soap->recvfd = -1;
+    install_credentials(soap, data.get());
     plugin->id = kPluginId;
     plugin->data = data.release();
     plugin->fcopy = plugin_copy;

@@ -15,7 +15,8 @@
 
 namespace qortransport {
 
-// The toolkit's own callbacks, kept to fall back to them.
+// The toolkit's own callbacks, kept to fall back to them, and the steps
+// that the plug-in's credential step wraps.
 struct SavedCallbacks
 {
     SOAP_SOCKET (*fopen)(struct soap*, const char*, const char*, int) = nullptr;
@@ -29,6 +30,11 @@ struct SavedCallbacks
     int (*fshutdownsocket)(struct soap*, SOAP_SOCKET, int) = nullptr;
     int (*fpost)(struct soap*, const char*, const char*, int, const char*, const char*,
                  ULONG64) = nullptr;
+    int (*fposthdr)(struct soap*, const char*, const char*) = nullptr;
+    // The request's header block as the transport writes it (its own step or
+    // the toolkit's), called with the credentials held back.
+    int (*post_next)(struct soap*, const char*, const char*, int, const char*, const char*,
+                     ULONG64) = nullptr;
 };
 
 enum class WinHttpState { Idle, Sending, Receiving };
@@ -99,6 +105,8 @@ struct PluginData
     bool exchange_complete = true;
     ResponseFrame frame; // NI_HTTP, NI_HTTPS, PIPE and GSOAP_HTTP
     ReplyShape shape;    // every transport
+    // "Basic ..." for the header block being written; empty outside it.
+    std::string authorization;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;
@@ -150,6 +158,9 @@ void install_ni(struct soap* soap, PluginData* data);
 void install_gsoap(struct soap* soap, PluginData* data);
 void install_pipe(struct soap* soap, PluginData* data);
 void install_winhttp(struct soap* soap, PluginData* data);
+// Writes the Authorization value of the context's user and password itself,
+// exactly and at any length; installed over the transport's callbacks.
+void install_credentials(struct soap* soap, PluginData* data);
 // Bounds the shape of every reply before the toolkit parses it (ReplyShape).
 void install_reply_shape(struct soap* soap, PluginData* data);
 // Releases what a transport holds when the context goes away.

@@ -7,6 +7,7 @@
 
 #include "u16/u16_decode.h"
 #include "u16/u16_diag.h"
+#include "u16/u16_format.h"
 
 namespace {
 
@@ -84,6 +85,19 @@ int fgetcU16(FILE* stream)
         return ch.value;
     report_fgetc(stream, ch);
     return ch.invalid ? '#' : 0xFFFD;
+}
+
+bool U16SkipSpace(FILE* stream)
+{
+    int c = fgetcU16(stream);
+    for (int skipped = 0; c >= 0 && u16_is_space_unit(c); c = fgetcU16(stream)) {
+        if (++skipped >= U16_MAX_LINE_DROP)
+            return false;
+    }
+    if (c < 0)
+        return false;
+    u16_give_back_unit(stream, c);
+    return true;
 }
 
 QOR_UC* fgetsU16(QOR_UC* buffer, int n, FILE* stream)

@@ -35,6 +35,12 @@ void U16SetSecretInput(FILE* stream);
  * input (such as /dev/zero) cannot hold a dialogue for ever. */
 constexpr int U16_MAX_LINE_DROP = 64 * 1024;
 
+/* Reads the white space before a word, as "%s" skips it (line ends
+ * included), up to the first other unit, which stays for the next read.
+ * False at end of input, or when U16_MAX_LINE_DROP units of white space came
+ * without a word (endless empty lines): then there is no word to read. */
+bool U16SkipSpace(FILE* stream);
+
 /* Ends the current line when nothing but blanks is left on it: reads the
  * blanks (at most U16_MAX_LINE_DROP) and one line end ("\n", "\r\n" or a
  * lone "\r"). Anything else stays unread, byte for byte. */

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "client_harness.h"
 #include "transport/test_pki.h"
 #include "transport/tls_proxy.h"
+#include "u16/u16_input.h"
 
 namespace {
 
@@ -189,6 +192,41 @@ TEST_F(ClientWholeRun, BrokenStreamsEndTheRun)
         }
         EXPECT_EQ(finish(pid), c.status) << c.label;
     }
+}
+
+// -queryuser answered from a file: a name of 1,023 characters goes out
+// exactly, and a run of blanks and empty lines longer than the bound (as
+// "yes ''" gives) is no answer, as the end of input is: no credentials.
+TEST_F(ClientWholeRun, QueryUserAnswersFromAFile)
+{
+    std::string name;
+    for (int i = 0; i < 1023; ++i)
+        name += i % 3 == 0 ? "\xc3\xb6" : i % 3 == 1 ? "\xe2\x82\xac" : "n";
+    const std::string password = "p\xc3\xa4\xf0\x9d\x84\x9e:w";
+    const std::string endless_blanks(U16_MAX_LINE_DROP, '\n');
+    const struct
+    {
+        const char* label;
+        std::string input;
+        std::optional<std::string> sent;
+    } cases[] = {
+        {"long name", name + "\n" + password + "\n", name + ":" + password},
+        {"empty lines first", "\n \n\t\n" + name + "\n" + password + "\n", name + ":" + password},
+        {"endless empty lines", endless_blanks + "bob\npw\n", std::nullopt},
+    };
+    const std::string in = testing::TempDir() + "qor_in_" + std::to_string(getpid());
+    for (const auto& c : cases) {
+        {
+            std::ofstream file(in, std::ios::binary | std::ios::trunc);
+            file << c.input;
+        }
+        instance_.service->clear_requests();
+        const std::string files[3] = {in, "/dev/null", "/dev/null"};
+        EXPECT_EQ(finish(start_program(words({"-queryuser"}), files)), exited(3)) << c.label;
+        ASSERT_EQ(instance_.service->request_count(), 1u) << c.label;
+        EXPECT_EQ(instance_.service->last_request().basic_credentials(), c.sent) << c.label;
+    }
+    std::remove(in.c_str());
 }
 
 // A call's results are out before the delay: a SIGTERM in it loses none.

@@ -161,6 +161,31 @@ TEST_F(NiRaw, ARefusedConnectionIsRecordedInTheErrorInformation)
     ErrClear();
 }
 
+// The detail keeps the characters of a host name: its UTF-8 is decoded,
+// not widened byte by byte, and a byte that is no UTF-8 shows as U+FFFD.
+TEST_F(NiRaw, TheErrorDetailKeepsTheCharactersOfTheHostName)
+{
+    u16test::FakeResolver resolver; // knows no host: no name leaves the machine
+    const struct
+    {
+        const char* host;
+        std::u16string shown;
+    } cases[] = {
+        {"h\xc3\xb6st\xf0\x9d\x84\x9e.test", u"h\u00f6st\U0001D11E.test"},
+        {"x\xff"
+         "y",
+         u"x\uFFFDy"},
+    };
+    for (const auto& c : cases) {
+        ErrClear();
+        NI_HDL hdl = NI_INVALID_HDL;
+        ASSERT_EQ(NiRawConnect(c.host, 80, 2000, &hdl), NIEHOST_UNKNOWN) << c.host;
+        EXPECT_EQ(std::u16string(ErrGetFld(ERR_FLD_DETAIL)),
+                  u"connect to " + c.shown + u":80 failed");
+    }
+    ErrClear();
+}
+
 TEST_F(NiRaw, ConnectsToEachAddressOfANameInTurn)
 {
     LoopbackListener listener;

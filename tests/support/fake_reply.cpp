@@ -206,4 +206,35 @@ bool Request::has_header(std::string_view name) const
                        [name](const auto& h) { return iequals(h.first, name); });
 }
 
+std::optional<std::string> Request::basic_credentials() const
+{
+    static constexpr std::string_view kDigits =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string value = header("Authorization");
+    if (value.compare(0, 6, "Basic ") != 0 || (value.size() - 6) % 4 != 0)
+        return std::nullopt;
+    std::string bytes;
+    for (std::size_t i = 6; i < value.size(); i += 4) {
+        const bool last = i + 4 == value.size();
+        unsigned long bits = 0;
+        int digits = 0;
+        for (std::size_t k = 0; k < 4; ++k) {
+            const char c = value[i + k];
+            const std::size_t v = kDigits.find(c);
+            if (v != std::string_view::npos && digits == static_cast<int>(k)) {
+                ++digits;
+            } else if (c != '=' || !last || k < 2) {
+                return std::nullopt;
+            }
+            bits = bits << 6 | (v != std::string_view::npos ? v : 0);
+        }
+        for (int k = 0; k < digits - 1; ++k)
+            bytes += static_cast<char>((bits >> (16 - 8 * k)) & 0xFF);
+        // The unused bits of the last digit are zero in exact base64.
+        if ((bits & (0xFFFFFFul >> (8 * (digits - 1)))) != 0)
+            return std::nullopt;
+    }
+    return bytes;
+}
+
 } // namespace qortest

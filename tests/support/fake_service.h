@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -142,6 +143,9 @@ struct Request
     // Value of the first header of that name (case-insensitive), "" if absent.
     std::string header(std::string_view name) const;
     bool has_header(std::string_view name) const;
+    // The bytes of a "Basic" Authorization value, decoded strictly (padded
+    // base64, nothing else); nullopt when there is none or it is not exact.
+    std::optional<std::string> basic_credentials() const;
 };
 
 // Extracts (local name, qualified name, namespace URI) of the first child

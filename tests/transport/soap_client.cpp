@@ -35,10 +35,18 @@ SoapClient::~SoapClient()
         std::fclose(trace_);
 }
 
+void SoapClient::set_credentials(const char* user, const char* password)
+{
+    user_ = user;
+    password_ = password;
+}
+
 int SoapClient::get_process_list(const std::string& endpoint, int* count)
 {
     soap_destroy(soap_);
-    soap_end(soap_);
+    soap_end(soap_); // which forgets the credentials
+    soap_->userid = user_;
+    soap_->passwd = password_;
     QORControl__ArrayOfOSProcess processes;
     int rc = soap_call_QORControl__GetProcessList(soap_, endpoint.c_str(), "", processes);
     if (count != nullptr)

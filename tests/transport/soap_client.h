@@ -21,6 +21,8 @@ class SoapClient
 
     struct soap* ctx() { return soap_; }
     int register_rc() const { return register_rc_; }
+    // User and password of the following calls (null: none).
+    void set_credentials(const char* user, const char* password);
     // GetProcessList; the process count in *count.
     int get_process_list(const std::string& endpoint, int* count = nullptr);
     // Everything written to the trace file so far.
@@ -35,6 +37,8 @@ class SoapClient
     plugin_arg arg_{};
     FILE* trace_ = nullptr;
     int register_rc_ = -1;
+    const char* user_ = nullptr;
+    const char* password_ = nullptr;
 };
 
 // The reply body of a GetProcessList with the given colours (GREEN, GRAY, ...).

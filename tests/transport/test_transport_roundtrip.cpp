@@ -169,6 +169,53 @@ TEST(SslTrace, TheSessionIsTracedOnEntryAndExit)
     }
 }
 
+// Text of exactly `bytes` bytes that cycles through characters of one to
+// four bytes in UTF-8 (ASCII fills the end); with a colon when it may have
+// one, as a password may.
+std::string mixed_utf8(std::size_t bytes, bool colon)
+{
+    const std::string pieces[] = {"a", "\xc3\xb6", "\xe2\x82\xac", "\xf0\x9d\x84\x9e",
+                                  colon ? ":" : "Z"};
+    std::string text;
+    for (std::size_t i = 0; text.size() < bytes; ++i) {
+        const std::string& piece = pieces[i % 5];
+        text += text.size() + piece.size() <= bytes ? piece : "x";
+    }
+    return text;
+}
+
+// User and password of any length go out exactly, in the header's usual
+// place: the toolkit on its own corrupts 769 bytes and more and cuts off
+// longer ones.
+TEST_P(RoundTrip, SendsTheCredentialsExactlyAtAnyLength)
+{
+    const int type = GetParam();
+    Target target(type);
+    target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+    SoapClient client(type);
+    ASSERT_EQ(client.register_rc(), SOAP_OK);
+    const auto header_names = [](const qortest::Request& request) {
+        std::vector<std::string> names;
+        for (const auto& header : request.headers)
+            names.push_back(header.first);
+        return names;
+    };
+    std::vector<std::string> usual_names;
+    for (const std::size_t bytes : {3, 768, 769, 1023, 4096, 40000}) {
+        const std::string user = mixed_utf8(bytes / 2, false);
+        const std::string password = mixed_utf8(bytes - user.size() - 1, true);
+        ASSERT_EQ(user.size() + 1 + password.size(), bytes);
+        client.set_credentials(user.c_str(), password.c_str());
+        ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << bytes << client.fault();
+        const qortest::Request request = target.fake().last_request();
+        EXPECT_EQ(request.basic_credentials(), user + ":" + password) << bytes;
+        if (usual_names.empty())
+            usual_names = header_names(request);
+        EXPECT_EQ(header_names(request), usual_names) << bytes;
+    }
+    client.set_credentials(nullptr, nullptr);
+}
+
 TEST_P(RoundTrip, KeepsTheConnectionAliveOverRepeatedCalls)
 {
     const int type = GetParam();
