@@ -12,14 +12,22 @@
 #include <cstring>
 #include <string>
 
+#include "rscp/rscp_utf.h"
 #include "transport/plugin_data.h"
 
 namespace qortransport {
 namespace {
 
+// The request's host, path and headers are UTF-8; the session takes 16-bit
+// text, which it turns back into UTF-8.
 std::u16string widen(const std::string& s)
 {
-    return std::u16string(s.begin(), s.end());
+    std::u16string wide(s.size(), u'\0');
+    int32_t length = 0;
+    Utf8nToU16(wide.data(), static_cast<int32_t>(wide.size()), &length, s.data(),
+               static_cast<int32_t>(s.size()));
+    wide.resize(static_cast<std::size_t>(length));
+    return wide;
 }
 
 const char* winhttp_error_name(DWORD e)

@@ -65,11 +65,16 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
     EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
               "ab\xef\xbf\xbd"
               "cd");
-    // Such a user name is no empty user: no logon file is asked for.
-    instance.service->clear_requests();
-    run_program("-user '\xff' pw " + address + " -function Shutdown");
-    ASSERT_EQ(instance.service->request_count(), 1u);
-    EXPECT_EQ(instance.service->last_request().element, "Shutdown");
+    // Such a user name is no empty user: no logon file is asked for, neither
+    // for a byte that is no UTF-8 nor for a character cut off at the end.
+    for (const char* user : {"\xff", "ab\xc3", "ab\xe2\x82"}) {
+        instance.service->clear_requests();
+        run_program(std::string("-user '") + user + "' pw " + address + " -function Shutdown");
+        ASSERT_EQ(instance.service->request_count(), 1u) << user;
+        EXPECT_EQ(instance.service->last_request().element, "Shutdown") << user;
+    }
+    EXPECT_EQ(instance.service->last_request().header("Authorization"),
+              "Basic " + clienttest::base64("ab\xef\xbf\xbd:pw"));
     const ProgramResult unknown = run_program(address + " -function Nothing");
     EXPECT_EQ(unknown.exit_code, 1);
     EXPECT_EQ(unknown.out, "Unknown webmethod: Nothing\n");

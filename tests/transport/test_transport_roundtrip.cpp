@@ -89,6 +89,20 @@ class RoundTrip : public ::testing::TestWithParam<int>
     std::unique_ptr<SslSetup> ssl_;
 };
 
+std::string percent_decoded(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 TEST_P(RoundTrip, CallsGetProcessListAndTracesTheRawBytes)
 {
     const int type = GetParam();
@@ -127,6 +141,15 @@ TEST_P(RoundTrip, CallsGetProcessListAndTracesTheRawBytes)
         ASSERT_NE(target.proxy(), nullptr);
         EXPECT_EQ(target.proxy()->handshakes_completed(), 1);
         EXPECT_EQ(target.proxy()->last_client_subject(), "/CN=QorClient");
+    }
+    // A path beyond ASCII reaches the service as the UTF-8 it was given
+    // (libcurl writes it with percent escapes).
+    if (type != PIPE) {
+        ASSERT_EQ(client.get_process_list(target.endpoint() + "/p\xc3\xa4th\xf0\x9d\x84\x9e"),
+                  SOAP_OK)
+            << client.fault();
+        EXPECT_EQ(percent_decoded(target.fake().last_request().target),
+                  "/p\xc3\xa4th\xf0\x9d\x84\x9e");
     }
 }
 
