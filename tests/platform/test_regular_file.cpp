@@ -77,7 +77,6 @@ TEST(RegularFile, ReadsOnlyTheRegularFileItLookedAt)
          [&] { write(dir + "/new", "b"), rename((dir + "/new").c_str(), other.c_str()); },
          QorFileRead::refused, "changed while it was opened"},
     };
-    qor_regular_file_set_open_hook(swap_hook);
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
         ASSERT_TRUE(std::filesystem::create_directory(dir));
@@ -90,17 +89,17 @@ TEST(RegularFile, ReadsOnlyTheRegularFileItLookedAt)
             }
         }
         g_swap = c.swap;
+        qor_regular_file_set_open_hook(swap_hook);
         std::string content = "old", reason;
         int error = -1;
         const QorFileRead result =
             qor_read_regular_file(name.c_str(), 100, &content, &reason, &error);
+        qor_regular_file_set_open_hook(nullptr);
         EXPECT_EQ(result, c.result) << c.what;
         EXPECT_EQ(result == QorFileRead::read ? content : reason, c.reason) << c.what;
         EXPECT_TRUE(result == QorFileRead::read || content.empty()) << c.what;
         EXPECT_TRUE(writer == nullptr || writer->waiting()) << c.what << ": the FIFO was opened";
     }
-    g_swap = nullptr;
-    qor_regular_file_set_open_hook(nullptr);
     std::filesystem::remove_all(dir);
 }
 
