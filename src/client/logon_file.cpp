@@ -1,7 +1,6 @@
 // The logon-file authentication at the top of a repetition.
 #include "client/logon_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include "client/result_header.h"
 #include "client/strings.h"
 #include "ni/ni.h"
+#include "platform/regular_file.h"
 #include "rscp/rscp_utf.h"
 #include "soapH.h"
 #include "u16/u16.h"
@@ -43,18 +43,17 @@ std::string read_logon_password(const char* file_name, bool local, char* passwor
     const std::string name = file_name;
     if (!local)
         return "logon file " + name + " not read: the service does not run on this machine";
-    // Not blocking, so that opening a FIFO cannot wait for a writer.
-    const int fd = ::open(file_name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    bool refused = false;
+    std::string reason;
+    int error = 0;
+    const int fd = qor_open_regular_file(file_name, &refused, &reason, &error);
     if (fd < 0)
-        return {};
+        return refused ? "logon file " + name + " not read: " + reason : std::string();
     struct stat file
     {
     }, input{};
-    std::string reason;
     if (::fstat(fd, &file) != 0)
         reason = std::strerror(errno);
-    else if (!S_ISREG(file.st_mode))
-        reason = "not a regular file";
     else if (::fstat(STDIN_FILENO, &input) == 0 && input.st_dev == file.st_dev &&
              input.st_ino == file.st_ino)
         reason = "it is the standard input";

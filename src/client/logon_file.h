@@ -12,8 +12,8 @@
  * as the password; empty when the file cannot be opened or read. The file is
  * read only when the service runs on this machine (local) and it is a
  * regular file other than the standard input; a FIFO, a device or a
- * directory is never opened for reading. Returns why a file was refused, or
- * "" when it was not. */
+ * directory is never opened. Returns why a file was refused, or "" when it
+ * was not. */
 std::string read_logon_password(const char* file_name, bool local, char* password, int size);
 
 /* True when the endpoint is this machine: the pipe, or a host that NI

@@ -1,13 +1,13 @@
 #include "sssl/sssl_lib.h"
 
 #include <strings.h>
-#include <unistd.h>
 
 #include <mutex>
 #include <string>
 
 #include "base/dl.h"
 #include "sssl/sssl.h"
+#include "sssl/sssl_trace.h"
 
 namespace sssl {
 namespace {
@@ -53,6 +53,10 @@ template <typename Fn> bool bind(DL_HDL hdl, const char* name, Fn* slot)
 
 int load_locked(const CryptoLibFiles& files)
 {
+    if (!files.refused.empty()) {
+        trace_line("%s", files.refused.c_str());
+        return SSSLERR_LIB_NOT_FOUND;
+    }
     if (g_ssl_hdl == DL_HDL_INVALID && !load_first(files.ssl, &g_ssl_hdl))
         return SSSLERR_LIB_NOT_FOUND;
     if (g_crypto_hdl == DL_HDL_INVALID && !load_first(files.crypto, &g_crypto_hdl)) {
@@ -118,12 +122,21 @@ int load_locked(const CryptoLibFiles& files)
 
 CryptoLibFiles crypto_lib_files(const std::string& lib_value)
 {
+    // Both separators count: the built-in values are Windows paths.
     const size_t slash = lib_value.find_last_of("/\\");
     const std::string base = slash == std::string::npos ? lib_value : lib_value.substr(slash + 1);
-    if (::access(lib_value.c_str(), F_OK) != 0 && strcasecmp(base.c_str(), kWindowsLibName) == 0)
+    if (strcasecmp(base.c_str(), kWindowsLibName) == 0)
         return {{std::begin(kSslLibNames), std::end(kSslLibNames)},
-                {std::begin(kCryptoLibNames), std::end(kCryptoLibNames)}};
-    return {{lib_value}, {lib_value}};
+                {std::begin(kCryptoLibNames), std::end(kCryptoLibNames)},
+                {}};
+    // A relative name with a folder would be looked up from the working
+    // directory; a bare name goes through the loader's own search.
+    if (slash != std::string::npos && lib_value[0] != '/')
+        return {{},
+                {},
+                "ssl/ssl_lib = " + lib_value +
+                    ": a library name with a folder must be an absolute path"};
+    return {{lib_value}, {lib_value}, {}};
 }
 
 int load_crypto_lib(const std::string& lib_value, const CryptoLib** lib)

@@ -78,14 +78,17 @@ struct CryptoLib
     const char* (*X509_verify_cert_error_string)(long);
 };
 
-// The files to load for a value of ssl/ssl_lib, each list tried in turn: a
-// file that exists is loaded for both parts; a value that still names the
-// Windows default file qorcrypto.dll means the system's TLS and crypto
-// libraries; any other value is handed to the loader as it is.
+// The files to load for a value of ssl/ssl_lib, each list tried in turn. A
+// value whose file name is qorcrypto.dll (in any case, after any folder)
+// means the system's TLS and crypto libraries, whatever any folder holds; a
+// bare file name goes to the loader's library search, and a name with a
+// folder is loaded only as an absolute path. A value refused names nothing
+// to load, and refused says why.
 struct CryptoLibFiles
 {
     std::vector<std::string> ssl;
     std::vector<std::string> crypto;
+    std::string refused;
 };
 CryptoLibFiles crypto_lib_files(const std::string& lib_value);
 

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "client_harness.h"
+#include "support/waiting_fifo_writer.h"
 
 namespace {
 
@@ -99,13 +100,25 @@ TEST_F(ProgramStart, TheConverterStartsBeforeTheOptionsAreRead)
 TEST_F(ProgramStart, AFifoNamedTcpdbDatDoesNotHoldTheStartUp)
 {
     const std::string usual = start("").out;
-    ASSERT_EQ(mkfifo(path("TCPDB.DAT").c_str(), 0600), 0);
-    const Started s = start("");
-    EXPECT_EQ(s.exit_code, 1);
-    EXPECT_EQ(s.out, usual);
-    // The converter says once why it left the file alone.
-    EXPECT_EQ(s.err.rfind("Syslog: k CP6 : TCPDB.DAT&not a regular file&", 0), 0u) << s.err;
-    EXPECT_EQ(std::count(s.err.begin(), s.err.end(), '\n'), 1) << s.err;
+    ASSERT_EQ(mkfifo(path("queue").c_str(), 0600), 0);
+    for (const bool link : {false, true}) {
+        const char* what = link ? "a link to a FIFO" : "a FIFO";
+        std::filesystem::remove(path("TCPDB.DAT"));
+        if (link)
+            std::filesystem::create_symlink(path("queue"), path("TCPDB.DAT"));
+        else
+            ASSERT_EQ(mkfifo(path("TCPDB.DAT").c_str(), 0600), 0);
+        // A writer waits on the FIFO: opening it would release the writer.
+        WaitingFifoWriter writer(path("TCPDB.DAT"));
+        ASSERT_TRUE(writer.waiting()) << what;
+        const Started s = start("");
+        EXPECT_TRUE(writer.waiting()) << what << ": the FIFO was opened";
+        EXPECT_EQ(s.exit_code, 1) << what;
+        EXPECT_EQ(s.out, usual) << what;
+        // The converter says once why it left the file alone.
+        EXPECT_EQ(s.err.rfind("Syslog: k CP6 : TCPDB.DAT&not a regular file&", 0), 0u) << s.err;
+        EXPECT_EQ(std::count(s.err.begin(), s.err.end(), '\n'), 1) << s.err;
+    }
 }
 
 } // namespace

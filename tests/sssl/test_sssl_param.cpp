@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <link.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -78,40 +79,39 @@ TEST(SsslParam, ReportsMissingAndUndefinedParameters)
 
 TEST(SsslParam, LibraryFilesOfAParameterValue)
 {
-    char tmpl[] = "/tmp/qor_ssllib_XXXXXX";
-    const int fd = mkstemp(tmpl);
-    ASSERT_GE(fd, 0);
-    const std::string existing = tmpl;
     const std::vector<std::string> system_ssl = {"libssl.so.3", "libssl.so"};
     const std::vector<std::string> system_crypto = {"libcrypto.so.3", "libcrypto.so"};
+    enum Kind { system, as_given, refused };
     const struct
     {
         std::string value;
-        bool system;
+        Kind kind;
     } cases[] = {
-        {"\\\\\\qormnt\\\\SYS\\exe\\run\\qorcrypto.dll", true},
-        {"/usr/lib/qor/QORCRYPTO.DLL", true},
-        {"qorcrypto.dll", true},
-        {existing, false},
-        {"libqortestssl.so", false},
-        {"/opt/qor/qorcrypto.dll.so", false},
+        {"\\\\\\qormnt\\\\SYS\\exe\\run\\qorcrypto.dll", system},
+        {"/usr/lib/qor/QORCRYPTO.DLL", system},
+        {"qorcrypto.dll", system},
+        {"./qorcrypto.dll", system},
+        {"/opt/qor/libqorcrypto.so", as_given},
+        {"libqortestssl.so", as_given},
+        {"/opt/qor/qorcrypto.dll.so", as_given},
+        {"./libqortestssl.so", refused},
+        {"lib/libqortestssl.so", refused},
+        {"lib\\libqortestssl.so", refused},
+        {"C:\\qor\\libqortestssl.dll", refused},
     };
     for (const auto& c : cases) {
         const sssl::CryptoLibFiles files = sssl::crypto_lib_files(c.value);
-        if (c.system) {
-            EXPECT_EQ(files.ssl, system_ssl) << c.value;
-            EXPECT_EQ(files.crypto, system_crypto) << c.value;
-        } else {
-            EXPECT_EQ(files.ssl, std::vector<std::string>{c.value}) << c.value;
-            EXPECT_EQ(files.crypto, std::vector<std::string>{c.value}) << c.value;
-        }
+        const std::vector<std::string> given = {c.value};
+        EXPECT_EQ(files.ssl, c.kind == system     ? system_ssl
+                             : c.kind == as_given ? given
+                                                  : std::vector<std::string>{})
+            << c.value;
+        EXPECT_EQ(files.crypto, c.kind == system     ? system_crypto
+                                : c.kind == as_given ? given
+                                                     : std::vector<std::string>{})
+            << c.value;
+        EXPECT_EQ(files.refused.empty(), c.kind != refused) << c.value;
     }
-    // A file of the Windows name that exists is that file.
-    const std::string dll = existing + "qorcrypto.dll";
-    std::fclose(std::fopen(dll.c_str(), "w"));
-    EXPECT_EQ(sssl::crypto_lib_files(dll).ssl, std::vector<std::string>{dll});
-    std::remove(dll.c_str());
-    std::remove(existing.c_str());
 }
 
 // The path of the system's TLS library, as the dynamic loader finds it.
@@ -145,6 +145,22 @@ TEST(SsslParam, LoadsTheFileTheParameterNames)
     EXPECT_EXIT(load("/nonexistent/qortest/libssl.so"),
                 ::testing::ExitedWithCode(-SSSLERR_LIB_NOT_FOUND), "");
     EXPECT_EXIT(load("C:\\qor\\exe\\qorcrypto.dll"), ::testing::ExitedWithCode(0), "");
+    // A relative name with a folder is refused even where it names the
+    // system's own library.
+    const std::string folder = path.substr(0, path.rfind('/'));
+    const std::string parent = folder.substr(0, folder.rfind('/'));
+    const std::string file = path.substr(folder.size() + 1);
+    auto load_in = [&](const std::string& dir, const std::string& value) {
+        QorSSLSetTraceFile(stderr);
+        if (chdir(dir.c_str()) == 0)
+            load(value);
+        std::exit(1);
+    };
+    const std::string refusal = "a library name with a folder must be an absolute path";
+    EXPECT_EXIT(load_in(folder, "./" + file), ::testing::ExitedWithCode(-SSSLERR_LIB_NOT_FOUND),
+                refusal);
+    EXPECT_EXIT(load_in(parent, folder.substr(parent.size() + 1) + "/" + file),
+                ::testing::ExitedWithCode(-SSSLERR_LIB_NOT_FOUND), refusal);
 }
 
 TEST(SsslParam, InitialisationReadsTheLibraryFromTheProfile)

@@ -15,6 +15,7 @@
 #include "client/logon_file.h"
 #include "soap_client.h"
 #include "support/fake_service.h"
+#include "support/waiting_fifo_writer.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ TEST(LogonFile, IsReadOnlyAsALocalRegularFileOtherThanTheInput)
     std::ofstream(dir + "/input") << "typed\n";
     ASSERT_EQ(mkdir((dir + "/dir").c_str(), 0700), 0);
     ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink((dir + "/fifo").c_str(), (dir + "/fifo_link").c_str()), 0);
     // The standard input is a regular file here, so only its identity tells.
     const int saved_input = dup(STDIN_FILENO);
     const int input = open((dir + "/input").c_str(), O_RDONLY);
@@ -56,6 +58,7 @@ TEST(LogonFile, IsReadOnlyAsALocalRegularFileOtherThanTheInput)
         {dir + "/logon", WINHTTPS, "192.0.2.7", "", "the service does not run on this machine"},
         {dir + "/dir", NI_HTTP, "localhost", "", "not a regular file"},
         {dir + "/fifo", NI_HTTP, "localhost", "", "not a regular file"},
+        {dir + "/fifo_link", NI_HTTP, "localhost", "", "not a regular file"},
         {"/dev/zero", NI_HTTP, "localhost", "", "not a regular file"},
         {"/dev/stdin", NI_HTTP, "localhost", "", "it is the standard input"},
         {"/proc/self/fd/0", NI_HTTP, "localhost", "", "it is the standard input"},
@@ -80,10 +83,14 @@ TEST(LogonFile, IsReadOnlyAsALocalRegularFileOtherThanTheInput)
         const std::string endpoint = fake.endpoint();
         CallContext call{client.ctx(), endpoint.c_str(), settings,
                          environment,  cU("Shutdown"),   cU("script")};
+        const std::string what = c.file + " via " + c.host;
+        // A writer waits on the FIFO: opening it would release the writer.
+        WaitingFifoWriter writer(dir + "/fifo");
+        ASSERT_TRUE(writer.waiting()) << what;
         ::testing::internal::CaptureStdout();
         const int result = logon_file_step(call);
         const std::string out = ::testing::internal::GetCapturedStdout();
-        const std::string what = c.file + " via " + c.host;
+        EXPECT_TRUE(writer.waiting()) << what << ": the FIFO was opened";
         EXPECT_STREQ(settings.user, QOR_LOGON_FILE_USER) << what;
         ASSERT_NE(client.ctx()->passwd, nullptr) << what;
         EXPECT_EQ(std::string(client.ctx()->passwd), c.password) << what;
@@ -101,7 +108,7 @@ TEST(LogonFile, IsReadOnlyAsALocalRegularFileOtherThanTheInput)
     dup2(saved_input, STDIN_FILENO);
     close(saved_input);
     close(input);
-    for (const char* name : {"/logon", "/long", "/input", "/fifo"})
+    for (const char* name : {"/logon", "/long", "/input", "/fifo", "/fifo_link"})
         unlink((dir + name).c_str());
     rmdir((dir + "/dir").c_str());
     rmdir(dir.c_str());
