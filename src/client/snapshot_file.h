@@ -22,7 +22,7 @@ bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size
  * sticky folder. A regular file, or a name that does not exist yet, is
  * replaced only when complete: the bytes go to a new file in the same
  * folder, which is synced and renamed over the target, so a failure (or
- * SIGINT or SIGTERM) leaves any old copy as it was. An existing file must
+ * SIGINT, SIGTERM, SIGHUP or SIGQUIT) leaves any old copy as it was. An existing file must
  * be writable, and its copy keeps its permissions less any set-ID bit and
  * what the umask takes away. Anything else (a device) is written directly.
  * A failure prints a "FAIL: " line naming the local file and returns 1;

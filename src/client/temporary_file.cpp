@@ -1,5 +1,5 @@
-// A temporary file that no ending of the program by SIGINT or SIGTERM
-// leaves behind.
+// A temporary file that no ending of the program by SIGINT, SIGTERM, SIGHUP
+// or SIGQUIT leaves behind.
 #include "client/temporary_file.h"
 
 #include <limits.h>
@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 constexpr const char* kPattern = ".qorcontrol-XXXXXX";
 
@@ -34,7 +34,7 @@ extern "C" void remove_and_go_on(int signal)
     raise(signal);
 }
 
-// Holds SIGINT and SIGTERM back while the name and the flag change.
+// Holds the signals back while the name and the flag change.
 class SignalsHeld
 {
   public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -265,26 +266,44 @@ TEST(ClientSnapshotFile, TheCopyOfASetIdFileHasNoSetIdBits)
 
 int g_signal = 0;
 
-std::size_t signalling_writer(const void*, std::size_t bytes, FILE*)
+std::size_t signalling_writer(const void* data, std::size_t bytes, FILE* file)
 {
     raise(g_signal);
-    return bytes;
+    return std::fwrite(data, 1, bytes, file);
 }
 
-// SIGINT or SIGTERM while the new copy is written ends the program as that
-// signal does, and the temporary file goes with it.
+// SIGINT, SIGTERM, SIGHUP or SIGQUIT while the new copy is written ends
+// the program as that signal does, and the temporary file goes with it; a
+// signal that is ignored (as under nohup) stays ignored.
 TEST(ClientSnapshotFileDeathTest, ASignalDuringTheWriteLeavesNoTemporaryFile)
 {
+    const struct
+    {
+        int signal;
+        bool ignored;
+    } cases[] = {
+        {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false}, {SIGHUP, true}};
     const unsigned char data[] = {'n', 'e', 'w'};
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const auto& c : cases) {
         Folder folder;
         const std::string path = folder / "copy.zip";
         write_file(path, "old");
-        g_signal = signal;
-        EXPECT_EXIT(write_snapshot_file(wide(path).c_str(), data, sizeof data, signalling_writer),
-                    testing::KilledBySignal(signal), "");
-        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << signal;
-        EXPECT_EQ(read_file(path), "old");
+        g_signal = c.signal;
+        const auto write = [&] {
+            const rlimit no_core{0, 0};
+            setrlimit(RLIMIT_CORE, &no_core);
+            if (c.ignored)
+                std::signal(c.signal, SIG_IGN);
+            std::_Exit(
+                write_snapshot_file(wide(path).c_str(), data, sizeof data, signalling_writer));
+        };
+        if (c.ignored) {
+            EXPECT_EXIT(write(), testing::ExitedWithCode(0), "");
+        } else {
+            EXPECT_EXIT(write(), testing::KilledBySignal(c.signal), "");
+        }
+        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << c.signal;
+        EXPECT_EQ(read_file(path), c.ignored ? "new" : "old") << c.signal;
     }
 }
 
