@@ -18,15 +18,17 @@ bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size
                          SnapshotWriter writer);
 
 /* Stores a fetched snapshot (size bytes, 0 for an empty one) in the local
- * file. Links on the way are followed, except another user's link in a
- * sticky folder. A regular file, or a name that does not exist yet, is
- * replaced only when complete: the bytes go to a new file in the same
- * folder, which is synced and renamed over the target, so a failure (or
- * SIGINT or SIGTERM) leaves any old copy as it was. An existing file must
- * be writable, and its copy keeps its permissions less any set-ID bit and
- * what the umask takes away. Anything else (a device) is written directly.
- * A failure prints a "FAIL: " line naming the local file and returns 1;
- * success returns 0. */
+ * file. The path is walked through descriptors, so that what is judged is
+ * what is written: links on the way are followed, except another user's
+ * link in a sticky folder, and "." and ".." need a folder before them. A
+ * regular file, or a name that does not exist yet, is replaced only when
+ * complete: the bytes go to a new file in the same folder, which is synced
+ * and renamed over the name, so a failure (or SIGINT, SIGTERM, SIGHUP or
+ * SIGQUIT) leaves any old copy as it was. An existing file must be
+ * writable, and its copy keeps its permissions less any set-ID bit and what
+ * the umask takes away. A FIFO, device or socket is refused without being
+ * opened; the null device (NUL) drops the bytes. A failure prints a
+ * "FAIL: " line naming the local file and returns 1; success returns 0. */
 int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std::size_t size,
                         SnapshotWriter writer = nullptr);
 

@@ -1,22 +1,29 @@
-// A temporary file that no ending of the program by SIGINT or SIGTERM
-// leaves behind.
+// A temporary file that no ending of the program by SIGINT, SIGTERM, SIGHUP
+// or SIGQUIT leaves behind.
 #include "client/temporary_file.h"
 
-#include <limits.h>
+#include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
-constexpr const char* kPattern = ".qorcontrol-XXXXXX";
+constexpr char kPrefix[] = ".qorcontrol-";
+constexpr std::size_t kRandomLetters = 6;
+constexpr int kAttempts = 100;
 
-// What the handler may touch: a fixed buffer and a flag.
-char g_name[PATH_MAX];
+// What the handler may touch: the folder's descriptor, the name there and a
+// flag, all set while the signals are held.
+int g_folder = -1;
+char g_name[sizeof kPrefix + kRandomLetters];
 volatile sig_atomic_t g_exists = 0;
 struct sigaction g_previous[kSignalCount];
 bool g_handled[kSignalCount];
@@ -24,7 +31,7 @@ bool g_handled[kSignalCount];
 extern "C" void remove_and_go_on(int signal)
 {
     if (g_exists)
-        unlink(g_name);
+        unlinkat(g_folder, g_name, 0);
     g_exists = 0;
     // The signal then does what it did before, usually ending the program.
     for (int i = 0; i < kSignalCount; ++i) {
@@ -34,7 +41,7 @@ extern "C" void remove_and_go_on(int signal)
     raise(signal);
 }
 
-// Holds SIGINT and SIGTERM back while the name and the flag change.
+// Holds the signals back while the name and the flag change.
 class SignalsHeld
 {
   public:
@@ -54,17 +61,46 @@ class SignalsHeld
     sigset_t saved_;
 };
 
+// A new name into g_name: the prefix and random letters, as mkstemp makes.
+void make_name(unsigned attempt)
+{
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uint64_t random = 0;
+    if (getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        random = (static_cast<std::uint64_t>(now.tv_nsec) * 2654435761u) ^
+                 (static_cast<std::uint64_t>(getpid()) << 20) ^ attempt;
+    }
+    std::memcpy(g_name, kPrefix, sizeof kPrefix - 1);
+    char* out = g_name + sizeof kPrefix - 1;
+    for (std::size_t i = 0; i < kRandomLetters; ++i) {
+        *out++ = kLetters[random % (sizeof kLetters - 1)];
+        random /= sizeof kLetters - 1;
+    }
+    *out = '\0';
+}
+
 } // namespace
 
-TemporaryFile::TemporaryFile(const std::string& folder)
+TemporaryFile::TemporaryFile(int folder)
 {
-    if (folder.size() + std::strlen(kPattern) >= sizeof g_name)
-        return;
     const SignalsHeld held;
-    std::snprintf(g_name, sizeof g_name, "%s%s", folder.c_str(), kPattern);
-    fd_ = mkstemp(g_name);
-    if (fd_ < 0)
+    g_folder = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (g_folder < 0)
         return;
+    for (unsigned attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
+        make_name(attempt);
+        fd_ = openat(g_folder, g_name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd_ < 0) {
+        close(g_folder);
+        g_folder = -1;
+        return;
+    }
     exists_ = true;
     g_exists = 1;
     struct sigaction action
@@ -88,18 +124,20 @@ TemporaryFile::~TemporaryFile()
         return;
     const SignalsHeld held;
     if (g_exists)
-        unlink(g_name);
+        unlinkat(g_folder, g_name, 0);
     g_exists = 0;
     for (int i = 0; i < kSignalCount; ++i) {
         if (g_handled[i])
             sigaction(kSignals[i], &g_previous[i], nullptr);
     }
+    close(g_folder);
+    g_folder = -1;
 }
 
-bool TemporaryFile::rename_to(const std::string& target)
+bool TemporaryFile::rename_to(const std::string& name)
 {
     const SignalsHeld held;
-    if (!g_exists || std::rename(g_name, target.c_str()) != 0)
+    if (!g_exists || renameat(g_folder, g_name, g_folder, name.c_str()) != 0)
         return false;
     g_exists = 0;
     return true;

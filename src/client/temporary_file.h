@@ -5,14 +5,16 @@
 
 /* A new hidden file in a folder that is to replace a file there. It is
  * removed when the object ends without having been renamed, and also when
- * SIGINT or SIGTERM ends the program while it exists (the signal then takes
- * its course). One at a time. */
+ * SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the program while it exists (the
+ * signal then takes its course; one that is ignored stays ignored). One at a
+ * time. */
 class TemporaryFile
 {
   public:
-    /* Creates the file in folder (empty or ending in "/"), readable and
-     * writable by the owner only; fd() is -1 when that failed. */
-    explicit TemporaryFile(const std::string& folder);
+    /* Creates the file, readable and writable by the owner only, in the
+     * folder that the descriptor (O_PATH will do) holds; fd() is -1 when
+     * that failed. */
+    explicit TemporaryFile(int folder);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -20,9 +22,9 @@ class TemporaryFile
     int fd() const { return fd_; }
     /* The descriptor belongs to the caller from now on. */
     void release_fd() { fd_ = -1; }
-    /* Renames the file onto target; true on success, after which it is no
-     * longer removed. */
-    bool rename_to(const std::string& target);
+    /* Renames the file onto name in the same folder; true on success, after
+     * which it is no longer removed. */
+    bool rename_to(const std::string& name);
 
   private:
     int fd_ = -1;

@@ -3,15 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -265,52 +274,202 @@ TEST(ClientSnapshotFile, TheCopyOfASetIdFileHasNoSetIdBits)
 
 int g_signal = 0;
 
-std::size_t signalling_writer(const void*, std::size_t bytes, FILE*)
+std::size_t signalling_writer(const void* data, std::size_t bytes, FILE* file)
 {
     raise(g_signal);
-    return bytes;
+    return std::fwrite(data, 1, bytes, file);
 }
 
-// SIGINT or SIGTERM while the new copy is written ends the program as that
-// signal does, and the temporary file goes with it.
+// SIGINT, SIGTERM, SIGHUP or SIGQUIT while the new copy is written ends
+// the program as that signal does, and the temporary file goes with it; a
+// signal that is ignored (as under nohup) stays ignored.
 TEST(ClientSnapshotFileDeathTest, ASignalDuringTheWriteLeavesNoTemporaryFile)
 {
+    const struct
+    {
+        int signal;
+        bool ignored;
+    } cases[] = {
+        {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false}, {SIGHUP, true}};
     const unsigned char data[] = {'n', 'e', 'w'};
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const auto& c : cases) {
         Folder folder;
         const std::string path = folder / "copy.zip";
         write_file(path, "old");
-        g_signal = signal;
-        EXPECT_EXIT(write_snapshot_file(wide(path).c_str(), data, sizeof data, signalling_writer),
-                    testing::KilledBySignal(signal), "");
-        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << signal;
-        EXPECT_EQ(read_file(path), "old");
+        g_signal = c.signal;
+        const auto write = [&] {
+            const rlimit no_core{0, 0};
+            setrlimit(RLIMIT_CORE, &no_core);
+            if (c.ignored)
+                std::signal(c.signal, SIG_IGN);
+            std::_Exit(
+                write_snapshot_file(wide(path).c_str(), data, sizeof data, signalling_writer));
+        };
+        if (c.ignored) {
+            EXPECT_EXIT(write(), testing::ExitedWithCode(0), "");
+        } else {
+            EXPECT_EXIT(write(), testing::KilledBySignal(c.signal), "");
+        }
+        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << c.signal;
+        EXPECT_EQ(read_file(path), c.ignored ? "new" : "old") << c.signal;
     }
 }
 
-TEST(ClientSnapshotFile, ADeviceIsWrittenDirectlyAndAFullOneFails)
+// A file the caller may not write is not replaced, even in a folder it may
+// write (as the user nobody when the tests run as root).
+TEST(ClientSnapshotFileDeathTest, AFileTheCallerMayNotWriteStays)
 {
-    if (!exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    // A small snapshot stays in the stream's buffer until the close, a large
-    // one meets the full device while it is written.
+    Folder folder;
+    const std::string path = folder / "copy.zip";
+    write_file(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(folder.path().c_str(), 0777), 0);
+    const unsigned char data[] = {'n', 'e', 'w'};
+    EXPECT_EXIT(
+        {
+            if (geteuid() == 0 && setuid(65534) != 0)
+                std::_Exit(99);
+            std::_Exit(write_snapshot_file(wide(path).c_str(), data, sizeof data));
+        },
+        testing::ExitedWithCode(1), "");
+    EXPECT_EQ(read_file(path), "old");
+    EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"});
+}
+
+// Whether a writer ever opened the FIFO that reader reads without waiting:
+// bytes wait, or a writer has come and gone.
+bool fifo_was_opened(int reader)
+{
+    pollfd poll_reader{reader, POLLIN, 0};
+    return poll(&poll_reader, 1, 0) != 0;
+}
+
+// Each kind of local name, in a folder that holds OUT.zip ("old"), file.txt,
+// dir/, a FIFO with a waiting reader, a link to it, a unix socket and a link
+// up to dir/sub: a name resolves as open(2) resolves it, and a FIFO, device
+// or socket is refused unopened.
+TEST(ClientSnapshotFile, EachKindOfLocalNameResolvesAsOpenWould)
+{
     const struct
     {
-        std::size_t size;
-        const char* printed;
+        const char* name; // from the folder
+        int result;
+        const char* written; // where the bytes land, null: nowhere
     } cases[] = {
-        {4, "FAIL: cannot close local file /dev/full\n"},
-        {70000, "FAIL: cannot write local file /dev/full\n"},
+        {".", 1, nullptr},
+        {"..", 1, nullptr},
+        {"OUT.zip/", 1, nullptr},
+        {"OUT.zip/.", 1, nullptr},
+        {"nodir/../OUT.zip", 1, nullptr},
+        {"file.txt/../OUT.zip", 1, nullptr},
+        {"dir/../OUT.zip", 0, "OUT.zip"},
+        {"up/../OUT.zip", 0, "dir/OUT.zip"},
+        {"fifo", 1, nullptr},
+        {"fifo-link", 1, nullptr},
+        {"sock", 1, nullptr},
+        {"/dev/full", 1, nullptr},
+        {"NUL", 0, nullptr},
     };
-    const std::vector<unsigned char> data(70000, 'z');
     for (const auto& c : cases) {
+        Folder folder;
+        write_file(folder / "OUT.zip", "old");
+        write_file(folder / "file.txt", "text");
+        ASSERT_EQ(mkdir((folder / "dir").c_str(), 0700), 0);
+        ASSERT_EQ(mkdir((folder / "dir/sub").c_str(), 0700), 0);
+        ASSERT_EQ(symlink("dir/sub", (folder / "up").c_str()), 0);
+        ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+        ASSERT_EQ(symlink("fifo", (folder / "fifo-link").c_str()), 0);
+        const int reader = open((folder / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (folder / "sock").c_str());
+        const int socket_fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(bind(socket_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const std::vector<std::string> names = folder_names(folder.path());
+        const std::string cwd = std::filesystem::current_path();
+        ASSERT_EQ(chdir(folder.path().c_str()), 0);
+        const unsigned char data[] = {'n', 'e', 'w'};
         testing::internal::CaptureStdout();
-        EXPECT_EQ(write_snapshot_file(u"/dev/full", data.data(), c.size), 1);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.size;
+        const int result = write_snapshot_file(wide(c.name).c_str(), data, sizeof data);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(chdir(cwd.c_str()), 0);
+        EXPECT_EQ(result, c.result) << c.name;
+        const std::string refused = "FAIL: cannot open local file " + std::string(c.name) + "\n";
+        EXPECT_EQ(printed, c.result == 0 ? "" : refused) << c.name;
+        const std::string written = c.written != nullptr ? c.written : "";
+        EXPECT_EQ(read_file(folder / "OUT.zip"), written == "OUT.zip" ? "new" : "old") << c.name;
+        EXPECT_EQ(exists(folder / "dir/OUT.zip"), written == "dir/OUT.zip") << c.name;
+        EXPECT_EQ(folder_names(folder.path()), names) << c.name;
+        EXPECT_FALSE(fifo_was_opened(reader)) << c.name;
+        close(reader);
+        close(socket_fd);
     }
+}
+
+// What the checking writer saw: the writes that went to anything but a
+// regular file.
+std::atomic<int> g_writes_elsewhere{0};
+
+std::size_t regular_file_writer(const void* data, std::size_t bytes, FILE* file)
+{
+    struct stat st
+    {
+    };
+    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))
+        ++g_writes_elsewhere;
+    return std::fwrite(data, 1, bytes, file);
+}
+
+// A neighbour swaps the name between a regular file and a link to a FIFO,
+// whose reader waits, while snapshots are written to it again and again:
+// the FIFO is never opened, and every write that succeeds went to a regular
+// file.
+TEST(ClientSnapshotFile, ANameSwappedWithALinkToAFifoNeverReachesTheFifo)
+{
+    Folder folder;
+    const std::string path = folder / "copy.zip";
+    const std::string fifo = folder / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::atomic<bool> stop{false};
+    std::thread neighbour([&] {
+        const std::string spare = folder / "spare";
+        for (unsigned i = 0; !stop; ++i) {
+            if (i % 2 == 0) {
+                symlink(fifo.c_str(), spare.c_str());
+            } else {
+                close(open(spare.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
+            }
+            std::rename(spare.c_str(), path.c_str());
+        }
+    });
+    g_writes_elsewhere = 0;
+    const unsigned char data[] = {'n', 'e', 'w'};
+    // Until each outcome has come often enough, within a bound of attempts.
+    int written = 0;
+    int refused = 0;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(write_snapshot_file(u"NUL", data.data(), 10), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    for (int i = 0; i < 5000 && (written < 100 || refused < 100); ++i) {
+        const int result =
+            write_snapshot_file(wide(path).c_str(), data, sizeof data, regular_file_writer);
+        ++(result == 0 ? written : refused);
+    }
+    const std::string printed = testing::internal::GetCapturedStdout();
+    stop = true;
+    neighbour.join();
+    EXPECT_FALSE(fifo_was_opened(reader));
+    EXPECT_EQ(g_writes_elsewhere, 0);
+    EXPECT_GT(written, 0);
+    std::string refusals;
+    for (int i = 0; i < refused; ++i)
+        refusals += "FAIL: cannot open local file " + path + "\n";
+    EXPECT_EQ(printed, refusals);
+    std::vector<std::string> names = folder_names(folder.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"copy.zip", "fifo"}));
+    close(reader);
 }
 
 // Runs body in a child process that may not write into the folder (as the

@@ -1,0 +1,32 @@
+#ifndef QOR_CLIENT_WRITE_TARGET_H
+#define QOR_CLIENT_WRITE_TARGET_H
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "client/descriptor.h"
+
+/* The entry that a write of a path reaches: the folder that holds it and its
+ * name there, with what stands under the name now. */
+struct WriteTarget
+{
+    Descriptor folder; /* an O_PATH descriptor of the folder */
+    std::string name;  /* one component, never "." or ".." */
+    Descriptor entry;  /* an O_PATH descriptor of what the name holds, if anything */
+    struct stat status
+    {
+    }; /* of entry, when it is valid */
+};
+
+/* Walks the path one component at a time through descriptors, so that no
+ * name is looked up twice, and follows links itself, at most 40, but never
+ * another user's link in a sticky folder (only one of the caller's own or of
+ * the folder's owner). A component before "." or ".." must be a folder, as
+ * open(2) wants it. False when the walk fails or the path names a folder
+ * ("/" at its end, or "." or ".." last); else target holds the folder, the
+ * last name and, when the name exists, what it holds (a link's own target
+ * never: a link there has been followed). */
+bool find_write_target(const std::string& path, WriteTarget* target);
+
+#endif
