@@ -26,9 +26,10 @@ bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size
  * and renamed over the name, so a failure (or SIGINT, SIGTERM, SIGHUP or
  * SIGQUIT) leaves any old copy as it was. An existing file must be
  * writable, and its copy keeps its permissions less any set-ID bit and what
- * the umask takes away. A FIFO, device or socket is refused without being
- * opened; the null device (NUL) drops the bytes. A failure prints a
- * "FAIL: " line naming the local file and returns 1; success returns 0. */
+ * the umask takes away; the group bits stay only with the old file's group,
+ * which the copy takes when the old file is the caller's own. A FIFO, device or socket is refused
+ * without being opened; the null device (NUL) drops the bytes. A failure prints a "FAIL: " line
+ * naming the local file and returns 1; success returns 0. */
 int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std::size_t size,
                         SnapshotWriter writer = nullptr);
 

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -269,6 +270,53 @@ TEST(ClientSnapshotFile, TheCopyOfASetIdFileHasNoSetIdBits)
         };
         ASSERT_EQ(stat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, c[2]) << std::oct << c[0];
+    }
+}
+
+// The copy's group bits reach only the old file's own group: they stay when
+// the copy can have that group (the caller's own file, in a group the caller
+// is in) and are dropped otherwise, so that no other group gets the data.
+TEST(ClientSnapshotFileDeathTest, TheCopyGivesNoOtherGroupTheData)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give files and callers other groups";
+    constexpr uid_t kRoot = 0, kNobody = 65534;
+    constexpr gid_t kOld = 5000, kCallers = 5001, kElse = 5002;
+    const struct
+    {
+        uid_t caller; // nobody is in the groups kOld and kCallers, kCallers first
+        uid_t owner;  // of the old file
+        gid_t group;
+        gid_t copy_group;
+        mode_t copy_mode; // of 0660 under the umask 022
+    } cases[] = {
+        {kNobody, kNobody, kOld, kOld, 0640},   {kNobody, kNobody, kElse, kCallers, 0600},
+        {kNobody, kRoot, kOld, kCallers, 0600}, {kRoot, kRoot, kElse, kElse, 0640},
+        {kRoot, kNobody, kOld, 0, 0600},
+    };
+    for (const auto& c : cases) {
+        Folder folder;
+        ASSERT_EQ(chmod(folder.path().c_str(), 0777), 0);
+        const std::string path = folder / "copy.zip";
+        write_file(path, "old");
+        ASSERT_EQ(chown(path.c_str(), c.owner, c.group), 0);
+        ASSERT_EQ(chmod(path.c_str(), 0660), 0);
+        const mode_t saved_mask = umask(022);
+        const auto write = [&] {
+            const gid_t groups[] = {kCallers, kOld};
+            if (c.caller != kRoot &&
+                (setgroups(2, groups) != 0 || setgid(kCallers) != 0 || setuid(c.caller) != 0))
+                std::_Exit(99);
+            std::_Exit(write_snapshot_file(wide(path).c_str(), nullptr, 0));
+        };
+        EXPECT_EXIT(write(), testing::ExitedWithCode(0), "");
+        umask(saved_mask);
+        struct stat st
+        {
+        };
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, c.copy_group) << c.caller << " " << c.owner << " " << c.group;
+        EXPECT_EQ(st.st_mode & 07777, c.copy_mode) << c.caller << " " << c.owner << " " << c.group;
     }
 }
 
