@@ -398,9 +398,12 @@ bool fifo_was_opened(int reader)
 // or socket is refused unopened.
 TEST(ClientSnapshotFile, EachKindOfLocalNameResolvesAsOpenWould)
 {
+    std::string steps; // 4088 bytes that stay in the folder
+    for (int i = 0; i < 2044; ++i)
+        steps += "./";
     const struct
     {
-        const char* name; // from the folder
+        std::string name; // from the folder
         int result;
         const char* written; // where the bytes land, null: nowhere
     } cases[] = {
@@ -417,6 +420,9 @@ TEST(ClientSnapshotFile, EachKindOfLocalNameResolvesAsOpenWould)
         {"sock", 1, nullptr},
         {"/dev/full", 1, nullptr},
         {"NUL", 0, nullptr},
+        // Up to PATH_MAX bytes with the terminating zero, as open(2) takes.
+        {steps + "OUT.zip", 0, "OUT.zip"},
+        {steps + "/OUT.zip", 1, nullptr},
     };
     for (const auto& c : cases) {
         Folder folder;
@@ -443,7 +449,7 @@ TEST(ClientSnapshotFile, EachKindOfLocalNameResolvesAsOpenWould)
         const std::string printed = testing::internal::GetCapturedStdout();
         ASSERT_EQ(chdir(cwd.c_str()), 0);
         EXPECT_EQ(result, c.result) << c.name;
-        const std::string refused = "FAIL: cannot open local file " + std::string(c.name) + "\n";
+        const std::string refused = "FAIL: cannot open local file " + c.name + "\n";
         EXPECT_EQ(printed, c.result == 0 ? "" : refused) << c.name;
         const std::string written = c.written != nullptr ? c.written : "";
         EXPECT_EQ(read_file(folder / "OUT.zip"), written == "OUT.zip" ? "new" : "old") << c.name;
