@@ -338,7 +338,9 @@ TEST(ClientSnapshotFileDeathTest, ASignalDuringTheWriteLeavesNoTemporaryFile)
         int signal;
         bool ignored;
     } cases[] = {
-        {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false}, {SIGHUP, true}};
+        {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false},
+        {SIGHUP, true},  {SIGXFSZ, false}, // a file-size limit (ulimit -f) reached by the write
+    };
     const unsigned char data[] = {'n', 'e', 'w'};
     for (const auto& c : cases) {
         Folder folder;
