@@ -79,13 +79,32 @@ mode_t new_file_mode(const struct stat* old)
     return (old != nullptr ? old->st_mode : 0666) & 0777 & ~mask;
 }
 
+// Gives the new file its permissions. The old file's group bits are meant
+// for its own group: the new file takes that group when the old file is the
+// caller's own (another user's file may name a group only to have the data
+// shown to it), and where the groups then differ, the bits are dropped.
+void set_permissions(int fd, const struct stat* old)
+{
+    mode_t mode = new_file_mode(old);
+    struct stat created
+    {
+    };
+    if (old != nullptr) {
+        const bool given =
+            old->st_uid == geteuid() && fchown(fd, static_cast<uid_t>(-1), old->st_gid) == 0;
+        if (!given && (fstat(fd, &created) != 0 || created.st_gid != old->st_gid))
+            mode &= ~static_cast<mode_t>(070);
+    }
+    fchmod(fd, mode);
+}
+
 Outcome replace_file(const WriteTarget& target, const unsigned char* data, std::size_t size,
                      SnapshotWriter writer)
 {
     TemporaryFile temporary(target.folder.get());
     if (temporary.fd() < 0)
         return Outcome::kNoOpen;
-    fchmod(temporary.fd(), new_file_mode(target.entry.valid() ? &target.status : nullptr));
+    set_permissions(temporary.fd(), target.entry.valid() ? &target.status : nullptr);
     FILE* file = fdopen(temporary.fd(), "wb");
     if (file == nullptr)
         return Outcome::kNoOpen;

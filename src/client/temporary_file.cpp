@@ -1,5 +1,5 @@
-// A temporary file that no ending of the program by SIGINT, SIGTERM, SIGHUP
-// or SIGQUIT leaves behind.
+// A temporary file that no ending of the program by SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT or SIGXFSZ leaves behind.
 #include "client/temporary_file.h"
 
 #include <errno.h>
@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// SIGXFSZ comes from the write itself when it meets a file-size limit.
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 constexpr char kPrefix[] = ".qorcontrol-";
 constexpr std::size_t kRandomLetters = 6;

@@ -5,9 +5,9 @@
 
 /* A new hidden file in a folder that is to replace a file there. It is
  * removed when the object ends without having been renamed, and also when
- * SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the program while it exists (the
- * signal then takes its course; one that is ignored stays ignored). One at a
- * time. */
+ * SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGXFSZ (a file-size limit) ends the
+ * program while it exists (the signal then takes its course; one that is
+ * ignored stays ignored). One at a time. */
 class TemporaryFile
 {
   public:

@@ -43,7 +43,8 @@ bool read_link(int link, std::string* text)
 
 bool find_write_target(const std::string& path, WriteTarget* target)
 {
-    if (path.empty())
+    // open(2) takes no longer path, with its terminating zero, either.
+    if (path.empty() || path.size() >= PATH_MAX)
         return false;
     Descriptor folder(open(path[0] == '/' ? "/" : ".", kFolderFlags));
     std::string rest = path; // what is still to be walked

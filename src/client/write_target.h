@@ -23,7 +23,8 @@ struct WriteTarget
  * name is looked up twice, and follows links itself, at most 40, but never
  * another user's link in a sticky folder (only one of the caller's own or of
  * the folder's owner). A component before "." or ".." must be a folder, as
- * open(2) wants it. False when the walk fails or the path names a folder
+ * open(2) wants it, and the path must be shorter than PATH_MAX bytes, as
+ * open(2) takes it. False when the walk fails or the path names a folder
  * ("/" at its end, or "." or ".." last); else target holds the folder, the
  * last name and, when the name exists, what it holds (a link's own target
  * never: a link there has been followed). */

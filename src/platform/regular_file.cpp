@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -29,6 +30,12 @@ int refuse(bool* refused, std::string* reason, int* error, const char* why)
     return -1;
 }
 
+// Whether what a descriptor holds is the regular file that was looked at.
+bool is_judged_file(const struct stat& held, const struct stat& judged)
+{
+    return S_ISREG(held.st_mode) && held.st_dev == judged.st_dev && held.st_ino == judged.st_ino;
+}
+
 } // namespace
 
 int qor_open_regular_file(const char* path, bool* refused, std::string* reason, int* error)
@@ -41,39 +48,58 @@ int qor_open_regular_file(const char* path, bool* refused, std::string* reason, 
     };
     if (::lstat(path, &judged) != 0)
         return not_opened(refused, reason, error);
-    int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int path_flags = O_PATH | O_CLOEXEC;
     if (S_ISLNK(judged.st_mode)) {
         // A link may name the file: what it leads to is judged instead.
         if (::stat(path, &judged) != 0)
             return not_opened(refused, reason, error);
     } else {
         // Judged as no link, it must not become one before the open.
-        flags |= O_NOFOLLOW;
+        path_flags |= O_NOFOLLOW;
     }
     // Opening anything else can act by itself: a FIFO releases its writer.
     if (!S_ISREG(judged.st_mode))
         return refuse(refused, reason, error, "not a regular file");
     if (g_open_hook != nullptr)
         g_open_hook(path);
-    const int fd = ::open(path, flags);
+    // The name may hold something else by now, so it is first opened only
+    // as a place, which acts on nothing, and looked at again.
+    const int place = ::open(path, path_flags);
+    if (place < 0)
+        return not_opened(refused, reason, error);
+    struct stat seen
+    {
+    };
+    if (::fstat(place, &seen) != 0 || !is_judged_file(seen, judged)) {
+        ::close(place);
+        return refuse(refused, reason, error, "changed while it was opened");
+    }
+    // Then that very file is opened for reading through its descriptor, with
+    // no further lookup of the name. Without /proc there is no such way, and
+    // the name is not opened again: that would reopen the gap.
+    char reopen[40];
+    std::snprintf(reopen, sizeof reopen, "/proc/self/fd/%d", place);
+    const int fd = ::open(reopen, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int saved = errno;
+    ::close(place);
     if (fd < 0) {
-        if (errno == ELOOP && (flags & O_NOFOLLOW) != 0)
-            return refuse(refused, reason, error, "changed while it was opened");
+        errno = saved;
+        if (saved == ENOENT)
+            return refuse(refused, reason, error, "cannot be opened safely without /proc");
         return not_opened(refused, reason, error);
     }
     struct stat opened
     {
     };
     if (::fstat(fd, &opened) != 0) {
-        const int saved = errno;
+        const int failed = errno;
         ::close(fd);
         *refused = true;
-        *error = saved;
-        *reason = std::strerror(saved);
+        *error = failed;
+        *reason = std::strerror(failed);
         return -1;
     }
-    if (!S_ISREG(opened.st_mode) || opened.st_dev != judged.st_dev ||
-        opened.st_ino != judged.st_ino) {
+    if (!is_judged_file(opened, judged)) {
         ::close(fd);
         return refuse(refused, reason, error, "changed while it was opened");
     }

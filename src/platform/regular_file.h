@@ -8,8 +8,10 @@
  * looked at first (a link is followed to what it leads to) and opened only
  * when it names a regular file, so that a FIFO, a device or a socket under
  * the name is never opened; opening never blocks and never takes a
- * controlling terminal. The opened file must be the one looked at (same
- * device and inode). Returns the descriptor, or -1: then refused tells
+ * controlling terminal. The name is opened as a place only (O_PATH), which
+ * must hold the file looked at (same device and inode), and that file is
+ * then opened for reading through /proc, never by its name again: without
+ * /proc the file is refused. Returns the descriptor, or -1: then refused tells
  * whether the name was found but refused (not a regular file, changed while
  * it was opened) or could not be looked at or opened at all (missing, no
  * permission, ...), reason says why and error holds the errno value behind

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -272,6 +273,53 @@ TEST(ClientSnapshotFile, TheCopyOfASetIdFileHasNoSetIdBits)
     }
 }
 
+// The copy's group bits reach only the old file's own group: they stay when
+// the copy can have that group (the caller's own file, in a group the caller
+// is in) and are dropped otherwise, so that no other group gets the data.
+TEST(ClientSnapshotFileDeathTest, TheCopyGivesNoOtherGroupTheData)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give files and callers other groups";
+    constexpr uid_t kRoot = 0, kNobody = 65534;
+    constexpr gid_t kOld = 5000, kCallers = 5001, kElse = 5002;
+    const struct
+    {
+        uid_t caller; // nobody is in the groups kOld and kCallers, kCallers first
+        uid_t owner;  // of the old file
+        gid_t group;
+        gid_t copy_group;
+        mode_t copy_mode; // of 0660 under the umask 022
+    } cases[] = {
+        {kNobody, kNobody, kOld, kOld, 0640},   {kNobody, kNobody, kElse, kCallers, 0600},
+        {kNobody, kRoot, kOld, kCallers, 0600}, {kRoot, kRoot, kElse, kElse, 0640},
+        {kRoot, kNobody, kOld, 0, 0600},
+    };
+    for (const auto& c : cases) {
+        Folder folder;
+        ASSERT_EQ(chmod(folder.path().c_str(), 0777), 0);
+        const std::string path = folder / "copy.zip";
+        write_file(path, "old");
+        ASSERT_EQ(chown(path.c_str(), c.owner, c.group), 0);
+        ASSERT_EQ(chmod(path.c_str(), 0660), 0);
+        const mode_t saved_mask = umask(022);
+        const auto write = [&] {
+            const gid_t groups[] = {kCallers, kOld};
+            if (c.caller != kRoot &&
+                (setgroups(2, groups) != 0 || setgid(kCallers) != 0 || setuid(c.caller) != 0))
+                std::_Exit(99);
+            std::_Exit(write_snapshot_file(wide(path).c_str(), nullptr, 0));
+        };
+        EXPECT_EXIT(write(), testing::ExitedWithCode(0), "");
+        umask(saved_mask);
+        struct stat st
+        {
+        };
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, c.copy_group) << c.caller << " " << c.owner << " " << c.group;
+        EXPECT_EQ(st.st_mode & 07777, c.copy_mode) << c.caller << " " << c.owner << " " << c.group;
+    }
+}
+
 int g_signal = 0;
 
 std::size_t signalling_writer(const void* data, std::size_t bytes, FILE* file)
@@ -290,7 +338,9 @@ TEST(ClientSnapshotFileDeathTest, ASignalDuringTheWriteLeavesNoTemporaryFile)
         int signal;
         bool ignored;
     } cases[] = {
-        {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false}, {SIGHUP, true}};
+        {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGQUIT, false},
+        {SIGHUP, true},  {SIGXFSZ, false}, // a file-size limit (ulimit -f) reached by the write
+    };
     const unsigned char data[] = {'n', 'e', 'w'};
     for (const auto& c : cases) {
         Folder folder;
@@ -350,9 +400,12 @@ bool fifo_was_opened(int reader)
 // or socket is refused unopened.
 TEST(ClientSnapshotFile, EachKindOfLocalNameResolvesAsOpenWould)
 {
+    std::string steps; // 4088 bytes that stay in the folder
+    for (int i = 0; i < 2044; ++i)
+        steps += "./";
     const struct
     {
-        const char* name; // from the folder
+        std::string name; // from the folder
         int result;
         const char* written; // where the bytes land, null: nowhere
     } cases[] = {
@@ -369,6 +422,9 @@ TEST(ClientSnapshotFile, EachKindOfLocalNameResolvesAsOpenWould)
         {"sock", 1, nullptr},
         {"/dev/full", 1, nullptr},
         {"NUL", 0, nullptr},
+        // Up to PATH_MAX bytes with the terminating zero, as open(2) takes.
+        {steps + "OUT.zip", 0, "OUT.zip"},
+        {steps + "/OUT.zip", 1, nullptr},
     };
     for (const auto& c : cases) {
         Folder folder;
@@ -395,7 +451,7 @@ TEST(ClientSnapshotFile, EachKindOfLocalNameResolvesAsOpenWould)
         const std::string printed = testing::internal::GetCapturedStdout();
         ASSERT_EQ(chdir(cwd.c_str()), 0);
         EXPECT_EQ(result, c.result) << c.name;
-        const std::string refused = "FAIL: cannot open local file " + std::string(c.name) + "\n";
+        const std::string refused = "FAIL: cannot open local file " + c.name + "\n";
         EXPECT_EQ(printed, c.result == 0 ? "" : refused) << c.name;
         const std::string written = c.written != nullptr ? c.written : "";
         EXPECT_EQ(read_file(folder / "OUT.zip"), written == "OUT.zip" ? "new" : "old") << c.name;

@@ -2,8 +2,11 @@
 // under the name is opened, and a file swapped between the look and the open
 // is refused.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -76,6 +79,15 @@ TEST(RegularFile, ReadsOnlyTheRegularFileItLookedAt)
         {"a link whose file is replaced", [&] { write(other, "a"), link_to(other); },
          [&] { write(dir + "/new", "b"), rename((dir + "/new").c_str(), other.c_str()); },
          QorFileRead::refused, "changed while it was opened"},
+        // Its writer already waits: opening the FIFO would release it.
+        {"a file replaced by a waited-on FIFO",
+         [&] { write(name, "a"), mkfifo(fifo.c_str(), 0600); },
+         [&] { rename(fifo.c_str(), name.c_str()); }, QorFileRead::refused,
+         "changed while it was opened"},
+        {"a link whose file is replaced by a waited-on FIFO",
+         [&] { write(other, "a"), link_to(other), mkfifo(fifo.c_str(), 0600); },
+         [&] { rename(fifo.c_str(), other.c_str()); }, QorFileRead::refused,
+         "changed while it was opened"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
@@ -101,6 +113,36 @@ TEST(RegularFile, ReadsOnlyTheRegularFileItLookedAt)
         EXPECT_TRUE(writer == nullptr || writer->waiting()) << c.what << ": the FIFO was opened";
     }
     std::filesystem::remove_all(dir);
+}
+
+// Without /proc the file looked at cannot be reopened through its
+// descriptor, and it is refused rather than opened by its name again.
+TEST(RegularFile, WithoutProcNoFileIsOpenedByItsNameAgain)
+{
+    char name[] = "/tmp/qor_regular_XXXXXX";
+    const int made = mkstemp(name);
+    ASSERT_GE(made, 0);
+    close(made);
+    const pid_t child = fork();
+    if (child == 0) {
+        // In a mount namespace of its own, /proc hidden under an empty tmpfs.
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("none", "/proc", "tmpfs", 0, nullptr) != 0)
+            _exit(77);
+        std::string content, reason;
+        int error = 0;
+        const QorFileRead result = qor_read_regular_file(name, 100, &content, &reason, &error);
+        _exit(result == QorFileRead::refused && reason == "cannot be opened safely without /proc"
+                  ? 0
+                  : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    unlink(name);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no mount namespace of its own (not root?)";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 } // namespace
