@@ -67,7 +67,11 @@ std::string to_utf8(const QOR_UC* text, size_t len = std::string::npos)
 // Latin-1 code units.
 std::u16string widen(const std::string& s)
 {
-    return std::u16string(s.begin(), s.end());
+    std::u16string wide;
+    wide.reserve(s.size());
+    for (const unsigned char c : s)
+        wide += static_cast<char16_t>(c);
+    return wide;
 }
 
 // Milliseconds; 0 or negative: no limit.

@@ -189,6 +189,23 @@ TEST_F(WinHttp, RefusesAStatusOutsideTheHttpRange)
     }
 }
 
+// Header texts are ASCII on the wire; any other byte is the unit of the same
+// value (Latin-1), never a unit widened with its sign.
+TEST_F(WinHttp, PassesOtherHeaderBytesAsTheirOwnUnits)
+{
+    fake_.script("Ping", qortest::Reply::raw("HTTP/1.1 200 Gr\xfc\xdf\r\nContent-Type: text/"
+                                             "xml; charset=\xe9\r\nContent-Length: 4\r\n\r\n<x/>"));
+    HINTERNET req = post(kPing);
+    QOR_UC text[64];
+    DWORD len = sizeof text;
+    ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_TEXT, nullptr, text, &len, nullptr));
+    EXPECT_EQ(std::u16string(text), u"Gr\u00fc\u00df");
+    len = sizeof text;
+    ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_CONTENT_TYPE, nullptr, text, &len, nullptr));
+    EXPECT_EQ(std::u16string(text), u"text/xml; charset=\u00e9");
+    EXPECT_TRUE(WinHttpCloseHandle(req));
+}
+
 // Waits for the response's head and for each piece of its body end after the
 // receive time-out, here set short.
 TEST_F(WinHttp, EndsAWaitForTheReplyAfterTheReceiveTimeout)
