@@ -9,6 +9,7 @@
 #include <string>
 
 #include "client/options.h"
+#include "rscp/rscp_utf.h"
 #include "u16/u16.h"
 
 namespace {
@@ -16,9 +17,15 @@ namespace {
 constexpr size_t kMaxPath = 260; // units of a path, terminator excluded
 constexpr const char* kPrograms[] = {"qorhostexec", "qorstartsrv"};
 
+// A path as printed: decoded from UTF-8, as a folder name may hold any
+// character; a byte that is no UTF-8 shows as U+FFFD.
 std::u16string widen(const std::string& s)
 {
-    return std::u16string(s.begin(), s.end());
+    std::u16string wide(s.size() + 1, u'\0');
+    int32_t length = 0;
+    rscpUtf8zToU16(wide.data(), static_cast<int32_t>(wide.size()), &length, s.c_str());
+    wide.resize(static_cast<std::size_t>(length));
+    return wide;
 }
 
 } // namespace

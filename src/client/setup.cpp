@@ -201,17 +201,21 @@ void query_user_and_password(ClientSettings& s)
     // The answer is read into 1024 units at most, after at most a bounded
     // run of blanks and empty lines: an endless one is no answer.
     QOR_UC user[1024] = {0};
-    const bool answered = U16SkipSpace(stdin) && scanfU16(cU("%1023s"), user) == 1;
-    // The rest of an overlong word is dropped, not taken as the password;
-    // an endless one only up to the bound.
+    // A word that starts with a NUL character is an empty name, which would
+    // silently ask the service for a logon file: no answer either.
+    bool answered = U16SkipSpace(stdin) && scanfU16(cU("%1023s"), user) == 1 && user[0] != 0;
+    // The rest of an overlong word is dropped, never taken as the password;
+    // a word that goes on past the bound is no answer.
     if (answered && user[1022] != 0) {
+        const auto word_end = [](int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
         int c = fgetcU16(stdin);
-        for (int dropped = 0; c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r';
-             c = fgetcU16(stdin)) {
-            if (++dropped >= U16_MAX_LINE_DROP)
+        for (int dropped = 0; c >= 0 && !word_end(c); c = fgetcU16(stdin)) {
+            if (++dropped >= U16_MAX_LINE_DROP) {
+                answered = false;
                 break;
+            }
         }
-        if (c >= 0)
+        if (answered && c >= 0)
             std::ungetc(c, stdin);
     }
     // The password is read from the next line, or from the rest of this one

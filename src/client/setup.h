@@ -64,7 +64,9 @@ void set_console_cp_from_locale(void);
 void restore_console_cp(void);
 
 /* The -queryuser dialogue: asks "User? " and, without echo, "Password? ";
- * the answers replace the settings' user and password. */
+ * the answers replace the settings' user and password. No answer (the end
+ * of input, endless white space, an empty name, a name that goes on past
+ * the bound of over-long input) leaves no user and no password. */
 void query_user_and_password(ClientSettings& settings);
 
 /* Everything before the first call: NI, the endpoint (from a host that the

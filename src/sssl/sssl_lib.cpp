@@ -8,6 +8,7 @@
 #include "base/dl.h"
 #include "sssl/sssl.h"
 #include "sssl/sssl_trace.h"
+#include "u16/u16.h"
 
 namespace sssl {
 namespace {
@@ -26,9 +27,17 @@ bool g_tried = false;
 DL_HDL g_ssl_hdl = DL_HDL_INVALID;
 DL_HDL g_crypto_hdl = DL_HDL_INVALID;
 
+// The name for the loader, decoded from UTF-8: a folder may hold any
+// character. Empty when it is no UTF-8, which loads nothing.
 std::u16string widen(const char* s)
 {
-    return std::u16string(s, s + std::char_traits<char>::length(s));
+    const int units = nlsui_utf8_to_u16(nullptr, s, 0);
+    if (units < 0)
+        return {};
+    std::u16string wide(static_cast<size_t>(units) + 1, u'\0');
+    nlsui_utf8_to_u16(wide.data(), s, units + 1);
+    wide.resize(static_cast<size_t>(units));
+    return wide;
 }
 
 bool load_first(const std::vector<std::string>& names, DL_HDL* hdl)

@@ -5,6 +5,9 @@
 #include "platform/ni_si.h"
 #include "transport/curl_lib.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -67,7 +70,11 @@ std::string to_utf8(const QOR_UC* text, size_t len = std::string::npos)
 // Latin-1 code units.
 std::u16string widen(const std::string& s)
 {
-    return std::u16string(s.begin(), s.end());
+    std::u16string wide;
+    wide.reserve(s.size());
+    for (const unsigned char c : s)
+        wide += static_cast<char16_t>(c);
+    return wide;
 }
 
 // Milliseconds; 0 or negative: no limit.
@@ -410,6 +417,31 @@ template <typename Done> bool drive(Request* r, Done done)
     return true;
 }
 
+// A name or address of the machine's loopback: "localhost" and the names
+// below it, 127.0.0.0/8 and 0.0.0.0/8 in any form the address parser takes,
+// "::1", "::" and their IPv4-mapped kin.
+bool is_loopback_host(std::string host)
+{
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    if (!host.empty() && host.back() == '.')
+        host.pop_back();
+    const std::string below = ".localhost";
+    if (host == "localhost" || (host.size() > below.size() &&
+                                host.compare(host.size() - below.size(), below.size(), below) == 0))
+        return true;
+    const auto local_v4 = [](unsigned first) { return first == 127 || first == 0; };
+    in_addr v4{};
+    if (inet_aton(host.c_str(), &v4) != 0)
+        return local_v4(ntohl(v4.s_addr) >> 24);
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, host.c_str(), &v6) != 1)
+        return false;
+    if (IN6_IS_ADDR_V4MAPPED(&v6))
+        return local_v4(v6.s6_addr[12]);
+    return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6);
+}
+
 // Lets a paused transfer go on once the reader has caught up.
 void resume(Request* r)
 {
@@ -669,8 +701,11 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     if (!s->agent.empty())
         lib.easy_setopt(curl, CURLOPT_USERAGENT, s->agent.c_str());
     // The default access type leaves the environment's proxy settings to
-    // libcurl; "no proxy" and a named proxy override them.
-    if (s->access_type == WINHTTP_ACCESS_TYPE_NO_PROXY) {
+    // libcurl, but not for a loopback host: a proxy would take the request,
+    // credentials and all, to its own machine. "No proxy" and a named proxy
+    // override them.
+    if (s->access_type == WINHTTP_ACCESS_TYPE_NO_PROXY ||
+        (s->proxy.empty() && is_loopback_host(c->host))) {
         lib.easy_setopt(curl, CURLOPT_PROXY, "");
     } else if (!s->proxy.empty()) {
         lib.easy_setopt(curl, CURLOPT_PROXY, s->proxy.c_str());

@@ -10,8 +10,8 @@
 // never held whole. Connections of a connection handle are kept alive and
 // reused between its requests when each response was read to its end. The "default proxy
 // settings" are the environment's proxy variables (http_proxy, https_proxy,
-// no_proxy). Functions that fail return none/false and leave the reason in
-// WinHttpGetLastError().
+// no_proxy), except for a loopback host, which is always reached directly. Functions that fail
+// return none/false and leave the reason in WinHttpGetLastError().
 
 #include <cstdint>
 

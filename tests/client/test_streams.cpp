@@ -196,7 +196,9 @@ TEST_F(ClientWholeRun, BrokenStreamsEndTheRun)
 
 // -queryuser answered from a file: a name of 1,023 characters goes out
 // exactly, and a run of blanks and empty lines longer than the bound (as
-// "yes ''" gives) is no answer, as the end of input is: no credentials.
+// "yes ''" gives) is no answer, as the end of input is: no credentials. So is
+// a name that goes on past the bound (its rest never becomes the password)
+// and an empty name (a NUL first), which would ask for a logon file.
 TEST_F(ClientWholeRun, QueryUserAnswersFromAFile)
 {
     std::string name;
@@ -213,6 +215,8 @@ TEST_F(ClientWholeRun, QueryUserAnswersFromAFile)
         {"long name", name + "\n" + password + "\n", name + ":" + password},
         {"empty lines first", "\n \n\t\n" + name + "\n" + password + "\n", name + ":" + password},
         {"endless empty lines", endless_blanks + "bob\npw\n", std::nullopt},
+        {"endless name", std::string(1023 + U16_MAX_LINE_DROP, 'n') + "tail\npw\n", std::nullopt},
+        {"NUL first", "\0\0\n"s + "pw\n", std::nullopt},
     };
     const std::string in = testing::TempDir() + "qor_in_" + std::to_string(getpid());
     for (const auto& c : cases) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <link.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -142,6 +143,17 @@ TEST(SsslParam, LoadsTheFileTheParameterNames)
     // One file serves for both parts: the TLS library brings its crypto
     // library along.
     EXPECT_EXIT(load(path), ::testing::ExitedWithCode(0), "");
+    // A folder name beyond ASCII is the folder it names.
+    char tmpl[] = "/tmp/qor_lib_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string folder_utf8 = std::string(tmpl) + "/kr\xc3\xbcpto";
+    const std::string link = folder_utf8 + "/libssl.so";
+    ASSERT_EQ(mkdir(folder_utf8.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+    EXPECT_EXIT(load(link), ::testing::ExitedWithCode(0), "");
+    unlink(link.c_str());
+    rmdir(folder_utf8.c_str());
+    rmdir(tmpl);
     EXPECT_EXIT(load("/nonexistent/qortest/libssl.so"),
                 ::testing::ExitedWithCode(-SSSLERR_LIB_NOT_FOUND), "");
     EXPECT_EXIT(load("C:\\qor\\exe\\qorcrypto.dll"), ::testing::ExitedWithCode(0), "");

@@ -213,6 +213,9 @@ TEST_F(HostAgent, NeedsBothPrograms)
 TEST(HostAgentPaths, ThoseThatDoNotFitEndTheRun)
 {
     const std::string long_root = "/" + std::string(250, 'p');
+    std::string long_utf8_root = "/";
+    for (int i = 0; i < 125; ++i)
+        long_utf8_root += "\xc3\xb6";
     const std::string too_long = "/" + std::string(300, 'p');
     struct Case
     {
@@ -221,6 +224,8 @@ TEST(HostAgentPaths, ThoseThatDoNotFitEndTheRun)
     } cases[] = {
         {long_root.c_str(),
          "Unable to appent the path " + long_root + " to " + QOR_HOST_AGENT_SUBDIR + "\n"},
+        {long_utf8_root.c_str(),
+         "Unable to appent the path " + long_utf8_root + " to " + QOR_HOST_AGENT_SUBDIR + "\n"},
         {too_long.c_str(), "Unable to get the default \"Program Folder\" path.\n"},
         {nullptr, "Unable to get the default \"Program Folder\" path.\n"},
     };

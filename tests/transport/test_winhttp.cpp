@@ -189,6 +189,23 @@ TEST_F(WinHttp, RefusesAStatusOutsideTheHttpRange)
     }
 }
 
+// Header texts are ASCII on the wire; any other byte is the unit of the same
+// value (Latin-1), never a unit widened with its sign.
+TEST_F(WinHttp, PassesOtherHeaderBytesAsTheirOwnUnits)
+{
+    fake_.script("Ping", qortest::Reply::raw("HTTP/1.1 200 Gr\xfc\xdf\r\nContent-Type: text/"
+                                             "xml; charset=\xe9\r\nContent-Length: 4\r\n\r\n<x/>"));
+    HINTERNET req = post(kPing);
+    QOR_UC text[64];
+    DWORD len = sizeof text;
+    ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_TEXT, nullptr, text, &len, nullptr));
+    EXPECT_EQ(std::u16string(text), u"Gr\u00fc\u00df");
+    len = sizeof text;
+    ASSERT_TRUE(WinHttpQueryHeaders(req, WINHTTP_QUERY_CONTENT_TYPE, nullptr, text, &len, nullptr));
+    EXPECT_EQ(std::u16string(text), u"text/xml; charset=\u00e9");
+    EXPECT_TRUE(WinHttpCloseHandle(req));
+}
+
 // Waits for the response's head and for each piece of its body end after the
 // receive time-out, here set short.
 TEST_F(WinHttp, EndsAWaitForTheReplyAfterTheReceiveTimeout)
@@ -289,6 +306,50 @@ TEST(WinHttpConnectFailure, ReportsTheReason)
         EXPECT_TRUE(WinHttpCloseHandle(connect));
     }
     EXPECT_TRUE(WinHttpCloseHandle(session));
+}
+
+// The environment's proxy serves other hosts, never a loopback one, which
+// the proxy would look for on its own machine, credentials and all.
+TEST(WinHttpProxy, ALoopbackHostIsReachedDirectly)
+{
+    qortest::FakeService target;
+    qortest::FakeService proxy;
+    for (const char* name : {"no_proxy", "NO_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(name);
+    setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str(), 1);
+    HINTERNET session =
+        WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr, 0);
+    ASSERT_NE(session, nullptr);
+    const struct
+    {
+        const char16_t* host;
+        bool proxied;
+    } cases[] = {{u"localhost", false},
+                 {u"127.0.0.1", false},
+                 {u"127.1", false},
+                 {u"::ffff:127.0.0.1", false},
+                 {u"proxied.invalid", true}};
+    for (const auto& c : cases) {
+        const std::u16string host(c.host);
+        const size_t direct_before = target.request_count();
+        const size_t proxied_before = proxy.request_count();
+        target.script("Ping", qortest::Reply::http(200, "<ok/>"));
+        proxy.script("Ping", qortest::Reply::http(200, "<ok/>"));
+        HINTERNET connect = WinHttpConnect(session, c.host, target.port(), 0);
+        ASSERT_NE(connect, nullptr);
+        HINTERNET req = WinHttpOpenRequest(connect, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+        ASSERT_TRUE(
+            WinHttpSendRequest(req, nullptr, 0, kPing.data(), kPing.size(), kPing.size(), 0));
+        EXPECT_TRUE(WinHttpReceiveResponse(req, nullptr)) << WinHttpGetLastError();
+        EXPECT_TRUE(WinHttpCloseHandle(req));
+        EXPECT_TRUE(WinHttpCloseHandle(connect));
+        EXPECT_EQ(target.request_count() - direct_before, c.proxied ? 0u : 1u)
+            << std::string(host.begin(), host.end());
+        EXPECT_EQ(proxy.request_count() - proxied_before, c.proxied ? 1u : 0u)
+            << std::string(host.begin(), host.end());
+    }
+    EXPECT_TRUE(WinHttpCloseHandle(session));
+    unsetenv("http_proxy");
 }
 
 } // namespace
