@@ -319,6 +319,25 @@ TEST_F(ServiceCall, StringReferringToAnEarlierElementIsShared)
     EXPECT_EQ(QORControl_RED, out.alert.__ptr[0].Value);
 }
 
+// The same for texts and numbers read character by character, with the
+// references before the elements that carry the ids.
+TEST_F(ServiceCall, TextsAndNumbersWithIdsAreSharedWithEarlierReferences)
+{
+    service().script("GetProcessList",
+                     Reply::ok(Wrapped("GetProcessList",
+                                       "<process><item><name href=\"#n\"/><pid href=\"#p\"/></item>"
+                                       "<item><name id=\"n\">qor&#x00077;p</name>"
+                                       "<pid id=\"p\"> 4&#x32; </pid></item></process>")));
+    QORControl__ArrayOfOSProcess list;
+    ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list))
+        << FaultString();
+    ASSERT_EQ(2, list.__size);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_STREQ("qorwp", list.__ptr[i].name) << i;
+        EXPECT_EQ(42, list.__ptr[i].pid) << i;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Enumerations and booleans, as names and as numbers.
 
