@@ -6,8 +6,10 @@
 // and the same reply split among the blanks gave an error.
 #include "soapH.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -53,6 +55,21 @@ void append(std::string& out, soap_wchar c)
 bool blank_byte(char c)
 {
     return static_cast<unsigned char>(c) <= ' ';
+}
+
+// Takes the blanks that follow in the input buffer, which soap_get and
+// qor_get hand on one by one as they are.
+std::string_view buffered_blanks(struct soap* soap)
+{
+    if (soap->ahead || soap->cdata)
+        return {};
+    const char* const begin = soap->buf + soap->bufidx;
+    const char* const end = soap->buf + soap->buflen;
+    const char* p = begin;
+    while (p < end && blank_byte(*p))
+        ++p;
+    soap->bufidx += static_cast<std::size_t>(p - begin);
+    return {begin, static_cast<std::size_t>(p - begin)};
 }
 
 } // namespace
@@ -112,27 +129,35 @@ const char* qor_value_text(struct soap* soap)
     if (!soap->body)
         return "";
     soap_wchar c;
-    do
+    do {
+        buffered_blanks(soap);
         c = qor_get(soap);
-    while (c + 1 > 0 && c <= ' ');
+    } while (c + 1 > 0 && c <= ' ');
+    // The value up to its last byte that is no blank, and the blanks after
+    // it while they fit the runtime's buffer; more of them are dropped, and
+    // a value that goes on after them is too long, as in the runtime.
+    constexpr std::size_t kLongest = sizeof soap->tmpbuf - 1;
     std::string value;
-    std::size_t kept = 0; // up to the last byte that is no blank
+    std::size_t kept = 0;
+    bool dropped = false;
     for (; c != EOF && c != kEndTag && c != kLt; c = qor_get(soap)) {
         const std::size_t before = value.size();
         append(value, c);
+        std::string_view blanks;
+        if (blank_byte(value.back()))
+            blanks = buffered_blanks(soap);
         for (std::size_t i = before; i < value.size(); ++i) {
             if (!blank_byte(value[i]))
                 kept = i + 1;
         }
-        // Blanks beyond the buffer are not kept; a value too long for it
-        // fails as in the runtime.
-        if (value.size() >= sizeof soap->tmpbuf) {
-            if (kept >= sizeof soap->tmpbuf) {
-                soap->error = SOAP_LENGTH;
-                return nullptr;
-            }
-            value.resize(kept);
+        if (kept > kLongest || (dropped && kept > before)) {
+            soap->error = SOAP_LENGTH;
+            return nullptr;
         }
+        const std::size_t room = kLongest - std::min(kLongest, value.size());
+        value.append(blanks.substr(0, room));
+        dropped = dropped || blanks.size() > room || value.size() > kLongest;
+        value.resize(std::min(value.size(), kLongest));
     }
     if (soap->error != SOAP_OK)
         return nullptr;

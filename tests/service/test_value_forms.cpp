@@ -84,6 +84,7 @@ std::vector<FormCase> Cases()
         {"LongestNumber", List::kProcess, "<pid>" + k2046 + "7" + Blanks(100) + "</pid>", "-|0|7"},
         {"NumberTooLong", List::kProcess, "<pid>" + k2046 + "07" + Blanks(100) + "</pid>",
          kTooLong},
+        {"BlanksInsideANumber", List::kProcess, "<pid>4" + Blanks(3000) + "2</pid>", kTooLong},
     };
     // References that name no character, in a text.
     const struct
