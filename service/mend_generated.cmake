@@ -219,9 +219,27 @@ string(REPLACE "soap_value(soap)" "qor_value(soap)" _src "${_src}")
 message(STATUS "mend_generated: ${_item_saves} + ${_block_saves} collected array saves, "
                "${_number_reads} number and ${_values} value reads mended")
 
+# 13. An array element whose xsi:type names another type than the one its
+#     caller expects fails the read with SOAP_TYPE.  The generated check lets
+#     any xsi:type pass when the element declares no SOAP-ENC:arrayType or
+#     one of the array's items; SOAP-ENC:Array names another type too.  The
+#     expected type still passes under any prefix bound to its namespace, as
+#     do an element without xsi:type and a caller that gives no type name.
+set(_array_type_re "if \\(\\*soap->type && soap_match_array\\(soap, \"[^\"\n]+\"\\) && soap_match_tag\\(soap, soap->type, type\\)\\)")
+count_occurrences("${_src}" "soap_match_array(" _array_matches)
+string(REGEX MATCHALL "${_array_type_re}" _array_checks "${_src}")
+list(LENGTH _array_checks _array_types)
+if(_array_types EQUAL 0 OR NOT _array_types EQUAL _array_matches)
+  message(FATAL_ERROR "mend_generated: expected one xsi:type check per array reader (${_array_matches}), "
+                      "found ${_array_types}; the soapcpp2 output changed")
+endif()
+string(REGEX REPLACE "${_array_type_re}" "if (*soap->type && soap_match_tag(soap, soap->type, type))"
+  _src "${_src}")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
 message(STATUS "mend_generated: ${_enum_count} enumeration readers, the collected-array limit, "
                "the enumeration bases, ${_calls} fault reads, the fault detail, the string readers and writers, "
-               "${_members} member reads and ${_declared_count} declared array sizes mended")
+               "${_members} member reads, ${_declared_count} declared array sizes and ${_array_types} "
+               "array type checks mended")

@@ -58,27 +58,61 @@ bool qor_plain_string(struct soap* soap, char** p);
 // around it, in soap->tmpbuf as the runtime's soap_value leaves it.
 bool qor_plain_value(struct soap* soap);
 
-// The runtime's soap_value for the enumeration and boolean readers; when it
-// has read the end tag too, it says so by clearing soap->body, so that the
-// reader does not look for another one.
+// The runtime's soap_get, except that a character reference of any length is
+// read whole ("&#x1F600;", "&#x0000041;"; the runtime stops after seven bytes
+// and reads the rest as text) and one that names no character (zero, a
+// surrogate, beyond U+10FFFF, no digits, no ";", a name the runtime does not
+// know) fails the read: EOF, with SOAP_SYNTAX_ERROR in the context.
+soap_wchar qor_get(struct soap* soap);
+
+// The runtime's soap_string_in for the text of a string element (flag 1) on
+// qor_get: the text up to the element's end tag, which is left to read, with
+// the elements inside it kept as markup. A copy in the context's memory; null
+// with the context's error set.
+char* qor_string_text(struct soap* soap);
+
+// The runtime's soap_value on qor_get: the value of a number, enumeration or
+// boolean element without the blanks around it, in soap->tmpbuf; blanks are
+// taken in any number, a value longer than the buffer fails with
+// SOAP_LENGTH. Null with the context's error set.
+const char* qor_value_text(struct soap* soap);
+
+// The runtime's soap_value for the number, enumeration and boolean readers:
+// in place when the value is plain, else through qor_value_text. When it has
+// read the end tag too, or failed, it says so by clearing soap->body, so that
+// the reader does not look for another one.
 const char* qor_value(struct soap* soap);
 
-// The runtime's number reader `read` (soap_inint and its kin), with a plain
-// number element read straight from the input buffer and converted by
-// `convert` (soap_s2int and its kin).
+// After the start tag of a number element: true when its value is read
+// here, because it has content and no reference and its xsi:type is the
+// one the caller expects or none is given; false when the runtime's reader
+// is to read the element (and to decide which other types it takes).
+bool qor_number_here(struct soap* soap, const char* type);
+
+// The runtime's number reader `read` (soap_inint and its kin), with the
+// value of a number element read by qor_value and converted by `convert`
+// (soap_s2int and its kin); an element without content, with a reference or
+// of another type goes to `read`.
 template <class T>
 T* qor_in_number(struct soap* soap, const char* tag, T* a, const char* type, int t,
                  T* (*read)(struct soap*, const char*, T*, const char*, int),
                  int (*convert)(struct soap*, const char*, T*))
 {
-    if (a != nullptr) {
-        if (soap_element_begin_in(soap, tag, 0, nullptr))
-            return nullptr;
-        if (!*soap->type && qor_plain_value(soap))
-            return convert(soap, soap->tmpbuf, a) ? nullptr : a;
+    if (soap_element_begin_in(soap, tag, 0, nullptr))
+        return nullptr;
+    if (!qor_number_here(soap, type)) {
         soap_revert(soap); // the runtime's reader reads the same start tag again
+        return read(soap, tag, a, type, t);
     }
-    return read(soap, tag, a, type, t);
+    // As the runtime's reader: a new number when none is given, entered
+    // under the element's id.
+    a = static_cast<T*>(
+        soap_id_enter(soap, soap->id, a, t, sizeof(T), nullptr, nullptr, nullptr, nullptr));
+    const char* value = a != nullptr ? qor_value(soap) : nullptr;
+    if (value == nullptr || convert(soap, value, a) ||
+        (soap->body && soap_element_end_in(soap, tag)))
+        return nullptr;
+    return a;
 }
 
 // The runtime's string writer (same arguments as soap_outstring), except that

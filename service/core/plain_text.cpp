@@ -207,8 +207,12 @@ bool qor_plain_value(struct soap* soap)
 
 const char* qor_value(struct soap* soap)
 {
-    if (!qor_plain_value(soap))
-        return soap_value(soap);
-    soap->body = 0; // the end tag has been read
-    return soap->tmpbuf;
+    if (qor_plain_value(soap)) {
+        soap->body = 0; // the end tag has been read
+        return soap->tmpbuf;
+    }
+    const char* value = qor_value_text(soap);
+    if (value == nullptr)
+        soap->body = 0; // no end tag is looked for after a failure
+    return value;
 }

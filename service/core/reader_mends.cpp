@@ -117,15 +117,38 @@ bool qor_items_beyond_size(struct soap* soap)
     return false;
 }
 
+bool qor_number_here(struct soap* soap, const char* type)
+{
+    if (!soap->body || soap->null || *soap->href)
+        return false;
+    if (!*soap->type || type == nullptr || !*type)
+        return true;
+    const int error = soap->error;
+    const bool expected = soap_match_tag(soap, soap->type, type) == SOAP_OK;
+    soap->error = error;
+    return expected;
+}
+
 char** qor_instring(struct soap* soap, const char* tag, char** p, const char* type, int t, int flag,
                     long minlen, long maxlen, const char* pattern)
 {
     if (soap_element_begin_in(soap, tag, 1, nullptr))
         return nullptr;
-    // Plain strings of a list take the short way.
+    // The text of a string element: plain text in place, other text on
+    // qor_get; any other form goes to the runtime's reader.
     if (p && flag == 1 && minlen <= 0 && maxlen < 0 && !pattern && (!tag || *tag != '-') &&
-        qor_plain_string(soap, p))
+        soap->body && !soap->null && !*soap->href && soap->maxlength <= 0 &&
+        !(soap->mode & (SOAP_XML_STRICT | SOAP_XML_DOM))) {
+        if (qor_plain_string(soap, p))
+            return p;
+        *p = qor_string_text(soap);
+        if (*p == nullptr ||
+            (*soap->id && !soap_id_enter(soap, soap->id, *p, t, sizeof(char*), nullptr, nullptr,
+                                         nullptr, nullptr)) ||
+            soap_element_end_in(soap, tag))
+            return nullptr;
         return p;
+    }
     const bool empty_tag = !soap->body && !*soap->href;
     soap_revert(soap); // the runtime's reader reads the same start tag again
     p = soap_instring(soap, tag, p, type, t, flag, minlen, maxlen, pattern);

@@ -83,16 +83,20 @@ class BlockSink
     std::size_t used_ = kBlock;
 };
 
-// The character that soap_get gave: a character reference comes with the
-// high bit set; a tag or the end of the input is any other negative value.
+// The character of the text that qor_get gave: a character reference comes
+// with the high bit set, and ">", '"' and "'" as marks of their own; false for
+// a tag or the end of the input.
 bool text_character(soap_wchar c, int* character)
 {
+    constexpr soap_wchar kGt = -4, kQuote = -5, kApostrophe = -6;
     const uint32_t bits = static_cast<uint32_t>(c);
     if (c >= 0 || (bits & 0x7FFFFFFFu) <= 0x10FFFFu) {
         *character = static_cast<int>(bits & 0x7FFFFFFFu);
         return true;
     }
-    return false;
+    const char marked = c == kGt ? '>' : c == kQuote ? '"' : c == kApostrophe ? '\'' : '\0';
+    *character = marked;
+    return marked != '\0';
 }
 
 // The value of each character of the alphabet; 255 for any other.
@@ -103,7 +107,7 @@ constexpr auto kBase64Values = [] {
     return values;
 }();
 
-// A character that soap_get hands on as it is and that base64 text holds:
+// A character that qor_get hands on as it is and that base64 text holds:
 // the alphabet, "=" and the blanks.
 bool plain_base64(unsigned char c)
 {
@@ -111,7 +115,7 @@ bool plain_base64(unsigned char c)
 }
 
 // Base64 text taken straight from the input buffer while it is plain: what
-// soap_get would give, without a call per character. False with the
+// qor_get would give, without a call per character. False with the
 // context's error set when the decoded bytes find no room.
 bool read_plain_base64(struct soap* soap, Base64Decoder& decoder, BlockSink& sink)
 {
@@ -160,9 +164,11 @@ bool read_inline(struct soap* soap, SnapshotElement& element)
     for (;;) {
         if (!read_plain_base64(soap, decoder, sink))
             return false;
-        const soap_wchar c = soap_get(soap);
+        const soap_wchar c = qor_get(soap);
         int character = 0;
         if (!text_character(c, &character)) {
+            if (soap->error != SOAP_OK)
+                return false; // a reference that names no character
             soap_unget(soap, c);
             // An element inside the text is no base64 either.
             if (soap_peek_element(soap) == SOAP_OK) {

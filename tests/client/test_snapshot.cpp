@@ -550,6 +550,24 @@ std::string snapshot_response(const std::string& inner)
     return "<QORControl:ReadSnapshotResponse>" + inner + "</QORControl:ReadSnapshotResponse>";
 }
 
+// 3000 bytes of a snapshot.
+std::string snapshot_bytes()
+{
+    std::string bytes(3000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 11 + 5) & 0xff);
+    return bytes;
+}
+
+// The snapshot element of snapshot_bytes() in base64 with `stray` after its
+// first 100 groups of four (300 bytes).
+std::string with_stray(const std::string& stray)
+{
+    std::string text = clienttest::base64(snapshot_bytes());
+    text.insert(400, stray);
+    return "<snapshot>" + text + "</snapshot>";
+}
+
 // A MIME reply: the envelope as the root part, then the snapshot's part.
 Reply mime_reply(const std::string& envelope, const std::string& encoding,
                  const std::string& content)
@@ -604,6 +622,12 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
          invalid, "old"},
         {"element inside", Reply::ok(snapshot_response("<snapshot>aGk=<x/>aGk=</snapshot>")), 1,
          invalid, "old"},
+        {"greater-than among the groups", Reply::ok(snapshot_response(with_stray(">"))), 1, invalid,
+         "old"},
+        {"quote among the groups", Reply::ok(snapshot_response(with_stray("\""))), 1, invalid,
+         "old"},
+        {"apostrophe among the groups", Reply::ok(snapshot_response(with_stray("'"))), 1, invalid,
+         "old"},
         {"empty", Reply::ok(snapshot_response("<snapshot></snapshot>")), 0, "OK\n", ""},
         {"empty tag", Reply::ok(snapshot_response("<snapshot/>")), 0, "OK\n", ""},
         {"good",
@@ -640,6 +664,86 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
         EXPECT_TRUE(read_file(path) == c.after) << c.label;
         EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << c.label;
     }
+}
+
+// The reads of a context go to the toolkit's own receive step in pieces of
+// at most `size` bytes.
+struct Pieces
+{
+    std::size_t size = 0;
+    size_t (*recv)(struct soap*, char*, size_t) = nullptr;
+};
+
+size_t piecewise_recv(struct soap* soap, char* s, size_t n)
+{
+    const Pieces* pieces = static_cast<const Pieces*>(soap->user);
+    return pieces->recv(soap, s, std::min(n, pieces->size));
+}
+
+// Inline base64 in every form, each reply read whole, byte by byte and in odd
+// pieces: the snapshot's bytes, or a failure with nothing handed over.
+TEST(ClientReadSnapshot, InlineBase64InEveryPiece)
+{
+    const std::string bytes = snapshot_bytes();
+    std::string lines = clienttest::base64(bytes);
+    for (std::size_t at = 76; at < lines.size(); at += 78)
+        lines.insert(at, "\r\n");
+    const std::string text = clienttest::base64(bytes);
+    // The character at 400 of the text as a long reference.
+    char reference[16];
+    std::snprintf(reference, sizeof reference, "&#x000%X;", static_cast<unsigned char>(text[400]));
+    const std::string invalid = "Invalid base64 data in the snapshot";
+    const std::string syntax =
+        "Validation constraint violation: syntax error in element 'snapshot'";
+    const struct
+    {
+        const char* label;
+        std::string element;
+        std::string fault; // empty: the bytes arrive
+    } cases[] = {
+        {"lines", "<snapshot>\n " + lines + "\t\n</snapshot>", ""},
+        {"long reference",
+         "<snapshot>" + text.substr(0, 400) + reference + text.substr(401) + "</snapshot>", ""},
+        {"greater-than", with_stray(">"), invalid},
+        {"quote", with_stray("\""), invalid},
+        {"apostrophe", with_stray("'"), invalid},
+        {"padding", with_stray("="), invalid},
+        {"escaped less-than", with_stray("&lt;"), invalid},
+        {"reference to no character", with_stray("&#0;"), syntax},
+        {"unended reference", with_stray("&#65"), syntax},
+    };
+    qortest::FakeService service;
+    struct soap* soap = soap_new1(SOAP_C_UTFSTRING); // a connection per call
+    Pieces pieces;
+    pieces.recv = soap->frecv;
+    soap->user = &pieces;
+    soap->frecv = piecewise_recv;
+    char filename[] = "s.zip";
+    for (const auto& c : cases) {
+        service.set_default(Reply::ok(snapshot_response(c.element)));
+        for (const std::size_t size : {std::size_t{65536}, std::size_t{1}, std::size_t{7}}) {
+            pieces.size = size;
+            SnapshotData data;
+            const int error =
+                call_read_snapshot(soap, service.endpoint().c_str(), "", filename, &data);
+            if (c.fault.empty()) {
+                EXPECT_EQ(error, SOAP_OK) << c.label << " in pieces of " << size;
+                EXPECT_TRUE(std::string(reinterpret_cast<const char*>(data.bytes), data.size) ==
+                            bytes)
+                    << c.label << " in pieces of " << size;
+            } else {
+                EXPECT_NE(error, SOAP_OK) << c.label << " in pieces of " << size;
+                EXPECT_EQ(data.size, 0u) << c.label << " in pieces of " << size;
+                soap_set_fault(soap); // the text the client prints after "FAIL: "
+                const char** fault = soap_faultstring(soap);
+                EXPECT_EQ(fault != nullptr && *fault != nullptr ? *fault : "", c.fault)
+                    << c.label << " in pieces of " << size;
+            }
+            soap_destroy(soap);
+            soap_end(soap);
+        }
+    }
+    soap_free(soap);
 }
 
 // A reply whose base64 is not valid is still read to its end: the next call

@@ -62,6 +62,26 @@ INSTANTIATE_TEST_SUITE_P(Versions, Fault, ::testing::ValuesIn(kFaults),
                              return std::string(param.param.name);
                          });
 
+// The fault text with references of every length; one that names no
+// character fails the read of the fault, which leaves the HTTP status.
+TEST_F(ServiceCall, FaultTextReadsReferencesWhole)
+{
+    const auto fault = [](const char* text) {
+        return Reply::http(500, qortest::envelope(std::string("<SOAP-ENV:Fault><faultcode>SOAP-ENV:"
+                                                              "Server</faultcode><faultstring>") +
+                                                  text + "</faultstring></SOAP-ENV:Fault>"));
+    };
+    service().script("Start", {fault("gone &#x1F600;&#x00041;&#65;"), fault("gone &#xD800;")});
+    QORControl__StartResponse out;
+    EXPECT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+    EXPECT_EQ("gone \xF0\x9F\x98\x80"
+              "AA",
+              FaultString());
+    Release();
+    EXPECT_EQ(500, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+    EXPECT_EQ("Error 500: HTTP 500 Internal Server Error", FaultString());
+}
+
 TEST_F(ServiceCall, FaultInPlaceOfAnObjectResponseLeavesTheArrayEmpty)
 {
     service().script("GetProcessList", Reply::fault11("SOAP-ENV:Server", "not allowed"));

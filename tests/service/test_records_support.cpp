@@ -1,5 +1,7 @@
 #include "service/test_records_support.h"
 
+#include <algorithm>
+
 namespace recordtest {
 
 namespace {
@@ -37,7 +39,31 @@ std::string Response(std::string_view response, std::string_view member_xml,
     return Envelope(body);
 }
 
-Reader::Reader() : soap_(soap_new1(SOAP_C_UTFSTRING)) {}
+Reader::Reader() : soap_(soap_new1(SOAP_C_UTFSTRING))
+{
+    soap_->user = this;
+    soap_->frecv = Receive;
+}
+
+std::size_t Reader::Receive(struct soap* soap, char* s, std::size_t n)
+{
+    Reader* reader = static_cast<Reader*>(soap->user);
+    std::size_t limit = n;
+    if (reader->piece_ != 0)
+        limit = std::min(limit, reader->piece_);
+    if (reader->split_ > reader->delivered_)
+        limit = std::min(limit, reader->split_ - reader->delivered_);
+    reader->in_.read(s, static_cast<std::streamsize>(limit));
+    const std::size_t got = static_cast<std::size_t>(reader->in_.gcount());
+    reader->delivered_ += got;
+    return got;
+}
+
+void Reader::SetDelivery(std::size_t piece, std::size_t split)
+{
+    piece_ = piece;
+    split_ = split;
+}
 
 Reader::~Reader()
 {
@@ -63,7 +89,7 @@ int Reader::Begin(std::string_view xml)
 {
     in_.clear();
     in_.str(std::string(xml));
-    soap_->is = &in_;
+    delivered_ = 0;
     if (soap_begin_recv(soap_) || soap_envelope_begin_in(soap_) || soap_recv_header(soap_) ||
         soap_body_begin_in(soap_))
         return soap_->error;

@@ -41,6 +41,11 @@ class Reader
     // Switches strict reading (required members, names only) on or off.
     void SetStrict(bool on);
 
+    // How the documents read next arrive: reads of at most `piece` bytes (0:
+    // as many as the toolkit asks for), and one read that ends at byte
+    // `split` of the document (0: none).
+    void SetDelivery(std::size_t piece, std::size_t split = 0);
+
     // Reads the element |member| of the response element |response| from an
     // envelope made by Response() into |target| through the target's own
     // default and read operations, then the independent elements that follow
@@ -101,10 +106,14 @@ class Reader
     int End();
     void StartWrite();
     std::string FinishWrite(const char* tag);
+    static std::size_t Receive(struct soap* soap, char* s, std::size_t n);
 
     struct soap* soap_;
     std::istringstream in_;
     std::ostringstream out_;
+    std::size_t piece_ = 0;
+    std::size_t split_ = 0;
+    std::size_t delivered_ = 0; // of the current document
 };
 
 } // namespace recordtest

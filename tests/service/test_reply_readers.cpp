@@ -226,21 +226,28 @@ class Content : public ::testing::TestWithParam<ContentCase>
 {
 };
 
+// Whole, where plain text is read in place, and byte by byte or in odd
+// pieces, where it is read character by character.
 TEST_P(Content, ReadsAsTheToolkitReadsIt)
 {
     const ContentCase& c = GetParam();
     recordtest::Reader reader;
-    QORControl__ArrayOfOSProcess list;
-    const int error = reader.ReadList("QORControl:GetProcessListResponse", "process",
-                                      "<item>" + c.item + "</item>", list);
-    if (error != SOAP_OK) {
-        EXPECT_EQ(c.read, "error " + std::to_string(error));
-        return;
+    for (const std::size_t piece : {0, 1, 7}) {
+        reader.SetDelivery(piece);
+        QORControl__ArrayOfOSProcess list;
+        const int error = reader.ReadList("QORControl:GetProcessListResponse", "process",
+                                          "<item>" + c.item + "</item>", list);
+        if (error != SOAP_OK) {
+            EXPECT_EQ(c.read, "error " + std::to_string(error)) << "pieces of " << piece;
+        } else {
+            ASSERT_EQ(1, list.__size);
+            const QORControl__OSProcess& p = list.__ptr[0];
+            EXPECT_EQ(c.read, std::string(p.name ? p.name : "-") + "|" +
+                                  std::to_string(p.dispstatus) + "|" + std::to_string(p.pid))
+                << "pieces of " << piece;
+        }
+        reader.Release();
     }
-    ASSERT_EQ(1, list.__size);
-    const QORControl__OSProcess& p = list.__ptr[0];
-    EXPECT_EQ(c.read, std::string(p.name ? p.name : "-") + "|" + std::to_string(p.dispstatus) +
-                          "|" + std::to_string(p.pid));
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, Content, ::testing::ValuesIn(kContents),

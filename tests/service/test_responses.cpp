@@ -232,46 +232,81 @@ TEST_F(ServiceCall, RepeatedArrayMemberTakesTheFirst)
     EXPECT_STREQ("A=1", env.__ptr[0]);
 }
 
-struct TypedMemberCase
+struct ArrayTypeCase
 {
     const char* name;
-    const char* attributes; // on the "process" member
+    const char* webmethod;  // GetProcessList, GetEnvironment or GetCallstack
+    const char* attributes; // on the array member
+    int error;
 };
 
-void PrintTo(const TypedMemberCase& c, std::ostream* os)
+void PrintTo(const ArrayTypeCase& c, std::ostream* os)
 {
     *os << c.name;
 }
 
-class TypedMember : public ServiceCall, public ::testing::WithParamInterface<TypedMemberCase>
+class ArrayType : public ServiceCall, public ::testing::WithParamInterface<ArrayTypeCase>
 {
 };
 
-// The member of a one-member response is read as its declared class whatever
-// type the element names.
-TEST_P(TypedMember, IsReadAsTheDeclaredArray)
+// An array member is read when its element declares the array's own type,
+// under any prefix of its namespace, or no type; any other type fails the
+// call with SOAP_TYPE.
+TEST_P(ArrayType, IsTheExpectedOneOrFailsTheCall)
 {
-    service().script("GetProcessList",
-                     Reply::ok(Wrapped("GetProcessList",
-                                       std::string("<process ") + GetParam().attributes +
-                                           "><item><pid>1</pid></item><item><pid>2</pid></item>"
-                                           "</process>")));
-    QORControl__ArrayOfOSProcess list;
-    ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list))
-        << FaultString();
-    ASSERT_EQ(2, list.__size);
-    EXPECT_EQ(2, list.__ptr[1].pid);
+    const ArrayTypeCase& c = GetParam();
+    const std::string method = c.webmethod;
+    const bool processes = method == "GetProcessList";
+    const std::string member = processes ? "process" : method == "GetEnvironment" ? "env" : "lines";
+    const std::string items = processes ? "<item><pid>1</pid></item><item><pid>2</pid></item>"
+                                        : "<item>a</item><item>b</item>";
+    service().script(method,
+                     Reply::ok(Wrapped(c.webmethod, "<" + member + " " + c.attributes + ">" +
+                                                        items + "</" + member + ">")));
+    int error = SOAP_OK;
+    int size = 0;
+    if (processes) {
+        QORControl__ArrayOfOSProcess list;
+        error = soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list);
+        size = list.__size;
+    } else if (method == "GetEnvironment") {
+        QORControl__ArrayOfString env;
+        error = soap_call_QORControl__GetEnvironment(ctx(), endpoint(), "", env);
+        size = env.__size;
+    } else {
+        QORControl__GetCallstackResponse out;
+        error = soap_call_QORControl__GetCallstack(ctx(), endpoint(), "", 1, out);
+        size = out.lines.__size;
+    }
+    ASSERT_EQ(c.error, error) << FaultString();
+    if (error == SOAP_OK) {
+        EXPECT_EQ(2, size);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Responses, TypedMember,
+    Responses, ArrayType,
     ::testing::Values(
-        TypedMemberCase{"OwnType", "xsi:type=\"QORControl:ArrayOfOSProcess\""},
-        TypedMemberCase{
-            "EncodedArray",
-            "xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"QORControl:OSProcess[2]\""},
-        TypedMemberCase{"OtherType", "xsi:type=\"QORControl:ProcessList\""}),
-    [](const ::testing::TestParamInfo<TypedMemberCase>& param) {
+        ArrayTypeCase{"OwnType", "GetProcessList", "xsi:type=\"QORControl:ArrayOfOSProcess\"",
+                      SOAP_OK},
+        ArrayTypeCase{"OwnTypeUnderAnotherPrefix", "GetProcessList",
+                      "xmlns:q=\"urn:QORControl\" xsi:type=\"q:ArrayOfOSProcess\"", SOAP_OK},
+        ArrayTypeCase{"NoType", "GetEnvironment", "", SOAP_OK},
+        ArrayTypeCase{"OwnStringType", "GetCallstack", "xsi:type=\"QORControl:ArrayOfString\"",
+                      SOAP_OK},
+        ArrayTypeCase{"EncodedArray", "GetProcessList",
+                      "xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"QORControl:OSProcess[2]\"",
+                      SOAP_TYPE},
+        ArrayTypeCase{"OtherType", "GetProcessList", "xsi:type=\"QORControl:ProcessList\"",
+                      SOAP_TYPE},
+        ArrayTypeCase{"OwnNameInAnotherNamespace", "GetProcessList",
+                      "xmlns:q=\"urn:other\" xsi:type=\"q:ArrayOfOSProcess\"", SOAP_TYPE},
+        ArrayTypeCase{"IntsForStrings", "GetEnvironment", "xsi:type=\"QORControl:ArrayOfInt\"",
+                      SOAP_TYPE},
+        ArrayTypeCase{"IntLinesForStringLines", "GetCallstack",
+                      "xsi:type=\"QORControl:ArrayOfInt\"", SOAP_TYPE},
+        ArrayTypeCase{"ItemType", "GetEnvironment", "xsi:type=\"xsd:string\"", SOAP_TYPE}),
+    [](const ::testing::TestParamInfo<ArrayTypeCase>& param) {
         return std::string(param.param.name);
     });
 
@@ -317,6 +352,25 @@ TEST_F(ServiceCall, StringReferringToAnEarlierElementIsShared)
     ASSERT_EQ(1, out.alert.__size);
     EXPECT_STREQ("root node", out.alert.__ptr[0].Object);
     EXPECT_EQ(QORControl_RED, out.alert.__ptr[0].Value);
+}
+
+// The same for texts and numbers read character by character, with the
+// references before the elements that carry the ids.
+TEST_F(ServiceCall, TextsAndNumbersWithIdsAreSharedWithEarlierReferences)
+{
+    service().script("GetProcessList",
+                     Reply::ok(Wrapped("GetProcessList",
+                                       "<process><item><name href=\"#n\"/><pid href=\"#p\"/></item>"
+                                       "<item><name id=\"n\">qor&#x00077;p</name>"
+                                       "<pid id=\"p\"> 4&#x32; </pid></item></process>")));
+    QORControl__ArrayOfOSProcess list;
+    ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list))
+        << FaultString();
+    ASSERT_EQ(2, list.__size);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_STREQ("qorwp", list.__ptr[i].name) << i;
+        EXPECT_EQ(42, list.__ptr[i].pid) << i;
+    }
 }
 
 // ---------------------------------------------------------------------------

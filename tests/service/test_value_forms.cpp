@@ -1,0 +1,228 @@
+// Values in every form the text of a reply may give them, each reply read
+// whole, byte by byte, in odd pieces and split at every byte around its
+// item: character references of every length, references that name no
+// character, and blanks around numbers, enumerations and booleans. The value
+// read, or the error, never depends on where a read ends.
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "service/service_call_support.h"
+#include "service/test_records_support.h"
+
+namespace {
+
+using calltest::ServiceCall;
+
+enum class List { kProcess, kCache, kParameter };
+
+struct FormCase
+{
+    std::string name;
+    List list;
+    std::string item; // the children of one item
+    std::string read; // process: name|dispstatus|pid; cache: name|version|size|valid;
+                      // parameter: the restriction's int-min|float-max
+};
+
+void PrintTo(const FormCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string Blanks(std::size_t n)
+{
+    std::string blanks;
+    for (std::size_t i = 0; i < n; ++i)
+        blanks += " \t\r\n"[i % 4];
+    return blanks;
+}
+
+const std::string kBadReference = "error " + std::to_string(SOAP_SYNTAX_ERROR);
+const std::string kTooLong = "error " + std::to_string(SOAP_LENGTH);
+const std::string kEmoji = "\xF0\x9F\x98\x80"; // U+1F600
+const std::string kLast = "\xF4\x8F\xBF\xBF";  // U+10FFFF
+const std::string k2046(2046, '0');            // with one more digit, the longest value
+
+std::vector<FormCase> Cases()
+{
+    std::vector<FormCase> cases = {
+        {"LongHexadecimal", List::kProcess, "<name>&#x1F600;</name>", kEmoji + "|0|0"},
+        {"LongDecimal", List::kProcess, "<name>&#128512;</name>", kEmoji + "|0|0"},
+        {"LeadingZeros", List::kProcess, "<name>&#x00041;&#x0000000041;&#0000065;</name>",
+         "AAA|0|0"},
+        {"LastCharacter", List::kProcess, "<name>&#x10FFFF;&#1114111;</name>",
+         kLast + kLast + "|0|0"},
+        {"Short", List::kProcess, "<name>&#65;&#x42;&#X43;&#xe9;</name>", "ABC\xC3\xA9|0|0"},
+        {"MarkupStaysText", List::kProcess, "<name>&#60;b&#x3E;&#38;&#x00026;&lt;&amp;</name>",
+         "<b>&&<&|0|0"},
+        {"NamedAsTheRuntimeKnowsThem", List::kProcess, "<name>&quot;&apos;&gt;&nbsp;</name>",
+         "\"'>\xC2\xA0|0|0"},
+        {"InANumber", List::kProcess, "<pid>&#x0034;&#x000032;</pid>", "-|0|42"},
+        {"InAnEnumeration", List::kProcess, "<dispstatus>QORControl-&#x000052;ED</dispstatus>",
+         "-|4|0"},
+        {"InABoolean", List::kCache, "<valid>&#x000074;rue</valid>", "-|0|0|1"},
+        {"NoCharacterInANumber", List::kProcess, "<pid>4&#0;2</pid>", kBadReference},
+        {"NoCharacterInAnEnumeration", List::kProcess, "<dispstatus>&#xD800;</dispstatus>",
+         kBadReference},
+        {"NoCharacterInABoolean", List::kCache, "<valid>&#x110000;</valid>", kBadReference},
+        {"BlanksAfterANumber", List::kProcess, "<pid>42" + Blanks(3000) + "</pid>", "-|0|42"},
+        {"BlanksBeforeANumber", List::kProcess, "<pid>" + Blanks(3000) + "42</pid>", "-|0|42"},
+        {"BlanksAroundAnEnumeration", List::kProcess,
+         "<dispstatus>" + Blanks(2500) + "QORControl-RED" + Blanks(2500) + "</dispstatus>",
+         "-|4|0"},
+        {"BlanksAroundABoolean", List::kCache,
+         "<valid>" + Blanks(2500) + "true" + Blanks(2500) + "</valid>", "-|0|0|1"},
+        {"BlanksAroundA64BitNumber", List::kCache,
+         "<size>" + Blanks(2100) + "5000000000" + Blanks(2100) + "</size>", "-|0|5000000000|0"},
+        {"BlanksAroundText", List::kProcess, "<name>" + Blanks(3000) + "</name>",
+         Blanks(3000) + "|0|0"},
+        {"OptionalNumbers", List::kParameter,
+         "<restriction><int-min>&#x0002D;&#x000035;</int-min><float-max>" + Blanks(2100) + "1.5" +
+             Blanks(2100) + "</float-max></restriction>",
+         "-5|1.5"},
+        {"LongestNumber", List::kProcess, "<pid>" + k2046 + "7" + Blanks(100) + "</pid>", "-|0|7"},
+        {"NumberTooLong", List::kProcess, "<pid>" + k2046 + "07" + Blanks(100) + "</pid>",
+         kTooLong},
+        {"BlanksInsideANumber", List::kProcess, "<pid>4" + Blanks(3000) + "2</pid>", kTooLong},
+    };
+    // References that name no character, in a text.
+    const struct
+    {
+        const char* name;
+        const char* reference;
+    } kNoCharacter[] = {
+        {"Zero", "&#0;"},
+        {"ZeroHexadecimal", "&#x0000;"},
+        {"FirstSurrogate", "&#xD800;"},
+        {"LastSurrogate", "&#57343;"},
+        {"BeyondTheLast", "&#x110000;"},
+        {"BeyondTheLastDecimal", "&#1114112;"},
+        {"Huge", "&#99999999999999999999999;"},
+        {"NoDigits", "&#;"},
+        {"NoHexadecimalDigits", "&#x;"},
+        {"NotEnded", "&#65"},
+        {"Blank", "&#6 5;"},
+        {"NotADigit", "&#x4G;"},
+        {"Sign", "&#-65;"},
+        {"UnknownName", "&bogus;"},
+        {"BareAmpersand", "& b"},
+    };
+    for (const auto& bad : kNoCharacter)
+        cases.push_back({std::string("NoCharacter") + bad.name, List::kProcess,
+                         std::string("<name>a") + bad.reference + "b</name><pid>1</pid>",
+                         kBadReference});
+    return cases;
+}
+
+// The document of a case: one item in the list's response.
+struct ListNames
+{
+    const char* response;
+    const char* member;
+};
+
+ListNames Names(List list)
+{
+    switch (list) {
+    case List::kProcess:
+        return {"QORControl:GetProcessListResponse", "process"};
+    case List::kCache:
+        return {"QORControl:XCMGetCacheEntriesResponse", "entry"};
+    default:
+        return {"QORControl:GetProcessParameterResponse", "parameter"};
+    }
+}
+
+std::string Document(const FormCase& c)
+{
+    const ListNames names = Names(c.list);
+    const std::string member = names.member;
+    return recordtest::Response(names.response,
+                                "<" + member + "><item>" + c.item + "</item></" + member + ">");
+}
+
+template <class List>
+int ReadItems(recordtest::Reader& reader, const FormCase& c, const std::string& xml, List& list)
+{
+    const ListNames names = Names(c.list);
+    const int error = reader.ReadMember(xml, names.response, names.member, list);
+    return error == SOAP_OK && list.__size != 1 ? -1 : error;
+}
+
+std::string Read(recordtest::Reader& reader, const FormCase& c, const std::string& xml)
+{
+    std::ostringstream read;
+    int error = SOAP_OK;
+    if (c.list == List::kProcess) {
+        QORControl__ArrayOfOSProcess list;
+        if ((error = ReadItems(reader, c, xml, list)) == SOAP_OK) {
+            const QORControl__OSProcess& p = list.__ptr[0];
+            read << (p.name ? p.name : "-") << "|" << p.dispstatus << "|" << p.pid;
+        }
+    } else if (c.list == List::kCache) {
+        QORControl__ArrayOfXCMCacheEntry list;
+        if ((error = ReadItems(reader, c, xml, list)) == SOAP_OK) {
+            const QORControl__XCMCacheEntry& e = list.__ptr[0];
+            read << (e.name ? e.name : "-") << "|" << e.version << "|" << e.size << "|" << e.valid;
+        }
+    } else {
+        QORControl__ArrayOfProfileParameter list;
+        if ((error = ReadItems(reader, c, xml, list)) == SOAP_OK) {
+            const QORControl__ParameterRestriction& r = list.__ptr[0].restriction;
+            read << (r.int_min ? std::to_string(*r.int_min) : "-") << "|";
+            if (r.float_max)
+                read << *r.float_max;
+        }
+    }
+    reader.Release();
+    return error != SOAP_OK ? "error " + std::to_string(error) : read.str();
+}
+
+class ValueForm : public ::testing::TestWithParam<FormCase>
+{
+};
+
+TEST_P(ValueForm, ReadsTheSameInEveryPiece)
+{
+    const FormCase& c = GetParam();
+    const std::string xml = Document(c);
+    recordtest::Reader reader;
+    for (const std::size_t piece : {0, 1, 7, 4093}) {
+        reader.SetDelivery(piece);
+        ASSERT_EQ(c.read, Read(reader, c, xml)) << "pieces of " << piece;
+    }
+    // A read that ends at each byte of the item and a few around it.
+    const std::size_t item = xml.find("<item>");
+    for (std::size_t split = item; split < item + c.item.size() + 20; ++split) {
+        reader.SetDelivery(0, split);
+        ASSERT_EQ(c.read, Read(reader, c, xml)) << "split at " << split - item;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, ValueForm, ::testing::ValuesIn(Cases()),
+                         recordtest::CaseName<FormCase>);
+
+// The same over HTTP in chunks of 1000 bytes: a chunk ends at each byte of a
+// long reference, and among the blanks after a number.
+TEST_F(ServiceCall, ChunkBoundariesChangeNoValue)
+{
+    const auto body = [](std::size_t pad) {
+        return "<QORControl:GetProcessListResponse><process><item><description>" +
+               std::string(pad, 'x') + "</description><name>&#x1F600;</name><pid>42" +
+               Blanks(3000) + "</pid></item></process></QORControl:GetProcessListResponse>";
+    };
+    const std::size_t at = qortest::envelope(body(0)).find("&#x1F600;");
+    for (std::size_t in = 1; in < 9; ++in) {
+        service().script("GetProcessList", qortest::Reply::ok(body(2000 - at - in)).as_chunked());
+        QORControl__ArrayOfOSProcess list;
+        ASSERT_EQ(SOAP_OK, soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list))
+            << FaultString();
+        ASSERT_EQ(1, list.__size);
+        EXPECT_EQ(kEmoji, list.__ptr[0].name) << in;
+        EXPECT_EQ(42, list.__ptr[0].pid) << in;
+        Release();
+    }
+}
+
+} // namespace
