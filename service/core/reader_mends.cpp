@@ -135,10 +135,13 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
     if (soap_element_begin_in(soap, tag, 1, nullptr))
         return nullptr;
     // The text of a string element: plain text in place, other text on
-    // qor_get; any other form goes to the runtime's reader.
-    if (p && flag == 1 && minlen <= 0 && maxlen < 0 && !pattern && (!tag || *tag != '-') &&
-        soap->body && !soap->null && !*soap->href && soap->maxlength <= 0 &&
+    // qor_get; any other form goes to the runtime's reader. A string that an
+    // href leads to comes without a slot and gets one, as from the runtime.
+    if (flag == 1 && minlen <= 0 && maxlen < 0 && !pattern && (!tag || *tag != '-') && soap->body &&
+        !soap->null && !*soap->href && soap->maxlength <= 0 &&
         !(soap->mode & (SOAP_XML_STRICT | SOAP_XML_DOM))) {
+        if (p == nullptr && (p = static_cast<char**>(soap_malloc(soap, sizeof(char*)))) == nullptr)
+            return nullptr;
         if (qor_plain_string(soap, p))
             return p;
         *p = qor_string_text(soap);
