@@ -91,6 +91,14 @@ std::vector<FormCase> Cases()
          "<x id=\"n\">&#x1F600;&#x00041;</x>"},
         {"NoCharacterThroughAReference", List::kProcess, "<name href=\"#n\"/>", kBadReference,
          "<x id=\"n\">&#xD800;</x>"},
+        {"NumberOfARelatedType", List::kProcess, "<pid href=\"#p\"/>", "-|0|42",
+         "<x id=\"p\" xsi:type=\"xsd:short\">&#x000034;2" + Blanks(3000) + "</x>"},
+        {"NoCharacterInANumberOfARelatedType", List::kCache, "<size href=\"#s\"/>", kBadReference,
+         "<x id=\"s\" xmlns:b=\"urn:b\" xsi:type=\"b:byte\">4&#0;2</x>"},
+        {"NumberOfAnotherType", List::kProcess, "<pid href=\"#p\"/>", "error 4",
+         "<x id=\"p\" xsi:type=\"xsd:long\">42</x>"},
+        {"NilNumber", List::kProcess, "<pid xsi:nil=\"true\">&#x000034;2" + Blanks(3000) + "</pid>",
+         "-|0|42"},
     };
     // References that name no character, in a text.
     const struct
