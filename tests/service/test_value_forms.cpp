@@ -97,6 +97,13 @@ std::vector<FormCase> Cases()
          "<x id=\"s\" xmlns:b=\"urn:b\" xsi:type=\"b:byte\">4&#0;2</x>"},
         {"NumberOfAnotherType", List::kProcess, "<pid href=\"#p\"/>", "error 4",
          "<x id=\"p\" xsi:type=\"xsd:long\">42</x>"},
+        // A NUL byte is no character either; as text it would cut the value.
+        {"NulInText", List::kProcess, std::string("<name>a\0b</name>", 16), kBadReference},
+        {"NulInCdata", List::kProcess, std::string("<name><![CDATA[a\0b]]></name>", 28),
+         kBadReference},
+        {"NulAfterANumber", List::kProcess, std::string("<pid>42 \0 </pid>", 17), kBadReference},
+        {"NulBeforeAnEnumeration", List::kProcess,
+         std::string("<dispstatus>\0 QORControl-RED</dispstatus>", 42), kBadReference},
         {"NilNumber", List::kProcess, "<pid xsi:nil=\"true\">&#x000034;2" + Blanks(3000) + "</pid>",
          "-|0|42"},
     };
