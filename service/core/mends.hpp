@@ -85,8 +85,9 @@ const char* qor_value(struct soap* soap);
 
 // After the start tag of a number element: true when its value is read
 // here, because it has content and no reference and its xsi:type is the
-// one the caller expects or none is given; false when the runtime's reader
-// is to read the element (and to decide which other types it takes).
+// one the caller expects, one that the runtime's reader takes for it (an
+// xsd:short for an xsd:int) or none is given; false when the runtime's
+// reader is to read the element (or to refuse its type).
 bool qor_number_here(struct soap* soap, const char* type);
 
 // The runtime's number reader `read` (soap_inint and its kin), with the

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
 
 int qor_enum_number(struct soap* soap, const char* text, long* value, bool* present)
 {
@@ -117,14 +120,54 @@ bool qor_items_beyond_size(struct soap* soap)
     return false;
 }
 
+namespace {
+
+// The xsi:types that the runtime's number readers take besides the one they
+// are given, by local name in any namespace: a reader of xsd:long, for one,
+// takes an element of xsd:short. Their values are read here too.
+constexpr struct
+{
+    const char* type;
+    const char* names; // separated by blanks
+} kRelated[] = {
+    {"xsd:int", "int short byte"},
+    {"xsd:long", "long int short byte integer positiveInteger negativeInteger nonPositiveInteger "
+                 "nonNegativeInteger"},
+    {"xsd:double", "double float decimal long int short byte integer positiveInteger "
+                   "negativeInteger nonPositiveInteger nonNegativeInteger unsignedLong "
+                   "unsignedInt unsignedShort unsignedByte"},
+    {"xsd:byte", "byte"},
+    {"xsd:unsignedByte", "unsignedByte"},
+    {"xsd:unsignedInt", "unsignedInt unsignedShort unsignedByte"},
+};
+
+bool related_type(struct soap* soap, const char* type)
+{
+    for (const auto& related : kRelated) {
+        if (std::strcmp(related.type, type) != 0)
+            continue;
+        std::istringstream names(related.names);
+        for (std::string name; names >> name;) {
+            if (soap_match_tag(soap, soap->type, (":" + name).c_str()) == SOAP_OK)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 bool qor_number_here(struct soap* soap, const char* type)
 {
-    if (!soap->body || soap->null || *soap->href)
+    // A nil element with content is read for its content, as the runtime's
+    // reader reads it.
+    if (!soap->body || *soap->href)
         return false;
     if (!*soap->type || type == nullptr || !*type)
         return true;
     const int error = soap->error;
-    const bool expected = soap_match_tag(soap, soap->type, type) == SOAP_OK;
+    const bool expected =
+        soap_match_tag(soap, soap->type, type) == SOAP_OK || related_type(soap, type);
     soap->error = error;
     return expected;
 }
@@ -135,10 +178,13 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
     if (soap_element_begin_in(soap, tag, 1, nullptr))
         return nullptr;
     // The text of a string element: plain text in place, other text on
-    // qor_get; any other form goes to the runtime's reader.
-    if (p && flag == 1 && minlen <= 0 && maxlen < 0 && !pattern && (!tag || *tag != '-') &&
-        soap->body && !soap->null && !*soap->href && soap->maxlength <= 0 &&
+    // qor_get; any other form goes to the runtime's reader. A string that an
+    // href leads to comes without a slot and gets one, as from the runtime.
+    if (flag == 1 && minlen <= 0 && maxlen < 0 && !pattern && (!tag || *tag != '-') && soap->body &&
+        !soap->null && !*soap->href && soap->maxlength <= 0 &&
         !(soap->mode & (SOAP_XML_STRICT | SOAP_XML_DOM))) {
+        if (p == nullptr && (p = static_cast<char**>(soap_malloc(soap, sizeof(char*)))) == nullptr)
+            return nullptr;
         if (qor_plain_string(soap, p))
             return p;
         *p = qor_string_text(soap);

@@ -51,10 +51,21 @@ void append(std::string& out, soap_wchar c)
     }
 }
 
-// A blank as the runtime trims it from the end of a value: a byte up to " ".
+// A blank as the runtime trims it from the end of a value: a byte up to " ",
+// but for NUL.
 bool blank_byte(char c)
 {
-    return static_cast<unsigned char>(c) <= ' ';
+    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+}
+
+// A NUL byte is no character of XML, as "&#0;" names none; kept, it would
+// end the text where it stands.
+bool nul(struct soap* soap, soap_wchar c)
+{
+    if (c != 0)
+        return false;
+    soap->error = SOAP_SYNTAX_ERROR;
+    return true;
 }
 
 // Takes the blanks that follow in the input buffer, which soap_get and
@@ -81,7 +92,7 @@ char* qor_string_text(struct soap* soap)
     soap_wchar c;
     for (;;) {
         c = qor_get(soap);
-        if (c == EOF || (c == kEndTag && depth == 0))
+        if (c == EOF || (c == kEndTag && depth == 0) || nul(soap, c))
             break;
         switch (c) {
         case kEndTag:
@@ -132,7 +143,7 @@ const char* qor_value_text(struct soap* soap)
     do {
         buffered_blanks(soap);
         c = qor_get(soap);
-    } while (c + 1 > 0 && c <= ' ');
+    } while (c > 0 && c <= ' ');
     // The value up to its last byte that is no blank, and the blanks after
     // it while they fit the runtime's buffer; more of them are dropped, and
     // a value that goes on after them is too long, as in the runtime.
@@ -140,7 +151,7 @@ const char* qor_value_text(struct soap* soap)
     std::string value;
     std::size_t kept = 0;
     bool dropped = false;
-    for (; c != EOF && c != kEndTag && c != kLt; c = qor_get(soap)) {
+    for (; c != EOF && c != kEndTag && c != kLt && !nul(soap, c); c = qor_get(soap)) {
         const std::size_t before = value.size();
         append(value, c);
         std::string_view blanks;

@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kResponseTag = "QORControl:ReadSnapshotResponse";
 constexpr const char* kSnapshotTag = "snapshot";
+constexpr const char* kSnapshotType = "QORControl:SnapshotZip";
 
 constexpr int base64_value(int c)
 {
@@ -233,12 +234,30 @@ bool decode_attachment(struct soap* soap, SnapshotElement& element)
     return true;
 }
 
+// The base64 type's rule, as the class's own reader keeps it: an xsi:type
+// other than the class's, base64Binary or base64 (in any namespace).
+bool another_type(struct soap* soap)
+{
+    if (!*soap->type)
+        return false;
+    const int error = soap->error;
+    const bool other = soap_match_tag(soap, soap->type, kSnapshotType) &&
+                       soap_match_tag(soap, soap->type, ":base64Binary") &&
+                       soap_match_tag(soap, soap->type, ":base64");
+    soap->error = error;
+    return other;
+}
+
 // Reads the snapshot member when it is next; leaves SOAP_TAG_MISMATCH in the
 // context when another element is.
 void read_snapshot(struct soap* soap, QORControl__SnapshotZip& attachment, SnapshotElement& element)
 {
     if (soap_element_begin_in(soap, kSnapshotTag, 1, nullptr))
         return;
+    if (another_type(soap)) {
+        soap->error = SOAP_TYPE;
+        return;
+    }
     if (soap->null) {
         element.kind = SnapshotElement::Kind::kNil;
         if (soap->body)
@@ -251,7 +270,7 @@ void read_snapshot(struct soap* soap, QORControl__SnapshotZip& attachment, Snaps
         element.kind = SnapshotElement::Kind::kAttachment;
         element.reference = *soap->href == '#';
         soap_revert(soap);
-        attachment.soap_in(soap, kSnapshotTag, "QORControl:SnapshotZip");
+        attachment.soap_in(soap, kSnapshotTag, kSnapshotType);
         return;
     }
     element.kind = SnapshotElement::Kind::kInline;

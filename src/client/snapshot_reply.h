@@ -45,7 +45,8 @@ struct SnapshotData
  * element itself: no snapshot element or xsi:nil fails the call with "No
  * snapshot data in the reply", base64 text that is not valid fails it with
  * "Invalid base64 data in the snapshot" (the reply is still read to its
- * end), an empty element is a snapshot of 0 bytes, and a DIME or MIME
+ * end), an xsi:type other than the class's, base64Binary or base64 fails it
+ * with SOAP_TYPE, an empty element is a snapshot of 0 bytes, and a DIME or MIME
  * attachment is bound by the runtime. A MIME part in base64 is decoded (and
  * checked like the element's text); one in another encoding that is not the
  * bytes themselves fails the call with "Unsupported encoding of the

@@ -1,8 +1,10 @@
 // Replies that carry more than the plain literal form: members whose
 // elements declare a foreign xsi:type, arrays that declare their size, and
 // text in every form the toolkit's reader knows.
+#include <functional>
 #include <sstream>
 #include <string>
+#include <type_traits>
 
 #include "service/service_call_support.h"
 #include "service/test_records_support.h"
@@ -95,6 +97,80 @@ TEST(IntItems, AreReadWhateverTypeTheyDeclare)
     ASSERT_EQ(2, alerts.__size);
     EXPECT_EQ(5, alerts.__ptr[0]);
     EXPECT_EQ(6, alerts.__ptr[1]);
+}
+
+// A number element of another xsi:type that the runtime's number reader takes
+// (an xsd:short for an int) is read like one of the expected type: its value
+// whole, here with a long reference; any other type fails as in the runtime.
+TEST(NumberTypes, RelatedOnesAreTheRuntimesAndReadWhole)
+{
+    struct Number
+    {
+        const char* type;
+        std::function<bool(struct soap*)> mended, runtime;
+    };
+    const auto reads = [](auto* mended, auto* runtime, const char* type, int id) {
+        return Number{type,
+                      [=](struct soap* soap) {
+                          std::remove_pointer_t<decltype(mended(soap, "", nullptr, ""))> value{};
+                          return mended(soap, "x", &value, type) != nullptr && value == 1;
+                      },
+                      [=](struct soap* soap) {
+                          std::remove_pointer_t<decltype(mended(soap, "", nullptr, ""))> value{};
+                          return runtime(soap, "x", &value, type, id) != nullptr;
+                      }};
+    };
+    const Number numbers[] = {
+        reads(soap_in_int, soap_inint, "xsd:int", SOAP_TYPE_int),
+        reads(soap_in_LONG64, soap_inLONG64, "xsd:long", SOAP_TYPE_LONG64),
+        reads(soap_in_double, soap_indouble, "xsd:double", SOAP_TYPE_double),
+        reads(soap_in_byte, soap_inbyte, "xsd:byte", SOAP_TYPE_byte),
+        reads(soap_in_unsignedByte, soap_inunsignedByte, "xsd:unsignedByte",
+              SOAP_TYPE_unsignedByte),
+        reads(soap_in_unsignedInt, soap_inunsignedInt, "xsd:unsignedInt", SOAP_TYPE_unsignedInt),
+    };
+    const char* const kTypes[] = {"xsd:int",
+                                  "xsd:short",
+                                  "other:byte",
+                                  "xsd:long",
+                                  "xsd:integer",
+                                  "xsd:positiveInteger",
+                                  "xsd:negativeInteger",
+                                  "xsd:nonPositiveInteger",
+                                  "xsd:nonNegativeInteger",
+                                  "xsd:unsignedLong",
+                                  "xsd:unsignedInt",
+                                  "xsd:unsignedShort",
+                                  "other:unsignedByte",
+                                  "xsd:double",
+                                  "xsd:float",
+                                  "xsd:decimal",
+                                  "xsd:string",
+                                  "xsd:boolean",
+                                  "xsd:Int",
+                                  "other:int2"};
+    const auto read = [](const std::function<bool(struct soap*)>& reader, const char* type,
+                         const char* value) {
+        std::string xml = std::string("<x xmlns:xsd=\"") + qortest::kXsdNs +
+                          "\" xmlns:other=\"urn:other\" xmlns:xsi=\"" + qortest::kXsiNs +
+                          "\" xsi:type=\"" + type + "\">" + value + "</x>";
+        struct soap* soap = soap_new1(SOAP_C_UTFSTRING);
+        std::istringstream in(xml);
+        soap->is = &in;
+        const bool ok = soap_begin_recv(soap) == SOAP_OK && reader(soap);
+        const int error = soap->error;
+        soap_destroy(soap);
+        soap_end(soap);
+        soap_free(soap);
+        return ok ? SOAP_OK : error;
+    };
+    for (const Number& number : numbers) {
+        for (const char* type : kTypes) {
+            const bool taken = read(number.runtime, type, "1") == SOAP_OK;
+            EXPECT_EQ(taken ? SOAP_OK : SOAP_TYPE, read(number.mended, type, "&#x0000031;"))
+                << number.type << " reading " << type;
+        }
+    }
 }
 
 struct SizeCase

@@ -20,9 +20,10 @@ struct FormCase
 {
     std::string name;
     List list;
-    std::string item; // the children of one item
-    std::string read; // process: name|dispstatus|pid; cache: name|version|size|valid;
-                      // parameter: the restriction's int-min|float-max
+    std::string item;             // the children of one item
+    std::string read;             // process: name|dispstatus|pid; cache: name|version|size|valid;
+                                  // parameter: the restriction's int-min|float-max
+    std::string independent = {}; // elements after the response, reached through href
 };
 
 void PrintTo(const FormCase& c, std::ostream* os)
@@ -85,6 +86,26 @@ std::vector<FormCase> Cases()
         {"NumberTooLong", List::kProcess, "<pid>" + k2046 + "07" + Blanks(100) + "</pid>",
          kTooLong},
         {"BlanksInsideANumber", List::kProcess, "<pid>4" + Blanks(3000) + "2</pid>", kTooLong},
+        // Values that an href leads to, read when the message ends.
+        {"TextThroughAReference", List::kProcess, "<name href=\"#n\"/>", kEmoji + "A|0|0",
+         "<x id=\"n\">&#x1F600;&#x00041;</x>"},
+        {"NoCharacterThroughAReference", List::kProcess, "<name href=\"#n\"/>", kBadReference,
+         "<x id=\"n\">&#xD800;</x>"},
+        {"NumberOfARelatedType", List::kProcess, "<pid href=\"#p\"/>", "-|0|42",
+         "<x id=\"p\" xsi:type=\"xsd:short\">&#x000034;2" + Blanks(3000) + "</x>"},
+        {"NoCharacterInANumberOfARelatedType", List::kCache, "<size href=\"#s\"/>", kBadReference,
+         "<x id=\"s\" xmlns:b=\"urn:b\" xsi:type=\"b:byte\">4&#0;2</x>"},
+        {"NumberOfAnotherType", List::kProcess, "<pid href=\"#p\"/>", "error 4",
+         "<x id=\"p\" xsi:type=\"xsd:long\">42</x>"},
+        // A NUL byte is no character either; as text it would cut the value.
+        {"NulInText", List::kProcess, std::string("<name>a\0b</name>", 16), kBadReference},
+        {"NulInCdata", List::kProcess, std::string("<name><![CDATA[a\0b]]></name>", 28),
+         kBadReference},
+        {"NulAfterANumber", List::kProcess, std::string("<pid>42 \0 </pid>", 17), kBadReference},
+        {"NulBeforeAnEnumeration", List::kProcess,
+         std::string("<dispstatus>\0 QORControl-RED</dispstatus>", 42), kBadReference},
+        {"NilNumber", List::kProcess, "<pid xsi:nil=\"true\">&#x000034;2" + Blanks(3000) + "</pid>",
+         "-|0|42"},
     };
     // References that name no character, in a text.
     const struct
@@ -139,7 +160,8 @@ std::string Document(const FormCase& c)
     const ListNames names = Names(c.list);
     const std::string member = names.member;
     return recordtest::Response(names.response,
-                                "<" + member + "><item>" + c.item + "</item></" + member + ">");
+                                "<" + member + "><item>" + c.item + "</item></" + member + ">",
+                                c.independent);
 }
 
 template <class List>
@@ -194,7 +216,8 @@ TEST_P(ValueForm, ReadsTheSameInEveryPiece)
     }
     // A read that ends at each byte of the item and a few around it.
     const std::size_t item = xml.find("<item>");
-    for (std::size_t split = item; split < item + c.item.size() + 20; ++split) {
+    const std::size_t end = item + c.item.size() + c.independent.size() + 80;
+    for (std::size_t split = item; split < end; ++split) {
         reader.SetDelivery(0, split);
         ASSERT_EQ(c.read, Read(reader, c, xml)) << "split at " << split - item;
     }
