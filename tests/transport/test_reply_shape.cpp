@@ -42,6 +42,8 @@ constexpr std::size_t kScope = XmlShape::kMaxNamespaces;
 const std::string kTooManyNames = "more than 256 attribute names";
 const std::string kTooManyRefs = "more than 1000 id, href and ref attributes";
 const std::string kTooManyNamespaces = "more than 128 namespace declarations in scope";
+const std::string kLessThanInTag = "a \"<\" inside a tag";
+const std::string kSlashInTag = "a \"/\" in a tag that is not followed by \">\"";
 
 struct ShapeCase
 {
@@ -61,7 +63,8 @@ const ShapeCase kShapes[] = {
     {"NamesOverElements",
      repeat(kNames + 1, [](std::size_t i) { return "<b a" + std::to_string(i) + "=''/>"; }),
      kTooManyNames},
-    {"OneNameEverywhere", repeat(10000, [](std::size_t) { return "<b a='1' c=\"2\">x</b>"; }), ""},
+    {"OneNameEverywhere",
+     "<r>" + repeat(10000, [](std::size_t) { return "<b a='1' c=\"2\">x</b>"; }) + "</r>", ""},
     {"ReferencesAtTheBound",
      repeat(kRefs / 2,
             [](std::size_t i) {
@@ -80,7 +83,10 @@ const ShapeCase kShapes[] = {
      "<a" + declarations(kScope / 2) + "><b" + declarations(kScope / 2 + 1, kScope) + "/></a>",
      kTooManyNamespaces},
     {"NamespacesOfSiblingsEndWithThem",
-     repeat(40, [](std::size_t) { return "<a" + declarations(100) + "><b>t</b></a><c/>"; }), ""},
+     "<r>" +
+         repeat(40, [](std::size_t) { return "<a" + declarations(100) + "><b>t</b></a><c/>"; }) +
+         "</r>",
+     ""},
     // What the reader passes over carries no attributes.
     {"Comments",
      "<r><!-- <a" + attributes(kNames + 1) + "> --><!-- - -- x <a" + attributes(kNames + 1) +
@@ -96,7 +102,19 @@ const ShapeCase kShapes[] = {
     {"ReferenceTakesALessThan", "<r>&lt<a q=\"> <b" + attributes(kNames + 1, "'") + "></r>",
      kTooManyNames},
     {"CdataInAValue", "<a v=\"<![CDATA[\"]]>\"" + attributes(kNames) + "/>", kTooManyNames},
-    {"EmptyTagTakesAnyByte", "<a/ <b" + attributes(kNames + 1) + ">", ""},
+    // Where the toolkit passes over an element, a "<" in a tag or a "/" not
+    // followed by ">" would make it read past the document's end.
+    {"LessThanInAValue", "<r v='a<b'/>", kLessThanInTag},
+    {"EndTagInAValue", "<r><u v=\"</u>\"/></r>", kLessThanInTag},
+    {"LessThanInAnEndTag", "<r></r <x>", kLessThanInTag},
+    {"LessThanInAName", "<r a<b='1'/>", kLessThanInTag},
+    {"SlashBeforeABlank", "<r><a/ ></r>", kSlashInTag},
+    {"EmptyTagTakesAnyByte", "<a/ <b" + attributes(kNames + 1) + ">", kSlashInTag},
+    // Nothing after the end of the first element with content is read.
+    {"AfterTheDocument", "<r></r>" + repeat(kRefs + 1, [](std::size_t) { return "<i id='a'/>"; }),
+     ""},
+    {"EmptyElementsBeforeTheDocument",
+     repeat(kRefs + 1, [](std::size_t) { return "<i id='a'/>"; }) + "<r/>", kTooManyRefs},
     {"BlanksInTags", "< a\n" + attributes(kNames + 1) + "\t/ >", kTooManyNames},
     // Long texts and many references are read at the same pace.
     {"ManyCharacterReferences",
