@@ -24,7 +24,10 @@ struct SavedCallbacks
     size_t (*frecv)(struct soap*, char*, size_t) = nullptr;
     int (*fpoll)(struct soap*) = nullptr;
     int (*fpreparefinalrecv)(struct soap*) = nullptr;
+    int (*fprepareinitrecv)(struct soap*) = nullptr;
     int (*fpreparerecv)(struct soap*, const char*, size_t) = nullptr;
+    int (*fparse)(struct soap*) = nullptr;
+    int (*fparsehdr)(struct soap*, const char*, const char*) = nullptr;
     int (*fclosesocket)(struct soap*, SOAP_SOCKET) = nullptr;
     int (*fshutdownsocket)(struct soap*, SOAP_SOCKET, int) = nullptr;
     int (*fpost)(struct soap*, const char*, const char*, int, const char*, const char*,
@@ -96,6 +99,12 @@ struct PluginData
     bool exchange_complete = true;
     ResponseFrame frame; // NI_HTTP, NI_HTTPS, PIPE and GSOAP_HTTP
     ReplyShape shape;    // every transport
+    // The HTTP header of the reply being read: whether the media type of a
+    // Content-Type line is DIME or MIME, and whether the toolkit is to hand
+    // over the bytes after the header once more, now that it has read it.
+    bool media_dime = false;
+    bool media_mime = false;
+    bool second_look = false;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;

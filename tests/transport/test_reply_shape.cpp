@@ -6,12 +6,13 @@
 #include <functional>
 #include <string>
 
-#include "support/fake_service.h"
-#include "transport/reply_shape.h"
+#include "reply_reader.h"
+#include "shape_replies.h"
+#include "soapH.h"
+#include "transport/xml_shape.h"
 
 namespace {
 
-using qortransport::ReplyShape;
 using qortransport::XmlShape;
 
 // n pieces, the i-th made by piece(i).
@@ -147,63 +148,70 @@ INSTANTIATE_TEST_SUITE_P(Documents, Shape, ::testing::ValuesIn(kShapes),
                              return std::string(p.param.name);
                          });
 
-const std::string kOver = "<a" + attributes(kNames + 1) + "/>";
-
-std::string head(const std::string& extra = "")
+bool over_a_bound(const ReplyReading& r)
 {
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n" + extra + "\r\n";
+    return r.attribute_names > kNames + 1 || r.most_namespaces > kScope + 1 || r.ids > kRefs + 1;
 }
 
-// The toolkit hands the bytes after the HTTP header to the plug-in again once
-// it has read the header, so they count once, when they come again.
-TEST(ReplyShape, CountsTheBodyOnceAfterTheHeader)
+// Whole; byte by byte (around the starts of the body, its records and parts,
+// and its end, where the reply is large); in pieces of odd sizes.
+std::vector<std::pair<const char*, ReadSizes>> deliveries(const ReplyBytes& reply)
 {
-    for (const std::string& start : {head(), "HTTP/1.1 100 Continue\r\n\r\n" + head()}) {
-        ReplyShape reply;
-        EXPECT_TRUE(reply.feed((start + kOver).data(), start.size() + kOver.size()));
-        EXPECT_FALSE(reply.feed(kOver.data(), kOver.size()));
-        EXPECT_EQ(reply.error(), kTooManyNames);
-        reply.reset();
-        EXPECT_TRUE(reply.feed(start.data(), start.size()));
-        EXPECT_TRUE(reply.feed("<r/>", 4));
-    }
-    ReplyShape bare; // a reply without HTTP header is XML from its first byte
-    EXPECT_FALSE(bare.feed(kOver.data(), kOver.size()));
-}
-
-// Of a DIME message only the envelope's records are XML; attachments that
-// look like anything are passed over.
-TEST(ReplyShape, ReadsOnlyTheEnvelopeOfDime)
-{
-    using qortest::DimeRecord;
-    const DimeRecord junk{"cid:j", "application/zip", kOver + kOver};
-    const struct
-    {
-        const char* name;
-        std::vector<DimeRecord> records;
-        bool ok;
-    } cases[] = {
-        {"attachment", {qortest::dime_envelope_record("<r/>"), junk}, true},
-        {"envelope", {qortest::dime_envelope_record(kOver), junk}, false},
-        {"chunked envelope",
-         {[] {
-              DimeRecord first = qortest::dime_envelope_record("<r><x/>");
-              first.chunked = true;
-              return first;
-          }(),
-          DimeRecord{"", "", kOver + "</r>"}, junk},
-         false},
+    constexpr std::size_t kNear = 64;
+    const bool small = reply.bytes.size() < 100000;
+    auto bytewise = [small, marks = reply.marks](std::size_t at) -> std::size_t {
+        if (small)
+            return 1;
+        for (std::size_t m : marks) {
+            if (at + kNear < m)
+                return std::min<std::size_t>(m - kNear - at, 65536);
+            if (at < m + kNear)
+                return 1;
+        }
+        return 65536;
     };
-    for (const auto& c : cases) {
-        const std::string message = qortest::dime_message(c.records);
-        ReplyShape reply;
-        const std::string dime = "HTTP/1.1 200 OK\r\nContent-Type: application/dime\r\n\r\n";
-        reply.feed(dime.data(), dime.size());
-        bool ok = true;
-        for (std::size_t at = 0; at < message.size() && ok; at += 5)
-            ok = reply.feed(message.data() + at, std::min<std::size_t>(5, message.size() - at));
-        EXPECT_EQ(ok, c.ok) << c.name;
+    auto odd = [](std::size_t at) -> std::size_t {
+        static constexpr std::size_t kSizes[] = {7, 1, 13, 4093, 2, 65521};
+        return kSizes[(at / 7) % 6];
+    };
+    return {{"whole", ReadSizes()}, {"byte by byte", bytewise}, {"odd pieces", odd}};
+}
+
+class Replies : public ::testing::TestWithParam<std::size_t>
+{
+};
+
+// Beside the toolkit's own reading: a reply that hides XML from the bounds
+// is refused, however it comes, before the toolkit takes in more than a
+// bound allows; any other reply is read as the toolkit alone reads it.
+TEST_P(Replies, TheBoundsCountWhatTheToolkitParses)
+{
+    const ShapeReply& row = shape_replies()[GetParam()];
+    const ReplyBytes reply = row.make();
+    // Reads of a few bytes let the parser's namespaces in scope be seen.
+    const ReplyReading alone = read_reply(
+        reply.bytes, row.call, [](std::size_t) { return 256; }, false);
+    EXPECT_EQ(over_a_bound(alone), row.toolkit_over) << alone.fault;
+    if (row.refusal.empty()) {
+        EXPECT_EQ(alone.rc, SOAP_OK) << alone.fault;
+    }
+    for (const auto& [how, sizes] : deliveries(reply)) {
+        const ReplyReading r = read_reply(reply.bytes, row.call, sizes);
+        EXPECT_FALSE(over_a_bound(r)) << how;
+        EXPECT_EQ(r.refusal, row.refusal) << how;
+        if (row.refusal.empty()) {
+            EXPECT_EQ(r.rc, alone.rc) << how << ": " << r.fault;
+            EXPECT_EQ(r.count, alone.count) << how;
+            EXPECT_TRUE(r.envelope_ended) << how;
+        } else {
+            EXPECT_NE(r.rc, SOAP_OK) << how;
+        }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, Replies, ::testing::Range(std::size_t{0}, shape_replies().size()),
+                         [](const ::testing::TestParamInfo<std::size_t>& p) {
+                             return shape_replies()[p.param].name;
+                         });
 
 } // namespace
