@@ -51,6 +51,8 @@ class ReplyShape
     bool in_header() const { return part_ == Part::Head; }
     // No later byte of the reply is XML.
     bool xml_ended() const { return part_ == Part::Rest; }
+    // Every byte from here on is counted as XML.
+    bool counting() const { return part_ == Part::Xml; }
 
   private:
     enum class Part : std::uint8_t {

@@ -135,6 +135,7 @@ ReplyReading read_reply(const std::string& reply, ReplyCall call, const ReadSize
     if (d != nullptr) {
         reading.refusal = d->shape.error();
         reading.envelope_ended = d->shape.xml_ended();
+        reading.counting = d->shape.counting();
     }
     soap_destroy(soap);
     soap_end(soap);

@@ -11,6 +11,7 @@ using qortest::DimeRecord;
 const std::string kTooManyNames = "more than 256 attribute names";
 const std::string kTooManyNamespaces = "more than 128 namespace declarations in scope";
 const std::string kNamedOutside = "DIME or MIME named outside the media type of a Content-Type";
+const std::string kTooManyRefs = "more than 1000 id, href and ref attributes";
 
 // Attribute names past the bound, in single quotes so that they fit in any
 // double-quoted value.
@@ -29,6 +30,15 @@ std::string response(const std::string& inner)
 }
 
 const std::string kByReference = "<snapshot href=\"cid:s1\"/>";
+
+// A process list whose items all have ids.
+std::string process_list(int items)
+{
+    std::string xml = "<QORControl:GetProcessListResponse><process>";
+    for (int i = 0; i < items; ++i)
+        xml += "<item id=\"p" + std::to_string(i) + "\"><pid>1</pid></item>";
+    return qortest::envelope(xml + "</process></QORControl:GetProcessListResponse>");
+}
 
 // Bytes of every value, in no order that spells a boundary.
 std::string binary(std::size_t n)
@@ -174,6 +184,9 @@ std::vector<ShapeReply> make_replies()
          },
          "", false, false});
 
+    rows.push_back({"ProcessListWithIds", ReplyCall::ProcessList,
+                    [] { return http("text/xml", process_list(1000)); }, "", false, false});
+
     // Replies that hide XML from the bounds, each as the toolkit reads it.
     rows.push_back({"ProfileParameterHidesNamespaces", snapshot,
                     [] {
@@ -244,6 +257,15 @@ std::vector<ShapeReply> make_replies()
                         return http(kMultipart, body, marks);
                     },
                     kTooManyNames, true, false});
+    rows.push_back({"ProcessListIdsInTheSoapPart", ReplyCall::ProcessList,
+                    [] {
+                        std::vector<std::size_t> marks;
+                        const std::string body =
+                            mime({{kZipHeaders, binary(3000)}, {kRootHeaders, process_list(1100)}},
+                                 &marks);
+                        return http(kMultipart, body, marks);
+                    },
+                    kTooManyRefs, true, false});
     rows.push_back({"MimeStartNamesNoPart", snapshot,
                     [] {
                         // The toolkit reads what follows the last boundary as the envelope.
