@@ -71,7 +71,10 @@ int header_read(struct soap* soap)
     const int rc = d->saved.fparse(soap);
     const bool dime = (soap->imode & SOAP_ENC_DIME) != 0;
     const bool mime = (soap->imode & SOAP_ENC_MIME) != 0;
-    if (dime != d->media_dime || mime != d->media_mime || (dime && mime)) {
+    if (rc != SOAP_OK && rc < SOAP_STOP) {
+        // An HTTP error whose body the toolkit takes as its text, if at all.
+        d->shape.body_begins(ReplyShape::Body::Text);
+    } else if (dime != d->media_dime || mime != d->media_mime || (dime && mime)) {
         d->shape.refuse("DIME or MIME named outside the media type of a Content-Type");
     } else if (mime) {
         const auto text = [](const char* s) {

@@ -50,6 +50,9 @@ void ReplyShape::begin(Body body, std::optional<std::string> boundary,
         part_ = Part::Mime;
         mime_ = std::make_unique<MimeParts>(std::move(boundary), std::move(start));
         break;
+    case Body::Text:
+        part_ = Part::Rest;
+        break;
     }
 }
 

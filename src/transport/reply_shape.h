@@ -33,7 +33,9 @@ namespace qortransport {
 class ReplyShape
 {
   public:
-    enum class Body : std::uint8_t { Xml, Dime, Mime };
+    // Text: the toolkit reads the body, if at all, as the text of an HTTP
+    // error.
+    enum class Body : std::uint8_t { Xml, Dime, Mime, Text };
 
     // A new reply begins: the toolkit looks for an HTTP header first.
     void reset();

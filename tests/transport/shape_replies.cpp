@@ -184,6 +184,15 @@ std::vector<ShapeReply> make_replies()
          },
          "", false, false});
 
+    rows.push_back({"HttpErrorPage", snapshot,
+                    [] {
+                        // Read as the text of the error, not as XML.
+                        ReplyBytes r =
+                            http("text/html", "<html><a onclick=\"if (a<b) x()\"/></html>");
+                        r.bytes.replace(9, 6, "404 No");
+                        return r;
+                    },
+                    "", false, false});
     rows.push_back({"ProcessListWithIds", ReplyCall::ProcessList,
                     [] { return http("text/xml", process_list(1000)); }, "", false, false});
 
