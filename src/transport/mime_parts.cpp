@@ -168,8 +168,10 @@ void MimeParts::line_done()
             const std::string found = line.substr(2, last - 2);
             if (!boundary_)
                 boundary_ = found;
-            else if (found != *boundary_)
+            else if (found != *boundary_ && first_part_)
                 state_ = State::Broken; // the toolkit fails before any XML
+            else if (found != *boundary_)
+                refuse("a MIME reply that ends or breaks before its SOAP part");
             return;
         }
     }

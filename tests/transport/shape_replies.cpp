@@ -284,6 +284,17 @@ std::vector<ShapeReply> make_replies()
                         return http(kMultipart, body, marks);
                     },
                     "a MIME reply that ends or breaks before its SOAP part", true, false});
+    rows.push_back(
+        {"MimeBrokenPartBeforeTheSoapPart", snapshot,
+         [] {
+             // The toolkit reads on as XML after the broken header.
+             std::vector<std::size_t> marks;
+             const std::string body =
+                 mime({{kZipHeaders, binary(100)}, {"--c", response(kByReference + over_names())}},
+                      &marks);
+             return http(kMultipart, body, marks);
+         },
+         "a MIME reply that ends or breaks before its SOAP part", true, false});
     rows.push_back({"MimeSoapPartHoldsDimeOver", snapshot,
                     [] {
                         std::vector<std::size_t> marks;
