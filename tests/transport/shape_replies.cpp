@@ -9,9 +9,8 @@ namespace {
 using qortest::DimeRecord;
 
 const std::string kTooManyNames = "more than 256 attribute names";
-const std::string kTooManyNamespaces = "more than 128 namespace declarations in scope";
 const std::string kNamedOutside = "DIME or MIME named outside the media type of a Content-Type";
-const std::string kTooManyRefs = "more than 1000 id, href and ref attributes";
+const std::string kNoSoapPart = "a MIME reply that ends or breaks before its SOAP part";
 
 // Attribute names past the bound, in single quotes so that they fit in any
 // double-quoted value.
@@ -30,6 +29,7 @@ std::string response(const std::string& inner)
 }
 
 const std::string kByReference = "<snapshot href=\"cid:s1\"/>";
+const std::string kSnapshot = response(kByReference);
 
 // A process list whose items all have ids.
 std::string process_list(int items)
@@ -52,8 +52,9 @@ std::string binary(std::size_t n)
     return out;
 }
 
+// The body's marks are where its records or parts begin.
 ReplyBytes http(const std::string& content_type, const std::string& body,
-                std::vector<std::size_t> body_marks = {})
+                const std::vector<std::size_t>& body_marks = {})
 {
     ReplyBytes r;
     r.bytes = "HTTP/1.1 200 OK\r\nContent-Type: " + content_type +
@@ -66,24 +67,24 @@ ReplyBytes http(const std::string& content_type, const std::string& body,
     return r;
 }
 
-// A DIME message; the marks are where its records begin.
-std::string dime(const std::vector<DimeRecord>& records, std::vector<std::size_t>* marks)
-{
-    std::size_t at = 0;
-    for (const DimeRecord& record : records) {
-        marks->push_back(at);
-        at += qortest::dime_message({record}).size();
-    }
-    return qortest::dime_message(records);
-}
-
-ReplyBytes dime_snapshot(const std::string& attachment, const std::string& content_type)
+ReplyBytes dime(const std::vector<DimeRecord>& records,
+                const std::string& content_type = "application/dime")
 {
     std::vector<std::size_t> marks;
-    const std::string body = dime({qortest::dime_envelope_record(response(kByReference)),
-                                   DimeRecord{"cid:s1", "application/zip", attachment}},
-                                  &marks);
-    return http(content_type, body, marks);
+    std::size_t at = 0;
+    for (const DimeRecord& record : records) {
+        marks.push_back(at);
+        at += qortest::dime_message({record}).size();
+    }
+    return http(content_type, qortest::dime_message(records), marks);
+}
+
+ReplyBytes dime_snapshot(const std::string& attachment,
+                         const std::string& content_type = "application/dime")
+{
+    return dime({qortest::dime_envelope_record(kSnapshot),
+                 DimeRecord{"cid:s1", "application/zip", attachment}},
+                content_type);
 }
 
 struct Part
@@ -92,227 +93,182 @@ struct Part
     std::string content;
 };
 
-// A MIME message with the boundary "b"; the marks are where its boundaries
-// and their parts' contents begin.
-std::string mime(const std::vector<Part>& parts, std::vector<std::size_t>* marks,
-                 const std::string& epilogue = {})
-{
-    std::string body;
-    for (const Part& part : parts) {
-        marks->push_back(body.size());
-        body += (body.empty() ? "--b\r\n" : "\r\n--b\r\n") + part.headers + "\r\n\r\n";
-        marks->push_back(body.size());
-        body += part.content;
-    }
-    marks->push_back(body.size());
-    return body + "\r\n--b--\r\n" + epilogue;
-}
-
 const std::string kMultipart = "multipart/related; boundary=b; type=\"text/xml\"; start=\"<root>\"";
-const std::string kRootHeaders = "Content-Type: text/xml\r\nContent-ID: <root>";
-const std::string kZipHeaders =
+const std::string kRoot = "Content-Type: text/xml\r\nContent-ID: <root>";
+const std::string kDimeRoot = "Content-Type: application/dime\r\nContent-ID: <root>";
+const std::string kZip =
     "Content-Type: application/zip\r\nContent-Transfer-Encoding: binary\r\nContent-ID: <s1>";
 
-ReplyBytes mime_snapshot(const std::string& attachment)
+// A MIME message with the boundary "b".
+ReplyBytes mime(const std::vector<Part>& parts, const std::string& epilogue = {},
+                const std::string& content_type = kMultipart)
 {
+    std::string body;
     std::vector<std::size_t> marks;
-    const std::string body =
-        mime({{kRootHeaders, response(kByReference)}, {kZipHeaders, attachment}}, &marks);
-    return http(kMultipart, body, marks);
+    for (const Part& part : parts) {
+        marks.push_back(body.size());
+        body += (body.empty() ? "--b\r\n" : "\r\n--b\r\n") + part.headers + "\r\n\r\n";
+        marks.push_back(body.size());
+        body += part.content;
+    }
+    marks.push_back(body.size());
+    return http(content_type, body + "\r\n--b--\r\n" + epilogue, marks);
+}
+
+ShapeReply read(std::string name, std::function<ReplyBytes()> make, bool large = false,
+                ReplyCall call = ReplyCall::Snapshot)
+{
+    return {std::move(name), call, std::move(make), "", false, large};
+}
+
+ShapeReply refused(std::string name, std::function<ReplyBytes()> make, std::string refusal,
+                   bool toolkit_over = true, ReplyCall call = ReplyCall::Snapshot)
+{
+    return {std::move(name), call, std::move(make), std::move(refusal), toolkit_over, false};
 }
 
 std::vector<ShapeReply> make_replies()
 {
-    const auto snapshot = ReplyCall::Snapshot;
     std::vector<ShapeReply> rows;
     // Snapshots that earlier versions read, and layouts like them.
     for (const auto& [size, name] :
          {std::pair{std::size_t{15000}, "15K"}, std::pair{std::size_t{1} << 20, "1M"},
           std::pair{std::size_t{50} << 20, "50M"}}) {
-        const bool large = size > 15000;
-        rows.push_back({std::string("DimeSnapshot") + name, snapshot,
-                        [size = size] { return dime_snapshot(binary(size), "application/dime"); },
-                        "", false, large});
-        rows.push_back({std::string("MimeSnapshot") + name, snapshot,
-                        [size = size] { return mime_snapshot(binary(size)); }, "", false, large});
+        const std::size_t n = size;
+        rows.push_back(read(
+            std::string("DimeSnapshot") + name, [n] { return dime_snapshot(binary(n)); },
+            n > 15000));
+        rows.push_back(read(
+            std::string("MimeSnapshot") + name,
+            [n] {
+                return mime({{kRoot, kSnapshot}, {kZip, binary(n)}});
+            },
+            n > 15000));
     }
-    rows.push_back(
-        {"InlineSnapshot", snapshot,
-         [] { return http("text/xml; charset=utf-8", response("<snapshot>aGVsbG8=</snapshot>")); },
-         "", false, false});
-    rows.push_back({"DimeAttachmentLikeXml", snapshot,
-                    [] { return dime_snapshot(over_names() + over_names(), "application/dime"); },
-                    "", false, false});
-    rows.push_back({"MediaTypeInCapitals", snapshot,
-                    [] { return dime_snapshot(binary(100), "Application/DIME; x=1"); }, "", false,
-                    false});
-    rows.push_back({"ProfileParameterNamesDime", snapshot,
-                    [] {
-                        return http("text/xml; profile=\"application/dime\"",
-                                    response("<snapshot>aGk=</snapshot>"));
-                    },
-                    "", false, false});
-    rows.push_back({"MimeSoapPartAfterItsAttachment", snapshot,
-                    [] {
-                        std::vector<std::size_t> marks;
-                        const std::string body = mime(
-                            {{kZipHeaders, over_names()}, {kRootHeaders, response(kByReference)}},
-                            &marks);
-                        return http(kMultipart, body, marks);
-                    },
-                    "", false, false});
-    rows.push_back({"MimeWithoutStart", snapshot,
-                    [] {
-                        std::vector<std::size_t> marks;
-                        const std::string body =
-                            mime({{"Content-Type: text/xml", response(kByReference)},
-                                  {kZipHeaders, binary(3000)}},
-                                 &marks);
-                        return http("multipart/related; boundary=b", body, marks);
-                    },
-                    "", false, false});
-    rows.push_back(
-        {"MimeSoapPartHoldsDime", snapshot,
-         [] {
-             std::vector<std::size_t> marks;
-             const std::string inner =
-                 qortest::dime_message({qortest::dime_envelope_record(response(kByReference)),
-                                        DimeRecord{"cid:s1", "application/zip", binary(3000)}});
-             const std::string body =
-                 mime({{"Content-Type: application/dime\r\nContent-ID: <root>", inner}}, &marks);
-             return http(kMultipart, body, marks);
-         },
-         "", false, false});
+    rows.push_back(read("InlineSnapshot", [] {
+        return http("text/xml; charset=utf-8", response("<snapshot>aGVsbG8=</snapshot>"));
+    }));
+    rows.push_back(read("DimeAttachmentLikeXml", [] { return dime_snapshot(over_names()); }));
+    rows.push_back(read("MediaTypeInCapitals",
+                        [] { return dime_snapshot(binary(100), "Application/DIME; x=1"); }));
+    rows.push_back(read("ProfileParameterNamesDime", [] {
+        return http("text/xml; profile=\"application/dime\"",
+                    response("<snapshot>aGk=</snapshot>"));
+    }));
+    rows.push_back(read("MimeSoapPartAfterItsAttachment", [] {
+        return mime({{kZip, over_names()}, {kRoot, kSnapshot}});
+    }));
+    rows.push_back(read("MimeWithoutStart", [] {
+        return mime({{"Content-Type: text/xml", kSnapshot}, {kZip, binary(3000)}}, "",
+                    "multipart/related; boundary=b");
+    }));
+    rows.push_back(read("MimeSoapPartHoldsDime", [] {
+        return mime({{kDimeRoot, qortest::dime_message(
+                                     {qortest::dime_envelope_record(kSnapshot),
+                                      DimeRecord{"cid:s1", "application/zip", binary(3000)}})}});
+    }));
+    rows.push_back(read("HttpErrorPage", [] {
+        // Read as the text of the error, not as XML.
+        ReplyBytes r = http("text/html", "<html><a onclick=\"if (a<b) x()\"/></html>");
+        r.bytes.replace(9, 6, "404 No");
+        return r;
+    }));
+    rows.push_back(read(
+        "ProcessListWithIds", [] { return http("text/xml", process_list(1000)); }, false,
+        ReplyCall::ProcessList));
 
-    rows.push_back({"HttpErrorPage", snapshot,
-                    [] {
-                        // Read as the text of the error, not as XML.
-                        ReplyBytes r =
-                            http("text/html", "<html><a onclick=\"if (a<b) x()\"/></html>");
-                        r.bytes.replace(9, 6, "404 No");
-                        return r;
-                    },
-                    "", false, false});
-    rows.push_back({"ProcessListWithIds", ReplyCall::ProcessList,
-                    [] { return http("text/xml", process_list(1000)); }, "", false, false});
-
-    // Replies that hide XML from the bounds, each as the toolkit reads it.
-    rows.push_back({"ProfileParameterHidesNamespaces", snapshot,
-                    [] {
-                        std::string declarations;
-                        for (int i = 0; i < 200; ++i)
-                            declarations += " xmlns:n" + std::to_string(i) + "=\"urn:n\"";
-                        return http("text/xml; profile=\"application/dime\"",
-                                    response("<snapshot" + declarations + ">aGk=</snapshot>"));
-                    },
-                    kTooManyNamespaces, true, false});
-    rows.push_back({"DimeAmongParameters", snapshot,
-                    [] { return dime_snapshot(binary(100), "text/xml; application/dime"); },
-                    kNamedOutside, false, false});
-    rows.push_back({"MultipartAmongParameters", snapshot,
-                    [] {
-                        ReplyBytes r = mime_snapshot(binary(100));
-                        const std::size_t at = r.bytes.find("multipart/related");
-                        r.bytes.insert(at, "text/xml; x=1, ");
-                        for (std::size_t& m : r.marks)
-                            m += 15;
-                        return r;
-                    },
-                    kNamedOutside, false, false});
-    rows.push_back({"DimeEnvelopeLongerThanItsRecord", snapshot,
-                    [] {
-                        std::vector<std::size_t> marks;
-                        std::string body = dime(
-                            {qortest::dime_envelope_record(response(kByReference + over_names())),
-                             DimeRecord{"cid:s1", "application/zip", binary(100)}},
-                            &marks);
-                        body.replace(8, 4, std::string("\0\0\0\x28", 4)); // 40 bytes
-                        return http("application/dime", body, marks);
-                    },
-                    kTooManyNames, true, false});
-    rows.push_back({"DimeChunkedEnvelope", snapshot,
-                    [] {
-                        const std::string xml = response(kByReference);
-                        const std::size_t cut = xml.find("<QORControl:");
-                        DimeRecord first = qortest::dime_envelope_record(xml.substr(0, cut));
-                        first.chunked = true;
-                        // The toolkit reads the id of a continuation record as XML.
-                        std::vector<std::size_t> marks;
-                        const std::string body =
-                            dime({first, DimeRecord{over_names(), "", xml.substr(cut)}}, &marks);
-                        return http("application/dime", body, marks);
-                    },
-                    "a chunked SOAP envelope in a DIME message", true, false});
-    rows.push_back({"MimeEnvelopeGoesOnInTheNextPart", snapshot,
-                    [] {
-                        // A comment takes the boundary and the next part's header.
-                        const std::string xml = response(kByReference);
-                        const std::size_t cut = xml.find("</QORControl:");
-                        std::vector<std::size_t> marks;
-                        const std::string body =
-                            mime({{kRootHeaders, xml.substr(0, cut) + "<!--"},
-                                  {kZipHeaders, "-->" + over_names() + xml.substr(cut)}},
-                                 &marks);
-                        return http(kMultipart, body, marks);
-                    },
-                    kTooManyNames, true, false});
-    rows.push_back({"MimeSoapPartAfterABinaryOne", snapshot,
-                    [] {
-                        std::vector<std::size_t> marks;
-                        const std::string body =
-                            mime({{kZipHeaders, binary(3000)},
-                                  {kRootHeaders, response(kByReference + over_names())}},
-                                 &marks);
-                        return http(kMultipart, body, marks);
-                    },
-                    kTooManyNames, true, false});
-    rows.push_back({"ProcessListIdsInTheSoapPart", ReplyCall::ProcessList,
-                    [] {
-                        std::vector<std::size_t> marks;
-                        const std::string body =
-                            mime({{kZipHeaders, binary(3000)}, {kRootHeaders, process_list(1100)}},
-                                 &marks);
-                        return http(kMultipart, body, marks);
-                    },
-                    kTooManyRefs, true, false});
-    rows.push_back({"MimeStartNamesNoPart", snapshot,
-                    [] {
-                        // The toolkit reads what follows the last boundary as the envelope.
-                        std::vector<std::size_t> marks;
-                        const std::string body = mime({{kZipHeaders, binary(3000)}}, &marks,
-                                                      response(kByReference + over_names()));
-                        return http(kMultipart, body, marks);
-                    },
-                    "a MIME reply that ends or breaks before its SOAP part", true, false});
-    rows.push_back(
-        {"MimeBrokenPartBeforeTheSoapPart", snapshot,
-         [] {
-             // The toolkit reads on as XML after the broken header.
-             std::vector<std::size_t> marks;
-             const std::string body =
-                 mime({{kZipHeaders, binary(100)}, {"--c", response(kByReference + over_names())}},
-                      &marks);
-             return http(kMultipart, body, marks);
-         },
-         "a MIME reply that ends or breaks before its SOAP part", true, false});
-    rows.push_back({"MimeSoapPartHoldsDimeOver", snapshot,
-                    [] {
-                        std::vector<std::size_t> marks;
-                        const std::string inner = qortest::dime_message(
-                            {qortest::dime_envelope_record(response(kByReference + over_names()))});
-                        const std::string body =
-                            mime({{"Content-Type: application/dime\r\nContent-ID: <root>", inner}},
-                                 &marks);
-                        return http(kMultipart, body, marks);
-                    },
-                    kTooManyNames, true, false});
-    rows.push_back({"SkippedElementHidesAttributes", snapshot,
-                    [] {
-                        // Where the toolkit passes over <u>, "</" in a value ends it.
-                        return http("text/xml", response("<u><v a=\"</w></u>" + over_names() +
-                                                         "\"/></u><snapshot>aGk=</snapshot>"));
-                    },
-                    "a \"<\" inside a tag", true, false});
+    // Replies that hide XML from the bounds, as the toolkit alone reads them.
+    rows.push_back(refused(
+        "ProfileParameterHidesNamespaces",
+        [] {
+            std::string declarations;
+            for (int i = 0; i < 200; ++i)
+                declarations += " xmlns:n" + std::to_string(i) + "=\"urn:n\"";
+            return http("text/xml; profile=\"application/dime\"",
+                        response("<snapshot" + declarations + ">aGk=</snapshot>"));
+        },
+        "more than 128 namespace declarations in scope"));
+    rows.push_back(refused(
+        "DimeAmongParameters",
+        [] { return dime_snapshot(binary(100), "text/xml; application/dime"); }, kNamedOutside,
+        false));
+    rows.push_back(refused(
+        "MultipartAmongParameters",
+        [] {
+            return mime({{kRoot, kSnapshot}, {kZip, binary(100)}}, "",
+                        "text/xml; x=1, " + kMultipart);
+        },
+        kNamedOutside, false));
+    rows.push_back(refused(
+        "DimeEnvelopeLongerThanItsRecord",
+        [] {
+            ReplyBytes r =
+                dime({qortest::dime_envelope_record(response(kByReference + over_names())),
+                      DimeRecord{"cid:s1", "application/zip", binary(100)}});
+            r.bytes.replace(r.marks[0] + 8, 4, std::string("\0\0\0\x28", 4)); // 40 bytes
+            return r;
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "DimeChunkedEnvelope",
+        [] {
+            // The toolkit reads the id of a continuation record as XML.
+            const std::size_t cut = kSnapshot.find("<QORControl:");
+            DimeRecord first = qortest::dime_envelope_record(kSnapshot.substr(0, cut));
+            first.chunked = true;
+            return dime({first, DimeRecord{over_names(), "", kSnapshot.substr(cut)}});
+        },
+        "a chunked SOAP envelope in a DIME message"));
+    rows.push_back(refused(
+        "MimeEnvelopeGoesOnInTheNextPart",
+        [] {
+            // A comment takes the boundary and the next part's header.
+            const std::size_t cut = kSnapshot.find("</QORControl:");
+            return mime({{kRoot, kSnapshot.substr(0, cut) + "<!--"},
+                         {kZip, "-->" + over_names() + kSnapshot.substr(cut)}});
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "MimeSoapPartAfterABinaryOne",
+        [] {
+            return mime({{kZip, binary(3000)}, {kRoot, response(kByReference + over_names())}});
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "ProcessListIdsInTheSoapPart",
+        [] {
+            return mime({{kZip, binary(3000)}, {kRoot, process_list(1100)}});
+        },
+        "more than 1000 id, href and ref attributes", true, ReplyCall::ProcessList));
+    // The toolkit reads on as XML after the last boundary, or after a broken
+    // part header.
+    rows.push_back(refused(
+        "MimeStartNamesNoPart",
+        [] {
+            return mime({{kZip, binary(3000)}}, response(kByReference + over_names()));
+        },
+        kNoSoapPart));
+    rows.push_back(refused(
+        "MimeBrokenPartBeforeTheSoapPart",
+        [] {
+            return mime({{kZip, binary(100)}, {"--c", response(kByReference + over_names())}});
+        },
+        kNoSoapPart));
+    rows.push_back(refused(
+        "MimeSoapPartHoldsDimeOver",
+        [] {
+            return mime({{kDimeRoot, qortest::dime_message({qortest::dime_envelope_record(
+                                         response(kByReference + over_names()))})}});
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "SkippedElementHidesAttributes",
+        [] {
+            // Where the toolkit passes over <u>, "</" in a value ends it.
+            return http("text/xml", response("<u><v a=\"</w></u>" + over_names() +
+                                             "\"/></u><snapshot>aGk=</snapshot>"));
+        },
+        "a \"<\" inside a tag"));
     return rows;
 }
 
