@@ -9,9 +9,11 @@
 //
 // The shapes: a GetProcessList of many processes printed in list format;
 // items that carry ids, dangling references, attributes and namespace
-// declarations by the hundred thousand (each must end, with its result or a
-// "FAIL: ", in well under a second); and a ReadSnapshot whose snapshot comes
-// as a DIME attachment and as inline base64 text.
+// declarations by the hundred thousand, also under a Content-Type that names
+// DIME in a parameter, in a DIME record that declares less than its XML and
+// in a MIME part (each must end, with its result or a "FAIL: ", in well
+// under a second); and a ReadSnapshot whose snapshot comes as a MIME or DIME
+// attachment and as inline base64 text.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -198,6 +200,26 @@ Reply text_reply(const std::string& body)
     return {qortest::Reply::http(200, std::move(envelope)), size, 0};
 }
 
+// A reply of text under another Content-Type, the body made from the
+// envelope around inner.
+Reply framed_reply(const std::string& inner, const std::string& content_type,
+                   const std::function<std::string(const std::string&)>& frame)
+{
+    std::string body = frame(qortest::envelope(inner));
+    const std::size_t size = body.size();
+    return {qortest::Reply::http(200, std::move(body), content_type), size, 0};
+}
+
+// A MIME message: the envelope as its SOAP part, then the attachment.
+std::string mime_message(const std::string& envelope, const std::string& attachment)
+{
+    return "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + envelope +
+           "\r\n--b\r\nContent-Type: application/zip\r\nContent-ID: <s1>\r\n\r\n" + attachment +
+           "\r\n--b--\r\n";
+}
+
+const char* const kMultipart = "multipart/related; boundary=b; start=\"<root>\"";
+
 struct Shape
 {
     std::string name;
@@ -284,6 +306,52 @@ int main(int argc, char** argv)
                                             "><pid>1</pid></item>"));
          },
          list, "ends in < 1 s"},
+        {"200,000 xmlns, DIME parameter",
+         [] {
+             return framed_reply(process_list("<item" +
+                                              repeat(200000,
+                                                     [](int i) {
+                                                         const std::string n = std::to_string(i);
+                                                         return " xmlns:n" + n + "=\"urn:n\"";
+                                                     }) +
+                                              "><pid>1</pid></item>"),
+                                 "text/xml; profile=\"application/dime\"",
+                                 [](const std::string& xml) { return xml; });
+         },
+         list, "ends in < 1 s"},
+        {"100,000 ids, DIME record shorter",
+         [] {
+             return framed_reply(
+                 process_list(repeat(
+                     100000,
+                     [](int i) { return process_item(i, " id=\"i" + std::to_string(i) + "\""); })),
+                 "application/dime", [](const std::string& xml) {
+                     std::string dime = qortest::dime_message({qortest::dime_envelope_record(xml)});
+                     return dime.replace(8, 4, "\0\0\0\x28", 4);
+                 });
+         },
+         list, "ends in < 1 s"},
+        {"100,000 ids, MIME",
+         [] {
+             return framed_reply(
+                 process_list(repeat(
+                     100000,
+                     [](int i) { return process_item(i, " id=\"i" + std::to_string(i) + "\""); })),
+                 kMultipart, [](const std::string& xml) { return mime_message(xml, "PK"); });
+         },
+         list, "ends in < 1 s"},
+        {snapshot_name + ", MIME",
+         [&] {
+             Reply r = framed_reply("<QORControl:ReadSnapshotResponse><snapshot href=\"cid:s1\"/>"
+                                    "</QORControl:ReadSnapshotResponse>",
+                                    kMultipart, [&](const std::string& xml) {
+                                        return mime_message(xml, snapshot_bytes(snapshot_size));
+                                    });
+             r.payload_bytes = snapshot_size;
+             return r;
+         },
+         // The toolkit joins the blocks of a MIME part into one piece.
+         read_snapshot, ">= curl/2, peak <= 2.2x snapshot"},
         {snapshot_name + ", DIME",
          [&] {
              const std::string envelope =

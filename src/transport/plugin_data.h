@@ -25,7 +25,10 @@ struct SavedCallbacks
     size_t (*frecv)(struct soap*, char*, size_t) = nullptr;
     int (*fpoll)(struct soap*) = nullptr;
     int (*fpreparefinalrecv)(struct soap*) = nullptr;
+    int (*fprepareinitrecv)(struct soap*) = nullptr;
     int (*fpreparerecv)(struct soap*, const char*, size_t) = nullptr;
+    int (*fparse)(struct soap*) = nullptr;
+    int (*fparsehdr)(struct soap*, const char*, const char*) = nullptr;
     int (*fclosesocket)(struct soap*, SOAP_SOCKET) = nullptr;
     int (*fshutdownsocket)(struct soap*, SOAP_SOCKET, int) = nullptr;
     int (*fpost)(struct soap*, const char*, const char*, int, const char*, const char*,
@@ -107,6 +110,12 @@ struct PluginData
     ReplyShape shape;    // every transport
     // "Basic ..." for the header block being written; empty outside it.
     std::string authorization;
+    // The HTTP header of the reply being read: whether the media type of a
+    // Content-Type line is DIME or MIME, and whether the toolkit is to hand
+    // over the bytes after the header once more, now that it has read it.
+    bool media_dime = false;
+    bool media_mime = false;
+    bool second_look = false;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;

@@ -1,16 +1,31 @@
 #ifndef QOR_TRANSPORT_REPLY_SHAPE_H
 #define QOR_TRANSPORT_REPLY_SHAPE_H
 
-// Follows a reply on its way into the toolkit's parser, as the toolkit hands
-// its bytes to the plug-in (the HTTP framing already undone) and bounds the
-// shape of its XML (see XmlShape): the HTTP header is passed over, and of a
-// DIME message only the records of the SOAP envelope are XML; the
-// attachments are not looked at.
+// Follows a reply on its way into the toolkit's parser, in the pieces in
+// which the toolkit hands it to the plug-in (the HTTP framing and chunks
+// already undone), and bounds the shape of the XML that the toolkit parses
+// (see XmlShape). Which bytes that is follows the toolkit's own reading:
+// - the HTTP header is the toolkit's; the body follows once the toolkit has
+//   read it, in the layout that its Content-Type gives (body_begins);
+// - a plain body is XML from its first byte;
+// - of a DIME message, the first record's data is, and the toolkit reads on
+//   from there to the end of the envelope whatever length the record
+//   declares; a chunked first record is refused, as the toolkit reads its
+//   continuation records otherwise than their headers say;
+// - of a MIME multipart message, the SOAP part is: the first part, or the
+//   one that the start parameter names, found as the toolkit finds it; when
+//   the first part's type names DIME, the toolkit reads that part as a DIME
+//   message, and so is it read here.
+// The toolkit reads no XML after the end of the envelope (see XmlShape), so
+// the attachments that follow it are never looked at.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "transport/mime_parts.h"
 #include "transport/xml_shape.h"
 
 namespace qortransport {
@@ -18,42 +33,52 @@ namespace qortransport {
 class ReplyShape
 {
   public:
-    // A new reply begins.
-    void reset() { *this = ReplyShape(); }
+    // Text: the toolkit reads the body, if at all, as the text of an HTTP
+    // error.
+    enum class Body : std::uint8_t { Xml, Dime, Mime, Text };
+
+    // A new reply begins: the toolkit looks for an HTTP header first.
+    void reset();
+    // The toolkit has read the HTTP header; its body follows in this layout,
+    // a MIME message with the boundary and start that the header gave.
+    void body_begins(Body body, std::optional<std::string> boundary = std::nullopt,
+                     std::optional<std::string> start = std::nullopt);
+    // Refuses the reply for what its header says.
+    void refuse(std::string why);
     // Takes the next bytes that the toolkit received; false once the reply
-    // exceeds a bound (error() says which).
+    // is refused (error() says why).
     bool feed(const char* data, std::size_t n);
-    const std::string& error() const { return xml_.error(); }
-    // The bytes just fed are the toolkit's second look at those after the
-    // HTTP header, which it hands over once more when it has read the header
-    // of a reply without chunks.
-    bool second_look() const { return second_look_; }
+    const std::string& error() const { return error_.empty() ? xml_.error() : error_; }
+    // The toolkit is to read an HTTP header before the body.
+    bool in_header() const { return part_ == Part::Head; }
+    // No later byte of the reply is XML.
+    bool xml_ended() const { return part_ == Part::Rest; }
+    // Every byte from here on is counted as XML.
+    bool counting() const { return part_ == Part::Xml; }
 
   private:
-    enum class Part : std::uint8_t { Start, Head, Xml, DimeHeader, DimeSkip, DimeData, Rest };
+    enum class Part : std::uint8_t {
+        Start,     // blanks before the first byte that tells header from body
+        StartDash, // a "-" first: a second one begins a MIME message
+        Head,
+        Xml,
+        Mime,
+        DimeHeader,
+        DimeFields,
+        Rest,
+    };
 
-    // One byte of the HTTP header; true at the end of the final header.
-    bool head_byte(char c);
+    void begin(Body body, std::optional<std::string> boundary, std::optional<std::string> start);
+    void xml(const char*& p, const char* end);
     void dime_header_done();
 
     Part part_ = Part::Start;
-    // The HTTP header: the line being read (its first bytes), whether it is
-    // the first one, and what the header says.
-    std::string line_;
-    bool status_line_ = true;
-    bool interim_ = false;
-    bool dime_ = false;
-    bool chunked_ = false;
-    bool second_look_ = false;
-    bool second_look_next_ = false;
-    // DIME: the record header being read, then the bytes to pass over or to
-    // read as XML.
+    std::string error_;
+    // DIME: the first record's header, then its option, id and type fields.
     unsigned char record_[12] = {};
     std::size_t record_have_ = 0;
-    std::uint64_t skip_ = 0;
-    std::uint64_t data_left_ = 0;
-    std::uint64_t padding_ = 0;
-    bool chunked_record_ = false;
+    std::uint64_t fields_left_ = 0;
+    std::unique_ptr<MimeParts> mime_;
     XmlShape xml_;
 };
 

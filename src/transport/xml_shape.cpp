@@ -22,15 +22,17 @@ bool value_blank(unsigned char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// The bytes that end a tag's name (the blanks, ">" and "/"), and those that
-// end text ("<" and "&").
+// The bytes that end a name in a tag (the blanks, ">", "/" and "<", which
+// is refused there), and those that end text ("<" and "&").
 constexpr auto kNameEnd = [] {
     std::array<bool, 256> table{};
     for (int c = 0; c <= ' '; ++c)
         table[c] = true;
-    table['>'] = table['/'] = true;
+    table['>'] = table['/'] = table['<'] = true;
     return table;
 }();
+
+constexpr const char* kLessThanInTag = "a \"<\" inside a tag";
 constexpr auto kTextStop = [] {
     std::array<bool, 256> table{};
     table['<'] = table['&'] = true;
@@ -47,7 +49,7 @@ bool XmlShape::feed(const char* data, std::size_t n)
     const char* p = data;
     const char* const end = data + n;
     next_lt_ = nullptr;
-    while (p < end && error_.empty()) {
+    while (p < end && error_.empty() && !ended_) {
         const unsigned char c = static_cast<unsigned char>(*p);
         switch (state_) {
         case State::Text:
@@ -74,16 +76,8 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 state_ = c == '/' ? State::EndTag : State::TagName;
                 declared_here_ = 0;
             } else {
-                // In an attribute value "<" is a character of the value; "</"
-                // ends an unquoted one.
-                if (back_ == State::ValueStart)
-                    quote_ = ' ';
-                state_ = State::Value;
-                if (c == '/') {
-                    ++p;
-                    if (quote_ == ' ')
-                        state_ = State::TagBlank;
-                }
+                // A "<" in a value that begins no markup.
+                refuse(kLessThanInTag);
             }
             break;
         case State::Bang:
@@ -118,7 +112,13 @@ bool XmlShape::feed(const char* data, std::size_t n)
         case State::EndTag: {
             const char wanted = state_ == State::ToBracket ? '[' : state_ == State::Pi ? '?' : '>';
             const void* at = std::memchr(p, wanted, static_cast<std::size_t>(end - p));
-            p = at != nullptr ? static_cast<const char*>(at) + 1 : end;
+            const char* stop = at != nullptr ? static_cast<const char*>(at) : end;
+            if (state_ == State::EndTag &&
+                std::memchr(p, '<', static_cast<std::size_t>(stop - p)) != nullptr) {
+                refuse(kLessThanInTag);
+                break;
+            }
+            p = at != nullptr ? stop + 1 : end;
             if (at == nullptr)
                 break;
             if (state_ == State::ToBracket) {
@@ -139,9 +139,11 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 state_ = back_;
             break;
         case State::TagName:
-            while (p < end && *p != '>' && *p != '/' && !blank(static_cast<unsigned char>(*p)))
+            while (p < end && !kNameEnd[static_cast<unsigned char>(*p)])
                 ++p;
-            if (p < end) {
+            if (p < end && *p == '<') {
+                refuse(kLessThanInTag);
+            } else if (p < end) {
                 const char delimiter = *p++;
                 if (delimiter == '>')
                     start_tag_done(true);
@@ -155,6 +157,8 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 start_tag_done(true);
             } else if (c == '/') {
                 state_ = State::Slash;
+            } else if (c == '<') {
+                refuse(kLessThanInTag);
             } else if (!blank(c)) {
                 --p; // the first byte of an attribute name
                 state_ = State::AttrName;
@@ -164,10 +168,11 @@ bool XmlShape::feed(const char* data, std::size_t n)
             }
             break;
         case State::AttrName:
-            while (p < end && *p != '=' && *p != '>' && *p != '/' &&
-                   !blank(static_cast<unsigned char>(*p)))
+            while (p < end && *p != '=' && !kNameEnd[static_cast<unsigned char>(*p)])
                 attribute_byte(static_cast<unsigned char>(*p++));
-            if (p < end && attribute_done()) {
+            if (p < end && *p == '<')
+                refuse(kLessThanInTag);
+            else if (p < end && attribute_done()) {
                 state_ = *p == '=' ? State::ValueStart : State::AttrBlank;
                 p += *p == '=';
             }
@@ -185,10 +190,14 @@ bool XmlShape::feed(const char* data, std::size_t n)
             value(p, end);
             break;
         case State::Slash:
-            // The byte after the blanks is taken as the ">" of an empty tag.
+            // The toolkit's reader takes any byte after blanks for the ">"
+            // of an empty tag, but where it passes over an element only a
+            // ">" right after the "/" ends one.
             ++p;
-            if (!blank(c))
+            if (c == '>')
                 start_tag_done(false);
+            else
+                refuse("a \"/\" in a tag that is not followed by \">\"");
             break;
         }
     }
@@ -229,15 +238,14 @@ void XmlShape::text(const char*& p, const char* end)
         }
         const char* q = p;
         if (q < end && *q == '/') {
-            while (++q < end && *q != '>')
+            while (++q < end && *q != '>' && *q != '<')
                 ;
-            if (q == end)
+            if (q == end || *q == '<')
                 break;
             p = q + 1;
-            if (depth_ > 0)
-                --depth_;
-            if (!scopes_.empty() && scopes_.back().first > depth_)
-                close_scopes();
+            element_ended();
+            if (ended_)
+                return;
             continue;
         }
         if (q < end && (*q == '!' || *q == '?' || *q == '%'))
@@ -392,10 +400,18 @@ void XmlShape::start_tag_done(bool body)
 
 void XmlShape::end_tag_done()
 {
-    if (depth_ > 0)
-        --depth_;
-    close_scopes();
+    element_ended();
     state_ = State::Text;
+}
+
+void XmlShape::element_ended()
+{
+    if (depth_ == 0)
+        return; // an end tag before the first element: the toolkit fails on it
+    if (--depth_ == 0)
+        ended_ = true;
+    if (!scopes_.empty() && scopes_.back().first > depth_)
+        close_scopes();
 }
 
 void XmlShape::close_scopes()
@@ -410,6 +426,11 @@ bool XmlShape::refuse(const char* what, std::size_t bound)
 {
     error_ = "more than " + std::to_string(bound) + " " + what;
     return false;
+}
+
+void XmlShape::refuse(const char* what)
+{
+    error_ = what;
 }
 
 } // namespace qortransport

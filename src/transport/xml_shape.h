@@ -14,6 +14,15 @@
 // instructions are passed over with their nesting of angle brackets, CDATA
 // sections end at "]]>", attribute values may be unquoted, and so on, so that
 // no attribute that the toolkit reads goes uncounted.
+//
+// Where the toolkit passes over an element it does not know, it only counts
+// "<" and "/>" to find the element's end, also inside tags and values. Two
+// things that are never well-formed would let that count run ahead of the
+// elements, so that the toolkit goes on reading past the point where the
+// document ends here: a "<" inside a tag (a start or end tag or a value of
+// one) and a "/" in a tag that is not followed by ">". Both are refused, and
+// so the toolkit never reads markup after the end of the document's first
+// element, which ends what is counted.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,8 +44,12 @@ class XmlShape
 
     // Takes the next bytes of the document; false once it exceeds a bound.
     bool feed(const char* data, std::size_t n);
-    // Which bound the document exceeded; empty while it exceeds none.
+    // Which bound the document exceeded, or what it holds that is refused;
+    // empty while nothing is.
     const std::string& error() const { return error_; }
+    // The first element that has content has ended: the toolkit reads no
+    // markup after it, and the bytes that follow are not looked at.
+    bool ended() const { return ended_; }
 
   private:
     enum class State : std::uint8_t {
@@ -57,7 +70,7 @@ class XmlShape
         AttrBlank,  // blanks after an attribute name
         ValueStart, // after "=", up to the quote
         Value,
-        Slash, // after "/" in a start tag: blanks and one more byte
+        Slash, // after "/" in a start tag: the ">" of an empty tag
     };
 
     void text(const char*& p, const char* end);
@@ -70,7 +83,9 @@ class XmlShape
     void start_tag_done(bool body);
     void end_tag_done();
     void close_scopes(); // the declarations of elements that have ended
+    void element_ended();
     bool refuse(const char* what, std::size_t bound);
+    void refuse(const char* what);
 
     State state_ = State::Text;
     State back_ = State::Text; // where a reference or markup returns to
@@ -88,6 +103,7 @@ class XmlShape
     std::size_t local_length_ = 0;
     std::size_t declared_here_ = 0; // namespace declarations of the current start tag
     std::size_t depth_ = 0;
+    bool ended_ = false;
     std::size_t in_scope_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> scopes_; // depth, declarations
     std::unordered_set<std::uint64_t> names_;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -174,34 +175,77 @@ TEST_P(Streaming, AReplyIsParsedBeforeItEnds)
 }
 
 // A reply that would take the parser time with the square of its size is
-// refused before its excess is parsed, on every transport, with chunks or
-// without; one at the bound is read.
+// refused before its excess is parsed, on every transport, as plain XML, in
+// a DIME or MIME message, with its length, with chunks or up to the close;
+// one at the bound is read.
 TEST_P(Streaming, AReplyOverAShapeBoundFails)
 {
     const auto items = [](std::size_t n) {
         std::string xml = "<QORControl:GetProcessListResponse><process>";
         for (std::size_t i = 0; i < n; ++i)
             xml += "<item id=\"p" + std::to_string(i) + "\"><pid>1</pid></item>";
-        return xml + "</process></QORControl:GetProcessListResponse>";
+        return qortest::envelope(xml + "</process></QORControl:GetProcessListResponse>");
+    };
+    // An attachment that looks like XML with many attribute names.
+    std::string zip = "PK\x03\x04<z";
+    for (int i = 0; i < 300; ++i)
+        zip += " z" + std::to_string(i) + "=''";
+    const auto dime = [zip](const std::string& xml) {
+        return qortest::dime_message({qortest::dime_envelope_record(xml),
+                                      qortest::DimeRecord{"cid:z", "application/zip", zip}});
+    };
+    const struct
+    {
+        const char* name;
+        std::string content_type;
+        std::function<std::string(const std::string&)> body;
+        bool readable; // at the bound
+    } layouts[] = {
+        {"XML", "text/xml; charset=utf-8", [](const std::string& xml) { return xml; }, true},
+        {"XML with DIME in a parameter", "text/xml; profile=\"application/dime\"",
+         [](const std::string& xml) { return xml; }, true},
+        {"DIME", "application/dime", dime, true},
+        // The toolkit reads the envelope to its end, then fails on the length.
+        {"DIME with a short envelope record", "application/dime",
+         [dime](const std::string& xml) { return dime(xml).replace(8, 4, "\0\0\0\x28", 4); },
+         false},
+        {"MIME", "multipart/related; boundary=b; start=\"<root>\"",
+         [zip](const std::string& xml) {
+             return "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + xml +
+                    "\r\n--b\r\nContent-Type: application/zip\r\n\r\n" + zip + "\r\n--b--\r\n";
+         },
+         true},
     };
     const std::size_t bound = qortransport::XmlShape::kMaxReferences;
-    for (bool chunked : {false, true}) {
-        for (std::size_t n : {bound, bound + 1}) {
-            Target target(GetParam());
-            Reply reply = Reply::ok(items(n));
-            target.fake().script("GetProcessList", chunked ? reply.as_chunked() : reply);
-            SoapClient client(GetParam(), USE_CLIENT_CERT, false);
-            int count = -1;
-            const int rc = client.get_process_list(target.endpoint(), &count);
-            if (n == bound) {
-                EXPECT_EQ(rc, SOAP_OK) << chunked << ": " << client.fault();
-                EXPECT_EQ(count, static_cast<int>(n)) << chunked;
-            } else {
-                // The code is whatever the parser makes of its input's end.
-                EXPECT_NE(rc, SOAP_OK) << chunked;
-                EXPECT_EQ(client.fault(),
-                          "more than 1000 id, href and ref attributes, XML reply refused")
-                    << chunked;
+    for (const auto& layout : layouts) {
+        for (const char* framing : {"length", "chunks", "close"}) {
+            for (std::size_t n : {bound, bound + 1}) {
+                if (n == bound && !layout.readable)
+                    continue;
+                const std::string body = layout.body(items(n));
+                Reply reply = Reply::http(200, body, layout.content_type);
+                if (std::string(framing) == "chunks")
+                    reply.as_chunked();
+                if (std::string(framing) == "close")
+                    reply = Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: " + layout.content_type +
+                                       "\r\nConnection: close\r\n\r\n" + body);
+                const std::string label =
+                    std::string(layout.name) + ", " + framing + ", " + std::to_string(n);
+                Target target(GetParam());
+                target.fake().script("GetProcessList", reply);
+                SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+                int count = -1;
+                const int rc = client.get_process_list(target.endpoint(), &count);
+                if (n == bound) {
+                    EXPECT_EQ(rc, SOAP_OK) << label << ": " << client.fault();
+                    EXPECT_EQ(count, static_cast<int>(n)) << label;
+                } else {
+                    // The code is whatever the parser makes of its input's end.
+                    EXPECT_NE(rc, SOAP_OK) << label;
+                    EXPECT_EQ(client.fault(),
+                              "more than 1000 id, href and ref attributes, XML reply refused")
+                        << label;
+                }
             }
         }
     }

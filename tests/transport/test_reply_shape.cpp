@@ -6,12 +6,13 @@
 #include <functional>
 #include <string>
 
-#include "support/fake_service.h"
-#include "transport/reply_shape.h"
+#include "reply_reader.h"
+#include "shape_replies.h"
+#include "soapH.h"
+#include "transport/xml_shape.h"
 
 namespace {
 
-using qortransport::ReplyShape;
 using qortransport::XmlShape;
 
 // n pieces, the i-th made by piece(i).
@@ -42,6 +43,8 @@ constexpr std::size_t kScope = XmlShape::kMaxNamespaces;
 const std::string kTooManyNames = "more than 256 attribute names";
 const std::string kTooManyRefs = "more than 1000 id, href and ref attributes";
 const std::string kTooManyNamespaces = "more than 128 namespace declarations in scope";
+const std::string kLessThanInTag = "a \"<\" inside a tag";
+const std::string kSlashInTag = "a \"/\" in a tag that is not followed by \">\"";
 
 struct ShapeCase
 {
@@ -61,7 +64,8 @@ const ShapeCase kShapes[] = {
     {"NamesOverElements",
      repeat(kNames + 1, [](std::size_t i) { return "<b a" + std::to_string(i) + "=''/>"; }),
      kTooManyNames},
-    {"OneNameEverywhere", repeat(10000, [](std::size_t) { return "<b a='1' c=\"2\">x</b>"; }), ""},
+    {"OneNameEverywhere",
+     "<r>" + repeat(10000, [](std::size_t) { return "<b a='1' c=\"2\">x</b>"; }) + "</r>", ""},
     {"ReferencesAtTheBound",
      repeat(kRefs / 2,
             [](std::size_t i) {
@@ -80,7 +84,10 @@ const ShapeCase kShapes[] = {
      "<a" + declarations(kScope / 2) + "><b" + declarations(kScope / 2 + 1, kScope) + "/></a>",
      kTooManyNamespaces},
     {"NamespacesOfSiblingsEndWithThem",
-     repeat(40, [](std::size_t) { return "<a" + declarations(100) + "><b>t</b></a><c/>"; }), ""},
+     "<r>" +
+         repeat(40, [](std::size_t) { return "<a" + declarations(100) + "><b>t</b></a><c/>"; }) +
+         "</r>",
+     ""},
     // What the reader passes over carries no attributes.
     {"Comments",
      "<r><!-- <a" + attributes(kNames + 1) + "> --><!-- - -- x <a" + attributes(kNames + 1) +
@@ -96,7 +103,19 @@ const ShapeCase kShapes[] = {
     {"ReferenceTakesALessThan", "<r>&lt<a q=\"> <b" + attributes(kNames + 1, "'") + "></r>",
      kTooManyNames},
     {"CdataInAValue", "<a v=\"<![CDATA[\"]]>\"" + attributes(kNames) + "/>", kTooManyNames},
-    {"EmptyTagTakesAnyByte", "<a/ <b" + attributes(kNames + 1) + ">", ""},
+    // Where the toolkit passes over an element, a "<" in a tag or a "/" not
+    // followed by ">" would make it read past the document's end.
+    {"LessThanInAValue", "<r v='a<b'/>", kLessThanInTag},
+    {"EndTagInAValue", "<r><u v=\"</u>\"/></r>", kLessThanInTag},
+    {"LessThanInAnEndTag", "<r></r <x>", kLessThanInTag},
+    {"LessThanInAName", "<r a<b='1'/>", kLessThanInTag},
+    {"SlashBeforeABlank", "<r><a/ ></r>", kSlashInTag},
+    {"EmptyTagTakesAnyByte", "<a/ <b" + attributes(kNames + 1) + ">", kSlashInTag},
+    // Nothing after the end of the first element with content is read.
+    {"AfterTheDocument", "<r></r>" + repeat(kRefs + 1, [](std::size_t) { return "<i id='a'/>"; }),
+     ""},
+    {"EmptyElementsBeforeTheDocument",
+     repeat(kRefs + 1, [](std::size_t) { return "<i id='a'/>"; }) + "<r/>", kTooManyRefs},
     {"BlanksInTags", "< a\n" + attributes(kNames + 1) + "\t/ >", kTooManyNames},
     // Long texts and many references are read at the same pace.
     {"ManyCharacterReferences",
@@ -129,63 +148,68 @@ INSTANTIATE_TEST_SUITE_P(Documents, Shape, ::testing::ValuesIn(kShapes),
                              return std::string(p.param.name);
                          });
 
-const std::string kOver = "<a" + attributes(kNames + 1) + "/>";
-
-std::string head(const std::string& extra = "")
+bool over_a_bound(const ReplyReading& r)
 {
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n" + extra + "\r\n";
+    return r.attribute_names > kNames + 1 || r.most_namespaces > kScope + 1 || r.ids > kRefs + 1;
 }
 
-// The toolkit hands the bytes after the HTTP header to the plug-in again once
-// it has read the header, so they count once, when they come again.
-TEST(ReplyShape, CountsTheBodyOnceAfterTheHeader)
+// Whole; byte by byte (around the starts of the body, its records and parts,
+// and its end, where the reply is large); in pieces of odd sizes.
+std::vector<std::pair<const char*, ReadSizes>> deliveries(const ReplyBytes& reply)
 {
-    for (const std::string& start : {head(), "HTTP/1.1 100 Continue\r\n\r\n" + head()}) {
-        ReplyShape reply;
-        EXPECT_TRUE(reply.feed((start + kOver).data(), start.size() + kOver.size()));
-        EXPECT_FALSE(reply.feed(kOver.data(), kOver.size()));
-        EXPECT_EQ(reply.error(), kTooManyNames);
-        reply.reset();
-        EXPECT_TRUE(reply.feed(start.data(), start.size()));
-        EXPECT_TRUE(reply.feed("<r/>", 4));
-    }
-    ReplyShape bare; // a reply without HTTP header is XML from its first byte
-    EXPECT_FALSE(bare.feed(kOver.data(), kOver.size()));
-}
-
-// Of a DIME message only the envelope's records are XML; attachments that
-// look like anything are passed over.
-TEST(ReplyShape, ReadsOnlyTheEnvelopeOfDime)
-{
-    using qortest::DimeRecord;
-    const DimeRecord junk{"cid:j", "application/zip", kOver + kOver};
-    const struct
-    {
-        const char* name;
-        std::vector<DimeRecord> records;
-        bool ok;
-    } cases[] = {
-        {"attachment", {qortest::dime_envelope_record("<r/>"), junk}, true},
-        {"envelope", {qortest::dime_envelope_record(kOver), junk}, false},
-        {"chunked envelope",
-         {[] {
-              DimeRecord first = qortest::dime_envelope_record("<r><x/>");
-              first.chunked = true;
-              return first;
-          }(),
-          DimeRecord{"", "", kOver + "</r>"}, junk},
-         false},
+    constexpr std::size_t kNear = 64;
+    const bool small = reply.bytes.size() < 100000;
+    auto bytewise = [small, marks = reply.marks](std::size_t at) -> std::size_t {
+        if (small)
+            return 1;
+        for (std::size_t m : marks) {
+            if (at + kNear < m)
+                return std::min<std::size_t>(m - kNear - at, 65536);
+            if (at < m + kNear)
+                return 1;
+        }
+        return 65536;
     };
-    for (const auto& c : cases) {
-        const std::string message = qortest::dime_message(c.records);
-        ReplyShape reply;
-        const std::string dime = "HTTP/1.1 200 OK\r\nContent-Type: application/dime\r\n\r\n";
-        reply.feed(dime.data(), dime.size());
-        bool ok = true;
-        for (std::size_t at = 0; at < message.size() && ok; at += 5)
-            ok = reply.feed(message.data() + at, std::min<std::size_t>(5, message.size() - at));
-        EXPECT_EQ(ok, c.ok) << c.name;
+    auto odd = [](std::size_t at) -> std::size_t {
+        static constexpr std::size_t kSizes[] = {7, 1, 13, 4093, 2, 65521};
+        return kSizes[(at / 7) % 6];
+    };
+    return {{"whole", ReadSizes()}, {"byte by byte", bytewise}, {"odd pieces", odd}};
+}
+
+class Replies : public ::testing::TestWithParam<std::size_t>
+{
+};
+
+// Beside the toolkit's own reading: a reply that hides XML from the bounds
+// is refused, however it comes, before the toolkit takes in more than a
+// bound allows; any other reply is read as the toolkit alone reads it.
+TEST_P(Replies, TheBoundsCountWhatTheToolkitParses)
+{
+    const ShapeReply& row = shape_replies()[GetParam()];
+    const ReplyBytes reply = row.make();
+    // Reads of a few bytes let the parser's namespaces in scope be seen.
+    const ReplyReading alone = read_reply(
+        reply.bytes, row.call, [](std::size_t) { return 256; }, false);
+    EXPECT_EQ(over_a_bound(alone), row.toolkit_over) << alone.fault;
+    for (const auto& [how, sizes] : deliveries(reply)) {
+        const ReplyReading r = read_reply(reply.bytes, row.call, sizes);
+        EXPECT_FALSE(over_a_bound(r)) << how;
+        EXPECT_EQ(r.refusal, row.refusal) << how;
+        if (row.refusal.empty()) {
+            EXPECT_EQ(r.rc, alone.rc) << how;
+            EXPECT_EQ(r.fault, alone.fault) << how;
+            EXPECT_EQ(r.count, alone.count) << how;
+            EXPECT_TRUE(r.envelope_ended || alone.rc != SOAP_OK) << how;
+        } else {
+            EXPECT_NE(r.rc, SOAP_OK) << how;
+        }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, Replies, ::testing::Range(std::size_t{0}, shape_replies().size()),
+                         [](const ::testing::TestParamInfo<std::size_t>& p) {
+                             return shape_replies()[p.param].name;
+                         });
 
 } // namespace

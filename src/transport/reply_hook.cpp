@@ -1,0 +1,142 @@
+// The toolkit's steps in reading a reply, through which the plug-in follows
+// it with its ReplyShape: a reply begins, its HTTP header has been read, and
+// every piece of it before the parser reads that piece.
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "transport/plugin_data.h"
+
+namespace qortransport {
+namespace {
+
+// The media type of a Content-Type value: what comes before any parameter,
+// without blanks around it, in small letters.
+std::string media_type(const char* value)
+{
+    std::string type(value, std::strcspn(value, ";"));
+    const std::size_t first = type.find_first_not_of(" \t");
+    const std::size_t last = type.find_last_not_of(" \t");
+    type = first == std::string::npos ? std::string() : type.substr(first, last - first + 1);
+    std::transform(type.begin(), type.end(), type.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    return type;
+}
+
+// The toolkit is reading the envelope's XML.
+bool reading_envelope(const struct soap* soap)
+{
+    return soap->part >= SOAP_IN_ENVELOPE && soap->part <= SOAP_END_ENVELOPE;
+}
+
+// A new reply begins: it is followed from its first byte.
+int reply_begins(struct soap* soap)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_OK;
+    d->shape.reset();
+    d->media_dime = d->media_mime = d->second_look = false;
+    return d->saved.fprepareinitrecv != nullptr ? d->saved.fprepareinitrecv(soap) : SOAP_OK;
+}
+
+// A line of the HTTP header: the Content-Type lines, as the toolkit knows
+// them, tell the layout of the body by their media type.
+int header_line(struct soap* soap, const char* key, const char* value)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_OK;
+    if (key != nullptr && value != nullptr && !soap_tag_cmp(key, "Content-Type")) {
+        const std::string type = media_type(value);
+        d->media_dime = d->media_dime || type == "application/dime";
+        d->media_mime =
+            d->media_mime || type == "multipart/related" || type == "multipart/form-data";
+    }
+    return d->saved.fparsehdr(soap, key, value);
+}
+
+// The toolkit has read the HTTP header. It reads the body as DIME or MIME
+// when a Content-Type line names either anywhere among its parameters; the
+// body is followed in the layout of the media type, and a header on which
+// the two differ is refused.
+int header_read(struct soap* soap)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_OK;
+    const int rc = d->saved.fparse(soap);
+    const bool dime = (soap->imode & SOAP_ENC_DIME) != 0;
+    const bool mime = (soap->imode & SOAP_ENC_MIME) != 0;
+    if (rc != SOAP_OK && rc < SOAP_STOP) {
+        // An HTTP error whose body the toolkit takes as its text, if at all.
+        d->shape.body_begins(ReplyShape::Body::Text);
+    } else if (dime != d->media_dime || mime != d->media_mime || (dime && mime)) {
+        d->shape.refuse("DIME or MIME named outside the media type of a Content-Type");
+    } else if (mime) {
+        const auto text = [](const char* s) {
+            return s != nullptr ? std::optional<std::string>(s) : std::nullopt;
+        };
+        d->shape.body_begins(ReplyShape::Body::Mime, text(soap->mime.boundary),
+                             text(soap->mime.start));
+    } else {
+        d->shape.body_begins(dime ? ReplyShape::Body::Dime : ReplyShape::Body::Xml);
+    }
+    // Without chunks the toolkit hands over the bytes after the header once
+    // more; with chunks they come from its reader of chunks.
+    d->second_look = (soap->imode & SOAP_IO) != SOAP_IO_CHUNK;
+    return rc;
+}
+
+// The toolkit hands every piece of a reply here before it parses it.
+int reply_received(struct soap* soap, const char* data, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return SOAP_OK;
+    const bool second_look = d->second_look && !d->shape.in_header() && soap->bufidx > 0 &&
+                             data == soap->buf + soap->bufidx;
+    if (!d->shape.in_header())
+        d->second_look = false;
+    // Whatever the toolkit reads once the envelope has ended is no XML; a
+    // reader still in the envelope would read more of it than was counted.
+    if (d->shape.xml_ended() && reading_envelope(soap))
+        d->shape.refuse("XML after the end of the envelope");
+    if (d->shape.feed(data, n))
+        return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, n) : SOAP_OK;
+    // Nothing of this piece, nor of any later one, reaches the parser: the
+    // toolkit would read on after a single failed read, taking it for the
+    // end of an element.  The parser ends at the end of its input, and the
+    // fault tells why.
+    if (data == soap->buf + soap->bufidx)
+        soap->buflen = soap->bufidx;
+    soap_set_receiver_error(soap, soap_strdup(soap, d->shape.error().c_str()), "XML reply refused",
+                            SOAP_LENGTH);
+    if (second_look) {
+        // The toolkit would take a failure here for one of HTTP and read the
+        // whole reply as its text.
+        soap->error = SOAP_OK;
+        return SOAP_OK;
+    }
+    return SOAP_LENGTH;
+}
+
+} // namespace
+
+void install_reply_shape(struct soap* soap, PluginData* data)
+{
+    SavedCallbacks& s = data->saved;
+    s.fprepareinitrecv = soap->fprepareinitrecv;
+    s.fpreparerecv = soap->fpreparerecv;
+    s.fparse = soap->fparse;
+    s.fparsehdr = soap->fparsehdr;
+    soap->fprepareinitrecv = reply_begins;
+    soap->fpreparerecv = reply_received;
+    soap->fparse = header_read;
+    soap->fparsehdr = header_line;
+}
+
+} // namespace qortransport

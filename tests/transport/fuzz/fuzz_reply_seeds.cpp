@@ -1,0 +1,61 @@
+// Writes the replies of the reply-bounds tests into a folder as seeds of the
+// fuzz target: each with both calls, read whole and in reads of 7 bytes, with
+// its length and in chunks.
+#include <cstdio>
+#include <string>
+
+#include "shape_replies.h"
+
+namespace {
+
+// The reply with its body in chunks of 97 bytes instead of its length.
+std::string in_chunks(const std::string& reply)
+{
+    const std::size_t body = reply.find("\r\n\r\n") + 4;
+    std::string out = reply.substr(0, body - 2);
+    const std::size_t length = out.find("Content-Length:");
+    out.erase(length, out.find("\r\n", length) + 2 - length);
+    out += "Transfer-Encoding: chunked\r\n\r\n";
+    for (std::size_t at = body; at < reply.size(); at += 97) {
+        const std::string chunk = reply.substr(at, 97);
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
+        out += size + chunk + "\r\n";
+    }
+    return out + "0\r\n\r\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_reply_seeds FOLDER\n");
+        return 2;
+    }
+    int written = 0;
+    for (const ShapeReply& r : shape_replies()) {
+        if (r.large)
+            continue;
+        const std::string reply = r.make().bytes;
+        const std::string framings[] = {reply, in_chunks(reply)};
+        for (int chunked = 0; chunked < 2; ++chunked) {
+            for (char call : {'\0', '\1'}) {
+                for (char piece : {'\0', '\7'}) {
+                    const std::string path = std::string(argv[1]) + "/" + r.name +
+                                             (chunked ? "_chunked_" : "_") + std::to_string(call) +
+                                             std::to_string(piece);
+                    FILE* f = std::fopen(path.c_str(), "wb");
+                    if (f == nullptr)
+                        return 1;
+                    const std::string bytes = std::string{call, piece} + framings[chunked];
+                    std::fwrite(bytes.data(), 1, bytes.size(), f);
+                    std::fclose(f);
+                    ++written;
+                }
+            }
+        }
+    }
+    std::printf("%d seeds\n", written);
+    return 0;
+}

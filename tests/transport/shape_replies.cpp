@@ -1,0 +1,281 @@
+#include "shape_replies.h"
+
+#include <cstdint>
+
+#include "support/fake_service.h"
+
+namespace {
+
+using qortest::DimeRecord;
+
+const std::string kTooManyNames = "more than 256 attribute names";
+const std::string kNamedOutside = "DIME or MIME named outside the media type of a Content-Type";
+const std::string kNoSoapPart = "a MIME reply that ends or breaks before its SOAP part";
+
+// Attribute names past the bound, in single quotes so that they fit in any
+// double-quoted value.
+std::string over_names()
+{
+    std::string xml = "<x";
+    for (int i = 0; i < 300; ++i)
+        xml += " a" + std::to_string(i) + "=''";
+    return xml + "/>";
+}
+
+std::string response(const std::string& inner)
+{
+    return qortest::envelope("<QORControl:ReadSnapshotResponse>" + inner +
+                             "</QORControl:ReadSnapshotResponse>");
+}
+
+const std::string kByReference = "<snapshot href=\"cid:s1\"/>";
+const std::string kSnapshot = response(kByReference);
+
+// A process list whose items all have ids.
+std::string process_list(int items)
+{
+    std::string xml = "<QORControl:GetProcessListResponse><process>";
+    for (int i = 0; i < items; ++i)
+        xml += "<item id=\"p" + std::to_string(i) + "\"><pid>1</pid></item>";
+    return qortest::envelope(xml + "</process></QORControl:GetProcessListResponse>");
+}
+
+// Bytes of every value, in no order that spells a boundary.
+std::string binary(std::size_t n)
+{
+    std::string out(n, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : out) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 23);
+    }
+    return out;
+}
+
+// The body's marks are where its records or parts begin.
+ReplyBytes http(const std::string& content_type, const std::string& body,
+                const std::vector<std::size_t>& body_marks = {})
+{
+    ReplyBytes r;
+    r.bytes = "HTTP/1.1 200 OK\r\nContent-Type: " + content_type +
+              "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    r.marks.push_back(r.bytes.size());
+    for (std::size_t m : body_marks)
+        r.marks.push_back(r.bytes.size() + m);
+    r.bytes += body;
+    r.marks.push_back(r.bytes.size());
+    return r;
+}
+
+ReplyBytes dime(const std::vector<DimeRecord>& records,
+                const std::string& content_type = "application/dime")
+{
+    std::vector<std::size_t> marks;
+    std::size_t at = 0;
+    for (const DimeRecord& record : records) {
+        marks.push_back(at);
+        at += qortest::dime_message({record}).size();
+    }
+    return http(content_type, qortest::dime_message(records), marks);
+}
+
+ReplyBytes dime_snapshot(const std::string& attachment,
+                         const std::string& content_type = "application/dime")
+{
+    return dime({qortest::dime_envelope_record(kSnapshot),
+                 DimeRecord{"cid:s1", "application/zip", attachment}},
+                content_type);
+}
+
+struct Part
+{
+    std::string headers;
+    std::string content;
+};
+
+const std::string kMultipart = "multipart/related; boundary=b; type=\"text/xml\"; start=\"<root>\"";
+const std::string kRoot = "Content-Type: text/xml\r\nContent-ID: <root>";
+const std::string kDimeRoot = "Content-Type: application/dime\r\nContent-ID: <root>";
+const std::string kZip =
+    "Content-Type: application/zip\r\nContent-Transfer-Encoding: binary\r\nContent-ID: <s1>";
+
+// A MIME message with the boundary "b".
+ReplyBytes mime(const std::vector<Part>& parts, const std::string& epilogue = {},
+                const std::string& content_type = kMultipart)
+{
+    std::string body;
+    std::vector<std::size_t> marks;
+    for (const Part& part : parts) {
+        marks.push_back(body.size());
+        body += (body.empty() ? "--b\r\n" : "\r\n--b\r\n") + part.headers + "\r\n\r\n";
+        marks.push_back(body.size());
+        body += part.content;
+    }
+    marks.push_back(body.size());
+    return http(content_type, body + "\r\n--b--\r\n" + epilogue, marks);
+}
+
+ShapeReply read(std::string name, std::function<ReplyBytes()> make, bool large = false,
+                ReplyCall call = ReplyCall::Snapshot)
+{
+    return {std::move(name), call, std::move(make), "", false, large};
+}
+
+ShapeReply refused(std::string name, std::function<ReplyBytes()> make, std::string refusal,
+                   bool toolkit_over = true, ReplyCall call = ReplyCall::Snapshot)
+{
+    return {std::move(name), call, std::move(make), std::move(refusal), toolkit_over, false};
+}
+
+std::vector<ShapeReply> make_replies()
+{
+    std::vector<ShapeReply> rows;
+    // Snapshots that earlier versions read, and layouts like them.
+    for (const auto& [size, name] :
+         {std::pair{std::size_t{15000}, "15K"}, std::pair{std::size_t{1} << 20, "1M"},
+          std::pair{std::size_t{50} << 20, "50M"}}) {
+        const std::size_t n = size;
+        rows.push_back(read(
+            std::string("DimeSnapshot") + name, [n] { return dime_snapshot(binary(n)); },
+            n > 15000));
+        rows.push_back(read(
+            std::string("MimeSnapshot") + name,
+            [n] {
+                return mime({{kRoot, kSnapshot}, {kZip, binary(n)}});
+            },
+            n > 15000));
+    }
+    rows.push_back(read("InlineSnapshot", [] {
+        return http("text/xml; charset=utf-8", response("<snapshot>aGVsbG8=</snapshot>"));
+    }));
+    rows.push_back(read("DimeAttachmentLikeXml", [] { return dime_snapshot(over_names()); }));
+    rows.push_back(read("MediaTypeInCapitals",
+                        [] { return dime_snapshot(binary(100), "Application/DIME; x=1"); }));
+    rows.push_back(read("ProfileParameterNamesDime", [] {
+        return http("text/xml; profile=\"application/dime\"",
+                    response("<snapshot>aGk=</snapshot>"));
+    }));
+    rows.push_back(read("MimeSoapPartAfterItsAttachment", [] {
+        return mime({{kZip, over_names()}, {kRoot, kSnapshot}});
+    }));
+    rows.push_back(read("MimeWithoutStart", [] {
+        return mime({{"Content-Type: text/xml", kSnapshot}, {kZip, binary(3000)}}, "",
+                    "multipart/related; boundary=b");
+    }));
+    rows.push_back(read("MimeSoapPartHoldsDime", [] {
+        return mime({{kDimeRoot, qortest::dime_message(
+                                     {qortest::dime_envelope_record(kSnapshot),
+                                      DimeRecord{"cid:s1", "application/zip", binary(3000)}})}});
+    }));
+    rows.push_back(read("HttpErrorPage", [] {
+        // Read as the text of the error, not as XML.
+        ReplyBytes r = http("text/html", "<html><a onclick=\"if (a<b) x()\"/></html>");
+        r.bytes.replace(9, 6, "404 No");
+        return r;
+    }));
+    rows.push_back(read(
+        "ProcessListWithIds", [] { return http("text/xml", process_list(1000)); }, false,
+        ReplyCall::ProcessList));
+
+    // Replies that hide XML from the bounds, as the toolkit alone reads them.
+    rows.push_back(refused(
+        "ProfileParameterHidesNamespaces",
+        [] {
+            std::string declarations;
+            for (int i = 0; i < 200; ++i)
+                declarations += " xmlns:n" + std::to_string(i) + "=\"urn:n\"";
+            return http("text/xml; profile=\"application/dime\"",
+                        response("<snapshot" + declarations + ">aGk=</snapshot>"));
+        },
+        "more than 128 namespace declarations in scope"));
+    rows.push_back(refused(
+        "DimeAmongParameters",
+        [] { return dime_snapshot(binary(100), "text/xml; application/dime"); }, kNamedOutside,
+        false));
+    rows.push_back(refused(
+        "MultipartAmongParameters",
+        [] {
+            return mime({{kRoot, kSnapshot}, {kZip, binary(100)}}, "",
+                        "text/xml; x=1, " + kMultipart);
+        },
+        kNamedOutside, false));
+    rows.push_back(refused(
+        "DimeEnvelopeLongerThanItsRecord",
+        [] {
+            ReplyBytes r =
+                dime({qortest::dime_envelope_record(response(kByReference + over_names())),
+                      DimeRecord{"cid:s1", "application/zip", binary(100)}});
+            r.bytes.replace(r.marks[0] + 8, 4, std::string("\0\0\0\x28", 4)); // 40 bytes
+            return r;
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "DimeChunkedEnvelope",
+        [] {
+            // The toolkit reads the id of a continuation record as XML.
+            const std::size_t cut = kSnapshot.find("<QORControl:");
+            DimeRecord first = qortest::dime_envelope_record(kSnapshot.substr(0, cut));
+            first.chunked = true;
+            return dime({first, DimeRecord{over_names(), "", kSnapshot.substr(cut)}});
+        },
+        "a chunked SOAP envelope in a DIME message"));
+    rows.push_back(refused(
+        "MimeEnvelopeGoesOnInTheNextPart",
+        [] {
+            // A comment takes the boundary and the next part's header.
+            const std::size_t cut = kSnapshot.find("</QORControl:");
+            return mime({{kRoot, kSnapshot.substr(0, cut) + "<!--"},
+                         {kZip, "-->" + over_names() + kSnapshot.substr(cut)}});
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "MimeSoapPartAfterABinaryOne",
+        [] {
+            return mime({{kZip, binary(3000)}, {kRoot, response(kByReference + over_names())}});
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "ProcessListIdsInTheSoapPart",
+        [] {
+            return mime({{kZip, binary(3000)}, {kRoot, process_list(1100)}});
+        },
+        "more than 1000 id, href and ref attributes", true, ReplyCall::ProcessList));
+    // The toolkit reads on as XML after the last boundary, or after a broken
+    // part header.
+    rows.push_back(refused(
+        "MimeStartNamesNoPart",
+        [] {
+            return mime({{kZip, binary(3000)}}, response(kByReference + over_names()));
+        },
+        kNoSoapPart));
+    rows.push_back(refused(
+        "MimeBrokenPartBeforeTheSoapPart",
+        [] {
+            return mime({{kZip, binary(100)}, {"--c", response(kByReference + over_names())}});
+        },
+        kNoSoapPart));
+    rows.push_back(refused(
+        "MimeSoapPartHoldsDimeOver",
+        [] {
+            return mime({{kDimeRoot, qortest::dime_message({qortest::dime_envelope_record(
+                                         response(kByReference + over_names()))})}});
+        },
+        kTooManyNames));
+    rows.push_back(refused(
+        "SkippedElementHidesAttributes",
+        [] {
+            // Where the toolkit passes over <u>, "</" in a value ends it.
+            return http("text/xml", response("<u><v a=\"</w></u>" + over_names() +
+                                             "\"/></u><snapshot>aGk=</snapshot>"));
+        },
+        "a \"<\" inside a tag"));
+    return rows;
+}
+
+} // namespace
+
+const std::vector<ShapeReply>& shape_replies()
+{
+    static const std::vector<ShapeReply> rows = make_replies();
+    return rows;
+}

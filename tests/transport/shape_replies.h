@@ -1,0 +1,33 @@
+#ifndef QOR_TESTS_TRANSPORT_SHAPE_REPLIES_H
+#define QOR_TESTS_TRANSPORT_SHAPE_REPLIES_H
+
+// Whole replies (status line, header, body) whose XML the reply bounds must
+// find where the toolkit parses it: hostile Content-Type, DIME and MIME
+// layouts, and the layouts of legitimate snapshots.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "reply_reader.h"
+
+struct ReplyBytes
+{
+    std::string bytes;
+    std::vector<std::size_t> marks; // where records, parts and the body begin
+};
+
+struct ShapeReply
+{
+    std::string name;
+    ReplyCall call;
+    std::function<ReplyBytes()> make;
+    std::string refusal; // "": read as the toolkit alone reads it
+    bool toolkit_over;   // the toolkit alone takes in more than a bound allows
+    bool large;          // too large for a seed
+};
+
+const std::vector<ShapeReply>& shape_replies();
+
+#endif
