@@ -13,7 +13,8 @@
 // DIME in a parameter, in a DIME record that declares less than its XML and
 // in a MIME part (each must end, with its result or a "FAIL: ", in well
 // under a second); and a ReadSnapshot whose snapshot comes as a MIME or DIME
-// attachment and as inline base64 text.
+// attachment and as inline base64 text, in its element or in the one its
+// href names.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -369,6 +370,15 @@ int main(int argc, char** argv)
              Reply r = text_reply("<QORControl:ReadSnapshotResponse><snapshot>" +
                                   base64(snapshot_bytes(snapshot_size)) +
                                   "</snapshot></QORControl:ReadSnapshotResponse>");
+             r.payload_bytes = snapshot_size;
+             return r;
+         },
+         read_snapshot, ">= curl/2, peak <= 2x snapshot"},
+        {snapshot_name + ", base64 by href",
+         [&] {
+             Reply r = text_reply("<QORControl:ReadSnapshotResponse><snapshot href=\"#s\"/>"
+                                  "</QORControl:ReadSnapshotResponse><x id=\"s\">" +
+                                  base64(snapshot_bytes(snapshot_size)) + "</x>");
              r.payload_bytes = snapshot_size;
              return r;
          },

@@ -3,8 +3,11 @@
 #include "client/snapshot_reply.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "client/snapshot_references.h"
 #include "soapH.h"
 
 namespace {
@@ -28,14 +31,7 @@ constexpr int base64_value(int c)
     return -1;
 }
 
-struct SnapshotElement
-{
-    enum class Kind { kAbsent, kNil, kInline, kAttachment } kind = Kind::kAbsent;
-    bool valid = true;
-    bool reference = false; // an href to another element of the message
-    unsigned char* bytes = nullptr;
-    std::size_t size = 0;
-};
+using Kind = SnapshotElement::Kind;
 
 // Collects decoded bytes in the context's blocks of a megabyte, written in
 // place. Blocks that large go back to the system as soon as they have been
@@ -156,7 +152,7 @@ bool read_plain_base64(struct soap* soap, Base64Decoder& decoder, BlockSink& sin
 
 // The text of an inline snapshot, after its start tag, up to and including
 // its end tag. False with the context's error set when the message breaks.
-bool read_inline(struct soap* soap, SnapshotElement& element)
+bool read_inline(struct soap* soap, const char* tag, SnapshotElement& element)
 {
     BlockSink sink(soap);
     if (!sink.ok())
@@ -190,7 +186,7 @@ bool read_inline(struct soap* soap, SnapshotElement& element)
             return false;
         }
     }
-    if (soap_element_end_in(soap, kSnapshotTag))
+    if (soap_element_end_in(soap, tag))
         return false;
     element.valid = decoder.complete();
     element.bytes = sink.save(&element.size);
@@ -248,9 +244,47 @@ bool another_type(struct soap* soap)
     return other;
 }
 
+// The content of an element that holds snapshot data, after its start tag
+// (the tag's xsi:type has passed): nil, an href to an attachment or to
+// another element, or base64 text. Leaves the context's error set when the
+// message breaks.
+void read_data(struct soap* soap, const char* tag, SnapshotElement& element)
+{
+    if (soap->null) {
+        element.kind = Kind::kNil;
+        if (soap->body)
+            soap_element_end_in(soap, tag);
+        return;
+    }
+    if (*soap->href == '#') {
+        element.kind = Kind::kReference;
+        element.href = soap->href;
+        if (soap->body)
+            soap_element_end_in(soap, tag);
+        return;
+    }
+    if (*soap->href) {
+        // An attachment: the runtime binds it to the object when the message
+        // has been read.
+        element.kind = Kind::kAttachment;
+        element.attachment = soap_new_QORControl__SnapshotZip(soap);
+        if (element.attachment == nullptr) {
+            soap->error = SOAP_EOM;
+            return;
+        }
+        element.attachment->soap_default(soap);
+        soap_revert(soap);
+        element.attachment->soap_in(soap, tag, kSnapshotType);
+        return;
+    }
+    element.kind = Kind::kInline;
+    if (soap->body)
+        read_inline(soap, tag, element);
+}
+
 // Reads the snapshot member when it is next; leaves SOAP_TAG_MISMATCH in the
 // context when another element is.
-void read_snapshot(struct soap* soap, QORControl__SnapshotZip& attachment, SnapshotElement& element)
+void read_snapshot(struct soap* soap, SnapshotElement& element)
 {
     if (soap_element_begin_in(soap, kSnapshotTag, 1, nullptr))
         return;
@@ -258,29 +292,43 @@ void read_snapshot(struct soap* soap, QORControl__SnapshotZip& attachment, Snaps
         soap->error = SOAP_TYPE;
         return;
     }
-    if (soap->null) {
-        element.kind = SnapshotElement::Kind::kNil;
-        if (soap->body)
-            soap_element_end_in(soap, kSnapshotTag);
-        return;
+    read_data(soap, kSnapshotTag, element);
+}
+
+// Another element than the snapshot member, in the response or after it.
+// One with an id is kept while the snapshot's href may still name it: read
+// as snapshot data when its xsi:type allows, otherwise only noted and left
+// to the runtime like any other. Returns the context's error code.
+int read_other(struct soap* soap, SnapshotReferences& references)
+{
+    if (soap_peek_element(soap))
+        return soap->error;
+    if (!*soap->id)
+        return soap_ignore_element(soap);
+    const std::string id = soap->id;
+    if (references.has(id))
+        return soap->error = SOAP_DUPLICATE_ID;
+    if (!references.open())
+        return soap_ignore_element(soap);
+    SnapshotElement element;
+    if (another_type(soap)) {
+        element.kind = Kind::kOtherType;
+        element.type = soap->type;
+        element.tag = soap->tag;
+        references.keep(id, element);
+        return soap_ignore_element(soap);
     }
-    if (*soap->href) {
-        // An attachment or another element of the message: the runtime binds
-        // it to the object when the message has been read.
-        element.kind = SnapshotElement::Kind::kAttachment;
-        element.reference = *soap->href == '#';
-        soap_revert(soap);
-        attachment.soap_in(soap, kSnapshotTag, kSnapshotType);
-        return;
-    }
-    element.kind = SnapshotElement::Kind::kInline;
-    if (soap->body)
-        read_inline(soap, element);
+    if (soap_element_begin_in(soap, nullptr, 1, nullptr))
+        return soap->error;
+    read_data(soap, nullptr, element);
+    if (soap->error == SOAP_OK)
+        references.keep(id, element);
+    return soap->error;
 }
 
 // The response element, as the generated reader reads it, with the snapshot
 // member read above. False with the context's error set.
-bool read_response(struct soap* soap, QORControl__SnapshotZip& attachment, SnapshotElement& element)
+bool read_response(struct soap* soap, SnapshotReferences& references)
 {
     if (soap_element_begin_in(soap, kResponseTag, 0, nullptr))
         return false;
@@ -290,14 +338,16 @@ bool read_response(struct soap* soap, QORControl__SnapshotZip& attachment, Snaps
     for (;;) {
         soap->error = SOAP_TAG_MISMATCH;
         if (!seen) {
-            read_snapshot(soap, attachment, element);
+            SnapshotElement element;
+            read_snapshot(soap, element);
             if (soap->error == SOAP_OK) {
                 seen = true;
+                references.start(element);
                 continue;
             }
         }
         if (soap->error == SOAP_TAG_MISMATCH)
-            soap->error = soap_ignore_element(soap);
+            soap->error = read_other(soap, references);
         if (soap->error == SOAP_NO_TAG)
             break;
         if (soap->error)
@@ -306,26 +356,58 @@ bool read_response(struct soap* soap, QORControl__SnapshotZip& attachment, Snaps
     return soap_element_end_in(soap, kResponseTag) == SOAP_OK;
 }
 
+// The elements of the Body after the response, which SOAP 1.1 encoding gives
+// the values that hrefs name. Read, as the runtime reads them for other
+// responses, when the snapshot came through an href; skipped otherwise.
+bool read_independent(struct soap* soap, SnapshotReferences& references)
+{
+    if (soap->version != 1 || !references.by_reference())
+        return true;
+    for (;;) {
+        soap->error = read_other(soap, references);
+        if (soap->error == SOAP_NO_TAG) {
+            soap->error = SOAP_OK;
+            return true;
+        }
+        if (soap->error)
+            return false;
+    }
+}
+
 int recv_read_snapshot(struct soap* soap, SnapshotData* data)
 {
-    QORControl__SnapshotZip attachment;
-    attachment.soap_default(soap);
-    SnapshotElement element;
+    SnapshotReferences references;
     if (soap_begin_recv(soap) || soap_envelope_begin_in(soap) || soap_recv_header(soap) ||
         soap_body_begin_in(soap))
         return soap_closesock(soap);
-    if (!read_response(soap, attachment, element))
+    if (!read_response(soap, references))
         return qor_recv_fault(soap);
+    if (!read_independent(soap, references))
+        return soap_closesock(soap);
+    // An href that names no element is reported by the runtime at the end of
+    // the message, as it reports such an href for other types.
+    void* unresolved = nullptr;
+    if (references.result().kind == Kind::kReference &&
+        soap_id_lookup(soap, references.result().href.c_str(), &unresolved,
+                       SOAP_TYPE_QORControl__SnapshotZip, sizeof(QORControl__SnapshotZip), 0,
+                       nullptr) == nullptr)
+        return soap_closesock(soap);
     if (soap_body_end_in(soap) || soap_envelope_end_in(soap) || soap_end_recv(soap))
         return soap_closesock(soap);
     if (soap_closesock(soap))
         return soap->error;
-    using Kind = SnapshotElement::Kind;
+    SnapshotElement element = references.result();
+    if (element.kind == Kind::kOtherType) {
+        // As the base64 type's reader reports it, for the element that has it.
+        std::snprintf(soap->type, sizeof soap->type, "%s", element.type.c_str());
+        std::snprintf(soap->tag, sizeof soap->tag, "%s", element.tag.c_str());
+        return soap->error = SOAP_TYPE;
+    }
     if (element.kind == Kind::kAttachment) {
-        element.bytes = attachment.__ptr;
-        element.size = attachment.__size > 0 ? static_cast<std::size_t>(attachment.__size) : 0;
-        if (element.reference && element.bytes == nullptr)
-            element.kind = Kind::kAbsent; // a reference that led nowhere
+        element.bytes = element.attachment->__ptr;
+        element.size = element.attachment->__size > 0
+                           ? static_cast<std::size_t>(element.attachment->__size)
+                           : 0;
         // A MIME part may come as encoded text, which is no snapshot.
         const soap_multipart* part = mime_part(soap, element.bytes);
         const soap_mime_encoding encoding = part != nullptr ? part->encoding : SOAP_MIME_NONE;
@@ -335,7 +417,10 @@ int recv_read_snapshot(struct soap* soap, SnapshotData* data)
             return soap_set_sender_error(soap, "Unsupported encoding of the snapshot", nullptr,
                                          SOAP_TYPE);
     }
-    if (element.kind == Kind::kAbsent || element.kind == Kind::kNil)
+    // An href still open here led to no element read above (the runtime may
+    // know the id from an element of its own): no data either.
+    if (element.kind == Kind::kAbsent || element.kind == Kind::kNil ||
+        element.kind == Kind::kReference)
         return soap_set_sender_error(soap, "No snapshot data in the reply", nullptr, SOAP_NO_DATA);
     if (!element.valid)
         return soap_set_sender_error(soap, "Invalid base64 data in the snapshot", nullptr,

@@ -50,7 +50,13 @@ struct SnapshotData
  * attachment is bound by the runtime. A MIME part in base64 is decoded (and
  * checked like the element's text); one in another encoding that is not the
  * bytes themselves fails the call with "Unsupported encoding of the
- * snapshot". Returns the context's error code. */
+ * snapshot". An href "#id" leads to the element with that id, among the
+ * response's members or, in SOAP 1.1, after the response in the Body, before
+ * or after the href, and through further such hrefs; that element is read by
+ * the same rules. An id that no element has fails the call with
+ * SOAP_MISSING_ID, one that two elements have with SOAP_DUPLICATE_ID, and
+ * hrefs that lead in a circle with "No snapshot data in the reply". Returns
+ * the context's error code. */
 int call_read_snapshot(struct soap* soap, const char* endpoint, const char* action, char* filename,
                        SnapshotData* data);
 

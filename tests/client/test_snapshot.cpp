@@ -636,6 +636,17 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
          Reply::ok(snapshot_response(
              "<snapshot xmlns:b=\"urn:b\" xsi:type=\"b:base64Binary\">aGk=</snapshot>")),
          0, "OK\n", "hi"},
+        {"named by an href",
+         Reply::ok(snapshot_response("<snapshot href=\"#s\"/>") +
+                   "<x id=\"s\" xsi:type=\"xsd:base64Binary\">aGk=</x>"),
+         0, "OK\n", "hi"},
+        {"named by an href, not valid",
+         Reply::ok(snapshot_response("<snapshot href=\"#s\"/>") + "<x id=\"s\">aG=k</x>"), 1,
+         invalid, "old"},
+        {"named by an href, of another type",
+         Reply::ok(snapshot_response("<snapshot href=\"#s\"/>") +
+                   "<x id=\"s\" xsi:type=\"xsd:int\">aGk=</x>"),
+         1, "FAIL: Validation constraint violation: type mismatch xsd:int in element 'x'\n", "old"},
         {"empty", Reply::ok(snapshot_response("<snapshot></snapshot>")), 0, "OK\n", ""},
         {"empty tag", Reply::ok(snapshot_response("<snapshot/>")), 0, "OK\n", ""},
         {"good",
@@ -688,8 +699,9 @@ size_t piecewise_recv(struct soap* soap, char* s, size_t n)
     return pieces->recv(soap, s, std::min(n, pieces->size));
 }
 
-// Inline base64 in every form, each reply read whole, byte by byte and in odd
-// pieces: the snapshot's bytes, or a failure with nothing handed over.
+// Inline base64 in every form, in the snapshot element or in the element its
+// href names, each reply read whole, byte by byte and in odd pieces: the
+// snapshot's bytes, or a failure with nothing handed over.
 TEST(ClientReadSnapshot, InlineBase64InEveryPiece)
 {
     const std::string bytes = snapshot_bytes();
@@ -703,15 +715,25 @@ TEST(ClientReadSnapshot, InlineBase64InEveryPiece)
     const std::string invalid = "Invalid base64 data in the snapshot";
     const std::string syntax =
         "Validation constraint violation: syntax error in element 'snapshot'";
+    const std::string referenced = "<snapshot href=\"#s\"/>";
+    const std::string with_reference = text.substr(0, 400) + reference + text.substr(401);
+    // with_stray() as the element that the href names.
+    const auto named = [](const std::string& stray, const std::string& attributes = "") {
+        const std::string element = with_stray(stray); // "<snapshot>" text "</snapshot>"
+        return "<x id=\"s\"" + attributes + ">" + element.substr(10, element.size() - 21) + "</x>";
+    };
+    const std::string base64_type = " xsi:type=\"xsd:base64Binary\"";
     const struct
     {
         const char* label;
         std::string element;
-        std::string fault; // empty: the bytes arrive
+        std::string fault;                        // empty: the bytes arrive
+        std::string after = {};                   // the elements after the response
+        const char* bytes = {};                   // that arrive; null: the 3000 of the snapshot
+        std::vector<DimeRecord> attachments = {}; // after the envelope's record
     } cases[] = {
         {"lines", "<snapshot>\n " + lines + "\t\n</snapshot>", ""},
-        {"long reference",
-         "<snapshot>" + text.substr(0, 400) + reference + text.substr(401) + "</snapshot>", ""},
+        {"long reference", "<snapshot>" + with_reference + "</snapshot>", ""},
         {"greater-than", with_stray(">"), invalid},
         {"quote", with_stray("\""), invalid},
         {"apostrophe", with_stray("'"), invalid},
@@ -719,6 +741,60 @@ TEST(ClientReadSnapshot, InlineBase64InEveryPiece)
         {"escaped less-than", with_stray("&lt;"), invalid},
         {"reference to no character", with_stray("&#0;"), syntax},
         {"unended reference", with_stray("&#65"), syntax},
+        // The element that an href names, after the response as SOAP encoding
+        // places it or among the response's members.
+        {"named after the response", referenced, "",
+         "<x id=\"s\"" + base64_type + ">\n " + lines + "\t\n</x>"},
+        {"named after the response, long reference", referenced, "",
+         "<x id=\"s\">" + with_reference + "</x>"},
+        {"named after another element", referenced, "",
+         "<y id=\"t\">bm8=</y><z>bm8=</z><x id=\"s\">" + text + "</x>"},
+        {"named through another href", referenced, "",
+         "<x id=\"s\" href=\"#t\"/><x id=\"t\">" + text + "</x>"},
+        {"named before the href", "<x id=\"s\"" + base64_type + ">" + lines + "</x>" + referenced,
+         ""},
+        {"named before, of the class's type",
+         "<x id=\"s\" xsi:type=\"QORControl:SnapshotZip\">" + with_reference + "</x>" + referenced,
+         ""},
+        {"named among the members", referenced + "<x id=\"s\">" + with_reference + "</x>", ""},
+        {"named, greater-than", referenced, invalid, named(">")},
+        {"named, apostrophe", referenced, invalid, named("'", base64_type)},
+        {"named, padding", referenced + named("="), invalid},
+        {"named before, greater-than", named(">") + referenced, invalid},
+        {"named before, of the class's type, padding",
+         named("=", " xsi:type=\"QORControl:SnapshotZip\"") + referenced, invalid},
+        {"named, reference to no character", referenced,
+         "Validation constraint violation: syntax error in element 'x'", named("&#0;")},
+        {"named, incomplete group", referenced, invalid, "<x id=\"s\">aGVsbG</x>"},
+        {"named, of another type", referenced,
+         "Validation constraint violation: type mismatch xsd:int in element 'x'",
+         "<x id=\"s\" xsi:type=\"xsd:int\">aGk=</x>"},
+        {"named before, of another type", "<x id=\"s\" xsi:type=\"xsd:int\">1</x>" + referenced,
+         "Validation constraint violation: type mismatch xsd:int in element 'x'"},
+        {"named twice", referenced,
+         "Validation constraint violation: multiple elements (use the SOAP_XML_TREE flag) with "
+         "duplicate id #s in element 'x'",
+         "<x id=\"s\">" + text + "</x><x id=\"s\">aGk=</x>"},
+        {"named empty", referenced, "", "<x id=\"s\"></x>", ""},
+        {"named nil", referenced, "No snapshot data in the reply",
+         "<x id=\"s\" xsi:nil=\"true\"/>"},
+        {"named by each other", referenced, "No snapshot data in the reply",
+         "<x id=\"s\" href=\"#t\"/><x id=\"t\" href=\"#s\"/>"},
+        {"named nowhere", referenced,
+         "Validation constraint violation: missing id for ref s in element 'SOAP-ENV:Envelope'",
+         "<x id=\"t\">" + text + "</x>"},
+        {"attachment",
+         "<snapshot href=\"cid:s1\"/>",
+         "",
+         "",
+         nullptr,
+         {DimeRecord{"cid:s1", "application/zip", bytes}}},
+        {"attachment named by an href",
+         referenced,
+         "",
+         "<x id=\"s\" href=\"cid:s1\"/>",
+         nullptr,
+         {DimeRecord{"cid:s1", "application/zip", bytes}}},
     };
     qortest::FakeService service;
     struct soap* soap = soap_new1(SOAP_C_UTFSTRING); // a connection per call
@@ -728,7 +804,10 @@ TEST(ClientReadSnapshot, InlineBase64InEveryPiece)
     soap->frecv = piecewise_recv;
     char filename[] = "s.zip";
     for (const auto& c : cases) {
-        service.set_default(Reply::ok(snapshot_response(c.element)));
+        const std::string body = snapshot_response(c.element) + c.after;
+        std::vector<DimeRecord> records = {qortest::dime_envelope_record(qortest::envelope(body))};
+        records.insert(records.end(), c.attachments.begin(), c.attachments.end());
+        service.set_default(c.attachments.empty() ? Reply::ok(body) : Reply::dime(records));
         for (const std::size_t size : {std::size_t{65536}, std::size_t{1}, std::size_t{7}}) {
             pieces.size = size;
             SnapshotData data;
@@ -737,7 +816,7 @@ TEST(ClientReadSnapshot, InlineBase64InEveryPiece)
             if (c.fault.empty()) {
                 EXPECT_EQ(error, SOAP_OK) << c.label << " in pieces of " << size;
                 EXPECT_TRUE(std::string(reinterpret_cast<const char*>(data.bytes), data.size) ==
-                            bytes)
+                            (c.bytes != nullptr ? c.bytes : bytes))
                     << c.label << " in pieces of " << size;
             } else {
                 EXPECT_NE(error, SOAP_OK) << c.label << " in pieces of " << size;
