@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace qortransport {
 namespace {
@@ -39,6 +40,65 @@ constexpr auto kTextStop = [] {
     return table;
 }();
 
+// The toolkit's reader takes this many bytes after "&", a ";" included.
+constexpr std::size_t kReferenceBytes = 7;
+
+// The names that the toolkit's reader decodes to the characters they name:
+// those of XML, and those of its HTML names of Latin-1 whose case it gets
+// right. It takes those names in any case, the first that matches, so that
+// "&eacute;" gives U+00C9 and "&NBSP;" a no-break space: those are refused.
+constexpr std::string_view kKnownNames[] = {
+    "lt",     "gt",     "amp",    "quot",   "apos",   "nbsp",   "iexcl",  "cent",   "pound",
+    "curren", "yen",    "brvbar", "sect",   "uml",    "copy",   "ordf",   "laquo",  "not",
+    "shy",    "reg",    "macr",   "deg",    "plusmn", "sup2",   "sup3",   "acute",  "micro",
+    "para",   "middot", "cedil",  "sup1",   "ordm",   "raquo",  "frac14", "frac12", "frac34",
+    "iquest", "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil",
+    "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave", "Iacute", "Icirc",  "Iuml",   "ETH",
+    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",   "times",  "Oslash", "Ugrave",
+    "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",  "szlig",  "divide", "yuml",
+};
+
+enum class Reference : std::uint8_t { Exact, Long, NoCharacter };
+
+int digit(char c, int base)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The bytes that the toolkit's reader took after "&"; `ended` when a ";"
+// followed them within its seven bytes.
+Reference judge(std::string_view taken, bool ended)
+{
+    if (taken.empty() || taken[0] != '#') {
+        for (std::string_view name : kKnownNames) {
+            if (ended && taken == name)
+                return Reference::Exact;
+        }
+        return Reference::NoCharacter; // no name that it knows is longer
+    }
+    const int base = taken.size() > 1 && (taken[1] == 'x' || taken[1] == 'X') ? 16 : 10;
+    const std::size_t first = base == 16 ? 2 : 1;
+    unsigned long character = 0; // of six digits at most
+    for (std::size_t i = first; i < taken.size(); ++i) {
+        const int d = digit(taken[i], base);
+        if (d < 0)
+            return Reference::NoCharacter;
+        character = character * static_cast<unsigned long>(base) + static_cast<unsigned long>(d);
+    }
+    if (!ended)
+        return Reference::Long;
+    if (taken.size() == first || character == 0 || (character >= 0xD800 && character <= 0xDFFF) ||
+        character > 0x10FFFF)
+        return Reference::NoCharacter;
+    return Reference::Exact;
+}
+
 constexpr std::uint64_t kHashStart = 14695981039346656037ull;
 constexpr std::uint64_t kHashFactor = 1099511628211ull;
 
@@ -60,8 +120,7 @@ bool XmlShape::feed(const char* data, std::size_t n)
             break;
         case State::Reference:
             ++p;
-            if (c == ';' || --reference_left_ == 0)
-                state_ = back_;
+            reference_byte(c);
             break;
         case State::Lt:
             if (blank(c)) {
@@ -75,6 +134,9 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 p += c == '/';
                 state_ = c == '/' ? State::EndTag : State::TagName;
                 declared_here_ = 0;
+                tag_local_length_ = 0;
+                type_value_ = false;
+                qname_text_ = false;
             } else {
                 // A "<" in a value that begins no markup.
                 refuse(kLessThanInTag);
@@ -138,9 +200,12 @@ bool XmlShape::feed(const char* data, std::size_t n)
             else if (c == '>' && --markup_depth_ <= 0)
                 state_ = back_;
             break;
-        case State::TagName:
+        case State::TagName: {
+            const char* const name = p;
             while (p < end && !kNameEnd[static_cast<unsigned char>(*p)])
                 ++p;
+            if (depth_ < 4)
+                tag_name_bytes(name, p);
             if (p < end && *p == '<') {
                 refuse(kLessThanInTag);
             } else if (p < end) {
@@ -151,6 +216,7 @@ bool XmlShape::feed(const char* data, std::size_t n)
                     state_ = delimiter == '/' ? State::Slash : State::TagBlank;
             }
             break;
+        }
         case State::TagBlank:
             ++p;
             if (c == '>') {
@@ -232,8 +298,7 @@ void XmlShape::text(const char*& p, const char* end)
         p = special + 1;
         back_ = State::Text;
         if (*special == '&') {
-            state_ = State::Reference;
-            reference_left_ = 7;
+            reference_begins(qname_depth_ != 0 ? Context::QName : Context::Text);
             return;
         }
         const char* q = p;
@@ -254,11 +319,93 @@ void XmlShape::text(const char*& p, const char* end)
             ++q;
         if (q == p || q == end || *q != '>')
             break;
+        if (depth_ < 4) {
+            tag_local_length_ = 0;
+            tag_name_bytes(p, q);
+        }
         p = q + 1;
-        ++depth_; // a start tag without attributes declares nothing
+        element_started(false); // a start tag without attributes declares nothing
     }
     state_ = State::Lt;
     back_ = State::Text;
+}
+
+void XmlShape::reference_begins(Context context)
+{
+    state_ = State::Reference;
+    reference_length_ = 0;
+    reference_context_ = context;
+}
+
+void XmlShape::reference_byte(unsigned char c)
+{
+    const bool ended = c == ';';
+    if (!ended)
+        reference_[reference_length_++] = static_cast<char>(c);
+    if (!ended && reference_length_ < kReferenceBytes)
+        return;
+    state_ = back_;
+    if (reference_context_ == Context::Text)
+        return; // read whole by the schema's readers
+    const Reference r = judge({reference_, reference_length_}, ended);
+    if (r == Reference::Exact)
+        return;
+    error_ = r == Reference::Long ? "a character reference of more than 8 bytes"
+                                  : "a character reference that names no character";
+    error_ += reference_context_ == Context::Value ? " in an attribute value"
+                                                   : " in a fault code or QName";
+}
+
+void XmlShape::tag_name_bytes(const char* p, const char* end)
+{
+    for (; p < end; ++p) {
+        if (*p == ':') {
+            tag_local_length_ = 0;
+        } else {
+            if (tag_local_length_ < sizeof tag_local_)
+                tag_local_[tag_local_length_] = *p;
+            ++tag_local_length_;
+        }
+    }
+}
+
+bool XmlShape::tag_is(const char* name) const
+{
+    return tag_local_length_ == std::strlen(name) &&
+           std::memcmp(tag_local_, name, tag_local_length_) == 0;
+}
+
+void XmlShape::element_started(bool qname_text)
+{
+    // The toolkit reads the text of a Fault's code, and of any element whose
+    // xsi:type is QName, with its own reader.
+    ++depth_;
+    if (depth_ == 3)
+        in_fault_ = tag_is("Fault");
+    if (qname_depth_ == 0 &&
+        (qname_text || (in_fault_ && depth_ == 4 && (tag_is("faultcode") || tag_is("Code")))))
+        qname_depth_ = depth_;
+}
+
+void XmlShape::value_byte(unsigned char c)
+{
+    if (c == ':') {
+        type_local_length_ = 0;
+    } else {
+        if (type_local_length_ < sizeof type_local_)
+            type_local_[type_local_length_] = static_cast<char>(c);
+        ++type_local_length_;
+    }
+}
+
+void XmlShape::value_done()
+{
+    if (type_value_) {
+        qname_text_ = qname_text_ || (type_local_length_ == sizeof type_local_ &&
+                                      std::memcmp(type_local_, "QName", sizeof type_local_) == 0);
+        type_value_ = false;
+    }
+    state_ = State::TagBlank;
 }
 
 void XmlShape::skip_cdata(const char*& p, const char* end)
@@ -318,19 +465,27 @@ void XmlShape::value(const char*& p, const char* end)
                 state_ = State::Value;
             }
             if (quote_ == ' ' && (value_blank(c) || c == '/')) {
-                state_ = State::TagBlank;
+                value_done();
                 return;
             }
+            if (type_value_)
+                value_byte(c);
             continue;
         }
-        if (c == '<' || c == '&') {
-            // Markup is passed over, a reference takes its bytes; a value
-            // that begins with a reference is unquoted.
-            if (c == '&' && state_ == State::ValueStart)
+        if (c == '<') {
+            // Markup is passed over.
+            back_ = state_;
+            state_ = State::Lt;
+            return;
+        }
+        if (c == '&') {
+            // A reference takes its bytes; a value that begins with one is
+            // unquoted. A type given by a reference may be QName.
+            if (state_ == State::ValueStart)
                 quote_ = ' ';
-            back_ = c == '<' ? state_ : State::Value;
-            state_ = c == '<' ? State::Lt : State::Reference;
-            reference_left_ = 7;
+            qname_text_ = qname_text_ || type_value_;
+            back_ = State::Value;
+            reference_begins(Context::Value);
             return;
         }
         if (state_ == State::ValueStart) {
@@ -346,9 +501,11 @@ void XmlShape::value(const char*& p, const char* end)
         // The closing quote ends a quoted value; a blank, "/" or ">" ends an
         // unquoted one, and the attributes go on after it even at ">".
         if (quote_ == ' ' ? value_blank(c) || c == '/' || c == '>' : c == quote_) {
-            state_ = State::TagBlank;
+            value_done();
             return;
         }
+        if (type_value_)
+            value_byte(c);
     }
 }
 
@@ -374,6 +531,8 @@ bool XmlShape::attribute_done()
     const auto local_is = [this](const char* word) {
         return local_length_ == std::strlen(word) && std::memcmp(local_, word, local_length_) == 0;
     };
+    type_value_ = local_is("type");
+    type_local_length_ = 0;
     if ((local_is("id") || local_is("href") || local_is("ref")) && ++references_ > kMaxReferences)
         return refuse("id, href and ref attributes", kMaxReferences);
     if (name_length_ >= 5 && std::memcmp(head_, "xmlns", 5) == 0 &&
@@ -388,7 +547,7 @@ bool XmlShape::attribute_done()
 void XmlShape::start_tag_done(bool body)
 {
     if (body) {
-        ++depth_;
+        element_started(qname_text_);
         if (declared_here_ > 0)
             scopes_.emplace_back(depth_, declared_here_);
     } else {
@@ -410,6 +569,10 @@ void XmlShape::element_ended()
         return; // an end tag before the first element: the toolkit fails on it
     if (--depth_ == 0)
         ended_ = true;
+    if (depth_ < qname_depth_)
+        qname_depth_ = 0;
+    if (depth_ < 3)
+        in_fault_ = false;
     if (!scopes_.empty() && scopes_.back().first > depth_)
         close_scopes();
 }

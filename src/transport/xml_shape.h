@@ -15,6 +15,16 @@
 // sections end at "]]>", attribute values may be unquoted, and so on, so that
 // no attribute that the toolkit reads goes uncounted.
 //
+// Element text is read whole by the schema's own readers (a fault's detail
+// is kept as written), but attribute values and QNames (a fault's code, an
+// element of type QName) only by the toolkit's reader, which takes seven
+// bytes after "&", stops there and makes some character of whatever it
+// took. There a reference must be one that this reader takes whole and that
+// names the character it makes: "&#" and decimal digits or "&#x" and
+// hexadecimal ones, of a character other than zero or a surrogate, or a
+// name that the reader knows and decodes right, then ";", all within eight
+// bytes. Any other reference is refused.
+//
 // Where the toolkit passes over an element it does not know, it only counts
 // "<" and "/>" to find the element's end, also inside tags and values. Two
 // things that are never well-formed would let that count run ahead of the
@@ -73,7 +83,16 @@ class XmlShape
         Slash, // after "/" in a start tag: the ">" of an empty tag
     };
 
+    enum class Context : std::uint8_t { Text, Value, QName }; // where a reference stands
+
     void text(const char*& p, const char* end);
+    void reference_begins(Context context);
+    void reference_byte(unsigned char c);
+    void tag_name_bytes(const char* p, const char* end);
+    bool tag_is(const char* name) const;
+    void element_started(bool qname_text);
+    void value_byte(unsigned char c);
+    void value_done();
     void skip_cdata(const char*& p, const char* end);
     bool cdata_byte(unsigned char c);
     void held_bracket();
@@ -92,7 +111,11 @@ class XmlShape
     bool cdata_ = false;       // in a CDATA section (the toolkit keeps this across tags)
     char cdata_brackets_ = 0;  // "]" seen in a row in a CDATA section
     char quote_ = 0;           // '"' or '\'' in a quoted value, ' ' in an unquoted one
-    int reference_left_ = 0;
+    // The bytes of the reference being read after "&", as the toolkit takes
+    // them; where it stands.
+    char reference_[7] = {};
+    std::size_t reference_length_ = 0;
+    Context reference_context_ = Context::Text;
     int markup_depth_ = 0;
     // The attribute name being read: its hash, its first six bytes and the
     // first four after its last ":".
@@ -102,7 +125,17 @@ class XmlShape
     char local_[4] = {};
     std::size_t local_length_ = 0;
     std::size_t declared_here_ = 0; // namespace declarations of the current start tag
+    // The element name being read, after its last ":" (from the first four
+    // levels only), and what its attributes tell of its text.
+    char tag_local_[9] = {};
+    std::size_t tag_local_length_ = 0;
+    bool type_value_ = false; // in the value of an attribute named type
+    char type_local_[5] = {}; // that value after its last ":"
+    std::size_t type_local_length_ = 0;
+    bool qname_text_ = false; // the element's type may be QName
     std::size_t depth_ = 0;
+    bool in_fault_ = false;       // in a Fault, the Body's element
+    std::size_t qname_depth_ = 0; // the element whose text is a QName; 0: none
     bool ended_ = false;
     std::size_t in_scope_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> scopes_; // depth, declarations

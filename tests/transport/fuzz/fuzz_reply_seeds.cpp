@@ -1,10 +1,12 @@
 // Writes the replies of the reply-bounds tests into a folder as seeds of the
 // fuzz target: each with both calls, read whole and in reads of 7 bytes, with
-// its length and in chunks.
+// its length and in chunks; and a few with character references where the
+// toolkit's reader decodes them.
 #include <cstdio>
 #include <string>
 
 #include "shape_replies.h"
+#include "support/fake_service.h"
 
 namespace {
 
@@ -24,6 +26,17 @@ std::string in_chunks(const std::string& reply)
     }
     return out + "0\r\n\r\n";
 }
+
+// Process lists and faults with references in attribute values and codes.
+const char* const kReferenceBodies[] = {
+    "<QORControl:GetProcessListResponse><process href=\"&#x000023;p\"/>"
+    "</QORControl:GetProcessListResponse><a id=\"p\"><item><pid>1</pid></item></a>",
+    "<QORControl:GetProcessListResponse><process xsi:type=\"QORControl:ArrayOf&#79;SProcess\" "
+    "SOAP-ENC:arrayType=\"QORControl:OSProcess[&#x0032;]\"><item/><item/></process>"
+    "</QORControl:GetProcessListResponse>",
+    "<SOAP-ENV:Fault><faultcode>SOAP-ENV:Serv&#x00065;r</faultcode><faultstring>&#x1F600;"
+    "</faultstring><detail><e a=\"&#65;&lt;&eacute;&#0;\">&#x1F600;</e></detail></SOAP-ENV:Fault>",
+};
 
 } // namespace
 
@@ -55,6 +68,19 @@ int main(int argc, char** argv)
                 }
             }
         }
+    }
+    for (const char* body : kReferenceBodies) {
+        const std::string xml = qortest::envelope(body);
+        const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                  std::to_string(xml.size()) + "\r\n\r\n" + xml;
+        const std::string path = std::string(argv[1]) + "/References" + std::to_string(written);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (f == nullptr)
+            return 1;
+        std::fwrite("\0\0", 1, 2, f);
+        std::fwrite(reply.data(), 1, reply.size(), f);
+        std::fclose(f);
+        ++written;
     }
     std::printf("%d seeds\n", written);
     return 0;
