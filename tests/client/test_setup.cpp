@@ -182,6 +182,11 @@ TEST(ClientHostText, NamesOneHostAndNothingElse)
         {u"a\xd800", false},
         {u"\xdc00\x61", false},
         {u"\xd800\xd800\xdc00", false},
+        {u"[]", false},
+        {u"\U0010FFFF", true},             // the last pair of surrogates
+        {u"a\xdbff", false},               // the last high one alone
+        {u"\u013a:1", false},              // no ASCII ":" stands for it
+        {std::u16string(46, u':'), false}, // longer than any address
     };
     for (const auto& c : cases) {
         const std::string shown(c.text.begin(), c.text.end());

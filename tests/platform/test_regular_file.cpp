@@ -89,6 +89,12 @@ TEST(RegularFile, ReadsOnlyTheRegularFileItLookedAt)
          [&] { rename(fifo.c_str(), other.c_str()); }, QorFileRead::refused,
          "changed while it was opened"},
     };
+    // Every way through keeps no descriptor open.
+    const auto open_descriptors = [] {
+        const std::filesystem::directory_iterator fds("/proc/self/fd");
+        return std::distance(begin(fds), end(fds));
+    };
+    const auto descriptors_before = open_descriptors();
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
         ASSERT_TRUE(std::filesystem::create_directory(dir));
@@ -111,6 +117,8 @@ TEST(RegularFile, ReadsOnlyTheRegularFileItLookedAt)
         EXPECT_EQ(result == QorFileRead::read ? content : reason, c.reason) << c.what;
         EXPECT_TRUE(result == QorFileRead::read || content.empty()) << c.what;
         EXPECT_TRUE(writer == nullptr || writer->waiting()) << c.what << ": the FIFO was opened";
+        writer.reset();
+        EXPECT_EQ(open_descriptors(), descriptors_before) << c.what;
     }
     std::filesystem::remove_all(dir);
 }

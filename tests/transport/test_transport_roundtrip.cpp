@@ -236,6 +236,14 @@ TEST_P(RoundTrip, SendsTheCredentialsExactlyAtAnyLength)
             usual_names = header_names(request);
         EXPECT_EQ(header_names(request), usual_names) << bytes;
     }
+    // A user without a password, or a password without a user, is no pair:
+    // no Authorization header goes out.
+    for (const auto& [user, password] : {std::pair<const char*, const char*>{"qoradm", nullptr},
+                                         std::pair<const char*, const char*>{nullptr, "secret"}}) {
+        client.set_credentials(user, password);
+        ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << client.fault();
+        EXPECT_FALSE(target.fake().last_request().has_header("Authorization"));
+    }
     client.set_credentials(nullptr, nullptr);
 }
 
