@@ -95,8 +95,13 @@ class ClientWholeRun : public testing::Test
     void SetUp() override
     {
         ASSERT_TRUE(test_pki().ok) << test_pki().error;
-        // The HTTPS port may be taken by chance: another instance then.
+        // The HTTPS port may be taken by chance: another instance then. The
+        // instances tried stay taken until one fits, so that each attempt
+        // tries a new number rather than the one just given back.
+        std::vector<clienttest::Instance> tried;
         for (int attempt = 0; attempt < 10 && tls_ == nullptr; ++attempt) {
+            if (instance_.service != nullptr)
+                tried.push_back(std::move(instance_));
             instance_ = clienttest::start_instance();
             try {
                 tls_ = std::make_unique<TlsProxy>(
