@@ -1,18 +1,24 @@
 // Characters of element text with their references read whole (see
 // qor_get): the runtime's reader takes at most seven bytes after "&", so a
 // longer reference such as "&#x1F600;" or "&#x00041;" came out as another
-// character followed by the rest of its text, and one that names no character
-// as some character all the same.
+// character followed by the rest of its text, one that names no character
+// as some character all the same, and a name in another case than its own
+// ("&eacute;", "&NBSP;") as the character of the first name that matched.
+#include "core/named_references.hpp"
 #include "soapH.h"
 
-#include <cstring>
-#include <memory>
+#include <algorithm>
 
 namespace {
 
 constexpr long kLastCharacter = 0x10FFFF;
-// The runtime's reader takes this many bytes of a reference after "&".
-constexpr std::size_t kRuntimeReference = 7;
+// The longest name of a named reference.
+constexpr std::size_t kLongestName = [] {
+    std::size_t longest = 0;
+    for (const QorNamedReference& known : kQorNamedReferences)
+        longest = std::max(longest, known.name.size());
+    return longest;
+}();
 
 // The runtime's mark of a character that came from a reference.
 soap_wchar from_reference(long character)
@@ -62,59 +68,22 @@ soap_wchar numeric_reference(struct soap* soap)
     return from_reference(character);
 }
 
-// The character the runtime makes of "&name;" (a name of at most seven
-// bytes): besides the five of XML it knows names of HTML. A context of its
-// own reads the reference, made when such a name first comes.
-soap_wchar runtime_named_reference(const char* name, std::size_t n)
-{
-    struct Free
-    {
-        void operator()(struct soap* soap) const { soap_free(soap); }
-    };
-    static thread_local std::unique_ptr<struct soap, Free> decoder;
-    if (!decoder) {
-        decoder.reset(soap_new());
-        if (!decoder)
-            return EOF;
-        decoder->frecv = [](struct soap*, char*, std::size_t) -> std::size_t { return 0; };
-    }
-    struct soap* d = decoder.get();
-    d->buf[0] = '&';
-    std::memcpy(d->buf + 1, name, n);
-    d->buf[n + 1] = ';';
-    d->bufidx = 0;
-    d->buflen = n + 2;
-    d->ahead = 0;
-    d->cdata = 0;
-    d->error = SOAP_OK;
-    return soap_get(d);
-}
-
-// After "&" and the first byte c: a name of at most seven bytes and ";".
+// After "&" and the first byte c: a name of the list spelled as listed, and
+// ";". The runtime's reader matched its HTML names in any case, so that
+// "&eacute;" gave U+00C9: a name is no longer handed to it.
 soap_wchar named_reference(struct soap* soap, soap_wchar c)
 {
-    char name[kRuntimeReference + 1];
+    char name[kLongestName];
     std::size_t n = 0;
     for (; c != ';'; c = soap_get1(soap)) {
-        if (c == EOF || n == kRuntimeReference)
+        if (c == EOF || n == kLongestName)
             return bad_reference(soap);
         name[n++] = static_cast<char>(c);
     }
-    name[n] = '\0';
-    constexpr struct
-    {
-        const char* name;
-        char character;
-    } kXml[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-    for (const auto& x : kXml) {
-        if (std::strcmp(name, x.name) == 0)
-            return from_reference(x.character);
-    }
-    // The runtime's mark of a name it does not know is the character 0x7F.
-    const soap_wchar character = n > 0 ? runtime_named_reference(name, n) : EOF;
-    if (character == EOF || character == from_reference(0x7F))
+    const char32_t character = qor_named_character({name, n});
+    if (character == 0)
         return bad_reference(soap);
-    return character;
+    return from_reference(static_cast<long>(character));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "transport/xml_shape.h"
 
+#include "service/core/named_references.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -43,21 +45,6 @@ constexpr auto kTextStop = [] {
 // The toolkit's reader takes this many bytes after "&", a ";" included.
 constexpr std::size_t kReferenceBytes = 7;
 
-// The names that the toolkit's reader decodes to the characters they name:
-// those of XML, and those of its HTML names of Latin-1 whose case it gets
-// right. It takes those names in any case, the first that matches, so that
-// "&eacute;" gives U+00C9 and "&NBSP;" a no-break space: those are refused.
-constexpr std::string_view kKnownNames[] = {
-    "lt",     "gt",     "amp",    "quot",   "apos",   "nbsp",   "iexcl",  "cent",   "pound",
-    "curren", "yen",    "brvbar", "sect",   "uml",    "copy",   "ordf",   "laquo",  "not",
-    "shy",    "reg",    "macr",   "deg",    "plusmn", "sup2",   "sup3",   "acute",  "micro",
-    "para",   "middot", "cedil",  "sup1",   "ordm",   "raquo",  "frac14", "frac12", "frac34",
-    "iquest", "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil",
-    "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave", "Iacute", "Icirc",  "Iuml",   "ETH",
-    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",   "times",  "Oslash", "Ugrave",
-    "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",  "szlig",  "divide", "yuml",
-};
-
 enum class Reference : std::uint8_t { Exact, Long, NoCharacter };
 
 int digit(char c, int base)
@@ -76,11 +63,9 @@ int digit(char c, int base)
 Reference judge(std::string_view taken, bool ended)
 {
     if (taken.empty() || taken[0] != '#') {
-        for (std::string_view name : kKnownNames) {
-            if (ended && taken == name)
-                return Reference::Exact;
-        }
-        return Reference::NoCharacter; // no name that it knows is longer
+        // Only the names it decodes to the characters they name; none that
+        // it knows is longer than its seven bytes.
+        return ended && qor_named_character(taken) != 0 ? Reference::Exact : Reference::NoCharacter;
     }
     const int base = taken.size() > 1 && (taken[1] == 'x' || taken[1] == 'X') ? 16 : 10;
     const std::size_t first = base == 16 ? 2 : 1;

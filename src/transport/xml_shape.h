@@ -22,8 +22,9 @@
 // took. There a reference must be one that this reader takes whole and that
 // names the character it makes: "&#" and decimal digits or "&#x" and
 // hexadecimal ones, of a character other than zero or a surrogate, or a
-// name that the reader knows and decodes right, then ";", all within eight
-// bytes. Any other reference is refused.
+// name that the reader decodes right (those of service/core/
+// named_references.hpp, the only ones that element text takes either), then
+// ";", all within eight bytes. Any other reference is refused.
 //
 // Where the toolkit passes over an element it does not know, it only counts
 // "<" and "/>" to find the element's end, also inside tags and values. Two

@@ -133,6 +133,35 @@ std::vector<FormCase> Cases()
         cases.push_back({std::string("NoCharacter") + bad.name, List::kProcess,
                          std::string("<name>a") + bad.reference + "b</name><pid>1</pid>",
                          kBadReference});
+    // Named references: a name decodes to the character it names, in the
+    // case that names it; any other spelling names no character (the
+    // toolkit's reader takes its names in any case, the first that matches,
+    // so "&eacute;" gave U+00C9).
+    const struct
+    {
+        const char* name;
+        const char* reference;
+        std::string read;
+    } kNamed[] = {
+        {"CapitalEacute", "&Eacute;",
+         "a\xC3\x89"
+         "b|0|1"},
+        {"SmallEacute", "&eacute;", kBadReference},
+        {"Nbsp", "&nbsp;",
+         "a\xC2\xA0"
+         "b|0|1"},
+        {"NbspInCapitals", "&NBSP;", kBadReference},
+        {"Amp", "&amp;", "a&b|0|1"},
+        {"AmpInCapitals", "&AMP;", kBadReference},
+        {"Yuml", "&yuml;",
+         "a\xC3\xBF"
+         "b|0|1"},
+        {"NotLatin1", "&euro;", kBadReference},
+    };
+    for (const auto& named : kNamed)
+        cases.push_back({std::string("Named") + named.name, List::kProcess,
+                         std::string("<name>a") + named.reference + "b</name><pid>1</pid>",
+                         named.read});
     return cases;
 }
 
