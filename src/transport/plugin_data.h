@@ -38,6 +38,9 @@ struct SavedCallbacks
     // the toolkit's), called with the credentials held back.
     int (*post_next)(struct soap*, const char*, const char*, int, const char*, const char*,
                      ULONG64) = nullptr;
+    // The transport's receive step, behind the check that the reply being
+    // read was not refused.
+    size_t (*recv_next)(struct soap*, char*, size_t) = nullptr;
 };
 
 enum class WinHttpState { Idle, Sending, Receiving };
@@ -170,7 +173,8 @@ void install_winhttp(struct soap* soap, PluginData* data);
 // Writes the Authorization value of the context's user and password itself,
 // exactly and at any length; installed over the transport's callbacks.
 void install_credentials(struct soap* soap, PluginData* data);
-// Bounds the shape of every reply before the toolkit parses it (ReplyShape).
+// Bounds the shape of every reply before the toolkit parses it (ReplyShape);
+// installed over the transport's callbacks.
 void install_reply_shape(struct soap* soap, PluginData* data);
 // Releases what a transport holds when the context goes away.
 void release_ni(PluginData* data);

@@ -124,6 +124,17 @@ int reply_received(struct soap* soap, const char* data, size_t n)
     return SOAP_LENGTH;
 }
 
+// Nothing more of a refused reply is read: the toolkit goes on reading after
+// a refusal that it would have taken for one of HTTP, and a service that
+// holds the connection open would keep it waiting.
+size_t reply_read(struct soap* soap, char* s, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr || !d->shape.error().empty())
+        return 0;
+    return d->saved.recv_next(soap, s, n);
+}
+
 } // namespace
 
 void install_reply_shape(struct soap* soap, PluginData* data)
@@ -137,6 +148,8 @@ void install_reply_shape(struct soap* soap, PluginData* data)
     soap->fpreparerecv = reply_received;
     soap->fparse = header_read;
     soap->fparsehdr = header_line;
+    s.recv_next = soap->frecv;
+    soap->frecv = reply_read;
 }
 
 } // namespace qortransport
