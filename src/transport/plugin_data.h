@@ -119,6 +119,8 @@ struct PluginData
     bool media_dime = false;
     bool media_mime = false;
     bool second_look = false;
+    // The parser read on past the point at which the reply was refused.
+    bool reply_refused = false;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;

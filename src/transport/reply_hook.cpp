@@ -39,7 +39,7 @@ int reply_begins(struct soap* soap)
     if (d == nullptr)
         return SOAP_OK;
     d->shape.reset();
-    d->media_dime = d->media_mime = d->second_look = false;
+    d->media_dime = d->media_mime = d->second_look = d->reply_refused = false;
     return d->saved.fprepareinitrecv != nullptr ? d->saved.fprepareinitrecv(soap) : SOAP_OK;
 }
 
@@ -91,6 +91,17 @@ int header_read(struct soap* soap)
     return rc;
 }
 
+// The parser reads on past the point at which the reply was refused: the
+// call fails, and the fault tells why.
+int reading_refused(struct soap* soap, PluginData* d)
+{
+    if (!d->reply_refused)
+        soap_set_receiver_error(soap, soap_strdup(soap, d->shape.error().c_str()),
+                                "XML reply refused", SOAP_LENGTH);
+    d->reply_refused = true;
+    return soap->error = SOAP_LENGTH;
+}
+
 // The toolkit hands every piece of a reply here before it parses it.
 int reply_received(struct soap* soap, const char* data, size_t n)
 {
@@ -105,33 +116,42 @@ int reply_received(struct soap* soap, const char* data, size_t n)
     // reader still in the envelope would read more of it than was counted.
     if (d->shape.xml_ended() && reading_envelope(soap))
         d->shape.refuse("XML after the end of the envelope");
-    if (d->shape.feed(data, n))
+    const std::size_t taken = d->shape.feed(data, n);
+    if (d->shape.error().empty())
         return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, n) : SOAP_OK;
-    // Nothing of this piece, nor of any later one, reaches the parser: the
-    // toolkit would read on after a single failed read, taking it for the
-    // end of an element.  The parser ends at the end of its input, and the
-    // fault tells why.
-    if (data == soap->buf + soap->bufidx)
-        soap->buflen = soap->bufidx;
-    soap_set_receiver_error(soap, soap_strdup(soap, d->shape.error().c_str()), "XML reply refused",
-                            SOAP_LENGTH);
-    if (second_look) {
+    // The parser takes the bytes before the point at which the reply is
+    // refused, and fails once it reads on past it: so what a reply comes to
+    // does not depend on where its reads end, and a reply whose envelope ends
+    // before that point (for the toolkit) is read. Nothing later reaches the
+    // parser: the toolkit would read on after a single failed read, taking
+    // it for the end of an element, and it would read the rest of a chunked
+    // body's buffer as chunks.
+    if (data == soap->buf + soap->bufidx) {
+        soap->buflen = soap->bufidx + taken;
+        if (soap->chunkbuflen > soap->buflen)
+            soap->chunkbuflen = soap->buflen;
+        if (taken > 0)
+            return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, taken)
+                                                    : SOAP_OK;
         // The toolkit would take a failure here for one of HTTP and read the
-        // whole reply as its text.
-        soap->error = SOAP_OK;
-        return SOAP_OK;
+        // whole reply as its text; the parser fails at its first read.
+        if (second_look)
+            return SOAP_OK;
     }
-    return SOAP_LENGTH;
+    return reading_refused(soap, d);
 }
 
-// Nothing more of a refused reply is read: the toolkit goes on reading after
-// a refusal that it would have taken for one of HTTP, and a service that
-// holds the connection open would keep it waiting.
+// Nothing more of a refused reply is read from the connection: a service
+// that holds it open would keep the call waiting.
 size_t reply_read(struct soap* soap, char* s, size_t n)
 {
     PluginData* d = plugin_data(soap);
-    if (d == nullptr || !d->shape.error().empty())
+    if (d == nullptr)
         return 0;
+    if (!d->shape.error().empty()) {
+        reading_refused(soap, d);
+        return 0;
+    }
     return d->saved.recv_next(soap, s, n);
 }
 

@@ -62,7 +62,7 @@ void ReplyShape::refuse(std::string why)
         error_ = std::move(why);
 }
 
-bool ReplyShape::feed(const char* data, std::size_t n)
+std::size_t ReplyShape::feed(const char* data, std::size_t n)
 {
     const char* p = data;
     const char* const end = data + n;
@@ -95,7 +95,7 @@ bool ReplyShape::feed(const char* data, std::size_t n)
         case Part::Head:
             // The toolkit reads the header; the bytes after it come again
             // once it has (see body_begins).
-            return true;
+            return n;
         case Part::Xml:
             xml(p, end);
             break;
@@ -125,16 +125,30 @@ bool ReplyShape::feed(const char* data, std::size_t n)
             break;
         }
         case Part::Rest:
-            return error().empty();
+            return n;
         }
     }
-    return error().empty();
+    return error().empty() ? n : static_cast<std::size_t>(p - data);
 }
 
 void ReplyShape::xml(const char*& p, const char* end)
 {
-    xml_.feed(p, static_cast<std::size_t>(end - p));
-    p = end;
+    const XmlShape before = xml_;
+    if (xml_.feed(p, static_cast<std::size_t>(end - p))) {
+        p = end;
+    } else {
+        // The byte at which the document is refused: fed again one at a
+        // time, the bytes before it pass.
+        const XmlShape refused = xml_;
+        xml_ = before;
+        const char* const start = p;
+        while (p < end && xml_.feed(p, 1))
+            ++p;
+        if (xml_.error().empty()) {
+            xml_ = refused;
+            p = start;
+        }
+    }
     if (xml_.ended())
         part_ = Part::Rest;
 }

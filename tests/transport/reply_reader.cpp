@@ -137,7 +137,7 @@ ReplyReading read_reply(const std::string& reply, ReplyCall call, const ReadSize
     if (reading.rc != SOAP_OK)
         reading.fault = fault_of(soap);
     if (d != nullptr) {
-        reading.refusal = d->shape.error();
+        reading.refusal = d->reply_refused ? d->shape.error() : "";
         reading.envelope_ended = d->shape.xml_ended();
         reading.counting = d->shape.counting();
     }

@@ -176,6 +176,22 @@ std::vector<ShapeReply> make_replies()
     rows.push_back(read(
         "ProcessListWithIds", [] { return http("text/xml", process_list(1000)); }, false,
         ReplyCall::ProcessList));
+    // What lies past the point at which the bounds refuse a reply, wherever
+    // its reads end, is never parsed: the toolkit ends its envelope before
+    // that point (passing over <u>, it takes "/>" in text for the end of
+    // <v>), or fails on its own before it.
+    rows.push_back(read(
+        "EnvelopeEndsBeforeTheRefusal",
+        [] {
+            std::string xml = process_list(3);
+            const std::string end = "</QORControl:GetProcessListResponse>";
+            xml.insert(xml.find(end), "<u><v>a/></v>");
+            return http("text/xml",
+                        xml + over_names() + "</u></SOAP-ENV:Body></SOAP-ENV:Envelope>");
+        },
+        false, ReplyCall::ProcessList));
+    rows.push_back(read("ToolkitFailsBeforeTheRefusal",
+                        [] { return http("text/xml", "<Foo><a/>" + over_names() + "</Foo>"); }));
 
     // Replies that hide XML from the bounds, as the toolkit alone reads them.
     rows.push_back(refused(

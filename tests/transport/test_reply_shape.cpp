@@ -202,7 +202,9 @@ TEST_P(Replies, TheBoundsCountWhatTheToolkitParses)
             EXPECT_EQ(r.rc, alone.rc) << how;
             EXPECT_EQ(r.fault, alone.fault) << how;
             EXPECT_EQ(r.count, alone.count) << how;
-            EXPECT_TRUE(r.envelope_ended || alone.rc != SOAP_OK) << how;
+            // The toolkit may end an envelope before the bounds see it end,
+            // never while they do not count what it reads.
+            EXPECT_TRUE(r.envelope_ended || r.counting || alone.rc != SOAP_OK) << how;
         } else {
             EXPECT_NE(r.rc, SOAP_OK) << how;
         }
