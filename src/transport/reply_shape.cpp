@@ -27,6 +27,8 @@ void ReplyShape::reset()
     fields_left_ = 0;
     mime_.reset();
     xml_ = XmlShape();
+    copy_ = XmlShape();
+    since_copy_.clear();
 }
 
 void ReplyShape::body_begins(Body body, std::optional<std::string> boundary,
@@ -89,7 +91,8 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
                 mime_->feed("-", 1);
             } else {
                 part_ = Part::Xml;
-                xml_.feed("-", 1);
+                const char* dash = "-";
+                xml(dash, dash + 1);
             }
             break;
         case Part::Head:
@@ -133,19 +136,29 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
 
 void ReplyShape::xml(const char*& p, const char* end)
 {
-    const XmlShape before = xml_;
-    if (xml_.feed(p, static_cast<std::size_t>(end - p))) {
+    const std::size_t n = static_cast<std::size_t>(end - p);
+    if (xml_.feed(p, n)) {
+        // The bytes since the last copy of the counts, to find the byte at
+        // which a later piece is refused; a new copy now and then.
+        if (since_copy_.size() + n > kCopyEvery) {
+            copy_ = xml_;
+            since_copy_.clear();
+        } else {
+            since_copy_.append(p, n);
+        }
         p = end;
     } else {
-        // The byte at which the document is refused: fed again one at a
-        // time, the bytes before it pass.
-        const XmlShape refused = xml_;
-        xml_ = before;
+        // The byte at which the document is refused: from the last copy, the
+        // bytes of this piece are fed again one at a time, and those before
+        // it pass.
+        XmlShape refused = std::move(xml_);
+        xml_ = copy_;
+        xml_.feed(since_copy_.data(), since_copy_.size());
         const char* const start = p;
         while (p < end && xml_.feed(p, 1))
             ++p;
         if (xml_.error().empty()) {
-            xml_ = refused;
+            xml_ = std::move(refused);
             p = start;
         }
     }

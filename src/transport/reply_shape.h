@@ -83,6 +83,10 @@ class ReplyShape
     std::uint64_t fields_left_ = 0;
     std::unique_ptr<MimeParts> mime_;
     XmlShape xml_;
+    // A copy of xml_ and the XML bytes fed since it was made.
+    static constexpr std::size_t kCopyEvery = 64 * 1024;
+    XmlShape copy_;
+    std::string since_copy_;
 };
 
 } // namespace qortransport
