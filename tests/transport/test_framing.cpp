@@ -259,6 +259,36 @@ TEST_P(Streaming, AReplyOverAShapeBoundFails)
     }
 }
 
+// Where the toolkit ends the envelope before the point at which the bounds
+// refuse a reply (passing over <u>, it takes "/>" in text for the end of
+// <v>), the reply is read, on every transport, whether it comes in one piece
+// or in several.
+TEST_P(Streaming, WhatLiesPastARefusalDependsOnNoSegment)
+{
+    std::string names = "<x";
+    for (int i = 0; i < 300; ++i)
+        names += " a" + std::to_string(i) + "=''";
+    std::string xml = qortest::envelope(process_list_xml({"GREEN", "GREEN"}));
+    xml.insert(xml.find("</QORControl:GetProcessListResponse>"), "<u><v>a/></v>");
+    const std::string body = xml + names + "/></u></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+    const std::string reply = head(200, body.size()) + body;
+    const std::size_t end = reply.find("</SOAP-ENV:Envelope>") + 20; // the toolkit's end
+    const std::vector<std::vector<std::string>> segmentations = {
+        {reply},
+        {reply.substr(0, end), reply.substr(end)},
+        {reply.substr(0, end - 300), reply.substr(end - 300, 320), reply.substr(end + 20)},
+    };
+    for (std::size_t i = 0; i < segmentations.size(); ++i) {
+        Target target(GetParam());
+        target.fake().script("GetProcessList", Reply::raw_pieces(segmentations[i]));
+        SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+        int count = -1;
+        EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
+            << i << ": " << client.fault();
+        EXPECT_EQ(count, 2) << i;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTransports, Streaming,
                          ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
                          [](const ::testing::TestParamInfo<int>& p) {
