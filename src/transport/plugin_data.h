@@ -121,6 +121,10 @@ struct PluginData
     bool second_look = false;
     // The parser read on past the point at which the reply was refused.
     bool reply_refused = false;
+    // The bytes after the end of the XML, handed to the toolkit again once it
+    // reads on after its envelope (held_back_at: those handed on).
+    std::string held_back;
+    size_t held_back_at = 0;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;

@@ -40,6 +40,8 @@ int reply_begins(struct soap* soap)
         return SOAP_OK;
     d->shape.reset();
     d->media_dime = d->media_mime = d->second_look = d->reply_refused = false;
+    d->held_back.clear();
+    d->held_back_at = 0;
     return d->saved.fprepareinitrecv != nullptr ? d->saved.fprepareinitrecv(soap) : SOAP_OK;
 }
 
@@ -102,6 +104,35 @@ int reading_refused(struct soap* soap, PluginData* d)
     return soap->error = SOAP_LENGTH;
 }
 
+// The XML has ended after the first `taken` bytes of this piece: the parser
+// reads on to there, and the bytes after it are held back until it has. The
+// toolkit reads them once its envelope is read (attachments, the rest of a
+// chunked body); a reader still in the envelope would read more of it than
+// was counted (see reply_read). False when the piece does not lie in the
+// toolkit's buffer as expected.
+bool hold_back(struct soap* soap, PluginData* d, const char* data, std::size_t taken)
+{
+    if (data != soap->buf + soap->bufidx)
+        return false;
+    const std::size_t cut = soap->bufidx + taken;
+    const std::size_t held = soap->buflen - cut;
+    d->held_back.assign(soap->buf + cut, held);
+    d->held_back_at = 0;
+    if ((soap->mode & SOAP_IO) == SOAP_IO_CHUNK) {
+        // The rest of this chunk comes as chunk data, then the raw bytes
+        // after it with the next chunks' sizes.
+        if (soap->chunkbuflen > soap->buflen)
+            d->held_back.append(soap->buf + soap->buflen, soap->chunkbuflen - soap->buflen);
+        soap->chunksize += held;
+        soap->chunkbuflen = 0;
+    }
+    soap->buflen = cut;
+    // The toolkit counts the bytes of a read after this step, and counts
+    // those held back when they come again.
+    soap->count -= std::min<ULONG64>(soap->count, held);
+    return true;
+}
+
 // The toolkit hands every piece of a reply here before it parses it.
 int reply_received(struct soap* soap, const char* data, size_t n)
 {
@@ -116,9 +147,13 @@ int reply_received(struct soap* soap, const char* data, size_t n)
     // reader still in the envelope would read more of it than was counted.
     if (d->shape.xml_ended() && reading_envelope(soap))
         d->shape.refuse("XML after the end of the envelope");
-    const std::size_t taken = d->shape.feed(data, n);
-    if (d->shape.error().empty())
-        return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, n) : SOAP_OK;
+    std::size_t taken = d->shape.feed(data, n);
+    if (d->shape.error().empty()) {
+        if (taken < n && !hold_back(soap, d, data, taken))
+            taken = n;
+        return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, taken)
+                                                : SOAP_OK;
+    }
     // The parser takes the bytes before the point at which the reply is
     // refused, and fails once it reads on past it: so what a reply comes to
     // does not depend on where its reads end, and a reply whose envelope ends
@@ -141,16 +176,26 @@ int reply_received(struct soap* soap, const char* data, size_t n)
     return reading_refused(soap, d);
 }
 
-// Nothing more of a refused reply is read from the connection: a service
-// that holds it open would keep the call waiting.
+// The bytes held back after the end of the XML come first, unless the
+// reader is still in the envelope. Nothing more of a refused reply is read
+// from the connection: a service that holds it open would keep the call
+// waiting.
 size_t reply_read(struct soap* soap, char* s, size_t n)
 {
     PluginData* d = plugin_data(soap);
     if (d == nullptr)
         return 0;
+    if (d->shape.error().empty() && d->held_back_at < d->held_back.size() && reading_envelope(soap))
+        d->shape.refuse("XML after the end of the envelope");
     if (!d->shape.error().empty()) {
         reading_refused(soap, d);
         return 0;
+    }
+    if (d->held_back_at < d->held_back.size()) {
+        const std::size_t k = std::min(n, d->held_back.size() - d->held_back_at);
+        std::memcpy(s, d->held_back.data() + d->held_back_at, k);
+        d->held_back_at += k;
+        return k;
     }
     return d->saved.recv_next(soap, s, n);
 }

@@ -101,6 +101,8 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
             return n;
         case Part::Xml:
             xml(p, end);
+            if (part_ == Part::Rest)
+                return static_cast<std::size_t>(p - data); // the end of the XML
             break;
         case Part::Mime: {
             p += mime_->feed(p, static_cast<std::size_t>(end - p));
@@ -137,9 +139,11 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
 void ReplyShape::xml(const char*& p, const char* end)
 {
     const std::size_t n = static_cast<std::size_t>(end - p);
-    if (xml_.feed(p, n)) {
+    const bool fed = xml_.feed(p, n);
+    if (fed && !xml_.ended()) {
         // The bytes since the last copy of the counts, to find the byte at
-        // which a later piece is refused; a new copy now and then.
+        // which a later piece is refused or the XML ends; a new copy now and
+        // then.
         if (since_copy_.size() + n > kCopyEvery) {
             copy_ = xml_;
             since_copy_.clear();
@@ -148,18 +152,18 @@ void ReplyShape::xml(const char*& p, const char* end)
         }
         p = end;
     } else {
-        // The byte at which the document is refused: from the last copy, the
-        // bytes of this piece are fed again one at a time, and those before
-        // it pass.
-        XmlShape refused = std::move(xml_);
+        // The byte at which the document is refused, or after which it has
+        // ended: from the last copy, the bytes of this piece are fed again
+        // one at a time.
+        XmlShape whole = std::move(xml_);
         xml_ = copy_;
         xml_.feed(since_copy_.data(), since_copy_.size());
         const char* const start = p;
-        while (p < end && xml_.feed(p, 1))
-            ++p;
-        if (xml_.error().empty()) {
-            xml_ = std::move(refused);
-            p = start;
+        while (p < end && xml_.error().empty() && !xml_.ended())
+            p += xml_.feed(p, 1) ? 1 : 0;
+        if (xml_.error() != whole.error() || xml_.ended() != whole.ended()) {
+            xml_ = std::move(whole);
+            p = fed ? end : start;
         }
     }
     if (xml_.ended())

@@ -1,6 +1,7 @@
 #include "shape_replies.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "support/fake_service.h"
 
@@ -64,6 +65,30 @@ ReplyBytes http(const std::string& content_type, const std::string& body,
         r.marks.push_back(r.bytes.size() + m);
     r.bytes += body;
     r.marks.push_back(r.bytes.size());
+    return r;
+}
+
+// The reply with its body in chunks of the given size instead of its length.
+ReplyBytes in_chunks(const ReplyBytes& reply, std::size_t size)
+{
+    const std::size_t body = reply.marks.front();
+    ReplyBytes r;
+    r.bytes = reply.bytes.substr(0, body - 2);
+    const std::size_t length = r.bytes.find("Content-Length:");
+    r.bytes.replace(length, r.bytes.find("\r\n", length) - length, "Transfer-Encoding: chunked");
+    r.bytes += "\r\n";
+    auto mark = reply.marks.begin();
+    for (std::size_t at = body; at < reply.bytes.size(); at += size) {
+        const std::string chunk = reply.bytes.substr(at, size);
+        char line[24];
+        std::snprintf(line, sizeof line, "%zx\r\n", chunk.size());
+        r.bytes += line;
+        for (; mark != reply.marks.end() && *mark < at + chunk.size(); ++mark)
+            r.marks.push_back(r.bytes.size() + (*mark - at));
+        r.bytes += chunk + "\r\n";
+    }
+    r.marks.push_back(r.bytes.size());
+    r.bytes += "0\r\n\r\n";
     return r;
 }
 
@@ -142,6 +167,21 @@ std::vector<ShapeReply> make_replies()
             std::string("MimeSnapshot") + name,
             [n] {
                 return mime({{kRoot, kSnapshot}, {kZip, binary(n)}});
+            },
+            n > 15000));
+    }
+    // In chunks, the bytes after the envelope are held back until the
+    // toolkit has read it, and then read as attachments.
+    for (const auto& [size, name] :
+         {std::pair{std::size_t{15000}, "15K"}, std::pair{std::size_t{1} << 20, "1M"}}) {
+        const std::size_t n = size;
+        rows.push_back(read(
+            std::string("DimeSnapshotInChunks") + name,
+            [n] { return in_chunks(dime_snapshot(binary(n)), 4093); }, n > 15000));
+        rows.push_back(read(
+            std::string("MimeSnapshotInChunks") + name,
+            [n] {
+                return in_chunks(mime({{kRoot, kSnapshot}, {kZip, binary(n)}}), 4093);
             },
             n > 15000));
     }
@@ -277,6 +317,23 @@ std::vector<ShapeReply> make_replies()
                                          response(kByReference + over_names()))})}});
         },
         kTooManyNames));
+    rows.push_back(refused(
+        "ReferenceInATagHidesEndTags",
+        [] {
+            // Where the toolkit passes over <u>, "&" in a tag takes the next
+            // seven bytes, among them the end tags that end the document
+            // for the bounds; it reads the process list after them.
+            std::string xml = process_list(0);
+            std::string hide = "<u>";
+            for (int i = 0; i < 4; ++i)
+                hide += "<v&b>c</v>";
+            hide += "</a></b></c></d></u><process";
+            for (int i = 0; i < 200; ++i)
+                hide += " xmlns:n" + std::to_string(i) + "=\"urn:n\"";
+            xml.replace(xml.find("<process>"), 8, hide);
+            return http("text/xml", xml);
+        },
+        "XML after the end of the envelope", true, ReplyCall::ProcessList));
     rows.push_back(refused(
         "SkippedElementHidesAttributes",
         [] {
