@@ -51,7 +51,10 @@ enum class WinHttpState { Idle, Sending, Receiving };
 // 599, or a header block that never ends, fails the reply. No byte past the
 // length a reply announced reaches the toolkit, and no read asks for one: the
 // toolkit's parser would otherwise take them for the reply, or wait for the
-// rest of a document that a complete frame never brings.
+// rest of a document that a complete frame never brings. Of a chunked body,
+// no byte after the chunk of size 0 reaches the toolkit: it drops what it
+// has read of them, but reads on from the connection when its parser asks
+// for more, so that the reply would depend on where a read ended.
 class ResponseFrame
 {
   public:
@@ -80,16 +83,21 @@ class ResponseFrame
     size_t peak_held() const { return peak_held_; }
 
   private:
-    enum class State { Head, Body, Unframed, Ended, Failed };
+    enum class State { Head, Body, Unframed, Chunked, Ended, Failed };
+    // Where a chunked body is, read as the toolkit reads it.
+    enum class Chunk { Skip, Size, SizeLine, Data, TrailerLine, TrailerByte, TrailerCr };
     void parse_heads();
     void fail(std::string reason);
+    size_t chunked(const char* data, size_t n);
 
     State state_ = State::Head;
     std::string head_;                 // header bytes of the current response so far
     size_t scanned_ = 0;               // head_ holds no block end before this
     std::string out_;                  // bytes for the toolkit not taken yet
     size_t out_pos_ = 0;               // taken from out_
-    unsigned long long body_left_ = 0; // in State::Body
+    unsigned long long body_left_ = 0; // in State::Body, and of a chunk's data
+    Chunk chunk_ = Chunk::Skip;
+    int size_digits_ = 0;
     bool overrun_ = false;
     size_t peak_held_ = 0;
     std::string error_;
