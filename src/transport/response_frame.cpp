@@ -148,15 +148,23 @@ size_t ResponseFrame::feed(const char* data, size_t n)
 
 // Takes bytes of a chunked body: the sizes as the toolkit reads them (after
 // any bytes that are no hex digit, at most 16 digits, the rest of the line
-// passed over), the data after them, and after the size 0 the trailer lines
-// up to an empty one, which the toolkit never reads. Returns how many bytes
-// come before the end of the size 0 line.
+// passed over; a byte 0xFF ends them all), the data after them, and after
+// the size 0 the trailer lines up to an empty one, which the toolkit never
+// reads. Returns how many bytes come before the end of the size 0 line.
 size_t ResponseFrame::chunked(const char* data, size_t n)
 {
     size_t i = 0;
     size_t handed = 0;
     while (i < n && state_ == State::Chunked) {
         const unsigned char c = static_cast<unsigned char>(data[i]);
+        if (c == 0xFF &&
+            (chunk_ == Chunk::Skip || chunk_ == Chunk::Size || chunk_ == Chunk::SizeLine)) {
+            // Among the sizes the toolkit reads this byte as the end of its
+            // input.
+            handed = ++i;
+            state_ = State::Ended;
+            break;
+        }
         switch (chunk_) {
         case Chunk::Skip:
             if (std::isxdigit(c)) {

@@ -129,6 +129,7 @@ TEST(ResponseFrame, HandsOnAChunkedBodyUpToItsLastChunk)
          false},
         {{head + "3\r\nabc\r\n0\r\n\r\n3\r\nxyz\r\n0\r\n\r\n"}, "3\r\nabc\r\n0\r\n", true},
         {{head + "3\r\nabc\r\n0\r\n", "\r\n3\r\nxyz\r\n0\r\n\r\n"}, "3\r\nabc\r\n0\r\n", true},
+        {{head + "3\r\nabc\r\n3\r\xff\n", "xyz\r\n0\r\n\r\n"}, "3\r\nabc\r\n3\r\xff", true},
     };
     for (const Case& c : cases) {
         const Outcome out = receive(c.segments);
