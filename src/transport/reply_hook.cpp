@@ -32,6 +32,17 @@ bool reading_envelope(const struct soap* soap)
     return soap->part >= SOAP_IN_ENVELOPE && soap->part <= SOAP_END_ENVELOPE;
 }
 
+// The parser reads on past the point at which the reply was refused: the
+// call fails, and the fault tells why.
+int reading_refused(struct soap* soap, PluginData* d)
+{
+    if (!d->reply_refused)
+        soap_set_receiver_error(soap, soap_strdup(soap, d->shape.error().c_str()),
+                                "XML reply refused", SOAP_LENGTH);
+    d->reply_refused = true;
+    return soap->error = SOAP_LENGTH;
+}
+
 // A new reply begins: it is followed from its first byte.
 int reply_begins(struct soap* soap)
 {
@@ -77,7 +88,10 @@ int header_read(struct soap* soap)
         // An HTTP error whose body the toolkit takes as its text, if at all.
         d->shape.body_begins(ReplyShape::Body::Text);
     } else if (dime != d->media_dime || mime != d->media_mime || (dime && mime)) {
+        // No byte of the body may be parsed, so the call fails whatever the
+        // toolkit makes of the rest: its fault is this one.
         d->shape.refuse("DIME or MIME named outside the media type of a Content-Type");
+        reading_refused(soap, d);
     } else if (mime) {
         const auto text = [](const char* s) {
             return s != nullptr ? std::optional<std::string>(s) : std::nullopt;
@@ -91,17 +105,6 @@ int header_read(struct soap* soap)
     // more; with chunks they come from its reader of chunks.
     d->second_look = (soap->imode & SOAP_IO) != SOAP_IO_CHUNK;
     return rc;
-}
-
-// The parser reads on past the point at which the reply was refused: the
-// call fails, and the fault tells why.
-int reading_refused(struct soap* soap, PluginData* d)
-{
-    if (!d->reply_refused)
-        soap_set_receiver_error(soap, soap_strdup(soap, d->shape.error().c_str()),
-                                "XML reply refused", SOAP_LENGTH);
-    d->reply_refused = true;
-    return soap->error = SOAP_LENGTH;
 }
 
 // The XML has ended after the first `taken` bytes of this piece: the parser

@@ -249,6 +249,20 @@ std::vector<ShapeReply> make_replies()
         [] { return dime_snapshot(binary(100), "text/xml; application/dime"); }, kNamedOutside,
         false));
     rows.push_back(refused(
+        "DimeAmongParametersAndNoChunkSize",
+        [] {
+            // The toolkit reads the 0xFF among the chunk sizes as the end of
+            // its input, and may not read on.
+            ReplyBytes r;
+            r.bytes = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; application/dime\r\n"
+                      "Transfer-Encoding: chunked\r\n\r\n";
+            r.marks = {r.bytes.size()};
+            r.bytes += "5\r\xff\nhello\r\n0\r\n\r\n";
+            r.marks.push_back(r.bytes.size());
+            return r;
+        },
+        kNamedOutside, false));
+    rows.push_back(refused(
         "MultipartAmongParameters",
         [] {
             return mime({{kRoot, kSnapshot}, {kZip, binary(100)}}, "",
