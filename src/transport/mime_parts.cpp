@@ -139,7 +139,7 @@ std::size_t MimeParts::feed(const char* data, std::size_t n)
             break;
         }
     }
-    return state_ == State::Found ? i : n;
+    return state_ == State::Found || !error_.empty() ? i : n;
 }
 
 void MimeParts::line_feed()

@@ -33,7 +33,8 @@ class MimeParts
     MimeParts& operator=(const MimeParts&) = delete;
 
     // Takes the next bytes of the message; returns how many of them come
-    // before the content of the SOAP part (all while it has not begun).
+    // before the content of the SOAP part, or up to and with the byte for
+    // which the message is refused (all while neither has come).
     std::size_t feed(const char* data, std::size_t n);
     // The content of the SOAP part begins.
     bool found() const { return state_ == State::Found; }

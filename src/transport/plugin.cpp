@@ -155,7 +155,6 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
     s.fpost = soap->fpost;
     s.fpreparefinalrecv = soap->fpreparefinalrecv;
     soap->fpreparefinalrecv = response_complete;
-    install_reply_shape(soap, data.get());
     switch (data->arg.transport_type) {
     case NI_HTTP:
     case NI_HTTPS:
@@ -172,6 +171,7 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
         install_gsoap(soap, data.get());
         break;
     }
+    install_reply_shape(soap, data.get());
     data->post = soap->fpost;
     soap->fpost = guarded_post;
     // The toolkit's own send and receive steps write to and read from these

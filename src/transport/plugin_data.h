@@ -38,6 +38,9 @@ struct SavedCallbacks
     // the toolkit's), called with the credentials held back.
     int (*post_next)(struct soap*, const char*, const char*, int, const char*, const char*,
                      ULONG64) = nullptr;
+    // The transport's receive step, behind the check that the reply being
+    // read was not refused.
+    size_t (*recv_next)(struct soap*, char*, size_t) = nullptr;
 };
 
 enum class WinHttpState { Idle, Sending, Receiving };
@@ -48,7 +51,10 @@ enum class WinHttpState { Idle, Sending, Receiving };
 // 599, or a header block that never ends, fails the reply. No byte past the
 // length a reply announced reaches the toolkit, and no read asks for one: the
 // toolkit's parser would otherwise take them for the reply, or wait for the
-// rest of a document that a complete frame never brings.
+// rest of a document that a complete frame never brings. Of a chunked body,
+// no byte after the chunk of size 0 reaches the toolkit: it drops what it
+// has read of them, but reads on from the connection when its parser asks
+// for more, so that the reply would depend on where a read ended.
 class ResponseFrame
 {
   public:
@@ -77,16 +83,21 @@ class ResponseFrame
     size_t peak_held() const { return peak_held_; }
 
   private:
-    enum class State { Head, Body, Unframed, Ended, Failed };
+    enum class State { Head, Body, Unframed, Chunked, Ended, Failed };
+    // Where a chunked body is, read as the toolkit reads it.
+    enum class Chunk { Skip, Size, SizeLine, Data, TrailerLine, TrailerByte, TrailerCr };
     void parse_heads();
     void fail(std::string reason);
+    size_t chunked(const char* data, size_t n);
 
     State state_ = State::Head;
     std::string head_;                 // header bytes of the current response so far
     size_t scanned_ = 0;               // head_ holds no block end before this
     std::string out_;                  // bytes for the toolkit not taken yet
     size_t out_pos_ = 0;               // taken from out_
-    unsigned long long body_left_ = 0; // in State::Body
+    unsigned long long body_left_ = 0; // in State::Body, and of a chunk's data
+    Chunk chunk_ = Chunk::Skip;
+    int size_digits_ = 0;
     bool overrun_ = false;
     size_t peak_held_ = 0;
     std::string error_;
@@ -116,6 +127,12 @@ struct PluginData
     bool media_dime = false;
     bool media_mime = false;
     bool second_look = false;
+    // The parser read on past the point at which the reply was refused.
+    bool reply_refused = false;
+    // The bytes after the end of the XML, handed to the toolkit again once it
+    // reads on after its envelope (held_back_at: those handed on).
+    std::string held_back;
+    size_t held_back_at = 0;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;
@@ -170,7 +187,8 @@ void install_winhttp(struct soap* soap, PluginData* data);
 // Writes the Authorization value of the context's user and password itself,
 // exactly and at any length; installed over the transport's callbacks.
 void install_credentials(struct soap* soap, PluginData* data);
-// Bounds the shape of every reply before the toolkit parses it (ReplyShape).
+// Bounds the shape of every reply before the toolkit parses it (ReplyShape);
+// installed over the transport's callbacks.
 void install_reply_shape(struct soap* soap, PluginData* data);
 // Releases what a transport holds when the context goes away.
 void release_ni(PluginData* data);

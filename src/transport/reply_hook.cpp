@@ -32,6 +32,17 @@ bool reading_envelope(const struct soap* soap)
     return soap->part >= SOAP_IN_ENVELOPE && soap->part <= SOAP_END_ENVELOPE;
 }
 
+// The parser reads on past the point at which the reply was refused: the
+// call fails, and the fault tells why.
+int reading_refused(struct soap* soap, PluginData* d)
+{
+    if (!d->reply_refused)
+        soap_set_receiver_error(soap, soap_strdup(soap, d->shape.error().c_str()),
+                                "XML reply refused", SOAP_LENGTH);
+    d->reply_refused = true;
+    return soap->error = SOAP_LENGTH;
+}
+
 // A new reply begins: it is followed from its first byte.
 int reply_begins(struct soap* soap)
 {
@@ -39,7 +50,9 @@ int reply_begins(struct soap* soap)
     if (d == nullptr)
         return SOAP_OK;
     d->shape.reset();
-    d->media_dime = d->media_mime = d->second_look = false;
+    d->media_dime = d->media_mime = d->second_look = d->reply_refused = false;
+    d->held_back.clear();
+    d->held_back_at = 0;
     return d->saved.fprepareinitrecv != nullptr ? d->saved.fprepareinitrecv(soap) : SOAP_OK;
 }
 
@@ -75,7 +88,10 @@ int header_read(struct soap* soap)
         // An HTTP error whose body the toolkit takes as its text, if at all.
         d->shape.body_begins(ReplyShape::Body::Text);
     } else if (dime != d->media_dime || mime != d->media_mime || (dime && mime)) {
+        // No byte of the body may be parsed, so the call fails whatever the
+        // toolkit makes of the rest: its fault is this one.
         d->shape.refuse("DIME or MIME named outside the media type of a Content-Type");
+        reading_refused(soap, d);
     } else if (mime) {
         const auto text = [](const char* s) {
             return s != nullptr ? std::optional<std::string>(s) : std::nullopt;
@@ -89,6 +105,35 @@ int header_read(struct soap* soap)
     // more; with chunks they come from its reader of chunks.
     d->second_look = (soap->imode & SOAP_IO) != SOAP_IO_CHUNK;
     return rc;
+}
+
+// The XML has ended after the first `taken` bytes of this piece: the parser
+// reads on to there, and the bytes after it are held back until it has. The
+// toolkit reads them once its envelope is read (attachments, the rest of a
+// chunked body); a reader still in the envelope would read more of it than
+// was counted (see reply_read). False when the piece does not lie in the
+// toolkit's buffer as expected.
+bool hold_back(struct soap* soap, PluginData* d, const char* data, std::size_t taken)
+{
+    if (data != soap->buf + soap->bufidx)
+        return false;
+    const std::size_t cut = soap->bufidx + taken;
+    const std::size_t held = soap->buflen - cut;
+    d->held_back.assign(soap->buf + cut, held);
+    d->held_back_at = 0;
+    if ((soap->mode & SOAP_IO) == SOAP_IO_CHUNK) {
+        // The rest of this chunk comes as chunk data, then the raw bytes
+        // after it with the next chunks' sizes.
+        if (soap->chunkbuflen > soap->buflen)
+            d->held_back.append(soap->buf + soap->buflen, soap->chunkbuflen - soap->buflen);
+        soap->chunksize += held;
+        soap->chunkbuflen = 0;
+    }
+    soap->buflen = cut;
+    // The toolkit counts the bytes of a read after this step, and counts
+    // those held back when they come again.
+    soap->count -= std::min<ULONG64>(soap->count, held);
+    return true;
 }
 
 // The toolkit hands every piece of a reply here before it parses it.
@@ -105,23 +150,57 @@ int reply_received(struct soap* soap, const char* data, size_t n)
     // reader still in the envelope would read more of it than was counted.
     if (d->shape.xml_ended() && reading_envelope(soap))
         d->shape.refuse("XML after the end of the envelope");
-    if (d->shape.feed(data, n))
-        return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, n) : SOAP_OK;
-    // Nothing of this piece, nor of any later one, reaches the parser: the
-    // toolkit would read on after a single failed read, taking it for the
-    // end of an element.  The parser ends at the end of its input, and the
-    // fault tells why.
-    if (data == soap->buf + soap->bufidx)
-        soap->buflen = soap->bufidx;
-    soap_set_receiver_error(soap, soap_strdup(soap, d->shape.error().c_str()), "XML reply refused",
-                            SOAP_LENGTH);
-    if (second_look) {
-        // The toolkit would take a failure here for one of HTTP and read the
-        // whole reply as its text.
-        soap->error = SOAP_OK;
-        return SOAP_OK;
+    std::size_t taken = d->shape.feed(data, n);
+    if (d->shape.error().empty()) {
+        if (taken < n && !hold_back(soap, d, data, taken))
+            taken = n;
+        return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, taken)
+                                                : SOAP_OK;
     }
-    return SOAP_LENGTH;
+    // The parser takes the bytes before the point at which the reply is
+    // refused, and fails once it reads on past it: so what a reply comes to
+    // does not depend on where its reads end, and a reply whose envelope ends
+    // before that point (for the toolkit) is read. Nothing later reaches the
+    // parser: the toolkit would read on after a single failed read, taking
+    // it for the end of an element, and it would read the rest of a chunked
+    // body's buffer as chunks.
+    if (data == soap->buf + soap->bufidx) {
+        soap->buflen = soap->bufidx + taken;
+        if (soap->chunkbuflen > soap->buflen)
+            soap->chunkbuflen = soap->buflen;
+        if (taken > 0)
+            return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, taken)
+                                                    : SOAP_OK;
+        // The toolkit would take a failure here for one of HTTP and read the
+        // whole reply as its text; the parser fails at its first read.
+        if (second_look)
+            return SOAP_OK;
+    }
+    return reading_refused(soap, d);
+}
+
+// The bytes held back after the end of the XML come first, unless the
+// reader is still in the envelope. Nothing more of a refused reply is read
+// from the connection: a service that holds it open would keep the call
+// waiting.
+size_t reply_read(struct soap* soap, char* s, size_t n)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr)
+        return 0;
+    if (d->shape.error().empty() && d->held_back_at < d->held_back.size() && reading_envelope(soap))
+        d->shape.refuse("XML after the end of the envelope");
+    if (!d->shape.error().empty()) {
+        reading_refused(soap, d);
+        return 0;
+    }
+    if (d->held_back_at < d->held_back.size()) {
+        const std::size_t k = std::min(n, d->held_back.size() - d->held_back_at);
+        std::memcpy(s, d->held_back.data() + d->held_back_at, k);
+        d->held_back_at += k;
+        return k;
+    }
+    return d->saved.recv_next(soap, s, n);
 }
 
 } // namespace
@@ -137,6 +216,8 @@ void install_reply_shape(struct soap* soap, PluginData* data)
     soap->fpreparerecv = reply_received;
     soap->fparse = header_read;
     soap->fparsehdr = header_line;
+    s.recv_next = soap->frecv;
+    soap->frecv = reply_read;
 }
 
 } // namespace qortransport

@@ -27,6 +27,8 @@ void ReplyShape::reset()
     fields_left_ = 0;
     mime_.reset();
     xml_ = XmlShape();
+    copy_ = XmlShape();
+    since_copy_.clear();
 }
 
 void ReplyShape::body_begins(Body body, std::optional<std::string> boundary,
@@ -62,7 +64,7 @@ void ReplyShape::refuse(std::string why)
         error_ = std::move(why);
 }
 
-bool ReplyShape::feed(const char* data, std::size_t n)
+std::size_t ReplyShape::feed(const char* data, std::size_t n)
 {
     const char* p = data;
     const char* const end = data + n;
@@ -89,15 +91,18 @@ bool ReplyShape::feed(const char* data, std::size_t n)
                 mime_->feed("-", 1);
             } else {
                 part_ = Part::Xml;
-                xml_.feed("-", 1);
+                const char* dash = "-";
+                xml(dash, dash + 1);
             }
             break;
         case Part::Head:
             // The toolkit reads the header; the bytes after it come again
             // once it has (see body_begins).
-            return true;
+            return n;
         case Part::Xml:
             xml(p, end);
+            if (part_ == Part::Rest)
+                return static_cast<std::size_t>(p - data); // the end of the XML
             break;
         case Part::Mime: {
             p += mime_->feed(p, static_cast<std::size_t>(end - p));
@@ -125,16 +130,42 @@ bool ReplyShape::feed(const char* data, std::size_t n)
             break;
         }
         case Part::Rest:
-            return error().empty();
+            return n;
         }
     }
-    return error().empty();
+    return error().empty() ? n : static_cast<std::size_t>(p - data);
 }
 
 void ReplyShape::xml(const char*& p, const char* end)
 {
-    xml_.feed(p, static_cast<std::size_t>(end - p));
-    p = end;
+    const std::size_t n = static_cast<std::size_t>(end - p);
+    const bool fed = xml_.feed(p, n);
+    if (fed && !xml_.ended()) {
+        // The bytes since the last copy of the counts, to find the byte at
+        // which a later piece is refused or the XML ends; a new copy now and
+        // then.
+        if (since_copy_.size() + n > kCopyEvery) {
+            copy_ = xml_;
+            since_copy_.clear();
+        } else {
+            since_copy_.append(p, n);
+        }
+        p = end;
+    } else {
+        // The byte at which the document is refused, or after which it has
+        // ended: from the last copy, the bytes of this piece are fed again
+        // one at a time.
+        XmlShape whole = std::move(xml_);
+        xml_ = copy_;
+        xml_.feed(since_copy_.data(), since_copy_.size());
+        const char* const start = p;
+        while (p < end && xml_.error().empty() && !xml_.ended())
+            p += xml_.feed(p, 1) ? 1 : 0;
+        if (xml_.error() != whole.error() || xml_.ended() != whole.ended()) {
+            xml_ = std::move(whole);
+            p = fed ? end : start;
+        }
+    }
     if (xml_.ended())
         part_ = Part::Rest;
 }

@@ -45,9 +45,12 @@ class ReplyShape
                      std::optional<std::string> start = std::nullopt);
     // Refuses the reply for what its header says.
     void refuse(std::string why);
-    // Takes the next bytes that the toolkit received; false once the reply
-    // is refused (error() says why).
-    bool feed(const char* data, std::size_t n);
+    // Takes the next bytes that the toolkit received; returns how many of
+    // them come before the point at which the reply is refused (all of them
+    // while it is not; error() says why). The parser may read up to that
+    // point: whatever it makes of those bytes does not depend on where the
+    // reads of the reply ended.
+    std::size_t feed(const char* data, std::size_t n);
     const std::string& error() const { return error_.empty() ? xml_.error() : error_; }
     // The toolkit is to read an HTTP header before the body.
     bool in_header() const { return part_ == Part::Head; }
@@ -80,6 +83,10 @@ class ReplyShape
     std::uint64_t fields_left_ = 0;
     std::unique_ptr<MimeParts> mime_;
     XmlShape xml_;
+    // A copy of xml_ and the XML bytes fed since it was made.
+    static constexpr std::size_t kCopyEvery = 64 * 1024;
+    XmlShape copy_;
+    std::string since_copy_;
 };
 
 } // namespace qortransport

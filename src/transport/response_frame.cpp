@@ -59,30 +59,44 @@ struct Framing
     bool chunked = false;
     bool has_length = false;
     unsigned long long length = 0;
+    // The toolkit reads the body in chunks: the last Transfer-Encoding line
+    // (with the lines that go on from it) says "chunked" and nothing else.
+    bool toolkit_chunks = false;
 };
 
 Framing framing_of(const std::string& head)
 {
     Framing f;
+    std::string coding; // of the last Transfer-Encoding line
+    bool in_coding = false;
     size_t pos = head.find('\n');
     while (pos != std::string::npos && pos + 1 < head.size()) {
         const size_t next = head.find('\n', pos + 1);
         const std::string line =
             head.substr(pos + 1, next == std::string::npos ? std::string::npos : next - pos - 1);
         pos = next;
+        if (in_coding && (line[0] == ' ' || line[0] == '\t')) {
+            coding += " " + trimmed(line);
+            continue;
+        }
+        in_coding = false;
         const size_t colon = line.find(':');
         if (colon == std::string::npos)
             continue;
         const std::string name = lower(trimmed(line.substr(0, colon)));
         const std::string value = trimmed(line.substr(colon + 1));
-        if (name == "transfer-encoding" && lower(value).find("chunked") != std::string::npos)
-            f.chunked = true;
+        if (name == "transfer-encoding") {
+            f.chunked = f.chunked || lower(value).find("chunked") != std::string::npos;
+            coding = value;
+            in_coding = true;
+        }
         if (name == "content-length" && !value.empty() && value.size() <= 18 &&
             value.find_first_not_of("0123456789") == std::string::npos) {
             f.has_length = true;
             f.length = std::stoull(value);
         }
     }
+    f.toolkit_chunks = lower(trimmed(coding)) == "chunked";
     return f;
 }
 
@@ -101,6 +115,7 @@ size_t ResponseFrame::want(size_t n) const
     case State::Body:
         return body_left_ < n ? static_cast<size_t>(body_left_) : n;
     case State::Unframed:
+    case State::Chunked:
         return n;
     default:
         return 0;
@@ -123,10 +138,89 @@ size_t ResponseFrame::feed(const char* data, size_t n)
         return n;
     case State::Unframed:
         return n;
+    case State::Chunked:
+        return chunked(data, n);
     default:
         overrun_ = overrun_ || n > 0;
         return 0;
     }
+}
+
+// Takes bytes of a chunked body: the sizes as the toolkit reads them (after
+// any bytes that are no hex digit, at most 16 digits, the rest of the line
+// passed over; a byte 0xFF ends them all), the data after them, and after
+// the size 0 the trailer lines up to an empty one, which the toolkit never
+// reads. Returns how many bytes come before the end of the size 0 line.
+size_t ResponseFrame::chunked(const char* data, size_t n)
+{
+    size_t i = 0;
+    size_t handed = 0;
+    while (i < n && state_ == State::Chunked) {
+        const unsigned char c = static_cast<unsigned char>(data[i]);
+        if (c == 0xFF &&
+            (chunk_ == Chunk::Skip || chunk_ == Chunk::Size || chunk_ == Chunk::SizeLine)) {
+            // Among the sizes the toolkit reads this byte as the end of its
+            // input.
+            handed = ++i;
+            state_ = State::Ended;
+            break;
+        }
+        switch (chunk_) {
+        case Chunk::Skip:
+            if (std::isxdigit(c)) {
+                chunk_ = Chunk::Size;
+                body_left_ = 0;
+                size_digits_ = 0;
+            } else {
+                ++i;
+            }
+            break;
+        case Chunk::Size:
+            if (std::isxdigit(c) && size_digits_ < 16) {
+                const int digit = std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10;
+                body_left_ = body_left_ * 16 + static_cast<unsigned>(digit);
+                ++size_digits_;
+                ++i;
+            } else {
+                chunk_ = Chunk::SizeLine;
+            }
+            break;
+        case Chunk::SizeLine:
+            ++i;
+            if (c == '\n')
+                chunk_ = body_left_ > 0 ? Chunk::Data : Chunk::TrailerLine;
+            if (chunk_ == Chunk::TrailerLine)
+                handed = i; // the toolkit's last byte of the body
+            break;
+        case Chunk::Data: {
+            const size_t k = static_cast<size_t>(std::min<unsigned long long>(body_left_, n - i));
+            i += k;
+            body_left_ -= k;
+            if (body_left_ == 0)
+                chunk_ = Chunk::Skip;
+            break;
+        }
+        case Chunk::TrailerLine:
+        case Chunk::TrailerByte:
+        case Chunk::TrailerCr:
+            // An empty line ends the trailer and the reply.
+            ++i;
+            if (c == '\n' && chunk_ != Chunk::TrailerByte)
+                state_ = State::Ended;
+            else if (c == '\n')
+                chunk_ = Chunk::TrailerLine;
+            else if (c == '\r' && chunk_ == Chunk::TrailerLine)
+                chunk_ = Chunk::TrailerCr;
+            else
+                chunk_ = Chunk::TrailerByte;
+            break;
+        }
+    }
+    if (chunk_ != Chunk::TrailerLine && chunk_ != Chunk::TrailerByte &&
+        chunk_ != Chunk::TrailerCr && state_ == State::Chunked)
+        handed = i;
+    overrun_ = overrun_ || i < n;
+    return handed;
 }
 
 void ResponseFrame::end_of_input()
@@ -193,8 +287,12 @@ void ResponseFrame::parse_heads()
         const Framing framing = framing_of(head_.substr(start, end - start));
         out_.assign(head_, start, end - start);
         const size_t rest = head_.size() - end;
-        if (framing.chunked || !framing.has_length) {
-            // Chunks and replies read up to the close end by themselves.
+        if (framing.toolkit_chunks) {
+            state_ = State::Chunked;
+            chunk_ = Chunk::Skip;
+            out_.append(head_, end, chunked(head_.data() + end, rest));
+        } else if (framing.chunked || !framing.has_length) {
+            // A reply read up to the close ends by itself.
             state_ = State::Unframed;
             out_.append(head_, end, rest);
         } else {

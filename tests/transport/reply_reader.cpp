@@ -19,6 +19,7 @@ struct Feed
     const ReadSizes* sizes = nullptr;
     int (*parser_step)(struct soap*, const char*, size_t) = nullptr;
     ReplyReading* reading = nullptr;
+    const qortransport::PluginData* plugin = nullptr;
 };
 
 // A descriptor that the toolkit may take for its socket; never closed.
@@ -46,6 +47,8 @@ int fake_close_socket(struct soap*, SOAP_SOCKET)
 size_t fake_recv(struct soap* soap, char* s, size_t n)
 {
     auto* f = static_cast<Feed*>(soap->user);
+    if (f->plugin != nullptr && !f->plugin->shape.error().empty())
+        ++f->reading->reads_after_refusal;
     std::size_t k = std::min(n, f->reply->size() - f->at);
     if (*f->sizes) {
         if (const std::size_t size = (*f->sizes)(f->at))
@@ -99,6 +102,7 @@ ReplyReading read_reply(const std::string& reply, ReplyCall call, const ReadSize
         arg.transport_type = GSOAP_HTTP;
         soap_register_plugin_arg(soap, plugin_register, &arg);
         d = qortransport::plugin_data(soap);
+        feed.plugin = d;
     }
     if (d != nullptr) {
         d->saved.fopen = fake_open;
@@ -133,7 +137,7 @@ ReplyReading read_reply(const std::string& reply, ReplyCall call, const ReadSize
     if (reading.rc != SOAP_OK)
         reading.fault = fault_of(soap);
     if (d != nullptr) {
-        reading.refusal = d->shape.error();
+        reading.refusal = d->reply_refused ? d->shape.error() : "";
         reading.envelope_ended = d->shape.xml_ended();
         reading.counting = d->shape.counting();
     }

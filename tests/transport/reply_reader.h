@@ -19,9 +19,10 @@ struct ReplyReading
     int rc = -1;
     std::string fault;           // "" when rc is SOAP_OK
     int count = -1;              // processes or snapshot bytes when rc is SOAP_OK
-    std::string refusal;         // what the reply bounds refused; "" for the toolkit alone
+    std::string refusal;         // why the bounds failed the call; "" for the toolkit alone
     bool envelope_ended = false; // the bounds followed the envelope to its end
     bool counting = false;       // the bounds count every byte that comes as XML
+    int reads_after_refusal = 0; // reads from the connection once the bounds refused
     std::size_t attribute_names = 0;
     std::size_t most_namespaces = 0; // sampled whenever the toolkit read more
     std::size_t ids = 0;

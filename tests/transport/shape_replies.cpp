@@ -1,6 +1,7 @@
 #include "shape_replies.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "support/fake_service.h"
 
@@ -64,6 +65,30 @@ ReplyBytes http(const std::string& content_type, const std::string& body,
         r.marks.push_back(r.bytes.size() + m);
     r.bytes += body;
     r.marks.push_back(r.bytes.size());
+    return r;
+}
+
+// The reply with its body in chunks of the given size instead of its length.
+ReplyBytes in_chunks(const ReplyBytes& reply, std::size_t size)
+{
+    const std::size_t body = reply.marks.front();
+    ReplyBytes r;
+    r.bytes = reply.bytes.substr(0, body - 2);
+    const std::size_t length = r.bytes.find("Content-Length:");
+    r.bytes.replace(length, r.bytes.find("\r\n", length) - length, "Transfer-Encoding: chunked");
+    r.bytes += "\r\n";
+    auto mark = reply.marks.begin();
+    for (std::size_t at = body; at < reply.bytes.size(); at += size) {
+        const std::string chunk = reply.bytes.substr(at, size);
+        char line[24];
+        std::snprintf(line, sizeof line, "%zx\r\n", chunk.size());
+        r.bytes += line;
+        for (; mark != reply.marks.end() && *mark < at + chunk.size(); ++mark)
+            r.marks.push_back(r.bytes.size() + (*mark - at));
+        r.bytes += chunk + "\r\n";
+    }
+    r.marks.push_back(r.bytes.size());
+    r.bytes += "0\r\n\r\n";
     return r;
 }
 
@@ -145,6 +170,21 @@ std::vector<ShapeReply> make_replies()
             },
             n > 15000));
     }
+    // In chunks, the bytes after the envelope are held back until the
+    // toolkit has read it, and then read as attachments.
+    for (const auto& [size, name] :
+         {std::pair{std::size_t{15000}, "15K"}, std::pair{std::size_t{1} << 20, "1M"}}) {
+        const std::size_t n = size;
+        rows.push_back(read(
+            std::string("DimeSnapshotInChunks") + name,
+            [n] { return in_chunks(dime_snapshot(binary(n)), 4093); }, n > 15000));
+        rows.push_back(read(
+            std::string("MimeSnapshotInChunks") + name,
+            [n] {
+                return in_chunks(mime({{kRoot, kSnapshot}, {kZip, binary(n)}}), 4093);
+            },
+            n > 15000));
+    }
     rows.push_back(read("InlineSnapshot", [] {
         return http("text/xml; charset=utf-8", response("<snapshot>aGVsbG8=</snapshot>"));
     }));
@@ -176,6 +216,22 @@ std::vector<ShapeReply> make_replies()
     rows.push_back(read(
         "ProcessListWithIds", [] { return http("text/xml", process_list(1000)); }, false,
         ReplyCall::ProcessList));
+    // What lies past the point at which the bounds refuse a reply, wherever
+    // its reads end, is never parsed: the toolkit ends its envelope before
+    // that point (passing over <u>, it takes "/>" in text for the end of
+    // <v>), or fails on its own before it.
+    rows.push_back(read(
+        "EnvelopeEndsBeforeTheRefusal",
+        [] {
+            std::string xml = process_list(3);
+            const std::string end = "</QORControl:GetProcessListResponse>";
+            xml.insert(xml.find(end), "<u><v>a/></v>");
+            return http("text/xml",
+                        xml + over_names() + "</u></SOAP-ENV:Body></SOAP-ENV:Envelope>");
+        },
+        false, ReplyCall::ProcessList));
+    rows.push_back(read("ToolkitFailsBeforeTheRefusal",
+                        [] { return http("text/xml", "<Foo><a/>" + over_names() + "</Foo>"); }));
 
     // Replies that hide XML from the bounds, as the toolkit alone reads them.
     rows.push_back(refused(
@@ -192,6 +248,20 @@ std::vector<ShapeReply> make_replies()
         "DimeAmongParameters",
         [] { return dime_snapshot(binary(100), "text/xml; application/dime"); }, kNamedOutside,
         false));
+    rows.push_back(refused(
+        "DimeAmongParametersAndNoChunkSize",
+        [] {
+            // The toolkit reads the 0xFF among the chunk sizes as the end of
+            // its input, and may not read on.
+            ReplyBytes r;
+            r.bytes = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; application/dime\r\n"
+                      "Transfer-Encoding: chunked\r\n\r\n";
+            r.marks = {r.bytes.size()};
+            r.bytes += "5\r\xff\nhello\r\n0\r\n\r\n";
+            r.marks.push_back(r.bytes.size());
+            return r;
+        },
+        kNamedOutside, false));
     rows.push_back(refused(
         "MultipartAmongParameters",
         [] {
@@ -261,6 +331,23 @@ std::vector<ShapeReply> make_replies()
                                          response(kByReference + over_names()))})}});
         },
         kTooManyNames));
+    rows.push_back(refused(
+        "ReferenceInATagHidesEndTags",
+        [] {
+            // Where the toolkit passes over <u>, "&" in a tag takes the next
+            // seven bytes, among them the end tags that end the document
+            // for the bounds; it reads the process list after them.
+            std::string xml = process_list(0);
+            std::string hide = "<u>";
+            for (int i = 0; i < 4; ++i)
+                hide += "<v&b>c</v>";
+            hide += "</a></b></c></d></u><process";
+            for (int i = 0; i < 200; ++i)
+                hide += " xmlns:n" + std::to_string(i) + "=\"urn:n\"";
+            xml.replace(xml.find("<process>"), 8, hide);
+            return http("text/xml", xml);
+        },
+        "XML after the end of the envelope", true, ReplyCall::ProcessList));
     rows.push_back(refused(
         "SkippedElementHidesAttributes",
         [] {

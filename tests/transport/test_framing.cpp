@@ -176,8 +176,9 @@ TEST_P(Streaming, AReplyIsParsedBeforeItEnds)
 
 // A reply that would take the parser time with the square of its size is
 // refused before its excess is parsed, on every transport, as plain XML, in
-// a DIME or MIME message, with its length, with chunks or up to the close;
-// one at the bound is read.
+// a DIME or MIME message, with its length, with chunks or up to the close,
+// also while the service holds the connection open after it; one at the
+// bound is read.
 TEST_P(Streaming, AReplyOverAShapeBoundFails)
 {
     const auto items = [](std::size_t n) {
@@ -218,9 +219,9 @@ TEST_P(Streaming, AReplyOverAShapeBoundFails)
     };
     const std::size_t bound = qortransport::XmlShape::kMaxReferences;
     for (const auto& layout : layouts) {
-        for (const char* framing : {"length", "chunks", "close"}) {
+        for (const char* framing : {"length", "chunks", "close", "held open"}) {
             for (std::size_t n : {bound, bound + 1}) {
-                if (n == bound && !layout.readable)
+                if (n == bound && (!layout.readable || std::string(framing) == "held open"))
                     continue;
                 const std::string body = layout.body(items(n));
                 Reply reply = Reply::http(200, body, layout.content_type);
@@ -229,6 +230,13 @@ TEST_P(Streaming, AReplyOverAShapeBoundFails)
                 if (std::string(framing) == "close")
                     reply = Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: " + layout.content_type +
                                        "\r\nConnection: close\r\n\r\n" + body);
+                // The header and the excess come in one read, and more is
+                // announced than ever comes.
+                if (std::string(framing) == "held open")
+                    reply = Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: " + layout.content_type +
+                                       "\r\nContent-Length: " + std::to_string(2 * body.size()) +
+                                       "\r\n\r\n" + body)
+                                .holding();
                 const std::string label =
                     std::string(layout.name) + ", " + framing + ", " + std::to_string(n);
                 Target target(GetParam());
@@ -248,6 +256,36 @@ TEST_P(Streaming, AReplyOverAShapeBoundFails)
                 }
             }
         }
+    }
+}
+
+// Where the toolkit ends the envelope before the point at which the bounds
+// refuse a reply (passing over <u>, it takes "/>" in text for the end of
+// <v>), the reply is read, on every transport, whether it comes in one piece
+// or in several.
+TEST_P(Streaming, WhatLiesPastARefusalDependsOnNoSegment)
+{
+    std::string names = "<x";
+    for (int i = 0; i < 300; ++i)
+        names += " a" + std::to_string(i) + "=''";
+    std::string xml = qortest::envelope(process_list_xml({"GREEN", "GREEN"}));
+    xml.insert(xml.find("</QORControl:GetProcessListResponse>"), "<u><v>a/></v>");
+    const std::string body = xml + names + "/></u></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+    const std::string reply = head(200, body.size()) + body;
+    const std::size_t end = reply.find("</SOAP-ENV:Envelope>") + 20; // the toolkit's end
+    const std::vector<std::vector<std::string>> segmentations = {
+        {reply},
+        {reply.substr(0, end), reply.substr(end)},
+        {reply.substr(0, end - 300), reply.substr(end - 300, 320), reply.substr(end + 20)},
+    };
+    for (std::size_t i = 0; i < segmentations.size(); ++i) {
+        Target target(GetParam());
+        target.fake().script("GetProcessList", Reply::raw_pieces(segmentations[i]));
+        SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+        int count = -1;
+        EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
+            << i << ": " << client.fault();
+        EXPECT_EQ(count, 2) << i;
     }
 }
 

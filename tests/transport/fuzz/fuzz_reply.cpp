@@ -5,7 +5,9 @@
 // size of the reads (0: one read). Whatever the reader takes in stays within
 // the bounds (one attribute name or namespace declaration more is read with
 // the bytes that exceed a bound), and a reply that the call accepts was
-// counted by the bounds up to the end of its envelope.
+// counted by the bounds up to the end of its envelope; once they refuse a
+// reply, nothing more is read; and what they make of a reply is the same
+// in one read.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,13 +33,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The reader may end an envelope before the bounds see it end (where it
     // passes over an element, a "/>" in text or values ends one), but never
     // while they do not count what it reads.
-    if (over || (r.rc == SOAP_OK && !r.envelope_ended && !r.counting)) {
+    if (over || (r.rc == SOAP_OK && !r.envelope_ended && !r.counting) ||
+        r.reads_after_refusal > 0) {
         std::fprintf(stderr,
                      "rc %d (%s), refused: \"%s\", envelope ended: %d, %zu attribute "
-                     "names, %zu namespaces, %zu ids\n",
+                     "names, %zu namespaces, %zu ids, %d reads after the refusal\n",
                      r.rc, r.fault.c_str(), r.refusal.c_str(), r.envelope_ended, r.attribute_names,
-                     r.most_namespaces, r.ids);
+                     r.most_namespaces, r.ids, r.reads_after_refusal);
         std::abort();
+    }
+    // Nor does what the bounds make of a reply depend on the size of the
+    // reads: whether it is read, what is read, or why it is refused.
+    if (piece != 0) {
+        const ReplyReading whole = read_reply(reply, call);
+        if ((whole.rc == SOAP_OK) != (r.rc == SOAP_OK) || whole.count != r.count ||
+            whole.refusal != r.refusal) {
+            std::fprintf(stderr,
+                         "in reads of %zu: rc %d (%s), count %d, refused: \"%s\"; whole: rc %d "
+                         "(%s), count %d, refused: \"%s\"\n",
+                         piece, r.rc, r.fault.c_str(), r.count, r.refusal.c_str(), whole.rc,
+                         whole.fault.c_str(), whole.count, whole.refusal.c_str());
+            std::abort();
+        }
     }
     return 0;
 }

@@ -10,12 +10,15 @@
 
 namespace {
 
-// The reply with its body in chunks of 97 bytes instead of its length.
+// The reply with its body in chunks of 97 bytes instead of its length; one
+// in chunks already stays as it is.
 std::string in_chunks(const std::string& reply)
 {
     const std::size_t body = reply.find("\r\n\r\n") + 4;
     std::string out = reply.substr(0, body - 2);
     const std::size_t length = out.find("Content-Length:");
+    if (length == std::string::npos)
+        return reply;
     out.erase(length, out.find("\r\n", length) + 2 - length);
     out += "Transfer-Encoding: chunked\r\n\r\n";
     for (std::size_t at = body; at < reply.size(); at += 97) {
