@@ -25,17 +25,18 @@ bool value_blank(unsigned char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// The bytes that end a name in a tag (the blanks, ">", "/" and "<", which
-// is refused there), and those that end text ("<" and "&").
+// The bytes that end a name in a tag (the blanks, ">", "/", and "<" and
+// "&", which are refused there), and those that end text ("<" and "&").
 constexpr auto kNameEnd = [] {
     std::array<bool, 256> table{};
     for (int c = 0; c <= ' '; ++c)
         table[c] = true;
-    table['>'] = table['/'] = table['<'] = true;
+    table['>'] = table['/'] = table['<'] = table['&'] = true;
     return table;
 }();
 
 constexpr const char* kLessThanInTag = "a \"<\" inside a tag";
+constexpr const char* kAmpersandInTag = "a \"&\" inside a tag, outside its values";
 constexpr auto kTextStop = [] {
     std::array<bool, 256> table{};
     table['<'] = table['&'] = true;
@@ -160,10 +161,13 @@ bool XmlShape::feed(const char* data, std::size_t n)
             const char wanted = state_ == State::ToBracket ? '[' : state_ == State::Pi ? '?' : '>';
             const void* at = std::memchr(p, wanted, static_cast<std::size_t>(end - p));
             const char* stop = at != nullptr ? static_cast<const char*>(at) : end;
-            if (state_ == State::EndTag &&
-                std::memchr(p, '<', static_cast<std::size_t>(stop - p)) != nullptr) {
-                refuse(kLessThanInTag);
-                break;
+            if (state_ == State::EndTag) {
+                const char* bad =
+                    std::find_if(p, stop, [](char b) { return b == '<' || b == '&'; });
+                if (bad != stop) {
+                    refuse_in_tag(*bad);
+                    break;
+                }
             }
             p = at != nullptr ? stop + 1 : end;
             if (at == nullptr)
@@ -191,8 +195,8 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 ++p;
             if (depth_ < 4)
                 tag_name_bytes(name, p);
-            if (p < end && *p == '<') {
-                refuse(kLessThanInTag);
+            if (p < end && (*p == '<' || *p == '&')) {
+                refuse_in_tag(*p);
             } else if (p < end) {
                 const char delimiter = *p++;
                 if (delimiter == '>')
@@ -208,8 +212,8 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 start_tag_done(true);
             } else if (c == '/') {
                 state_ = State::Slash;
-            } else if (c == '<') {
-                refuse(kLessThanInTag);
+            } else if (c == '<' || c == '&') {
+                refuse_in_tag(static_cast<char>(c));
             } else if (!blank(c)) {
                 --p; // the first byte of an attribute name
                 state_ = State::AttrName;
@@ -221,8 +225,8 @@ bool XmlShape::feed(const char* data, std::size_t n)
         case State::AttrName:
             while (p < end && *p != '=' && !kNameEnd[static_cast<unsigned char>(*p)])
                 attribute_byte(static_cast<unsigned char>(*p++));
-            if (p < end && *p == '<')
-                refuse(kLessThanInTag);
+            if (p < end && (*p == '<' || *p == '&'))
+                refuse_in_tag(*p);
             else if (p < end && attribute_done()) {
                 state_ = *p == '=' ? State::ValueStart : State::AttrBlank;
                 p += *p == '=';
@@ -288,9 +292,9 @@ void XmlShape::text(const char*& p, const char* end)
         }
         const char* q = p;
         if (q < end && *q == '/') {
-            while (++q < end && *q != '>' && *q != '<')
+            while (++q < end && *q != '>' && *q != '<' && *q != '&')
                 ;
-            if (q == end || *q == '<')
+            if (q == end || *q != '>')
                 break;
             p = q + 1;
             element_ended();
@@ -579,6 +583,11 @@ bool XmlShape::refuse(const char* what, std::size_t bound)
 void XmlShape::refuse(const char* what)
 {
     error_ = what;
+}
+
+void XmlShape::refuse_in_tag(char c)
+{
+    refuse(c == '<' ? kLessThanInTag : kAmpersandInTag);
 }
 
 } // namespace qortransport

@@ -27,11 +27,13 @@
 // ";", all within eight bytes. Any other reference is refused.
 //
 // Where the toolkit passes over an element it does not know, it only counts
-// "<" and "/>" to find the element's end, also inside tags and values. Two
-// things that are never well-formed would let that count run ahead of the
-// elements, so that the toolkit goes on reading past the point where the
-// document ends here: a "<" inside a tag (a start or end tag or a value of
-// one) and a "/" in a tag that is not followed by ">". Both are refused, and
+// "<" and "/>" to find the element's end, also inside tags and values, and
+// it reads a reference after any "&", in a tag too. Three things that are
+// never well-formed would let that count run ahead of the elements, so that
+// the toolkit goes on reading past the point where the document ends here:
+// a "<" inside a tag (a start or end tag or a value of one), a "/" in a tag
+// that is not followed by ">", and a "&" in a tag outside its values, whose
+// seven bytes may take the tag's ">", text and end tags. All are refused, and
 // so the toolkit never reads markup after the end of the document's first
 // element, which ends what is counted.
 
@@ -106,6 +108,7 @@ class XmlShape
     void element_ended();
     bool refuse(const char* what, std::size_t bound);
     void refuse(const char* what);
+    void refuse_in_tag(char c); // a "<" or "&" outside the values of a tag
 
     State state_ = State::Text;
     State back_ = State::Text; // where a reference or markup returns to

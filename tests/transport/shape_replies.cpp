@@ -347,7 +347,7 @@ std::vector<ShapeReply> make_replies()
             xml.replace(xml.find("<process>"), 8, hide);
             return http("text/xml", xml);
         },
-        "XML after the end of the envelope", true, ReplyCall::ProcessList));
+        "a \"&\" inside a tag, outside its values", true, ReplyCall::ProcessList));
     rows.push_back(refused(
         "SkippedElementHidesAttributes",
         [] {

@@ -45,6 +45,7 @@ const std::string kTooManyRefs = "more than 1000 id, href and ref attributes";
 const std::string kTooManyNamespaces = "more than 128 namespace declarations in scope";
 const std::string kLessThanInTag = "a \"<\" inside a tag";
 const std::string kSlashInTag = "a \"/\" in a tag that is not followed by \">\"";
+const std::string kAmpersandInTag = "a \"&\" inside a tag, outside its values";
 
 struct ShapeCase
 {
@@ -111,6 +112,14 @@ const ShapeCase kShapes[] = {
     {"LessThanInAName", "<r a<b='1'/>", kLessThanInTag},
     {"SlashBeforeABlank", "<r><a/ ></r>", kSlashInTag},
     {"EmptyTagTakesAnyByte", "<a/ <b" + attributes(kNames + 1) + ">", kSlashInTag},
+    // There it reads a reference after "&", which takes seven bytes.
+    {"AmpersandInAName", "<r><v&b>c</v></r>", kAmpersandInTag},
+    {"AmpersandInAnEndTag", "<r><v>c</v&b></r>", kAmpersandInTag},
+    {"AmpersandInAnAttributeName", "<r a&b='1'/>", kAmpersandInTag},
+    {"AmpersandBetweenAttributes", "<r a='1' &b/>", kAmpersandInTag},
+    {"AmpersandAfterAName", "<r a &b/>", kAmpersandInTag},
+    {"AmpersandBeginsAName", "< &r/>", kAmpersandInTag},
+    {"AmpersandInValues", "<r a='&amp;' b=&lt;x >&amp;</r>", ""},
     // Nothing after the end of the first element with content is read.
     {"AfterTheDocument", "<r></r>" + repeat(kRefs + 1, [](std::size_t) { return "<i id='a'/>"; }),
      ""},
