@@ -19,7 +19,8 @@ bool blank(unsigned char c)
     return c <= ' ';
 }
 
-// The bytes that end an unquoted attribute value, besides ">" and "/".
+// The bytes that end an unquoted attribute value (a "/" or ">" there is
+// refused).
 bool value_blank(unsigned char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -37,6 +38,7 @@ constexpr auto kNameEnd = [] {
 
 constexpr const char* kLessThanInTag = "a \"<\" inside a tag";
 constexpr const char* kAmpersandInTag = "a \"&\" inside a tag, outside its values";
+constexpr const char* kUnquotedValueEnd = "an unquoted attribute value that ends at \"/\" or \">\"";
 constexpr auto kTextStop = [] {
     std::array<bool, 256> table{};
     table['<'] = table['&'] = true;
@@ -453,7 +455,11 @@ void XmlShape::value(const char*& p, const char* end)
                 quote_ = ' ';
                 state_ = State::Value;
             }
-            if (quote_ == ' ' && (value_blank(c) || c == '/')) {
+            if (quote_ == ' ' && c == '/') {
+                refuse(kUnquotedValueEnd);
+                return;
+            }
+            if (quote_ == ' ' && value_blank(c)) {
                 value_done();
                 return;
             }
@@ -487,9 +493,15 @@ void XmlShape::value(const char*& p, const char* end)
             }
             quote_ = ' ';
         }
-        // The closing quote ends a quoted value; a blank, "/" or ">" ends an
-        // unquoted one, and the attributes go on after it even at ">".
-        if (quote_ == ' ' ? value_blank(c) || c == '/' || c == '>' : c == quote_) {
+        // The closing quote ends a quoted value, a blank an unquoted one. A
+        // "/" or ">" would end it too, but the toolkit's reader keeps that
+        // byte back and reads every later value of the tag as empty, and the
+        // bytes of each as an attribute name.
+        if (quote_ == ' ' && (c == '/' || c == '>')) {
+            refuse(kUnquotedValueEnd);
+            return;
+        }
+        if (quote_ == ' ' ? value_blank(c) : c == quote_) {
             value_done();
             return;
         }

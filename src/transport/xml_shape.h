@@ -13,7 +13,9 @@
 // references take up to seven bytes, comments, declarations and processing
 // instructions are passed over with their nesting of angle brackets, CDATA
 // sections end at "]]>", attribute values may be unquoted, and so on, so that
-// no attribute that the toolkit reads goes uncounted.
+// no attribute that the toolkit reads goes uncounted. An unquoted value that
+// ends at "/" or ">" is refused: the reader keeps that byte back, reads each
+// later value of the tag as empty and takes its bytes for an attribute name.
 //
 // Element text is read whole by the schema's own readers (a fault's detail
 // is kept as written), but attribute values and QNames (a fault's code, an

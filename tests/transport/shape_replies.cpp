@@ -349,6 +349,19 @@ std::vector<ShapeReply> make_replies()
         },
         "a \"&\" inside a tag, outside its values", true, ReplyCall::ProcessList));
     rows.push_back(refused(
+        "UnquotedValueHidesNames",
+        [] {
+            // After "a=b/" the toolkit reads every later value of the tag
+            // as empty, and its bytes as one more attribute name.
+            std::string tag = "<u a=b/";
+            for (int i = 0; i < 200; ++i)
+                tag += " n" + std::to_string(i) + "=v" + std::to_string(i);
+            std::string xml = process_list(1);
+            xml.insert(xml.find("<process>"), tag + "/>");
+            return http("text/xml", xml);
+        },
+        "an unquoted attribute value that ends at \"/\" or \">\"", true, ReplyCall::ProcessList));
+    rows.push_back(refused(
         "SkippedElementHidesAttributes",
         [] {
             // Where the toolkit passes over <u>, "</" in a value ends it.

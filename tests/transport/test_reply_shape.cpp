@@ -46,6 +46,7 @@ const std::string kTooManyNamespaces = "more than 128 namespace declarations in 
 const std::string kLessThanInTag = "a \"<\" inside a tag";
 const std::string kSlashInTag = "a \"/\" in a tag that is not followed by \">\"";
 const std::string kAmpersandInTag = "a \"&\" inside a tag, outside its values";
+const std::string kUnquotedValueEnd = "an unquoted attribute value that ends at \"/\" or \">\"";
 
 struct ShapeCase
 {
@@ -100,7 +101,10 @@ const ShapeCase kShapes[] = {
     {"MarkupInValues", "<r v=\"<!-- \" -->\" w='<![CDATA[ \" ]]>'" + attributes(kNames - 2) + "/>",
      ""},
     // What the reader takes for attributes counts, however it is hidden.
-    {"UnquotedValueEndsAtTheTagEnd", "<a b=x>" + attributes(kNames) + ">text</a>", kTooManyNames},
+    {"UnquotedValuesEndAtBlanks",
+     "<a" + repeat(kNames + 1, [](std::size_t i) { return " a" + std::to_string(i) + "=x"; }) +
+         "\t/>",
+     kTooManyNames},
     {"ReferenceTakesALessThan", "<r>&lt<a q=\"> <b" + attributes(kNames + 1, "'") + "></r>",
      kTooManyNames},
     {"CdataInAValue", "<a v=\"<![CDATA[\"]]>\"" + attributes(kNames) + "/>", kTooManyNames},
@@ -112,6 +116,17 @@ const ShapeCase kShapes[] = {
     {"LessThanInAName", "<r a<b='1'/>", kLessThanInTag},
     {"SlashBeforeABlank", "<r><a/ ></r>", kSlashInTag},
     {"EmptyTagTakesAnyByte", "<a/ <b" + attributes(kNames + 1) + ">", kSlashInTag},
+    // An unquoted value that ends at "/" or ">" leaves that byte to the
+    // reader, which reads each later value of the tag as empty and its bytes
+    // as a name.
+    {"UnquotedValueEndsAtTheTagEnd", "<a b=x>" + attributes(kNames) + ">text</a>",
+     kUnquotedValueEnd},
+    {"UnquotedValueEndsAtASlash",
+     "<u a=b/" + repeat(kNames, [](std::size_t i) { return " n" + std::to_string(i) + "=v"; }) +
+         "/>",
+     kUnquotedValueEnd},
+    {"EmptyUnquotedValue", "<a b=>t</a>", kUnquotedValueEnd},
+    {"UnquotedValueInCdataEndsAtASlash", "<a v=<![CDATA[x/ c=d]]> />", kUnquotedValueEnd},
     // There it reads a reference after "&", which takes seven bytes.
     {"AmpersandInAName", "<r><v&b>c</v></r>", kAmpersandInTag},
     {"AmpersandInAnEndTag", "<r><v>c</v&b></r>", kAmpersandInTag},
