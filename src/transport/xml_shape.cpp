@@ -87,9 +87,6 @@ Reference judge(std::string_view taken, bool ended)
     return Reference::Exact;
 }
 
-constexpr std::uint64_t kHashStart = 14695981039346656037ull;
-constexpr std::uint64_t kHashFactor = 1099511628211ull;
-
 } // namespace
 
 bool XmlShape::feed(const char* data, std::size_t n)
@@ -219,14 +216,17 @@ bool XmlShape::feed(const char* data, std::size_t n)
             } else if (!blank(c)) {
                 --p; // the first byte of an attribute name
                 state_ = State::AttrName;
-                name_hash_ = kHashStart;
-                name_length_ = 0;
-                local_length_ = 0;
+                name_.clear();
             }
             break;
-        case State::AttrName:
+        case State::AttrName: {
+            const char* const name = p;
             while (p < end && *p != '=' && !kNameEnd[static_cast<unsigned char>(*p)])
-                attribute_byte(static_cast<unsigned char>(*p++));
+                ++p;
+            // The toolkit keeps the first bytes of a name, and passes over
+            // the rest.
+            name_.append(name,
+                         std::min(static_cast<std::size_t>(p - name), kNameBytes - name_.size()));
             if (p < end && (*p == '<' || *p == '&'))
                 refuse_in_tag(*p);
             else if (p < end && attribute_done()) {
@@ -234,6 +234,7 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 p += *p == '=';
             }
             break;
+        }
         case State::AttrBlank:
             if (blank(c)) {
                 ++p;
@@ -510,34 +511,24 @@ void XmlShape::value(const char*& p, const char* end)
     }
 }
 
-void XmlShape::attribute_byte(unsigned char c)
-{
-    name_hash_ = (name_hash_ ^ c) * kHashFactor;
-    if (name_length_ < sizeof head_)
-        head_[name_length_] = static_cast<char>(c);
-    ++name_length_;
-    if (c == ':') {
-        local_length_ = 0;
-    } else {
-        if (local_length_ < sizeof local_)
-            local_[local_length_] = static_cast<char>(c);
-        ++local_length_;
-    }
-}
-
 bool XmlShape::attribute_done()
 {
-    if (names_.insert(name_hash_).second && names_.size() > kMaxAttributeNames)
-        return refuse("attribute names", kMaxAttributeNames);
-    const auto local_is = [this](const char* word) {
-        return local_length_ == std::strlen(word) && std::memcmp(local_, word, local_length_) == 0;
-    };
-    type_value_ = local_is("type");
+    // The toolkit's list holds each name once, as spelled (prefix and case
+    // included); a name is looked up by its bytes, so that no two names can
+    // pass for one.
+    if (names_.find(name_) == names_.end()) {
+        names_.insert(name_);
+        if (names_.size() > kMaxAttributeNames)
+            return refuse("attribute names", kMaxAttributeNames);
+    }
+    const std::string_view name = name_;
+    const std::size_t colon = name.rfind(':');
+    const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+    type_value_ = local == "type";
     type_local_length_ = 0;
-    if ((local_is("id") || local_is("href") || local_is("ref")) && ++references_ > kMaxReferences)
+    if ((local == "id" || local == "href" || local == "ref") && ++references_ > kMaxReferences)
         return refuse("id, href and ref attributes", kMaxReferences);
-    if (name_length_ >= 5 && std::memcmp(head_, "xmlns", 5) == 0 &&
-        (name_length_ == 5 || head_[5] == ':')) {
+    if (name.substr(0, 5) == "xmlns" && (name.size() == 5 || name[5] == ':')) {
         ++declared_here_;
         if (++in_scope_ > kMaxNamespaces)
             return refuse("namespace declarations in scope", kMaxNamespaces);

@@ -2,9 +2,10 @@
 #define QOR_TRANSPORT_XML_SHAPE_H
 
 // Bounds the shape of an XML reply before the toolkit's parser reads it. The
-// parser keeps one list of every attribute name of a message and a list of
-// the namespace declarations in scope, and walks them at every element; the
-// ids and references of a message end in a table that it walks whole where a
+// parser keeps one list of every attribute name of a message (each name once,
+// its first 2047 bytes compared whole) and a list of the namespace
+// declarations in scope, and walks them at every element; the ids and
+// references of a message end in a table that it walks whole where a
 // reference is resolved. Replies that fill these lists take time that grows
 // with the square of their size, so a reply that would exceed one of the
 // bounds below is refused before its excess is parsed.
@@ -102,7 +103,6 @@ class XmlShape
     bool cdata_byte(unsigned char c);
     void held_bracket();
     void value(const char*& p, const char* end);
-    void attribute_byte(unsigned char c);
     bool attribute_done();
     void start_tag_done(bool body);
     void end_tag_done();
@@ -123,13 +123,9 @@ class XmlShape
     std::size_t reference_length_ = 0;
     Context reference_context_ = Context::Text;
     int markup_depth_ = 0;
-    // The attribute name being read: its hash, its first six bytes and the
-    // first four after its last ":".
-    std::uint64_t name_hash_ = 0;
-    std::size_t name_length_ = 0;
-    char head_[6] = {};
-    char local_[4] = {};
-    std::size_t local_length_ = 0;
+    // The toolkit keeps this many bytes of an attribute name.
+    static constexpr std::size_t kNameBytes = 2047;
+    std::string name_;              // the attribute name being read, as the toolkit keeps it
     std::size_t declared_here_ = 0; // namespace declarations of the current start tag
     // The element name being read, after its last ":" (from the first four
     // levels only), and what its attributes tell of its text.
@@ -145,7 +141,7 @@ class XmlShape
     bool ended_ = false;
     std::size_t in_scope_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> scopes_; // depth, declarations
-    std::unordered_set<std::uint64_t> names_;
+    std::unordered_set<std::string> names_;                   // the distinct attribute names
     std::size_t references_ = 0;
     std::string error_;
     const char* next_lt_ = nullptr; // the next "<" of the bytes being fed

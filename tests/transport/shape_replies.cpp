@@ -140,6 +140,26 @@ ReplyBytes mime(const std::vector<Part>& parts, const std::string& epilogue = {}
     return http(content_type, body + "\r\n--b--\r\n" + epilogue, marks);
 }
 
+} // namespace
+
+std::string attributes_of_one_hash()
+{
+    static const char* const kPairs[4][2] = {{"D7quU3rDOCj", "eVEeS4LYGFa"},
+                                             {"VcH0wdCLp4o", "XnYuLlUEK0m"},
+                                             {"sNBdN9TRHua", "746Zx3QzRuj"},
+                                             {"mze6CjRU4Ok", "ggNsFwnR_4g"}};
+    std::string out;
+    for (unsigned pick = 0; pick < 16; ++pick) {
+        out += ' ';
+        for (unsigned pair = 0; pair < 4; ++pair)
+            out += kPairs[pair][(pick >> pair) & 1];
+        out += "=''";
+    }
+    return out;
+}
+
+namespace {
+
 ShapeReply read(std::string name, std::function<ReplyBytes()> make, bool large = false,
                 ReplyCall call = ReplyCall::Snapshot)
 {
@@ -312,6 +332,18 @@ std::vector<ShapeReply> make_replies()
         "more than 1000 id, href and ref attributes", true, ReplyCall::ProcessList));
     // The toolkit reads on as XML after the last boundary, or after a broken
     // part header.
+    rows.push_back(refused(
+        "DimeNamesOfOneHash",
+        [] {
+            // With the names of the envelope, 266 for the toolkit.
+            std::string x = "<x";
+            for (int i = 0; i < 240; ++i)
+                x += " a" + std::to_string(i) + "=''";
+            return dime({qortest::dime_envelope_record(
+                             response(kByReference + x + attributes_of_one_hash() + "/>")),
+                         DimeRecord{"cid:s1", "application/zip", binary(100)}});
+        },
+        kTooManyNames));
     rows.push_back(refused(
         "MimeStartNamesNoPart",
         [] {
