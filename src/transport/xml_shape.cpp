@@ -19,23 +19,26 @@ bool blank(unsigned char c)
     return c <= ' ';
 }
 
-// The bytes that end an unquoted attribute value, besides ">" and "/".
+// The bytes that end an unquoted attribute value (a "/" or ">" there is
+// refused).
 bool value_blank(unsigned char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// The bytes that end a name in a tag (the blanks, ">", "/" and "<", which
-// is refused there), and those that end text ("<" and "&").
+// The bytes that end a name in a tag (the blanks, ">", "/", and "<" and
+// "&", which are refused there), and those that end text ("<" and "&").
 constexpr auto kNameEnd = [] {
     std::array<bool, 256> table{};
     for (int c = 0; c <= ' '; ++c)
         table[c] = true;
-    table['>'] = table['/'] = table['<'] = true;
+    table['>'] = table['/'] = table['<'] = table['&'] = true;
     return table;
 }();
 
 constexpr const char* kLessThanInTag = "a \"<\" inside a tag";
+constexpr const char* kAmpersandInTag = "a \"&\" inside a tag, outside its values";
+constexpr const char* kUnquotedValueEnd = "an unquoted attribute value that ends at \"/\" or \">\"";
 constexpr auto kTextStop = [] {
     std::array<bool, 256> table{};
     table['<'] = table['&'] = true;
@@ -83,9 +86,6 @@ Reference judge(std::string_view taken, bool ended)
         return Reference::NoCharacter;
     return Reference::Exact;
 }
-
-constexpr std::uint64_t kHashStart = 14695981039346656037ull;
-constexpr std::uint64_t kHashFactor = 1099511628211ull;
 
 } // namespace
 
@@ -160,10 +160,13 @@ bool XmlShape::feed(const char* data, std::size_t n)
             const char wanted = state_ == State::ToBracket ? '[' : state_ == State::Pi ? '?' : '>';
             const void* at = std::memchr(p, wanted, static_cast<std::size_t>(end - p));
             const char* stop = at != nullptr ? static_cast<const char*>(at) : end;
-            if (state_ == State::EndTag &&
-                std::memchr(p, '<', static_cast<std::size_t>(stop - p)) != nullptr) {
-                refuse(kLessThanInTag);
-                break;
+            if (state_ == State::EndTag) {
+                const char* bad =
+                    std::find_if(p, stop, [](char b) { return b == '<' || b == '&'; });
+                if (bad != stop) {
+                    refuse_in_tag(*bad);
+                    break;
+                }
             }
             p = at != nullptr ? stop + 1 : end;
             if (at == nullptr)
@@ -191,8 +194,8 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 ++p;
             if (depth_ < 4)
                 tag_name_bytes(name, p);
-            if (p < end && *p == '<') {
-                refuse(kLessThanInTag);
+            if (p < end && (*p == '<' || *p == '&')) {
+                refuse_in_tag(*p);
             } else if (p < end) {
                 const char delimiter = *p++;
                 if (delimiter == '>')
@@ -208,26 +211,30 @@ bool XmlShape::feed(const char* data, std::size_t n)
                 start_tag_done(true);
             } else if (c == '/') {
                 state_ = State::Slash;
-            } else if (c == '<') {
-                refuse(kLessThanInTag);
+            } else if (c == '<' || c == '&') {
+                refuse_in_tag(static_cast<char>(c));
             } else if (!blank(c)) {
                 --p; // the first byte of an attribute name
                 state_ = State::AttrName;
-                name_hash_ = kHashStart;
-                name_length_ = 0;
-                local_length_ = 0;
+                name_.clear();
             }
             break;
-        case State::AttrName:
+        case State::AttrName: {
+            const char* const name = p;
             while (p < end && *p != '=' && !kNameEnd[static_cast<unsigned char>(*p)])
-                attribute_byte(static_cast<unsigned char>(*p++));
-            if (p < end && *p == '<')
-                refuse(kLessThanInTag);
+                ++p;
+            // The toolkit keeps the first bytes of a name, and passes over
+            // the rest.
+            name_.append(name,
+                         std::min(static_cast<std::size_t>(p - name), kNameBytes - name_.size()));
+            if (p < end && (*p == '<' || *p == '&'))
+                refuse_in_tag(*p);
             else if (p < end && attribute_done()) {
                 state_ = *p == '=' ? State::ValueStart : State::AttrBlank;
                 p += *p == '=';
             }
             break;
+        }
         case State::AttrBlank:
             if (blank(c)) {
                 ++p;
@@ -288,9 +295,9 @@ void XmlShape::text(const char*& p, const char* end)
         }
         const char* q = p;
         if (q < end && *q == '/') {
-            while (++q < end && *q != '>' && *q != '<')
+            while (++q < end && *q != '>' && *q != '<' && *q != '&')
                 ;
-            if (q == end || *q == '<')
+            if (q == end || *q != '>')
                 break;
             p = q + 1;
             element_ended();
@@ -449,7 +456,11 @@ void XmlShape::value(const char*& p, const char* end)
                 quote_ = ' ';
                 state_ = State::Value;
             }
-            if (quote_ == ' ' && (value_blank(c) || c == '/')) {
+            if (quote_ == ' ' && c == '/') {
+                refuse(kUnquotedValueEnd);
+                return;
+            }
+            if (quote_ == ' ' && value_blank(c)) {
                 value_done();
                 return;
             }
@@ -483,9 +494,15 @@ void XmlShape::value(const char*& p, const char* end)
             }
             quote_ = ' ';
         }
-        // The closing quote ends a quoted value; a blank, "/" or ">" ends an
-        // unquoted one, and the attributes go on after it even at ">".
-        if (quote_ == ' ' ? value_blank(c) || c == '/' || c == '>' : c == quote_) {
+        // The closing quote ends a quoted value, a blank an unquoted one. A
+        // "/" or ">" would end it too, but the toolkit's reader keeps that
+        // byte back and reads every later value of the tag as empty, and the
+        // bytes of each as an attribute name.
+        if (quote_ == ' ' && (c == '/' || c == '>')) {
+            refuse(kUnquotedValueEnd);
+            return;
+        }
+        if (quote_ == ' ' ? value_blank(c) : c == quote_) {
             value_done();
             return;
         }
@@ -494,34 +511,24 @@ void XmlShape::value(const char*& p, const char* end)
     }
 }
 
-void XmlShape::attribute_byte(unsigned char c)
-{
-    name_hash_ = (name_hash_ ^ c) * kHashFactor;
-    if (name_length_ < sizeof head_)
-        head_[name_length_] = static_cast<char>(c);
-    ++name_length_;
-    if (c == ':') {
-        local_length_ = 0;
-    } else {
-        if (local_length_ < sizeof local_)
-            local_[local_length_] = static_cast<char>(c);
-        ++local_length_;
-    }
-}
-
 bool XmlShape::attribute_done()
 {
-    if (names_.insert(name_hash_).second && names_.size() > kMaxAttributeNames)
-        return refuse("attribute names", kMaxAttributeNames);
-    const auto local_is = [this](const char* word) {
-        return local_length_ == std::strlen(word) && std::memcmp(local_, word, local_length_) == 0;
-    };
-    type_value_ = local_is("type");
+    // The toolkit's list holds each name once, as spelled (prefix and case
+    // included); a name is looked up by its bytes, so that no two names can
+    // pass for one.
+    if (names_.find(name_) == names_.end()) {
+        names_.insert(name_);
+        if (names_.size() > kMaxAttributeNames)
+            return refuse("attribute names", kMaxAttributeNames);
+    }
+    const std::string_view name = name_;
+    const std::size_t colon = name.rfind(':');
+    const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+    type_value_ = local == "type";
     type_local_length_ = 0;
-    if ((local_is("id") || local_is("href") || local_is("ref")) && ++references_ > kMaxReferences)
+    if ((local == "id" || local == "href" || local == "ref") && ++references_ > kMaxReferences)
         return refuse("id, href and ref attributes", kMaxReferences);
-    if (name_length_ >= 5 && std::memcmp(head_, "xmlns", 5) == 0 &&
-        (name_length_ == 5 || head_[5] == ':')) {
+    if (name.substr(0, 5) == "xmlns" && (name.size() == 5 || name[5] == ':')) {
         ++declared_here_;
         if (++in_scope_ > kMaxNamespaces)
             return refuse("namespace declarations in scope", kMaxNamespaces);
@@ -579,6 +586,11 @@ bool XmlShape::refuse(const char* what, std::size_t bound)
 void XmlShape::refuse(const char* what)
 {
     error_ = what;
+}
+
+void XmlShape::refuse_in_tag(char c)
+{
+    refuse(c == '<' ? kLessThanInTag : kAmpersandInTag);
 }
 
 } // namespace qortransport

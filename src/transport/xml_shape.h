@@ -2,9 +2,10 @@
 #define QOR_TRANSPORT_XML_SHAPE_H
 
 // Bounds the shape of an XML reply before the toolkit's parser reads it. The
-// parser keeps one list of every attribute name of a message and a list of
-// the namespace declarations in scope, and walks them at every element; the
-// ids and references of a message end in a table that it walks whole where a
+// parser keeps one list of every attribute name of a message (each name once,
+// its first 2047 bytes compared whole) and a list of the namespace
+// declarations in scope, and walks them at every element; the ids and
+// references of a message end in a table that it walks whole where a
 // reference is resolved. Replies that fill these lists take time that grows
 // with the square of their size, so a reply that would exceed one of the
 // bounds below is refused before its excess is parsed.
@@ -13,7 +14,9 @@
 // references take up to seven bytes, comments, declarations and processing
 // instructions are passed over with their nesting of angle brackets, CDATA
 // sections end at "]]>", attribute values may be unquoted, and so on, so that
-// no attribute that the toolkit reads goes uncounted.
+// no attribute that the toolkit reads goes uncounted. An unquoted value that
+// ends at "/" or ">" is refused: the reader keeps that byte back, reads each
+// later value of the tag as empty and takes its bytes for an attribute name.
 //
 // Element text is read whole by the schema's own readers (a fault's detail
 // is kept as written), but attribute values and QNames (a fault's code, an
@@ -27,11 +30,13 @@
 // ";", all within eight bytes. Any other reference is refused.
 //
 // Where the toolkit passes over an element it does not know, it only counts
-// "<" and "/>" to find the element's end, also inside tags and values. Two
-// things that are never well-formed would let that count run ahead of the
-// elements, so that the toolkit goes on reading past the point where the
-// document ends here: a "<" inside a tag (a start or end tag or a value of
-// one) and a "/" in a tag that is not followed by ">". Both are refused, and
+// "<" and "/>" to find the element's end, also inside tags and values, and
+// it reads a reference after any "&", in a tag too. Three things that are
+// never well-formed would let that count run ahead of the elements, so that
+// the toolkit goes on reading past the point where the document ends here:
+// a "<" inside a tag (a start or end tag or a value of one), a "/" in a tag
+// that is not followed by ">", and a "&" in a tag outside its values, whose
+// seven bytes may take the tag's ">", text and end tags. All are refused, and
 // so the toolkit never reads markup after the end of the document's first
 // element, which ends what is counted.
 
@@ -98,7 +103,6 @@ class XmlShape
     bool cdata_byte(unsigned char c);
     void held_bracket();
     void value(const char*& p, const char* end);
-    void attribute_byte(unsigned char c);
     bool attribute_done();
     void start_tag_done(bool body);
     void end_tag_done();
@@ -106,6 +110,7 @@ class XmlShape
     void element_ended();
     bool refuse(const char* what, std::size_t bound);
     void refuse(const char* what);
+    void refuse_in_tag(char c); // a "<" or "&" outside the values of a tag
 
     State state_ = State::Text;
     State back_ = State::Text; // where a reference or markup returns to
@@ -118,13 +123,9 @@ class XmlShape
     std::size_t reference_length_ = 0;
     Context reference_context_ = Context::Text;
     int markup_depth_ = 0;
-    // The attribute name being read: its hash, its first six bytes and the
-    // first four after its last ":".
-    std::uint64_t name_hash_ = 0;
-    std::size_t name_length_ = 0;
-    char head_[6] = {};
-    char local_[4] = {};
-    std::size_t local_length_ = 0;
+    // The toolkit keeps this many bytes of an attribute name.
+    static constexpr std::size_t kNameBytes = 2047;
+    std::string name_;              // the attribute name being read, as the toolkit keeps it
     std::size_t declared_here_ = 0; // namespace declarations of the current start tag
     // The element name being read, after its last ":" (from the first four
     // levels only), and what its attributes tell of its text.
@@ -140,7 +141,7 @@ class XmlShape
     bool ended_ = false;
     std::size_t in_scope_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> scopes_; // depth, declarations
-    std::unordered_set<std::uint64_t> names_;
+    std::unordered_set<std::string> names_;                   // the distinct attribute names
     std::size_t references_ = 0;
     std::string error_;
     const char* next_lt_ = nullptr; // the next "<" of the bytes being fed

@@ -140,6 +140,26 @@ ReplyBytes mime(const std::vector<Part>& parts, const std::string& epilogue = {}
     return http(content_type, body + "\r\n--b--\r\n" + epilogue, marks);
 }
 
+} // namespace
+
+std::string attributes_of_one_hash()
+{
+    static const char* const kPairs[4][2] = {{"D7quU3rDOCj", "eVEeS4LYGFa"},
+                                             {"VcH0wdCLp4o", "XnYuLlUEK0m"},
+                                             {"sNBdN9TRHua", "746Zx3QzRuj"},
+                                             {"mze6CjRU4Ok", "ggNsFwnR_4g"}};
+    std::string out;
+    for (unsigned pick = 0; pick < 16; ++pick) {
+        out += ' ';
+        for (unsigned pair = 0; pair < 4; ++pair)
+            out += kPairs[pair][(pick >> pair) & 1];
+        out += "=''";
+    }
+    return out;
+}
+
+namespace {
+
 ShapeReply read(std::string name, std::function<ReplyBytes()> make, bool large = false,
                 ReplyCall call = ReplyCall::Snapshot)
 {
@@ -313,6 +333,18 @@ std::vector<ShapeReply> make_replies()
     // The toolkit reads on as XML after the last boundary, or after a broken
     // part header.
     rows.push_back(refused(
+        "DimeNamesOfOneHash",
+        [] {
+            // With the names of the envelope, 266 for the toolkit.
+            std::string x = "<x";
+            for (int i = 0; i < 240; ++i)
+                x += " a" + std::to_string(i) + "=''";
+            return dime({qortest::dime_envelope_record(
+                             response(kByReference + x + attributes_of_one_hash() + "/>")),
+                         DimeRecord{"cid:s1", "application/zip", binary(100)}});
+        },
+        kTooManyNames));
+    rows.push_back(refused(
         "MimeStartNamesNoPart",
         [] {
             return mime({{kZip, binary(3000)}}, response(kByReference + over_names()));
@@ -347,7 +379,20 @@ std::vector<ShapeReply> make_replies()
             xml.replace(xml.find("<process>"), 8, hide);
             return http("text/xml", xml);
         },
-        "XML after the end of the envelope", true, ReplyCall::ProcessList));
+        "a \"&\" inside a tag, outside its values", true, ReplyCall::ProcessList));
+    rows.push_back(refused(
+        "UnquotedValueHidesNames",
+        [] {
+            // After "a=b/" the toolkit reads every later value of the tag
+            // as empty, and its bytes as one more attribute name.
+            std::string tag = "<u a=b/";
+            for (int i = 0; i < 200; ++i)
+                tag += " n" + std::to_string(i) + "=v" + std::to_string(i);
+            std::string xml = process_list(1);
+            xml.insert(xml.find("<process>"), tag + "/>");
+            return http("text/xml", xml);
+        },
+        "an unquoted attribute value that ends at \"/\" or \">\"", true, ReplyCall::ProcessList));
     rows.push_back(refused(
         "SkippedElementHidesAttributes",
         [] {

@@ -30,4 +30,8 @@ struct ShapeReply
 
 const std::vector<ShapeReply>& shape_replies();
 
+// Sixteen attributes (" name=''") whose names differ but have the same 64-bit
+// FNV-1a hash: each name joins one of two strings of each of four pairs.
+std::string attributes_of_one_hash();
+
 #endif

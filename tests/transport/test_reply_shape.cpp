@@ -9,6 +9,7 @@
 #include "reply_reader.h"
 #include "shape_replies.h"
 #include "soapH.h"
+#include "support/fake_service.h"
 #include "transport/xml_shape.h"
 
 namespace {
@@ -45,6 +46,8 @@ const std::string kTooManyRefs = "more than 1000 id, href and ref attributes";
 const std::string kTooManyNamespaces = "more than 128 namespace declarations in scope";
 const std::string kLessThanInTag = "a \"<\" inside a tag";
 const std::string kSlashInTag = "a \"/\" in a tag that is not followed by \">\"";
+const std::string kAmpersandInTag = "a \"&\" inside a tag, outside its values";
+const std::string kUnquotedValueEnd = "an unquoted attribute value that ends at \"/\" or \">\"";
 
 struct ShapeCase
 {
@@ -61,6 +64,20 @@ void PrintTo(const ShapeCase& c, std::ostream* os)
 const ShapeCase kShapes[] = {
     {"NamesAtTheBound", "<a" + attributes(kNames) + "/>", ""},
     {"NamesOverTheBound", "<a" + attributes(kNames + 1) + "/>", kTooManyNames},
+    // Names count as the toolkit compares them: whole, in their case, cut
+    // where it cuts them (after 2047 bytes).
+    {"NamesOfOneHash", "<a" + attributes(kNames - 15) + attributes_of_one_hash() + "/>",
+     kTooManyNames},
+    {"PrefixesAndCaseMakeNamesDistinct", "<a" + attributes(kNames - 1) + " A0='' x:a0=''/>",
+     kTooManyNames},
+    {"LongNamesCut",
+     "<a" + attributes(kNames - 1) + "/><b " + std::string(2047, 'n') + "x=''/><c " +
+         std::string(2047, 'n') + "y=''/>",
+     ""},
+    {"LongNamesDifferInTheirLastByteKept",
+     "<a" + attributes(kNames - 2) + "/><b " + std::string(2046, 'n') + "x=''/><c " +
+         std::string(2046, 'n') + "y=''/><d " + std::string(2047, 'n') + "x=''/>",
+     kTooManyNames},
     {"NamesOverElements",
      repeat(kNames + 1, [](std::size_t i) { return "<b a" + std::to_string(i) + "=''/>"; }),
      kTooManyNames},
@@ -99,7 +116,10 @@ const ShapeCase kShapes[] = {
     {"MarkupInValues", "<r v=\"<!-- \" -->\" w='<![CDATA[ \" ]]>'" + attributes(kNames - 2) + "/>",
      ""},
     // What the reader takes for attributes counts, however it is hidden.
-    {"UnquotedValueEndsAtTheTagEnd", "<a b=x>" + attributes(kNames) + ">text</a>", kTooManyNames},
+    {"UnquotedValuesEndAtBlanks",
+     "<a" + repeat(kNames + 1, [](std::size_t i) { return " a" + std::to_string(i) + "=x"; }) +
+         "\t/>",
+     kTooManyNames},
     {"ReferenceTakesALessThan", "<r>&lt<a q=\"> <b" + attributes(kNames + 1, "'") + "></r>",
      kTooManyNames},
     {"CdataInAValue", "<a v=\"<![CDATA[\"]]>\"" + attributes(kNames) + "/>", kTooManyNames},
@@ -111,6 +131,25 @@ const ShapeCase kShapes[] = {
     {"LessThanInAName", "<r a<b='1'/>", kLessThanInTag},
     {"SlashBeforeABlank", "<r><a/ ></r>", kSlashInTag},
     {"EmptyTagTakesAnyByte", "<a/ <b" + attributes(kNames + 1) + ">", kSlashInTag},
+    // An unquoted value that ends at "/" or ">" leaves that byte to the
+    // reader, which reads each later value of the tag as empty and its bytes
+    // as a name.
+    {"UnquotedValueEndsAtTheTagEnd", "<a b=x>" + attributes(kNames) + ">text</a>",
+     kUnquotedValueEnd},
+    {"UnquotedValueEndsAtASlash",
+     "<u a=b/" + repeat(kNames, [](std::size_t i) { return " n" + std::to_string(i) + "=v"; }) +
+         "/>",
+     kUnquotedValueEnd},
+    {"EmptyUnquotedValue", "<a b=>t</a>", kUnquotedValueEnd},
+    {"UnquotedValueInCdataEndsAtASlash", "<a v=<![CDATA[x/ c=d]]> />", kUnquotedValueEnd},
+    // There it reads a reference after "&", which takes seven bytes.
+    {"AmpersandInAName", "<r><v&b>c</v></r>", kAmpersandInTag},
+    {"AmpersandInAnEndTag", "<r><v>c</v&b></r>", kAmpersandInTag},
+    {"AmpersandInAnAttributeName", "<r a&b='1'/>", kAmpersandInTag},
+    {"AmpersandBetweenAttributes", "<r a='1' &b/>", kAmpersandInTag},
+    {"AmpersandAfterAName", "<r a &b/>", kAmpersandInTag},
+    {"AmpersandBeginsAName", "< &r/>", kAmpersandInTag},
+    {"AmpersandInValues", "<r a='&amp;' b=&lt;x >&amp;</r>", ""},
     // Nothing after the end of the first element with content is read.
     {"AfterTheDocument", "<r></r>" + repeat(kRefs + 1, [](std::size_t) { return "<i id='a'/>"; }),
      ""},
@@ -215,5 +254,36 @@ INSTANTIATE_TEST_SUITE_P(Layouts, Replies, ::testing::Range(std::size_t{0}, shap
                          [](const ::testing::TestParamInfo<std::size_t>& p) {
                              return shape_replies()[p.param].name;
                          });
+
+// Refused exactly when the toolkit's own list of names would exceed the
+// bound, with names that differ in the last byte that it keeps of a name or
+// only after it.
+TEST(AttributeNames, RefusedWhereTheToolkitsListExceedsTheBound)
+{
+    std::string long_names;
+    for (std::size_t kept : {std::size_t{2046}, std::size_t{2047}}) {
+        for (const char* last : {"x", "y"})
+            long_names += "<v " + std::string(kept, 'n') + last + "=''/>";
+    }
+    const auto reply = [&long_names](std::size_t names) {
+        const std::string xml = qortest::envelope(
+            "<QORControl:GetProcessListResponse><u" + attributes(names, "'") + "/>" + long_names +
+            "<process><item><pid>1</pid></item></process></QORControl:GetProcessListResponse>");
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+               std::to_string(xml.size()) + "\r\n\r\n" + xml;
+    };
+    const std::size_t others =
+        read_reply(reply(0), ReplyCall::ProcessList, {}, false).attribute_names;
+    ASSERT_LT(others, kNames);
+    for (std::size_t total : {kNames, kNames + 1}) {
+        const std::string bytes = reply(total - others);
+        ASSERT_EQ(read_reply(bytes, ReplyCall::ProcessList, {}, false).attribute_names, total);
+        for (const auto& [how, sizes] : deliveries({bytes, {}})) {
+            const ReplyReading r = read_reply(bytes, ReplyCall::ProcessList, sizes);
+            EXPECT_EQ(r.refusal, total > kNames ? kTooManyNames : "") << total << " " << how;
+            EXPECT_EQ(r.count, total > kNames ? -1 : 1) << total << " " << how;
+        }
+    }
+}
 
 } // namespace
