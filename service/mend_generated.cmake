@@ -215,7 +215,12 @@ if(NOT _number_reads EQUAL 6 OR NOT _values EQUAL _value_maps OR NOT _all_values
 endif()
 string(REGEX REPLACE "${_number_re}"
   "a = qor_in_number(soap, tag, a, type, SOAP_TYPE_\\2, soap_in\\1, soap_s2\\1)" _src "${_src}")
-string(REPLACE "soap_value(soap)" "qor_value(soap)" _src "${_src}")
+# A value that names none of the type's values fails before its end tag is
+# read, as a number does, so that the error names the element whose value it
+# is (the generated reader read the end tag first, which named whatever
+# element the end tag closed).
+string(REPLACE "soap_value(soap), a);\n\t\tif ((soap->body && soap_element_end_in(soap, tag)) || err)"
+  "qor_value(soap), a);\n\t\tif (err || (soap->body && soap_element_end_in(soap, tag)))" _src "${_src}")
 message(STATUS "mend_generated: ${_item_saves} + ${_block_saves} collected array saves, "
                "${_number_reads} number and ${_values} value reads mended")
 
