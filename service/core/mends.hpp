@@ -42,6 +42,16 @@ int qor_recv_fault(struct soap* soap);
 // follows.
 bool qor_detail_literal(struct soap* soap, char** text);
 
+// Called before the detail's reader looks for its next element, which would
+// take the start of a CDATA section for markup and its content for the next
+// characters to read: when a CDATA section comes next (after blanks,
+// comments and processing instructions), appends it as written to *text with
+// the rest of the detail, as qor_detail_literal appends text and what
+// follows it, and returns 1; 0 when something else comes next, which is left
+// to read; -1 with the context's error set when the input fails or the
+// section holds a NUL byte.
+int qor_detail_cdata(struct soap* soap, char** text);
+
 // The runtime's string reader (same arguments as soap_instring), except that
 // an element in the empty-tag form (<name/>) gives a null string; one with a
 // start and an end tag and nothing between gives the empty string.

@@ -20,25 +20,3 @@ int qor_recv_fault(struct soap* soap)
     soap_closesock(soap);
     return soap->error;
 }
-
-bool qor_detail_literal(struct soap* soap, char** text)
-{
-    char* next = nullptr;
-    if (!soap_inliteral(soap, "-any", &next))
-        return false;
-    if (!*text) {
-        *text = next;
-    } else if (next && *next) {
-        const size_t head = strlen(*text);
-        const size_t tail = strlen(next);
-        auto* joined = static_cast<char*>(soap_malloc(soap, head + tail + 1));
-        if (!joined) {
-            soap->error = SOAP_EOM;
-            return false;
-        }
-        memcpy(joined, *text, head);
-        memcpy(joined + head, next, tail + 1);
-        *text = joined;
-    }
-    return true;
-}

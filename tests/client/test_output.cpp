@@ -685,6 +685,12 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          Reply::fault12("SOAP-ENV:Receiver", "no snapshots"),
          heading("ListSnapshots") + "FAIL: no snapshots\n",
          1},
+        // A detail of a CDATA section shows it as written.
+        {{"Stop"},
+         "Stop",
+         Reply::fault11("SOAP-ENV:Server", "boom", "<![CDATA[a <b> c]]> d"),
+         heading("Stop") + "FAIL: boom, <![CDATA[a <b> c]]> d\n",
+         1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.words[0]);
