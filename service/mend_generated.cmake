@@ -85,6 +85,21 @@ if(_calls EQUAL 0 OR NOT _faults EQUAL _calls)
 endif()
 string(REPLACE "\t\treturn soap_recv_fault(soap, 0);\n" "\t\treturn qor_recv_fault(soap);\n" _client "${_client}")
 
+#    A fault whose content the readers refuse (a reference that names no
+#    character, say) ended the call with the HTTP status, which the
+#    runtime's soap_recv_fault reports for any fault it cannot read; the
+#    fault reader hands its result to qor_fault_read, which keeps the error
+#    for qor_recv_fault to report.
+set(_getfault "\treturn (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) == NULL;\n")
+count_occurrences("${_src}" "${_getfault}" _getfaults)
+if(NOT _getfaults EQUAL 1)
+  message(FATAL_ERROR "mend_generated: expected one fault reader, found ${_getfaults}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "${_getfault}"
+  "\treturn qor_fault_read(soap, (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) != NULL);\n"
+  _src "${_src}")
+
 # 5. The literal text of a fault's detail: the runtime's reader takes one
 #    element, so a detail of several elements would lose all but the first.
 #    qor_detail_literal appends every further element to the same text.

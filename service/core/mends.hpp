@@ -32,10 +32,17 @@ bool qor_declared_size(struct soap* soap, int* size, int* offset);
 bool qor_items_beyond_size(struct soap* soap);
 
 // Ends a client call whose reply did not hold the expected response element.
-// A SOAP Fault goes to the runtime's soap_recv_fault; another element fails
-// the call with SOAP_TAG_MISMATCH and the fault code Client (Sender under
-// SOAP 1.2); any other failure, an empty Body included, keeps its own error.
+// A SOAP Fault goes to the runtime's soap_recv_fault, except that a fault
+// whose content the readers refuse fails with that error (the runtime
+// reports the HTTP status); another element fails the call with
+// SOAP_TAG_MISMATCH and the fault code Client (Sender under SOAP 1.2); any
+// other failure, an empty Body included, keeps its own error.
 int qor_recv_fault(struct soap* soap);
+
+// The result of soap_getfault (0 when the fault was read): when it was not
+// and the readers refused its content, keeps the error and the element it
+// names for qor_recv_fault.
+int qor_fault_read(struct soap* soap, bool read);
 
 // Reads one more element of a fault's detail as literal XML and appends it
 // to *text.  Returns false, with the runtime's error set, when no element

@@ -634,6 +634,15 @@ TEST(ClientOutput, RecordLists)
     });
 }
 
+std::string fault_with_string(const std::string& text)
+{
+    return qortest::envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>" +
+                             text + "</faultstring></SOAP-ENV:Fault>");
+}
+
+const std::string kBadFaultString =
+    "Validation constraint violation: syntax error in element 'faultstring'\n";
+
 TEST(ClientOutput, FaultsWithAndWithoutDetail)
 {
     clienttest::Instance instance = clienttest::start_instance();
@@ -690,6 +699,18 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          "Stop",
          Reply::fault11("SOAP-ENV:Server", "boom", "<![CDATA[a <b> c]]> d"),
          heading("Stop") + "FAIL: boom, <![CDATA[a <b> c]]> d\n",
+         1},
+        // A fault that cannot be read names what is wrong, whatever the
+        // HTTP status.
+        {{"Stop"},
+         "Stop",
+         Reply::http(500, fault_with_string("a&#0;b")),
+         heading("Stop") + "FAIL: " + kBadFaultString,
+         1},
+        {{"GetProcessList"},
+         "GetProcessList",
+         Reply::http(200, fault_with_string("a&#x110000;b")),
+         heading("GetProcessList") + "FAIL: " + kBadFaultString,
          1},
     };
     for (const auto& c : cases) {

@@ -64,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(Versions, Fault, ::testing::ValuesIn(kFaults),
                          });
 
 // The fault text with references of every length; one that names no
-// character fails the read of the fault, which leaves the HTTP status.
+// character fails the call with the reading error, and the next call on the
+// same connection is read as usual.
 TEST_F(ServiceCall, FaultTextReadsReferencesWhole)
 {
     const auto fault = [](const char* text) {
@@ -72,15 +73,20 @@ TEST_F(ServiceCall, FaultTextReadsReferencesWhole)
                                                               "Server</faultcode><faultstring>") +
                                                   text + "</faultstring></SOAP-ENV:Fault>"));
     };
-    service().script("Start", {fault("gone &#x1F600;&#x00041;&#65;"), fault("gone &#xD800;")});
+    service().script("Start", {fault("gone &#x1F600;&#x00041;&#65;"), fault("gone &#xD800;"),
+                               Reply::ok("<QORControl:StartResponse/>")});
     QORControl__StartResponse out;
     EXPECT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
     EXPECT_EQ("gone \xF0\x9F\x98\x80"
               "AA",
               FaultString());
     Release();
-    EXPECT_EQ(500, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
-    EXPECT_EQ("Error 500: HTTP 500 Internal Server Error", FaultString());
+    EXPECT_EQ(SOAP_SYNTAX_ERROR, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+    EXPECT_EQ("Validation constraint violation: syntax error in element 'faultstring'",
+              FaultString());
+    EXPECT_EQ("", FaultDetail());
+    Release();
+    EXPECT_EQ(SOAP_OK, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
 }
 
 struct FaultReadCase
@@ -100,6 +106,8 @@ std::string Boom(const std::string& detail)
     return "<faultstring>boom</faultstring><detail>" + detail + "</detail>";
 }
 
+const std::string kSyntaxError = "5|Validation constraint violation: syntax error in element ";
+
 const FaultReadCase kFaultReads[] = {
     {"DetailText", Boom("a &lt; b"), "2|boom|a &lt; b"},
     // A CDATA section in the detail shows as written, wherever it stands.
@@ -117,8 +125,20 @@ const FaultReadCase kFaultReads[] = {
      Boom("<!-- a -- b --><!x <y> z><!DOCTYPE d [<!ENTITY e 'f'>]><?pi?x>y>t"), "2|boom|y>t"},
     {"DetailAfterAnEncoding", Boom("<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9"),
      "2|boom|\xC3\x83\xC2\xA9"},
+    {"NulInADetailCdata", Boom(std::string("<![CDATA[a\0b]]>", 16)), kSyntaxError + "'detail'|"},
     {"DetailCdataNotEnded", "<faultstring>boom</faultstring><detail><![CDATA[a</detail>",
      "500|Error 500: HTTP 500 Internal Server Error|"},
+    // A fault whose content the readers refuse fails with their error.
+    {"NoCharacterInTheString", "<faultstring>a&#0;b</faultstring>",
+     kSyntaxError + "'faultstring'|"},
+    {"UnknownNameInTheString", "<faultstring>a&bogus;b</faultstring>",
+     kSyntaxError + "'faultstring'|"},
+    {"NoCharacterAfterADetail", Boom("d") + "<faultactor>&#xD800;</faultactor>",
+     kSyntaxError + "'faultactor'|"},
+    {"InvalidNumberInTheDetail",
+     Boom("<h:OperationException xmlns:h=\"urn:QORHostControl\"><mFaultCode>x</mFaultCode>"
+          "</h:OperationException>"),
+     "4|Validation constraint violation: invalid value in element 'mFaultCode'|"},
 };
 
 class FaultRead : public ::testing::TestWithParam<FaultReadCase>
