@@ -85,6 +85,21 @@ if(_calls EQUAL 0 OR NOT _faults EQUAL _calls)
 endif()
 string(REPLACE "\t\treturn soap_recv_fault(soap, 0);\n" "\t\treturn qor_recv_fault(soap);\n" _client "${_client}")
 
+#    A fault whose content the readers refuse (a reference that names no
+#    character, say) ended the call with the HTTP status, which the
+#    runtime's soap_recv_fault reports for any fault it cannot read; the
+#    fault reader hands its result to qor_fault_read, which keeps the error
+#    for qor_recv_fault to report.
+set(_getfault "\treturn (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) == NULL;\n")
+count_occurrences("${_src}" "${_getfault}" _getfaults)
+if(NOT _getfaults EQUAL 1)
+  message(FATAL_ERROR "mend_generated: expected one fault reader, found ${_getfaults}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "${_getfault}"
+  "\treturn qor_fault_read(soap, (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) != NULL);\n"
+  _src "${_src}")
+
 # 5. The literal text of a fault's detail: the runtime's reader takes one
 #    element, so a detail of several elements would lose all but the first.
 #    qor_detail_literal appends every further element to the same text.
@@ -96,6 +111,21 @@ if(NOT _details EQUAL 1)
 endif()
 string(REPLACE "${_detail_any}"
   "\t\t\tif (soap->error == SOAP_TAG_MISMATCH || soap->error == SOAP_NO_TAG)\n\t\t\t{\tif (qor_detail_literal(soap, (char**)&a->__any))\n\t\t\t\t{\t(void)soap_flag___any;\n"
+  _src "${_src}")
+#    A CDATA section where the detail's reader looks for its next element
+#    (a detail that starts with one, or one after an element) put the
+#    runtime's element reader inside the section, and the literal text that
+#    followed ran past the detail's end: the fault was lost.  qor_detail_cdata
+#    reads such a section as written, and the rest of the detail with it,
+#    before the element reader looks.
+set(_detail_loop "\t\tfor (;;)\n\t\t{\tsoap->error = SOAP_TAG_MISMATCH;\n\t\t\tif (soap_flag_fault && soap->error == SOAP_TAG_MISMATCH)\n\t\t\t{\tif ((a->fault = soap_getelement(soap, \"fault\", &a->__type)))\n")
+count_occurrences("${_src}" "${_detail_loop}" _detail_loops)
+if(NOT _detail_loops EQUAL 1)
+  message(FATAL_ERROR "mend_generated: expected one detail element loop, found ${_detail_loops}; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "${_detail_loop}"
+  "\t\tfor (;;)\n\t\t{\tconst int cdata = qor_detail_cdata(soap, (char**)&a->__any);\n\t\t\tif (cdata < 0)\n\t\t\t\treturn NULL;\n\t\t\tif (cdata > 0)\n\t\t\t\tcontinue;\n\t\t\tsoap->error = SOAP_TAG_MISMATCH;\n\t\t\tif (soap_flag_fault && soap->error == SOAP_TAG_MISMATCH)\n\t\t\t{\tif ((a->fault = soap_getelement(soap, \"fault\", &a->__type)))\n"
   _src "${_src}")
 
 # 6. Text elements: <name></name> is the empty string, but <name/> holds no
@@ -215,7 +245,12 @@ if(NOT _number_reads EQUAL 6 OR NOT _values EQUAL _value_maps OR NOT _all_values
 endif()
 string(REGEX REPLACE "${_number_re}"
   "a = qor_in_number(soap, tag, a, type, SOAP_TYPE_\\2, soap_in\\1, soap_s2\\1)" _src "${_src}")
-string(REPLACE "soap_value(soap)" "qor_value(soap)" _src "${_src}")
+# A value that names none of the type's values fails before its end tag is
+# read, as a number does, so that the error names the element whose value it
+# is (the generated reader read the end tag first, which named whatever
+# element the end tag closed).
+string(REPLACE "soap_value(soap), a);\n\t\tif ((soap->body && soap_element_end_in(soap, tag)) || err)"
+  "qor_value(soap), a);\n\t\tif (err || (soap->body && soap_element_end_in(soap, tag)))" _src "${_src}")
 message(STATUS "mend_generated: ${_item_saves} + ${_block_saves} collected array saves, "
                "${_number_reads} number and ${_values} value reads mended")
 

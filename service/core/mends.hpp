@@ -32,15 +32,32 @@ bool qor_declared_size(struct soap* soap, int* size, int* offset);
 bool qor_items_beyond_size(struct soap* soap);
 
 // Ends a client call whose reply did not hold the expected response element.
-// A SOAP Fault goes to the runtime's soap_recv_fault; another element fails
-// the call with SOAP_TAG_MISMATCH and the fault code Client (Sender under
-// SOAP 1.2); any other failure, an empty Body included, keeps its own error.
+// A SOAP Fault goes to the runtime's soap_recv_fault, except that a fault
+// whose content the readers refuse fails with that error (the runtime
+// reports the HTTP status); another element fails the call with
+// SOAP_TAG_MISMATCH and the fault code Client (Sender under SOAP 1.2); any
+// other failure, an empty Body included, keeps its own error.
 int qor_recv_fault(struct soap* soap);
+
+// The result of soap_getfault (0 when the fault was read): when it was not
+// and the readers refused its content, keeps the error and the element it
+// names for qor_recv_fault.
+int qor_fault_read(struct soap* soap, bool read);
 
 // Reads one more element of a fault's detail as literal XML and appends it
 // to *text.  Returns false, with the runtime's error set, when no element
 // follows.
 bool qor_detail_literal(struct soap* soap, char** text);
+
+// Called before the detail's reader looks for its next element, which would
+// take the start of a CDATA section for markup and its content for the next
+// characters to read: when a CDATA section comes next (after blanks,
+// comments and processing instructions), appends it as written to *text with
+// the rest of the detail, as qor_detail_literal appends text and what
+// follows it, and returns 1; 0 when something else comes next, which is left
+// to read; -1 with the context's error set when the input fails or the
+// section holds a NUL byte.
+int qor_detail_cdata(struct soap* soap, char** text);
 
 // The runtime's string reader (same arguments as soap_instring), except that
 // an element in the empty-tag form (<name/>) gives a null string; one with a

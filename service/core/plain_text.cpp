@@ -66,9 +66,20 @@ struct Content
     const char* after;
 };
 
-// True when the text and the end tag lie in the input buffer and the text
-// holds nothing that needs the runtime's character reader (references,
-// markup, bytes above 0x7F); nothing is read.
+// True when the end tag's name is the one of the start tag, which the
+// runtime's end-tag reader leaves in soap->tag as this one does: a value
+// that proves invalid then names its element whether or not it was read
+// here, and an end tag of another name goes to the runtime's readers, which
+// name the element before they read its end tag.
+bool same_name(const struct soap* soap, const char* name, std::size_t length)
+{
+    const std::size_t kept = std::min(length, sizeof soap->tag - 1);
+    return std::strlen(soap->tag) == kept && std::memcmp(soap->tag, name, kept) == 0;
+}
+
+// True when the text and the end tag lie in the input buffer, the end tag
+// names the element and the text holds nothing that needs the runtime's
+// character reader (references, markup, bytes above 0x7F); nothing is read.
 bool plain_content(const struct soap* soap, Content* content)
 {
     if (soap->ahead || soap->cdata || soap->null || *soap->id || *soap->href || !soap->body ||
@@ -88,7 +99,7 @@ bool plain_content(const struct soap* soap, Content* content)
     const std::size_t name_length = static_cast<std::size_t>(q - name);
     while (q < end && blank(static_cast<unsigned char>(*q)))
         ++q;
-    if (q == end || *q != '>')
+    if (q == end || *q != '>' || !same_name(soap, name, name_length))
         return false;
     *content = {begin, static_cast<std::size_t>(text_end - begin), name, name_length, q + 1};
     return true;

@@ -1,7 +1,34 @@
 // The fault step of every client call (see mend_generated.cmake).
 #include "soapH.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+
+namespace {
+
+// What made the read of a fault fail, kept for qor_recv_fault: the
+// runtime's soap_recv_fault reports the HTTP status in its place.
+struct FaultReadError
+{
+    const struct soap* soap;
+    int error = SOAP_OK;
+    std::string tag; // the element it names
+};
+
+thread_local FaultReadError* fault_read = nullptr;
+
+} // namespace
+
+int qor_fault_read(struct soap* soap, bool read)
+{
+    if (!read && fault_read != nullptr && fault_read->soap == soap &&
+        soap_xml_error_check(soap->error)) {
+        fault_read->error = soap->error;
+        fault_read->tag = soap->tag;
+    }
+    return read ? 0 : 1;
+}
 
 int qor_recv_fault(struct soap* soap)
 {
@@ -12,33 +39,29 @@ int qor_recv_fault(struct soap* soap)
         soap_closesock(soap);
         return soap->error;
     }
-    if (soap_match_tag(soap, soap->tag, "SOAP-ENV:Fault") == SOAP_OK)
-        return soap_recv_fault(soap, 0);
+    if (soap_match_tag(soap, soap->tag, "SOAP-ENV:Fault") == SOAP_OK) {
+        FaultReadError read{soap, SOAP_OK, {}};
+        fault_read = &read;
+        const int error = soap_recv_fault(soap, 0);
+        fault_read = nullptr;
+        if (read.error == SOAP_OK)
+            return error;
+        // A fault whose content the readers refuse (a reference that names
+        // no character, an invalid number) fails as a reply of any other
+        // element would, with that error and the element it names, not with
+        // the HTTP status that the runtime reports for any fault it cannot
+        // read; an input that ends early still gives the status.
+        soap->fault = nullptr;
+        soap->error = read.error;
+        const std::size_t kept = std::min(read.tag.size(), sizeof soap->tag - 1);
+        std::memcpy(soap->tag, read.tag.data(), kept);
+        soap->tag[kept] = '\0';
+        soap_set_fault(soap);
+        return soap->error;
+    }
     // Some other element: a reply of the wrong shape.
     *soap_faultcode(soap) = soap->version == 2 ? "SOAP-ENV:Sender" : "SOAP-ENV:Client";
     soap_set_fault(soap); // the runtime's text for the tag mismatch
     soap_closesock(soap);
     return soap->error;
-}
-
-bool qor_detail_literal(struct soap* soap, char** text)
-{
-    char* next = nullptr;
-    if (!soap_inliteral(soap, "-any", &next))
-        return false;
-    if (!*text) {
-        *text = next;
-    } else if (next && *next) {
-        const size_t head = strlen(*text);
-        const size_t tail = strlen(next);
-        auto* joined = static_cast<char*>(soap_malloc(soap, head + tail + 1));
-        if (!joined) {
-            soap->error = SOAP_EOM;
-            return false;
-        }
-        memcpy(joined, *text, head);
-        memcpy(joined + head, next, tail + 1);
-        *text = joined;
-    }
-    return true;
 }

@@ -480,6 +480,12 @@ TEST(ClientOutput, RecordLists)
          "FAIL: Validation constraint violation: syntax error in element 'filename'\n",
          "",
          1},
+        {{"GetProcessList"},
+         "GetProcessList",
+         response("GetProcessList", "<process><item><pid>></item></process>"),
+         "FAIL: Validation constraint violation: invalid value in element 'pid'\n",
+         "",
+         1},
         {{"HACheckConfig"},
          "HACheckConfig",
          response("HACheckConfig",
@@ -628,6 +634,15 @@ TEST(ClientOutput, RecordLists)
     });
 }
 
+std::string fault_with_string(const std::string& text)
+{
+    return qortest::envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>" +
+                             text + "</faultstring></SOAP-ENV:Fault>");
+}
+
+const std::string kBadFaultString =
+    "Validation constraint violation: syntax error in element 'faultstring'\n";
+
 TEST(ClientOutput, FaultsWithAndWithoutDetail)
 {
     clienttest::Instance instance = clienttest::start_instance();
@@ -678,6 +693,24 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          "ListSnapshots",
          Reply::fault12("SOAP-ENV:Receiver", "no snapshots"),
          heading("ListSnapshots") + "FAIL: no snapshots\n",
+         1},
+        // A detail of a CDATA section shows it as written.
+        {{"Stop"},
+         "Stop",
+         Reply::fault11("SOAP-ENV:Server", "boom", "<![CDATA[a <b> c]]> d"),
+         heading("Stop") + "FAIL: boom, <![CDATA[a <b> c]]> d\n",
+         1},
+        // A fault that cannot be read names what is wrong, whatever the
+        // HTTP status.
+        {{"Stop"},
+         "Stop",
+         Reply::http(500, fault_with_string("a&#0;b")),
+         heading("Stop") + "FAIL: " + kBadFaultString,
+         1},
+        {{"GetProcessList"},
+         "GetProcessList",
+         Reply::http(200, fault_with_string("a&#x110000;b")),
+         heading("GetProcessList") + "FAIL: " + kBadFaultString,
          1},
     };
     for (const auto& c : cases) {

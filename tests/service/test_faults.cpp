@@ -4,6 +4,7 @@
 #include <string>
 
 #include "service/service_call_support.h"
+#include "service/test_records_support.h"
 #include "support/closed_port.h"
 
 namespace {
@@ -63,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(Versions, Fault, ::testing::ValuesIn(kFaults),
                          });
 
 // The fault text with references of every length; one that names no
-// character fails the read of the fault, which leaves the HTTP status.
+// character fails the call with the reading error, and the next call on the
+// same connection is read as usual.
 TEST_F(ServiceCall, FaultTextReadsReferencesWhole)
 {
     const auto fault = [](const char* text) {
@@ -71,16 +73,112 @@ TEST_F(ServiceCall, FaultTextReadsReferencesWhole)
                                                               "Server</faultcode><faultstring>") +
                                                   text + "</faultstring></SOAP-ENV:Fault>"));
     };
-    service().script("Start", {fault("gone &#x1F600;&#x00041;&#65;"), fault("gone &#xD800;")});
+    service().script("Start", {fault("gone &#x1F600;&#x00041;&#65;"), fault("gone &#xD800;"),
+                               Reply::ok("<QORControl:StartResponse/>")});
     QORControl__StartResponse out;
     EXPECT_EQ(SOAP_SVR_FAULT, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
     EXPECT_EQ("gone \xF0\x9F\x98\x80"
               "AA",
               FaultString());
     Release();
-    EXPECT_EQ(500, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
-    EXPECT_EQ("Error 500: HTTP 500 Internal Server Error", FaultString());
+    EXPECT_EQ(SOAP_SYNTAX_ERROR, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
+    EXPECT_EQ("Validation constraint violation: syntax error in element 'faultstring'",
+              FaultString());
+    EXPECT_EQ("", FaultDetail());
+    Release();
+    EXPECT_EQ(SOAP_OK, soap_call_QORControl__Start(ctx(), endpoint(), "", nullptr, &out));
 }
+
+struct FaultReadCase
+{
+    const char* name;
+    std::string fault; // the content of the Fault element after its code
+    std::string read;  // error|fault string|detail
+};
+
+void PrintTo(const FaultReadCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string Boom(const std::string& detail)
+{
+    return "<faultstring>boom</faultstring><detail>" + detail + "</detail>";
+}
+
+const std::string kSyntaxError = "5|Validation constraint violation: syntax error in element ";
+
+const FaultReadCase kFaultReads[] = {
+    {"DetailText", Boom("a &lt; b"), "2|boom|a &lt; b"},
+    // A CDATA section in the detail shows as written, wherever it stands.
+    {"DetailCdata", Boom("<![CDATA[a <b> c]]>"), "2|boom|<![CDATA[a <b> c]]>"},
+    {"DetailEmptyCdata", Boom("<![CDATA[]]>"), "2|boom|<![CDATA[]]>"},
+    {"DetailCdataThenMore", Boom("<![CDATA[ a]]]]> y <e a=\"1\">&lt;<![CDATA[b]]></e> z"),
+     "2|boom|<![CDATA[ a]]]]> y <e a=\"1\">&lt;<![CDATA[b]]></e> z"},
+    {"DetailTextThenCdata", Boom("x <![CDATA[a <b> c]]> y"), "2|boom|x <![CDATA[a <b> c]]> y"},
+    {"DetailCdataInAnElement", Boom("<e><![CDATA[a <b>]]></e>"), "2|boom|<e><![CDATA[a <b>]]></e>"},
+    {"DetailElementThenCdata", Boom("<e/><![CDATA[x]]>"), "2|boom|<e/><![CDATA[x]]>"},
+    {"DetailCdataAfterBlanksCommentAndInstruction",
+     Boom(" <!-- a > b --> <?pi a>b?>\n<![CDATA[  x]]>"), "2|boom|<![CDATA[  x]]>"},
+    // Markup skipped before the detail's text, as the toolkit skips it.
+    {"DetailAfterDeclarations",
+     Boom("<!-- a -- b --><!x <y> z><!DOCTYPE d [<!ENTITY e 'f'>]><?pi?x>y>t"), "2|boom|y>t"},
+    {"DetailAfterAnEncoding", Boom("<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9"),
+     "2|boom|\xC3\x83\xC2\xA9"},
+    {"NulInADetailCdata", Boom(std::string("<![CDATA[a\0b]]>", 16)), kSyntaxError + "'detail'|"},
+    {"DetailCdataNotEnded", "<faultstring>boom</faultstring><detail><![CDATA[a</detail>",
+     "500|Error 500: HTTP 500 Internal Server Error|"},
+    // A fault whose content the readers refuse fails with their error.
+    {"NoCharacterInTheString", "<faultstring>a&#0;b</faultstring>",
+     kSyntaxError + "'faultstring'|"},
+    {"UnknownNameInTheString", "<faultstring>a&bogus;b</faultstring>",
+     kSyntaxError + "'faultstring'|"},
+    {"NoCharacterAfterADetail", Boom("d") + "<faultactor>&#xD800;</faultactor>",
+     kSyntaxError + "'faultactor'|"},
+    {"InvalidNumberInTheDetail",
+     Boom("<h:OperationException xmlns:h=\"urn:QORHostControl\"><mFaultCode>x</mFaultCode>"
+          "</h:OperationException>"),
+     "4|Validation constraint violation: invalid value in element 'mFaultCode'|"},
+};
+
+class FaultRead : public ::testing::TestWithParam<FaultReadCase>
+{
+};
+
+std::string ReadFault(recordtest::Reader& reader, const std::string& xml)
+{
+    // The Fault stands where the response was expected.
+    QORControl__GetStartProfileResponse out;
+    reader.ReadBody(xml, "QORControl:GetStartProfileResponse", out);
+    struct soap* soap = reader.ctx();
+    soap->status = 500;
+    const int error = qor_recv_fault(soap);
+    const char** text = soap_faultstring(soap);
+    const char** detail = soap_faultdetail(soap);
+    std::string read = std::to_string(error) + "|" + (text && *text ? *text : "") + "|" +
+                       (detail && *detail ? *detail : "");
+    reader.Release();
+    return read;
+}
+
+TEST_P(FaultRead, ReadsTheSameInEveryPiece)
+{
+    const FaultReadCase& c = GetParam();
+    const std::string xml = recordtest::Envelope(
+        "<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode>" + c.fault + "</SOAP-ENV:Fault>");
+    recordtest::Reader reader;
+    for (const std::size_t piece : {0, 1, 3, 7}) {
+        reader.SetDelivery(piece);
+        ASSERT_EQ(c.read, ReadFault(reader, xml)) << "pieces of " << piece;
+    }
+    for (std::size_t split = xml.find("<SOAP-ENV:Fault>"); split < xml.size(); ++split) {
+        reader.SetDelivery(0, split);
+        ASSERT_EQ(c.read, ReadFault(reader, xml)) << "split at " << split;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, FaultRead, ::testing::ValuesIn(kFaultReads),
+                         recordtest::CaseName<FaultReadCase>);
 
 TEST_F(ServiceCall, FaultInPlaceOfAnObjectResponseLeavesTheArrayEmpty)
 {

@@ -24,6 +24,7 @@ struct FormCase
     std::string read;             // process: name|dispstatus|pid; cache: name|version|size|valid;
                                   // parameter: the restriction's int-min|float-max
     std::string independent = {}; // elements after the response, reached through href
+    std::string fault = {};       // the fault text of an error, when it matters
 };
 
 void PrintTo(const FormCase& c, std::ostream* os)
@@ -40,6 +41,7 @@ std::string Blanks(std::size_t n)
 }
 
 const std::string kBadReference = "error " + std::to_string(SOAP_SYNTAX_ERROR);
+const std::string kInvalid = "Validation constraint violation: invalid value in element ";
 const std::string kTooLong = "error " + std::to_string(SOAP_LENGTH);
 const std::string kEmoji = "\xF0\x9F\x98\x80"; // U+1F600
 const std::string kLast = "\xF4\x8F\xBF\xBF";  // U+10FFFF
@@ -106,6 +108,28 @@ std::vector<FormCase> Cases()
          std::string("<dispstatus>\0 QORControl-RED</dispstatus>", 42), kBadReference},
         {"NilNumber", List::kProcess, "<pid xsi:nil=\"true\">&#x000034;2" + Blanks(3000) + "</pid>",
          "-|0|42"},
+        // An invalid value names its own element, also where the end tag
+        // that follows closes another one.
+        {"InvalidNumber", List::kProcess, "<pid>></pid>", "error 4", {}, kInvalid + "'pid'"},
+        {"InvalidNumberBeforeAnotherEndTag",
+         List::kProcess,
+         "<pid>>",
+         "error 4",
+         {},
+         kInvalid + "'pid'"},
+        {"InvalidEnumerationBeforeAnotherEndTag",
+         List::kProcess,
+         "<dispstatus>QORControl-X",
+         "error 4",
+         {},
+         kInvalid + "'dispstatus'"},
+        {"InvalidBooleanBeforeAnotherEndTag",
+         List::kCache,
+         "<valid>yes</x>",
+         "error 4",
+         {},
+         kInvalid + "'valid'"},
+        {"ValueBeforeAnotherEndTag", List::kProcess, "<pid>42</x><dispstatus>2</pid>", "-|2|42"},
     };
     // References that name no character, in a text.
     const struct
@@ -201,7 +225,10 @@ int ReadItems(recordtest::Reader& reader, const FormCase& c, const std::string& 
     return error == SOAP_OK && list.__size != 1 ? -1 : error;
 }
 
-std::string Read(recordtest::Reader& reader, const FormCase& c, const std::string& xml)
+// The value read, or the error and in *fault the fault text that a failed
+// call prints.
+std::string Read(recordtest::Reader& reader, const FormCase& c, const std::string& xml,
+                 std::string* fault)
 {
     std::ostringstream read;
     int error = SOAP_OK;
@@ -226,6 +253,12 @@ std::string Read(recordtest::Reader& reader, const FormCase& c, const std::strin
                 read << *r.float_max;
         }
     }
+    fault->clear();
+    if (error != SOAP_OK) {
+        soap_set_fault(reader.ctx());
+        const char** text = soap_faultstring(reader.ctx());
+        *fault = text != nullptr && *text != nullptr ? *text : "";
+    }
     reader.Release();
     return error != SOAP_OK ? "error " + std::to_string(error) : read.str();
 }
@@ -239,16 +272,25 @@ TEST_P(ValueForm, ReadsTheSameInEveryPiece)
     const FormCase& c = GetParam();
     const std::string xml = Document(c);
     recordtest::Reader reader;
-    for (const std::size_t piece : {0, 1, 7, 4093}) {
+    // The fault text too is the one of the reply read whole.
+    std::string whole;
+    ASSERT_EQ(c.read, Read(reader, c, xml, &whole));
+    if (!c.fault.empty()) {
+        EXPECT_EQ(c.fault, whole);
+    }
+    std::string fault;
+    for (const std::size_t piece : {1, 3, 7, 4093}) {
         reader.SetDelivery(piece);
-        ASSERT_EQ(c.read, Read(reader, c, xml)) << "pieces of " << piece;
+        ASSERT_EQ(c.read, Read(reader, c, xml, &fault)) << "pieces of " << piece;
+        ASSERT_EQ(whole, fault) << "pieces of " << piece;
     }
     // A read that ends at each byte of the item and a few around it.
     const std::size_t item = xml.find("<item>");
     const std::size_t end = item + c.item.size() + c.independent.size() + 80;
     for (std::size_t split = item; split < end; ++split) {
         reader.SetDelivery(0, split);
-        ASSERT_EQ(c.read, Read(reader, c, xml)) << "split at " << split - item;
+        ASSERT_EQ(c.read, Read(reader, c, xml, &fault)) << "split at " << split - item;
+        ASSERT_EQ(whole, fault) << "split at " << split - item;
     }
 }
 
