@@ -42,3 +42,16 @@ constexpr char32_t qor_named_character(std::string_view name)
     }
     return 0;
 }
+
+// The value of a digit of a numeric reference in the base (10 or 16, where
+// "a" to "f" count in either case); -1 for any other character.
+constexpr int qor_reference_digit(long c, int base)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<int>(c - '0');
+    if (base == 16 && c >= 'a' && c <= 'f')
+        return static_cast<int>(c - 'a' + 10);
+    if (base == 16 && c >= 'A' && c <= 'F')
+        return static_cast<int>(c - 'A' + 10);
+    return -1;
+}

@@ -35,17 +35,6 @@ soap_wchar bad_reference(struct soap* soap)
     return EOF;
 }
 
-int digit(soap_wchar c, int base)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (base == 16 && c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (base == 16 && c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // After "&#": digits of any number, leading zeros included, and ";".
 soap_wchar numeric_reference(struct soap* soap)
 {
@@ -57,7 +46,8 @@ soap_wchar numeric_reference(struct soap* soap)
     }
     long character = 0;
     bool digits = false;
-    for (int d = digit(c, base); d >= 0; d = digit(c = soap_get1(soap), base)) {
+    for (int d = qor_reference_digit(c, base); d >= 0;
+         d = qor_reference_digit(c = soap_get1(soap), base)) {
         digits = true;
         if (character <= kLastCharacter)
             character = character * base + d;

@@ -50,17 +50,6 @@ constexpr std::size_t kReferenceBytes = 7;
 
 enum class Reference : std::uint8_t { Exact, Long, NoCharacter };
 
-int digit(char c, int base)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (base == 16 && c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (base == 16 && c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The bytes that the toolkit's reader took after "&"; `ended` when a ";"
 // followed them within its seven bytes.
 Reference judge(std::string_view taken, bool ended)
@@ -74,7 +63,7 @@ Reference judge(std::string_view taken, bool ended)
     const std::size_t first = base == 16 ? 2 : 1;
     unsigned long character = 0; // of six digits at most
     for (std::size_t i = first; i < taken.size(); ++i) {
-        const int d = digit(taken[i], base);
+        const int d = qor_reference_digit(taken[i], base);
         if (d < 0)
             return Reference::NoCharacter;
         character = character * static_cast<unsigned long>(base) + static_cast<unsigned long>(d);
