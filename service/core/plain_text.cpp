@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <random>
 
 namespace {
 
@@ -116,68 +115,6 @@ void consume(struct soap* soap, const Content& content)
     soap->level--;
 }
 
-// The strings of a list are cut from pieces of the context's memory: a few
-// allocations instead of one per string, released by soap_end with the rest.
-// A piece is written to only while it is the context's newest allocation, so
-// that a piece that soap_end released, or that another allocation followed,
-// is never written to again; its mark, a number that no reply can know, tells
-// it from the other allocations.
-struct Piece
-{
-    std::uint64_t mark;
-    std::size_t size; // bytes after the header
-    std::size_t used;
-};
-
-constexpr std::size_t kFirstPiece = 256;
-constexpr std::size_t kLargestPiece = 64 * 1024;
-// A longer string is allocated on its own.
-constexpr std::size_t kLongString = 1024;
-
-std::uint64_t piece_mark()
-{
-    static const std::uint64_t mark = [] {
-        std::random_device random;
-        return (std::uint64_t{random()} << 32) | random();
-    }();
-    return mark;
-}
-
-// The context's newest allocation when it is a piece. The runtime keeps its
-// allocations in a list, newest first, each with its size after its bytes.
-Piece* newest_piece(struct soap* soap)
-{
-    const char* cell = static_cast<const char*>(soap->alist);
-    if (cell == nullptr)
-        return nullptr;
-    std::size_t size = 0;
-    std::memcpy(&size, cell + sizeof(void*), sizeof size);
-    if (size < sizeof(Piece))
-        return nullptr;
-    Piece* piece = reinterpret_cast<Piece*>(const_cast<char*>(cell) - size);
-    return piece->mark == piece_mark() ? piece : nullptr;
-}
-
-// Room for n bytes of a string in the context's memory.
-char* string_room(struct soap* soap, std::size_t n)
-{
-    if (n > kLongString)
-        return static_cast<char*>(soap_malloc(soap, n));
-    Piece* piece = newest_piece(soap);
-    if (piece == nullptr || piece->size - piece->used < n) {
-        // Pieces grow while the strings follow one another.
-        const std::size_t size =
-            piece != nullptr ? std::min(2 * piece->size, kLargestPiece) : kFirstPiece;
-        piece = static_cast<Piece*>(soap_malloc(soap, sizeof(Piece) + size));
-        if (piece == nullptr)
-            return nullptr;
-        *piece = {piece_mark(), size, 0};
-    }
-    char* room = reinterpret_cast<char*>(piece + 1) + piece->used;
-    piece->used += n;
-    return room;
-}
-
 } // namespace
 
 bool qor_plain_string(struct soap* soap, char** p)
@@ -185,9 +122,10 @@ bool qor_plain_string(struct soap* soap, char** p)
     Content content;
     if (!plain_content(soap, &content))
         return false;
-    char* text = string_room(soap, content.length + 1);
+    // One allocation of exactly the text and its NUL, released by soap_end.
+    char* text = static_cast<char*>(soap_malloc(soap, content.length + 1));
     if (text == nullptr)
-        return false;
+        return false; // soap_malloc set SOAP_EOM
     std::memcpy(text, content.text, content.length);
     text[content.length] = '\0';
     *p = text;

@@ -354,4 +354,34 @@ TEST(Content, LongListsReadWholeCallAfterCall)
     }
 }
 
+// Names of every length around the sizes a string allocation ever had, each
+// the first text of a reply and after a run of short ones, whole and in
+// small reads: each reads back exactly, and so does the name after it.
+TEST(Content, TextsOfEveryLengthReadExactly)
+{
+    recordtest::Reader reader;
+    for (const std::size_t length :
+         {255, 256, 257, 261, 262, 300, 511, 512, 513, 1023, 1024, 1025, 4097}) {
+        for (const int shorts : {0, 40}) {
+            for (const std::size_t piece : {0, 7}) {
+                reader.SetDelivery(piece);
+                std::string items;
+                for (int i = 0; i < shorts; ++i)
+                    items += "<item><name>s" + std::to_string(i) + "</name></item>";
+                const std::string long_name(length, static_cast<char>('a' + length % 26));
+                items +=
+                    "<item><name>" + long_name + "</name></item><item><name>next</name></item>";
+                QORControl__ArrayOfOSProcess list;
+                ASSERT_EQ(SOAP_OK, reader.ReadList("QORControl:GetProcessListResponse", "process",
+                                                   items, list))
+                    << length;
+                ASSERT_EQ(shorts + 2, list.__size);
+                EXPECT_EQ(long_name, list.__ptr[shorts].name) << length << " after " << shorts;
+                EXPECT_STREQ("next", list.__ptr[shorts + 1].name) << length;
+                reader.Release();
+            }
+        }
+    }
+}
+
 } // namespace
