@@ -27,8 +27,8 @@ bool qor_too_many_items(struct soap* soap, int count);
 bool qor_declared_size(struct soap* soap, int* size, int* offset);
 
 // Called after the declared number of items was read: true, with the
-// runtime's end-tag error (SOAP_SYNTAX_ERROR) or a read error set, when the
-// element holds a further item.
+// runtime's end-tag error (SOAP_END_TAG, "closing tag expected") or a read
+// error set, when the element holds a further item.
 bool qor_items_beyond_size(struct soap* soap);
 
 // Ends a client call whose reply did not hold the expected response element.

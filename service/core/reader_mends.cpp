@@ -110,8 +110,10 @@ bool qor_declared_size(struct soap* soap, int* size, int* offset)
 
 bool qor_items_beyond_size(struct soap* soap)
 {
+    // The runtime's soap_element_end_in would skip the further items outside
+    // strict mode; the end-tag error names the item that stands in its place.
     if (soap_peek_element(soap) == SOAP_OK) {
-        soap->error = SOAP_SYNTAX_ERROR;
+        soap->error = SOAP_END_TAG;
         return true;
     }
     if (soap->error != SOAP_NO_TAG)

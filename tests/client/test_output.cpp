@@ -486,6 +486,13 @@ TEST(ClientOutput, RecordLists)
          "FAIL: Validation constraint violation: invalid value in element 'pid'\n",
          "",
          1},
+        {{"GetProcessList"},
+         "GetProcessList",
+         response("GetProcessList", "<process SOAP-ENC:arrayType=\"QORControl:OSProcess[1]\">"
+                                    "<item><pid>1</pid></item><item><pid>2</pid></item></process>"),
+         "FAIL: Validation constraint violation: closing tag expected in element 'item'\n",
+         "",
+         1},
         {{"HACheckConfig"},
          "HACheckConfig",
          response("HACheckConfig",

@@ -202,7 +202,7 @@ std::string Declared(const char* size)
     return std::string("SOAP-ENC:arrayType=\"QORControl:OSProcess") + size + "\"";
 }
 
-constexpr int kTooMany = SOAP_SYNTAX_ERROR;
+constexpr int kTooMany = SOAP_END_TAG;
 
 const SizeCase kSizes[] = {
     {"Equal", Declared("[3]"), Pids(3), SOAP_OK, "1,2,3"},
@@ -249,7 +249,8 @@ TEST_P(ArraySize, DecidesWhichItemsArrive)
         << FaultString();
     if (c.error != SOAP_OK) {
         soap_set_fault(ctx()); // the text the client prints after "FAIL: "
-        EXPECT_EQ("Validation constraint violation: syntax error in element 'item'", FaultString());
+        EXPECT_EQ("Validation constraint violation: closing tag expected in element 'item'",
+                  FaultString());
         return;
     }
     std::string read;
