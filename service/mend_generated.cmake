@@ -262,6 +262,9 @@ message(STATUS "mend_generated: ${_item_saves} + ${_block_saves} collected array
 #     one of the array's items; SOAP-ENC:Array names another type too.  The
 #     expected type still passes under any prefix bound to its namespace, as
 #     do an element without xsi:type and a caller that gives no type name.
+#     The callers that expect a type are the response classes for their
+#     embedded arrays and the generic reader for an element that an href
+#     names (it passes the type that the reference recorded).
 set(_array_type_re "if \\(\\*soap->type && soap_match_array\\(soap, \"[^\"\n]+\"\\) && soap_match_tag\\(soap, soap->type, type\\)\\)")
 count_occurrences("${_src}" "soap_match_array(" _array_matches)
 string(REGEX MATCHALL "${_array_type_re}" _array_checks "${_src}")
@@ -272,11 +275,31 @@ if(_array_types EQUAL 0 OR NOT _array_types EQUAL _array_matches)
 endif()
 string(REGEX REPLACE "${_array_type_re}" "if (*soap->type && soap_match_tag(soap, soap->type, type))"
   _src "${_src}")
+#     The response elements whose one member is an array (GetProcessList,
+#     GetEnvironment, ListSnapshots and the others) and ReadSnapshot's
+#     snapshot read that member with no type name, as a reader through a
+#     pointer does: whatever its xsi:type, SOAP-ENC:Array with an arrayType
+#     included, which services of rpc/encoded stacks send.  The generated
+#     reads named the array's type.  An href in that member still leads to
+#     the check above, through the generic reader.
+set(_list_member_re "(Response\\(struct soap \\*soap, const char \\*tag, struct QORControl__[A-Za-z0-9_]+Response \\*a, const char \\*type\\)\n{\n[^}]*a->[A-Za-z0-9_]+\\.soap_in\\(soap, \"[^\"\n]+\", )\"QORControl:(ArrayOf[A-Za-z0-9]+|SnapshotZip)\"\\)")
+# The matches hold semicolons, so the mended reads are counted instead.
+set(_untyped_re "a->[A-Za-z0-9_]+\\.soap_in\\(soap, \"[^\"\n]+\", \"\"\\)")
+string(REGEX MATCHALL "${_untyped_re}" _untyped "${_src}")
+list(LENGTH _untyped _untyped_before)
+string(REGEX REPLACE "${_list_member_re}" "\\1\"\")" _src "${_src}")
+string(REGEX MATCHALL "${_untyped_re}" _untyped "${_src}")
+list(LENGTH _untyped _list_members)
+math(EXPR _list_members "${_list_members} - ${_untyped_before}")
+if(NOT _list_members EQUAL 44)
+  message(FATAL_ERROR "mend_generated: expected 44 response elements whose one member is an array "
+                      "or the snapshot, found ${_list_members}; the soapcpp2 output changed")
+endif()
 
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")
 message(STATUS "mend_generated: ${_enum_count} enumeration readers, the collected-array limit, "
                "the enumeration bases, ${_calls} fault reads, the fault detail, the string readers and writers, "
-               "${_members} member reads, ${_declared_count} declared array sizes and ${_array_types} "
-               "array type checks mended")
+               "${_members} member reads, ${_declared_count} declared array sizes, ${_array_types} "
+               "array type checks and ${_list_members} list response members mended")

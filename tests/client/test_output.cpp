@@ -62,6 +62,17 @@ TEST(ClientOutput, InstanceInformationAndVorn)
                   "</version>"),
          "OK\nFilename, VersionInfo, Time\ndisp, 753, t1\ngw, , t2\n",
          "OK\n0 Filename: disp\n0 VersionInfo: 753\n0 Time: t1\n1 Filename: gw\n1 Time: t2\n"},
+        // The encoded form of another SOAP stack reads the same.
+        {{"GetVersionInfo"},
+         "GetVersionInfo",
+         response("GetVersionInfo",
+                  "<version xsi:type=\"SOAP-ENC:Array\" "
+                  "SOAP-ENC:arrayType=\"QORControl:InstanceVersionInfo[2]\">"
+                  "<item><Filename>disp</Filename><VersionInfo>753</VersionInfo>"
+                  "<Time>t1</Time></item><item><Filename>gw</Filename><Time>t2</Time></item>"
+                  "</version>"),
+         "OK\nFilename, VersionInfo, Time\ndisp, 753, t1\ngw, , t2\n",
+         ""},
         {{"GetQueueStatistic"},
          "GetQueueStatistic",
          response("GetQueueStatistic",

@@ -235,9 +235,10 @@ TEST_F(ServiceCall, RepeatedArrayMemberTakesTheFirst)
 struct ArrayTypeCase
 {
     const char* name;
-    const char* webmethod;  // GetProcessList, GetEnvironment or GetCallstack
+    const char* webmethod;  // GetProcessList, GetEnvironment, GetVersionInfo or GetCallstack
     const char* attributes; // on the array member
     int error;
+    bool by_reference = false; // the attributes are on an element that the member's href names
 };
 
 void PrintTo(const ArrayTypeCase& c, std::ostream* os)
@@ -249,25 +250,40 @@ class ArrayType : public ServiceCall, public ::testing::WithParamInterface<Array
 {
 };
 
-// An array member is read when its element declares the array's own type,
-// under any prefix of its namespace, or no type; any other type fails the
-// call with SOAP_TYPE.
+// The array of a list response is read whatever xsi:type its element
+// declares. An embedded array of a response class, and an array that an href
+// names, is read when its element declares the array's own type, under any
+// prefix of its namespace, or no type; any other type fails the call with
+// SOAP_TYPE.
 TEST_P(ArrayType, IsTheExpectedOneOrFailsTheCall)
 {
     const ArrayTypeCase& c = GetParam();
     const std::string method = c.webmethod;
     const bool processes = method == "GetProcessList";
-    const std::string member = processes ? "process" : method == "GetEnvironment" ? "env" : "lines";
-    const std::string items = processes ? "<item><pid>1</pid></item><item><pid>2</pid></item>"
-                                        : "<item>a</item><item>b</item>";
-    service().script(method,
-                     Reply::ok(Wrapped(c.webmethod, "<" + member + " " + c.attributes + ">" +
-                                                        items + "</" + member + ">")));
+    const bool versions = method == "GetVersionInfo";
+    const std::string member = processes                    ? "process"
+                               : versions                   ? "version"
+                               : method == "GetEnvironment" ? "env"
+                                                            : "lines";
+    const std::string items = processes  ? "<item><pid>1</pid></item><item><pid>2</pid></item>"
+                              : versions ? "<item><Filename>disp</Filename></item>"
+                                           "<item><Filename>gw</Filename></item>"
+                                         : "<item>a</item><item>b</item>";
+    const std::string array = " " + std::string(c.attributes) + ">" + items;
+    const std::string reply =
+        c.by_reference ? Wrapped(c.webmethod, "<" + member + " href=\"#a\"/>") + "<list id=\"a\"" +
+                             array + "</list>"
+                       : Wrapped(c.webmethod, "<" + member + array + "</" + member + ">");
+    service().script(method, Reply::ok(reply));
     int error = SOAP_OK;
     int size = 0;
     if (processes) {
         QORControl__ArrayOfOSProcess list;
         error = soap_call_QORControl__GetProcessList(ctx(), endpoint(), "", list);
+        size = list.__size;
+    } else if (versions) {
+        QORControl__ArrayOfInstanceVersionInfo list;
+        error = soap_call_QORControl__GetVersionInfo(ctx(), endpoint(), "", list);
         size = list.__size;
     } else if (method == "GetEnvironment") {
         QORControl__ArrayOfString env;
@@ -284,6 +300,9 @@ TEST_P(ArrayType, IsTheExpectedOneOrFailsTheCall)
     }
 }
 
+constexpr const char* kEncodedProcesses =
+    "xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"QORControl:OSProcess[2]\"";
+
 INSTANTIATE_TEST_SUITE_P(
     Responses, ArrayType,
     ::testing::Values(
@@ -294,18 +313,31 @@ INSTANTIATE_TEST_SUITE_P(
         ArrayTypeCase{"NoType", "GetEnvironment", "", SOAP_OK},
         ArrayTypeCase{"OwnStringType", "GetCallstack", "xsi:type=\"QORControl:ArrayOfString\"",
                       SOAP_OK},
-        ArrayTypeCase{"EncodedArray", "GetProcessList",
-                      "xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"QORControl:OSProcess[2]\"",
-                      SOAP_TYPE},
+        ArrayTypeCase{"EncodedArray", "GetProcessList", kEncodedProcesses, SOAP_OK},
+        ArrayTypeCase{"EncodedVersions", "GetVersionInfo",
+                      "xmlns:enc=\"http://schemas.xmlsoap.org/soap/encoding/\" "
+                      "xsi:type=\"enc:Array\" enc:arrayType=\"QORControl:InstanceVersionInfo[2]\"",
+                      SOAP_OK},
         ArrayTypeCase{"OtherType", "GetProcessList", "xsi:type=\"QORControl:ProcessList\"",
-                      SOAP_TYPE},
+                      SOAP_OK},
         ArrayTypeCase{"OwnNameInAnotherNamespace", "GetProcessList",
-                      "xmlns:q=\"urn:other\" xsi:type=\"q:ArrayOfOSProcess\"", SOAP_TYPE},
+                      "xmlns:q=\"urn:other\" xsi:type=\"q:ArrayOfOSProcess\"", SOAP_OK},
         ArrayTypeCase{"IntsForStrings", "GetEnvironment", "xsi:type=\"QORControl:ArrayOfInt\"",
-                      SOAP_TYPE},
+                      SOAP_OK},
+        ArrayTypeCase{"ItemType", "GetEnvironment", "xsi:type=\"xsd:string\"", SOAP_OK},
         ArrayTypeCase{"IntLinesForStringLines", "GetCallstack",
                       "xsi:type=\"QORControl:ArrayOfInt\"", SOAP_TYPE},
-        ArrayTypeCase{"ItemType", "GetEnvironment", "xsi:type=\"xsd:string\"", SOAP_TYPE}),
+        ArrayTypeCase{"EncodedLines", "GetCallstack",
+                      "xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"xsd:string[2]\"",
+                      SOAP_TYPE},
+        ArrayTypeCase{"ReferencedOwnType", "GetProcessList",
+                      "xsi:type=\"QORControl:ArrayOfOSProcess\"", SOAP_OK, true},
+        ArrayTypeCase{"ReferencedOtherType", "GetProcessList",
+                      "xsi:type=\"QORControl:ProcessList\"", SOAP_TYPE, true},
+        ArrayTypeCase{"ReferencedEncodedArray", "GetProcessList", kEncodedProcesses, SOAP_TYPE,
+                      true},
+        ArrayTypeCase{"ReferencedLinesOfAnotherType", "GetCallstack",
+                      "xsi:type=\"QORControl:ArrayOfInt\"", SOAP_TYPE, true}),
     [](const ::testing::TestParamInfo<ArrayTypeCase>& param) {
         return std::string(param.param.name);
     });

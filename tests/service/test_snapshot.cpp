@@ -102,6 +102,43 @@ TEST_P(SnapshotLength, DimeAttachment)
 INSTANTIATE_TEST_SUITE_P(Lengths, SnapshotLength,
                          ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 1021u, 65537u));
 
+// The snapshot element is read as base64 whatever xsi:type it declares; the
+// element that its href names must declare the class's type, base64Binary
+// or base64, or none.
+TEST_F(ServiceCall, SnapshotTypeCountsOnlyWhereAnHrefLeads)
+{
+    const struct
+    {
+        const char* label;
+        std::string elements; // the response's content and what follows it
+        int error;
+    } cases[] = {
+        {"typed as text", SnapshotResponse("<snapshot xsi:type=\"xsd:string\">aGk=</snapshot>"),
+         SOAP_OK},
+        {"of another type", SnapshotResponse("<snapshot xsi:type=\"xsd:int\">aGk=</snapshot>"),
+         SOAP_OK},
+        {"named, of the base64 type",
+         SnapshotResponse("<snapshot href=\"#s\" xsi:type=\"xsd:int\"/>") +
+             "<x id=\"s\" xsi:type=\"xsd:base64Binary\">aGk=</x>",
+         SOAP_OK},
+        {"named, typed as text",
+         SnapshotResponse("<snapshot href=\"#s\"/>") +
+             "<x id=\"s\" xsi:type=\"xsd:string\">aGk=</x>",
+         SOAP_TYPE},
+    };
+    for (const auto& c : cases) {
+        service().set_default(Reply::ok(c.elements));
+        QORControl__SnapshotZip zip;
+        ASSERT_EQ(c.error,
+                  soap_call_QORControl__ReadSnapshot(ctx(), endpoint(), "", Text("s.zip"), zip))
+            << c.label << ": " << FaultString();
+        if (c.error == SOAP_OK) {
+            EXPECT_EQ("hi", Received(zip)) << c.label;
+        }
+        Release();
+    }
+}
+
 TEST_F(ServiceCall, LargeDimeAttachment)
 {
     // Snapshots are archives of log files and easily exceed the runtime's
