@@ -230,8 +230,10 @@ bool decode_attachment(struct soap* soap, SnapshotElement& element)
     return true;
 }
 
-// The base64 type's rule, as the class's own reader keeps it: an xsi:type
-// other than the class's, base64Binary or base64 (in any namespace).
+// The base64 type's rule, as the class's own reader keeps it when it is given
+// the class's type, which the generic reader gives for an element that an
+// href names: an xsi:type other than the class's, base64Binary or base64 (in
+// any namespace).
 bool another_type(struct soap* soap)
 {
     if (!*soap->type)
@@ -245,9 +247,9 @@ bool another_type(struct soap* soap)
 }
 
 // The content of an element that holds snapshot data, after its start tag
-// (the tag's xsi:type has passed): nil, an href to an attachment or to
-// another element, or base64 text. Leaves the context's error set when the
-// message breaks.
+// (its xsi:type has passed where it counts): nil, an href to an attachment or
+// to another element, or base64 text. Leaves the context's error set when
+// the message breaks.
 void read_data(struct soap* soap, const char* tag, SnapshotElement& element)
 {
     if (soap->null) {
@@ -274,7 +276,7 @@ void read_data(struct soap* soap, const char* tag, SnapshotElement& element)
         }
         element.attachment->soap_default(soap);
         soap_revert(soap);
-        element.attachment->soap_in(soap, tag, kSnapshotType);
+        element.attachment->soap_in(soap, tag, nullptr);
         return;
     }
     element.kind = Kind::kInline;
@@ -282,16 +284,13 @@ void read_data(struct soap* soap, const char* tag, SnapshotElement& element)
         read_inline(soap, tag, element);
 }
 
-// Reads the snapshot member when it is next; leaves SOAP_TAG_MISMATCH in the
-// context when another element is.
+// Reads the snapshot member when it is next, whatever its xsi:type, as the
+// response's reader reads it through a pointer, which expects no type;
+// leaves SOAP_TAG_MISMATCH in the context when another element is.
 void read_snapshot(struct soap* soap, SnapshotElement& element)
 {
     if (soap_element_begin_in(soap, kSnapshotTag, 1, nullptr))
         return;
-    if (another_type(soap)) {
-        soap->error = SOAP_TYPE;
-        return;
-    }
     read_data(soap, kSnapshotTag, element);
 }
 

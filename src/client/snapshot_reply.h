@@ -45,15 +45,16 @@ struct SnapshotData
  * element itself: no snapshot element or xsi:nil fails the call with "No
  * snapshot data in the reply", base64 text that is not valid fails it with
  * "Invalid base64 data in the snapshot" (the reply is still read to its
- * end), an xsi:type other than the class's, base64Binary or base64 fails it
- * with SOAP_TYPE, an empty element is a snapshot of 0 bytes, and a DIME or MIME
+ * end), an empty element is a snapshot of 0 bytes, and a DIME or MIME
  * attachment is bound by the runtime. A MIME part in base64 is decoded (and
  * checked like the element's text); one in another encoding that is not the
  * bytes themselves fails the call with "Unsupported encoding of the
- * snapshot". An href "#id" leads to the element with that id, among the
- * response's members or, in SOAP 1.1, after the response in the Body, before
- * or after the href, and through further such hrefs; that element is read by
- * the same rules. An id that no element has fails the call with
+ * snapshot". The snapshot element is read whatever its xsi:type. An href
+ * "#id" leads to the element with that id, among the response's members or,
+ * in SOAP 1.1, after the response in the Body, before or after the href, and
+ * through further such hrefs; that element is read by the same rules, except
+ * that an xsi:type other than the class's, base64Binary or base64 fails the
+ * call with SOAP_TYPE. An id that no element has fails the call with
  * SOAP_MISSING_ID, one that two elements have with SOAP_DUPLICATE_ID, and
  * hrefs that lead in a circle with "No snapshot data in the reply". Returns
  * the context's error code. */
