@@ -44,20 +44,19 @@ int qor_recv_fault(struct soap* soap);
 // names for qor_recv_fault.
 int qor_fault_read(struct soap* soap, bool read);
 
-// Reads one more element of a fault's detail as literal XML and appends it
-// to *text.  Returns false, with the runtime's error set, when no element
-// follows.
+// Reads the literal text of a fault's detail from the next child element
+// (or text) on, as soap_inliteral with "-any" reads it but with markup read
+// as soap_get reads it, and appends it to *text.  Returns false, with the
+// runtime's error set, when nothing follows.
 bool qor_detail_literal(struct soap* soap, char** text);
 
-// Called before the detail's reader looks for its next element, which would
-// take the start of a CDATA section for markup and its content for the next
-// characters to read: when a CDATA section comes next (after blanks,
-// comments and processing instructions), appends it as written to *text with
-// the rest of the detail, as qor_detail_literal appends text and what
-// follows it, and returns 1; 0 when something else comes next, which is left
-// to read; -1 with the context's error set when the input fails or the
-// section holds a NUL byte.
-int qor_detail_cdata(struct soap* soap, char** text);
+// Called before the detail's reader looks for its next child element:
+// passes over the blanks, comments, processing instructions, declarations
+// and CDATA sections that come first, as the element reader passes over
+// blanks and markup (the detail's text begins at the next child element).
+// Returns 0 when something else comes next, which is left to read; -1 with
+// the context's error set when the input ends inside markup.
+int qor_detail_skip(struct soap* soap);
 
 // The runtime's string reader (same arguments as soap_instring), except that
 // an element in the empty-tag form (<name/>) gives a null string; one with a

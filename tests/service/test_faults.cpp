@@ -110,22 +110,42 @@ const std::string kSyntaxError = "5|Validation constraint violation: syntax erro
 
 const FaultReadCase kFaultReads[] = {
     {"DetailText", Boom("a &lt; b"), "2|boom|a &lt; b"},
-    // A CDATA section in the detail shows as written, wherever it stands.
-    {"DetailCdata", Boom("<![CDATA[a <b> c]]>"), "2|boom|<![CDATA[a <b> c]]>"},
-    {"DetailEmptyCdata", Boom("<![CDATA[]]>"), "2|boom|<![CDATA[]]>"},
+    // The detail's text begins at its next child element: CDATA sections
+    // before it are passed over like blanks, those after it are text.
+    {"DetailCdata", Boom("<![CDATA[a <b> c]]>"), "2|boom|"},
+    {"DetailEmptyCdata", Boom("<![CDATA[]]>"), "2|boom|"},
+    {"DetailCdataAndBlanks", Boom(" <![CDATA[ ]]>\n<![CDATA[]]> "), "2|boom|"},
     {"DetailCdataThenMore", Boom("<![CDATA[ a]]]]> y <e a=\"1\">&lt;<![CDATA[b]]></e> z"),
-     "2|boom|<![CDATA[ a]]]]> y <e a=\"1\">&lt;<![CDATA[b]]></e> z"},
+     "2|boom|y <e a=\"1\">&lt;<![CDATA[b]]></e> z"},
+    {"DetailCdataBeforeAnElement", Boom("<![CDATA[x]]><e>1</e>"), "2|boom|<e>1</e>"},
     {"DetailTextThenCdata", Boom("x <![CDATA[a <b> c]]> y"), "2|boom|x <![CDATA[a <b> c]]> y"},
     {"DetailCdataInAnElement", Boom("<e><![CDATA[a <b>]]></e>"), "2|boom|<e><![CDATA[a <b>]]></e>"},
     {"DetailElementThenCdata", Boom("<e/><![CDATA[x]]>"), "2|boom|<e/><![CDATA[x]]>"},
     {"DetailCdataAfterBlanksCommentAndInstruction",
-     Boom(" <!-- a > b --> <?pi a>b?>\n<![CDATA[  x]]>"), "2|boom|<![CDATA[  x]]>"},
+     Boom(" <!-- a > b --> <?pi a>b?>\n<![CDATA[  x]]>"), "2|boom|"},
+    {"DetailCdataAfterTheObject",
+     Boom("<h:OperationException xmlns:h=\"urn:QORHostControl\"><mFaultCode>1</mFaultCode>"
+          "</h:OperationException><![CDATA[x]]><![CDATA[y]]><n/><![CDATA[z]]>"),
+     "2|boom|<n/><![CDATA[z]]>"},
     // Markup skipped before the detail's text, as the toolkit skips it.
     {"DetailAfterDeclarations",
      Boom("<!-- a -- b --><!x <y> z><!DOCTYPE d [<!ENTITY e 'f'>]><?pi?x>y>t"), "2|boom|y>t"},
     {"DetailAfterAnEncoding", Boom("<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9"),
      "2|boom|\xC3\x83\xC2\xA9"},
-    {"NulInADetailCdata", Boom(std::string("<![CDATA[a\0b]]>", 16)), kSyntaxError + "'detail'|"},
+    {"DetailAfterALatinEncoding", Boom("<?xml version='1.0' encoding='latin-1'?><e>\xC3\xA9</e>"),
+     "2|boom|<e>\xC3\x83\xC2\xA9</e>"},
+    // Markup in the text ends where the element reader ends it: a comment
+    // at its first "--" and the ">" that balances its "<", an instruction
+    // at its first "?" and that ">"; what it holds is no element.
+    {"DetailCommentEndsAfterItsOpening",
+     Boom("<e/><!---><f a=\"1\"/>--><g/><!-- <h> -- <i> > --> <j/>"),
+     "2|boom|<e/><!---><f a=\"1\"/>--><g/><!-- <h> -- <i> > --> <j/>"},
+    {"DetailInstructionAndDeclaration", Boom("<e/><?><f/>?><!x<y>><g/><%z>"),
+     "2|boom|<e/><?><f/>?><!x<y>><g/><%z>"},
+    {"DetailUtf8AndLatin1", Boom("<e>\xC3\xA9\xE2\x82\xAC\xE9\xE0\x80<f/></e>"),
+     "2|boom|<e>\xC3\xA9\xE2\x82\xAC\xC3\xA9\xC3\xA0\xC2\x80<f/></e>"},
+    {"NulInADetailCdata", Boom(std::string("<![CDATA[a\0b]]>", 16)), "2|boom|"},
+    {"NulInADetailText", Boom(std::string("<e>a\0b</e>", 11)), kSyntaxError + "'e'|"},
     {"DetailCdataNotEnded", "<faultstring>boom</faultstring><detail><![CDATA[a</detail>",
      "500|Error 500: HTTP 500 Internal Server Error|"},
     // A fault whose content the readers refuse fails with their error.
