@@ -88,8 +88,10 @@ string(REPLACE "\t\treturn soap_recv_fault(soap, 0);\n" "\t\treturn qor_recv_fau
 #    A fault whose content the readers refuse (a reference that names no
 #    character, say) ended the call with the HTTP status, which the
 #    runtime's soap_recv_fault reports for any fault it cannot read; the
-#    fault reader hands its result to qor_fault_read, which keeps the error
-#    for qor_recv_fault to report.
+#    fault reader hands its result to qor_fault_read, which stores it as the
+#    runtime did and keeps the error, or the fault that a step of the read
+#    stated (the transport's refusal of the reply), for qor_recv_fault to
+#    report.
 set(_getfault "\treturn (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) == NULL;\n")
 count_occurrences("${_src}" "${_getfault}" _getfaults)
 if(NOT _getfaults EQUAL 1)
@@ -97,7 +99,7 @@ if(NOT _getfaults EQUAL 1)
                       "the soapcpp2 output changed")
 endif()
 string(REPLACE "${_getfault}"
-  "\treturn qor_fault_read(soap, (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) != NULL);\n"
+  "\treturn qor_fault_read(soap, soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL));\n"
   _src "${_src}")
 
 # 5. The literal text of a fault's detail: the runtime's reader takes one

@@ -39,10 +39,13 @@ bool qor_items_beyond_size(struct soap* soap);
 // other failure, an empty Body included, keeps its own error.
 int qor_recv_fault(struct soap* soap);
 
-// The result of soap_getfault (0 when the fault was read): when it was not
-// and the readers refused its content, keeps the error and the element it
-// names for qor_recv_fault.
-int qor_fault_read(struct soap* soap, bool read);
+// Stores the fault record that soap_getfault read (null when it read none)
+// as the context's, and gives its result (0 when a record was read). When
+// none was, keeps for qor_recv_fault the fault that a step of the read
+// stated (the transport's refusal), or else the error of readers that
+// refused the fault's content and the element it names.
+struct SOAP_ENV__Fault;
+int qor_fault_read(struct soap* soap, struct SOAP_ENV__Fault* read);
 
 // Reads the literal text of a fault's detail from the next child element
 // (or text) on, as soap_inliteral with "-any" reads it but with markup read

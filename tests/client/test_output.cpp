@@ -635,6 +635,14 @@ TEST(ClientOutput, RecordLists)
     });
 }
 
+std::string many_attributes(int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += " a" + std::to_string(i) + "=''";
+    return out;
+}
+
 std::string fault_with_string(const std::string& text)
 {
     return qortest::envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>" +
@@ -747,6 +755,12 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          heading("StartBypassHA") + "OK\n",
          0,
          "WINHTTP"},
+        // The reply bounds refuse a reply inside its Fault with their own text.
+        {{"Stop"},
+         "Stop",
+         Reply::fault11("SOAP-ENV:Server", "boom", "<e/><f" + many_attributes(300) + "/>"),
+         heading("Stop") + "FAIL: more than 256 attribute names, XML reply refused\n",
+         1},
         // A fault that cannot be read names what is wrong, whatever the
         // HTTP status.
         {{"Stop"},

@@ -113,6 +113,14 @@ const ShapeCase kShapes[] = {
     {"Declarations", "<!DOCTYPE r [<!ELEMENT a" + attributes(kNames + 1) + ">]><r/>", ""},
     {"Instructions", "<?xml version='1.0'" + attributes(kNames + 1) + "?><r/>", ""},
     {"CdataText", "<r><![CDATA[<a" + attributes(kNames + 1) + ">]]></r>", ""},
+    // A comment ends at its first "--" after "<!--" and the ">" that
+    // balances it, an instruction at its first "?" and that ">".
+    {"CommentOfOneDash", "<r><!---><a" + attributes(kNames + 1) + "/>--></r>", ""},
+    {"CommentEndsAtItsFirstDashes", "<r><!-- -- <a" + attributes(kNames + 1) + "/> > --></r>", ""},
+    {"CommentEndedByTwoDashes", "<r><!----><a" + attributes(kNames + 1) + "/></r>", kTooManyNames},
+    {"InstructionOfNoName", "<r><?><a" + attributes(kNames + 1) + "/>?></r>", ""},
+    {"InstructionEndsAtItsFirstQuestionMark", "<r><?x?><a" + attributes(kNames + 1) + "/></r>",
+     kTooManyNames},
     {"MarkupInValues", "<r v=\"<!-- \" -->\" w='<![CDATA[ \" ]]>'" + attributes(kNames - 2) + "/>",
      ""},
     // What the reader takes for attributes counts, however it is hidden.
@@ -246,6 +254,7 @@ TEST_P(Replies, TheBoundsCountWhatTheToolkitParses)
             EXPECT_TRUE(r.envelope_ended || r.counting || alone.rc != SOAP_OK) << how;
         } else {
             EXPECT_NE(r.rc, SOAP_OK) << how;
+            EXPECT_EQ(r.fault, row.refusal + ", XML reply refused") << how;
         }
     }
 }
