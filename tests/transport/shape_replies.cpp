@@ -401,6 +401,21 @@ std::vector<ShapeReply> make_replies()
                                              "\"/></u><snapshot>aGk=</snapshot>"));
         },
         "a \"<\" inside a tag"));
+    rows.push_back(refused(
+        "UnquotedValueTakesTheNextBytes",
+        [] {
+            // After "=" the toolkit reads a UTF-8 sequence whose third and
+            // later bytes it takes unlooked at: here the blank that ends the
+            // value, so that it reads the quoted value that follows as names.
+            std::string tag = "<u v=\xE1\x80 \"=\"";
+            for (int i = 0; i < 300; ++i)
+                tag += " n" + std::to_string(i) + "=1";
+            std::string xml = process_list(1);
+            xml.insert(xml.find("<process>"), tag + " \"/>");
+            return http("text/xml", xml);
+        },
+        "an unquoted attribute value that begins with the lead byte of a UTF-8 sequence", true,
+        ReplyCall::ProcessList));
     // In a fault's detail the toolkit reads comments, instructions and
     // references as everywhere else: what they hold is no element, and what
     // follows them is counted.

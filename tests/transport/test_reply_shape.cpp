@@ -48,6 +48,8 @@ const std::string kLessThanInTag = "a \"<\" inside a tag";
 const std::string kSlashInTag = "a \"/\" in a tag that is not followed by \">\"";
 const std::string kAmpersandInTag = "a \"&\" inside a tag, outside its values";
 const std::string kUnquotedValueEnd = "an unquoted attribute value that ends at \"/\" or \">\"";
+const std::string kUnquotedValueLead =
+    "an unquoted attribute value that begins with the lead byte of a UTF-8 sequence";
 
 struct ShapeCase
 {
@@ -150,6 +152,11 @@ const ShapeCase kShapes[] = {
      kUnquotedValueEnd},
     {"EmptyUnquotedValue", "<a b=>t</a>", kUnquotedValueEnd},
     {"UnquotedValueInCdataEndsAtASlash", "<a v=<![CDATA[x/ c=d]]> />", kUnquotedValueEnd},
+    // A value that begins with the lead byte of a UTF-8 sequence: the reader
+    // takes its third byte unlooked at.
+    {"UnquotedValueOfUtf8", "<a v=\xE1\x80 \"=\"" + attributes(2) + " \"/>", kUnquotedValueLead},
+    {"UnquotedValueOfUtf8InCdata", "<a v=<![CDATA[\xC3\xA9]]>/>", kUnquotedValueLead},
+    {"ValuesOfUtf8", "<a v='\xE1\x80 ' w=\x80\xBF x=\"\xC3\xA9\"/>", ""},
     // There it reads a reference after "&", which takes seven bytes.
     {"AmpersandInAName", "<r><v&b>c</v></r>", kAmpersandInTag},
     {"AmpersandInAnEndTag", "<r><v>c</v&b></r>", kAmpersandInTag},
