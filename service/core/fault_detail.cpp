@@ -209,6 +209,8 @@ void end_of_input(struct soap* soap)
 // fit the runtime's buffer; those that do not are left out.
 std::string peeked_start_tag(const struct soap* soap)
 {
+    // The runtime keeps the tag and each attribute's name and value as
+    // NUL-terminated strings (a value is null when it has none).
     constexpr std::size_t room = sizeof soap->tmpbuf;
     std::string tag = "<";
     tag.append(soap->tag, std::min(std::strlen(soap->tag), room - 2));
@@ -369,7 +371,9 @@ class Literal
             return true;
         }
         if (after_element_ && depth_ == 0) {
-            // The next element: the element reader reads it from its "<".
+            // The next element: the element reader reads it from its "<". c
+            // came from soap_get1 (the look-ahead is empty after the "<"),
+            // so buf[bufidx - 1] still holds it.
             text_.resize(at);
             soap_revget1(soap_);
             soap_unget(soap_, '<');
@@ -425,7 +429,7 @@ class Literal
             return;
         }
         unsigned long u = static_cast<unsigned long>(lead) & (0x3FUL >> more);
-        soap_wchar taken[5];
+        soap_wchar taken[5]; // more <= 5 bytes are taken
         int n = 0;
         for (; n < more; ++n) {
             taken[n] = soap_get1(soap_);
@@ -438,7 +442,8 @@ class Literal
             return;
         }
         // No UTF-8: each byte is Latin-1, and the one that broke the
-        // sequence is read again as what it is.
+        // sequence is read again as what it is (soap_get1 gave it, so it
+        // is still in the buffer before bufidx).
         if (n < more && taken[n] != EOF)
             soap_revget1(soap_);
         append_utf8(text_, static_cast<unsigned long>(lead));
@@ -465,6 +470,8 @@ int qor_detail_skip(struct soap* soap)
     for (;;) {
         // Blanks are taken as the element reader would skip them.
         soap_wchar c;
+        // soap_get0 gave a byte only from buf[bufidx] with bufidx < buflen,
+        // so each step over it stays within the bytes read.
         while (blank(c = soap_get0(soap)))
             ++soap->bufidx;
         if (c != '<')

@@ -20,6 +20,7 @@ struct FaultReadError
     SOAP_ENV__Fault* stated = nullptr;
 };
 
+// qor_recv_fault's record, only while its soap_recv_fault runs.
 thread_local FaultReadError* fault_read = nullptr;
 
 } // namespace
@@ -55,7 +56,9 @@ int qor_recv_fault(struct soap* soap)
         fault_read = nullptr;
         if (read.stated != nullptr) {
             // The fault stated while the Fault was read is the call's, as it
-            // would be for a reply of any other element.
+            // would be for a reply of any other element; the runtime
+            // allocated it in the context's memory, which lives until
+            // soap_end.
             soap->fault = read.stated;
             return soap->error = read.error;
         }
