@@ -88,8 +88,10 @@ string(REPLACE "\t\treturn soap_recv_fault(soap, 0);\n" "\t\treturn qor_recv_fau
 #    A fault whose content the readers refuse (a reference that names no
 #    character, say) ended the call with the HTTP status, which the
 #    runtime's soap_recv_fault reports for any fault it cannot read; the
-#    fault reader hands its result to qor_fault_read, which keeps the error
-#    for qor_recv_fault to report.
+#    fault reader hands its result to qor_fault_read, which stores it as the
+#    runtime did and keeps the error, or the fault that a step of the read
+#    stated (the transport's refusal of the reply), for qor_recv_fault to
+#    report.
 set(_getfault "\treturn (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) == NULL;\n")
 count_occurrences("${_src}" "${_getfault}" _getfaults)
 if(NOT _getfaults EQUAL 1)
@@ -97,7 +99,7 @@ if(NOT _getfaults EQUAL 1)
                       "the soapcpp2 output changed")
 endif()
 string(REPLACE "${_getfault}"
-  "\treturn qor_fault_read(soap, (soap->fault = soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL)) != NULL);\n"
+  "\treturn qor_fault_read(soap, soap_get_SOAP_ENV__Fault(soap, NULL, \"SOAP-ENV:Fault\", NULL));\n"
   _src "${_src}")
 
 # 5. The literal text of a fault's detail: the runtime's reader takes one
@@ -112,12 +114,15 @@ endif()
 string(REPLACE "${_detail_any}"
   "\t\t\tif (soap->error == SOAP_TAG_MISMATCH || soap->error == SOAP_NO_TAG)\n\t\t\t{\tif (qor_detail_literal(soap, (char**)&a->__any))\n\t\t\t\t{\t(void)soap_flag___any;\n"
   _src "${_src}")
-#    A CDATA section where the detail's reader looks for its next element
-#    (a detail that starts with one, or one after an element) put the
-#    runtime's element reader inside the section, and the literal text that
-#    followed ran past the detail's end: the fault was lost.  qor_detail_cdata
-#    reads such a section as written, and the rest of the detail with it,
-#    before the element reader looks.
+#    The detail's text begins at its next child element: what comes before
+#    it (blanks, comments, instructions, CDATA sections) is passed over by
+#    qor_detail_skip, as the element reader passes over blanks and markup;
+#    the runtime's element reader took the start of a CDATA section for
+#    markup and its content for the next characters, and the literal text
+#    that followed ran past the detail's end.  qor_detail_literal reads the
+#    markup of the text as soap_get reads it everywhere else (the runtime's
+#    literal reader ended "<!--->" and "<?>" at their ">", which the reply
+#    bounds, following soap_get, took for part of the markup).
 set(_detail_loop "\t\tfor (;;)\n\t\t{\tsoap->error = SOAP_TAG_MISMATCH;\n\t\t\tif (soap_flag_fault && soap->error == SOAP_TAG_MISMATCH)\n\t\t\t{\tif ((a->fault = soap_getelement(soap, \"fault\", &a->__type)))\n")
 count_occurrences("${_src}" "${_detail_loop}" _detail_loops)
 if(NOT _detail_loops EQUAL 1)
@@ -125,7 +130,7 @@ if(NOT _detail_loops EQUAL 1)
                       "the soapcpp2 output changed")
 endif()
 string(REPLACE "${_detail_loop}"
-  "\t\tfor (;;)\n\t\t{\tconst int cdata = qor_detail_cdata(soap, (char**)&a->__any);\n\t\t\tif (cdata < 0)\n\t\t\t\treturn NULL;\n\t\t\tif (cdata > 0)\n\t\t\t\tcontinue;\n\t\t\tsoap->error = SOAP_TAG_MISMATCH;\n\t\t\tif (soap_flag_fault && soap->error == SOAP_TAG_MISMATCH)\n\t\t\t{\tif ((a->fault = soap_getelement(soap, \"fault\", &a->__type)))\n"
+  "\t\tfor (;;)\n\t\t{\tif (qor_detail_skip(soap) < 0)\n\t\t\t\treturn NULL;\n\t\t\tsoap->error = SOAP_TAG_MISMATCH;\n\t\t\tif (soap_flag_fault && soap->error == SOAP_TAG_MISMATCH)\n\t\t\t{\tif ((a->fault = soap_getelement(soap, \"fault\", &a->__type)))\n"
   _src "${_src}")
 
 # 6. Text elements: <name></name> is the empty string, but <name/> holds no

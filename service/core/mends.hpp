@@ -39,25 +39,27 @@ bool qor_items_beyond_size(struct soap* soap);
 // other failure, an empty Body included, keeps its own error.
 int qor_recv_fault(struct soap* soap);
 
-// The result of soap_getfault (0 when the fault was read): when it was not
-// and the readers refused its content, keeps the error and the element it
-// names for qor_recv_fault.
-int qor_fault_read(struct soap* soap, bool read);
+// Stores the fault record that soap_getfault read (null when it read none)
+// as the context's, and gives its result (0 when a record was read). When
+// none was, keeps for qor_recv_fault the fault that a step of the read
+// stated (the transport's refusal), or else the error of readers that
+// refused the fault's content and the element it names.
+struct SOAP_ENV__Fault;
+int qor_fault_read(struct soap* soap, struct SOAP_ENV__Fault* read);
 
-// Reads one more element of a fault's detail as literal XML and appends it
-// to *text.  Returns false, with the runtime's error set, when no element
-// follows.
+// Reads the literal text of a fault's detail from the next child element
+// (or text) on, as soap_inliteral with "-any" reads it but with markup read
+// as soap_get reads it, and appends it to *text.  Returns false, with the
+// runtime's error set, when nothing follows.
 bool qor_detail_literal(struct soap* soap, char** text);
 
-// Called before the detail's reader looks for its next element, which would
-// take the start of a CDATA section for markup and its content for the next
-// characters to read: when a CDATA section comes next (after blanks,
-// comments and processing instructions), appends it as written to *text with
-// the rest of the detail, as qor_detail_literal appends text and what
-// follows it, and returns 1; 0 when something else comes next, which is left
-// to read; -1 with the context's error set when the input fails or the
-// section holds a NUL byte.
-int qor_detail_cdata(struct soap* soap, char** text);
+// Called before the detail's reader looks for its next child element:
+// passes over the blanks, comments, processing instructions, declarations
+// and CDATA sections that come first, as the element reader passes over
+// blanks and markup (the detail's text begins at the next child element).
+// Returns 0 when something else comes next, which is left to read; -1 with
+// the context's error set when the input ends inside markup.
+int qor_detail_skip(struct soap* soap);
 
 // The runtime's string reader (same arguments as soap_instring), except that
 // an element in the empty-tag form (<name/>) gives a null string; one with a

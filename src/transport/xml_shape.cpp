@@ -39,6 +39,17 @@ constexpr auto kNameEnd = [] {
 constexpr const char* kLessThanInTag = "a \"<\" inside a tag";
 constexpr const char* kAmpersandInTag = "a \"&\" inside a tag, outside its values";
 constexpr const char* kUnquotedValueEnd = "an unquoted attribute value that ends at \"/\" or \">\"";
+constexpr const char* kUnquotedValueLead =
+    "an unquoted attribute value that begins with the lead byte of a UTF-8 sequence";
+
+// The first byte of a value after "=" and blanks is read as the start of a
+// UTF-8 sequence, whose bytes after the second the toolkit's reader takes
+// without looking at them: a blank, quote, "/" or ">" there would be read as
+// part of a character. A value can only begin so when it is unquoted.
+bool utf8_lead(unsigned char c)
+{
+    return c >= 0xC0;
+}
 constexpr auto kTextStop = [] {
     std::array<bool, 256> table{};
     table['<'] = table['&'] = true;
@@ -442,6 +453,10 @@ void XmlShape::value(const char*& p, const char* end)
             if (cdata_byte(c) || (state_ == State::ValueStart && blank(c)))
                 continue;
             if (state_ == State::ValueStart) {
+                if (utf8_lead(c)) {
+                    refuse(kUnquotedValueLead);
+                    return;
+                }
                 quote_ = ' ';
                 state_ = State::Value;
             }
@@ -480,6 +495,10 @@ void XmlShape::value(const char*& p, const char* end)
             if (c == '"' || c == '\'') {
                 quote_ = static_cast<char>(c);
                 continue;
+            }
+            if (utf8_lead(c)) {
+                refuse(kUnquotedValueLead);
+                return;
             }
             quote_ = ' ';
         }

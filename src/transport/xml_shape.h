@@ -17,6 +17,9 @@
 // no attribute that the toolkit reads goes uncounted. An unquoted value that
 // ends at "/" or ">" is refused: the reader keeps that byte back, reads each
 // later value of the tag as empty and takes its bytes for an attribute name.
+// So is one that begins with the lead byte of a UTF-8 sequence: the reader
+// takes the bytes of the sequence after its second unlooked at, a blank or
+// quote that ends the value among them.
 //
 // Element text is read whole by the schema's own readers (a fault's detail
 // is kept as written), but attribute values and QNames (a fault's code, an

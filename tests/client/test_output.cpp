@@ -2,6 +2,7 @@
 // members included.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -652,6 +653,14 @@ TEST(ClientOutput, RecordLists)
     });
 }
 
+std::string many_attributes(int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += " a" + std::to_string(i) + "=''";
+    return out;
+}
+
 std::string fault_with_string(const std::string& text)
 {
     return qortest::envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>" +
@@ -663,6 +672,9 @@ const std::string kBadFaultString =
 
 TEST(ClientOutput, FaultsWithAndWithoutDetail)
 {
+    // WinHTTP's default proxy settings come from the environment.
+    for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(proxy);
     clienttest::Instance instance = clienttest::start_instance();
     const struct
     {
@@ -671,6 +683,7 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
         Reply reply;
         std::string expected;
         int exit_code;
+        const char* prot = nullptr; // the default transport
     } cases[] = {
         {{"GetVersionInfo"},
          "GetVersionInfo",
@@ -712,11 +725,59 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          Reply::fault12("SOAP-ENV:Receiver", "no snapshots"),
          heading("ListSnapshots") + "FAIL: no snapshots\n",
          1},
-        // A detail of a CDATA section shows it as written.
+        // The detail's text begins at its next child element or text: a
+        // CDATA section before them is none of it.
         {{"Stop"},
          "Stop",
          Reply::fault11("SOAP-ENV:Server", "boom", "<![CDATA[a <b> c]]> d"),
-         heading("Stop") + "FAIL: boom, <![CDATA[a <b> c]]> d\n",
+         heading("Stop") + "FAIL: boom, d\n",
+         1},
+        {{"Stop"},
+         "Stop",
+         Reply::fault11("SOAP-ENV:Server", "boom", "<![CDATA[a]]><e>1</e><![CDATA[b]]>"),
+         heading("Stop") + "FAIL: boom, <e>1</e><![CDATA[b]]>\n",
+         1},
+        {{"Start"},
+         "Start",
+         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
+         heading("Start") + "OK\n",
+         0,
+         "NI_HTTP"},
+        {{"Start"},
+         "Start",
+         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
+         heading("Start") + "OK\n",
+         0,
+         "GSOAP_HTTP"},
+        {{"Start"},
+         "Start",
+         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
+         heading("Start") + "OK\n",
+         0,
+         "WINHTTP"},
+        {{"StartBypassHA"},
+         "StartBypassHA",
+         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
+         heading("StartBypassHA") + "OK\n",
+         0,
+         "NI_HTTP"},
+        {{"StartBypassHA"},
+         "StartBypassHA",
+         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
+         heading("StartBypassHA") + "OK\n",
+         0,
+         "GSOAP_HTTP"},
+        {{"StartBypassHA"},
+         "StartBypassHA",
+         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
+         heading("StartBypassHA") + "OK\n",
+         0,
+         "WINHTTP"},
+        // The reply bounds refuse a reply inside its Fault with their own text.
+        {{"Stop"},
+         "Stop",
+         Reply::fault11("SOAP-ENV:Server", "boom", "<e/><f" + many_attributes(300) + "/>"),
+         heading("Stop") + "FAIL: more than 256 attribute names, XML reply refused\n",
          1},
         // A fault that cannot be read names what is wrong, whatever the
         // HTTP status.
@@ -732,10 +793,15 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.words[0]);
+        SCOPED_TRACE(c.words[0] + " " + (c.prot != nullptr ? c.prot : ""));
         instance.service->set_default(c.reply);
         instance.service->clear_requests();
-        const clienttest::RunResult r = clienttest::run(instance.call(c.words));
+        std::vector<std::string> words;
+        if (c.prot != nullptr)
+            words = {"-prot", c.prot};
+        const std::vector<std::string> call = instance.call(c.words);
+        words.insert(words.end(), call.begin(), call.end());
+        const clienttest::RunResult r = clienttest::run(words);
         EXPECT_EQ(r.out, c.expected);
         EXPECT_EQ(r.exit_code, c.exit_code);
         ASSERT_EQ(instance.service->request_count(), 1u);

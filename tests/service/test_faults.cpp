@@ -110,22 +110,49 @@ const std::string kSyntaxError = "5|Validation constraint violation: syntax erro
 
 const FaultReadCase kFaultReads[] = {
     {"DetailText", Boom("a &lt; b"), "2|boom|a &lt; b"},
-    // A CDATA section in the detail shows as written, wherever it stands.
-    {"DetailCdata", Boom("<![CDATA[a <b> c]]>"), "2|boom|<![CDATA[a <b> c]]>"},
-    {"DetailEmptyCdata", Boom("<![CDATA[]]>"), "2|boom|<![CDATA[]]>"},
+    // The detail's text begins at its next child element: CDATA sections
+    // before it are passed over like blanks, those after it are text.
+    {"DetailCdata", Boom("<![CDATA[a <b> c]]>"), "2|boom|"},
+    {"DetailEmptyCdata", Boom("<![CDATA[]]>"), "2|boom|"},
+    {"DetailCdataAndBlanks", Boom(" <![CDATA[ ]]>\n<![CDATA[]]> "), "2|boom|"},
     {"DetailCdataThenMore", Boom("<![CDATA[ a]]]]> y <e a=\"1\">&lt;<![CDATA[b]]></e> z"),
-     "2|boom|<![CDATA[ a]]]]> y <e a=\"1\">&lt;<![CDATA[b]]></e> z"},
+     "2|boom|y <e a=\"1\">&lt;<![CDATA[b]]></e> z"},
+    {"DetailCdataBeforeAnElement", Boom("<![CDATA[x]]><e>1</e>"), "2|boom|<e>1</e>"},
     {"DetailTextThenCdata", Boom("x <![CDATA[a <b> c]]> y"), "2|boom|x <![CDATA[a <b> c]]> y"},
     {"DetailCdataInAnElement", Boom("<e><![CDATA[a <b>]]></e>"), "2|boom|<e><![CDATA[a <b>]]></e>"},
     {"DetailElementThenCdata", Boom("<e/><![CDATA[x]]>"), "2|boom|<e/><![CDATA[x]]>"},
     {"DetailCdataAfterBlanksCommentAndInstruction",
-     Boom(" <!-- a > b --> <?pi a>b?>\n<![CDATA[  x]]>"), "2|boom|<![CDATA[  x]]>"},
+     Boom(" <!-- a > b --> <?pi a>b?>\n<![CDATA[  x]]>"), "2|boom|"},
+    {"DetailCdataAfterTheObject",
+     Boom("<h:OperationException xmlns:h=\"urn:QORHostControl\"><mFaultCode>1</mFaultCode>"
+          "</h:OperationException><![CDATA[x]]><![CDATA[y]]><n/><![CDATA[z]]>"),
+     "2|boom|<n/><![CDATA[z]]>"},
     // Markup skipped before the detail's text, as the toolkit skips it.
     {"DetailAfterDeclarations",
      Boom("<!-- a -- b --><!x <y> z><!DOCTYPE d [<!ENTITY e 'f'>]><?pi?x>y>t"), "2|boom|y>t"},
     {"DetailAfterAnEncoding", Boom("<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9"),
      "2|boom|\xC3\x83\xC2\xA9"},
-    {"NulInADetailCdata", Boom(std::string("<![CDATA[a\0b]]>", 16)), kSyntaxError + "'detail'|"},
+    // The encoding is looked for in the first 63 bytes of the declaration.
+    {"EncodingAtTheEndOfTheDeclarationsBuffer",
+     Boom("<?xml" + std::string(44, ' ') + " encoding='latin?><e>\xC3\xA9</e>"),
+     "2|boom|<e>\xC3\x83\xC2\xA9</e>"},
+    {"EncodingBeyondTheDeclarationsBuffer",
+     Boom("<?xml" + std::string(45, ' ') + " encoding='latin?><e>\xC3\xA9</e>"),
+     "2|boom|<e>\xC3\xA9</e>"},
+    {"DetailAfterALatinEncoding", Boom("<?xml version='1.0' encoding='latin-1'?><e>\xC3\xA9</e>"),
+     "2|boom|<e>\xC3\x83\xC2\xA9</e>"},
+    // Markup in the text ends where the element reader ends it: a comment
+    // at its first "--" and the ">" that balances its "<", an instruction
+    // at its first "?" and that ">"; what it holds is no element.
+    {"DetailCommentEndsAfterItsOpening",
+     Boom("<e/><!---><f a=\"1\"/>--><g/><!-- <h> -- <i> > --> <j/>"),
+     "2|boom|<e/><!---><f a=\"1\"/>--><g/><!-- <h> -- <i> > --> <j/>"},
+    {"DetailInstructionAndDeclaration", Boom("<e/><?><f/>?><!x<y>><g/><%z>"),
+     "2|boom|<e/><?><f/>?><!x<y>><g/><%z>"},
+    {"DetailUtf8AndLatin1", Boom("<e>\xC3\xA9\xE2\x82\xAC\xE9\xE0\x80<f/></e>"),
+     "2|boom|<e>\xC3\xA9\xE2\x82\xAC\xC3\xA9\xC3\xA0\xC2\x80<f/></e>"},
+    {"NulInADetailCdata", Boom(std::string("<![CDATA[a\0b]]>", 16)), "2|boom|"},
+    {"NulInADetailText", Boom(std::string("<e>a\0b</e>", 11)), kSyntaxError + "'e'|"},
     {"DetailCdataNotEnded", "<faultstring>boom</faultstring><detail><![CDATA[a</detail>",
      "500|Error 500: HTTP 500 Internal Server Error|"},
     // A fault whose content the readers refuse fails with their error.
@@ -179,6 +206,69 @@ TEST_P(FaultRead, ReadsTheSameInEveryPiece)
 
 INSTANTIATE_TEST_SUITE_P(Replies, FaultRead, ::testing::ValuesIn(kFaultReads),
                          recordtest::CaseName<FaultReadCase>);
+
+// Text of n bytes: letters, a two-byte character and a reference.
+std::string TextOf(std::size_t n)
+{
+    std::string text;
+    while (text.size() + 5 <= n)
+        text += text.size() % 64 == 0   ? "&lt; "
+                : text.size() % 32 == 0 ? "\xC3\xA9"
+                                          "ab "
+                                        : "abcd ";
+    return text + std::string(n - text.size(), 'z');
+}
+
+// Fault strings and details of lengths around the sizes of the readers'
+// buffers (the toolkit's tag and start-tag buffers, the detail's blocks),
+// whole and in small reads.
+TEST(FaultLengths, StringsAndDetailsReadWhole)
+{
+    const std::size_t kLengths[] = {0,    1,    255,  256,  257,  258,  259,   260,   261,
+                                    262,  511,  512,  513,  1023, 1024, 1025,  2040,  2041,
+                                    2047, 2048, 2049, 4095, 4096, 4097, 65535, 65536, 65537};
+    recordtest::Reader reader;
+    for (const std::size_t n : kLengths) {
+        const std::string text = TextOf(n);
+        // The start tag written back keeps an attribute's value while it
+        // fits the toolkit's buffer of 2048 bytes with "<e a", "=\"" and "\"".
+        const std::string value(n, 'v');
+        const std::string tag = n + 7 < 2048 ? "<e a=\"" + value + "\"/>" : "<e a/>";
+        std::string elements;
+        while (elements.size() + 4 <= n)
+            elements += "<e/>";
+        const std::string name(n + 1, 'n');
+        const std::string kept = name.substr(0, 1023);
+        std::string decoded = text;
+        for (std::size_t at; (at = decoded.find("&lt;")) != std::string::npos;)
+            decoded.replace(at, 4, "<");
+        const struct
+        {
+            std::string fault;
+            std::string read;
+        } rows[] = {
+            {"<faultstring>" + text + "</faultstring>", "2|" + decoded + "|"},
+            {Boom("<e>" + text + "</e>"), "2|boom|<e>" + text + "</e>"},
+            {Boom("<e a=\"" + value + "\"/>"), "2|boom|" + tag},
+            {Boom("<e/><!--" + text + "--><![CDATA[" + text + "]]>"),
+             "2|boom|<e/><!--" + text + "--><![CDATA[" + text + "]]>"},
+            {Boom(elements), elements.empty() ? "2|boom|" : "2|boom|" + elements},
+            {Boom("<![CDATA[" + text + "]]><" + name + "/>"), "2|boom|<" + kept + "/>"},
+            {Boom("<" + name + ">a" + std::string(1, '\0') + "b</" + name + ">"),
+             kSyntaxError + "'" + kept + "'|"},
+        };
+        for (const auto& row : rows) {
+            const std::string xml =
+                recordtest::Envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode>" +
+                                     row.fault + "</SOAP-ENV:Fault>");
+            for (const std::size_t piece : {0, 1, 7}) {
+                reader.SetDelivery(piece);
+                ASSERT_EQ(row.read, ReadFault(reader, xml))
+                    << n << " bytes, pieces of " << piece << ": " << row.fault.substr(0, 40);
+            }
+        }
+    }
+}
 
 TEST_F(ServiceCall, FaultInPlaceOfAnObjectResponseLeavesTheArrayEmpty)
 {

@@ -401,6 +401,47 @@ std::vector<ShapeReply> make_replies()
                                              "\"/></u><snapshot>aGk=</snapshot>"));
         },
         "a \"<\" inside a tag"));
+    rows.push_back(refused(
+        "UnquotedValueTakesTheNextBytes",
+        [] {
+            // After "=" the toolkit reads a UTF-8 sequence whose third and
+            // later bytes it takes unlooked at: here the blank that ends the
+            // value, so that it reads the quoted value that follows as names.
+            std::string tag = "<u v=\xE1\x80 \"=\"";
+            for (int i = 0; i < 300; ++i)
+                tag += " n" + std::to_string(i) + "=1";
+            std::string xml = process_list(1);
+            xml.insert(xml.find("<process>"), tag + " \"/>");
+            return http("text/xml", xml);
+        },
+        "an unquoted attribute value that begins with the lead byte of a UTF-8 sequence", true,
+        ReplyCall::ProcessList));
+    // In a fault's detail the toolkit reads comments, instructions and
+    // references as everywhere else: what they hold is no element, and what
+    // follows them is counted.
+    const auto fault = [](const std::string& detail) {
+        return http("text/xml",
+                    qortest::envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode>"
+                                      "<faultstring>boom</faultstring><detail>" +
+                                      detail + "</detail></SOAP-ENV:Fault>"));
+    };
+    for (const auto& [name, hiding] :
+         {std::pair{"Comment", "<!--->"}, std::pair{"Instruction", "<?>"},
+          std::pair{"Reference", "&lt"}, std::pair{"BrokenUtf8", "\xE1\x80<!--"}}) {
+        const std::string hide = hiding;
+        rows.push_back(read(
+            std::string("FaultDetail") + name + "HidesAnElement",
+            [fault, hide] { return fault("<e>1</e>" + hide + over_names() + "<g/>?>--></e>"); },
+            false, ReplyCall::ProcessList));
+    }
+    rows.push_back(refused(
+        "FaultDetailNamesAfterAComment",
+        [fault] { return fault("<e>1</e><!----><?x?>" + over_names()); }, kTooManyNames, true,
+        ReplyCall::ProcessList));
+    rows.push_back(refused(
+        "FaultDetailNamesAfterCdata",
+        [fault] { return fault("<![CDATA[<!--]]>" + over_names() + "<!-- -->"); }, kTooManyNames,
+        true, ReplyCall::ProcessList));
     return rows;
 }
 

@@ -48,6 +48,8 @@ const std::string kLessThanInTag = "a \"<\" inside a tag";
 const std::string kSlashInTag = "a \"/\" in a tag that is not followed by \">\"";
 const std::string kAmpersandInTag = "a \"&\" inside a tag, outside its values";
 const std::string kUnquotedValueEnd = "an unquoted attribute value that ends at \"/\" or \">\"";
+const std::string kUnquotedValueLead =
+    "an unquoted attribute value that begins with the lead byte of a UTF-8 sequence";
 
 struct ShapeCase
 {
@@ -113,6 +115,14 @@ const ShapeCase kShapes[] = {
     {"Declarations", "<!DOCTYPE r [<!ELEMENT a" + attributes(kNames + 1) + ">]><r/>", ""},
     {"Instructions", "<?xml version='1.0'" + attributes(kNames + 1) + "?><r/>", ""},
     {"CdataText", "<r><![CDATA[<a" + attributes(kNames + 1) + ">]]></r>", ""},
+    // A comment ends at its first "--" after "<!--" and the ">" that
+    // balances it, an instruction at its first "?" and that ">".
+    {"CommentOfOneDash", "<r><!---><a" + attributes(kNames + 1) + "/>--></r>", ""},
+    {"CommentEndsAtItsFirstDashes", "<r><!-- -- <a" + attributes(kNames + 1) + "/> > --></r>", ""},
+    {"CommentEndedByTwoDashes", "<r><!----><a" + attributes(kNames + 1) + "/></r>", kTooManyNames},
+    {"InstructionOfNoName", "<r><?><a" + attributes(kNames + 1) + "/>?></r>", ""},
+    {"InstructionEndsAtItsFirstQuestionMark", "<r><?x?><a" + attributes(kNames + 1) + "/></r>",
+     kTooManyNames},
     {"MarkupInValues", "<r v=\"<!-- \" -->\" w='<![CDATA[ \" ]]>'" + attributes(kNames - 2) + "/>",
      ""},
     // What the reader takes for attributes counts, however it is hidden.
@@ -142,6 +152,11 @@ const ShapeCase kShapes[] = {
      kUnquotedValueEnd},
     {"EmptyUnquotedValue", "<a b=>t</a>", kUnquotedValueEnd},
     {"UnquotedValueInCdataEndsAtASlash", "<a v=<![CDATA[x/ c=d]]> />", kUnquotedValueEnd},
+    // A value that begins with the lead byte of a UTF-8 sequence: the reader
+    // takes its third byte unlooked at.
+    {"UnquotedValueOfUtf8", "<a v=\xE1\x80 \"=\"" + attributes(2) + " \"/>", kUnquotedValueLead},
+    {"UnquotedValueOfUtf8InCdata", "<a v=<![CDATA[\xC3\xA9]]>/>", kUnquotedValueLead},
+    {"ValuesOfUtf8", "<a v='\xE1\x80 ' w=\x80\xBF x=\"\xC3\xA9\"/>", ""},
     // There it reads a reference after "&", which takes seven bytes.
     {"AmpersandInAName", "<r><v&b>c</v></r>", kAmpersandInTag},
     {"AmpersandInAnEndTag", "<r><v>c</v&b></r>", kAmpersandInTag},
@@ -246,6 +261,7 @@ TEST_P(Replies, TheBoundsCountWhatTheToolkitParses)
             EXPECT_TRUE(r.envelope_ended || r.counting || alone.rc != SOAP_OK) << how;
         } else {
             EXPECT_NE(r.rc, SOAP_OK) << how;
+            EXPECT_EQ(r.fault, row.refusal + ", XML reply refused") << how;
         }
     }
 }
