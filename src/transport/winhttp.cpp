@@ -233,12 +233,17 @@ std::string header_value(const std::string& line)
 
 // Header lines of every response arrive here; a new status line (after an
 // interim or redirect response) starts the set afresh. A status outside 100
-// to 599 ends the transfer.
+// to 599 ends the transfer. After the final response's header block, curl
+// hands on the lines of a chunked body's trailer: they are passed over, as
+// the other transports never read them, so that the reply's header fields
+// do not depend on whether the trailer came before they were asked for.
 size_t on_header(char* ptr, size_t size, size_t n, void* user)
 {
     auto* r = static_cast<Request*>(user);
-    const std::string line(ptr, size * n);
     r->idle_since = Clock::now();
+    if (r->head_done)
+        return size * n;
+    const std::string line(ptr, size * n);
     if (line.compare(0, 5, "HTTP/") == 0) {
         r->raw_headers.clear();
         r->content_type.clear();

@@ -101,7 +101,8 @@ BOOL WinHttpSendRequest(HINTERNET request, const QOR_UC* headers, DWORD headers_
 BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved);
 // Status code (with WINHTTP_QUERY_FLAG_NUMBER: a DWORD), status text, content
 // type, content length, transfer coding or all response headers as 16-bit
-// text ("" when the response has no such header). *length is in bytes.
+// text ("" when the response has no such header); the fields of a chunked
+// body's trailer are none of them. *length is in bytes.
 BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name, void* buffer,
                          DWORD* length, DWORD* index);
 // Wait, within the receive time-out, for body bytes; *available 0 at the end.

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "client_harness.h"
+#include "soap_lite_service.h"
 
 namespace {
 
@@ -78,6 +80,81 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
     const ProgramResult unknown = run_program(address + " -function Nothing");
     EXPECT_EQ(unknown.exit_code, 1);
     EXPECT_EQ(unknown.out, "Unknown webmethod: Nothing\n");
+}
+
+// A fault string of exactly `bytes` bytes after `start`, filled with digits
+// that number their own places.
+std::string fault_text(const std::string& start, std::size_t bytes)
+{
+    std::string text = start;
+    for (std::size_t i = text.size(); i < bytes; ++i)
+        text += static_cast<char>('0' + i % 10);
+    return text;
+}
+
+// The replies of a service made with another SOAP stack (SOAP::Lite, in
+// rpc/encoded style): arrays typed SOAP-ENC:Array with an arrayType, members
+// typed by that stack, and faults with long fault strings. The program
+// prints them as it prints any service's.
+TEST(ClientProgram, PrintsTheRepliesOfAnotherSoapStack)
+{
+    const std::string missing = clienttest::soap_lite_missing();
+    if (!missing.empty())
+        GTEST_SKIP() << missing;
+    // Plain text (read straight from the input buffer) around the sizes of
+    // the reader's pieces, and text with references and a character beyond
+    // ASCII (read character by character).
+    std::vector<std::string> faults;
+    for (std::size_t bytes : {255, 256, 257, 410, 1023, 1024, 1025})
+        faults.push_back(fault_text("Permission denied: ", bytes));
+    faults.push_back(fault_text("Permission denied for <qoradm> & \"ops\" on h\xc3\xb4te: ", 410));
+    clienttest::SoapLiteService service(faults);
+    ASSERT_GE(service.nr(), 0) << "the SOAP::Lite service did not start";
+    char nr[8];
+    std::snprintf(nr, sizeof nr, "%02d", service.nr());
+    const std::string address = std::string("-host 127.0.0.1 -nr ") + nr;
+    const std::string processes = "qorwp, Dispatcher, GREEN, Running, 2026 12 06 08:15:02, "
+                                  "9:34:10, 24117\n"
+                                  "qormsg, Message Server, YELLOW, Restarting, 2026 12 06 "
+                                  "08:15:02, 9:34:10, 24118\n"
+                                  "qorgw, Gateway, GRAY, Stopped, 2026 12 06 08:15:02, 9:34:10, "
+                                  "24131\n";
+    const std::string versions = "753, patch 400, changelist 2045011, optimized, 64-bit";
+    struct Row
+    {
+        std::string words;
+        std::string webmethod;
+        std::string out; // after the heading
+        int exit_code;
+    };
+    std::vector<Row> rows = {
+        {"-function GetProcessList", "GetProcessList",
+         "OK\nname, description, dispstatus, textstatus, starttime, elapsedtime, pid\n" + processes,
+         0},
+        {"-format script -function GetProcessList", "GetProcessList",
+         "OK\n0 name: qorwp\n0 description: Dispatcher\n0 dispstatus: GREEN\n"
+         "0 textstatus: Running\n0 starttime: 2026 12 06 08:15:02\n0 elapsedtime: 9:34:10\n"
+         "0 pid: 24117\n1 name: qormsg\n1 description: Message Server\n1 dispstatus: YELLOW\n"
+         "1 textstatus: Restarting\n1 starttime: 2026 12 06 08:15:02\n1 elapsedtime: 9:34:10\n"
+         "1 pid: 24118\n2 name: qorgw\n2 description: Gateway\n2 dispstatus: GRAY\n"
+         "2 textstatus: Stopped\n2 starttime: 2026 12 06 08:15:02\n2 elapsedtime: 9:34:10\n"
+         "2 pid: 24131\n",
+         0},
+        {"-function GetVersionInfo", "GetVersionInfo",
+         "OK\nFilename, VersionInfo, Time\n/usr/qor/QOR/D00/exe/qorwp, " + versions +
+             ", 2026 11 02 10:21:45\n/usr/qor/QOR/D00/exe/qorgw, " + versions +
+             ", 2026 11 02 10:21:45\n",
+         0},
+    };
+    // The service answers with these faults in turn.
+    for (const std::string& fault : faults)
+        rows.push_back({"-function GetInstanceProperties", "GetInstanceProperties",
+                        "FAIL: " + fault + "\n", 1});
+    for (const Row& row : rows) {
+        const ProgramResult r = run_program(address + " " + row.words);
+        EXPECT_EQ(r.out, clienttest::heading(row.webmethod) + row.out) << row.words;
+        EXPECT_EQ(r.exit_code, row.exit_code) << row.words;
+    }
 }
 
 // A word as the shell takes it back, whatever bytes it holds.

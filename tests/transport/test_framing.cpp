@@ -289,6 +289,46 @@ TEST_P(Streaming, WhatLiesPastARefusalDependsOnNoSegment)
     }
 }
 
+// The fields of a chunked reply's trailer are no header fields: whatever they
+// say of the reply, it is read as its header describes it, in one piece or
+// in small ones, the trailer's lines split anywhere.
+TEST_P(Streaming, TrailerFieldsChangeNoResult)
+{
+    const std::string body = qortest::envelope(process_list_xml({"GREEN", "RED"}));
+    const std::string chunks = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\n"
+                               "Transfer-Encoding: chunked\r\n\r\n" +
+                               chunk(body.substr(0, 300)) + chunk(body.substr(300)) + "0\r\n";
+    const char* trailers[] = {
+        "Content-Type: application/dime\r\n",
+        "Content-Type: multipart/related; boundary=b; start=\"<none>\"\r\n",
+        "content-type: text/plain\r\nX-Checksum: 1\r\nContent-Type: application/dime\r\n",
+        "Content-Length: 12\r\nTransfer-Encoding: identity\r\n",
+        "HTTP/1.1 999 Not A Status\r\nContent-Type: application/dime\r\n",
+    };
+    const auto cut = [](const std::string& bytes, std::size_t step) {
+        std::vector<std::string> pieces;
+        for (std::size_t at = 0; at < bytes.size(); at += step)
+            pieces.push_back(bytes.substr(at, step));
+        return pieces;
+    };
+    for (const char* trailer : trailers) {
+        const std::string tail = trailer + std::string("\r\n");
+        std::vector<std::string> trailer_in_bits = cut(tail, 3);
+        trailer_in_bits.insert(trailer_in_bits.begin(), chunks);
+        const std::vector<std::vector<std::string>> segmentations = {
+            {chunks + tail}, trailer_in_bits, cut(chunks + tail, 128)};
+        for (std::size_t i = 0; i < segmentations.size(); ++i) {
+            Target target(GetParam());
+            target.fake().script("GetProcessList", Reply::raw_pieces(segmentations[i]));
+            SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+            int count = -1;
+            EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
+                << trailer << i << ": " << client.fault();
+            EXPECT_EQ(count, 2) << trailer << i;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTransports, Streaming,
                          ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
                          [](const ::testing::TestParamInfo<int>& p) {

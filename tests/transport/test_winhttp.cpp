@@ -206,6 +206,41 @@ TEST_F(WinHttp, PassesOtherHeaderBytesAsTheirOwnUnits)
     EXPECT_TRUE(WinHttpCloseHandle(req));
 }
 
+// The fields of a chunked body's trailer are no header fields: once the body
+// was read to its end, every header text is still the header's own.
+TEST_F(WinHttp, KeepsTheHeaderFieldsWhenATrailerFollows)
+{
+    fake_.script("Ping", qortest::Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n"
+                                             "Transfer-Encoding: chunked\r\n\r\n4\r\n<x/>\r\n0\r\n"
+                                             "Content-Type: application/dime\r\nContent-Length: "
+                                             "9\r\nTransfer-Encoding: identity\r\n\r\n"));
+    HINTERNET req = post(kPing);
+    char buf[64];
+    DWORD got = 0;
+    std::string data;
+    while (WinHttpReadData(req, buf, sizeof buf, &got) && got > 0)
+        data.append(buf, got);
+    EXPECT_EQ(data, "<x/>");
+    const struct
+    {
+        DWORD level;
+        std::u16string text;
+    } cases[] = {
+        {WINHTTP_QUERY_CONTENT_TYPE, u"text/xml"},
+        {WINHTTP_QUERY_CONTENT_LENGTH, u""},
+        {WINHTTP_QUERY_TRANSFER_ENCODING, u"chunked"},
+        {WINHTTP_QUERY_RAW_HEADERS_CRLF,
+         u"HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nTransfer-Encoding: chunked\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        QOR_UC text[256];
+        DWORD len = sizeof text;
+        ASSERT_TRUE(WinHttpQueryHeaders(req, c.level, nullptr, text, &len, nullptr)) << c.level;
+        EXPECT_EQ(std::u16string(text), c.text) << c.level;
+    }
+    EXPECT_TRUE(WinHttpCloseHandle(req));
+}
+
 // Waits for the response's head and for each piece of its body end after the
 // receive time-out, here set short.
 TEST_F(WinHttp, EndsAWaitForTheReplyAfterTheReceiveTimeout)
