@@ -12,9 +12,10 @@
 // declarations by the hundred thousand, also under a Content-Type that names
 // DIME in a parameter, in a DIME record that declares less than its XML and
 // in a MIME part (each must end, with its result or a "FAIL: ", in well
-// under a second); and a ReadSnapshot whose snapshot comes as a MIME or DIME
-// attachment and as inline base64 text, in its element or in the one its
-// href names.
+// under a second); a ReadSnapshot among 300,000 small attachments whose
+// response names 499 of them; and a ReadSnapshot whose snapshot comes as a
+// MIME or DIME attachment and as inline base64 text, in its element or in
+// the one its href names.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -221,6 +222,16 @@ std::string mime_message(const std::string& envelope, const std::string& attachm
 
 const char* const kMultipart = "multipart/related; boundary=b; start=\"<root>\"";
 
+// A MIME message: the envelope as its SOAP part, then n small attachments
+// with the ids a0, a1, ...
+std::string many_attachments(const std::string& envelope, int n)
+{
+    std::string message = "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + envelope;
+    for (int i = 0; i < n; ++i)
+        message += "\r\n--b\r\nContent-ID: <a" + std::to_string(i) + ">\r\n\r\nPK";
+    return message + "\r\n--b--\r\n";
+}
+
 struct Shape
 {
     std::string name;
@@ -341,6 +352,23 @@ int main(int argc, char** argv)
                  kMultipart, [](const std::string& xml) { return mime_message(xml, "PK"); });
          },
          list, "ends in < 1 s"},
+        // Each of the elements before the snapshot names one of the last
+        // attachments: the reader must not make the toolkit match every
+        // attachment against all of them (999 ids and hrefs stay within the
+        // reply's bound).
+        {"300,000 attachments, 499 hrefs",
+         [] {
+             return framed_reply(
+                 "<QORControl:ReadSnapshotResponse>" +
+                     repeat(499,
+                            [](int i) {
+                                return "<x id=\"i" + std::to_string(i) + "\" href=\"cid:a" +
+                                       std::to_string(300000 - 499 + i) + "\"/>";
+                            }) +
+                     "<snapshot href=\"cid:a0\"/></QORControl:ReadSnapshotResponse>",
+                 kMultipart, [](const std::string& xml) { return many_attachments(xml, 300000); });
+         },
+         read_snapshot, "ends in < 1 s"},
         {snapshot_name + ", MIME",
          [&] {
              Reply r = framed_reply("<QORControl:ReadSnapshotResponse><snapshot href=\"cid:s1\"/>"
