@@ -5,8 +5,6 @@
 #include <string>
 #include <unordered_map>
 
-class QORControl__SnapshotZip;
-
 /* What one element of a ReadSnapshot reply says about the snapshot. */
 struct SnapshotElement
 {
@@ -14,15 +12,14 @@ struct SnapshotElement
         kAbsent,     // no snapshot element, or references that lead in a circle
         kNil,        // xsi:nil
         kInline,     // base64 text, decoded into bytes and size
-        kAttachment, // an href to a DIME or MIME attachment, bound by the runtime
+        kAttachment, // an href to a DIME or MIME attachment (bind_attachment)
         kReference,  // an href to another element of the message
         kOtherType,  // an xsi:type other than the base64 type's
     } kind = Kind::kAbsent;
-    bool valid = true; // kInline: the text was valid base64
+    bool valid = true; // kInline, kAttachment: the text was valid base64
     unsigned char* bytes = nullptr;
     std::size_t size = 0;
-    QORControl__SnapshotZip* attachment = nullptr;
-    std::string href; // kReference: "#" and the id
+    std::string href; // kReference: "#" and the id; kAttachment: the attachment's
     std::string type; // kOtherType: the xsi:type and the element's tag
     std::string tag;
 };

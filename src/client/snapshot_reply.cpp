@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "client/snapshot_attachment.h"
 #include "client/snapshot_references.h"
 #include "soapH.h"
 
@@ -197,39 +198,6 @@ bool read_inline(struct soap* soap, const char* tag, SnapshotElement& element)
     return true;
 }
 
-// The MIME part whose bytes an attachment was bound to; null for DIME or
-// when it has none.
-const soap_multipart* mime_part(const struct soap* soap, const unsigned char* bytes)
-{
-    for (const soap_multipart* part = bytes != nullptr ? soap->mime.list : nullptr; part != nullptr;
-         part = part->next) {
-        if (reinterpret_cast<const unsigned char*>(part->ptr) == bytes)
-            return part;
-    }
-    return nullptr;
-}
-
-// Replaces an attachment's base64 text by its bytes in the context's
-// memory. False with the context's error set when the memory runs out.
-bool decode_attachment(struct soap* soap, SnapshotElement& element)
-{
-    BlockSink sink(soap);
-    Base64Decoder decoder;
-    for (std::size_t i = 0; sink.ok() && decoder.valid() && i < element.size; ++i) {
-        unsigned char out[3];
-        const int n = decoder.put(element.bytes[i], out);
-        if (n > 0 && !sink.add(out, n))
-            break;
-    }
-    element.valid = decoder.complete();
-    element.bytes = sink.ok() ? sink.save(&element.size) : nullptr;
-    if (!sink.ok() || (element.size != 0 && element.bytes == nullptr)) {
-        soap->error = SOAP_EOM;
-        return false;
-    }
-    return true;
-}
-
 // The base64 type's rule, as the class's own reader keeps it when it is given
 // the class's type, which the generic reader gives for an element that an
 // href names: an xsi:type other than the class's, base64Binary or base64 (in
@@ -258,25 +226,14 @@ void read_data(struct soap* soap, const char* tag, SnapshotElement& element)
             soap_element_end_in(soap, tag);
         return;
     }
-    if (*soap->href == '#') {
-        element.kind = Kind::kReference;
+    if (*soap->href) {
+        // Another element, or an attachment, bound once the message has been
+        // read: no link of the toolkit's, which it would walk once for every
+        // attachment.
+        element.kind = *soap->href == '#' ? Kind::kReference : Kind::kAttachment;
         element.href = soap->href;
         if (soap->body)
             soap_element_end_in(soap, tag);
-        return;
-    }
-    if (*soap->href) {
-        // An attachment: the runtime binds it to the object when the message
-        // has been read.
-        element.kind = Kind::kAttachment;
-        element.attachment = soap_new_QORControl__SnapshotZip(soap);
-        if (element.attachment == nullptr) {
-            soap->error = SOAP_EOM;
-            return;
-        }
-        element.attachment->soap_default(soap);
-        soap_revert(soap);
-        element.attachment->soap_in(soap, tag, nullptr);
         return;
     }
     element.kind = Kind::kInline;
@@ -391,7 +348,13 @@ int recv_read_snapshot(struct soap* soap, SnapshotData* data)
                        SOAP_TYPE_QORControl__SnapshotZip, sizeof(QORControl__SnapshotZip), 0,
                        nullptr) == nullptr)
         return soap_closesock(soap);
-    if (soap_body_end_in(soap) || soap_envelope_end_in(soap) || soap_end_recv(soap))
+    if (soap_body_end_in(soap) || soap_envelope_end_in(soap))
+        return soap_closesock(soap);
+    // The newest entry of the toolkit's queue of MIME parts is the one it has
+    // read the envelope from (null for a reply that is not MIME); it reads
+    // the rest of the message next.
+    const SnapshotAttachments attachments{soap->mime.last};
+    if (soap_end_recv(soap))
         return soap_closesock(soap);
     if (soap_closesock(soap))
         return soap->error;
@@ -402,20 +365,8 @@ int recv_read_snapshot(struct soap* soap, SnapshotData* data)
         std::snprintf(soap->tag, sizeof soap->tag, "%s", element.tag.c_str());
         return soap->error = SOAP_TYPE;
     }
-    if (element.kind == Kind::kAttachment) {
-        element.bytes = element.attachment->__ptr;
-        element.size = element.attachment->__size > 0
-                           ? static_cast<std::size_t>(element.attachment->__size)
-                           : 0;
-        // A MIME part may come as encoded text, which is no snapshot.
-        const soap_multipart* part = mime_part(soap, element.bytes);
-        const soap_mime_encoding encoding = part != nullptr ? part->encoding : SOAP_MIME_NONE;
-        if (encoding == SOAP_MIME_BASE64 && !decode_attachment(soap, element))
-            return soap->error;
-        if (encoding > SOAP_MIME_BASE64 || encoding == SOAP_MIME_QUOTED_PRINTABLE)
-            return soap_set_sender_error(soap, "Unsupported encoding of the snapshot", nullptr,
-                                         SOAP_TYPE);
-    }
+    if (element.kind == Kind::kAttachment && bind_attachment(soap, attachments, element))
+        return soap->error;
     // An href still open here led to no element read above (the runtime may
     // know the id from an element of its own): no data either.
     if (element.kind == Kind::kAbsent || element.kind == Kind::kNil ||

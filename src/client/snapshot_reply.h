@@ -45,11 +45,11 @@ struct SnapshotData
  * element itself: no snapshot element or xsi:nil fails the call with "No
  * snapshot data in the reply", base64 text that is not valid fails it with
  * "Invalid base64 data in the snapshot" (the reply is still read to its
- * end), an empty element is a snapshot of 0 bytes, and a DIME or MIME
- * attachment is bound by the runtime. A MIME part in base64 is decoded (and
- * checked like the element's text); one in another encoding that is not the
- * bytes themselves fails the call with "Unsupported encoding of the
- * snapshot". The snapshot element is read whatever its xsi:type. An href
+ * end), an empty element is a snapshot of 0 bytes, and an href to a DIME or
+ * MIME attachment gets its bytes (bind_attachment). A MIME part in base64 is
+ * decoded (and checked like the element's text); one in another encoding
+ * that is not the bytes themselves fails the call with "Unsupported encoding
+ * of the snapshot". The snapshot element is read whatever its xsi:type. An href
  * "#id" leads to the element with that id, among the response's members or,
  * in SOAP 1.1, after the response in the Body, before or after the href, and
  * through further such hrefs; that element is read by the same rules, except

@@ -568,15 +568,33 @@ std::string with_stray(const std::string& stray)
     return "<snapshot>" + text + "</snapshot>";
 }
 
-// A MIME reply: the envelope as the root part, then the snapshot's part.
-Reply mime_reply(const std::string& envelope, const std::string& encoding,
+struct Part
+{
+    std::string headers;
+    std::string content;
+};
+
+// A MIME reply with the boundary "b": the parts before the envelope's part
+// (id "root"), that part, the parts after it.
+Reply mime_reply(const std::vector<Part>& before, const std::string& envelope,
+                 const std::vector<Part>& after)
+{
+    std::string body;
+    for (const Part& part : before)
+        body += "--b\r\n" + part.headers + "\r\n\r\n" + part.content + "\r\n";
+    body += "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + envelope;
+    for (const Part& part : after)
+        body += "\r\n--b\r\n" + part.headers + "\r\n\r\n" + part.content;
+    return Reply::http(200, body + "\r\n--b--\r\n",
+                       "multipart/related; boundary=b; type=\"text/xml\"; start=\"<root>\"");
+}
+
+// The part with the id "s1" after the envelope's, with these header lines
+// before its id.
+Reply mime_reply(const std::string& envelope, const std::string& headers,
                  const std::string& content)
 {
-    return Reply::http(200,
-                       "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + envelope +
-                           "\r\n--b\r\nContent-Transfer-Encoding: " + encoding +
-                           "\r\nContent-ID: <s1>\r\n\r\n" + content + "\r\n--b--\r\n",
-                       "multipart/related; boundary=b; type=\"text/xml\"; start=\"<root>\"");
+    return mime_reply({}, envelope, {{headers + "Content-ID: <s1>", content}});
 }
 
 // Each reply of the service, with the local copy's bytes before and after:
@@ -597,9 +615,14 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
     std::string huge(1500001, '\0');
     for (std::size_t i = 0; i < huge.size(); ++i)
         huge[i] = static_cast<char>((i * 13 + i / 7) & 0xff);
-    const std::string envelope =
-        qortest::envelope(snapshot_response("<snapshot href=\"cid:s1\"/>"));
+    const auto envelope_of = [](const std::string& href) {
+        return qortest::envelope(snapshot_response("<snapshot href=\"" + href + "\"/>"));
+    };
+    const std::string envelope = envelope_of("cid:s1");
     const std::string unsupported = "FAIL: Unsupported encoding of the snapshot\n";
+    const std::string missing_attachment = "FAIL: DIME href to missing attachment\n";
+    const std::string base64_line = "Content-Transfer-Encoding: base64\r\n";
+    const std::string binary = "PK\x03\x04=3D\r\n";
     const struct
     {
         const char* label;
@@ -666,13 +689,45 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
          Reply::dime({qortest::dime_envelope_record(envelope),
                       DimeRecord{"cid:s1", "application/zip", "PK\x03\x04"}}),
          0, "OK\n", "PK\x03\x04"},
-        {"MIME base64", mime_reply(envelope, "base64", "UEsDBCB6\r\naXA=\r\n"), 0, "OK\n",
+        {"MIME base64", mime_reply(envelope, base64_line, "UEsDBCB6\r\naXA=\r\n"), 0, "OK\n",
          "PK\x03\x04 zip"},
-        {"MIME base64 not valid", mime_reply(envelope, "base64", "UEsDB*B6"), 1, invalid, "old"},
-        {"MIME binary", mime_reply(envelope, "binary", "PK\x03\x04=3D"), 0, "OK\n",
-         "PK\x03\x04=3D"},
-        {"MIME quoted-printable", mime_reply(envelope, "quoted-printable", "PK=03=04"), 1,
+        {"MIME base64 not valid", mime_reply(envelope, base64_line, "UEsDB*B6"), 1, invalid, "old"},
+        {"MIME binary", mime_reply(envelope, "Content-Transfer-Encoding: binary\r\n", binary), 0,
+         "OK\n", binary},
+        {"MIME without an encoding", mime_reply(envelope, "", binary), 0, "OK\n", binary},
+        {"MIME quoted-printable",
+         mime_reply(envelope, "Content-Transfer-Encoding: quoted-printable\r\n", "PK=03=04"), 1,
          unsupported, "old"},
+        // Which attachment an href names, as the toolkit binds one.
+        {"DIME two records of one id",
+         Reply::dime({qortest::dime_envelope_record(envelope),
+                      DimeRecord{"cid:s1", "application/zip", "one"},
+                      DimeRecord{"cid:s1", "application/zip", "two"}}),
+         0, "OK\n", "one"},
+        {"MIME two parts of one id",
+         mime_reply({}, envelope, {{"Content-ID: <s1>", "one"}, {"Content-ID: <s1>", "two"}}), 0,
+         "OK\n", "one"},
+        {"MIME one id before and after the envelope",
+         mime_reply({{"Content-ID: <s1>", "before"}}, envelope, {{"Content-ID: <s1>", "after"}}), 0,
+         "OK\n", "after"},
+        {"MIME part before the envelope",
+         mime_reply({{base64_line + "Content-ID: <s1>", "YmVmb3Jl"}}, envelope, {}), 0, "OK\n",
+         "before"},
+        {"MIME id written otherwise", mime_reply(envelope_of("cid:s%31"), "", "PK"), 0, "OK\n",
+         "PK"},
+        // What follows the envelope in its part: the line feed after it.
+        {"MIME the envelope's part", mime_reply(envelope_of("cid:root"), "", "PK"), 0, "OK\n",
+         "\n"},
+        {"MIME no part of the id", mime_reply(envelope_of("cid:s2"), "", "PK"), 1,
+         missing_attachment, "old"},
+        {"no attachment at all", Reply::ok(snapshot_response("<snapshot href=\"cid:s1\"/>")), 1,
+         missing_attachment, "old"},
+        // Only the snapshot's own href must name an attachment.
+        {"MIME another element names none",
+         mime_reply(qortest::envelope(snapshot_response("<x id=\"x\" href=\"cid:s2\"/>"
+                                                        "<snapshot href=\"cid:s1\"/>")),
+                    "", "PK"),
+         0, "OK\n", "PK"},
         {"fault", Reply::fault11("SOAP-ENV:Server", "gone"), 1, "FAIL: gone\n", "old"},
     };
     clienttest::Instance instance = clienttest::start_instance();
