@@ -4,9 +4,13 @@
 
 #include <stdsoap2.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include "client/snapshot_encoding.h"
 #include "client/snapshot_reply.h"
+#include "transport/mime_parts.h"
 
 namespace {
 
@@ -46,22 +50,53 @@ Found find(struct soap* soap, const SnapshotAttachments& attachments, const std:
     return before;
 }
 
-// What the toolkit's code for a MIME part's Content-Transfer-Encoding says
-// of its content.
-enum class PartEncoding { kBytes, kBase64, kOther };
-
-PartEncoding encoding_of(const soap_multipart* part)
+// The encoding of a MIME part as the toolkit reads its header: its code for
+// the values it knows, none for any other value or none at all.
+std::optional<PartEncoding> toolkit_encoding(soap_mime_encoding encoding)
 {
-    switch (part->encoding) {
-    case SOAP_MIME_QUOTED_PRINTABLE:
-    case SOAP_MIME_IETF_TOKEN:
-    case SOAP_MIME_X_TOKEN:
-        return PartEncoding::kOther;
+    switch (encoding) {
+    case SOAP_MIME_NONE:
+        return std::nullopt;
+    case SOAP_MIME_7BIT:
+    case SOAP_MIME_8BIT:
+    case SOAP_MIME_BINARY:
+        return PartEncoding::kBytes;
     case SOAP_MIME_BASE64:
         return PartEncoding::kBase64;
     default:
-        return PartEncoding::kBytes;
+        return PartEncoding::kOther;
     }
+}
+
+// The encoding that the header of the MIME part at `place` names as
+// written: a part without the line holds the bytes themselves (7bit, as RFC
+// 2045 takes it), one with more lines names no one encoding. None when the
+// part's header was not followed.
+std::optional<PartEncoding> written_encoding(const qortransport::MimeParts* parts,
+                                             std::size_t place)
+{
+    if (parts == nullptr || place >= parts->parts_read())
+        return std::nullopt;
+    const auto& lines = parts->transfer_encodings(); // in the order of their parts
+    const auto found = std::lower_bound(lines.begin(), lines.end(), place,
+                                        [](const qortransport::MimeParts::TransferEncoding& line,
+                                           std::size_t p) { return line.part < p; });
+    if (found == lines.end() || found->part != place)
+        return PartEncoding::kBytes;
+    return found->lines == 1 ? part_encoding(found->value) : PartEncoding::kOther;
+}
+
+// The encoding of the MIME part found. The toolkit's code is right for the
+// values it knows; for any other value, and for none, it has no code, and
+// the header as written tells. Any other encoding when neither tells, or the
+// two differ.
+PartEncoding encoding_of(const SnapshotAttachments& attachments, const Found& found)
+{
+    const std::optional<PartEncoding> known = toolkit_encoding(found.part->encoding);
+    const std::optional<PartEncoding> written = written_encoding(attachments.parts, found.place);
+    if (known && written && *known != *written)
+        return PartEncoding::kOther;
+    return known ? *known : written.value_or(PartEncoding::kOther);
 }
 
 // Decodes base64 text in place; false when it is not valid. Each group of
@@ -95,7 +130,7 @@ int bind_attachment(struct soap* soap, const SnapshotAttachments& attachments,
     element.size = found.part->size;
     if (!found.mime)
         return SOAP_OK;
-    switch (encoding_of(found.part)) {
+    switch (encoding_of(attachments, found)) {
     case PartEncoding::kBytes:
         return SOAP_OK;
     case PartEncoding::kBase64:

@@ -7,10 +7,15 @@
 
 struct soap;
 struct soap_multipart;
+namespace qortransport {
+class MimeParts;
+}
 
 /* What is known of a reply's attachments besides the toolkit's lists. */
 struct SnapshotAttachments
 {
+    // The MIME parts' headers as written, as the transport followed them.
+    const qortransport::MimeParts* parts = nullptr;
     // The MIME part that held the envelope.
     const soap_multipart* soap_part = nullptr;
 };
@@ -21,11 +26,13 @@ struct SnapshotAttachments
  * part, the parts after it, those before it), whose id soap_match_cid
  * matches to the href. The reader registers no attachment link with the
  * toolkit, which would match every attachment against every link. A MIME
- * part in base64 is decoded in place and its text checked (element.valid);
- * one in another encoding that is not the bytes themselves fails with
- * "Unsupported encoding of the snapshot"; an href that names no attachment
- * fails with SOAP_DIME_HREF, as the toolkit reports it. Returns the
- * context's error code. */
+ * part whose Content-Transfer-Encoding line (part_encoding) names base64 is
+ * decoded in place and its text checked (element.valid); a part in any
+ * other encoding that is not the bytes themselves, with more than one such
+ * line, or whose header was not followed, fails with "Unsupported encoding
+ * of the snapshot"; an href that names no attachment fails with
+ * SOAP_DIME_HREF, as the toolkit reports it. Returns the context's error
+ * code. */
 int bind_attachment(struct soap* soap, const SnapshotAttachments& attachments,
                     SnapshotElement& element);
 

@@ -10,6 +10,7 @@
 #include "client/snapshot_attachment.h"
 #include "client/snapshot_references.h"
 #include "soapH.h"
+#include "transport/plugin.h"
 
 namespace {
 
@@ -353,7 +354,7 @@ int recv_read_snapshot(struct soap* soap, SnapshotData* data)
     // The newest entry of the toolkit's queue of MIME parts is the one it has
     // read the envelope from (null for a reply that is not MIME); it reads
     // the rest of the message next.
-    const SnapshotAttachments attachments{soap->mime.last};
+    const SnapshotAttachments attachments{plugin_mime_parts(soap), soap->mime.last};
     if (soap_end_recv(soap))
         return soap_closesock(soap);
     if (soap_closesock(soap))

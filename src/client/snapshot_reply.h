@@ -46,18 +46,20 @@ struct SnapshotData
  * snapshot data in the reply", base64 text that is not valid fails it with
  * "Invalid base64 data in the snapshot" (the reply is still read to its
  * end), an empty element is a snapshot of 0 bytes, and an href to a DIME or
- * MIME attachment gets its bytes (bind_attachment). A MIME part in base64 is
- * decoded (and checked like the element's text); one in another encoding
- * that is not the bytes themselves fails the call with "Unsupported encoding
- * of the snapshot". The snapshot element is read whatever its xsi:type. An href
- * "#id" leads to the element with that id, among the response's members or,
- * in SOAP 1.1, after the response in the Body, before or after the href, and
- * through further such hrefs; that element is read by the same rules, except
- * that an xsi:type other than the class's, base64Binary or base64 fails the
- * call with SOAP_TYPE. An id that no element has fails the call with
- * SOAP_MISSING_ID, one that two elements have with SOAP_DUPLICATE_ID, and
- * hrefs that lead in a circle with "No snapshot data in the reply". Returns
- * the context's error code. */
+ * MIME attachment gets its bytes (bind_attachment). A MIME part in base64,
+ * as its Content-Transfer-Encoding line writes it (as the transport plug-in
+ * followed it), is decoded and checked like the element's text; one in
+ * another encoding that is not the bytes themselves (7bit, 8bit, binary)
+ * fails the call with "Unsupported encoding of the snapshot". The snapshot
+ * element is read whatever its xsi:type. An href "#id" leads to the element
+ * with that id, among the response's members or, in SOAP 1.1, after the
+ * response in the Body, before or after the href, and through further such
+ * hrefs; that element is read by the same rules, except that an xsi:type
+ * other than the class's, base64Binary or base64 fails the call with
+ * SOAP_TYPE. An id that no element has fails the call with SOAP_MISSING_ID,
+ * one that two elements have with SOAP_DUPLICATE_ID, and hrefs that lead in
+ * a circle with "No snapshot data in the reply". Returns the context's error
+ * code. */
 int call_read_snapshot(struct soap* soap, const char* endpoint, const char* action, char* filename,
                        SnapshotData* data);
 

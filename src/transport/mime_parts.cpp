@@ -1,4 +1,4 @@
-// The parts of a MIME message up to its SOAP part, as the toolkit reads them.
+// The parts of a MIME message, as the toolkit reads them.
 
 #include "transport/mime_parts.h"
 
@@ -39,7 +39,8 @@ struct soap* MimeParts::scratch()
 std::size_t MimeParts::feed(const char* data, std::size_t n)
 {
     std::size_t i = 0;
-    while (i < n && error_.empty() && state_ != State::Found && state_ != State::Broken) {
+    while (i < n && error_.empty() && state_ != State::Found && state_ != State::Broken &&
+           state_ != State::Ended) {
         const unsigned char c = static_cast<unsigned char>(data[i]);
         switch (state_) {
         case State::Preamble: {
@@ -134,8 +135,16 @@ std::size_t MimeParts::feed(const char* data, std::size_t n)
             header_lines_ = false;
             state_ = State::LineByte;
             break;
+        case State::BoundaryDash:
+            ++i;
+            if (c == '-')
+                state_ = State::Ended;
+            else
+                refuse("a MIME boundary followed by other bytes");
+            break;
         case State::Found:
         case State::Broken:
+        case State::Ended:
             break;
         }
     }
@@ -201,17 +210,27 @@ void MimeParts::header_line(const std::string& line)
             id_ = std::string(name);
     } else if (!soap_tag_cmp(key.c_str(), "Content-Type")) {
         type_ = value;
+    } else if (!soap_tag_cmp(key.c_str(), "Content-Transfer-Encoding")) {
+        encoding_ = line.substr(colon + 1); // as written, blanks and all
+        ++encoding_lines_;
     }
 }
 
 void MimeParts::part_done()
 {
+    if (encoding_)
+        encodings_.push_back({parts_read_, std::move(*encoding_), encoding_lines_});
+    ++parts_read_;
+    encoding_.reset();
+    encoding_lines_ = 0;
     if (first_part_ && type_)
         dime_ =
             soap_http_header_attribute(scratch(), type_->c_str(), "application/dime") != nullptr;
     first_part_ = false;
+    // After the SOAP part every part is an attachment.
     const bool soap_part =
-        !start_ || !id_ || soap_match_cid(scratch(), start_->c_str(), id_->c_str()) == 0;
+        !after_soap_part_ &&
+        (!start_ || !id_ || soap_match_cid(scratch(), start_->c_str(), id_->c_str()) == 0);
     id_.reset();
     type_.reset();
     header_lines_ = false;
@@ -227,6 +246,21 @@ void MimeParts::part_done()
     state_ = State::Content;
 }
 
+void MimeParts::follow_rest()
+{
+    if (state_ != State::Found || dime_) {
+        refuse("a MIME reply whose SOAP part was not read as XML");
+        return;
+    }
+    if (!boundary_ || boundary_->size() > kMaxBoundary) {
+        refuse("a MIME boundary that the next part cannot be found with");
+        return;
+    }
+    after_soap_part_ = true;
+    pattern_ = "\n--" + *boundary_;
+    state_ = State::Content;
+}
+
 void MimeParts::after_boundary(unsigned char c)
 {
     // The byte after a boundary is taken with it: "--" ends the message, and
@@ -235,6 +269,8 @@ void MimeParts::after_boundary(unsigned char c)
         state_ = State::BoundaryCr;
     else if (c != 0 && c <= ' ')
         state_ = State::BoundaryBlanks;
+    else if (c == '-' && after_soap_part_)
+        state_ = State::BoundaryDash;
     else
         refuse("a MIME reply that ends or breaks before its SOAP part");
 }

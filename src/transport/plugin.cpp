@@ -194,3 +194,9 @@ int plugin_set_trace(struct soap* soap, FILE* sent, FILE* received)
     }
     return SOAP_OK;
 }
+
+const qortransport::MimeParts* plugin_mime_parts(struct soap* soap)
+{
+    const qortransport::PluginData* data = qortransport::plugin_data(soap);
+    return data != nullptr ? data->shape.mime_parts() : nullptr;
+}

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "transport/mime_parts.h"
 #include "transport/winhttp.h"
 
 struct soap;
@@ -49,6 +50,12 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg);
 // Hands the plug-in the files for sent and received bytes (either none).
 // Returns 0, also when the plug-in is not registered.
 int plugin_set_trace(struct soap* soap, FILE* sent, FILE* received);
+
+// The MIME parts of the reply that the context read last, as far as the
+// toolkit read them, with the transfer encodings that their headers name as
+// written: the toolkit keeps only a code for the values it knows. Null when
+// that reply was not a MIME message or the plug-in is not registered.
+const qortransport::MimeParts* plugin_mime_parts(struct soap* soap);
 
 // The directory that holds the local pipes' unix sockets ("qorcontrol_NN").
 #define QOR_PIPE_DIR "/run/qorcontrol"

@@ -101,8 +101,11 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
             return n;
         case Part::Xml:
             xml(p, end);
-            if (part_ == Part::Rest)
+            if (part_ == Part::Rest) {
+                if (mime_)
+                    mime_->follow_rest();
                 return static_cast<std::size_t>(p - data); // the end of the XML
+            }
             break;
         case Part::Mime: {
             p += mime_->feed(p, static_cast<std::size_t>(end - p));
@@ -130,6 +133,9 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
             break;
         }
         case Part::Rest:
+            // Only the parts' headers are looked at; they bound nothing.
+            if (mime_)
+                mime_->feed(p, static_cast<std::size_t>(end - p));
             return n;
         }
     }

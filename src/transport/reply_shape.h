@@ -17,7 +17,9 @@
 //   the first part's type names DIME, the toolkit reads that part as a DIME
 //   message, and so is it read here.
 // The toolkit reads no XML after the end of the envelope (see XmlShape), so
-// the attachments that follow it are never looked at.
+// the attachments that follow it are never bounded; of a MIME message, their
+// headers are still followed, for the transfer encodings that they name
+// (mime_parts).
 
 #include <cstddef>
 #include <cstdint>
@@ -58,6 +60,9 @@ class ReplyShape
     bool xml_ended() const { return part_ == Part::Rest; }
     // Every byte from here on is counted as XML.
     bool counting() const { return part_ == Part::Xml; }
+    // The parts of a MIME body as far as they have been read; null for any
+    // other body.
+    const MimeParts* mime_parts() const { return mime_.get(); }
 
   private:
     enum class Part : std::uint8_t {

@@ -25,9 +25,12 @@
 #include <tuple>
 #include <vector>
 
+#include "client/snapshot_encoding.h"
 #include "client/snapshot_file.h"
 #include "client/snapshot_reply.h"
 #include "client_harness.h"
+#include "transport/plugin.h"
+#include "transport/plugin_data.h"
 
 namespace {
 
@@ -136,6 +139,42 @@ TEST(ClientSnapshotBase64, ValidTextAndEveryKindOfInvalidText)
             EXPECT_EQ(bytes, c.bytes) << c.text;
         }
     }
+}
+
+// A Content-Transfer-Encoding value in each form that RFC 2045 allows, and
+// values that are no single token.
+TEST(ClientSnapshotEncoding, EveryWayOfWritingAValue)
+{
+    const struct
+    {
+        const char* value;
+        PartEncoding encoding;
+    } cases[] = {
+        {" base64", PartEncoding::kBase64},
+        {"BASE64", PartEncoding::kBase64},
+        {"\tbase64 \t", PartEncoding::kBase64},
+        {"(zip)base64(text)", PartEncoding::kBase64},
+        {" (a (nested) comment) base64 (with \\) and \\( quoted)", PartEncoding::kBase64},
+        {" 7bit", PartEncoding::kBytes},
+        {"8BIT (raw)", PartEncoding::kBytes},
+        {"Binary", PartEncoding::kBytes},
+        {"", PartEncoding::kOther},
+        {" (only a comment)", PartEncoding::kOther},
+        {" \"base64\"", PartEncoding::kOther},
+        {" base64 binary", PartEncoding::kOther},
+        {" base64;", PartEncoding::kOther},
+        {" base64 (unended", PartEncoding::kOther},
+        {" base64 (quoted end\\)", PartEncoding::kOther},
+        {" base64 (\\", PartEncoding::kOther},
+        {" base64)", PartEncoding::kOther},
+        {" \001base64", PartEncoding::kOther},
+        {" base64\xc2\xa0", PartEncoding::kOther},
+        {" quoted-printable", PartEncoding::kOther},
+        {" x-uuencode", PartEncoding::kOther},
+        {" base64x", PartEncoding::kOther},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(part_encoding(c.value), c.encoding) << c.value;
 }
 
 TEST(ClientSnapshotFile, WritesInPiecesOfAtMost32K)
@@ -698,6 +737,19 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
         {"MIME quoted-printable",
          mime_reply(envelope, "Content-Transfer-Encoding: quoted-printable\r\n", "PK=03=04"), 1,
          unsupported, "old"},
+        // Values that the toolkit takes for no encoding.
+        {"MIME x-uuencode",
+         mime_reply(envelope, "Content-Transfer-Encoding: x-uuencode\r\n", "begin 644 s.zip"), 1,
+         unsupported, "old"},
+        {"MIME base64 with a comment, folded",
+         mime_reply(envelope, "Content-Transfer-Encoding:\r\n BASE64 (zip)\r\n", "UEsDBA=="), 0,
+         "OK\n", "PK\x03\x04"},
+        {"MIME quoted base64",
+         mime_reply(envelope, "Content-Transfer-Encoding: \"base64\"\r\n", "UEsDBA=="), 1,
+         unsupported, "old"},
+        {"MIME two encoding lines",
+         mime_reply(envelope, base64_line + "Content-Transfer-Encoding: binary\r\n", "UEsDBA=="), 1,
+         unsupported, "old"},
         // Which attachment an href names, as the toolkit binds one.
         {"DIME two records of one id",
          Reply::dime({qortest::dime_envelope_record(envelope),
@@ -897,6 +949,98 @@ TEST(ClientReadSnapshot, InlineBase64InEveryPiece)
             }
             soap_destroy(soap);
             soap_end(soap);
+        }
+    }
+    soap_free(soap);
+}
+
+// The snapshot in a MIME part of each length around base64's groups and
+// lines, the toolkit's blocks of an attachment (2048 bytes) and its input
+// buffer (65536), in each encoding, read through the plug-in whole, in
+// pieces of 1 and 7 bytes and in HTTP chunks: its bytes exactly, or the
+// failure and no bytes. The part's header is followed however its bytes and
+// the boundaries' come, up to the longest line that the toolkit reads.
+TEST(ClientReadSnapshot, MimePartOfEveryLengthInEveryPiece)
+{
+    const auto in_lines = [](const std::string& bytes) {
+        std::string text = clienttest::base64(bytes);
+        for (std::size_t at = 76; at < text.size(); at += 78)
+            text.insert(at, "\r\n");
+        return text;
+    };
+    const auto as_they_are = [](const std::string& bytes) { return bytes; };
+    // "Content-Transfer-Encoding: base64", blanks and "(c)" in a line of n
+    // bytes.
+    const auto long_line = [](std::size_t n) {
+        const std::string line = "Content-Transfer-Encoding: base64";
+        return line + std::string(n - line.size() - 3, ' ') + "(c)\r\n";
+    };
+    const char* const unsupported = "Unsupported encoding of the snapshot";
+    const struct
+    {
+        const char* label;
+        std::string headers; // before the part's id
+        std::function<std::string(const std::string&)> encode;
+        const char* fault; // null: the bytes arrive
+    } encodings[] = {
+        {"base64 in lines", "Content-Transfer-Encoding: base64\r\n", in_lines, nullptr},
+        {"base64 with a comment", "Content-Transfer-Encoding: (zip) Base64 \r\n",
+         clienttest::base64, nullptr},
+        {"binary", "Content-Transfer-Encoding: binary\r\n", as_they_are, nullptr},
+        {"no encoding named", "", as_they_are, nullptr},
+        {"x-uuencode", "Content-Transfer-Encoding: x-uuencode\r\n", as_they_are, unsupported},
+        {"a line of 2046 bytes", long_line(2046), clienttest::base64, nullptr},
+        {"a line of 2047 bytes", long_line(2047), clienttest::base64, "Header line too long"},
+    };
+    const std::size_t lengths[] = {0,     1,     2,     3,     4,     56,   57,
+                                   58,    1535,  1536,  1537,  2047,  2048, 2049,
+                                   49151, 49152, 49153, 65535, 65536, 65537};
+    const std::string envelope =
+        qortest::envelope(snapshot_response("<snapshot href=\"cid:s1\"/>"));
+    qortest::FakeService service;
+    struct soap* soap = soap_new1(SOAP_C_UTFSTRING);
+    plugin_arg arg{};
+    arg.transport_type = GSOAP_HTTP;
+    ASSERT_EQ(soap_register_plugin_arg(soap, plugin_register, &arg), SOAP_OK);
+    // The reads from the connection, under the plug-in's framing.
+    qortransport::PluginData* plugin = qortransport::plugin_data(soap);
+    Pieces pieces;
+    pieces.recv = plugin->saved.frecv;
+    plugin->saved.frecv = piecewise_recv;
+    soap->user = &pieces;
+    char filename[] = "s.zip";
+    for (const auto& e : encodings) {
+        for (const std::size_t length : lengths) {
+            std::string bytes(length, '\0');
+            for (std::size_t i = 0; i < length; ++i)
+                bytes[i] = static_cast<char>((i * 7 + 3) & 0xff);
+            Reply reply = mime_reply(envelope, e.headers, e.encode(bytes));
+            const bool small = reply.body.size() < 10000;
+            for (const auto& [how, size, chunked] :
+                 {std::tuple{"whole", 65536, false}, std::tuple{"in bytes", small ? 1 : 7, false},
+                  std::tuple{"in pieces of 7", 7, false}, std::tuple{"in chunks", 65536, true}}) {
+                service.set_default(chunked ? Reply(reply).as_chunked() : reply);
+                pieces.size = static_cast<std::size_t>(size);
+                SnapshotData data;
+                const int error =
+                    call_read_snapshot(soap, service.endpoint().c_str(), "", filename, &data);
+                const std::string label =
+                    std::string(e.label) + ", " + std::to_string(length) + " bytes, " + how;
+                if (e.fault == nullptr) {
+                    EXPECT_EQ(error, SOAP_OK) << label;
+                    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(data.bytes), data.size) ==
+                                bytes)
+                        << label;
+                } else {
+                    EXPECT_NE(error, SOAP_OK) << label;
+                    EXPECT_EQ(data.size, 0u) << label;
+                    soap_set_fault(soap);
+                    const char** fault = soap_faultstring(soap);
+                    EXPECT_STREQ(fault != nullptr ? *fault : "", e.fault) << label;
+                }
+                soap_destroy(soap);
+                soap_end(soap);
+            }
         }
     }
     soap_free(soap);
