@@ -28,7 +28,9 @@ bool names(struct soap* soap, const std::string& href, const soap_multipart* par
 
 // The toolkit binds the DIME records first. Of the MIME parts, it binds the
 // SOAP part and those after it as it reads them, and the parts before it,
-// read before the envelope, only at the end of the message.
+// read before the envelope, only at the end of the message. Once the message
+// has been read, its lists hold every record and every part (the SOAP part
+// among them), each in the order read.
 Found find(struct soap* soap, const SnapshotAttachments& attachments, const std::string& href)
 {
     for (const soap_multipart* p = soap->dime.list; p != nullptr; p = p->next) {
@@ -69,9 +71,10 @@ std::optional<PartEncoding> toolkit_encoding(soap_mime_encoding encoding)
 }
 
 // The encoding that the header of the MIME part at `place` names as
-// written: a part without the line holds the bytes themselves (7bit, as RFC
-// 2045 takes it), one with more lines names no one encoding. None when the
-// part's header was not followed.
+// written (the toolkit lists a part for each part header that it reads, as
+// the transport counts them): a part without the line holds the bytes
+// themselves (7bit, as RFC 2045 takes it), one with more lines names no one
+// encoding. None when the part's header was not followed.
 std::optional<PartEncoding> written_encoding(const qortransport::MimeParts* parts,
                                              std::size_t place)
 {

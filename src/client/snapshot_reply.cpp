@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "client/snapshot_attachment.h"
 #include "client/snapshot_references.h"
@@ -38,48 +39,65 @@ using Kind = SnapshotElement::Kind;
 // Collects decoded bytes in the context's blocks of a megabyte, written in
 // place. Blocks that large go back to the system as soon as they have been
 // copied into the snapshot's one piece, so that the two never take room
-// together.
+// together. The list is always named, never taken as the context's newest:
+// the toolkit's own lists may lie above it while the text is read. A list
+// not saved is ended with the sink, whatever broke off the reading.
 class BlockSink
 {
   public:
     explicit BlockSink(struct soap* soap) : soap_(soap), blocks_(soap_alloc_block(soap)) {}
+    ~BlockSink()
+    {
+        if (blocks_ != nullptr)
+            soap_end_block(soap_, blocks_);
+    }
+    BlockSink(const BlockSink&) = delete;
+    BlockSink& operator=(const BlockSink&) = delete;
+
     bool ok() const { return blocks_ != nullptr; }
+    // False when no new block can be had; nothing is written then.
     bool add(const unsigned char* bytes, int n)
     {
         for (int i = 0; i < n; ++i) {
             if (used_ == kBlock && !next_block())
                 return false;
-            block_[used_++] = bytes[i];
+            block_[used_++] = bytes[i]; // used_ < kBlock here
         }
         return true;
     }
-    // The bytes in one piece of the context's memory (null when none).
+    // The bytes in one piece of the context's memory (null when none, or when
+    // there is no room for them); the list is ended either way.
     unsigned char* save(std::size_t* size)
     {
         if (block_ != nullptr)
             soap_size_block(soap_, blocks_, used_); // the last block is full up to here
         *size = blocks_->size;
+        struct soap_blist* const blocks = std::exchange(blocks_, nullptr);
         if (*size == 0) {
-            soap_end_block(soap_, blocks_);
+            soap_end_block(soap_, blocks);
             return nullptr;
         }
-        return static_cast<unsigned char*>(soap_save_block(soap_, blocks_, nullptr, 0));
+        return static_cast<unsigned char*>(soap_save_block(soap_, blocks, nullptr, 0));
     }
 
   private:
     static constexpr std::size_t kBlock = std::size_t{1} << 20;
 
+    // On failure the last block stays the current one, full.
     bool next_block()
     {
-        block_ = static_cast<unsigned char*>(soap_push_block(soap_, blocks_, kBlock));
+        void* block = soap_push_block(soap_, blocks_, kBlock);
+        if (block == nullptr)
+            return false;
+        block_ = static_cast<unsigned char*>(block);
         used_ = 0;
-        return block_ != nullptr;
+        return true;
     }
 
     struct soap* soap_;
     struct soap_blist* blocks_;
-    unsigned char* block_ = nullptr;
-    std::size_t used_ = kBlock;
+    unsigned char* block_ = nullptr; // kBlock bytes, used_ of them written
+    std::size_t used_ = kBlock;      // no block yet: the first byte asks for one
 };
 
 // The character of the text that qor_get gave: a character reference comes
@@ -115,7 +133,10 @@ bool plain_base64(unsigned char c)
 
 // Base64 text taken straight from the input buffer while it is plain: what
 // qor_get would give, without a call per character. False with the
-// context's error set when the decoded bytes find no room.
+// context's error set when the decoded bytes find no room. Only the bytes
+// of buf[bufidx, buflen) that qor_get hands on unchanged are taken, and
+// bufidx is left at the first byte not taken; a byte the parser has put
+// back (ahead) or a CDATA section leaves the text to qor_get.
 bool read_plain_base64(struct soap* soap, Base64Decoder& decoder, BlockSink& sink)
 {
     if (soap->ahead || soap->cdata)
@@ -124,7 +145,8 @@ bool read_plain_base64(struct soap* soap, Base64Decoder& decoder, BlockSink& sin
     const char* const end = soap->buf + soap->buflen;
     bool ok = true;
     while (p < end && ok && plain_base64(static_cast<unsigned char>(*p))) {
-        // Whole groups at once up to the next blank or padding.
+        // Whole groups at once up to the next blank or padding; the four
+        // bytes of a group lie before the buffer's end.
         while (decoder.between_groups() && end - p >= 4 && ok) {
             const auto value = [p](int i) {
                 return kBase64Values[static_cast<unsigned char>(p[i])];
@@ -157,8 +179,10 @@ bool read_plain_base64(struct soap* soap, Base64Decoder& decoder, BlockSink& sin
 bool read_inline(struct soap* soap, const char* tag, SnapshotElement& element)
 {
     BlockSink sink(soap);
-    if (!sink.ok())
+    if (!sink.ok()) {
+        soap->error = SOAP_EOM;
         return false;
+    }
     Base64Decoder decoder;
     for (;;) {
         if (!read_plain_base64(soap, decoder, sink))

@@ -38,11 +38,13 @@ using qortest::DimeRecord;
 using qortest::Reply;
 
 std::vector<std::size_t> pieces;
+std::string pieces_written;  // their bytes, one after another
 std::size_t short_after = 0; // 0: never short
 
-std::size_t recording_writer(const void*, std::size_t bytes, FILE*)
+std::size_t recording_writer(const void* data, std::size_t bytes, FILE*)
 {
     pieces.push_back(bytes);
+    pieces_written.append(static_cast<const char*>(data), bytes);
     if (short_after != 0 && pieces.size() >= short_after)
         return bytes / 2;
     return bytes;
@@ -184,21 +186,30 @@ TEST(ClientSnapshotFile, WritesInPiecesOfAtMost32K)
         std::size_t size;
         std::vector<std::size_t> pieces;
     } cases[] = {
+        {0, {}},
         {1, {1}},
+        {32767, {32767}},
         {32768, {32768}},
         {32769, {32768, 1}},
         {70000, {32768, 32768, 4464}},
     };
-    std::vector<unsigned char> data(70000, 'x');
+    std::string data(70000, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 7 + i / 256);
     for (const auto& c : cases) {
         pieces.clear();
+        pieces_written.clear();
         short_after = 0;
-        EXPECT_TRUE(write_snapshot_data(nullptr, data.data(), c.size, recording_writer));
+        EXPECT_TRUE(write_snapshot_data(nullptr,
+                                        reinterpret_cast<const unsigned char*>(data.data()), c.size,
+                                        recording_writer));
         EXPECT_EQ(pieces, c.pieces);
+        EXPECT_TRUE(pieces_written == data.substr(0, c.size)) << c.size;
     }
     pieces.clear();
     short_after = 2;
-    EXPECT_FALSE(write_snapshot_data(nullptr, data.data(), 70000, recording_writer));
+    EXPECT_FALSE(write_snapshot_data(nullptr, reinterpret_cast<const unsigned char*>(data.data()),
+                                     70000, recording_writer));
     EXPECT_EQ(pieces.size(), 2u);
     short_after = 0;
 }
@@ -662,6 +673,20 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
     const std::string missing_attachment = "FAIL: DIME href to missing attachment\n";
     const std::string base64_line = "Content-Transfer-Encoding: base64\r\n";
     const std::string binary = "PK\x03\x04=3D\r\n";
+    const std::string megabyte = huge.substr(0, std::size_t{1} << 20);
+    const auto inline_reply = [](const std::string& bytes) {
+        return Reply::ok(
+            snapshot_response("<snapshot>" + clienttest::base64(bytes) + "</snapshot>"));
+    };
+    // The first n bytes of a reply's body under a header that announces all
+    // of it.
+    const auto cut_off = [](const Reply& reply, std::size_t n) {
+        return Reply::raw("HTTP/1.1 200 OK\r\nContent-Type: " + reply.content_type +
+                          "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n" +
+                          reply.body.substr(0, n));
+    };
+    const std::string cut_off_text =
+        "FAIL: End of file or no input: message transfer interrupted\n";
     const struct
     {
         const char* label;
@@ -724,6 +749,15 @@ TEST(ClientReadSnapshot, EveryReplyWithTheLocalCopyBeforeAndAfter)
         {"huge",
          Reply::ok(snapshot_response("<snapshot>" + clienttest::base64(huge) + "</snapshot>")), 0,
          "OK\n", huge},
+        // Around the reader's blocks of a megabyte of decoded bytes.
+        {"a megabyte less one", inline_reply(megabyte.substr(1)), 0, "OK\n", megabyte.substr(1)},
+        {"a megabyte", inline_reply(megabyte), 0, "OK\n", megabyte},
+        {"a megabyte and one", inline_reply(megabyte + "+"), 0, "OK\n", megabyte + "+"},
+        // Replies that end before their snapshot does.
+        {"cut off in the text", cut_off(inline_reply(megabyte), 700000), 1, cut_off_text, "old"},
+        {"cut off in an attachment",
+         cut_off(mime_reply(envelope, "", megabyte), envelope.size() + 500000), 1, cut_off_text,
+         "old"},
         {"attachment",
          Reply::dime({qortest::dime_envelope_record(envelope),
                       DimeRecord{"cid:s1", "application/zip", "PK\x03\x04"}}),
