@@ -14,8 +14,8 @@
 // in a MIME part (each must end, with its result or a "FAIL: ", in well
 // under a second); a ReadSnapshot among 300,000 small attachments whose
 // response names 499 of them; and a ReadSnapshot whose snapshot comes as a
-// MIME or DIME attachment and as inline base64 text, in its element or in
-// the one its href names.
+// MIME attachment (bytes or base64), a DIME attachment and as inline base64
+// text, in its element or in the one its href names.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -213,11 +213,12 @@ Reply framed_reply(const std::string& inner, const std::string& content_type,
 }
 
 // A MIME message: the envelope as its SOAP part, then the attachment.
-std::string mime_message(const std::string& envelope, const std::string& attachment)
+std::string mime_message(const std::string& envelope, const std::string& attachment,
+                         const std::string& headers = "")
 {
     return "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + envelope +
-           "\r\n--b\r\nContent-Type: application/zip\r\nContent-ID: <s1>\r\n\r\n" + attachment +
-           "\r\n--b--\r\n";
+           "\r\n--b\r\nContent-Type: application/zip\r\n" + headers + "Content-ID: <s1>\r\n\r\n" +
+           attachment + "\r\n--b--\r\n";
 }
 
 const char* const kMultipart = "multipart/related; boundary=b; start=\"<root>\"";
@@ -381,6 +382,21 @@ int main(int argc, char** argv)
          },
          // The toolkit joins the blocks of a MIME part into one piece.
          read_snapshot, ">= curl/2, peak <= 2.2x snapshot"},
+        {snapshot_name + ", MIME base64",
+         [&] {
+             Reply r =
+                 framed_reply("<QORControl:ReadSnapshotResponse><snapshot href=\"cid:s1\"/>"
+                              "</QORControl:ReadSnapshotResponse>",
+                              kMultipart, [&](const std::string& xml) {
+                                  return mime_message(xml, base64(snapshot_bytes(snapshot_size)),
+                                                      "Content-Transfer-Encoding: base64\r\n");
+                              });
+             r.payload_bytes = snapshot_size;
+             return r;
+         },
+         // The toolkit reads the part's text as it reads bytes; the text is
+         // decoded where it lies.
+         read_snapshot, ">= curl/2.5, peak <= 3x snapshot"},
         {snapshot_name + ", DIME",
          [&] {
              const std::string envelope =

@@ -109,9 +109,14 @@ bool decode_in_place(unsigned char* text, std::size_t* size)
 {
     Base64Decoder decoder;
     std::size_t written = 0;
-    for (std::size_t i = 0; i < *size && decoder.valid(); ++i) {
-        unsigned char group[3];
-        const int n = decoder.put(text[i], group);
+    std::size_t i = 0;
+    unsigned char group[3];
+    while (i < *size && decoder.valid()) {
+        int n = 3;
+        if (*size - i >= 4 && decoder.put_group(text + i, group))
+            i += 4;
+        else
+            n = decoder.put(text[i++], group);
         std::memcpy(text + written, group, static_cast<std::size_t>(n));
         written += static_cast<std::size_t>(n);
     }

@@ -147,23 +147,14 @@ bool read_plain_base64(struct soap* soap, Base64Decoder& decoder, BlockSink& sin
     while (p < end && ok && plain_base64(static_cast<unsigned char>(*p))) {
         // Whole groups at once up to the next blank or padding; the four
         // bytes of a group lie before the buffer's end.
-        while (decoder.between_groups() && end - p >= 4 && ok) {
-            const auto value = [p](int i) {
-                return kBase64Values[static_cast<unsigned char>(p[i])];
-            };
-            const unsigned a = value(0), b = value(1), c = value(2), d = value(3);
-            if ((a | b | c | d) > 63)
-                break;
-            const unsigned bits = (a << 18) | (b << 12) | (c << 6) | d;
-            const unsigned char out[3] = {static_cast<unsigned char>(bits >> 16),
-                                          static_cast<unsigned char>(bits >> 8),
-                                          static_cast<unsigned char>(bits)};
+        unsigned char out[3];
+        while (ok && end - p >= 4 &&
+               decoder.put_group(reinterpret_cast<const unsigned char*>(p), out)) {
             ok = sink.add(out, 3);
             p += 4;
         }
         if (p == end || !ok || !plain_base64(static_cast<unsigned char>(*p)))
             break;
-        unsigned char out[3];
         const int n = decoder.valid() ? decoder.put(static_cast<unsigned char>(*p), out) : 0;
         ok = n == 0 || sink.add(out, n);
         ++p;
@@ -431,6 +422,21 @@ int Base64Decoder::put(int c, unsigned char out[3])
     count_ = 0;
     padding_ = 0;
     return produced;
+}
+
+bool Base64Decoder::put_group(const unsigned char in[4], unsigned char out[3])
+{
+    if (!valid_ || count_ != 0 || closed_)
+        return false;
+    const unsigned a = kBase64Values[in[0]], b = kBase64Values[in[1]], c = kBase64Values[in[2]],
+                   d = kBase64Values[in[3]];
+    if ((a | b | c | d) > 63)
+        return false; // another character than the alphabet's
+    const unsigned bits = (a << 18) | (b << 12) | (c << 6) | d;
+    out[0] = static_cast<unsigned char>(bits >> 16);
+    out[1] = static_cast<unsigned char>(bits >> 8);
+    out[2] = static_cast<unsigned char>(bits);
+    return true;
 }
 
 int call_read_snapshot(struct soap* soap, const char* endpoint, const char* action, char* filename,

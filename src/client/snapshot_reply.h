@@ -21,9 +21,11 @@ class Base64Decoder
     bool valid() const { return valid_; }
     /* Valid, and the text ends on a complete group. */
     bool complete() const { return valid_ && count_ == 0; }
-    /* Valid, between two groups and before any padding: four characters of
-     * the alphabet that come next make three bytes. */
-    bool between_groups() const { return valid_ && count_ == 0 && !closed_; }
+    /* Takes the next four characters at once when they are a whole group
+     * of the alphabet and the text so far is valid and ends between groups:
+     * returns true with their three bytes in out; false, having taken
+     * nothing, otherwise. */
+    bool put_group(const unsigned char in[4], unsigned char out[3]);
 
   private:
     uint32_t bits_ = 0;
