@@ -223,9 +223,10 @@ count_occurrences("${_src}" "soap_push_block(soap, NULL, sizeof(" _block_pushes)
 count_occurrences("${_src}" "soap_pop_block(soap, NULL);" _block_pops)
 if(_item_saves EQUAL 0 OR NOT _item_saves EQUAL _item_pushes OR _block_saves EQUAL 0
    OR NOT _block_saves EQUAL _block_pushes OR NOT _block_pops EQUAL _block_pushes)
-  message(FATAL_ERROR "mend_generated: expected one item save and pop per collected array "
-                      "(${_item_pushes} and ${_block_pushes}), found ${_item_saves} and "
-                      "${_block_saves} saves, ${_block_pops} pops; the soapcpp2 output changed")
+  message(FATAL_ERROR "mend_generated: expected one item save per collected array (${_item_pushes} "
+                      "and ${_block_pushes}), found ${_item_saves} and ${_block_saves}, and one "
+                      "block pop per array of strings or numbers, found ${_block_pops}; "
+                      "the soapcpp2 output changed")
 endif()
 count_occurrences("${_src}" "::pop(soap, NULL);" _item_pops)
 if(NOT _item_pops EQUAL _item_pushes)
