@@ -210,14 +210,22 @@ string(REPLACE "${_declared_end}"
 #     walks its whole id table once per item, which makes a long list slow
 #     and a list whose items carry ids quadratic.  Record items are collected
 #     many to a block (qor_push_item, qor_pop_item), not one allocation each.
+#     An item taken back (qor_pop_item, qor_pop_block) drops the
+#     registrations made in it before its memory is freed, and a failed read
+#     saves nothing: its blocks are freed with the registrations in them
+#     dropped, and the array is left empty.  The runtime kept an item's
+#     reference chain after freeing the item, and its save walked that chain
+#     through freed memory.
 count_occurrences("${_src}" ">::save(soap, NULL, a->__ptr);" _item_saves)
 count_occurrences("${_src}" "::push(soap, NULL);" _item_pushes)
 count_occurrences("${_src}" "soap_save_block(soap, NULL, NULL, 1);" _block_saves)
 count_occurrences("${_src}" "soap_push_block(soap, NULL, sizeof(" _block_pushes)
+count_occurrences("${_src}" "soap_pop_block(soap, NULL);" _block_pops)
 if(_item_saves EQUAL 0 OR NOT _item_saves EQUAL _item_pushes OR _block_saves EQUAL 0
-   OR NOT _block_saves EQUAL _block_pushes)
+   OR NOT _block_saves EQUAL _block_pushes OR NOT _block_pops EQUAL _block_pushes)
   message(FATAL_ERROR "mend_generated: expected one item save per collected array (${_item_pushes} "
-                      "and ${_block_pushes}), found ${_item_saves} and ${_block_saves}; "
+                      "and ${_block_pushes}), found ${_item_saves} and ${_block_saves}, and one "
+                      "block pop per array of strings or numbers, found ${_block_pops}; "
                       "the soapcpp2 output changed")
 endif()
 count_occurrences("${_src}" "::pop(soap, NULL);" _item_pops)
@@ -229,9 +237,20 @@ string(REGEX REPLACE "soap_block<([A-Za-z0-9_]+)>::push\\(soap, NULL\\);"
   "qor_push_item<\\1>(soap);" _src "${_src}")
 string(REGEX REPLACE "soap_block<([A-Za-z0-9_]+)>::pop\\(soap, NULL\\);"
   "qor_pop_item<\\1>(soap);" _src "${_src}")
-string(REGEX REPLACE "soap_block<[A-Za-z0-9_]+>::save\\(soap, NULL, a->__ptr\\);"
-  "qor_save_items(soap, a->__ptr);" _src "${_src}")
-string(REPLACE "soap_save_block(soap, NULL, NULL, 1);" "qor_save_block(soap);" _src "${_src}")
+#     The record array's save: the array made for the items and saved into,
+#     or the list ended when it is empty, in one call.
+set(_record_save_re "\t\t\tif \\(soap->blist->size\\)\n\t\t\t\ta->__ptr = (soap_new_[A-Za-z0-9_]+)\\(soap, soap->blist->size/sizeof\\(([A-Za-z0-9_]+)\\)\\);\n\t\t\telse\n\t\t\t\ta->__ptr = NULL;\n\t\t\tif \\(a->__ptr\\)\n\t\t\t\tsoap_block<([A-Za-z0-9_]+)>::save\\(soap, NULL, a->__ptr\\);\n\t\t\telse\n\t\t\t\tsoap_block<([A-Za-z0-9_]+)>::end\\(soap, NULL\\);\n")
+string(REGEX REPLACE "${_record_save_re}"
+  "\t\t\ta->__ptr = qor_save_items(soap, &a->__size, \\1);\n" _src "${_src}")
+count_occurrences("${_src}" "a->__ptr = qor_save_items(soap, &a->__size, soap_new_" _record_saves)
+count_occurrences("${_src}" "soap_block<" _left_blocks)
+if(NOT _record_saves EQUAL _item_saves OR NOT _left_blocks EQUAL 0)
+  message(FATAL_ERROR "mend_generated: expected one record save per collected array (${_item_saves}), "
+                      "mended ${_record_saves}, ${_left_blocks} block calls left; "
+                      "the soapcpp2 output changed")
+endif()
+string(REPLACE "soap_save_block(soap, NULL, NULL, 1);" "qor_save_block(soap, &a->__size);" _src "${_src}")
+string(REPLACE "soap_pop_block(soap, NULL);" "qor_pop_block(soap);" _src "${_src}")
 
 # 12. Numbers, enumerations and booleans are read through qor_in_number and
 #     qor_value, which take a plain value and its end tag straight from the

@@ -1,53 +1,113 @@
-// Saving the items of an array read by collecting them (see
-// service/mend_generated.cmake): the runtime moves every registered id and
-// reference once per item, walking its whole id table each time; here one
-// walk serves the whole array.
+// The block lists of arrays read by collecting their items (see
+// service/mend_generated.cmake): saving the items with the registrations of
+// ids and references moved along, and dropping those registrations where
+// items are taken back or a failed read's blocks are freed. The runtime
+// moves every registration once per item, walking its whole id table each
+// time; here one walk serves the whole array. It drops nothing, so a chain
+// of references led into freed memory.
 #include "soapH.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
+#include <new>
+#include <optional>
 #include <vector>
 
 namespace {
 
 // One block of the list: its bytes and how far they move.
-struct Move
+struct Block
 {
     const char* begin;
     const char* end;
     std::ptrdiff_t by;
 };
 
+// The blocks of the current block list, found by address. The newest block
+// heads the list, and the blocks land in the order they came: each moves to
+// `to` plus the bytes of the blocks before it. Without memory for the
+// sorted table every search walks the list.
+class Blocks
+{
+  public:
+    Blocks(const struct soap_blist* list, const char* to) : list_(list), to_(to)
+    {
+        try {
+            sorted_.reserve(list->item);
+            for_each([this](const Block& b) { sorted_.push_back(b); });
+            std::sort(sorted_.begin(), sorted_.end(),
+                      [](const Block& a, const Block& b) { return a.begin < b.begin; });
+            indexed_ = true;
+        } catch (const std::bad_alloc&) {
+            sorted_.clear();
+        }
+    }
+
+    // How far p moves when it lies in a block; nothing when it lies in none.
+    std::optional<std::ptrdiff_t> distance(const void* p) const
+    {
+        const char* c = static_cast<const char*>(p);
+        if (!indexed_) {
+            std::optional<std::ptrdiff_t> by;
+            for_each([&](const Block& b) {
+                if (c >= b.begin && c < b.end)
+                    by = b.by;
+            });
+            return by;
+        }
+        auto next = std::upper_bound(sorted_.begin(), sorted_.end(), c,
+                                     [](const char* x, const Block& b) { return x < b.begin; });
+        if (next == sorted_.begin() || c >= std::prev(next)->end)
+            return std::nullopt;
+        return std::prev(next)->by;
+    }
+
+  private:
+    template <class Visit> void for_each(Visit visit) const
+    {
+        // list_->size is the sum of the blocks' sizes, so `at` stays within
+        // the room at `to`. The distances are taken between addresses, as
+        // the blocks and `to` are separate allocations (`to` is null where
+        // nothing moves).
+        std::size_t at = list_->size;
+        for (const struct soap_bhead* h = list_->head; h != nullptr; h = h->next) {
+            at -= h->size;
+            const char* data = reinterpret_cast<const char*>(h + 1);
+            const std::uintptr_t from = reinterpret_cast<std::uintptr_t>(data);
+            const std::uintptr_t into = reinterpret_cast<std::uintptr_t>(to_) + at;
+            visit(Block{data, data + h->size, static_cast<std::ptrdiff_t>(into - from)});
+        }
+    }
+
+    const struct soap_blist* list_;
+    const char* to_;
+    std::vector<Block> sorted_;
+    bool indexed_ = false;
+};
+
 // Where a pointer into one of the blocks goes; other pointers stay.
 class Moves
 {
   public:
-    explicit Moves(std::vector<Move> moves) : moves_(std::move(moves))
-    {
-        std::sort(moves_.begin(), moves_.end(),
-                  [](const Move& a, const Move& b) { return a.begin < b.begin; });
-    }
-    // The distance p moves: 0 when it lies in no block.
-    std::ptrdiff_t of(const void* p) const
-    {
-        const char* c = static_cast<const char*>(p);
-        auto next = std::upper_bound(moves_.begin(), moves_.end(), c,
-                                     [](const char* x, const Move& m) { return x < m.begin; });
-        if (next == moves_.begin())
-            return 0;
-        const Move& m = *std::prev(next);
-        return c < m.end ? m.by : 0;
-    }
+    explicit Moves(const Blocks& blocks) : blocks_(blocks) {}
     template <class P> void apply(P*& p) const
     {
         if (p != nullptr)
             shift(p, of(p));
     }
+    // The distance p moves: 0 when it lies in no block.
+    std::ptrdiff_t of(const void* p) const { return blocks_.distance(p).value_or(0); }
+    // From a block into the saved array: another allocation, so the
+    // address is shifted, not the pointer stepped.
     template <class P> static void shift(P*& p, std::ptrdiff_t by)
     {
-        p = reinterpret_cast<P*>(reinterpret_cast<char*>(p) + by);
+        p = reinterpret_cast<P*>(reinterpret_cast<std::uintptr_t>(p) +
+                                 static_cast<std::uintptr_t>(by));
     }
-    // A chain of locations, each holding the next (links and copies).
+    // A chain of locations, each holding the next (links and copies). Each
+    // location is read where it still lies: the blocks are freed only after
+    // the move.
     void apply_chain(void** head) const
     {
         for (void** q = head; q != nullptr;) {
@@ -58,7 +118,7 @@ class Moves
     }
 
   private:
-    std::vector<Move> moves_;
+    const Blocks& blocks_;
 };
 
 bool ids_in_use(const struct soap* soap)
@@ -66,27 +126,105 @@ bool ids_in_use(const struct soap* soap)
     return (soap->version && !(soap->imode & SOAP_XML_TREE)) || (soap->mode & SOAP_XML_GRAPH);
 }
 
+bool any_ids(const struct soap* soap)
+{
+    return std::any_of(std::begin(soap->iht), std::end(soap->iht),
+                       [](const soap_ilist* ip) { return ip != nullptr; });
+}
+
+// Takes the locations that `inside` names out of a chain (*at holds the
+// first location, each location the next one). A location is read before
+// its memory is freed, which is why this runs before every free of a block.
+template <class Inside> void unlink_chain(void** at, const Inside& inside)
+{
+    while (*at != nullptr) {
+        void** location = static_cast<void**>(*at);
+        if (inside(location))
+            *at = *location;
+        else
+            at = location;
+    }
+}
+
+// Forgets every registration that points where `inside` says: the id
+// table's objects, links, copies, forwarded copies and smart pointers, and
+// the attachments. All entries are looked at, not only the ones the
+// runtime marks as made while a block list was open.
+template <class Inside> void drop_references(struct soap* soap, const Inside& inside)
+{
+    if (any_ids(soap)) {
+        for (struct soap_ilist* first : soap->iht) {
+            for (struct soap_ilist* ip = first; ip != nullptr; ip = ip->next) {
+                if (ip->ptr != nullptr && inside(ip->ptr))
+                    ip->ptr = nullptr;
+                if (ip->smart != nullptr && inside(ip->smart))
+                    ip->smart = nullptr;
+                unlink_chain(&ip->link, inside);
+                unlink_chain(&ip->copy, inside);
+                for (struct soap_flist** fp = &ip->flist; *fp != nullptr;) {
+                    struct soap_flist* f = *fp;
+                    if (inside(f->ptr)) {
+                        *fp = f->next;
+                        SOAP_FREE(soap, f);
+                    } else {
+                        fp = &f->next;
+                    }
+                }
+            }
+        }
+    }
+    for (struct soap_xlist** xp = &soap->xlist; *xp != nullptr;) {
+        struct soap_xlist* x = *xp;
+        if (x->ptr != nullptr && inside(x->ptr)) {
+            *xp = x->next;
+            SOAP_FREE(soap, x);
+        } else {
+            xp = &x->next;
+        }
+    }
+}
+
 } // namespace
+
+void qor_drop_references(struct soap* soap, const char* begin, const char* end)
+{
+    drop_references(soap, [begin, end](const void* p) {
+        const char* c = static_cast<const char*>(p);
+        return c >= begin && c < end;
+    });
+}
+
+void qor_discard_block(struct soap* soap)
+{
+    if (soap->blist->head != nullptr) {
+        const Blocks blocks(soap->blist, nullptr);
+        drop_references(soap, [&blocks](const void* p) { return blocks.distance(p).has_value(); });
+    }
+    soap_end_block(soap, nullptr);
+}
+
+void qor_pop_block(struct soap* soap)
+{
+    const struct soap_bhead* head = soap->blist->head;
+    if (head == nullptr)
+        return;
+    const char* data = reinterpret_cast<const char*>(head + 1);
+    qor_drop_references(soap, data, data + head->size);
+    soap_pop_block(soap, nullptr);
+}
 
 void qor_move_references(struct soap* soap, char* to)
 {
-    const struct soap_blist* blocks = soap->blist;
-    const bool ids =
-        ids_in_use(soap) && std::any_of(std::begin(soap->iht), std::end(soap->iht),
-                                        [](const soap_ilist* ip) { return ip != nullptr; });
-    if (blocks == nullptr || (!ids && soap->xlist == nullptr))
+    const struct soap_blist* list = soap->blist;
+    const bool ids = ids_in_use(soap) && any_ids(soap);
+    if (list->head == nullptr || (!ids && soap->xlist == nullptr))
         return;
-    // The newest block heads the list; the blocks land in the order they came.
-    std::vector<Move> moves;
-    std::size_t at = blocks->size;
-    for (const struct soap_bhead* h = blocks->head; h != nullptr; h = h->next) {
-        at -= h->size;
-        const char* data = reinterpret_cast<const char*>(h + 1);
-        moves.push_back({data, data + h->size, to + at - data});
-    }
-    const Moves moved(std::move(moves));
+    const Blocks blocks(list, to);
+    const Moves moved(blocks);
     // The same registrations as the runtime's own move: those made while a
-    // block list was open, and the attachments.
+    // block list was open (the runtime marks an entry shaky whenever it
+    // registers a location while one is open, and clears the marks only
+    // when the last list ends), and the attachments.
     for (struct soap_ilist* first : soap->iht) {
         for (struct soap_ilist* ip = first; ids && ip != nullptr; ip = ip->next) {
             if (!ip->shaky)
@@ -111,15 +249,20 @@ void qor_move_references(struct soap* soap, char* to)
     }
 }
 
-void* qor_save_block(struct soap* soap)
+void* qor_save_block(struct soap* soap, int* count)
 {
     const std::size_t size = soap->blist->size;
-    char* to = size != 0 ? static_cast<char*>(soap_malloc(soap, size)) : nullptr;
-    if (size != 0 && to == nullptr) {
-        soap_end_block(soap, nullptr);
-        return nullptr; // soap_malloc set SOAP_EOM
+    // A failed read keeps nothing: the array stays empty, so that a caller
+    // that goes on past the failure finds no items it cannot reach.
+    char* to = soap->error == SOAP_OK && size != 0
+                   ? static_cast<char*>(soap_malloc(soap, size)) // SOAP_EOM when null
+                   : nullptr;
+    if (to == nullptr) {
+        qor_discard_block(soap);
+        if (soap->error != SOAP_OK)
+            *count = 0;
+        return nullptr;
     }
-    if (to != nullptr)
-        qor_move_references(soap, to);
+    qor_move_references(soap, to);
     return soap_save_block(soap, nullptr, to, 0);
 }

@@ -14,8 +14,9 @@
 int qor_enum_number(struct soap* soap, const char* text, long* value, bool* present);
 
 // Called for each item of an array that is read by collecting its items:
-// true when it cannot take one more (its count is an int); otherwise keeps
-// the context's item limit above the count, so that the item array can be
+// true when it cannot take one more (its count is an int), the list's block
+// list then discarded (the read returns at once); otherwise keeps the
+// context's item limit above the count, so that the item array can be
 // allocated however long the list is.
 bool qor_too_many_items(struct soap* soap, int count);
 
@@ -125,7 +126,8 @@ T* qor_in_number(struct soap* soap, const char* tag, T* a, const char* type, int
         return read(soap, tag, a, type, t);
     }
     // As the runtime's reader: a new number when none is given, entered
-    // under the element's id.
+    // under the element's id (the id table then points at *a: an item's
+    // slot in a block list, dropped with the item when it is taken back).
     a = static_cast<T*>(
         soap_id_enter(soap, soap->id, a, t, sizeof(T), nullptr, nullptr, nullptr, nullptr));
     const char* value = a != nullptr ? qor_value(soap) : nullptr;
@@ -141,28 +143,54 @@ T* qor_in_number(struct soap* soap, const char* tag, T* a, const char* type, int
 int qor_outstring(struct soap* soap, const char* tag, int id, char* const* p, const char* type,
                   int t);
 
-// Moves the registrations of ids and references that lie in the items of the
-// current block list (an array being read by collecting its items) to where
-// the items go: the blocks in order, one after the other, from `to` on.  One
-// pass over the runtime's tables for the whole array, where the runtime's own
-// save makes one per item.
+// The registrations of ids and references (the id table's objects, links,
+// copies, forwarded copies and smart pointers, and the attachments) that lie
+// in the items of an array read by collecting them, in the current block
+// list, must never outlive the memory they point into. Every reader that
+// runs between an item's push and its pop or the array's save ends the
+// block lists it opens, when it fails too, so the current list is always the
+// array's own.
+
+// Moves the registrations that lie in the blocks of the current block list
+// to where the items go: the blocks in order, one after the other, from `to`
+// on (room for all of them).  One pass over the runtime's tables for the
+// whole array, where the runtime's own save makes one per item.
 void qor_move_references(struct soap* soap, char* to);
+
+// Drops the registrations that lie in [begin, end): an item about to be
+// taken back, before its memory is freed or reused.
+void qor_drop_references(struct soap* soap, const char* begin, const char* end);
+
+// Ends the current block list without saving it, the registrations in its
+// blocks dropped first: a failed read, or one without items.
+void qor_discard_block(struct soap* soap);
+
+// Takes back the last string or number item (one block each) that was not
+// read, with the registrations made in it.
+void qor_pop_block(struct soap* soap);
 
 // Saves the current block list of string or number items in one piece of the
 // context's memory, with the references moved along; null when it is empty.
-void* qor_save_block(struct soap* soap);
+// After a failed read (the context's error set) it saves nothing: it
+// discards the list and sets *count, the array's size, to 0.
+void* qor_save_block(struct soap* soap, int* count);
 
 // The record items of an array read by collecting them are kept in the
 // current block list a few dozen to a block: one allocation for many items.
-// A block holds kItemsPerBlock items; its size is the part in use.
+// A block holds kItemsPerBlock items; its size is the part in use, always a
+// whole number of items. Its data follows the block header, which malloc
+// aligns for any type, and the items are packed from there, so each item is
+// aligned as T needs.
 constexpr std::size_t kItemsPerBlock = 64;
 
 // Room for one more item, made with the item's constructor; null when there
-// is no memory.
+// is no memory (SOAP_EOM set).
 template <class T> T* qor_push_item(struct soap* soap)
 {
     struct soap_blist* b = soap->blist;
     char* room;
+    // Every block of the list was pushed here for kItemsPerBlock items of T,
+    // so one with less in use has room for one more right after its last.
     if (b->head != nullptr && b->head->size < kItemsPerBlock * sizeof(T)) {
         room = reinterpret_cast<char*>(b->head + 1) + b->head->size;
         soap_size_block(soap, b, b->head->size + sizeof(T));
@@ -175,27 +203,48 @@ template <class T> T* qor_push_item(struct soap* soap)
     return new (room) T();
 }
 
-// Takes back the last item (one that was not read).
+// Takes back the last item (one that was not read, or failed), with the
+// registrations made in it: they are dropped before its bytes are freed (the
+// block's only item) or left beyond the part in use, where the next item
+// reuses them.
 template <class T> void qor_pop_item(struct soap* soap)
 {
     struct soap_blist* b = soap->blist;
     if (b->head == nullptr)
         return;
+    const char* item = reinterpret_cast<const char*>(b->head + 1) + b->head->size - sizeof(T);
+    qor_drop_references(soap, item, item + sizeof(T));
     if (b->head->size > sizeof(T))
         soap_size_block(soap, b, b->head->size - sizeof(T));
     else
         soap_pop_block(soap, b);
 }
 
-// Saves the current block list of record items into `to` (room for all of
-// them), with the references moved along, and ends the block list.
-template <class T> void qor_save_items(struct soap* soap, T* to)
+// Saves the current block list of record items into a new array of them
+// made by `make` (soap_new_T), with the references moved along, and ends the
+// block list; returns the array, null when it is empty. After a failed read
+// (the context's error set), or when the array cannot be made, it saves
+// nothing: it discards the list and sets *count, the array's size, to 0.
+template <class T> T* qor_save_items(struct soap* soap, int* count, T* (*make)(struct soap*, int))
 {
+    // The list holds *count items, fewer than INT_MAX (qor_too_many_items).
+    const std::size_t items = soap->blist->size / sizeof(T);
+    T* to = soap->error == SOAP_OK && items != 0 ? make(soap, static_cast<int>(items)) : nullptr;
+    if (to == nullptr) {
+        if (items != 0 && soap->error == SOAP_OK)
+            soap->error = SOAP_EOM;
+        qor_discard_block(soap);
+        if (soap->error != SOAP_OK)
+            *count = 0;
+        return nullptr;
+    }
     qor_move_references(soap, reinterpret_cast<char*>(to));
+    T* at = to;
     for (char* q = soap_first_block(soap, nullptr); q; q = soap_next_block(soap, nullptr)) {
         const T* item = static_cast<const T*>(static_cast<void*>(q));
         for (std::size_t n = soap_block_size(soap, nullptr) / sizeof(T); n > 0; --n)
-            *to++ = *item++;
+            *at++ = *item++;
     }
     soap_end_block(soap, nullptr);
+    return to;
 }

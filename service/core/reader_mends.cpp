@@ -28,10 +28,13 @@ int qor_enum_number(struct soap* soap, const char* text, long* value, bool* pres
 
 bool qor_too_many_items(struct soap* soap, int count)
 {
-    if (count == INT_MAX)
+    if (count == INT_MAX) {
+        qor_discard_block(soap); // the generated reader returns without ending it
         return true;
+    }
     // Room for the items read so far and the next one, which the runtime
-    // checks against the limit before it reads it.
+    // checks against the limit before it reads it; count < INT_MAX, so the
+    // sum fits.
     const size_t needed = static_cast<size_t>(count) + 2;
     if (needed > soap->maxoccurs)
         soap->maxoccurs = needed;
@@ -60,6 +63,10 @@ bool read_number(const char*& text, long* value)
 
 bool qor_declared_size(struct soap* soap, int* size, int* offset)
 {
+    // Both texts end with a NUL within the context's arrays; each step below
+    // moves past a byte only after looking at it, so neither is read beyond
+    // its end. Sizes and offsets stay at most 100001 before each product,
+    // so the products fit a long.
     const char* dimension = soap->arraySize;
     const char* offsets = soap->arrayOffset;
     *offset = 0;
@@ -182,6 +189,9 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
     // The text of a string element: plain text in place, other text on
     // qor_get; any other form goes to the runtime's reader. A string that an
     // href leads to comes without a slot and gets one, as from the runtime.
+    // The id entered for a text names the text (its own allocation), never
+    // the slot p, as in the runtime's reader: no registration points into
+    // the item that holds the slot.
     if (flag == 1 && minlen <= 0 && maxlen < 0 && !pattern && (!tag || *tag != '-') && soap->body &&
         !soap->null && !*soap->href && soap->maxlength <= 0 &&
         !(soap->mode & (SOAP_XML_STRICT | SOAP_XML_DOM))) {

@@ -46,6 +46,9 @@ soap_wchar numeric_reference(struct soap* soap)
     }
     long character = 0;
     bool digits = false;
+    // Any number of digits is read; the value stops growing once it is past
+    // the last character, so it stays below 16 * 0x110000 and never
+    // overflows.
     for (int d = qor_reference_digit(c, base); d >= 0;
          d = qor_reference_digit(c = soap_get1(soap), base)) {
         digits = true;
@@ -65,6 +68,8 @@ soap_wchar named_reference(struct soap* soap, soap_wchar c)
 {
     char name[kLongestName];
     std::size_t n = 0;
+    // n < kLongestName at every write: a name that would not fit names no
+    // character and is refused before its next byte is stored.
     for (; c != ';'; c = soap_get1(soap)) {
         if (c == EOF || n == kLongestName)
             return bad_reference(soap);
@@ -88,6 +93,8 @@ soap_wchar qor_get(struct soap* soap)
     if (c == EOF)
         return EOF;
     if (c != '&') {
+        // soap_get1 took c from soap->buf (bufidx > 0 now), so stepping back
+        // over it stays within the buffer and hands c to soap_get.
         soap_revget1(soap);
         return soap_get(soap);
     }

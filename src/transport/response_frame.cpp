@@ -148,9 +148,10 @@ size_t ResponseFrame::feed(const char* data, size_t n)
 
 // Takes bytes of a chunked body: the sizes as the toolkit reads them (after
 // any bytes that are no hex digit, at most 16 digits, the rest of the line
-// passed over; a byte 0xFF ends them all), the data after them, and after
-// the size 0 the trailer lines up to an empty one, which the toolkit never
-// reads. Returns how many bytes come before the end of the size 0 line.
+// passed over; a byte 0xFF ends them all, and so does a size above the
+// toolkit's largest chunk), the data after them, and after the size 0 the
+// trailer lines up to an empty one, which the toolkit never reads. Returns
+// how many bytes come before the end of the size 0 line.
 size_t ResponseFrame::chunked(const char* data, size_t n)
 {
     size_t i = 0;
@@ -187,6 +188,14 @@ size_t ResponseFrame::chunked(const char* data, size_t n)
             break;
         case Chunk::SizeLine:
             ++i;
+            if (c == '\n' && body_left_ > SOAP_MAXHTTPCHUNK) {
+                // The toolkit fails its read at this size, and were it asked
+                // again it would go on where its last read from the
+                // connection ended: only the bytes up to here reach it.
+                handed = i;
+                state_ = State::Ended;
+                break;
+            }
             if (c == '\n')
                 chunk_ = body_left_ > 0 ? Chunk::Data : Chunk::TrailerLine;
             if (chunk_ == Chunk::TrailerLine)

@@ -142,6 +142,118 @@ TEST(ArrayElement, FailedItemFailsTheList)
                                 kProcessList, "process", list));
 }
 
+// An item that fails after it registered an id or a reference (an href of
+// its own, of a text or number member, an id), or that the input cuts off,
+// fails the read and leaves the list empty; no registration of the toolkit
+// is left in the items' freed memory, wherever the item stands among the
+// blocks of 64 records, nor from an item before it. The context reads the
+// next list.
+struct FailedItemCase
+{
+    const char* name;
+    friend void PrintTo(const FailedItemCase& c, std::ostream* os) { *os << c.name; }
+    const char* response;
+    const char* member;
+    std::string items;
+    int error;
+    bool cut = false; // the document ends after the items
+};
+
+std::string FileItems(int count)
+{
+    std::string items;
+    for (int i = 0; i < count; ++i)
+        items += "<item><filename>f" + std::to_string(i) + "</filename></item>";
+    return items;
+}
+
+std::string LineItems(int count)
+{
+    std::string items;
+    for (int i = 0; i < count; ++i)
+        items += "<item>l" + std::to_string(i) + "</item>";
+    return items;
+}
+
+constexpr const char* kEnvironment = "QORControl:GetEnvironmentResponse";
+constexpr const char* kAlerts = "QORControl:VORNAcknowledgeAlertsResponse";
+constexpr const char* kHrefBroken = "<item href=\"#x\">b</item c>";
+
+const FailedItemCase kFailedItems[] = {
+    {"RecordHrefFirst", kTraces, "file", "<item href=\"#x\"></item c>", SOAP_SYNTAX_ERROR},
+    {"RecordHrefThird", kTraces, "file", FileItems(2) + "<item href=\"#x\"></item c>",
+     SOAP_SYNTAX_ERROR},
+    {"RecordHrefLastOfBlock", kTraces, "file", FileItems(63) + "<item href=\"#x\"></item c>",
+     SOAP_SYNTAX_ERROR},
+    {"RecordHrefFirstOfNextBlock", kTraces, "file", FileItems(64) + "<item href=\"#x\"></item c>",
+     SOAP_SYNTAX_ERROR},
+    {"RecordHrefFirstOfThirdBlock", kTraces, "file", FileItems(128) + "<item href=\"#x\"></item c>",
+     SOAP_SYNTAX_ERROR},
+    {"RecordTextHrefFirstOfNextBlock", kTraces, "file",
+     FileItems(64) + "<item><filename href=\"#x\"/></item c>", SOAP_SYNTAX_ERROR},
+    {"RecordNumberHrefFirstOfNextBlock", kTraces, "file",
+     FileItems(64) + "<item><size href=\"#x\"/></item c>", SOAP_SYNTAX_ERROR},
+    {"RecordNumberHrefSecondOfNextBlock", kTraces, "file",
+     FileItems(65) + "<item><size href=\"#x\"/><filename>&#0;</filename></item>",
+     SOAP_SYNTAX_ERROR},
+    {"RecordIdFirstOfNextBlock", kTraces, "file",
+     FileItems(64) + "<item id=\"x\"><filename>a</filename></item c>", SOAP_SYNTAX_ERROR},
+    {"RecordHrefBeforeAFailedItem", kTraces, "file",
+     FileItems(60) + "<item href=\"#x\"/>" + FileItems(10) + "<item></item c>", SOAP_SYNTAX_ERROR},
+    {"RecordHrefCutOff", kTraces, "file", FileItems(64) + "<item><filename href=\"#x\"/>", SOAP_EOF,
+     true},
+    {"TextHref", kRawSyslog, "log", LineItems(1) + kHrefBroken, SOAP_SYNTAX_ERROR},
+    {"TextHrefAfterMany", kRawSyslog, "log", LineItems(300) + kHrefBroken, SOAP_SYNTAX_ERROR},
+    {"TextHrefBeforeAFailedItem", kRawSyslog, "log",
+     "<item href=\"#x\"/>" + LineItems(5) + "<item>b</item c>", SOAP_SYNTAX_ERROR},
+    {"TextHrefCutOff", kRawSyslog, "log", LineItems(3) + "<item href=\"#x\">b", SOAP_EOF, true},
+    {"StringHref", kEnvironment, "env", LineItems(1) + kHrefBroken, SOAP_SYNTAX_ERROR},
+    {"NumberHref", kAlerts, "alert", "<item>1</item><item href=\"#x\">2</item c>",
+     SOAP_SYNTAX_ERROR},
+};
+
+class FailedItem : public ::testing::TestWithParam<FailedItemCase>
+{
+};
+
+template <class List> void ExpectFailedRead(Reader& reader, const FailedItemCase& c)
+{
+    std::string xml =
+        Response(c.response, std::string("<") + c.member + ">" + c.items + "</" + c.member + ">");
+    if (c.cut)
+        xml.resize(xml.find(c.items) + c.items.size());
+    List list;
+    EXPECT_EQ(c.error, reader.ReadMember(xml, c.response, c.member, list));
+    EXPECT_EQ(0, list.__size);
+    EXPECT_EQ(nullptr, list.__ptr);
+    reader.TouchRegistrations();
+    reader.Release();
+    const std::string next = c.response == kTraces ? FileItems(1) : "<item>7</item>";
+    ASSERT_EQ(SOAP_OK, reader.ReadList(c.response, c.member, next, list));
+    EXPECT_EQ(1, list.__size);
+}
+
+TEST_P(FailedItem, LeavesNoRegistrationInFreedItems)
+{
+    const FailedItemCase& c = GetParam();
+    Reader reader;
+    for (const std::size_t piece : {0, 7}) {
+        reader.SetDelivery(piece);
+        if (c.response == kTraces)
+            ExpectFailedRead<QORControl__ArrayOfDirEntry>(reader, c);
+        else if (c.response == kRawSyslog)
+            ExpectFailedRead<QORControl__ArrayOfRawSyslogEntry>(reader, c);
+        else if (c.response == kEnvironment)
+            ExpectFailedRead<QORControl__ArrayOfString>(reader, c);
+        else
+            ExpectFailedRead<QORControl__ArrayOfInt>(reader, c);
+        reader.Release();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, FailedItem, ::testing::ValuesIn(kFailedItems),
+                         recordtest::CaseName<FailedItemCase>);
+
 TEST(ArrayElement, SoapEnvelopeChildInAnItemFailsTheList)
 {
     Reader reader;

@@ -79,6 +79,35 @@ void Reader::SetStrict(bool on)
         soap_clr_imode(soap_, SOAP_XML_STRICT);
 }
 
+std::size_t Reader::TouchRegistrations() const
+{
+    std::size_t count = 0;
+    volatile char sink = 0;
+    const auto touch = [&](const void* p) {
+        if (p != nullptr) {
+            sink = sink + *static_cast<const volatile char*>(p);
+            ++count;
+        }
+    };
+    for (const soap_ilist* first : soap_->iht) {
+        for (const soap_ilist* ip = first; ip != nullptr; ip = ip->next) {
+            touch(ip->ptr);
+            touch(ip->smart);
+            for (void* const* q = static_cast<void* const*>(ip->link); q != nullptr;
+                 q = static_cast<void* const*>(*q))
+                touch(q);
+            for (void* const* q = static_cast<void* const*>(ip->copy); q != nullptr;
+                 q = static_cast<void* const*>(*q))
+                touch(q);
+            for (const soap_flist* fp = ip->flist; fp != nullptr; fp = fp->next)
+                touch(fp->ptr);
+        }
+    }
+    for (const soap_xlist* xp = soap_->xlist; xp != nullptr; xp = xp->next)
+        touch(xp->ptr);
+    return count;
+}
+
 void Reader::Release()
 {
     soap_destroy(soap_);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "client/snapshot_reply.h"
 #include "soapH.h"
 #include "transport/plugin_data.h"
 
@@ -91,6 +90,14 @@ std::string fault_of(struct soap* soap)
 ReplyReading read_reply(const std::string& reply, ReplyCall call, const ReadSizes& sizes,
                         bool with_plugin)
 {
+    const ReplyCallRow* row =
+        find_reply_call(call == ReplyCall::Snapshot ? "ReadSnapshot (client)" : "GetProcessList");
+    return read_reply(reply, row->call, sizes, with_plugin);
+}
+
+ReplyReading read_reply(const std::string& reply, ReplyCallFunction call, const ReadSizes& sizes,
+                        bool with_plugin)
+{
     ReplyReading reading;
     Feed feed{&reply, 0, &sizes, nullptr, &reading};
     const int mode = SOAP_IO_KEEPALIVE | SOAP_C_UTFSTRING;
@@ -117,17 +124,7 @@ ReplyReading read_reply(const std::string& reply, ReplyCall call, const ReadSize
     feed.parser_step = soap->fpreparerecv;
     soap->fpreparerecv = sample;
 
-    const char* endpoint = "http://127.0.0.1:1";
-    if (call == ReplyCall::Snapshot) {
-        char name[] = "s.zip";
-        SnapshotData data;
-        reading.rc = call_read_snapshot(soap, endpoint, "", name, &data);
-        reading.count = reading.rc == SOAP_OK ? static_cast<int>(data.size) : -1;
-    } else {
-        QORControl__ArrayOfOSProcess processes;
-        reading.rc = soap_call_QORControl__GetProcessList(soap, endpoint, "", processes);
-        reading.count = reading.rc == SOAP_OK ? processes.__size : -1;
-    }
+    reading.rc = call(soap, "http://127.0.0.1:1", &reading.count);
     reading.most_namespaces = std::max(reading.most_namespaces, namespaces_in_scope(soap));
     for (const auto* a = soap->attributes; a != nullptr; a = a->next)
         ++reading.attribute_names;

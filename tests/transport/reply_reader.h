@@ -12,13 +12,15 @@
 #include <functional>
 #include <string>
 
+#include "reply_calls.h"
+
 enum class ReplyCall { ProcessList, Snapshot };
 
 struct ReplyReading
 {
     int rc = -1;
     std::string fault;           // "" when rc is SOAP_OK
-    int count = -1;              // processes or snapshot bytes when rc is SOAP_OK
+    int count = -1;              // what the call read when rc is SOAP_OK (see ReplyCallFunction)
     std::string refusal;         // why the bounds failed the call; "" for the toolkit alone
     bool envelope_ended = false; // the bounds followed the envelope to its end
     bool counting = false;       // the bounds count every byte that comes as XML
@@ -32,6 +34,10 @@ struct ReplyReading
 // many bytes as the toolkit asks for.
 using ReadSizes = std::function<std::size_t(std::size_t at)>;
 
+ReplyReading read_reply(const std::string& reply, ReplyCallFunction call,
+                        const ReadSizes& sizes = {}, bool with_plugin = true);
+
+// GetProcessList, or the snapshot as the client reads it.
 ReplyReading read_reply(const std::string& reply, ReplyCall call, const ReadSizes& sizes = {},
                         bool with_plugin = true);
 

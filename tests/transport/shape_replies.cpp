@@ -166,6 +166,13 @@ ShapeReply read(std::string name, std::function<ReplyBytes()> make, bool large =
     return {std::move(name), call, std::move(make), "", false, large};
 }
 
+ShapeReply fails(std::string name, std::function<ReplyBytes()> make, std::string fault,
+                 ReplyCall call)
+{
+    ShapeReply row = read(std::move(name), std::move(make), false, call);
+    row.fault = std::move(fault);
+    return row;
+}
 ShapeReply refused(std::string name, std::function<ReplyBytes()> make, std::string refusal,
                    bool toolkit_over = true, ReplyCall call = ReplyCall::Snapshot)
 {
@@ -252,6 +259,17 @@ std::vector<ShapeReply> make_replies()
         false, ReplyCall::ProcessList));
     rows.push_back(read("ToolkitFailsBeforeTheRefusal",
                         [] { return http("text/xml", "<Foo><a/>" + over_names() + "</Foo>"); }));
+    rows.push_back(fails(
+        "ChunkSizeAboveTheToolkitsLargest",
+        [] {
+            // The toolkit fails its read at a size above 0x7FFFFFFF; the body
+            // ends there.
+            ReplyBytes r = in_chunks(http("text/xml", process_list(200)), 97);
+            const std::size_t at = r.bytes.find("\r\n61\r\n", r.bytes.size() / 2) + 2;
+            r.bytes.replace(at, 2, "80000000");
+            return r;
+        },
+        "An HTTP processing error occurred", ReplyCall::ProcessList));
 
     // Replies that hide XML from the bounds, as the toolkit alone reads them.
     rows.push_back(refused(

@@ -26,6 +26,10 @@ struct ShapeReply
     std::string refusal; // "": read as the toolkit alone reads it
     bool toolkit_over;   // the toolkit alone takes in more than a bound allows
     bool large;          // too large for a seed
+    // "": the call ends as with the toolkit alone; else its fault in every
+    // delivery, where the toolkit alone reads on past a failure of its own
+    // from wherever its last read ended.
+    std::string fault = {};
 };
 
 const std::vector<ShapeReply>& shape_replies();

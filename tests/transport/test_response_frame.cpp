@@ -130,6 +130,16 @@ TEST(ResponseFrame, HandsOnAChunkedBodyUpToItsLastChunk)
         {{head + "3\r\nabc\r\n0\r\n\r\n3\r\nxyz\r\n0\r\n\r\n"}, "3\r\nabc\r\n0\r\n", true},
         {{head + "3\r\nabc\r\n0\r\n", "\r\n3\r\nxyz\r\n0\r\n\r\n"}, "3\r\nabc\r\n0\r\n", true},
         {{head + "3\r\nabc\r\n3\r\xff\n", "xyz\r\n0\r\n\r\n"}, "3\r\nabc\r\n3\r\xff", true},
+        // The toolkit's largest chunk, and one byte more, which fails its
+        // read: nothing after that size line reaches it.
+        {{head + "3\r\nabc\r\n7fffffff\r\nxyz"}, "3\r\nabc\r\n7fffffff\r\nxyz", false},
+        {{head + "3\r\nabc\r\n80000000\r\nxyz\r\n0\r\n\r\n"}, "3\r\nabc\r\n80000000\r\n", true},
+        {{head + "3\r\nabc\r\n8000", "0000;x\r\n", "xyz\r\n0\r\n\r\n"},
+         "3\r\nabc\r\n80000000;x\r\n",
+         false},
+        {{head + std::string(17, 'f') + "\r\nxyz\r\n0\r\n\r\n"},
+         std::string(17, 'f') + "\r\n",
+         true},
     };
     for (const Case& c : cases) {
         const Outcome out = receive(c.segments);

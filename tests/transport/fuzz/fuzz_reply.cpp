@@ -1,13 +1,13 @@
 // libFuzzer target for the receive path (built with clang and QOR_FUZZ=ON;
 // not part of the test runs): raw reply bytes, status line, header and body
 // in any framing, go through the plug-in's HTTP framing and reply bounds
-// into the toolkit's reader. The first byte chooses the call, the second the
-// size of the reads (0: one read). Whatever the reader takes in stays within
-// the bounds (one attribute name or namespace declaration more is read with
-// the bytes that exceed a bound), and a reply that the call accepts was
-// counted by the bounds up to the end of its envelope; once they refuse a
-// reply, nothing more is read; and what they make of a reply is the same
-// in one read.
+// into the toolkit's reader. The first byte chooses the call (a row of the
+// reply reader's table: every webmethod, and the snapshot as the client
+// reads it), the second the size of the reads (0: one read). Whatever the reader takes in stays
+// within the bounds (one attribute name or namespace declaration more is read with the bytes that
+// exceed a bound), and a reply that the call accepts was counted by the bounds up to the end of its
+// envelope; once they refuse a reply, nothing more is read; and what they make of a reply is the
+// same in one read.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using qortransport::XmlShape;
     if (size < 2)
         return 0;
-    const ReplyCall call = (data[0] & 1) != 0 ? ReplyCall::Snapshot : ReplyCall::ProcessList;
+    const auto calls = static_cast<std::size_t>(reply_calls_end() - reply_calls_begin());
+    const ReplyCallFunction call = reply_calls_begin()[data[0] % calls].call;
     const std::size_t piece = data[1];
     const std::string reply(reinterpret_cast<const char*>(data) + 2, size - 2);
     const ReplyReading r = read_reply(reply, call, [piece](std::size_t) { return piece; });
