@@ -204,10 +204,20 @@ TEST_F(RscpUtfConv, Utf8ToU16ReplacementTable)
         }
         EXPECT_EQ(g_calls.size(), c.rc == 0 ? 0u : 3u) << "case " << (&c - cases);
     }
-    /* With no room left, the cut-off character is one character too many. */
-    QOR_UC two[2];
-    EXPECT_EQ(rscpUtf8zToU16(two, 2, nullptr, "a\xC3"), RSCPETOOLONG);
-    EXPECT_EQ(std::u16string(two), u"a");
+    /* The U+FFFD of a cut-off character needs room like any character: in a
+     * buffer of exactly the size (so that a write beyond it shows in the
+     * sanitizer build) and one unit less. */
+    for (const int32_t size : {3, 2}) {
+        std::vector<QOR_UC> exact(static_cast<size_t>(size));
+        int32_t len = -1;
+        EXPECT_EQ(rscpUtf8zToU16(exact.data(), size, &len, "a\xE2\x82"),
+                  size == 3 ? RSCPEUNIQ : RSCPETOOLONG);
+        EXPECT_EQ(std::u16string(exact.data()), size == 3 ? u"a\uFFFD" : u"a");
+        exact.resize(static_cast<size_t>(size - 1));
+        EXPECT_EQ(Utf8nToU16(exact.data(), size - 1, &len, "a\xE2\x82", 3),
+                  size == 3 ? RSCPEUNIQ : RSCPETOOLONG);
+        EXPECT_EQ(len, size - 1);
+    }
 }
 
 TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte)
