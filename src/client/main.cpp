@@ -1,34 +1,27 @@
 // Process entry: the UTF-8 argument vector as 16-bit strings, the I18N
 // start-up, then the main logic, whose result is the exit code.
-#include <cstring>
-#include <string>
+#include <cstddef>
 #include <vector>
 
 #include "client/cmdline_mask.h"
 #include "client/run_client.h"
 #include "client/standard_streams.h"
 #include "client/strings.h"
+#include "client/typed_words.h"
 #include "i18n/nlsui.h"
 
 namespace {
 
-// A word as 16-bit text. A byte that is no UTF-8 becomes U+FFFD in the
-// conversion; so does a character cut off at the end of the word, which the
-// conversion alone refuses as a whole: an empty word would mean something
-// else entirely (an empty -user asks the service for a logon file).
+// A word as 16-bit text: each broken UTF-8 sequence becomes U+FFFD and the
+// word keeps every other character, wherever the broken bytes stand. Such a
+// word no longer names what was typed, which the file names must know.
 const QOR_UC* widen_word(const char* word)
 {
-    if (const QOR_UC* wide = utf8_to_wide(nullptr, word))
-        return wide;
-    std::string mended(word);
-    std::size_t cut = mended.size();
-    while (cut > 0 && mended.size() - cut < 3 &&
-           (static_cast<unsigned char>(mended[cut - 1]) & 0xC0) == 0x80)
-        --cut;
-    if (cut > 0 && static_cast<unsigned char>(mended[cut - 1]) >= 0xC0)
-        mended.replace(cut - 1, std::string::npos, "\xFF");
-    const QOR_UC* wide = utf8_to_wide(nullptr, mended.c_str());
-    return wide != nullptr ? wide : u"\uFFFD";
+    bool utf8 = true;
+    const QOR_UC* wide = word_to_wide(word, &utf8);
+    if (wide != nullptr && !utf8)
+        mark_word_not_utf8(wide);
+    return wide;
 }
 
 } // namespace
@@ -43,6 +36,9 @@ int main(int argc, char** argv)
     args.reserve(static_cast<std::size_t>(argc) + 1);
     for (int i = 0; i < argc; ++i) {
         args.push_back(widen_word(argv[i]));
+        // Only memory running out leaves a word out: no run without it.
+        if (args.back() == nullptr)
+            return 1;
     }
     args.push_back(nullptr);
     // The copies are read; the process list need not show the password.

@@ -9,6 +9,7 @@
 #include "base/dptrc.h"
 #include "client/host_text.h"
 #include "client/strings.h"
+#include "client/typed_words.h"
 #include "u16/u16.h"
 
 namespace {
@@ -106,6 +107,8 @@ void parse_command_line(int argc, const QOR_UC* const* argv, ClientSettings& s)
                 std::fclose(s.trace); // a later -trace replaces an earlier one
             if (Word(name) == u"-")
                 s.trace = stdout;
+            else if (!word_typed_as_utf8(name))
+                s.trace = nullptr; // its 16-bit form names another file: as a failed open
             else
                 s.trace = fopenU16(name, cU("wb"));
         } else if (word == u"-debug") {

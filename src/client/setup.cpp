@@ -204,18 +204,14 @@ void query_user_and_password(ClientSettings& s)
     // A word that starts with a NUL character is an empty name, which would
     // silently ask the service for a logon file: no answer either.
     bool answered = U16SkipSpace(stdin) && scanfU16(cU("%1023s"), user) == 1 && user[0] != 0;
-    // The rest of an overlong word is dropped, never taken as the password;
-    // a word that goes on past the bound is no answer.
+    // A word that goes on past the bound is no answer, never a shorter name
+    // (another user's): no credentials go out.
     if (answered && user[1022] != 0) {
         const auto word_end = [](int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-        int c = fgetcU16(stdin);
-        for (int dropped = 0; c >= 0 && !word_end(c); c = fgetcU16(stdin)) {
-            if (++dropped >= U16_MAX_LINE_DROP) {
-                answered = false;
-                break;
-            }
-        }
-        if (answered && c >= 0)
+        const int c = fgetcU16(stdin);
+        if (c >= 0 && !word_end(c))
+            answered = false;
+        else if (c >= 0)
             std::ungetc(c, stdin);
     }
     // The password is read from the next line, or from the rest of this one

@@ -82,3 +82,19 @@ QOR_UC* utf8_to_wide(struct soap* soap, const char* text)
         return nullptr;
     return target;
 }
+
+QOR_UC* word_to_wide(const char* word, bool* utf8)
+{
+    if (word == nullptr)
+        return nullptr;
+    // A byte gives at most one unit: the conversion never runs out of room.
+    const std::size_t units = std::strlen(word) + 1;
+    QOR_UC* target = static_cast<QOR_UC*>(keep_until_exit(units * sizeof(QOR_UC)));
+    if (target == nullptr)
+        return nullptr;
+    uint32_t replaced = 0;
+    int32_t length = 0;
+    rscpUtf8zToU16Counted(target, static_cast<int32_t>(units), &length, word, &replaced);
+    *utf8 = replaced == 0;
+    return target;
+}

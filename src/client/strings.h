@@ -17,6 +17,13 @@ char* wide_to_utf8(struct soap* soap, const QOR_UC* text);
  * a null string, a failed allocation or a failed conversion. */
 QOR_UC* utf8_to_wide(struct soap* soap, const char* text);
 
+/* Converts a word of the command line, whose bytes need not be UTF-8, to 16
+ * bits in plain heap memory kept until the process ends: each broken UTF-8
+ * sequence becomes one U+FFFD and every other character stays.
+ * *utf8 tells whether the word was UTF-8 throughout. Returns null for a null
+ * word or a failed allocation. */
+QOR_UC* word_to_wide(const char* word, bool* utf8);
+
 /* Replaces, in place, every byte below 32 other than tab, line feed and
  * carriage return by "#". */
 void replace_control_chars(char* text);

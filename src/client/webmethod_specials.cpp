@@ -5,6 +5,7 @@
 #include "client/result_header.h"
 #include "client/service_start.h"
 #include "client/snapshot_file.h"
+#include "client/typed_words.h"
 #include "client/waits.h"
 #include "client/webmethod_calls.h"
 #include "client/webmethod_columns.h"
@@ -139,8 +140,14 @@ int store_snapshot(CallContext& call, const Webmethod& webmethod, const Snapshot
     const int status = print_heading(call, webmethod, webmethod.header);
     if (status != 0)
         return status;
-    return write_snapshot_file(call.settings.arguments.values[1].word, snapshot.bytes,
-                               snapshot.size);
+    const QOR_UC* local_name = call.settings.arguments.values[1].word;
+    // Typed with bytes that are not UTF-8, its 16-bit form names another
+    // file: refused as a name that cannot be opened, and nothing touched.
+    if (!word_typed_as_utf8(local_name)) {
+        printfU16(cU("FAIL: cannot open local file %s\n"), local_name);
+        return 1;
+    }
+    return write_snapshot_file(local_name, snapshot.bytes, snapshot.size);
 }
 
 int print_failover_config(CallContext& call, const Webmethod& webmethod,

@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -67,16 +69,32 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
     EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
               "ab\xef\xbf\xbd"
               "cd");
-    // Such a user name is no empty user: no logon file is asked for, neither
-    // for a byte that is no UTF-8 nor for a character cut off at the end.
-    for (const char* user : {"\xff", "ab\xc3", "ab\xe2\x82"}) {
+    // User and password that are not UTF-8 keep every other character, each
+    // broken sequence one U+FFFD wherever it stands. Such a user name is no
+    // empty user: no logon file is asked for.
+    const std::string r = "\xef\xbf\xbd"; // U+FFFD
+    const struct
+    {
+        const char* user;
+        const char* password;
+        std::string sent;
+    } credentials[] = {
+        {"\xff", "pw", r + ":pw"},
+        {"ab\xc3", "pw", "ab" + r + ":pw"},
+        {"ab\xe2\x82", "pw", "ab" + r + ":pw"},
+        {"M\xfcller", "B\xe4r", "M" + r + "ller:B" + r + "r"},
+        {"\xe4\xf6", "x\xe2\x82y", r + r + ":x" + r + "y"},
+        {"\xc0\x80u", "\xed\xa0\x80", r + r + "u:" + r + r + r},
+        {"j\xc3\xb6rg\xef\xbf\xbd", "pw", "j\xc3\xb6rg" + r + ":pw"}, // all UTF-8
+    };
+    for (const auto& c : credentials) {
         instance.service->clear_requests();
-        run_program(std::string("-user '") + user + "' pw " + address + " -function Shutdown");
-        ASSERT_EQ(instance.service->request_count(), 1u) << user;
-        EXPECT_EQ(instance.service->last_request().element, "Shutdown") << user;
+        run_program("-user '" + std::string(c.user) + "' '" + c.password + "' " + address +
+                    " -function Shutdown");
+        ASSERT_EQ(instance.service->request_count(), 1u) << c.user;
+        EXPECT_EQ(instance.service->last_request().element, "Shutdown") << c.user;
+        EXPECT_EQ(instance.service->last_request().basic_credentials(), c.sent) << c.user;
     }
-    EXPECT_EQ(instance.service->last_request().header("Authorization"),
-              "Basic " + clienttest::base64("ab\xef\xbf\xbd:pw"));
     const ProgramResult unknown = run_program(address + " -function Nothing");
     EXPECT_EQ(unknown.exit_code, 1);
     EXPECT_EQ(unknown.out, "Unknown webmethod: Nothing\n");
@@ -221,6 +239,78 @@ TEST(ClientProgram, HostTextThatNamesMoreThanAHostIsAnInvalidParameter)
     }
     EXPECT_EQ(instance.service->request_count(), 6u);
     std::remove(input);
+}
+
+// The names of a folder, sorted.
+std::vector<std::string> folder_names(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A local file name typed with bytes that are not UTF-8 would, as 16-bit
+// text, name another file (U+FFFD in their place): ReadSnapshot fails as for
+// a name it cannot open and -trace is not opened, and nothing in the folder
+// is touched, least of all a file that holds U+FFFD in that place. A name
+// typed with U+FFFD itself is written as before.
+TEST(ClientProgram, LocalFileNamesThatAreNotUtf8AreNeverOpened)
+{
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(
+        qortest::Reply::ok("<QORControl:ReadSnapshotResponse><snapshot>aGk=</snapshot>"
+                           "</QORControl:ReadSnapshotResponse>"));
+    std::string pattern = (std::filesystem::temp_directory_path() / "qorwords.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::string folder = pattern + "/";
+    const std::string r = "\xef\xbf\xbd"; // U+FFFD
+    const std::string address = "-host 127.0.0.1 -nr " + std::to_string(instance.nr);
+    const std::string snapshot = clienttest::heading("ReadSnapshot") + "OK\n";
+    const std::string refused = snapshot + "FAIL: cannot open local file " + folder;
+    const struct
+    {
+        std::string words;
+        std::string out;
+        int exit_code;
+        std::string written; // the new file's name, if any
+    } cases[] = {
+        {"-function ReadSnapshot s.zip " + shell_quoted(folder + "Gr\xfc\xdf" + "e"),
+         refused + "Gr" + r + r + "e\n", 1, ""},
+        {"-function ReadSnapshot s.zip " + shell_quoted(folder + "a\xff.zip"),
+         refused + "a" + r + ".zip\n", 1, ""},
+        {"-function ReadSnapshot s.zip " + shell_quoted(folder + "a\xc3"), refused + "a" + r + "\n",
+         1, ""},
+        // Without a local name the typed snapshot name is the local one.
+        {"-function ReadSnapshot " + shell_quoted(folder + "a\xff.zip"),
+         refused + "a" + r + ".zip\n", 1, ""},
+        // The null device drops the snapshot.
+        {"-trace " + shell_quoted(folder + "a\xff.zip") + " -function ReadSnapshot s.zip NUL",
+         snapshot, 0, ""},
+        {"-trace " + shell_quoted(folder + "t\xe2\x82") + " -function ReadSnapshot s.zip NUL",
+         snapshot, 0, ""},
+        {"-function ReadSnapshot s.zip " + shell_quoted(folder + "b" + r + ".zip"), snapshot, 0,
+         "b" + r + ".zip"},
+    };
+    for (const auto& c : cases) {
+        {
+            std::ofstream(folder + "a" + r + ".zip") << "unrelated";
+        }
+        instance.service->clear_requests();
+        const ProgramResult result = run_program(address + " " + c.words);
+        EXPECT_EQ(result.out, c.out) << c.words;
+        EXPECT_EQ(result.exit_code, c.exit_code) << c.words;
+        EXPECT_EQ(instance.service->request_count(), 1u) << c.words;
+        EXPECT_EQ(clienttest::read_file(folder + "a" + r + ".zip"), "unrelated") << c.words;
+        std::vector<std::string> names = {"a" + r + ".zip"};
+        if (!c.written.empty()) {
+            EXPECT_EQ(clienttest::read_file(folder + c.written), "hi") << c.words;
+            names.push_back(c.written);
+        }
+        EXPECT_EQ(folder_names(folder), names) << c.words;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -358,6 +358,39 @@ TEST(ClientStrings, ConversionsReplaceControlCharacters)
     EXPECT_STREQ(text, "a##\t\r\n ");
 }
 
+// A command-line word gets one unit per byte at most: words that need as
+// many units as bytes (all ASCII, all broken) and fewer (a character beyond
+// U+FFFF, one cut off at the end) fill their memory exactly or less.
+TEST(ClientStrings, WordsKeepEveryCharacterAndTellWhetherTheyWereUtf8)
+{
+    const struct
+    {
+        const char* word;
+        std::u16string wide;
+        bool utf8;
+    } cases[] = {
+        {"", u"", true},
+        {"a", u"a", true},
+        {"\xff", u"\uFFFD", false},
+        {"ab\xff", u"ab\uFFFD", false},
+        {"\xff\xfe\x80", u"\uFFFD\uFFFD\uFFFD", false},
+        {"\xe2\x82", u"\uFFFD", false},
+        {"ab\xf0\x9f\x98", u"ab\uFFFD", false},
+        {"\xf0\x9f\x98\x80", u"\U0001F600", true},
+        {"M\xfcller", u"M\uFFFDller", false},
+        {"\xef\xbf\xbd", u"\uFFFD", true}, // U+FFFD as typed
+    };
+    for (const auto& c : cases) {
+        bool utf8 = !c.utf8;
+        const QOR_UC* wide = word_to_wide(c.word, &utf8);
+        ASSERT_NE(wide, nullptr) << c.word;
+        EXPECT_EQ(std::u16string(wide), c.wide) << c.word;
+        EXPECT_EQ(utf8, c.utf8) << c.word;
+    }
+    bool utf8 = true;
+    EXPECT_EQ(word_to_wide(nullptr, &utf8), nullptr);
+}
+
 // Runs the -queryuser dialogue in a child process on a pseudo-terminal,
 // answers each prompt when it shows, and returns everything the terminal
 // showed.
@@ -466,9 +499,9 @@ TEST(ClientQueryUser, LongAnswersAreBounded)
     std::string password;
     const std::string long_user(3000, 'u');
     query_on_terminal(long_user + "\n", "pw\n", &user, &password);
-    // The answer is cut at 1023 characters; the rest is not the password.
-    EXPECT_EQ(user, std::string(1023, 'u'));
-    EXPECT_EQ(password, "pw");
+    // A name longer than 1023 characters is no answer, never a shorter name.
+    EXPECT_EQ(user, "<null>");
+    EXPECT_EQ(password, "<null>");
 }
 
 } // namespace

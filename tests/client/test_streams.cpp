@@ -199,10 +199,11 @@ TEST_F(ClientWholeRun, BrokenStreamsEndTheRun)
     }
 }
 
-// -queryuser answered from a file: a name of 1,023 characters goes out
-// exactly, and a run of blanks and empty lines longer than the bound (as
-// "yes ''" gives) is no answer, as the end of input is: no credentials. So is
-// a name that goes on past the bound (its rest never becomes the password)
+// -queryuser answered from a file: a name of up to 1,023 characters goes
+// out exactly, however many bytes they take, and a run of blanks and empty
+// lines longer than the bound (as "yes ''" gives) is no answer, as the end of
+// input is: no credentials. So is a name that goes on past the bound, by one
+// character or many, which must never go out cut to another user's name,
 // and an empty name (a NUL first), which would ask for a logon file.
 TEST_F(ClientWholeRun, QueryUserAnswersFromAFile)
 {
@@ -211,6 +212,9 @@ TEST_F(ClientWholeRun, QueryUserAnswersFromAFile)
         name += i % 3 == 0 ? "\xc3\xb6" : i % 3 == 1 ? "\xe2\x82\xac" : "n";
     const std::string password = "p\xc3\xa4\xf0\x9d\x84\x9e:w";
     const std::string endless_blanks(U16_MAX_LINE_DROP, '\n');
+    const std::string n1021(1021, 'n');
+    const std::string n1022(1022, 'n');
+    const std::string n1023(1023, 'n');
     const struct
     {
         const char* label;
@@ -218,6 +222,15 @@ TEST_F(ClientWholeRun, QueryUserAnswersFromAFile)
         std::optional<std::string> sent;
     } cases[] = {
         {"long name", name + "\n" + password + "\n", name + ":" + password},
+        {"1022 characters", n1022 + "\npw\n", n1022 + ":pw"},
+        {"1023 characters", n1023 + "\npw\n", n1023 + ":pw"},
+        {"1023 characters, the password on the line", n1023 + " pw\n", n1023 + ":pw"},
+        {"1024 characters", n1023 + "n\npw\n", std::nullopt},
+        {"1024 characters, the password on the line", n1023 + "n pw\n", std::nullopt},
+        {"1023 bytes, 1022 characters", n1021 + "\xc3\xa9\npw\n", n1021 + "\xc3\xa9:pw"},
+        {"1025 bytes, 1023 characters", n1022 + "\xe2\x82\xac\npw\n", n1022 + "\xe2\x82\xac:pw"},
+        {"1024 characters, the last of two bytes", n1023 + "\xc3\xa9\npw\n", std::nullopt},
+        {"1024 characters, the last of three bytes", n1023 + "\xe2\x82\xac\npw\n", std::nullopt},
         {"empty lines first", "\n \n\t\n" + name + "\n" + password + "\n", name + ":" + password},
         {"endless empty lines", endless_blanks + "bob\npw\n", std::nullopt},
         {"endless name", std::string(1023 + U16_MAX_LINE_DROP, 'n') + "tail\npw\n", std::nullopt},

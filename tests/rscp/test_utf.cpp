@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 #include <sys/mman.h>
+#include <unicode/ustring.h>
+#include <unicode/utypes.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -99,38 +101,123 @@ TEST_F(RscpUtfConv, U16ToUtf8Table)
     }
 }
 
+/* Bytes to units through the entries that replace: one U+FFFD for each
+ * broken sequence's longest start that could still have become a character,
+ * the byte that broke it read again; a character cut off by the end of the
+ * text is one U+FFFD too, and the result still tells of it. */
 TEST_F(RscpUtfConv, Utf8ToU16ReplacementTable)
 {
+    const std::u16string r1 = u"\uFFFD";
+    const std::u16string r2 = r1 + r1;
+    const std::u16string r3 = r2 + r1;
+    const std::u16string r4 = r2 + r2;
     struct Case
     {
         std::string src;
         uint32_t rc;
         std::u16string out;
+        uint32_t replaced;
     } cases[] = {
-        {"", 0, u""},
-        {"\xC0\x80", 0, u"\uFFFD"},
-        {"\x80", 0, u"\uFFFD"},
-        {"\xE2\x28\xA1", 0, u"\uFFFD(\uFFFD"},
-        {"\xF4\x90\x80\x80", 0, u"\uFFFD"},
-        {"\xED\xA0\x80", 0, std::u16string(1, 0xD800)},
-        {"\xF0\x9F\x98\x80", 0, u"\U0001F600"},
-        {"a\xC3", RSCPEUNIQ, u"a"},
+        {"", 0, u"", 0},
+        {"\xC3\xA9", 0, u"\u00e9", 0},
+        {"\xF0\x9F\x98\x80", 0, u"\U0001F600", 0},
+        // The smallest and largest value of each length, and around the gaps.
+        {"\xC2\x80", 0, u"\u0080", 0},
+        {"\xDF\xBF", 0, u"\u07FF", 0},
+        {"\xE0\xA0\x80", 0, u"\u0800", 0},
+        {"\xED\x9F\xBF", 0, u"\uD7FF", 0},
+        {"\xEE\x80\x80", 0, u"\uE000", 0},
+        {"\xEF\xBF\xBD", 0, u"\uFFFD", 0}, // typed, not replaced
+        {"\xF0\x90\x80\x80", 0, u"\U00010000", 0},
+        {"\xF4\x8F\xBF\xBF", 0, u"\U0010FFFF", 0},
+        // Stray continuation bytes and bytes that start nothing.
+        {"\x80", 0, r1, 1},
+        {"\x80\xBF", 0, r2, 2},
         {"\xFE\xFF"
          "z",
-         0, u"\uFFFD\uFFFDz"},
-        {"\xF8\x88\x80\x80\x80", 0, u"\uFFFD"}, // five-byte form: beyond UTF-32
-        {"\xC3\xA9", 0, u"\u00e9"},
+         0, r2 + u"z", 2},
+        // Overlong forms: every byte on its own.
+        {"\xC0\x80", 0, r2, 2},
+        {"\xC1\xBF", 0, r2, 2},
+        {"\xE0\x80\x80", 0, r3, 3},
+        {"\xE0\x9F\xBF", 0, r3, 3},
+        {"\xF0\x8F\xBF\xBF", 0, r4, 4},
+        // Encoded surrogates, beyond U+10FFFF, the old five-byte form.
+        {"\xED\xA0\x80", 0, r3, 3},
+        {"\xED\xBF\xBF", 0, r3, 3},
+        {"\xF4\x90\x80\x80", 0, r4, 4},
+        {"\xF5\x80\x80\x80", 0, r4, 4},
+        {"\xF8\x88\x80\x80\x80", 0, r4 + r1, 5},
+        // A sequence broken by a byte that is no continuation: its start is
+        // one U+FFFD, the byte is read again.
+        {"\xE2\x28\xA1", 0, r1 + u"(" + r1, 2},
+        {"\xE2\x82\x28", 0, r1 + u"(", 1},
+        {"\xF0\x9F\x98"
+         " x",
+         0, r1 + u" x", 1},
+        {"\xE2\x82"
+         "z",
+         0, r1 + u"z", 1},
+        // Words with a byte that is not UTF-8 near their end keep the rest.
+        {"M\xFCller", 0, u"M" + r1 + u"ller", 1},
+        {"B\xE4r", 0, u"B" + r1 + u"r", 1},
+        {"Gr\xFC\xDF"
+         "e",
+         0, u"Gr" + r2 + u"e", 2},
+        {"a\xFF.zip", 0, u"a" + r1 + u".zip", 1},
+        {"\xFF"
+         "ab",
+         0, r1 + u"ab", 1},
+        {"ab\xFF", 0, u"ab" + r1, 1},
+        // Cut off by the end of the text, and at its end a start that is
+        // none: 90 after F4, 80 after E0.
+        {"a\xC3", RSCPEUNIQ, u"a" + r1, 1},
+        {"\xE4", RSCPEUNIQ, r1, 1},
+        {"ab\xE2\x82", RSCPEUNIQ, u"ab" + r1, 1},
+        {"\xF0\x9F\x98", RSCPEUNIQ, r1, 1},
+        {"\xF4\x8F", RSCPEUNIQ, r1, 1},
+        {"\xF4\x90", 0, r2, 2},
+        {"\xE0\x80", 0, r2, 2},
     };
     for (const Case& c : cases) {
+        g_calls.clear();
         QOR_UC dst[16];
         int32_t len = -1;
-        EXPECT_EQ(rscpUtf8zToU16(dst, 16, &len, c.src.c_str()), c.rc) << "case " << (&c - cases);
+        uint32_t replaced = 0;
+        EXPECT_EQ(rscpUtf8zToU16Counted(dst, 16, &len, c.src.c_str(), &replaced), c.rc)
+            << "case " << (&c - cases);
         EXPECT_EQ(std::u16string(dst), c.out) << "case " << (&c - cases);
-        EXPECT_EQ(len, static_cast<int32_t>(c.out.size()));
+        EXPECT_EQ(len, static_cast<int32_t>(c.out.size())) << "case " << (&c - cases);
+        EXPECT_EQ(replaced, c.replaced) << "case " << (&c - cases);
+        /* The plain entries give the same text. */
+        QOR_UC plain[16];
+        EXPECT_EQ(Utf8zToU16(plain, 16, nullptr, c.src.c_str()), c.rc);
+        EXPECT_EQ(std::u16string(plain), c.out) << "case " << (&c - cases);
+        EXPECT_EQ(Utf8nToU16(plain, 16, &len, c.src.data(), static_cast<int32_t>(c.src.size())),
+                  c.rc);
+        EXPECT_EQ(std::u16string(plain, static_cast<size_t>(len)), c.out)
+            << "case " << (&c - cases);
+        /* Only a cut-off character is reported. */
+        for (const HookCall& call : g_calls) {
+            EXPECT_EQ(call.text, u"source exhausted within a char") << "case " << (&c - cases);
+            EXPECT_EQ(call.location, 7);
+        }
+        EXPECT_EQ(g_calls.size(), c.rc == 0 ? 0u : 3u) << "case " << (&c - cases);
     }
-    ASSERT_FALSE(g_calls.empty());
-    EXPECT_EQ(g_calls.back().text, u"source exhausted within a char");
-    EXPECT_EQ(g_calls.back().location, 7);
+    /* The U+FFFD of a cut-off character needs room like any character: in a
+     * buffer of exactly the size (so that a write beyond it shows in the
+     * sanitizer build) and one unit less. */
+    for (const int32_t size : {3, 2}) {
+        std::vector<QOR_UC> exact(static_cast<size_t>(size));
+        int32_t len = -1;
+        EXPECT_EQ(rscpUtf8zToU16(exact.data(), size, &len, "a\xE2\x82"),
+                  size == 3 ? RSCPEUNIQ : RSCPETOOLONG);
+        EXPECT_EQ(std::u16string(exact.data()), size == 3 ? u"a\uFFFD" : u"a");
+        exact.resize(static_cast<size_t>(size - 1));
+        EXPECT_EQ(Utf8nToU16(exact.data(), size - 1, &len, "a\xE2\x82", 3),
+                  size == 3 ? RSCPEUNIQ : RSCPETOOLONG);
+        EXPECT_EQ(len, size - 1);
+    }
 }
 
 TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte)
@@ -141,13 +228,25 @@ TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte)
         uint32_t rc;
         size_t stop;
         const char16_t* text;
+        int location;
     } cases[] = {
-        {"ab\x80", RSCPENOCONV, 2, u"illegal start byte"},
+        {"ab\x80", RSCPENOCONV, 2, u"illegal start byte", 11},
+        {"\xFF"
+         "abcdef",
+         RSCPENOCONV, 0, u"illegal start byte", 10},
         {"ab\xC3"
          "A",
-         RSCPENOCONV, 2, u"illegal follow-up byte"},
-        {"\xC0\x80", RSCPENOCONV, 0, u"overlong UTF-8 sequence"},
-        {"x\xF4\x90\x80\x80", RSCPENOCONV, 1, u"UTF-8 bejond UTF-32"},
+         RSCPENOCONV, 2, u"illegal follow-up byte", 8},
+        {"ab\xE2\x82"
+         "A",
+         RSCPENOCONV, 2, u"illegal follow-up byte", 8},
+        {"\xC0\x80", RSCPENOCONV, 0, u"overlong UTF-8 sequence", 17},
+        {"\xE0\x80\x80", RSCPENOCONV, 0, u"overlong UTF-8 sequence", 17},
+        {"\xF0\x8F\xBF\xBF", RSCPENOCONV, 0, u"overlong UTF-8 sequence", 17},
+        {"x\xED\xA0\x80", RSCPENOCONV, 1, u"UTF-8 encoded surrogate", 16},
+        {"x\xF4\x90\x80\x80", RSCPENOCONV, 1, u"UTF-8 bejond UTF-32", 32},
+        {"\xF5\x80\x80\x80", RSCPENOCONV, 0, u"UTF-8 bejond UTF-32", 32},
+        {"ab\xE2\x82", RSCPEUNIQ, 2, u"source exhausted within a char", 7},
     };
     for (const Case& c : cases) {
         g_calls.clear();
@@ -157,8 +256,10 @@ TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte)
         QOR_UC* d = out;
         EXPECT_EQ(ConvUtf8ToU16(&s, begin + c.src.size(), &d, out + 8, nullptr, nullptr), c.rc);
         EXPECT_EQ(static_cast<size_t>(s - begin), c.stop) << "case " << (&c - cases);
+        EXPECT_EQ(static_cast<size_t>(d - out), c.stop) << "case " << (&c - cases);
         ASSERT_EQ(g_calls.size(), 1u);
-        EXPECT_EQ(g_calls[0].text, c.text);
+        EXPECT_EQ(g_calls[0].text, c.text) << "case " << (&c - cases);
+        EXPECT_EQ(g_calls[0].location, c.location) << "case " << (&c - cases);
     }
     uint32_t replaced = 5;
     const QOR_UC repl = u'?';
@@ -171,6 +272,16 @@ TEST_F(RscpUtfConv, CoreWithoutReplacementFailsAtTheLeadByte)
     EXPECT_EQ(ConvUtf8ToU16(&s, begin + 3, &d, out + 8, &repl, &replaced), 0u);
     EXPECT_EQ(std::u16string(out, d), u"??a");
     EXPECT_EQ(replaced, 7u); // incremented, never reset
+    /* The core may hold one piece of a longer input: a character cut off by
+     * its end waits for the next piece, replacement or not. */
+    const std::string piece = "a\xF0\x9F";
+    begin = reinterpret_cast<const unsigned char*>(piece.data());
+    s = begin;
+    d = out;
+    EXPECT_EQ(ConvUtf8ToU16(&s, begin + 3, &d, out + 8, &repl, &replaced), RSCPEUNIQ);
+    EXPECT_EQ(s, begin + 1);
+    EXPECT_EQ(std::u16string(out, d), u"a");
+    EXPECT_EQ(replaced, 7u);
 }
 
 TEST_F(RscpUtfConv, CoreCursorsStandWhereConversionStopped)
@@ -350,18 +461,49 @@ TEST_F(RscpUtfConv, Utf8ToUtf16AgreesWithIconv)
             EXPECT_EQ(got, want) << "round " << round;
         } else {
             /* Up to the first fault both agree; there iconv stops while the
-             * conversion goes on with U+FFFD (or a surrogate unit, which it
-             * accepts as encoded), or stops for a character cut off at the end. */
-            ASSERT_GE(got.size(), want.size()) << "round " << round;
+             * conversion goes on with U+FFFD, also for a character cut off
+             * at the end. */
+            ASSERT_GT(got.size(), want.size()) << "round " << round;
             EXPECT_EQ(got.substr(0, want.size()), want) << "round " << round;
-            if (got.size() > want.size()) {
-                const char16_t next = got[want.size()];
-                EXPECT_TRUE(next == 0xFFFD || (next >= 0xD800 && next <= 0xDFFF))
-                    << "round " << round;
-            } else {
-                EXPECT_EQ(rc, RSCPEUNIQ) << "round " << round;
-            }
+            EXPECT_EQ(got[want.size()], 0xFFFD) << "round " << round;
         }
+    }
+}
+
+/* Random texts of bytes at every edge of the well-formed sequences, each
+ * converted whole: the same units and as many U+FFFD as ICU's reader, which
+ * replaces the longest start of each broken sequence in the same way. */
+TEST_F(RscpUtfConv, BrokenSequencesAreReplacedAsIcuReplacesThem)
+{
+    static const unsigned char kEdges[] = {'a',  0x7F, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1,
+                                           0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF3, 0xF4,
+                                           0xF5, 0xF7, 0xF8, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
+    static const unsigned char kFollow[] = {0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF};
+    std::mt19937 rng(2029);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int n = 1 + static_cast<int>(rng() % 10);
+        for (int i = 0; i < n; ++i) {
+            const bool follow = rng() % 2 == 0; // often enough for whole sequences
+            text += static_cast<char>(follow ? kFollow[rng() % sizeof kFollow]
+                                             : kEdges[rng() % sizeof kEdges]);
+        }
+        UChar want[32];
+        int32_t want_length = 0;
+        int32_t substituted = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        u_strFromUTF8WithSub(want, 32, &want_length, text.data(), static_cast<int32_t>(text.size()),
+                             0xFFFD, &substituted, &status);
+        ASSERT_TRUE(U_SUCCESS(status)) << u_errorName(status);
+        QOR_UC got[32];
+        int32_t length = 0;
+        uint32_t replaced = 0;
+        const uint32_t rc = rscpUtf8zToU16Counted(got, 32, &length, text.c_str(), &replaced);
+        EXPECT_TRUE(rc == 0 || rc == RSCPEUNIQ) << "round " << round;
+        EXPECT_EQ(std::u16string(got, static_cast<size_t>(length)),
+                  std::u16string(want, static_cast<size_t>(want_length)))
+            << "round " << round;
+        EXPECT_EQ(replaced, static_cast<uint32_t>(substituted)) << "round " << round;
     }
 }
 
