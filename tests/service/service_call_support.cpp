@@ -1,5 +1,7 @@
 #include "service/service_call_support.h"
 
+#include <algorithm>
+
 namespace calltest {
 
 std::string BodyElement(const std::string& request_body)
@@ -27,6 +29,20 @@ ServiceCall::ServiceCall()
     // A reply that stops short must fail the call, not hang the test.
     soap_->recv_timeout = 10;
     soap_->send_timeout = 10;
+    socket_receive_ = soap_->frecv;
+    soap_->user = this;
+    soap_->frecv = Receive;
+}
+
+std::size_t ServiceCall::Receive(struct soap* soap, char* s, std::size_t n)
+{
+    const ServiceCall* call = static_cast<const ServiceCall*>(soap->user);
+    return call->socket_receive_(soap, s, call->piece_ != 0 ? std::min(n, call->piece_) : n);
+}
+
+void ServiceCall::SetDelivery(std::size_t piece)
+{
+    piece_ = piece;
 }
 
 ServiceCall::~ServiceCall()

@@ -46,11 +46,18 @@ class ServiceCall : public ::testing::Test
     std::string FaultDetail();
     // Releases everything the last call read (soap_destroy, soap_end).
     void Release();
+    // How the replies arrive from now on: reads of at most `piece` bytes (0:
+    // as many as the toolkit asks for and the connection holds).
+    void SetDelivery(std::size_t piece);
 
   private:
+    static std::size_t Receive(struct soap* soap, char* s, std::size_t n);
+
     qortest::FakeService service_;
     std::string endpoint_;
     struct soap* soap_;
+    std::size_t (*socket_receive_)(struct soap*, char*, std::size_t);
+    std::size_t piece_ = 0;
 };
 
 } // namespace calltest
