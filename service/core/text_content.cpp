@@ -59,10 +59,14 @@ bool blank_byte(char c)
 }
 
 // A NUL byte is no character of XML, as "&#0;" names none; kept, it would
-// end the text where it stands.
-bool nul(struct soap* soap, soap_wchar c)
+// end the text where it stands. Nor is a reference to 0, a surrogate or
+// beyond U+10FFFF: qor_get refuses one, but the runtime's own reader, which
+// reads a reference right after a CDATA section, hands it on ("&#0;" there
+// ended the text with OK), and append encodes U+0001 to U+10FFFF only.
+bool no_character(struct soap* soap, soap_wchar c)
 {
-    if (c != 0)
+    const unsigned long u = static_cast<unsigned long>(c) & 0x7FFFFFFFUL;
+    if (c != 0 && (!referenced(c) || (u != 0 && u <= 0x10FFFF && (u < 0xD800 || u > 0xDFFF))))
         return false;
     soap->error = SOAP_SYNTAX_ERROR;
     return true;
@@ -92,7 +96,7 @@ char* qor_string_text(struct soap* soap)
     soap_wchar c;
     for (;;) {
         c = qor_get(soap);
-        if (c == EOF || (c == kEndTag && depth == 0) || nul(soap, c))
+        if (c == EOF || (c == kEndTag && depth == 0) || no_character(soap, c))
             break;
         switch (c) {
         case kEndTag:
@@ -151,7 +155,7 @@ const char* qor_value_text(struct soap* soap)
     std::string value;
     std::size_t kept = 0;
     bool dropped = false;
-    for (; c != EOF && c != kEndTag && c != kLt && !nul(soap, c); c = qor_get(soap)) {
+    for (; c != EOF && c != kEndTag && c != kLt && !no_character(soap, c); c = qor_get(soap)) {
         const std::size_t before = value.size();
         append(value, c);
         std::string_view blanks;

@@ -301,6 +301,9 @@ const ContentCase kContents[] = {
     {"Empty", "<name></name><dispstatus></dispstatus>", "|0|0"},
     {"NumberTooLarge", "<pid>99999999999</pid>", "error 4"},
     {"NotANumber", "<pid>4x</pid>", "error 4"},
+    // The toolkit's own reader reads a reference right after a CDATA section.
+    {"NoCharacterAfterCdata", "<name><![CDATA[a]]>&#0;b</name>", "error 5"},
+    {"NumberWithNoCharacterAfterCdata", "<pid><![CDATA[4]]>&#0;2</pid>", "error 5"},
 };
 
 class Content : public ::testing::TestWithParam<ContentCase>
