@@ -121,6 +121,9 @@ char* qor_string_text(struct soap* soap)
                 const soap_wchar next = qor_get(soap);
                 if (next == kGt)
                     --depth;
+                // A NUL put back would read as nothing put back, and be lost.
+                if (next == 0 && no_character(soap, next))
+                    return nullptr;
                 soap_unget(soap, next);
             }
             text += '/';

@@ -304,6 +304,7 @@ const ContentCase kContents[] = {
     // The toolkit's own reader reads a reference right after a CDATA section.
     {"NoCharacterAfterCdata", "<name><![CDATA[a]]>&#0;b</name>", "error 5"},
     {"NumberWithNoCharacterAfterCdata", "<pid><![CDATA[4]]>&#0;2</pid>", "error 5"},
+    {"NulAfterASlashInAnElement", std::string("<name>x<b>/\0</b></name>", 23), "error 5"},
 };
 
 class Content : public ::testing::TestWithParam<ContentCase>
