@@ -32,6 +32,18 @@ inline constexpr QorNamedReference kQorNamedReferences[] = {
     {"yuml", 0xFF},
 };
 
+// The element text reader sizes its buffer for a name by the longest one
+// here, and reads 0 from qor_named_character as none: no name stands for 0.
+static_assert(
+    [] {
+        for (const QorNamedReference& known : kQorNamedReferences) {
+            if (known.character == 0)
+                return false;
+        }
+        return true;
+    }(),
+    "0 stands for no character");
+
 // The character that `name` (the text between "&" and ";") names, spelled
 // exactly as listed; 0 when it names none.
 constexpr char32_t qor_named_character(std::string_view name)

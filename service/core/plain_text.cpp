@@ -34,7 +34,7 @@ bool blank(unsigned char c)
 }
 
 // True when none of the n bytes at p is NUL, "&" or above 0x7F: eight at a
-// time ("<" is not looked for).
+// time ("<" is not looked for). Reads [p, p + n) and no byte beyond.
 bool plain_bytes(const char* p, std::size_t n)
 {
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
@@ -70,6 +70,8 @@ struct Content
 // that proves invalid then names its element whether or not it was read
 // here, and an end tag of another name goes to the runtime's readers, which
 // name the element before they read its end tag.
+// soap->tag holds the start tag's name cut to sizeof tag - 1 bytes, as the
+// runtime cuts every name it keeps, so the names compare by those bytes.
 bool same_name(const struct soap* soap, const char* name, std::size_t length)
 {
     const std::size_t kept = std::min(length, sizeof soap->tag - 1);
@@ -79,6 +81,10 @@ bool same_name(const struct soap* soap, const char* name, std::size_t length)
 // True when the text and the end tag lie in the input buffer, the end tag
 // names the element and the text holds nothing that needs the runtime's
 // character reader (references, markup, bytes above 0x7F); nothing is read.
+// With no character put back (ahead) and no CDATA section open, the next
+// bytes of the message are [buf + bufidx, buf + buflen): the runtime ends
+// buflen where a chunk or DIME record ends, so no framing lies inside. Every
+// pointer below stays in that range.
 bool plain_content(const struct soap* soap, Content* content)
 {
     if (soap->ahead || soap->cdata || soap->null || *soap->id || *soap->href || !soap->body ||
@@ -104,14 +110,15 @@ bool plain_content(const struct soap* soap, Content* content)
     return true;
 }
 
-// Takes the content and its end tag as the runtime's end-tag reader would.
+// Takes the content and its end tag as the runtime's end-tag reader would:
+// the name cut to fit soap->tag with its NUL, bufidx just after the ">"
+// (at most buflen), one level less for the element left.
 void consume(struct soap* soap, const Content& content)
 {
     const std::size_t kept = std::min(content.name_length, sizeof soap->tag - 1);
     std::memcpy(soap->tag, content.name, kept);
     soap->tag[kept] = '\0';
     soap->bufidx = static_cast<std::size_t>(content.after - soap->buf);
-    soap->alloced = 0;
     soap->level--;
 }
 
@@ -122,7 +129,9 @@ bool qor_plain_string(struct soap* soap, char** p)
     Content content;
     if (!plain_content(soap, &content))
         return false;
-    // One allocation of exactly the text and its NUL, released by soap_end.
+    // One allocation of exactly the text and its NUL (the text lies in the
+    // input buffer, so the sum cannot overflow); on failure nothing has been
+    // read.
     char* text = static_cast<char*>(soap_malloc(soap, content.length + 1));
     if (text == nullptr)
         return false; // soap_malloc set SOAP_EOM
@@ -145,6 +154,9 @@ bool qor_plain_value(struct soap* soap)
         ++text;
     while (text_end > text && blank(static_cast<unsigned char>(text_end[-1])))
         --text_end;
+    // tmpbuf takes a value of up to sizeof tmpbuf - 2 bytes and its NUL here;
+    // a longer one goes to qor_value_text, which keeps one byte more (as the
+    // runtime's reader does) and fails beyond.
     const std::size_t length = static_cast<std::size_t>(text_end - text);
     if (length >= sizeof soap->tmpbuf - 1)
         return false;

@@ -26,7 +26,8 @@ bool referenced(soap_wchar c)
 }
 
 // Appends a character as qor_get gave it: a byte, or the UTF-8 bytes of a
-// referenced character.
+// referenced character, which no_character has let through: U+0001 to
+// U+10FFFF, so one to four bytes.
 void append(std::string& out, soap_wchar c)
 {
     if (!referenced(c)) {
@@ -73,7 +74,10 @@ bool no_character(struct soap* soap, soap_wchar c)
 }
 
 // Takes the blanks that follow in the input buffer, which soap_get and
-// qor_get hand on one by one as they are.
+// qor_get hand on one by one as they are. With nothing put back (ahead) and
+// no CDATA section open the next bytes are [buf + bufidx, buf + buflen);
+// bufidx moves past the blanks, at most to buflen, and the view of them
+// holds until the input is read again.
 std::string_view buffered_blanks(struct soap* soap)
 {
     if (soap->ahead || soap->cdata)
@@ -133,8 +137,9 @@ char* qor_string_text(struct soap* soap)
         }
     }
     if (soap->error != SOAP_OK)
-        return nullptr; // a reference that names no character
-    soap_unget(soap, c);
+        return nullptr;  // a reference that names no character
+    soap_unget(soap, c); // EOF or the end tag's mark, never a NUL
+    // The text and the NUL that std::string keeps after it.
     char* copy = static_cast<char*>(soap_malloc(soap, text.size() + 1));
     if (copy == nullptr)
         return nullptr;
@@ -180,6 +185,7 @@ const char* qor_value_text(struct soap* soap)
     if (soap->error != SOAP_OK)
         return nullptr;
     soap_unget(soap, c);
+    // kept <= value.size() <= kLongest: tmpbuf holds the value and its NUL.
     std::memcpy(soap->tmpbuf, value.data(), kept);
     soap->tmpbuf[kept] = '\0';
     return soap->tmpbuf;
