@@ -757,6 +757,19 @@ std::vector<std::string> FaultDetail(const Call& call, const std::vector<std::st
                      });
 }
 
+// The text inside a child element of the detail, where the detail's own
+// text begins; the element's tags are taken off what was read.
+std::vector<std::string> FaultDetailChild(const Call& call, const std::vector<std::string>& shorts,
+                                          const std::string& text)
+{
+    std::vector<std::string> read = FaultDetail(call, shorts, "<d>" + text + "</d>");
+    std::string& detail = read.back();
+    if (detail.rfind("<d>", 0) == 0 && detail.size() >= 7 &&
+        detail.compare(detail.size() - 4, 4, "</d>") == 0)
+        detail = detail.substr(3, detail.size() - 7);
+    return read;
+}
+
 std::vector<std::string> Reason(const Call& call, const std::vector<std::string>&,
                                 const std::string& text)
 {
@@ -815,7 +828,7 @@ const LengthCase kLengthCases[] = {
     {"FaultStringWithReferences", Form::kReferences, FaultString},
     {"FaultActor", Form::kPlain, FaultActor},
     {"FaultDetail", Form::kPlain, FaultDetail, false, true},
-    {"FaultDetailInCdata", Form::kCdata, FaultDetail, false, true},
+    {"FaultDetailInCdata", Form::kCdata, FaultDetailChild, false, true},
     {"Reason", Form::kPlain, Reason},
     {"ReasonAboveAscii", Form::kAboveAscii, Reason},
     {"Node", Form::kPlain, Node},
