@@ -11,10 +11,9 @@
 
 #include "client/result_header.h"
 #include "client/strings.h"
-#include "ni/ni.h"
 #include "platform/regular_file.h"
-#include "rscp/rscp_utf.h"
 #include "soapH.h"
+#include "transport/plugin.h"
 #include "u16/u16.h"
 
 namespace {
@@ -33,7 +32,8 @@ char kLogonUser[] = QOR_LOGON_FILE_USER;
 
 } // namespace
 
-std::string read_logon_password(const char* file_name, bool local, char* password, int size)
+std::string read_logon_password(const char* file_name, const std::string& not_local, char* password,
+                                int size)
 {
     if (password == nullptr || size <= 0)
         return {};
@@ -41,8 +41,8 @@ std::string read_logon_password(const char* file_name, bool local, char* passwor
     if (file_name == nullptr)
         return {};
     const std::string name = file_name;
-    if (!local)
-        return "logon file " + name + " not read: the service does not run on this machine";
+    if (!not_local.empty())
+        return "logon file " + name + " not read: " + not_local;
     bool refused = false;
     std::string reason;
     int error = 0;
@@ -81,19 +81,6 @@ std::string read_logon_password(const char* file_name, bool local, char* passwor
     return {};
 }
 
-bool endpoint_is_local(const ClientSettings& settings)
-{
-    if (settings.transport == TRANSPORT_PIPE)
-        return true; // the pipe reaches this machine only
-    if (settings.host == nullptr)
-        return false;
-    std::u16string host(std::strlen(settings.host) + 1, u'\0');
-    int32_t length = 0;
-    return rscpUtf8zToU16(host.data(), static_cast<int32_t>(host.size()), &length, settings.host) ==
-               0 &&
-           NiIsLocalHost(host.c_str()) == 1;
-}
-
 int logon_file_step(CallContext& call)
 {
     ClientSettings& s = call.settings;
@@ -119,8 +106,14 @@ int logon_file_step(CallContext& call)
         char password[1024] = "";
         // A name that cannot be converted is a file that cannot be opened.
         if (result == 0 && utf8_to_wide(soap, filename) != nullptr) {
+            // The secret goes only to a service on this machine: the one at
+            // the other end of the request's connection, whatever the host
+            // text names.
+            std::string not_local;
+            if (plugin_request_was_local(soap, &not_local) == 1)
+                not_local.clear();
             const std::string refused =
-                read_logon_password(filename, endpoint_is_local(s), password, sizeof password);
+                read_logon_password(filename, not_local, password, sizeof password);
             if (!refused.empty()) {
                 const QOR_UC* text = utf8_to_wide(soap, refused.c_str());
                 printfU16(cU("FAIL: %s\n"), text != nullptr ? text : cU("logon file not read"));

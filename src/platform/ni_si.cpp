@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -337,4 +338,65 @@ std::vector<std::string> SiLocalAddresses()
     }
     ::freeifaddrs(list);
     return out;
+}
+
+bool SiAddressOf(const sockaddr* address, SiAddress* out)
+{
+    const std::string raw = raw_address(address);
+    if (raw.empty() || out == nullptr)
+        return false;
+    *out = SiAddress{address->sa_family, {}};
+    std::memcpy(out->bytes, raw.data(), raw.size());
+    return true;
+}
+
+int SiPeerAddress(int fd, SiAddress* peer, int* sys_errno)
+{
+    int dummy = 0;
+    if (sys_errno == nullptr)
+        sys_errno = &dummy;
+    *sys_errno = 0;
+    if (fd < 0 || peer == nullptr)
+        return SI_EINVAL;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        *sys_errno = errno;
+        return errno == ENOTCONN ? SI_ECONN_BROKEN : SI_ESYSTEM;
+    }
+    return SiAddressOf(reinterpret_cast<const sockaddr*>(&address), peer) ? SI_OK : SI_EINVAL;
+}
+
+std::string SiAddressText(const SiAddress& address)
+{
+    char text[INET6_ADDRSTRLEN] = "";
+    if ((address.family != AF_INET && address.family != AF_INET6) ||
+        ::inet_ntop(address.family, address.bytes, text, sizeof text) == nullptr)
+        return "?";
+    return text;
+}
+
+bool SiIsLocalAddress(const SiAddress& address)
+{
+    static const unsigned char kMappedPrefix[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+    static const unsigned char kLoopback6[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    SiAddress a = address;
+    if (a.family == AF_INET6 && std::memcmp(a.bytes, kMappedPrefix, sizeof kMappedPrefix) == 0) {
+        a.family = AF_INET;
+        std::memmove(a.bytes, a.bytes + sizeof kMappedPrefix, 4);
+    }
+    if (a.family != AF_INET && a.family != AF_INET6)
+        return false;
+    if ((a.family == AF_INET && a.bytes[0] == 127) ||
+        (a.family == AF_INET6 && std::memcmp(a.bytes, kLoopback6, 16) == 0))
+        return true;
+    const std::string raw(reinterpret_cast<const char*>(a.bytes), a.family == AF_INET ? 4 : 16);
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return false;
+    bool found = false;
+    for (ifaddrs* it = list; it != nullptr && !found; it = it->ifa_next)
+        found = (it->ifa_flags & IFF_UP) != 0 && raw_address(it->ifa_addr) == raw;
+    ::freeifaddrs(list);
+    return found;
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct sockaddr;
+
 enum SiRc {
     SI_OK = 0,
     SI_ECONN_REFUSED = 1, // nobody listens
@@ -54,4 +56,18 @@ void SiClose(int fd);
 // The unicast addresses of this machine's network interfaces, as raw bytes
 // (4 for IPv4, 16 for IPv6).
 std::vector<std::string> SiLocalAddresses();
+
+// The address of an IPv4 or IPv6 socket address; false for another family.
+bool SiAddressOf(const sockaddr* address, SiAddress* out);
+// The address that a connected socket reaches: SI_ECONN_BROKEN when it is
+// not connected (any more), SI_EINVAL for a socket of another family.
+int SiPeerAddress(int fd, SiAddress* peer, int* sys_errno);
+// The address as text ("127.0.0.1", "::1").
+std::string SiAddressText(const SiAddress& address);
+// True when the address is this machine's: a loopback address (127.0.0.0/8,
+// ::1) or an address of a network interface that is up (one that is down
+// has no local route, so its address may lead elsewhere). An IPv4-mapped
+// IPv6 address (::ffff:a.b.c.d) counts as the IPv4 address it carries,
+// which it reaches.
+bool SiIsLocalAddress(const SiAddress& address);
 #endif

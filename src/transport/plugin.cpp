@@ -35,6 +35,7 @@ int plugin_copy(struct soap* soap, struct soap_plugin* dst, struct soap_plugin* 
     copy->trace_received = from->trace_received;
     copy->saved = from->saved;
     copy->post = from->post;
+    copy->open = from->open;
     dst->data = copy.release();
     return SOAP_OK;
 }
@@ -51,17 +52,32 @@ int response_complete(struct soap* soap)
     return d->saved.fpreparefinalrecv != nullptr ? d->saved.fpreparefinalrecv(soap) : SOAP_OK;
 }
 
+// A call that opens a connection has no peer until its request goes out:
+// the last request's peer does not stand for it, should it fail before.
+SOAP_SOCKET peerless_open(struct soap* soap, const char* endpoint, const char* host, int port)
+{
+    PluginData* d = plugin_data(soap);
+    if (d == nullptr || d->open == nullptr)
+        return SOAP_INVALID_SOCKET;
+    d->peer = RequestPeer::unknown_because("no connection carried the request");
+    return d->open(soap, endpoint, host, port);
+}
+
 // The toolkit opens no connection for an endpoint without a host (empty,
 // "[]") and then posts the request to its standard streams. No request
 // goes out but on a connection a transport opened for the endpoint's host.
+// Every request that goes out takes its peer here, before its first byte.
 int guarded_post(struct soap* soap, const char* endpoint, const char* host, int port,
                  const char* path, const char* action, ULONG64 count)
 {
     PluginData* d = plugin_data(soap);
+    if (d != nullptr)
+        d->peer = RequestPeer::unknown_because("no connection carried the request");
     if (d == nullptr || d->post == nullptr || host == nullptr || *host == '\0' ||
         !soap_valid_socket(soap->socket))
         return soap_set_receiver_error(soap, "no host to connect to", "request not sent",
                                        SOAP_TCP_ERROR);
+    take_request_peer(soap, d);
     return d->post(soap, endpoint, host, port, path, action, count);
 }
 
@@ -174,6 +190,8 @@ int plugin_register(struct soap* soap, struct soap_plugin* plugin, void* arg)
     install_reply_shape(soap, data.get());
     data->post = soap->fpost;
     soap->fpost = guarded_post;
+    data->open = soap->fopen;
+    soap->fopen = peerless_open;
     // The toolkit's own send and receive steps write to and read from these
     // when no socket is open: never the standard streams.
     soap->sendfd = -1;

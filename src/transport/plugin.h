@@ -57,6 +57,16 @@ int plugin_set_trace(struct soap* soap, FILE* sent, FILE* received);
 // that reply was not a MIME message or the plug-in is not registered.
 const qortransport::MimeParts* plugin_mime_parts(struct soap* soap);
 
+// Whether the service that the last request went to runs on this machine,
+// judged by the connection that carried the request, never by the host
+// text: the pipe, or a peer address that is a loopback address or one of
+// this machine's interfaces' (an IPv4-mapped IPv6 address counts as the
+// IPv4 address it carries), unless the request went through a proxy. The
+// peer is taken when the request goes out (WINHTTP, WINHTTPS: when its
+// response begins) and kept after its connection closed. 1 when it does;
+// else 0 with the reason in *why_not, also when the peer is not known.
+int plugin_request_was_local(struct soap* soap, std::string* why_not);
+
 // The directory that holds the local pipes' unix sockets ("qorcontrol_NN").
 #define QOR_PIPE_DIR "/run/qorcontrol"
 // Changes the directory for this process (tests); null restores the default.

@@ -7,8 +7,10 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "ni/ni.h"
+#include "platform/ni_si.h"
 #include "sssl/sssl.h"
 #include "transport/plugin.h"
 #include "transport/reply_shape.h"
@@ -103,6 +105,24 @@ class ResponseFrame
     std::string error_;
 };
 
+// Where a request went, as the connection that carried it tells: taken
+// when the request goes out and kept after the connection closes.
+struct RequestPeer
+{
+    enum class Kind { Unknown, Address, Pipe };
+    Kind kind = Kind::Unknown;
+    SiAddress address{};                         // Kind::Address
+    bool proxied = false;                        // the address is a proxy's
+    std::string unknown = "no request was sent"; // why, for Kind::Unknown
+
+    static RequestPeer unknown_because(std::string why)
+    {
+        RequestPeer peer;
+        peer.unknown = std::move(why);
+        return peer;
+    }
+};
+
 struct PluginData
 {
     plugin_arg arg{};
@@ -112,6 +132,8 @@ struct PluginData
     // The transport's post step, behind the check that a connection is open.
     int (*post)(struct soap*, const char*, const char*, int, const char*, const char*,
                 ULONG64) = nullptr;
+    // The transport's open step, behind the one that forgets the last peer.
+    SOAP_SOCKET (*open)(struct soap*, const char*, const char*, int) = nullptr;
     long connections_opened = 0; // connections this context opened so far
     // False from the first byte of a request until its response was read to
     // the end: a connection whose last exchange broke off (garbage, an
@@ -129,6 +151,8 @@ struct PluginData
     bool second_look = false;
     // The parser read on past the point at which the reply was refused.
     bool reply_refused = false;
+    // The peer of the current request's connection.
+    RequestPeer peer;
     // The bytes after the end of the XML, handed to the toolkit again once it
     // reads on after its envelope (held_back_at: those handed on).
     std::string held_back;
@@ -178,6 +202,13 @@ int soap_timeout_to_ms(int timeout);
 // Leaves SOAP_TCP_ERROR with a printable fault text in the context and
 // returns SOAP_INVALID_SOCKET, for a connection that cannot be opened.
 SOAP_SOCKET connect_failed(struct soap* soap, const std::string& text, const std::string& detail);
+
+// The peer of the request being posted, for every transport but WinHTTP's,
+// whose connection stands only once the response begins
+// (winhttp_request_peer).
+void take_request_peer(struct soap* soap, PluginData* d);
+// The peer of a WinHTTP request whose response has begun.
+RequestPeer winhttp_request_peer(HINTERNET request);
 
 // Installs the callbacks of one transport type.
 void install_ni(struct soap* soap, PluginData* data);

@@ -213,6 +213,7 @@ bool start_reply(struct soap* soap, PluginData* d)
         fail_call(soap, "WinHttpReceiveResponse", WinHttpGetLastError());
         return false;
     }
+    d->peer = winhttp_request_peer(req);
     DWORD status = 0, len = sizeof status;
     WinHttpQueryHeaders(req, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &len, WINHTTP_NO_HEADER_INDEX);

@@ -4,6 +4,7 @@
 
 #include "platform/ni_si.h"
 #include "transport/curl_lib.h"
+#include "transport/winhttp_proxy.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -24,6 +25,7 @@ namespace {
 
 using qortransport::curl_lib;
 using qortransport::CurlLib;
+using qortransport::winhttp_proxy_for;
 
 thread_local DWORD g_last_error = ERROR_SUCCESS;
 
@@ -166,6 +168,11 @@ struct Request : Handle
     std::string data; // unread body bytes from read_pos on
     size_t read_pos = 0;
     size_t unread() const { return data.size() - read_pos; }
+
+    // The connection that carried the request, once its response began.
+    bool proxied = false;
+    std::string remote_ip, local_ip; // "" when curl did not say
+    long remote_port = 0, local_port = 0;
 };
 
 std::mutex g_handles_lock;
@@ -422,29 +429,41 @@ template <typename Done> bool drive(Request* r, Done done)
     return true;
 }
 
-// A name or address of the machine's loopback: "localhost" and the names
-// below it, 127.0.0.0/8 and 0.0.0.0/8 in any form the address parser takes,
-// "::1", "::" and their IPv4-mapped kin.
-bool is_loopback_host(std::string host)
+// The addresses of the connection that carries the transfer, taken while the
+// response is under way: curl tells them of the transfer's own connection,
+// fresh or reused.
+void take_connection_info(Request* r)
 {
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
-    if (!host.empty() && host.back() == '.')
-        host.pop_back();
-    const std::string below = ".localhost";
-    if (host == "localhost" || (host.size() > below.size() &&
-                                host.compare(host.size() - below.size(), below.size(), below) == 0))
+    const CurlLib& lib = *curl_lib();
+    CURL* curl = r->connect->curl;
+    const char* remote = nullptr;
+    const char* local = nullptr;
+    if (lib.easy_getinfo(curl, CURLINFO_PRIMARY_IP, &remote) == CURLE_OK && remote != nullptr)
+        r->remote_ip = remote;
+    if (lib.easy_getinfo(curl, CURLINFO_LOCAL_IP, &local) == CURLE_OK && local != nullptr)
+        r->local_ip = local;
+    lib.easy_getinfo(curl, CURLINFO_PRIMARY_PORT, &r->remote_port);
+    lib.easy_getinfo(curl, CURLINFO_LOCAL_PORT, &r->local_port);
+}
+
+// A numeric address and port as a socket address; false when the text is
+// no IPv4 or IPv6 address.
+bool socket_address(const std::string& ip, long port, sockaddr_storage* out)
+{
+    *out = sockaddr_storage{};
+    auto* v4 = reinterpret_cast<sockaddr_in*>(out);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(out);
+    if (inet_pton(AF_INET, ip.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<uint16_t>(port));
         return true;
-    const auto local_v4 = [](unsigned first) { return first == 127 || first == 0; };
-    in_addr v4{};
-    if (inet_aton(host.c_str(), &v4) != 0)
-        return local_v4(ntohl(v4.s_addr) >> 24);
-    in6_addr v6{};
-    if (inet_pton(AF_INET6, host.c_str(), &v6) != 1)
-        return false;
-    if (IN6_IS_ADDR_V4MAPPED(&v6))
-        return local_v4(v6.s6_addr[12]);
-    return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6);
+    }
+    if (inet_pton(AF_INET6, ip.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<uint16_t>(port));
+        return true;
+    }
+    return false;
 }
 
 // Lets a paused transfer go on once the reader has caught up.
@@ -595,6 +614,37 @@ BOOL WinHttpSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD 
     return 1;
 }
 
+namespace {
+
+template <typename T> std::string bytes_of(const T& value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// The bytes of a request's option about its connection; false when the
+// response has not begun or the connection's remote address is not known.
+bool connection_option(const Request* r, DWORD option, std::string* value)
+{
+    if (!r->received)
+        return false;
+    if (option == WINHTTP_OPTION_PROXY) {
+        const WINHTTP_PROXY_INFO info{r->proxied ? WINHTTP_ACCESS_TYPE_NAMED_PROXY
+                                                 : WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                      nullptr, nullptr};
+        *value = bytes_of(info);
+        return true;
+    }
+    WINHTTP_CONNECTION_INFO info{};
+    info.cbSize = sizeof info;
+    socket_address(r->local_ip, r->local_port, &info.LocalAddress);
+    if (!socket_address(r->remote_ip, r->remote_port, &info.RemoteAddress))
+        return false;
+    *value = bytes_of(info);
+    return true;
+}
+
+} // namespace
+
 BOOL WinHttpQueryOption(HINTERNET handle, DWORD option, void* buffer, DWORD* length)
 {
     Handle* h = lookup_any(handle);
@@ -602,19 +652,26 @@ BOOL WinHttpQueryOption(HINTERNET handle, DWORD option, void* buffer, DWORD* len
         return 0;
     if (length == nullptr)
         return fail(ERROR_INVALID_PARAMETER);
-    DWORD value = 0;
-    if (const int* slot = timeout_slot(h, option))
-        value = static_cast<DWORD>(*slot > 0 ? *slot : 0);
-    else if (option == WINHTTP_OPTION_SECURITY_FLAGS && h->kind == Kind::Request)
-        value = static_cast<Request*>(h)->security_flags;
-    else
+    const auto* request = h->kind == Kind::Request ? static_cast<Request*>(h) : nullptr;
+    std::string value;
+    if (const int* slot = timeout_slot(h, option)) {
+        value = bytes_of(static_cast<DWORD>(*slot > 0 ? *slot : 0));
+    } else if (option == WINHTTP_OPTION_SECURITY_FLAGS && request != nullptr) {
+        value = bytes_of(request->security_flags);
+    } else if ((option == WINHTTP_OPTION_PROXY || option == WINHTTP_OPTION_CONNECTION_INFO) &&
+               request != nullptr) {
+        if (!connection_option(request, option, &value))
+            return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
+    } else {
         return fail(ERROR_INVALID_PARAMETER);
-    if (buffer == nullptr || *length < sizeof value) {
-        *length = sizeof value;
+    }
+    const DWORD size = static_cast<DWORD>(value.size());
+    if (buffer == nullptr || *length < size) {
+        *length = size;
         return fail(ERROR_INSUFFICIENT_BUFFER);
     }
-    std::memcpy(buffer, &value, sizeof value);
-    *length = sizeof value;
+    std::memcpy(buffer, value.data(), size);
+    *length = size;
     return 1;
 }
 
@@ -705,18 +762,14 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     lib.easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     if (!s->agent.empty())
         lib.easy_setopt(curl, CURLOPT_USERAGENT, s->agent.c_str());
-    // The default access type leaves the environment's proxy settings to
-    // libcurl, but not for a loopback host: a proxy would take the request,
-    // credentials and all, to its own machine. "No proxy" and a named proxy
-    // override them.
-    if (s->access_type == WINHTTP_ACCESS_TYPE_NO_PROXY ||
-        (s->proxy.empty() && is_loopback_host(c->host))) {
-        lib.easy_setopt(curl, CURLOPT_PROXY, "");
-    } else if (!s->proxy.empty()) {
-        lib.easy_setopt(curl, CURLOPT_PROXY, s->proxy.c_str());
-        if (!s->bypass.empty())
-            lib.easy_setopt(curl, CURLOPT_NOPROXY, s->bypass.c_str());
-    }
+    // The proxy is chosen here, never by curl from the environment, so that
+    // the request knows whether it went through one; an empty bypass list
+    // keeps curl from reading no_proxy once more.
+    const std::string proxy =
+        winhttp_proxy_for(s->access_type, s->proxy, s->bypass, c->host, r->secure);
+    lib.easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+    lib.easy_setopt(curl, CURLOPT_NOPROXY, "");
+    r->proxied = !proxy.empty();
     if (r->secure) {
         const bool any_ca = (r->security_flags & SECURITY_FLAG_IGNORE_UNKNOWN_CA) != 0 ||
                             (r->security_flags & SECURITY_FLAG_IGNORE_CERT_DATE_INVALID) != 0 ||
@@ -768,6 +821,7 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
         detach(r);
         return fail(error != ERROR_SUCCESS ? error : ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
     }
+    take_connection_info(r);
     r->received = true;
     g_last_error = ERROR_SUCCESS;
     return 1;

@@ -10,8 +10,11 @@
 // never held whole. Connections of a connection handle are kept alive and
 // reused between its requests when each response was read to its end. The "default proxy
 // settings" are the environment's proxy variables (http_proxy, https_proxy,
-// no_proxy), except for a loopback host, which is always reached directly. Functions that fail
-// return none/false and leave the reason in WinHttpGetLastError().
+// all_proxy, no_proxy), except for a loopback host, which is always reached directly
+// (winhttp_proxy.h). Functions that fail return none/false and leave the reason in
+// WinHttpGetLastError().
+
+#include <sys/socket.h>
 
 #include <cstdint>
 
@@ -24,6 +27,7 @@ typedef int BOOL;
 
 #define WINHTTP_ACCESS_TYPE_DEFAULT_PROXY 0u
 #define WINHTTP_ACCESS_TYPE_NO_PROXY 1u
+#define WINHTTP_ACCESS_TYPE_NAMED_PROXY 3u
 #define WINHTTP_NO_PROXY_NAME nullptr
 #define WINHTTP_NO_PROXY_BYPASS nullptr
 #define WINHTTP_NO_REFERER nullptr
@@ -38,6 +42,8 @@ typedef int BOOL;
 #define WINHTTP_OPTION_SEND_TIMEOUT 5u
 #define WINHTTP_OPTION_RECEIVE_TIMEOUT 6u
 #define WINHTTP_OPTION_SECURITY_FLAGS 31u
+#define WINHTTP_OPTION_PROXY 38u
+#define WINHTTP_OPTION_CONNECTION_INFO 93u
 #define SECURITY_FLAG_IGNORE_UNKNOWN_CA 0x00000100u
 #define SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE 0x00000200u
 #define SECURITY_FLAG_IGNORE_CERT_CN_INVALID 0x00001000u
@@ -72,6 +78,26 @@ typedef int BOOL;
 #define ERROR_WINHTTP_INVALID_SERVER_RESPONSE 12152u
 #define ERROR_WINHTTP_SECURE_FAILURE 12175u
 
+// WINHTTP_OPTION_PROXY of a request: whether it went through a proxy
+// (WINHTTP_ACCESS_TYPE_NAMED_PROXY) or not (WINHTTP_ACCESS_TYPE_NO_PROXY).
+// The stand-in names neither the proxy nor its bypass list: both are null.
+typedef struct WINHTTP_PROXY_INFO
+{
+    DWORD dwAccessType;
+    QOR_UC* lpszProxy;
+    QOR_UC* lpszProxyBypass;
+} WINHTTP_PROXY_INFO;
+
+// WINHTTP_OPTION_CONNECTION_INFO of a request: the addresses of the
+// connection that carried it, as the connection stood when it was sent; the
+// remote one is a proxy's when the request went through one.
+typedef struct WINHTTP_CONNECTION_INFO
+{
+    DWORD cbSize;
+    sockaddr_storage LocalAddress;
+    sockaddr_storage RemoteAddress;
+} WINHTTP_CONNECTION_INFO;
+
 HINTERNET WinHttpOpen(const QOR_UC* agent, DWORD access_type, const QOR_UC* proxy_name,
                       const QOR_UC* proxy_bypass, DWORD flags);
 HINTERNET WinHttpConnect(HINTERNET session, const QOR_UC* server, INTERNET_PORT port,
@@ -82,6 +108,12 @@ HINTERNET WinHttpOpenRequest(HINTERNET connect, const QOR_UC* verb, const QOR_UC
 // A DWORD option: a time-out (milliseconds, 0: no limit) on any handle, or
 // WINHTTP_OPTION_SECURITY_FLAGS on a request handle.
 BOOL WinHttpSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD length);
+// Those DWORD options, and on a request handle whose response has begun
+// WINHTTP_OPTION_PROXY (a WINHTTP_PROXY_INFO) and
+// WINHTTP_OPTION_CONNECTION_INFO (a WINHTTP_CONNECTION_INFO); before that,
+// or without a known remote address, they fail with
+// ERROR_WINHTTP_INCORRECT_HANDLE_STATE. A buffer too small fails with
+// ERROR_INSUFFICIENT_BUFFER and the size in *length.
 BOOL WinHttpQueryOption(HINTERNET handle, DWORD option, void* buffer, DWORD* length);
 // Milliseconds; 0 or negative: no limit. On a session, connection or request;
 // a new handle starts with the time-outs of its parent. A session starts with

@@ -1,10 +1,13 @@
 // The built program in a broken environment and on a shared machine: closed
-// or unwritable standard streams, endless input, a signal in the delay and
-// the password in the process list.
+// or unwritable standard streams, endless input, a signal in the delay, the
+// password in the process list, and names and proxies that would take the
+// logon file's password elsewhere.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "client/logon_file.h"
 #include "client_harness.h"
+#include "support/closed_port.h"
 #include "transport/test_pki.h"
 #include "transport/tls_proxy.h"
 #include "u16/u16_input.h"
@@ -47,11 +52,16 @@ std::string read_from(int fd, std::size_t size)
     return clienttest::mask_time_stamps(text);
 }
 
+// The exit status of a program that could not have a private hosts file.
+constexpr int kNoPrivateHosts = 77;
+
 // Starts the program with its descriptors 0, 1 and 2 on these files ("" one
 // closed); with out, standard output goes to a pipe whose read end *out is.
-// A program that hangs ends by its alarm after a minute.
+// With hosts, the program sees that file as /etc/hosts, in a mount
+// namespace of its own (root only; else it ends with kNoPrivateHosts). A
+// program that hangs ends by its alarm after a minute.
 pid_t start_program(const std::vector<std::string>& words, const std::string (&files)[3],
-                    int* out = nullptr)
+                    int* out = nullptr, const std::string& hosts = "")
 {
     int fds[3];
     for (int i = 0; i < 3; ++i)
@@ -70,6 +80,10 @@ pid_t start_program(const std::vector<std::string>& words, const std::string (&f
     if (pid == 0) {
         signal(SIGPIPE, SIG_DFL); // as a shell starts it
         alarm(60);
+        if (!hosts.empty() && (unshare(CLONE_NEWNS) != 0 ||
+                               mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                               mount(hosts.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0))
+            _exit(kNoPrivateHosts);
         for (int i = 0; i < 3; ++i)
             fds[i] < 0 ? close(i) : dup2(fds[i], i);
         execv(QORCONTROL_BINARY, argv.data());
@@ -277,6 +291,157 @@ TEST_F(ClientWholeRun, ThePasswordIsNotInTheProcessList)
     EXPECT_NE(cmdline.find("-user\0bob\0*********\0"s), std::string::npos) << cmdline;
     EXPECT_EQ(instance_.service->last_request().header("Authorization"),
               "Basic " + clienttest::base64("bob:S3cret-pw"));
+}
+
+std::string logon_reply(const std::string& file)
+{
+    return "<QORControl:RequestLogonFileResponse><filename>" + file +
+           "</filename></QORControl:RequestLogonFileResponse>";
+}
+
+// A file that holds a password in its first line, removed at the end.
+class LogonFile
+{
+  public:
+    LogonFile() : name_(testing::TempDir() + "qor_logon_" + std::to_string(getpid()))
+    {
+        std::ofstream(name_) << "s3cret\nsecond line\n";
+    }
+    ~LogonFile() { std::remove(name_.c_str()); }
+    const std::string& name() const { return name_; }
+
+  private:
+    std::string name_;
+};
+
+// The ordinary case: the service on this machine names the file, and the
+// next call carries its first line, over every transport.
+TEST_F(ClientWholeRun, TheLogonFileOfAServiceOfThisMachineIsReadOverEveryTransport)
+{
+    const LogonFile file;
+    instance_.service->script("RequestLogonFile", qortest::Reply::ok(logon_reply(file.name())));
+    for (const char* prot : {"NI_HTTP", "NI_HTTPS", "GSOAP_HTTP", "WINHTTP", "WINHTTPS"}) {
+        instance_.service->clear_requests();
+        int out = -1;
+        const pid_t pid = start_program(words({"-prot", prot, "-user", "", "x"}), quiet_, &out);
+        EXPECT_EQ(read_from(out, SIZE_MAX),
+                  clienttest::heading("RequestLogonFile") + "OK\n\n" + kPrinted)
+            << prot;
+        close(out);
+        EXPECT_EQ(finish(pid), exited(3)) << prot;
+        ASSERT_EQ(instance_.service->request_count(), 2u) << prot;
+        EXPECT_EQ(instance_.service->last_request().basic_credentials(),
+                  QOR_LOGON_FILE_USER ":s3cret\n")
+            << prot;
+    }
+}
+
+// Whatever addresses a name has, the logon file is read only when the
+// connection that carried the request ends on this machine, never through a
+// proxy, which would take the password on. A private hosts file names
+// 127.0.0.2 (the service) and ::1 (refusing), a refusing 127.0.0.1 and
+// 127.0.0.2, or 127.0.0.1 alone, a name the stand-in's own loopback rule
+// does not know.
+TEST(ClientLogonFile, IsReadOnlyFromTheServiceAtTheOtherEndOfTheConnection)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a private hosts file needs root";
+    std::unique_ptr<qortest::FakeService> service;
+    std::vector<std::unique_ptr<qortest::ClosedPort>> refusing;
+    int nr = 1;
+    for (; nr <= 98 && service == nullptr; ++nr) {
+        const uint16_t port = qortest::FakeService::instance_port(nr);
+        try {
+            refusing.clear();
+            refusing.push_back(std::make_unique<qortest::ClosedPort>(port));
+            refusing.push_back(std::make_unique<qortest::ClosedPort>(port, qortest::Loopback::V6));
+            service = std::make_unique<qortest::FakeService>(port, qortest::Loopback::V4Second);
+        } catch (const std::runtime_error&) {
+        }
+    }
+    ASSERT_NE(service, nullptr) << "no instance port free on 127.0.0.1, ::1 and 127.0.0.2";
+    --nr;
+    qortest::FakeService proxy;
+    const LogonFile file;
+    const std::string hosts = testing::TempDir() + "qor_hosts_" + std::to_string(getpid());
+    std::ofstream(hosts) << "127.0.0.2 qor-two.test\n::1 qor-two.test\n"
+                            "127.0.0.1 qor-one.test\n127.0.0.2 qor-one.test\n"
+                            "127.0.0.1 qor-this.test\n";
+    for (qortest::FakeService* fake : {service.get(), &proxy}) {
+        fake->script("RequestLogonFile", qortest::Reply::ok(logon_reply(file.name())));
+        fake->set_default(qortest::Reply::ok_empty("Shutdown"));
+    }
+    const std::string proxy_url = proxy.endpoint();
+    const char* const variables[] = {"http_proxy", "HTTP_PROXY", "all_proxy",
+                                     "ALL_PROXY",  "no_proxy",   "NO_PROXY"};
+    const struct
+    {
+        const char* prot;
+        const char* host;
+        std::vector<std::pair<const char*, std::string>> environment;
+        bool proxied;
+    } cases[] = {
+        {"NI_HTTP", "qor-two.test", {}, false},
+        {"GSOAP_HTTP", "qor-two.test", {}, false},
+        {"WINHTTP", "qor-two.test", {}, false},
+        {"NI_HTTP", "qor-one.test", {}, false},
+        {"GSOAP_HTTP", "qor-one.test", {}, false},
+        {"WINHTTP", "qor-one.test", {}, false},
+        {"GSOAP_HTTP", "qor-two.test", {{"http_proxy", proxy_url}}, false},
+        {"WINHTTP", "qor-two.test", {{"HTTP_PROXY", proxy_url}}, false},
+        {"WINHTTP",
+         "qor-two.test",
+         {{"http_proxy", proxy_url}, {"no_proxy", "qor-two.test"}},
+         false},
+        {"WINHTTP", "qor-two.test", {{"http_proxy", proxy_url}}, true},
+        {"WINHTTP", "qor-this.test", {{"http_proxy", proxy_url}}, true},
+        {"WINHTTP", "qor-this.test", {{"all_proxy", proxy_url}}, true},
+        {"WINHTTP",
+         "qor-this.test",
+         {{"ALL_PROXY", proxy_url}, {"NO_PROXY", "qor-two.test"}},
+         true},
+    };
+    const std::string quiet[3] = {"/dev/null", "/dev/null", "/dev/null"};
+    const std::string instance = std::string(nr < 10 ? "0" : "") + std::to_string(nr);
+    for (const auto& c : cases) {
+        std::string label = std::string(c.prot) + " " + c.host;
+        for (const char* name : variables)
+            unsetenv(name);
+        for (const auto& [name, value] : c.environment) {
+            setenv(name, value.c_str(), 1);
+            label += std::string(" ") + name;
+        }
+        service->clear_requests();
+        proxy.clear_requests();
+        int out = -1;
+        const pid_t pid = start_program({"-prot", c.prot, "-host", c.host, "-nr", instance, "-user",
+                                         "", "x", "-function", "Shutdown"},
+                                        quiet, &out, hosts);
+        const std::string printed = read_from(out, SIZE_MAX);
+        close(out);
+        const int status = finish(pid);
+        if (status == exited(kNoPrivateHosts))
+            GTEST_SKIP() << "no mount namespace of its own";
+        const std::string refusal =
+            c.proxied ? "FAIL: logon file " + file.name() +
+                            " not read: the request went through the proxy at 127.0.0.1\n"
+                      : "";
+        EXPECT_EQ(printed, clienttest::heading("RequestLogonFile") + "OK\n\n" + refusal +
+                               clienttest::heading("Shutdown") + "OK\n")
+            << label;
+        EXPECT_EQ(status, exited(0)) << label;
+        const qortest::FakeService& answered = c.proxied ? proxy : *service;
+        const qortest::FakeService& idle = c.proxied ? *service : proxy;
+        EXPECT_EQ(idle.request_count(), 0u) << label;
+        ASSERT_EQ(answered.request_count(), 2u) << label;
+        EXPECT_EQ(answered.request(0).basic_credentials(), std::nullopt) << label;
+        EXPECT_EQ(answered.request(1).basic_credentials(),
+                  QOR_LOGON_FILE_USER ":" + std::string(c.proxied ? "" : "s3cret\n"))
+            << label;
+    }
+    for (const char* name : variables)
+        unsetenv(name);
+    std::remove(hosts.c_str());
 }
 
 } // namespace

@@ -1,14 +1,18 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ni/ni.h"
+#include "platform/ni_si.h"
 #include "u16/fake_resolver.h"
 
 namespace {
@@ -266,6 +270,66 @@ TEST_F(NiNames, IPv6AddressesCountLikeIPv4Ones)
         resolver_.add_host(c.name, u16test::FakeHost{c.name, {}, AF_INET6, 16, c.ipv6});
         EXPECT_EQ(NiIsLocalHost(u16(c.name).c_str()), c.local) << c.name;
     }
+}
+
+SiAddress numeric_address(const std::string& text)
+{
+    SiAddress address{AF_INET, {}};
+    if (inet_pton(AF_INET, text.c_str(), address.bytes) != 1) {
+        address.family = AF_INET6;
+        EXPECT_EQ(inet_pton(AF_INET6, text.c_str(), address.bytes), 1) << text;
+    }
+    return address;
+}
+
+// The addresses of this machine's interfaces other than loopback ones, with
+// whether their interface is up.
+std::vector<std::pair<std::string, bool>> interface_addresses()
+{
+    std::vector<std::pair<std::string, bool>> found;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return found;
+    for (ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
+        SiAddress address{};
+        if (!SiAddressOf(it->ifa_addr, &address) ||
+            (address.family == AF_INET && address.bytes[0] == 127) ||
+            (address.family == AF_INET6 &&
+             IN6_IS_ADDR_LOOPBACK(reinterpret_cast<const in6_addr*>(address.bytes))))
+            continue;
+        found.emplace_back(SiAddressText(address), (it->ifa_flags & IFF_UP) != 0);
+    }
+    freeifaddrs(list);
+    return found;
+}
+
+TEST(SiIsLocalAddress, LoopbackAndTheAddressesOfInterfacesThatAreUp)
+{
+    const struct
+    {
+        const char* address;
+        bool local;
+    } cases[] = {
+        {"127.0.0.1", true},        {"127.0.0.2", true},
+        {"127.255.255.254", true},  {"::1", true},
+        {"::ffff:127.0.0.2", true}, // IPv4-mapped: the IPv4 address it carries
+        {"0.0.0.0", false},         {"::", false},
+        {"::127.0.0.1", false}, // IPv4-compatible: an IPv6 address like any other
+        {"203.0.113.7", false},     {"::ffff:203.0.113.7", false},
+        {"2001:db8::7", false},
+    };
+    for (const auto& c : cases) {
+        const SiAddress address = numeric_address(c.address);
+        EXPECT_EQ(SiIsLocalAddress(address), c.local) << c.address;
+        EXPECT_EQ(SiAddressText(address), c.address);
+    }
+    for (const auto& [text, up] : interface_addresses()) {
+        EXPECT_EQ(SiIsLocalAddress(numeric_address(text)), up) << text;
+        if (text.find(':') == std::string::npos) {
+            EXPECT_EQ(SiIsLocalAddress(numeric_address("::ffff:" + text)), up) << text;
+        }
+    }
+    EXPECT_FALSE(SiIsLocalAddress(SiAddress{AF_UNIX, {}}));
 }
 
 TEST(NiErrors, EveryCodeHasANameAndAText)

@@ -11,6 +11,7 @@
 #include "base/err.h"
 #include "ni/loopback.h"
 #include "ni/ni.h"
+#include "platform/ni_si.h"
 #include "support/closed_port.h"
 #include "u16/fake_resolver.h"
 
@@ -202,8 +203,23 @@ TEST_F(NiRaw, ConnectsToEachAddressOfANameInTurn)
     resolver.add_host("qorsix", u16test::FakeHost{"qorsix", {}, AF_INET6, 16, {}});
     NI_HDL hdl = NI_INVALID_HDL;
     ASSERT_EQ(NiRawConnect("qorhost", listener.port(), 2000, &hdl), QOR_O_K);
-    EXPECT_GE(listener.accept_one(), 0);
+    const int accepted = listener.accept_one();
+    EXPECT_GE(accepted, 0);
+    // The connection's peer is the address that answered, also once the
+    // peer has closed its end.
+    int sock = -1;
+    ASSERT_EQ(NiHdlToSock(hdl, &sock), QOR_O_K);
+    close(accepted);
+    SiAddress peer{};
+    ASSERT_EQ(SiPeerAddress(sock, &peer, nullptr), SI_OK);
+    EXPECT_EQ(SiAddressText(peer), "127.0.0.1");
     EXPECT_EQ(NiCloseHandle(hdl), QOR_O_K);
+    const int unconnected = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int sys_errno = 0;
+    EXPECT_EQ(SiPeerAddress(unconnected, &peer, &sys_errno), SI_ECONN_BROKEN);
+    EXPECT_EQ(sys_errno, ENOTCONN);
+    close(unconnected);
+    EXPECT_EQ(SiPeerAddress(-1, &peer, nullptr), SI_EINVAL);
     EXPECT_EQ(NiRawConnect("qorrefusing", closed.port(), 2000, &hdl), NIECONN_REFUSED)
         << "the last address's failure is the result";
     EXPECT_EQ(NiRawConnect("qorsix", listener.port(), 2000, &hdl), NIEHOST_UNKNOWN)

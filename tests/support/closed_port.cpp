@@ -16,24 +16,29 @@ namespace qortest {
 
 ClosedPort::ClosedPort() : ClosedPort(std::uint16_t{0}) {}
 
-ClosedPort::ClosedPort(std::uint16_t port)
+ClosedPort::ClosedPort(std::uint16_t port, Loopback where)
 {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool v6 = where == Loopback::V6;
+    fd_ = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0)
         throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_addr.s_addr =
+        htonl(where == Loopback::V4Second ? INADDR_LOOPBACK + 1 : INADDR_LOOPBACK);
     addr.sin_port = htons(port);
-    socklen_t len = sizeof addr;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    sockaddr_in6 addr6{};
+    addr6.sin6_family = AF_INET6;
+    addr6.sin6_addr = in6addr_loopback;
+    addr6.sin6_port = htons(port);
+    auto* any = v6 ? reinterpret_cast<sockaddr*>(&addr6) : reinterpret_cast<sockaddr*>(&addr);
+    socklen_t len = v6 ? sizeof addr6 : sizeof addr;
+    if (::bind(fd_, any, len) != 0 || ::getsockname(fd_, any, &len) != 0) {
         const int err = errno;
         ::close(fd_);
-        throw std::runtime_error("bind 127.0.0.1:" + std::to_string(port) + ": " +
-                                 std::strerror(err));
+        throw std::runtime_error("bind port " + std::to_string(port) + ": " + std::strerror(err));
     }
-    port_ = ntohs(addr.sin_port);
+    port_ = ntohs(v6 ? addr6.sin6_port : addr.sin_port);
 }
 
 ClosedPort::~ClosedPort()

@@ -1,7 +1,7 @@
 #ifndef QOR_TESTS_SUPPORT_CLOSED_PORT_H
 #define QOR_TESTS_SUPPORT_CLOSED_PORT_H
 
-// A TCP port on 127.0.0.1 where nothing listens, kept for the object's
+// A TCP port on a loopback address where nothing listens, kept for the object's
 // lifetime: the socket is bound but never listens, so a connection is
 // refused, and without SO_REUSEADDR no other test or process can take the
 // port while a test relies on it being closed. (A port found free and then
@@ -10,13 +10,16 @@
 #include <cstdint>
 #include <memory>
 
+#include "support/fake_service.h"
+
 namespace qortest {
 
 class ClosedPort
 {
   public:
-    ClosedPort();                            // an ephemeral port
-    explicit ClosedPort(std::uint16_t port); // that port; throws std::runtime_error when taken
+    ClosedPort(); // an ephemeral port of 127.0.0.1
+    // That port of the address; throws std::runtime_error when taken.
+    explicit ClosedPort(std::uint16_t port, Loopback where = Loopback::V4);
     ~ClosedPort();
     ClosedPort(const ClosedPort&) = delete;
     ClosedPort& operator=(const ClosedPort&) = delete;

@@ -127,6 +127,7 @@ struct FakeService::Impl
     int wake_wr = -1;
     std::uint16_t port = 0;
     bool v6 = false;
+    bool second = false; // 127.0.0.2
     std::string path;
     std::atomic<bool> stopping{false};
 
@@ -162,6 +163,7 @@ struct FakeService::Impl
     {
         start_pipe();
         v6 = where == Loopback::V6;
+        second = where == Loopback::V4Second;
         listen_fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (listen_fd < 0)
             throw sys_error("socket");
@@ -170,7 +172,8 @@ struct FakeService::Impl
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_port = htons(wanted);
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_addr.s_addr =
+            htonl(where == Loopback::V4Second ? INADDR_LOOPBACK + 1 : INADDR_LOOPBACK);
         sockaddr_in6 addr6{};
         addr6.sin6_family = AF_INET6;
         addr6.sin6_port = htons(wanted);
@@ -186,7 +189,7 @@ struct FakeService::Impl
             throw sys_error("listen");
     }
 
-    std::string host() const { return v6 ? "[::1]" : "127.0.0.1"; }
+    std::string host() const { return v6 ? "[::1]" : second ? "127.0.0.2" : "127.0.0.1"; }
 
     void listen_unix(const std::string& socket_path)
     {

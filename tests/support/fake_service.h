@@ -1,5 +1,5 @@
 // Fake control service for integration tests: a small HTTP/1.1 server on
-// 127.0.0.1 (or a unix-domain socket) that answers SOAP requests from a
+// the loopback (or a unix-domain socket) that answers SOAP requests from a
 // per-test script of hand-written replies and records every request.
 //
 // It is written with plain sockets on purpose and shares no code with the
@@ -157,7 +157,7 @@ struct BodyElement
 BodyElement first_body_element(std::string_view xml);
 
 // The loopback address a TCP fake listens on.
-enum class Loopback { V4, V6 }; // 127.0.0.1, ::1
+enum class Loopback { V4, V6, V4Second }; // 127.0.0.1, ::1, 127.0.0.2
 
 class FakeService
 {
@@ -183,7 +183,7 @@ class FakeService
 
     std::uint16_t port() const;             // 0 for a unix socket
     const std::string& socket_path() const; // "" for TCP
-    std::string endpoint() const;           // "http://127.0.0.1:<port>" or "http://[::1]:<port>"
+    std::string endpoint() const;           // "http://<address>:<port>", "http://[::1]:<port>"
 
     // Replies for requests whose body element has this local name: each queued
     // reply is used once, the last one repeats.

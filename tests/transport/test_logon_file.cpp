@@ -1,5 +1,6 @@
-// The logon file that the service names: read only as a regular file on this
-// machine, one bounded line, never a FIFO, a device or the standard input.
+// The logon file that the service names: read only as a regular file, for a
+// service on this machine, one bounded line, never a FIFO, a device or the
+// standard input.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,8 +15,12 @@
 
 #include "client/logon_file.h"
 #include "soap_client.h"
+#include "sssl/sssl.h"
+#include "support/closed_port.h"
 #include "support/fake_service.h"
 #include "support/waiting_fifo_writer.h"
+#include "target.h"
+#include "test_pki.h"
 
 namespace {
 
@@ -44,24 +49,18 @@ TEST(LogonFile, IsReadOnlyAsALocalRegularFileOtherThanTheInput)
     struct Case
     {
         std::string file;
-        int transport;
-        const char* host;
         std::string password;
         const char* refusal; // part of the FAIL line; null: none
     } cases[] = {
-        {dir + "/logon", NI_HTTP, "localhost", "s3cret\n", nullptr},
-        {dir + "/logon", PIPE, ".", "s3cret\n", nullptr},
-        {dir + "/logon", NI_HTTP, "127.0.0.1", "s3cret\n", nullptr},
-        {dir + "/long", NI_HTTP, "localhost", std::string(1023, 'x'), nullptr},
-        {dir + "/missing", NI_HTTP, "localhost", "", nullptr},
-        {dir + "/logon", NI_HTTP, "192.0.2.7", "", "the service does not run on this machine"},
-        {dir + "/logon", WINHTTPS, "192.0.2.7", "", "the service does not run on this machine"},
-        {dir + "/dir", NI_HTTP, "localhost", "", "not a regular file"},
-        {dir + "/fifo", NI_HTTP, "localhost", "", "not a regular file"},
-        {dir + "/fifo_link", NI_HTTP, "localhost", "", "not a regular file"},
-        {"/dev/zero", NI_HTTP, "localhost", "", "not a regular file"},
-        {"/dev/stdin", NI_HTTP, "localhost", "", "it is the standard input"},
-        {"/proc/self/fd/0", NI_HTTP, "localhost", "", "it is the standard input"},
+        {dir + "/logon", "s3cret\n", nullptr},
+        {dir + "/long", std::string(1023, 'x'), nullptr},
+        {dir + "/missing", "", nullptr},
+        {dir + "/dir", "", "not a regular file"},
+        {dir + "/fifo", "", "not a regular file"},
+        {dir + "/fifo_link", "", "not a regular file"},
+        {"/dev/zero", "", "not a regular file"},
+        {"/dev/stdin", "", "it is the standard input"},
+        {"/proc/self/fd/0", "", "it is the standard input"},
     };
     qortest::FakeService fake;
     ClientEnvironment environment;
@@ -78,12 +77,10 @@ TEST(LogonFile, IsReadOnlyAsALocalRegularFileOtherThanTheInput)
         ClientSettings settings;
         char empty_user[] = "";
         settings.user = empty_user;
-        settings.transport = c.transport;
-        settings.host = c.host;
         const std::string endpoint = fake.endpoint();
         CallContext call{client.ctx(), endpoint.c_str(), settings,
                          environment,  cU("Shutdown"),   cU("script")};
-        const std::string what = c.file + " via " + c.host;
+        const std::string& what = c.file;
         // A writer waits on the FIFO: opening it would release the writer.
         WaitingFifoWriter writer(dir + "/fifo");
         ASSERT_TRUE(writer.waiting()) << what;
@@ -112,6 +109,126 @@ TEST(LogonFile, IsReadOnlyAsALocalRegularFileOtherThanTheInput)
         unlink((dir + name).c_str());
     rmdir((dir + "/dir").c_str());
     rmdir(dir.c_str());
+}
+
+// The file is read only for a service on this machine, judged by the
+// connection that carried the request: over every transport, also when that
+// connection served a call before or the service closes it after its reply;
+// never when the request went through a proxy, whatever host it named. The
+// next call carries the password read, and nothing of the file otherwise.
+TEST(LogonFile, IsReadOnlyForAServiceOfThisMachine)
+{
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    const SslSetup ssl(test_pki().client_dir, SSSL_CRED_CLIENT);
+    ASSERT_EQ(ssl.rc(), SSSLRC_OK);
+    char tmpl[] = "/tmp/qor_logon_XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    const std::string file = dir + "/logon";
+    std::ofstream(file) << "s3cret\nsecond line\n";
+    const char* const kProxied = "the request went through the proxy at 127.0.0.1";
+    struct Case
+    {
+        int transport;
+        const char* proxy_variable; // names the service as the proxy of another host
+        bool warm;                  // a call went over the connection before
+        bool closing;               // the service closes the connection after its reply
+        const char* refusal;        // part of the FAIL line; null: the file is read
+    } cases[] = {
+        {NI_HTTP, nullptr, false, false, nullptr},
+        {NI_HTTPS, nullptr, false, false, nullptr},
+        {GSOAP_HTTP, nullptr, false, false, nullptr},
+        {WINHTTP, nullptr, false, false, nullptr},
+        {WINHTTPS, nullptr, false, false, nullptr},
+        {PIPE, nullptr, false, false, nullptr},
+        {NI_HTTP, nullptr, true, true, nullptr},
+        {NI_HTTPS, nullptr, true, true, nullptr},
+        {GSOAP_HTTP, nullptr, true, true, nullptr},
+        {WINHTTP, nullptr, true, true, nullptr},
+        {PIPE, nullptr, true, true, nullptr},
+        {NI_HTTP, "http_proxy", false, false, nullptr}, // NI has no proxy
+        {WINHTTP, "http_proxy", false, false, kProxied},
+        {WINHTTP, "all_proxy", true, false, kProxied},
+        {WINHTTP, "ALL_PROXY", false, true, kProxied},
+    };
+    ClientEnvironment environment;
+    environment.account_name = [](char* buffer, int size) {
+        std::snprintf(buffer, static_cast<size_t>(size), "%s", "qorhost\\qoradm");
+        return 1;
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(type_name(c.transport)) +
+                                 (c.proxy_variable ? std::string(" ") + c.proxy_variable : "") +
+                                 (c.warm ? " warm" : "") + (c.closing ? " closing" : "");
+        for (const char* name : {"http_proxy", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
+            unsetenv(name);
+        Target target(c.transport);
+        qortest::FakeService& fake = target.fake();
+        std::string endpoint = target.endpoint();
+        if (c.proxy_variable != nullptr) {
+            setenv(c.proxy_variable, fake.endpoint().c_str(), 1);
+            if (c.transport == WINHTTP)
+                endpoint = "http://qor-logon.invalid:" + std::to_string(fake.port());
+        }
+        fake.script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+        qortest::Reply named = qortest::Reply::ok(logon_reply(file));
+        fake.script("RequestLogonFile", c.closing ? named.closing() : named);
+        SoapClient client(c.transport, 3, false);
+        if (c.warm) {
+            ASSERT_EQ(client.get_process_list(endpoint), SOAP_OK) << what << client.fault();
+        }
+        ClientSettings settings;
+        char empty_user[] = "";
+        settings.user = empty_user;
+        CallContext call{client.ctx(), endpoint.c_str(), settings,
+                         environment,  cU("Shutdown"),   cU("script")};
+        ::testing::internal::CaptureStdout();
+        const int result = logon_file_step(call);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string password = c.refusal == nullptr ? "s3cret\n" : "";
+        EXPECT_EQ(std::string(client.ctx()->passwd), password) << what;
+        EXPECT_EQ(result, c.refusal == nullptr ? 0 : 1) << what;
+        const std::string fail =
+            c.refusal == nullptr ? ""
+                                 : "FAIL: logon file " + file + " not read: " + c.refusal + "\n";
+        EXPECT_EQ(out.substr(out.find("OK\n")), "OK\n" + fail) << what << ": " << out;
+        client.set_credentials(client.ctx()->userid, client.ctx()->passwd);
+        ASSERT_EQ(client.get_process_list(endpoint), SOAP_OK) << what << client.fault();
+        EXPECT_EQ(fake.last_request().basic_credentials(),
+                  std::string(QOR_LOGON_FILE_USER) + ":" + password)
+            << what;
+        EXPECT_EQ(fake.request_count(), c.warm ? 3u : 2u) << what;
+        EXPECT_EQ(fake.connections_accepted(), c.closing ? 2u : 1u) << what;
+        unsetenv(c.proxy_variable != nullptr ? c.proxy_variable : "http_proxy");
+    }
+    unlink(file.c_str());
+    rmdir(dir.c_str());
+}
+
+// The peer is known only for a request that went out: not before the first
+// call, nor for a call that could not connect after one that did.
+TEST(LogonFile, NoPeerStandsForACallThatCouldNotConnect)
+{
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    const SslSetup ssl(test_pki().client_dir, SSSL_CRED_CLIENT);
+    ASSERT_EQ(ssl.rc(), SSSLRC_OK);
+    const qortest::ClosedPort closed;
+    const std::string known = "the service's address is not known ";
+    for (const int type : {NI_HTTP, NI_HTTPS, GSOAP_HTTP, WINHTTP, WINHTTPS}) {
+        Target target(type);
+        target.fake().script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+        SoapClient client(type, 3, false);
+        std::string why_not;
+        EXPECT_EQ(plugin_request_was_local(client.ctx(), &why_not), 0) << type_name(type);
+        EXPECT_EQ(why_not, known + "(no request was sent)") << type_name(type);
+        ASSERT_EQ(client.get_process_list(target.endpoint()), SOAP_OK) << type_name(type);
+        EXPECT_EQ(plugin_request_was_local(client.ctx(), &why_not), 1) << type_name(type);
+        const std::string unreachable =
+            std::string(type == NI_HTTPS || type == WINHTTPS ? "https" : "http") +
+            "://127.0.0.1:" + std::to_string(closed.port());
+        EXPECT_EQ(client.get_process_list(unreachable), SOAP_TCP_ERROR) << type_name(type);
+        EXPECT_EQ(plugin_request_was_local(client.ctx(), &why_not), 0) << type_name(type);
+        EXPECT_EQ(why_not, known + "(no connection carried the request)") << type_name(type);
+    }
 }
 
 } // namespace

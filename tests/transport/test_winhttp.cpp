@@ -1,11 +1,15 @@
 // The WinHTTP stand-in on its own: handle checks, request states, headers,
 // status and body, connection reuse and time-outs.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <stdsoap2.h>
 
@@ -13,6 +17,7 @@
 #include "support/fake_service.h"
 #include "transport/plugin_data.h"
 #include "transport/winhttp.h"
+#include "transport/winhttp_proxy.h"
 
 namespace {
 
@@ -21,6 +26,40 @@ const std::string kPing = "<Envelope><Body><Ping/></Body></Envelope>";
 std::u16string widen(const std::string& s)
 {
     return std::u16string(s.begin(), s.end());
+}
+
+std::string address_text(const sockaddr_storage& address)
+{
+    char text[INET6_ADDRSTRLEN] = "?";
+    const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
+    const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
+    if (address.ss_family == AF_INET)
+        return inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text) +
+               (":" + std::to_string(ntohs(v4->sin_port)));
+    if (address.ss_family == AF_INET6)
+        return "[" + std::string(inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text)) +
+               "]:" + std::to_string(ntohs(v6->sin6_port));
+    return "none";
+}
+
+// What a request tells of its connection.
+struct Connection
+{
+    std::string remote, local; // "address:port"
+    bool proxied = false;
+};
+
+Connection connection_of(HINTERNET req)
+{
+    WINHTTP_CONNECTION_INFO info{};
+    WINHTTP_PROXY_INFO proxy{};
+    DWORD info_length = sizeof info, proxy_length = sizeof proxy;
+    EXPECT_TRUE(WinHttpQueryOption(req, WINHTTP_OPTION_CONNECTION_INFO, &info, &info_length));
+    EXPECT_TRUE(WinHttpQueryOption(req, WINHTTP_OPTION_PROXY, &proxy, &proxy_length));
+    EXPECT_EQ(info.cbSize, sizeof info);
+    EXPECT_EQ(proxy.lpszProxy, nullptr);
+    return {address_text(info.RemoteAddress), address_text(info.LocalAddress),
+            proxy.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY};
 }
 
 class WinHttp : public ::testing::Test
@@ -101,11 +140,21 @@ TEST_F(WinHttp, PostsTheRequestAndReadsStatusHeadersAndBody)
     EXPECT_TRUE(WinHttpCloseHandle(req));
 }
 
+// Each request tells the connection that carried it, a reused one too.
 TEST_F(WinHttp, ReusesTheConnectionOfAConnectionHandle)
 {
     fake_.script("Ping", qortest::Reply::http(200, "<ok/>"));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(WinHttpCloseHandle(post(kPing)));
+    std::vector<std::string> locals;
+    for (int i = 0; i < 3; ++i) {
+        HINTERNET req = post(kPing);
+        const Connection connection = connection_of(req);
+        EXPECT_EQ(connection.remote, "127.0.0.1:" + std::to_string(fake_.port()));
+        EXPECT_FALSE(connection.proxied);
+        locals.push_back(connection.local);
+        EXPECT_TRUE(WinHttpCloseHandle(req));
+    }
+    EXPECT_EQ(locals, std::vector<std::string>(3, locals[0]));
+    EXPECT_EQ(locals[0].rfind("127.0.0.1:", 0), 0u) << locals[0];
     EXPECT_EQ(fake_.request_count(), 3u);
     EXPECT_EQ(fake_.connections_accepted(), 1u);
     EXPECT_EQ(WinHttpConnectionCount(connect_), 1);
@@ -146,6 +195,13 @@ TEST_F(WinHttp, RejectsWrongHandlesAndStates)
         {"data before receive", [&] { return WinHttpQueryDataAvailable(req, &avail) != 0; },
          ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
         {"read before receive", [&] { return WinHttpReadData(req, buf, sizeof buf, &got) != 0; },
+         ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
+        {"connection before receive",
+         [&] {
+             WINHTTP_CONNECTION_INFO info{};
+             DWORD size = sizeof info;
+             return WinHttpQueryOption(req, WINHTTP_OPTION_CONNECTION_INFO, &info, &size) != 0;
+         },
          ERROR_WINHTTP_INCORRECT_HANDLE_STATE},
         {"unknown option", [&] { return WinHttpSetOption(req, 99, &len, sizeof len) != 0; },
          ERROR_INVALID_PARAMETER},
@@ -344,47 +400,151 @@ TEST(WinHttpConnectFailure, ReportsTheReason)
 }
 
 // The environment's proxy serves other hosts, never a loopback one, which
-// the proxy would look for on its own machine, credentials and all.
+// the proxy would look for on its own machine, credentials and all; a
+// request tells whether it went through the proxy, and the connection that
+// carried it: the proxy's, or the one that answered of the host's addresses.
 TEST(WinHttpProxy, ALoopbackHostIsReachedDirectly)
 {
     qortest::FakeService target;
     qortest::FakeService proxy;
-    for (const char* name : {"no_proxy", "NO_PROXY", "all_proxy", "ALL_PROXY"})
-        unsetenv(name);
-    setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str(), 1);
+    const char* const variables[] = {"no_proxy",  "NO_PROXY",  "http_proxy", "https_proxy",
+                                     "all_proxy", "ALL_PROXY", "HTTPS_PROXY"};
     HINTERNET session =
         WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr, 0);
     ASSERT_NE(session, nullptr);
     const struct
     {
         const char16_t* host;
-        bool proxied;
-    } cases[] = {{u"localhost", false},
-                 {u"127.0.0.1", false},
-                 {u"127.1", false},
-                 {u"::ffff:127.0.0.1", false},
-                 {u"proxied.invalid", true}};
+        const char* variable; // names the proxy
+        bool secure;
+        const char* remote; // of the direct connection; null: through the proxy
+    } cases[] = {
+        {u"localhost", "http_proxy", false, "127.0.0.1"}, // after ::1, where curl tries first
+        {u"127.0.0.1", "all_proxy", false, "127.0.0.1"},
+        {u"127.1", "ALL_PROXY", false, "127.0.0.1"},
+        {u"::ffff:127.0.0.1", "http_proxy", false, "[::ffff:127.0.0.1]"},
+        {u"proxied.invalid", "http_proxy", false, nullptr},
+        {u"proxied.invalid", "all_proxy", false, nullptr},
+        {u"proxied.invalid", "ALL_PROXY", false, nullptr},
+        {u"proxied.invalid", "https_proxy", true, nullptr},
+        {u"proxied.invalid", "HTTPS_PROXY", true, nullptr},
+    };
     for (const auto& c : cases) {
-        const std::u16string host(c.host);
-        const size_t direct_before = target.request_count();
-        const size_t proxied_before = proxy.request_count();
+        const std::u16string wide(c.host);
+        const std::string host(wide.begin(), wide.end());
+        for (const char* name : variables)
+            unsetenv(name);
+        setenv(c.variable, ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str(), 1);
+        target.clear_requests();
+        proxy.clear_requests();
         target.script("Ping", qortest::Reply::http(200, "<ok/>"));
         proxy.script("Ping", qortest::Reply::http(200, "<ok/>"));
         HINTERNET connect = WinHttpConnect(session, c.host, target.port(), 0);
         ASSERT_NE(connect, nullptr);
-        HINTERNET req = WinHttpOpenRequest(connect, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+        HINTERNET req = WinHttpOpenRequest(connect, u"POST", u"/", nullptr, nullptr, nullptr,
+                                           c.secure ? WINHTTP_FLAG_SECURE : 0);
         ASSERT_TRUE(
             WinHttpSendRequest(req, nullptr, 0, kPing.data(), kPing.size(), kPing.size(), 0));
-        EXPECT_TRUE(WinHttpReceiveResponse(req, nullptr)) << WinHttpGetLastError();
+        // The fake proxy refuses the tunnel of https: the head of its refusal
+        // comes back as the response's.
+        ASSERT_TRUE(WinHttpReceiveResponse(req, nullptr)) << host << ": " << WinHttpGetLastError();
+        const Connection connection = connection_of(req);
+        EXPECT_EQ(connection.proxied, c.remote == nullptr) << host;
+        EXPECT_EQ(connection.remote, c.remote != nullptr
+                                         ? c.remote + (":" + std::to_string(target.port()))
+                                         : "127.0.0.1:" + std::to_string(proxy.port()))
+            << host;
+        EXPECT_EQ(target.request_count(), c.remote != nullptr ? 1u : 0u) << host;
+        ASSERT_EQ(proxy.request_count(), c.remote != nullptr ? 0u : 1u) << host;
+        if (c.remote == nullptr) {
+            EXPECT_EQ(proxy.last_request().method, c.secure ? "CONNECT" : "POST") << host;
+        }
         EXPECT_TRUE(WinHttpCloseHandle(req));
         EXPECT_TRUE(WinHttpCloseHandle(connect));
-        EXPECT_EQ(target.request_count() - direct_before, c.proxied ? 0u : 1u)
-            << std::string(host.begin(), host.end());
-        EXPECT_EQ(proxy.request_count() - proxied_before, c.proxied ? 1u : 0u)
-            << std::string(host.begin(), host.end());
     }
     EXPECT_TRUE(WinHttpCloseHandle(session));
-    unsetenv("http_proxy");
+    for (const char* name : variables)
+        unsetenv(name);
+}
+
+// The stand-in chooses the proxy itself, so that it knows whether a request
+// goes through one, and reads the environment as libcurl reads it (each row
+// as libcurl 7.88 took it): a loopback host aside, the proxy that the
+// scheme's variable or all_proxy names, unless no_proxy names the host.
+TEST(WinHttpProxy, IsReadFromTheEnvironmentAsLibcurlReadsIt)
+{
+    const char* const variables[] = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
+                                     "all_proxy",  "ALL_PROXY",  "no_proxy",    "NO_PROXY"};
+    const std::string p = "http://proxy.test:3128", q = "socks5://other.test:1080";
+    const struct
+    {
+        std::vector<std::pair<const char*, std::string>> environment;
+        const char* host;
+        bool secure;
+        std::string proxy;
+    } cases[] = {
+        {{{"http_proxy", p}}, "qor.test", false, p},
+        {{{"HTTP_PROXY", p}}, "qor.test", false, ""}, // never read
+        {{{"https_proxy", p}}, "qor.test", false, ""},
+        {{{"all_proxy", p}}, "qor.test", false, p},
+        {{{"ALL_PROXY", p}}, "qor.test", false, p},
+        {{{"http_proxy", ""}, {"ALL_PROXY", p}}, "qor.test", false, p}, // empty: unset
+        {{{"http_proxy", p}, {"all_proxy", q}}, "qor.test", false, p},
+        {{{"all_proxy", q}, {"ALL_PROXY", p}}, "qor.test", false, q},
+        {{{"https_proxy", p}}, "qor.test", true, p},
+        {{{"HTTPS_PROXY", p}}, "qor.test", true, p},
+        {{{"http_proxy", p}}, "qor.test", true, ""},
+        {{{"ALL_PROXY", p}}, "qor.test", true, p},
+        {{{"http_proxy", p}}, "localhost", false, ""},
+        {{{"https_proxy", p}}, "::1", true, ""},
+        {{{"http_proxy", p}, {"no_proxy", "qor.test"}}, "qor.test", false, ""},
+        {{{"http_proxy", p}, {"NO_PROXY", "qor.test"}}, "qor.test", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", ""}, {"NO_PROXY", "qor.test"}}, "qor.test", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "a.test"}, {"NO_PROXY", "qor.test"}},
+         "qor.test",
+         false,
+         p},
+        {{{"https_proxy", p}, {"no_proxy", "QOR.TEST."}}, "qor.test.", true, ""},
+        {{{"http_proxy", p}, {"no_proxy", ".example.com"}}, "a.example.com", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "example.com"}}, "a.example.com", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "example.com"}}, "nonexample.com", false, p},
+        {{{"http_proxy", p}, {"no_proxy", "x example.com"}}, "a.example.com", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "*"}}, "a.example.com", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "x,*"}}, "a.example.com", false, p},
+        {{{"http_proxy", p}, {"no_proxy", "*.example.com"}}, "a.example.com", false, p},
+        {{{"http_proxy", p}, {"no_proxy", "192.0.2.0/24"}}, "192.0.2.99", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "192.0.2.99/0"}}, "192.0.2.99", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "2.99"}}, "192.0.2.99", false, p},
+        {{{"http_proxy", p}, {"no_proxy", "192.0.2.99/40"}}, "192.0.2.99", false, p},
+        {{{"http_proxy", p}, {"no_proxy", "fd00::99"}}, "fd00::99", false, ""},
+        {{{"http_proxy", p}, {"no_proxy", "fd00::/64"}}, "fd00::99", false, p},
+    };
+    using qortransport::winhttp_proxy_for;
+    for (const auto& c : cases) {
+        for (const char* name : variables)
+            unsetenv(name);
+        std::string label = std::string(c.host) + (c.secure ? " (https)" : "");
+        for (const auto& [name, value] : c.environment) {
+            setenv(name, value.c_str(), 1);
+            label += std::string(" ") + name + "=" + value;
+        }
+        EXPECT_EQ(winhttp_proxy_for(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, "", "", c.host, c.secure),
+                  c.proxy)
+            << label;
+        EXPECT_EQ(winhttp_proxy_for(WINHTTP_ACCESS_TYPE_NO_PROXY, "", "", c.host, c.secure), "")
+            << label;
+    }
+    // A named proxy serves a loopback host too, unless its own bypass list
+    // names it; without a list of its own, no_proxy counts.
+    setenv("no_proxy", "qor.test", 1);
+    EXPECT_EQ(winhttp_proxy_for(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, q, "", "127.0.0.1", false), q);
+    EXPECT_EQ(winhttp_proxy_for(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, q, "", "qor.test", false), "");
+    EXPECT_EQ(
+        winhttp_proxy_for(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, q, "127.0.0.1", "qor.test", true), q);
+    EXPECT_EQ(
+        winhttp_proxy_for(WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, q, "127.0.0.1", "127.0.0.1", true),
+        "");
+    unsetenv("no_proxy");
 }
 
 } // namespace
