@@ -98,21 +98,31 @@ void set_permissions(int fd, const struct stat* old)
     fchmod(fd, mode);
 }
 
-Outcome replace_file(const WriteTarget& target, const unsigned char* data, std::size_t size,
-                     SnapshotWriter writer)
+// Writes through a stream on a second descriptor of the file: an unnamed
+// file lives only as long as one of its descriptors is open.
+Outcome write_copy(int fd, const unsigned char* data, std::size_t size, SnapshotWriter writer)
 {
-    TemporaryFile temporary(target.folder.get());
-    if (temporary.fd() < 0)
+    const int second = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    FILE* file = second >= 0 ? fdopen(second, "wb") : nullptr;
+    if (file == nullptr) {
+        if (second >= 0)
+            close(second);
         return Outcome::kNoOpen;
-    set_permissions(temporary.fd(), target.entry.valid() ? &target.status : nullptr);
-    FILE* file = fdopen(temporary.fd(), "wb");
-    if (file == nullptr)
+    }
+    return write_and_close(file, data, size, writer);
+}
+
+Outcome replace_file(const WriteTarget& target, const unsigned char* data, std::size_t size,
+                     SnapshotWriter writer, FileOpener open)
+{
+    TemporaryFile copy(target.folder.get(), open);
+    if (copy.fd() < 0)
         return Outcome::kNoOpen;
-    temporary.release_fd();
-    Outcome outcome = write_and_close(file, data, size, writer);
-    if (outcome == Outcome::kDone && !temporary.rename_to(target.name))
-        outcome = Outcome::kNoReplace;
-    return outcome;
+    set_permissions(copy.fd(), target.entry.valid() ? &target.status : nullptr);
+    const Outcome outcome = write_copy(copy.fd(), data, size, writer);
+    if (outcome != Outcome::kDone)
+        return outcome;
+    return copy.put_in_place(target.name) ? Outcome::kDone : Outcome::kNoReplace;
 }
 
 } // namespace
@@ -132,7 +142,7 @@ bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size
 }
 
 int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std::size_t size,
-                        SnapshotWriter writer)
+                        SnapshotWriter writer, FileOpener open)
 {
     if (local_name == nullptr)
         local_name = cU("");
@@ -148,5 +158,7 @@ int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std
     // itself, and it has no folder to be replaced in.
     if (target.entry.valid() && (!S_ISREG(target.status.st_mode) || !may_write(target)))
         return report(Outcome::kNoOpen, local_name);
-    return report(replace_file(target, data, size, writer), local_name);
+    if (open == nullptr)
+        open = open_at;
+    return report(replace_file(target, data, size, writer, open), local_name);
 }
