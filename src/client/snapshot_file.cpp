@@ -20,7 +20,7 @@ std::size_t stdio_write(const void* data, std::size_t bytes, FILE* file)
     return std::fwrite(data, 1, bytes, file);
 }
 
-enum class Outcome { kDone, kNoOpen, kNoWrite, kNoClose, kNoReplace };
+enum class Outcome { kDone, kNoOpen, kNoWrite, kNoClose, kNoReplace, kIncomplete };
 
 int report(Outcome outcome, const QOR_UC* local_name)
 {
@@ -38,6 +38,11 @@ int report(Outcome outcome, const QOR_UC* local_name)
         break;
     case Outcome::kNoReplace:
         printfU16(cU("FAIL: cannot replace local file %s\n"), local_name);
+        break;
+    case Outcome::kIncomplete:
+        printfU16(cU("FAIL: cannot write local file %s, which stays incomplete (its folder is "
+                     "append-only)\n"),
+                  local_name);
         break;
     }
     return 1;
@@ -112,13 +117,36 @@ Outcome write_copy(int fd, const unsigned char* data, std::size_t size, Snapshot
     return write_and_close(file, data, size, writer);
 }
 
+// A new file in a folder that keeps every name, on a file system without
+// unnamed files: written under its own name, as open(2) allows there. It
+// can never be removed again, so a failure leaves it incomplete.
+Outcome write_in_place(const WriteTarget& target, const unsigned char* data, std::size_t size,
+                       SnapshotWriter writer, FileOpener open)
+{
+    const int fd = open(target.folder.get(), target.name.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Outcome::kNoOpen;
+    const Descriptor file(fd);
+    set_permissions(fd, nullptr);
+    return write_copy(fd, data, size, writer) == Outcome::kDone ? Outcome::kDone
+                                                                : Outcome::kIncomplete;
+}
+
 Outcome replace_file(const WriteTarget& target, const unsigned char* data, std::size_t size,
                      SnapshotWriter writer, FileOpener open)
 {
-    TemporaryFile copy(target.folder.get(), open);
+    const struct stat* old = target.entry.valid() ? &target.status : nullptr;
+    // Where no name can be replaced or removed, the call fails before a
+    // copy is made that would then stay.
+    const bool folder_keeps_names = is_append_only_or_immutable(target.folder.get());
+    if (old != nullptr && (folder_keeps_names || is_append_only_or_immutable(target.entry.get())))
+        return Outcome::kNoReplace;
+    TemporaryFile copy(target.folder.get(), !folder_keeps_names, open);
     if (copy.fd() < 0)
-        return Outcome::kNoOpen;
-    set_permissions(copy.fd(), target.entry.valid() ? &target.status : nullptr);
+        return copy.needs_name() ? write_in_place(target, data, size, writer, open)
+                                 : Outcome::kNoOpen;
+    set_permissions(copy.fd(), old);
     const Outcome outcome = write_copy(copy.fd(), data, size, writer);
     if (outcome != Outcome::kDone)
         return outcome;

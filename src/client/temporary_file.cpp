@@ -109,7 +109,8 @@ int open_at(int folder, const char* name, int flags, mode_t mode)
     return openat(folder, name, flags, mode);
 }
 
-TemporaryFile::TemporaryFile(int folder, FileOpener open)
+TemporaryFile::TemporaryFile(int folder, bool may_replace, FileOpener open)
+    : may_replace_(may_replace)
 {
     const SignalsHeld held;
     g_folder = fcntl(folder, F_DUPFD_CLOEXEC, 0);
@@ -126,7 +127,9 @@ TemporaryFile::TemporaryFile(int folder, FileOpener open)
         close(fd_);
         fd_ = -1;
     }
-    if (lacks_unnamed)
+    // A hidden file that could be neither renamed nor removed would stay.
+    needs_name_ = lacks_unnamed && !may_replace;
+    if (lacks_unnamed && may_replace)
         make_hidden(open);
     if (fd_ < 0) {
         close(g_folder);
@@ -192,7 +195,7 @@ bool TemporaryFile::put_in_place(const std::string& name)
     // Linked under a free name, the file appears there complete at once.
     if (linkat(AT_FDCWD, proc_name(fd_).c_str(), g_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
-    return errno == EEXIST && link_hidden_and_rename(name);
+    return errno == EEXIST && may_replace_ && link_hidden_and_rename(name);
 }
 
 // A name is replaced by a rename, so the file first gets a hidden name. Every

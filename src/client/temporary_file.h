@@ -24,14 +24,19 @@ class TemporaryFile
 {
   public:
     /* Creates the file, readable and writable by the owner only, in the
-     * folder that the descriptor (O_PATH will do) holds, through open;
-     * fd() is -1 when that failed. */
-    explicit TemporaryFile(int folder, FileOpener open = open_at);
+     * folder that the descriptor (O_PATH will do) holds, through open.
+     * may_replace tells whether names in the folder may be replaced and
+     * removed: only then is a hidden file ever made, and what stands under
+     * the name replaced. fd() is -1 when that failed. */
+    TemporaryFile(int folder, bool may_replace, FileOpener open = open_at);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     int fd() const { return fd_; }
+    /* Creating failed only because the file system has no unnamed files and
+     * no hidden file was allowed. */
+    bool needs_name() const { return needs_name_; }
     /* Gives the complete file the name in the same folder. True on success,
      * after which the file is no longer removed. */
     bool put_in_place(const std::string& name);
@@ -41,7 +46,9 @@ class TemporaryFile
     bool link_hidden_and_rename(const std::string& name);
 
     int fd_ = -1;
+    bool may_replace_ = false;
     bool unnamed_ = false;
+    bool needs_name_ = false;
     bool exists_ = false; // a hidden file was made and its handlers set
 };
 

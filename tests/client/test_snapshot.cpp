@@ -6,8 +6,10 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <limits.h>
+#include <linux/fs.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -231,6 +233,42 @@ int open_without_unnamed_files(int folder, const char* name, int flags, mode_t m
     return openat(folder, name, flags, mode);
 }
 
+// An attribute (FS_APPEND_FL, FS_IMMUTABLE_FL) of a file or folder, set as
+// chattr sets it for as long as the object lives, so that the folder can be
+// removed afterwards; set() is false when the file system refuses it.
+class Attribute
+{
+  public:
+    Attribute(const std::string& path, int flag) : flag_(flag)
+    {
+        if (flag_ != 0)
+            file_.reset(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        set_ = file_.valid() && change(flag_, 0);
+    }
+    ~Attribute()
+    {
+        if (set_)
+            change(0, flag_);
+    }
+    Attribute(const Attribute&) = delete;
+    Attribute& operator=(const Attribute&) = delete;
+    bool set() const { return set_; }
+
+  private:
+    bool change(int add, int remove)
+    {
+        int flags = 0;
+        if (ioctl(file_.get(), FS_IOC_GETFLAGS, &flags) != 0)
+            return false;
+        flags = (flags | add) & ~remove;
+        return ioctl(file_.get(), FS_IOC_SETFLAGS, &flags) == 0;
+    }
+
+    Descriptor file_;
+    int flag_;
+    bool set_ = false;
+};
+
 // One write of a snapshot under a name below a fresh folder, with the bytes
 // under the name before and after.
 struct CopyCase
@@ -244,6 +282,8 @@ struct CopyCase
     std::string printed; // "%s" is the local name
     const char* after;   // null: no file
     FileOpener open = nullptr;
+    int folder_flag = 0; // FS_APPEND_FL or FS_IMMUTABLE_FL, set before the write
+    int file_flag = 0;
 };
 
 // Writes the case's snapshot under the umask 022: its result and output, a
@@ -255,6 +295,10 @@ void check_copy(const CopyCase& c)
     const std::string path = folder / c.name;
     if (c.before != nullptr)
         write_file(path, c.before);
+    const Attribute file_flag(path, c.file_flag);
+    const Attribute folder_flag(folder.path(), c.folder_flag);
+    ASSERT_EQ(file_flag.set() || folder_flag.set(), c.file_flag != 0 || c.folder_flag != 0)
+        << c.label;
     pieces.clear();
     short_after = c.short_after;
     const mode_t saved_mask = umask(022);
@@ -473,6 +517,55 @@ TEST(ClientSnapshotFileDeathTest, AFileTheCallerMayNotWriteStays)
         testing::ExitedWithCode(1), "");
     EXPECT_EQ(read_file(path), "old");
     EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"});
+}
+
+// A folder or a file that is append-only or immutable, where no name can be
+// replaced or removed: an old copy stays and nothing is made beside it; a
+// new file appears only complete, or, on a file system without unnamed
+// files, is written in place and a failure says that it stays incomplete.
+TEST(ClientSnapshotFile, AFolderOrFileThatKeepsItsNameIsNeverLeftWithACopy)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can make a folder append-only or immutable";
+    {
+        Folder probe;
+        const Attribute append_only(probe.path(), FS_APPEND_FL);
+        if (!append_only.set())
+            GTEST_SKIP() << "a folder in /tmp cannot be made append-only (no such attribute "
+                            "there, or no CAP_LINUX_IMMUTABLE): "
+                         << std::strerror(errno);
+    }
+    const std::string data = "PK\x03\x04 snapshot";
+    const char* name = "copy.zip";
+    const std::string cannot_open = "FAIL: cannot open local file %s\n";
+    const std::string cannot_replace = "FAIL: cannot replace local file %s\n";
+    const FileOpener unnamed = nullptr;
+    const FileOpener no_unnamed = open_without_unnamed_files;
+    constexpr int kAppend = FS_APPEND_FL;
+    constexpr int kImmutable = FS_IMMUTABLE_FL;
+    const CopyCase cases[] = {
+        {"append-only folder, old copy", "old", data, 0, name, 1, cannot_replace, "old", unnamed,
+         kAppend},
+        {"append-only folder, new file", nullptr, data, 0, name, 0, "", data.c_str(), unnamed,
+         kAppend},
+        {"append-only folder, new file, short write", nullptr, data, 1, name, 1,
+         "FAIL: cannot write local file %s\n", nullptr, unnamed, kAppend},
+        {"append-only folder, new file, no unnamed files", nullptr, data, 0, name, 0, "",
+         data.c_str(), no_unnamed, kAppend},
+        {"append-only folder, new file, no unnamed files, short write", nullptr, data, 1, name, 1,
+         "FAIL: cannot write local file %s, which stays incomplete (its folder is append-only)\n",
+         "", no_unnamed, kAppend},
+        {"immutable folder, old copy", "old", data, 0, name, 1, cannot_replace, "old", unnamed,
+         kImmutable},
+        {"immutable folder, new file", nullptr, data, 0, name, 1, cannot_open, nullptr, unnamed,
+         kImmutable},
+        {"immutable folder, new file, no unnamed files", nullptr, data, 0, name, 1, cannot_open,
+         nullptr, no_unnamed, kImmutable},
+        {"append-only file", "old", data, 0, name, 1, cannot_replace, "old", unnamed, 0, kAppend},
+        {"immutable file", "old", data, 0, name, 1, cannot_open, "old", unnamed, 0, kImmutable},
+    };
+    for (const auto& c : cases)
+        check_copy(c);
 }
 
 // Whether a writer ever opened the FIFO that reader reads without waiting:
