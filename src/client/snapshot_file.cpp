@@ -20,7 +20,7 @@ std::size_t stdio_write(const void* data, std::size_t bytes, FILE* file)
     return std::fwrite(data, 1, bytes, file);
 }
 
-enum class Outcome { kDone, kNoOpen, kNoWrite, kNoClose, kNoReplace };
+enum class Outcome { kDone, kNoOpen, kNoWrite, kNoClose, kNoReplace, kIncomplete };
 
 int report(Outcome outcome, const QOR_UC* local_name)
 {
@@ -38,6 +38,11 @@ int report(Outcome outcome, const QOR_UC* local_name)
         break;
     case Outcome::kNoReplace:
         printfU16(cU("FAIL: cannot replace local file %s\n"), local_name);
+        break;
+    case Outcome::kIncomplete:
+        printfU16(cU("FAIL: cannot write local file %s, which stays incomplete (its folder is "
+                     "append-only)\n"),
+                  local_name);
         break;
     }
     return 1;
@@ -98,21 +103,54 @@ void set_permissions(int fd, const struct stat* old)
     fchmod(fd, mode);
 }
 
-Outcome replace_file(const WriteTarget& target, const unsigned char* data, std::size_t size,
-                     SnapshotWriter writer)
+// Writes through a stream on a second descriptor of the file: an unnamed
+// file lives only as long as one of its descriptors is open.
+Outcome write_copy(int fd, const unsigned char* data, std::size_t size, SnapshotWriter writer)
 {
-    TemporaryFile temporary(target.folder.get());
-    if (temporary.fd() < 0)
+    const int second = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    FILE* file = second >= 0 ? fdopen(second, "wb") : nullptr;
+    if (file == nullptr) {
+        if (second >= 0)
+            close(second);
         return Outcome::kNoOpen;
-    set_permissions(temporary.fd(), target.entry.valid() ? &target.status : nullptr);
-    FILE* file = fdopen(temporary.fd(), "wb");
-    if (file == nullptr)
+    }
+    return write_and_close(file, data, size, writer);
+}
+
+// A new file in a folder that keeps every name, on a file system without
+// unnamed files: written under its own name, as open(2) allows there. It
+// can never be removed again, so a failure leaves it incomplete.
+Outcome write_in_place(const WriteTarget& target, const unsigned char* data, std::size_t size,
+                       SnapshotWriter writer, FileOpener open)
+{
+    const int fd = open(target.folder.get(), target.name.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
         return Outcome::kNoOpen;
-    temporary.release_fd();
-    Outcome outcome = write_and_close(file, data, size, writer);
-    if (outcome == Outcome::kDone && !temporary.rename_to(target.name))
-        outcome = Outcome::kNoReplace;
-    return outcome;
+    const Descriptor file(fd);
+    set_permissions(fd, nullptr);
+    return write_copy(fd, data, size, writer) == Outcome::kDone ? Outcome::kDone
+                                                                : Outcome::kIncomplete;
+}
+
+Outcome replace_file(const WriteTarget& target, const unsigned char* data, std::size_t size,
+                     SnapshotWriter writer, FileOpener open)
+{
+    const struct stat* old = target.entry.valid() ? &target.status : nullptr;
+    // Where no name can be replaced or removed, the call fails before a
+    // copy is made that would then stay.
+    const bool folder_keeps_names = is_append_only_or_immutable(target.folder.get());
+    if (old != nullptr && (folder_keeps_names || is_append_only_or_immutable(target.entry.get())))
+        return Outcome::kNoReplace;
+    TemporaryFile copy(target.folder.get(), !folder_keeps_names, open);
+    if (copy.fd() < 0)
+        return copy.needs_name() ? write_in_place(target, data, size, writer, open)
+                                 : Outcome::kNoOpen;
+    set_permissions(copy.fd(), old);
+    const Outcome outcome = write_copy(copy.fd(), data, size, writer);
+    if (outcome != Outcome::kDone)
+        return outcome;
+    return copy.put_in_place(target.name) ? Outcome::kDone : Outcome::kNoReplace;
 }
 
 } // namespace
@@ -132,7 +170,7 @@ bool write_snapshot_data(FILE* file, const unsigned char* data, std::size_t size
 }
 
 int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std::size_t size,
-                        SnapshotWriter writer)
+                        SnapshotWriter writer, FileOpener open)
 {
     if (local_name == nullptr)
         local_name = cU("");
@@ -148,5 +186,7 @@ int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std
     // itself, and it has no folder to be replaced in.
     if (target.entry.valid() && (!S_ISREG(target.status.st_mode) || !may_write(target)))
         return report(Outcome::kNoOpen, local_name);
-    return report(replace_file(target, data, size, writer), local_name);
+    if (open == nullptr)
+        open = open_at;
+    return report(replace_file(target, data, size, writer, open), local_name);
 }

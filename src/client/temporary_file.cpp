@@ -1,5 +1,6 @@
-// A temporary file that no ending of the program by SIGINT, SIGTERM, SIGHUP,
-// SIGQUIT or SIGXFSZ leaves behind.
+// A temporary file that no ending of the program leaves behind: an unnamed
+// one where the file system has them, else a hidden one that SIGINT,
+// SIGTERM, SIGHUP, SIGQUIT and SIGXFSZ remove.
 #include "client/temporary_file.h"
 
 #include <errno.h>
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -42,14 +44,17 @@ extern "C" void remove_and_go_on(int signal)
     raise(signal);
 }
 
-// Holds the signals back while the name and the flag change.
+// Holds the signals back while the name and the flag change, or every
+// signal that can be held.
 class SignalsHeld
 {
   public:
-    SignalsHeld()
+    explicit SignalsHeld(bool every_signal = false)
     {
         sigset_t held;
         sigemptyset(&held);
+        if (every_signal)
+            sigfillset(&held);
         for (const int signal : kSignals)
             sigaddset(&held, signal);
         sigprocmask(SIG_BLOCK, &held, &saved_);
@@ -83,25 +88,65 @@ void make_name(unsigned attempt)
     *out = '\0';
 }
 
+// What open(2) gives where the file system has no unnamed files (EISDIR
+// from a kernel that does not know O_TMPFILE).
+bool lacks_unnamed_files(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// The name through which an unnamed file is linked; linkat with
+// AT_EMPTY_PATH would need CAP_DAC_READ_SEARCH.
+std::string proc_name(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
 } // namespace
 
-TemporaryFile::TemporaryFile(int folder)
+int open_at(int folder, const char* name, int flags, mode_t mode)
+{
+    return openat(folder, name, flags, mode);
+}
+
+TemporaryFile::TemporaryFile(int folder, bool may_replace, FileOpener open)
+    : may_replace_(may_replace)
 {
     const SignalsHeld held;
     g_folder = fcntl(folder, F_DUPFD_CLOEXEC, 0);
     if (g_folder < 0)
         return;
-    for (unsigned attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
-        make_name(attempt);
-        fd_ = openat(g_folder, g_name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ < 0 && errno != EEXIST)
-            break;
+    fd_ = open(g_folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    // Without /proc the unnamed file could never get its name.
+    if (fd_ >= 0 && access(proc_name(fd_).c_str(), F_OK) == 0) {
+        unnamed_ = true;
+        return;
     }
+    const bool lacks_unnamed = fd_ >= 0 || lacks_unnamed_files(errno);
+    if (fd_ >= 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+    // A hidden file that could be neither renamed nor removed would stay.
+    needs_name_ = lacks_unnamed && !may_replace;
+    if (lacks_unnamed && may_replace)
+        make_hidden(open);
     if (fd_ < 0) {
         close(g_folder);
         g_folder = -1;
-        return;
     }
+}
+
+void TemporaryFile::make_hidden(FileOpener open)
+{
+    for (unsigned attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
+        make_name(attempt);
+        fd_ = open(g_folder, g_name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd_ < 0)
+        return;
     exists_ = true;
     g_exists = 1;
     struct sigaction action
@@ -119,27 +164,58 @@ TemporaryFile::TemporaryFile(int folder)
 
 TemporaryFile::~TemporaryFile()
 {
-    if (fd_ >= 0)
-        close(fd_);
-    if (!exists_)
-        return;
-    const SignalsHeld held;
-    if (g_exists)
-        unlinkat(g_folder, g_name, 0);
-    g_exists = 0;
-    for (int i = 0; i < kSignalCount; ++i) {
-        if (g_handled[i])
-            sigaction(kSignals[i], &g_previous[i], nullptr);
+    if (fd_ < 0)
+        return; // nothing was made
+    close(fd_);
+    if (exists_) {
+        const SignalsHeld held;
+        if (g_exists)
+            unlinkat(g_folder, g_name, 0);
+        g_exists = 0;
+        for (int i = 0; i < kSignalCount; ++i) {
+            if (g_handled[i])
+                sigaction(kSignals[i], &g_previous[i], nullptr);
+        }
     }
     close(g_folder);
     g_folder = -1;
 }
 
-bool TemporaryFile::rename_to(const std::string& name)
+bool TemporaryFile::put_in_place(const std::string& name)
 {
-    const SignalsHeld held;
-    if (!g_exists || renameat(g_folder, g_name, g_folder, name.c_str()) != 0)
+    if (fd_ < 0)
         return false;
-    g_exists = 0;
-    return true;
+    if (!unnamed_) {
+        const SignalsHeld held;
+        if (!g_exists || renameat(g_folder, g_name, g_folder, name.c_str()) != 0)
+            return false;
+        g_exists = 0;
+        return true;
+    }
+    // Linked under a free name, the file appears there complete at once.
+    if (linkat(AT_FDCWD, proc_name(fd_).c_str(), g_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    return errno == EEXIST && may_replace_ && link_hidden_and_rename(name);
+}
+
+// A name is replaced by a rename, so the file first gets a hidden name. Every
+// signal that can be held waits until it has lost that name again: only
+// SIGKILL between the link and the rename can leave the hidden file.
+bool TemporaryFile::link_hidden_and_rename(const std::string& name)
+{
+    const SignalsHeld held(true);
+    const std::string unnamed = proc_name(fd_);
+    bool linked = false;
+    for (unsigned attempt = 0; attempt < kAttempts && !linked; ++attempt) {
+        make_name(attempt);
+        linked = linkat(AT_FDCWD, unnamed.c_str(), g_folder, g_name, AT_SYMLINK_FOLLOW) == 0;
+        if (!linked && errno != EEXIST)
+            return false;
+    }
+    if (!linked)
+        return false;
+    if (renameat(g_folder, g_name, g_folder, name.c_str()) == 0)
+        return true;
+    unlinkat(g_folder, g_name, 0);
+    return false;
 }

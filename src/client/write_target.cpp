@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <utility>
@@ -102,4 +103,16 @@ bool find_write_target(const std::string& path, WriteTarget* target)
         return true;
     }
     return false;
+}
+
+bool is_append_only_or_immutable(int fd)
+{
+    // statx reads the attributes through the judged descriptor itself;
+    // FS_IOC_GETFLAGS would need the folder or the file opened for reading.
+    struct statx status
+    {
+    };
+    if (statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, 0, &status) != 0)
+        return false;
+    return (status.stx_attributes & (STATX_ATTR_APPEND | STATX_ATTR_IMMUTABLE)) != 0;
 }

@@ -30,4 +30,9 @@ struct WriteTarget
  * never: a link there has been followed). */
 bool find_write_target(const std::string& path, WriteTarget* target);
 
+/* Whether what the descriptor (O_PATH will do) holds has the append-only or
+ * immutable attribute: no name in such a folder can be removed or replaced,
+ * nor can such a file be replaced. */
+bool is_append_only_or_immutable(int fd);
+
 #endif

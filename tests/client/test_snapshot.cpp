@@ -5,18 +5,25 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <limits.h>
+#include <linux/fs.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,6 +32,7 @@
 #include <tuple>
 #include <vector>
 
+#include "client/descriptor.h"
 #include "client/snapshot_encoding.h"
 #include "client/snapshot_file.h"
 #include "client/snapshot_reply.h"
@@ -50,10 +58,11 @@ std::size_t recording_writer(const void* data, std::size_t bytes, FILE*)
     return bytes;
 }
 
-// The recording writer for a short write, else the real one.
-SnapshotWriter recording_writer_or_null(std::size_t short_write_after)
+// The recording writer that writes what it is given.
+std::size_t recording_file_writer(const void* data, std::size_t bytes, FILE* file)
 {
-    return short_write_after != 0 ? recording_writer : nullptr;
+    pieces.push_back(bytes);
+    return std::fwrite(data, 1, bytes, file);
 }
 
 using clienttest::read_file;
@@ -214,23 +223,123 @@ TEST(ClientSnapshotFile, WritesInPiecesOfAtMost32K)
     short_after = 0;
 }
 
+// An open of the copy on a file system without unnamed files.
+int open_without_unnamed_files(int folder, const char* name, int flags, mode_t mode)
+{
+    if ((flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return openat(folder, name, flags, mode);
+}
+
+// An attribute (FS_APPEND_FL, FS_IMMUTABLE_FL) of a file or folder, set as
+// chattr sets it for as long as the object lives, so that the folder can be
+// removed afterwards; set() is false when the file system refuses it.
+class Attribute
+{
+  public:
+    Attribute(const std::string& path, int flag) : flag_(flag)
+    {
+        if (flag_ != 0)
+            file_.reset(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        set_ = file_.valid() && change(flag_, 0);
+    }
+    ~Attribute()
+    {
+        if (set_)
+            change(0, flag_);
+    }
+    Attribute(const Attribute&) = delete;
+    Attribute& operator=(const Attribute&) = delete;
+    bool set() const { return set_; }
+
+  private:
+    bool change(int add, int remove)
+    {
+        int flags = 0;
+        if (ioctl(file_.get(), FS_IOC_GETFLAGS, &flags) != 0)
+            return false;
+        flags = (flags | add) & ~remove;
+        return ioctl(file_.get(), FS_IOC_SETFLAGS, &flags) == 0;
+    }
+
+    Descriptor file_;
+    int flag_;
+    bool set_ = false;
+};
+
+// One write of a snapshot under a name below a fresh folder, with the bytes
+// under the name before and after.
+struct CopyCase
+{
+    const char* label;
+    const char* before; // null: no file
+    std::string data;
+    std::size_t short_after; // the piece that is written short, 0: none
+    const char* name;        // below the folder
+    int result;
+    std::string printed; // "%s" is the local name
+    const char* after;   // null: no file
+    FileOpener open = nullptr;
+    int folder_flag = 0; // FS_APPEND_FL or FS_IMMUTABLE_FL, set before the write
+    int file_flag = 0;
+};
+
+// Writes the case's snapshot under the umask 022: its result and output, a
+// refusal before anything is written, and the name alone left in the
+// folder, with a new file's permissions from the umask.
+void check_copy(const CopyCase& c)
+{
+    Folder folder;
+    const std::string path = folder / c.name;
+    if (c.before != nullptr)
+        write_file(path, c.before);
+    const Attribute file_flag(path, c.file_flag);
+    const Attribute folder_flag(folder.path(), c.folder_flag);
+    ASSERT_EQ(file_flag.set() || folder_flag.set(), c.file_flag != 0 || c.folder_flag != 0)
+        << c.label;
+    pieces.clear();
+    short_after = c.short_after;
+    const mode_t saved_mask = umask(022);
+    testing::internal::CaptureStdout();
+    const int result = write_snapshot_file(
+        wide(path).c_str(), reinterpret_cast<const unsigned char*>(c.data.data()), c.data.size(),
+        c.short_after != 0 ? recording_writer : recording_file_writer, c.open);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    umask(saved_mask);
+    short_after = 0;
+    EXPECT_EQ(result, c.result) << c.label;
+    std::string expected = c.printed;
+    if (const std::size_t at = expected.find("%s"); at != std::string::npos)
+        expected.replace(at, 2, path);
+    EXPECT_EQ(printed, expected) << c.label;
+    if (c.result != 0 && c.short_after == 0) {
+        EXPECT_TRUE(pieces.empty()) << c.label;
+    }
+    EXPECT_EQ(exists(path), c.after != nullptr) << c.label;
+    if (c.after != nullptr) {
+        EXPECT_EQ(read_file(path), c.after) << c.label;
+    }
+    const std::vector<std::string> expected_names =
+        c.after != nullptr ? std::vector<std::string>{c.name} : std::vector<std::string>{};
+    EXPECT_EQ(folder_names(folder.path()), expected_names) << c.label;
+    struct stat st
+    {
+    };
+    if (c.after != nullptr && c.before == nullptr && stat(path.c_str(), &st) == 0) {
+        EXPECT_EQ(st.st_mode & 0777, 0644u) << c.label;
+    }
+}
+
 // Each way of writing the local copy, with the target's bytes before and
-// after: the old copy is replaced only by a complete new one, and no
-// temporary file stays behind.
+// after, on file systems with and without unnamed files: the old copy is
+// replaced only by a complete new one, and no temporary file stays behind.
 TEST(ClientSnapshotFile, TheOldCopyIsReplacedOnlyWhenTheNewOneIsComplete)
 {
+    const FileOpener no_unnamed = open_without_unnamed_files;
     const std::string data = "PK\x03\x04 snapshot";
-    const struct
-    {
-        const char* label;
-        const char* before; // null: no file
-        std::string data;
-        std::size_t short_after;
-        const char* name; // below the folder
-        int result;
-        const char* printed; // "%s" is the local name
-        const char* after;   // null: no file
-    } cases[] = {
+    const CopyCase cases[] = {
         {"new file", nullptr, data, 0, "copy.zip", 0, "", "PK\x03\x04 snapshot"},
         {"over an old copy", "old", data, 0, "copy.zip", 0, "", "PK\x03\x04 snapshot"},
         {"empty snapshot", "old", "", 0, "copy.zip", 0, "", ""},
@@ -239,41 +348,15 @@ TEST(ClientSnapshotFile, TheOldCopyIsReplacedOnlyWhenTheNewOneIsComplete)
          "FAIL: cannot write local file %s\n", nullptr},
         {"missing folder", nullptr, data, 0, "none/copy.zip", 1,
          "FAIL: cannot open local file %s\n", nullptr},
+        {"new file, no unnamed files", nullptr, data, 0, "copy.zip", 0, "", "PK\x03\x04 snapshot",
+         no_unnamed},
+        {"over an old copy, no unnamed files", "old", data, 0, "copy.zip", 0, "",
+         "PK\x03\x04 snapshot", no_unnamed},
+        {"short write, no unnamed files", "old", data, 1, "copy.zip", 1,
+         "FAIL: cannot write local file %s\n", "old", no_unnamed},
     };
-    const mode_t saved_mask = umask(022);
-    for (const auto& c : cases) {
-        Folder folder;
-        const std::string path = folder / c.name;
-        if (c.before != nullptr)
-            write_file(path, c.before);
-        pieces.clear();
-        short_after = c.short_after;
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(write_snapshot_file(wide(path).c_str(),
-                                      reinterpret_cast<const unsigned char*>(c.data.data()),
-                                      c.data.size(), recording_writer_or_null(c.short_after)),
-                  c.result)
-            << c.label;
-        std::string printed = c.printed;
-        if (const std::size_t at = printed.find("%s"); at != std::string::npos)
-            printed.replace(at, 2, path);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), printed) << c.label;
-        EXPECT_EQ(exists(path), c.after != nullptr) << c.label;
-        if (c.after != nullptr) {
-            EXPECT_EQ(read_file(path), c.after) << c.label;
-        }
-        const std::vector<std::string> expected_names =
-            c.after != nullptr ? std::vector<std::string>{c.name} : std::vector<std::string>{};
-        EXPECT_EQ(folder_names(folder.path()), expected_names) << c.label;
-        struct stat st
-        {
-        };
-        if (c.after != nullptr && c.before == nullptr && stat(path.c_str(), &st) == 0) {
-            EXPECT_EQ(st.st_mode & 0777, 0644u) << c.label;
-        }
-    }
-    short_after = 0;
-    umask(saved_mask);
+    for (const auto& c : cases)
+        check_copy(c);
 }
 
 // An old copy keeps its permissions; a symbolic link keeps pointing to the
@@ -434,6 +517,55 @@ TEST(ClientSnapshotFileDeathTest, AFileTheCallerMayNotWriteStays)
         testing::ExitedWithCode(1), "");
     EXPECT_EQ(read_file(path), "old");
     EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"});
+}
+
+// A folder or a file that is append-only or immutable, where no name can be
+// replaced or removed: an old copy stays and nothing is made beside it; a
+// new file appears only complete, or, on a file system without unnamed
+// files, is written in place and a failure says that it stays incomplete.
+TEST(ClientSnapshotFile, AFolderOrFileThatKeepsItsNameIsNeverLeftWithACopy)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can make a folder append-only or immutable";
+    {
+        Folder probe;
+        const Attribute append_only(probe.path(), FS_APPEND_FL);
+        if (!append_only.set())
+            GTEST_SKIP() << "a folder in /tmp cannot be made append-only (no such attribute "
+                            "there, or no CAP_LINUX_IMMUTABLE): "
+                         << std::strerror(errno);
+    }
+    const std::string data = "PK\x03\x04 snapshot";
+    const char* name = "copy.zip";
+    const std::string cannot_open = "FAIL: cannot open local file %s\n";
+    const std::string cannot_replace = "FAIL: cannot replace local file %s\n";
+    const FileOpener unnamed = nullptr;
+    const FileOpener no_unnamed = open_without_unnamed_files;
+    constexpr int kAppend = FS_APPEND_FL;
+    constexpr int kImmutable = FS_IMMUTABLE_FL;
+    const CopyCase cases[] = {
+        {"append-only folder, old copy", "old", data, 0, name, 1, cannot_replace, "old", unnamed,
+         kAppend},
+        {"append-only folder, new file", nullptr, data, 0, name, 0, "", data.c_str(), unnamed,
+         kAppend},
+        {"append-only folder, new file, short write", nullptr, data, 1, name, 1,
+         "FAIL: cannot write local file %s\n", nullptr, unnamed, kAppend},
+        {"append-only folder, new file, no unnamed files", nullptr, data, 0, name, 0, "",
+         data.c_str(), no_unnamed, kAppend},
+        {"append-only folder, new file, no unnamed files, short write", nullptr, data, 1, name, 1,
+         "FAIL: cannot write local file %s, which stays incomplete (its folder is append-only)\n",
+         "", no_unnamed, kAppend},
+        {"immutable folder, old copy", "old", data, 0, name, 1, cannot_replace, "old", unnamed,
+         kImmutable},
+        {"immutable folder, new file", nullptr, data, 0, name, 1, cannot_open, nullptr, unnamed,
+         kImmutable},
+        {"immutable folder, new file, no unnamed files", nullptr, data, 0, name, 1, cannot_open,
+         nullptr, no_unnamed, kImmutable},
+        {"append-only file", "old", data, 0, name, 1, cannot_replace, "old", unnamed, 0, kAppend},
+        {"immutable file", "old", data, 0, name, 1, cannot_open, "old", unnamed, 0, kImmutable},
+    };
+    for (const auto& c : cases)
+        check_copy(c);
 }
 
 // Whether a writer ever opened the FIFO that reader reads without waiting:
@@ -1113,6 +1245,94 @@ TEST(ClientReadSnapshotDeathTest, AnUnwritableFolderLeavesTheOldCopy)
     EXPECT_EQ(instance.service->request_count(), 1u);
     EXPECT_EQ(read_file(path), "old");
     EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"});
+}
+
+// The size of the file that the process writes in the folder (any it has
+// open there but `old`), -1 while it has none open.
+long long size_written_in(pid_t pid, const std::string& folder, const std::string& old)
+{
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd/";
+    for (const std::string& fd : folder_names(fds)) {
+        char target[PATH_MAX];
+        const ssize_t n = readlink((fds + fd).c_str(), target, sizeof target);
+        const std::string name(target, n > 0 ? static_cast<std::size_t>(n) : 0);
+        struct stat st
+        {
+        };
+        if (name.rfind(folder + "/", 0) == 0 && name != old && stat((fds + fd).c_str(), &st) == 0)
+            return st.st_size;
+    }
+    return -1;
+}
+
+// Runs the program with the words and sends it the signal as soon as the
+// file it writes in the folder holds bytes; returns its wait status, or -1
+// when it ended before.
+int run_program_until_written(const std::vector<std::string>& words, const Folder& folder,
+                              int signal)
+{
+    std::vector<char*> argv = {const_cast<char*>(QORCONTROL_BINARY)};
+    for (const std::string& word : words)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, QORCONTROL_BINARY, &quiet, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (size_written_in(pid, folder.path(), folder / "copy.zip") > 0) {
+            kill(pid, signal);
+            waitpid(pid, &status, 0);
+            return status;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return -1;
+}
+
+// The program ended in the middle of writing a large snapshot, by SIGKILL,
+// by a signal that it leaves to its default action, or by one it handles:
+// the old copy stays, and nothing else is left in its folder.
+TEST(ClientReadSnapshot, AProgramEndedDuringTheWriteLeavesNothingBehind)
+{
+    {
+        Folder probe;
+        const Descriptor unnamed(open(probe.path().c_str(), O_TMPFILE | O_WRONLY, 0600));
+        if (!unnamed.valid())
+            GTEST_SKIP() << "the file system of /tmp has no unnamed files (O_TMPFILE): "
+                         << std::strerror(errno);
+    }
+    std::string snapshot(32 << 20, '\0');
+    for (std::size_t i = 0; i < snapshot.size(); ++i)
+        snapshot[i] = static_cast<char>((i * 31 + i / 4096) & 0xff);
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(
+        Reply::dime({qortest::dime_envelope_record(
+                         qortest::envelope(snapshot_response("<snapshot href=\"cid:s1\"/>"))),
+                     DimeRecord{"cid:s1", "application/zip", std::move(snapshot)}}));
+    for (const int signal : {SIGKILL, SIGUSR1, SIGALRM, SIGTERM}) {
+        // The program may finish before the copy is seen; it is tried again.
+        int status = -1;
+        for (int attempt = 0; attempt < 3 && status == -1; ++attempt) {
+            Folder folder;
+            const std::string path = folder / "copy.zip";
+            write_file(path, "old");
+            status = run_program_until_written(instance.call({"ReadSnapshot", "s.zip", path}),
+                                               folder, signal);
+            if (status == -1)
+                continue;
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+            EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"copy.zip"}) << signal;
+            EXPECT_EQ(read_file(path), "old") << signal;
+        }
+        EXPECT_NE(status, -1) << "the program never wrote in its folder, signal " << signal;
+    }
 }
 
 // As root: a link "l" that another user owns in a sticky folder is never
