@@ -68,6 +68,39 @@ int qor_detail_skip(struct soap* soap);
 char** qor_instring(struct soap* soap, const char* tag, char** p, const char* type, int t, int flag,
                     long minlen, long maxlen, const char* pattern);
 
+// The strings that the readers of element text copy out of a reply, while an
+// array is read (its reader holds a scope for its whole call), are cut from
+// pieces of the context's memory that many of them share, released by
+// soap_end like the rest. The scopes of a thread nest; an inner one of the
+// same context shares the pieces of the outer one.
+class QorStringScope
+{
+  public:
+    explicit QorStringScope(struct soap* soap);
+    ~QorStringScope();
+    QorStringScope(const QorStringScope&) = delete;
+    QorStringScope& operator=(const QorStringScope&) = delete;
+
+    // The innermost active scope of the context on this thread; null when
+    // none.
+    static QorStringScope* of(const struct soap* soap);
+    // Room for n bytes, at most the longest shared string; null with
+    // SOAP_EOM.
+    char* take(std::size_t n);
+
+  private:
+    struct soap* soap_;
+    QorStringScope* outer_;
+    bool active_;
+    char* room_ = nullptr; // the unused end of the current piece
+    char* end_ = nullptr;
+};
+
+// Room for a string of n bytes (its NUL included) in the context's memory:
+// from the context's scope when one is active and the string is short, an
+// allocation of its own otherwise. Null with SOAP_EOM.
+char* qor_string_room(struct soap* soap, std::size_t n);
+
 // The text of a string element whose start tag was just read, with its end
 // tag, taken straight from the input buffer when both lie there and the text
 // holds no reference, markup or byte above 0x7F: a copy in *p and true;

@@ -129,12 +129,11 @@ bool qor_plain_string(struct soap* soap, char** p)
     Content content;
     if (!plain_content(soap, &content))
         return false;
-    // One allocation of exactly the text and its NUL (the text lies in the
-    // input buffer, so the sum cannot overflow); on failure nothing has been
-    // read.
-    char* text = static_cast<char*>(soap_malloc(soap, content.length + 1));
+    // The text and its NUL (the text lies in the input buffer, so the sum
+    // cannot overflow); on failure nothing has been read.
+    char* text = qor_string_room(soap, content.length + 1);
     if (text == nullptr)
-        return false; // soap_malloc set SOAP_EOM
+        return false; // SOAP_EOM is set
     std::memcpy(text, content.text, content.length);
     text[content.length] = '\0';
     *p = text;

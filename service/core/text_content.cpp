@@ -140,7 +140,7 @@ char* qor_string_text(struct soap* soap)
         return nullptr;  // a reference that names no character
     soap_unget(soap, c); // EOF or the end tag's mark, never a NUL
     // The text and the NUL that std::string keeps after it.
-    char* copy = static_cast<char*>(soap_malloc(soap, text.size() + 1));
+    char* copy = qor_string_room(soap, text.size() + 1);
     if (copy == nullptr)
         return nullptr;
     std::memcpy(copy, text.data(), text.size() + 1);

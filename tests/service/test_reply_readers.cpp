@@ -504,10 +504,10 @@ Written Write(Form form, std::size_t length)
     return {};
 }
 
-// Where the text stands: the first string of the reply, or after 240 short
-// strings that take 3840 bytes with their NULs (256 short of 4096).
+// Where the text stands: the first string of the reply, or after short
+// strings that leave 255, 256 or 257 bytes of a shared string piece.
 constexpr int kFirst = -1;
-const int kRooms[] = {kFirst, 256};
+const int kRooms[] = {kFirst, 255, 256, 257};
 
 std::vector<std::string> Shorts(int room)
 {
