@@ -129,10 +129,19 @@ struct PluginData
     bool second_look = false;
     // The parser read on past the point at which the reply was refused.
     bool reply_refused = false;
-    // The bytes after the end of the XML, handed to the toolkit again once it
-    // reads on after its envelope (held_back_at: those handed on).
+    // The bytes of a piece after the end of the XML, handed to the toolkit
+    // again in the next reads (held_back_at: those handed on; the first
+    // held_back_counted of them are in the toolkit's byte count already, as
+    // they were when they first came).
     std::string held_back;
     size_t held_back_at = 0;
+    size_t held_back_counted = 0;
+    // Of the bytes that the reads since the last piece handed on again, those
+    // in the toolkit's count already.
+    size_t recounted = 0;
+    // The bytes of the DIME record that holds the envelope, from the end of
+    // its header, that the toolkit alone would have counted so far.
+    ULONG64 record_count = 0;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;

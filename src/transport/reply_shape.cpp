@@ -25,6 +25,8 @@ void ReplyShape::reset()
     error_.clear();
     record_have_ = 0;
     fields_left_ = 0;
+    envelope_record_ = false;
+    record_size_ = record_taken_ = 0;
     mime_.reset();
     xml_ = XmlShape();
     copy_ = XmlShape();
@@ -64,11 +66,13 @@ void ReplyShape::refuse(std::string why)
         error_ = std::move(why);
 }
 
-std::size_t ReplyShape::feed(const char* data, std::size_t n)
+ReplyShape::Taken ReplyShape::take(const char* data, std::size_t n)
 {
+    Taken taken;
     const char* p = data;
     const char* const end = data + n;
-    while (p < end && error().empty()) {
+    bool stop = false;
+    while (p < end && error().empty() && !stop) {
         const unsigned char c = static_cast<unsigned char>(*p);
         switch (part_) {
         case Part::Start:
@@ -98,15 +102,23 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
         case Part::Head:
             // The toolkit reads the header; the bytes after it come again
             // once it has (see body_begins).
-            return n;
-        case Part::Xml:
-            xml(p, end);
-            if (part_ == Part::Rest) {
-                if (mime_)
-                    mime_->follow_rest();
-                return static_cast<std::size_t>(p - data); // the end of the XML
-            }
+            p = end;
             break;
+        case Part::Rest:
+            // Only the parts' headers are looked at; they bound nothing.
+            if (mime_)
+                mime_->feed(p, static_cast<std::size_t>(end - p));
+            p = end;
+            break;
+        case Part::Xml: {
+            const char* const from = p;
+            xml(p, end);
+            record_taken_ += static_cast<std::uint64_t>(p - from);
+            stop = part_ == Part::Rest; // the end of the XML
+            if (stop && mime_)
+                mime_->follow_rest();
+            break;
+        }
         case Part::Mime: {
             p += mime_->feed(p, static_cast<std::size_t>(end - p));
             if (!mime_->error().empty())
@@ -121,7 +133,7 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
             record_[record_have_++] = c;
             ++p;
             if (record_have_ == sizeof record_)
-                dime_header_done();
+                dime_header_done(taken);
             break;
         case Part::DimeFields: {
             const std::size_t k = static_cast<std::size_t>(
@@ -129,17 +141,13 @@ std::size_t ReplyShape::feed(const char* data, std::size_t n)
             p += k;
             fields_left_ -= k;
             if (fields_left_ == 0)
-                part_ = Part::Xml;
+                record_data_begins(taken);
             break;
         }
-        case Part::Rest:
-            // Only the parts' headers are looked at; they bound nothing.
-            if (mime_)
-                mime_->feed(p, static_cast<std::size_t>(end - p));
-            return n;
         }
     }
-    return error().empty() ? n : static_cast<std::size_t>(p - data);
+    taken.kept = static_cast<std::size_t>(p - data);
+    return taken;
 }
 
 void ReplyShape::xml(const char*& p, const char* end)
@@ -176,7 +184,7 @@ void ReplyShape::xml(const char*& p, const char* end)
         part_ = Part::Rest;
 }
 
-void ReplyShape::dime_header_done()
+void ReplyShape::dime_header_done(Taken& taken)
 {
     // A record that is no DIME record fails the toolkit's reader.
     if ((record_[0] & 0xF8) != 0x08) {
@@ -193,10 +201,22 @@ void ReplyShape::dime_header_done()
     const auto field = [this](int at) {
         return static_cast<std::uint64_t>((record_[at] << 8) | record_[at + 1]);
     };
-    // The options, id and type; the XML of the envelope follows them. Its
-    // length is not looked at: the toolkit reads the XML to its end.
+    record_size_ = field(8) << 16 | field(10);
+    record_taken_ = 0;
+    // The options, id and type; the XML of the envelope follows them, read
+    // to its end whatever the length the record declares.
     fields_left_ = padded(field(2)) + padded(field(4)) + padded(field(6));
-    part_ = fields_left_ > 0 ? Part::DimeFields : Part::Xml;
+    if (fields_left_ > 0)
+        part_ = Part::DimeFields;
+    else
+        record_data_begins(taken);
+}
+
+void ReplyShape::record_data_begins(Taken& taken)
+{
+    envelope_record_ = true;
+    taken.record_begins = true;
+    part_ = Part::Xml;
 }
 
 } // namespace qortransport

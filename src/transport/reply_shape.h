@@ -47,12 +47,22 @@ class ReplyShape
                      std::optional<std::string> start = std::nullopt);
     // Refuses the reply for what its header says.
     void refuse(std::string why);
-    // Takes the next bytes that the toolkit received; returns how many of
-    // them come before the point at which the reply is refused (all of them
-    // while it is not; error() says why). The parser may read up to that
-    // point: whatever it makes of those bytes does not depend on where the
-    // reads of the reply ended.
-    std::size_t feed(const char* data, std::size_t n);
+    // What take() made of a piece: the toolkit reads its first `kept` bytes
+    // now, and any after those come again in a later piece (unless the reply
+    // is refused).
+    struct Taken
+    {
+        std::size_t kept = 0;
+        // The header of the DIME record that holds the envelope ended in this
+        // piece: the toolkit begins to count the record's bytes after it.
+        bool record_begins = false;
+    };
+
+    // Takes the next bytes that the toolkit received: up to the point at
+    // which the reply is refused (error() says why; the parser may read up
+    // to there: whatever it makes of those bytes does not depend on where
+    // the reads of the reply ended), or at which the XML ends.
+    Taken take(const char* data, std::size_t n);
     const std::string& error() const { return error_.empty() ? xml_.error() : error_; }
     // The toolkit is to read an HTTP header before the body.
     bool in_header() const { return part_ == Part::Head; }
@@ -63,6 +73,12 @@ class ReplyShape
     // The parts of a MIME body as far as they have been read; null for any
     // other body.
     const MimeParts* mime_parts() const { return mime_.get(); }
+    // The toolkit is reading the data of the DIME record that holds the
+    // envelope, past its header: the size that its header gives, and the
+    // bytes of its data taken so far.
+    bool in_record() const { return envelope_record_ && counting(); }
+    std::uint64_t record_size() const { return record_size_; }
+    std::uint64_t record_taken() const { return record_taken_; }
 
   private:
     enum class Part : std::uint8_t {
@@ -78,7 +94,8 @@ class ReplyShape
 
     void begin(Body body, std::optional<std::string> boundary, std::optional<std::string> start);
     void xml(const char*& p, const char* end);
-    void dime_header_done();
+    void dime_header_done(Taken& taken);
+    void record_data_begins(Taken& taken);
 
     Part part_ = Part::Start;
     std::string error_;
@@ -86,6 +103,11 @@ class ReplyShape
     unsigned char record_[12] = {};
     std::size_t record_have_ = 0;
     std::uint64_t fields_left_ = 0;
+    // The envelope's record: the size that its header gives, and its data
+    // taken so far.
+    bool envelope_record_ = false;
+    std::uint64_t record_size_ = 0;
+    std::uint64_t record_taken_ = 0;
     std::unique_ptr<MimeParts> mime_;
     XmlShape xml_;
     // A copy of xml_ and the XML bytes fed since it was made.

@@ -1,5 +1,7 @@
 #include "shape_replies.h"
 
+#include <stdsoap2.h>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -102,6 +104,28 @@ ReplyBytes dime(const std::vector<DimeRecord>& records,
         at += qortest::dime_message({record}).size();
     }
     return http(content_type, qortest::dime_message(records), marks);
+}
+
+// The toolkit reads a reply in pieces of up to this many bytes.
+constexpr std::size_t kToolkitBuffer = SOAP_BUFLEN;
+
+// A DIME snapshot whose envelope holds as many blanks in its Body as end it
+// at this offset in the reply.
+ReplyBytes dime_snapshot_ending_at(std::size_t offset)
+{
+    const std::string body = "<SOAP-ENV:Body>";
+    std::size_t blanks = 0;
+    for (;;) {
+        std::string xml = kSnapshot;
+        xml.insert(xml.find(body) + body.size(), blanks, ' ');
+        ReplyBytes r = dime({qortest::dime_envelope_record(xml),
+                             DimeRecord{"cid:s1", "application/zip", binary(70000)}});
+        // After the first record's header and its type's field.
+        const std::size_t end = r.marks[1] + 12 + 44 + xml.size();
+        if (end == offset)
+            return r;
+        blanks += offset - end; // the length's digits may move it again
+    }
 }
 
 ReplyBytes dime_snapshot(const std::string& attachment,
@@ -212,6 +236,12 @@ std::vector<ShapeReply> make_replies()
             },
             n > 15000));
     }
+    // Where the toolkit's first piece ends, at the envelope's end: more of
+    // the reply is held back than came before it.
+    for (const std::size_t end : {kToolkitBuffer - 1, kToolkitBuffer, kToolkitBuffer + 1})
+        rows.push_back(read(
+            "DimeEnvelopeEndsAt" + std::to_string(end),
+            [end] { return dime_snapshot_ending_at(end); }, true));
     rows.push_back(read("InlineSnapshot", [] {
         return http("text/xml; charset=utf-8", response("<snapshot>aGVsbG8=</snapshot>"));
     }));

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "client/snapshot_reply.h"
 #include "soap_client.h"
 #include "sssl/sssl.h"
 #include "target.h"
@@ -325,6 +326,85 @@ TEST_P(Streaming, TrailerFieldsChangeNoResult)
             EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
                 << trailer << i << ": " << client.fault();
             EXPECT_EQ(count, 2) << trailer << i;
+        }
+    }
+}
+
+// A DIME snapshot is read whatever the reads and HTTP chunks it comes in:
+// whole, split at each byte around its records' headers and the envelope's
+// end (where more follows the split than came before it), with a record's
+// header in a read of its own, and in HTTP chunks of 7 bytes.
+TEST_P(Streaming, ReadsADimeSnapshotHoweverItIsSplit)
+{
+    using qortest::DimeRecord;
+    const std::string envelope =
+        qortest::envelope("<QORControl:ReadSnapshotResponse><snapshot href=\"cid:s1\"/>"
+                          "</QORControl:ReadSnapshotResponse>");
+    std::string zip(20000, '\0');
+    for (std::size_t i = 0; i < zip.size(); ++i)
+        zip[i] = static_cast<char>(i * 13 % 251);
+    const struct
+    {
+        const char* name;
+        std::vector<DimeRecord> records;
+        bool snapshot; // else a process list
+    } layouts[] = {
+        {"one record",
+         {qortest::dime_envelope_record(envelope), DimeRecord{"cid:s1", "application/zip", zip}},
+         true},
+    };
+    // Each reply has a connection of its own.
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: application/dime\r\nConnection: close\r\n";
+    for (const auto& layout : layouts) {
+        const std::string body = qortest::dime_message(layout.records);
+        const std::string whole =
+            head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+        std::vector<std::pair<std::string, Reply>> deliveries = {{"whole", Reply::raw(whole)}};
+        std::string in_sevens = head + "Transfer-Encoding: chunked\r\n\r\n";
+        for (std::size_t at = 0; at < body.size(); at += 7)
+            in_sevens += chunk(body.substr(at, 7));
+        deliveries.emplace_back("in chunks of 7", Reply::raw(in_sevens + "0\r\n\r\n"));
+        std::size_t record = whole.size() - body.size();
+        for (const DimeRecord& r : layout.records) {
+            const std::size_t next = record + qortest::dime_message({r}).size();
+            for (std::size_t split = record - 8; split <= record + 12; ++split)
+                deliveries.emplace_back(
+                    "split at " + std::to_string(split),
+                    Reply::raw_pieces({whole.substr(0, split), whole.substr(split)}));
+            // The header with its id and type fields.
+            const std::size_t header = 12 + (r.id.size() + 3) / 4 * 4 + (r.type.size() + 3) / 4 * 4;
+            deliveries.emplace_back(
+                "the header at " + std::to_string(record) + " alone",
+                Reply::raw_pieces({whole.substr(0, record), whole.substr(record, header),
+                                   whole.substr(record + header)}));
+            record = next;
+        }
+        Target target(GetParam());
+        std::vector<Reply> replies;
+        for (const auto& delivery : deliveries)
+            replies.push_back(delivery.second);
+        target.fake().script(layout.snapshot ? "ReadSnapshot" : "GetProcessList", replies);
+        SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+        for (const auto& delivery : deliveries) {
+            const std::string label = std::string(layout.name) + ", " + delivery.first;
+            if (!layout.snapshot) {
+                int count = -1;
+                EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
+                    << label << ": " << client.fault();
+                EXPECT_EQ(count, 2) << label;
+                continue;
+            }
+            char name[] = "s.zip";
+            SnapshotData data;
+            EXPECT_EQ(call_read_snapshot(client.ctx(), target.endpoint().c_str(), "", name, &data),
+                      SOAP_OK)
+                << label << ": " << client.fault();
+            EXPECT_TRUE(data.size == zip.size() &&
+                        std::string(reinterpret_cast<const char*>(data.bytes), data.size) == zip)
+                << label;
+            soap_destroy(client.ctx());
+            soap_end(client.ctx());
         }
     }
 }

@@ -208,8 +208,11 @@ bool over_a_bound(const ReplyReading& r)
 }
 
 // Whole; byte by byte (around the starts of the body, its records and parts,
-// and its end, where the reply is large); in pieces of odd sizes.
-std::vector<std::pair<const char*, ReadSizes>> deliveries(const ReplyBytes& reply)
+// and its end, where the reply is large); in pieces of odd sizes; in two
+// reads split near each start, where the toolkit's count of the bytes before
+// a cut is smaller than what follows it; with each record's header in a read
+// of its own.
+std::vector<std::pair<std::string, ReadSizes>> deliveries(const ReplyBytes& reply)
 {
     constexpr std::size_t kNear = 64;
     const bool small = reply.bytes.size() < 100000;
@@ -228,7 +231,32 @@ std::vector<std::pair<const char*, ReadSizes>> deliveries(const ReplyBytes& repl
         static constexpr std::size_t kSizes[] = {7, 1, 13, 4093, 2, 65521};
         return kSizes[(at / 7) % 6];
     };
-    return {{"whole", ReadSizes()}, {"byte by byte", bytewise}, {"odd pieces", odd}};
+    std::vector<std::pair<std::string, ReadSizes>> out = {
+        {"whole", ReadSizes()}, {"byte by byte", bytewise}, {"odd pieces", odd}};
+    if (reply.bytes.size() > (std::size_t{2} << 20))
+        return out;
+    // Of many records, those at either end.
+    constexpr std::size_t kEnds = 6;
+    for (std::size_t i = 0; i < reply.marks.size(); ++i) {
+        if (i == kEnds && reply.marks.size() > 2 * kEnds)
+            i = reply.marks.size() - kEnds;
+        const std::size_t m = reply.marks[i];
+        for (std::size_t s = m > kNear / 4 ? m - kNear / 4 : 1; s <= m + kNear / 4; ++s)
+            out.emplace_back("split at " + std::to_string(s),
+                             [s](std::size_t at) -> std::size_t { return at < s ? s - at : 0; });
+        // A DIME record's header with its fields.
+        const auto byte = [&reply](std::size_t at) -> std::size_t {
+            return at < reply.bytes.size() ? static_cast<unsigned char>(reply.bytes[at]) : 0;
+        };
+        std::size_t header = 12;
+        for (std::size_t field = 2; field < 8 && (byte(m) & 0xF8) == 0x08; field += 2)
+            header += ((byte(m + field) << 8 | byte(m + field + 1)) + 3) / 4 * 4;
+        out.emplace_back("a read of its own at " + std::to_string(m),
+                         [m, header](std::size_t at) -> std::size_t {
+                             return at < m ? m - at : at < m + header ? m + header - at : 0;
+                         });
+    }
+    return out;
 }
 
 class Replies : public ::testing::TestWithParam<std::size_t>
