@@ -129,10 +129,11 @@ struct PluginData
     bool second_look = false;
     // The parser read on past the point at which the reply was refused.
     bool reply_refused = false;
-    // The bytes of a piece after the end of the XML, handed to the toolkit
-    // again in the next reads (held_back_at: those handed on; the first
-    // held_back_counted of them are in the toolkit's byte count already, as
-    // they were when they first came).
+    // The bytes of a piece after the end of the XML, or after a point that the
+    // toolkit is to reach before it reads on, handed to it again in the next
+    // reads (held_back_at: those handed on; the first held_back_counted of
+    // them are in the toolkit's byte count already, as they were when they
+    // first came).
     std::string held_back;
     size_t held_back_at = 0;
     size_t held_back_counted = 0;
@@ -142,6 +143,9 @@ struct PluginData
     // The bytes of the DIME record that holds the envelope, from the end of
     // its header, that the toolkit alone would have counted so far.
     ULONG64 record_count = 0;
+    // The receive step reads the next piece itself, for one that held nothing
+    // for the toolkit.
+    bool reading_on = false;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;

@@ -57,6 +57,7 @@ int reply_begins(struct soap* soap)
     d->held_back.clear();
     d->held_back_at = d->held_back_counted = d->recounted = 0;
     d->record_count = 0;
+    d->reading_on = false;
     return d->saved.fprepareinitrecv != nullptr ? d->saved.fprepareinitrecv(soap) : SOAP_OK;
 }
 
@@ -129,8 +130,9 @@ bool reading_chunks(const struct soap* soap)
 // The parser reads the first `kept` bytes of the piece now, and the bytes
 // after them in the next reads: they are held back until it has. The
 // toolkit reads them once its envelope is read (attachments, the rest of a
-// chunked body); a reader still in the envelope would read more of it than
-// was counted (see reply_read). `counted`: the toolkit's count holds
+// chunked body), or once it reaches the point before a chunk header of the
+// envelope; a reader still in the envelope after its end would read more of
+// it than was counted (see reply_read). `counted`: the toolkit's count holds
 // them once it has added this read, as it does the bytes of any read; not
 // so in the read that ends the header of the envelope's DIME record, after
 // which it counts the bytes up to the end of its buffer afresh.
@@ -148,6 +150,9 @@ void hold_back(struct soap* soap, PluginData* d, std::size_t kept, bool counted)
         soap->chunksize += held;
         soap->chunkbuflen = 0;
     }
+    // What was held back before and not handed on yet (raw bytes after the
+    // chunk data that the toolkit has just read) comes after them.
+    next.append(d->held_back, d->held_back_at);
     d->held_back = std::move(next);
     d->held_back_at = 0;
     d->held_back_counted = counted ? held : 0;
@@ -156,12 +161,13 @@ void hold_back(struct soap* soap, PluginData* d, std::size_t kept, bool counted)
 
 // The toolkit skips to the end of the envelope's DIME record by its size
 // less its position (its count less the bytes in its buffer not read yet),
-// padded to four bytes. Both stay true to the bytes it reads whatever was
-// held back: its count, to which it adds the `added` bytes of this read
-// after this step, is set to the count of the toolkit alone (at least the
-// bytes it adds, at most three more to keep the record's offset a multiple
-// of four), and the size is shifted by as much as the count is ahead of the
-// record's bytes.
+// padded to four bytes. Both stay true to the bytes it reads (the chunks'
+// data joined, their last chunk as a record of its own) whatever was taken
+// out of a piece or held back: its count, to which it adds the `added`
+// bytes of this read after this step, is set to the count of the toolkit
+// alone (at least the bytes it adds, at most three more to keep the record's
+// offset a multiple of four), and the size is shifted by as much as the count
+// is ahead of the record's bytes.
 void follow_record(struct soap* soap, const PluginData* d, std::size_t added)
 {
     const ULONG64 alone = std::max<ULONG64>(d->record_count, added);
@@ -196,6 +202,9 @@ int reply_received(struct soap* soap, const char* data, size_t n)
     const std::size_t recounted = std::exchange(d->recounted, 0);
     const ReplyShape::Taken t =
         in_buffer ? d->shape.take(soap->buf + soap->bufidx, n) : ReplyShape::Taken{};
+    // Dropped bytes lead the piece (dropped + kept <= n): the toolkit starts
+    // after them, and never steps back before the first byte it read.
+    soap->bufidx += t.dropped;
     if (!d->shape.error().empty()) {
         // The parser takes the bytes before the point at which the reply is
         // refused, and fails once it reads on past it: so what a reply comes
@@ -221,11 +230,14 @@ int reply_received(struct soap* soap, const char* data, size_t n)
         }
         return reading_refused(soap, d);
     }
-    if (t.kept < n)
+    // The last chunk of the envelope ends the DIME message: the toolkit reads
+    // no record after it.
+    if (t.message_ends)
+        soap->mode &= ~SOAP_ENC_DIME;
+    if (t.dropped + t.kept < n)
         hold_back(soap, d, t.kept, !t.record_begins);
     if (followed) {
         d->record_count += n - recounted;
-        follow_record(soap, d, added);
     } else {
         // The bytes handed on again were counted when they first came (and
         // the count holds them still, so it stays above 0).
@@ -233,6 +245,28 @@ int reply_received(struct soap* soap, const char* data, size_t n)
         if (t.record_begins)
             d->record_count = d->shape.record_taken();
     }
+    if (d->reading_on)
+        return t.kept > 0 && d->saved.fpreparerecv != nullptr
+                   ? d->saved.fpreparerecv(soap, soap->buf + soap->bufidx, t.kept)
+                   : SOAP_OK;
+    if (t.kept == 0 && n > 0) {
+        // Nothing of this piece is for the toolkit (it held the header of a
+        // chunk of the envelope), and it would read an empty piece as the end
+        // of its input: the next pieces are read now, up to one that holds
+        // something for it.
+        d->reading_on = true;
+        int rc = SOAP_OK;
+        while (rc == SOAP_OK && soap->bufidx == soap->buflen)
+            rc = soap_recv_raw(soap);
+        d->reading_on = false;
+        if (rc != SOAP_OK)
+            return soap->error != SOAP_OK ? soap->error : SOAP_EOF;
+        if (followed)
+            follow_record(soap, d, added);
+        return SOAP_OK;
+    }
+    if (followed)
+        follow_record(soap, d, added);
     return d->saved.fpreparerecv != nullptr
                ? d->saved.fpreparerecv(soap, soap->buf + soap->bufidx, t.kept)
                : SOAP_OK;
@@ -248,14 +282,19 @@ size_t reply_read(struct soap* soap, char* s, size_t n)
     if (d == nullptr)
         return 0;
     const std::size_t held = d->held_back.size() - d->held_back_at;
-    if (d->shape.error().empty() && held > 0 && reading_envelope(soap))
+    if (d->shape.error().empty() && held > 0 && d->shape.xml_ended() && reading_envelope(soap))
         d->shape.refuse("XML after the end of the envelope");
     if (!d->shape.error().empty()) {
         reading_refused(soap, d);
         return 0;
     }
     if (held > 0) {
-        const std::size_t k = std::min(n, held); // at most n, the room the toolkit gave
+        // At most n, the room the toolkit gave. A chunk record of the
+        // envelope is joined at the front of a piece: the piece ends where
+        // the next one begins, so that the toolkit reaches it in a piece of
+        // its own without a copy of what follows.
+        const std::size_t k =
+            d->shape.reach(d->held_back.data() + d->held_back_at, std::min(n, held));
         std::memcpy(s, d->held_back.data() + d->held_back_at, k);
         if (d->held_back_at < d->held_back_counted)
             d->recounted += std::min(k, d->held_back_counted - d->held_back_at);

@@ -333,7 +333,9 @@ TEST_P(Streaming, TrailerFieldsChangeNoResult)
 // A DIME snapshot is read whatever the reads and HTTP chunks it comes in:
 // whole, split at each byte around its records' headers and the envelope's
 // end (where more follows the split than came before it), with a record's
-// header in a read of its own, and in HTTP chunks of 7 bytes.
+// header in a read of its own, and in HTTP chunks of 7 bytes; with its
+// envelope in one record or in chunk records (that end inside a tag, and
+// with every padding), and after an envelope that ends the message.
 TEST_P(Streaming, ReadsADimeSnapshotHoweverItIsSplit)
 {
     using qortest::DimeRecord;
@@ -343,6 +345,21 @@ TEST_P(Streaming, ReadsADimeSnapshotHoweverItIsSplit)
     std::string zip(20000, '\0');
     for (std::size_t i = 0; i < zip.size(); ++i)
         zip[i] = static_cast<char>(i * 13 % 251);
+    const auto chunked = [](const std::string& xml, const std::vector<std::size_t>& ends) {
+        std::vector<DimeRecord> records;
+        std::size_t at = 0;
+        for (std::size_t end : ends) {
+            records.push_back(records.empty() ? qortest::dime_envelope_record(xml.substr(0, end))
+                                              : DimeRecord{"", "", xml.substr(at, end - at)});
+            records.back().chunked = true;
+            at = end;
+        }
+        records.push_back(DimeRecord{"", "", xml.substr(at)});
+        return records;
+    };
+    const std::size_t tag = envelope.find("<QORControl:") + 4;
+    std::vector<DimeRecord> in_chunks = chunked(envelope, {tag, tag + 1, tag + 3, tag + 6});
+    in_chunks.push_back(DimeRecord{"cid:s1", "application/zip", zip});
     const struct
     {
         const char* name;
@@ -352,6 +369,9 @@ TEST_P(Streaming, ReadsADimeSnapshotHoweverItIsSplit)
         {"one record",
          {qortest::dime_envelope_record(envelope), DimeRecord{"cid:s1", "application/zip", zip}},
          true},
+        {"chunks", in_chunks, true},
+        {"chunks that end the message",
+         chunked(qortest::envelope(process_list_xml({"GREEN", "RED"})), {7, 300, 301}), false},
     };
     // Each reply has a connection of its own.
     const std::string head =
