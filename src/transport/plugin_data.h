@@ -181,7 +181,7 @@ using RawRead = size_t (*)(struct soap* soap, PluginData* d, char* s, size_t n);
 // fails the call with SOAP_HTTP_ERROR when the frame refuses the reply.
 size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read);
 // A kept connection is fit for the next call only when its last response
-// was read to its end and brought nothing past it.
+// was read to its end and brought nothing past it (and was not refused).
 bool reusable(const PluginData* d);
 
 // Converts a toolkit time-out (seconds; negative: microseconds; 0: none) to

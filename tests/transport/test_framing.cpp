@@ -330,6 +330,39 @@ TEST_P(Streaming, TrailerFieldsChangeNoResult)
     }
 }
 
+// Where the toolkit ends the envelope before the point at which the bounds
+// refuse the reply, it reads the rest of a chunked body after it and meets
+// that point: the call is read, and the next one goes out on a connection
+// of its own, as the rest of the reply (here held by the service until the
+// client closes; WinHTTP's connections are the stand-in's, which reads every
+// reply to its end) was never read.
+TEST_P(Streaming, NoConnectionIsUsedAgainAfterARefusal)
+{
+    std::string names = "<x";
+    for (int i = 0; i < 300; ++i)
+        names += " a" + std::to_string(i) + "=''";
+    std::string xml = qortest::envelope(process_list_xml({"GREEN", "GREEN"}));
+    xml.insert(xml.find("</QORControl:GetProcessListResponse>"), "<u><v>a/></v>");
+    const std::string raw =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nTransfer-Encoding: chunked\r\n\r\n" +
+        chunk(xml + names + "/></u></SOAP-ENV:Body></SOAP-ENV:Envelope>") + "0\r\n\r\n";
+    const std::size_t split = raw.find(" a280=");
+    Reply first = Reply::raw_pieces({raw.substr(0, split), raw.substr(split)});
+    if (GetParam() != WINHTTP && GetParam() != WINHTTPS)
+        first.holding();
+    Target target(GetParam());
+    target.fake().script("GetProcessList", {first, Reply::ok(process_list_xml({"RED"}))});
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    int count = -1;
+    EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 1);
+    if (GetParam() != WINHTTP && GetParam() != WINHTTPS) {
+        EXPECT_EQ(target.fake().connections_accepted(), 2u);
+    }
+}
+
 // A DIME snapshot is read whatever the reads and HTTP chunks it comes in:
 // whole, split at each byte around its records' headers and the envelope's
 // end (where more follows the split than came before it), with a record's
