@@ -462,6 +462,39 @@ TEST_P(Streaming, ReadsADimeSnapshotHoweverItIsSplit)
     }
 }
 
+// The Content-Type reaches the toolkit whole at any length (WinHTTP's is
+// asked for in a buffer of 256 characters, then in one as large as it needs).
+TEST_P(Streaming, ReadsAContentTypeOfAnyLength)
+{
+    const std::string envelope =
+        qortest::envelope("<QORControl:ReadSnapshotResponse><snapshot href=\"cid:s1\"/>"
+                          "</QORControl:ReadSnapshotResponse>");
+    const std::string body = "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" +
+                             envelope +
+                             "\r\n--b\r\nContent-Type: application/zip\r\nContent-ID: "
+                             "<s1>\r\n\r\nPK\r\n--b--\r\n";
+    const std::string type = "multipart/related; boundary=b; start=\"<root>\"; x=\"";
+    std::vector<Reply> replies;
+    const std::size_t lengths[] = {255, 256, 257, 511, 512, 513, 1500};
+    for (std::size_t length : lengths)
+        replies.push_back(
+            Reply::http(200, body, type + std::string(length - type.size() - 1, 'x') + "\""));
+    Target target(GetParam());
+    target.fake().script("ReadSnapshot", replies);
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    for (std::size_t length : lengths) {
+        char name[] = "s.zip";
+        SnapshotData data;
+        EXPECT_EQ(call_read_snapshot(client.ctx(), target.endpoint().c_str(), "", name, &data),
+                  SOAP_OK)
+            << length << ": " << client.fault();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(data.bytes), data.size), "PK")
+            << length;
+        soap_destroy(client.ctx());
+        soap_end(client.ctx());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTransports, Streaming,
                          ::testing::Values(NI_HTTP, NI_HTTPS, WINHTTP, WINHTTPS, PIPE, GSOAP_HTTP),
                          [](const ::testing::TestParamInfo<int>& p) {
