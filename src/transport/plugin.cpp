@@ -81,6 +81,8 @@ void trace_bytes(FILE* file, const char* data, size_t n)
     std::fflush(file);
 }
 
+// Every read fills at most the n bytes of s: the frame's held bytes (take),
+// a raw read of at most want(n) bytes, of which feed keeps a front part.
 size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read)
 {
     ResponseFrame& frame = d->frame;

@@ -267,7 +267,7 @@ size_t next_body_bytes(struct soap* soap, PluginData* d, char* s, size_t n)
         d->reply_ended = true;
         return 0;
     }
-    char size_line[16];
+    char size_line[16]; // eight hex digits at most, the line end and NUL
     std::snprintf(size_line, sizeof size_line, "%x\r\n", static_cast<unsigned>(got));
     d->reply_pending.assign(size_line);
     d->reply_pending.append(buf, got);

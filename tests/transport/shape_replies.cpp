@@ -372,6 +372,44 @@ std::vector<ShapeReply> make_replies()
             [end, tag] { return dime_snapshot_placing(tag, end, true); },
             [] { return dime_snapshot(binary(70000)); }, true));
     }
+    // Part header lines about as long as the toolkit keeps them (2047
+    // bytes): the id of a part before the SOAP part, and that of the SOAP
+    // part that the start parameter names. A longer line breaks the
+    // toolkit's reading of the parts before the SOAP part is found, after
+    // which it reads on in a way that is not followed.
+    for (const std::size_t line : {2046, 2047, 2048}) {
+        const std::string id =
+            "<" + std::string(line - std::string("Content-ID: <>").size(), 'i') + ">";
+        rows.push_back(read("MimeIdLineOf" + std::to_string(line), [id] {
+            return mime({{"Content-Type: application/zip\r\nContent-ID: " + id, binary(100)},
+                         {kRoot, kSnapshot},
+                         {kZip, binary(100)}});
+        }));
+        const auto start_names = [id] {
+            return mime(
+                {{kZip, binary(100)}, {"Content-Type: text/xml\r\nContent-ID: " + id, kSnapshot}},
+                "", "multipart/related; boundary=b; start=\"" + id + "\"");
+        };
+        const std::string name = "MimeStartIdLineOf" + std::to_string(line);
+        rows.push_back(line <= 2047 ? read(name, start_names)
+                                    : refused(name, start_names, kNoSoapPart, false));
+    }
+    // Boundaries about as long as the one the SOAP part is found with after
+    // another part (2000 bytes).
+    for (const std::size_t length : {1999, 2000, 2001}) {
+        const auto make = [length] {
+            const std::string b(length, 'b');
+            return http("multipart/related; boundary=" + b + "; start=\"<root>\"",
+                        "--" + b + "\r\n" + kZip + "\r\n\r\n" + binary(100) + "\r\n--" + b +
+                            "\r\n" + kRoot + "\r\n\r\n" + kSnapshot + "\r\n--" + b + "--\r\n");
+        };
+        const std::string name = "MimeBoundaryOf" + std::to_string(length);
+        rows.push_back(length <= 2000
+                           ? read(name, make)
+                           : refused(name, make,
+                                     "a MIME boundary that the SOAP part cannot be found with",
+                                     false));
+    }
     rows.push_back(read("HttpErrorPage", [] {
         // Read as the text of the error, not as XML.
         ReplyBytes r = http("text/html", "<html><a onclick=\"if (a<b) x()\"/></html>");
