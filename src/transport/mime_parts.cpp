@@ -69,6 +69,7 @@ std::size_t MimeParts::feed(const char* data, std::size_t n)
             } else if (c == '\n') {
                 line_feed();
             } else {
+                // At most kLineKept bytes: no byte is added once it is full.
                 line_ += static_cast<char>(c);
                 if (line_.size() == kLineKept)
                     state_ = State::LineFull;

@@ -97,6 +97,8 @@ void trace_bytes(FILE* file, const char* data, size_t n)
     std::fflush(file);
 }
 
+// Every read fills at most the n bytes of s: the frame's held bytes (take),
+// a raw read of at most want(n) bytes, of which feed keeps a front part.
 size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read)
 {
     ResponseFrame& frame = d->frame;
@@ -125,7 +127,9 @@ size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead 
 
 bool reusable(const PluginData* d)
 {
-    return d->exchange_complete && !d->frame.overrun();
+    // Of a refused reply the rest was never read: it may still be on the
+    // connection, where the next call would read it as its reply.
+    return d->exchange_complete && !d->frame.overrun() && !d->reply_refused;
 }
 
 int soap_timeout_to_ms(int timeout)

@@ -153,10 +153,23 @@ struct PluginData
     bool reply_refused = false;
     // The peer of the current request's connection.
     RequestPeer peer;
-    // The bytes after the end of the XML, handed to the toolkit again once it
-    // reads on after its envelope (held_back_at: those handed on).
+    // The bytes of a piece after the end of the XML, or after a point that the
+    // toolkit is to reach before it reads on, handed to it again in the next
+    // reads (held_back_at: those handed on; the first held_back_counted of
+    // them are in the toolkit's byte count already, as they were when they
+    // first came).
     std::string held_back;
     size_t held_back_at = 0;
+    size_t held_back_counted = 0;
+    // Of the bytes that the reads since the last piece handed on again, those
+    // in the toolkit's count already.
+    size_t recounted = 0;
+    // The bytes of the DIME record that holds the envelope, from the end of
+    // its header, that the toolkit alone would have counted so far.
+    ULONG64 record_count = 0;
+    // The receive step reads the next piece itself, for one that held nothing
+    // for the toolkit.
+    bool reading_on = false;
 
     // NI_HTTP, NI_HTTPS
     NI_HDL hdl = NI_INVALID_HDL;
@@ -192,7 +205,7 @@ using RawRead = size_t (*)(struct soap* soap, PluginData* d, char* s, size_t n);
 // fails the call with SOAP_HTTP_ERROR when the frame refuses the reply.
 size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read);
 // A kept connection is fit for the next call only when its last response
-// was read to its end and brought nothing past it.
+// was read to its end and brought nothing past it (and was not refused).
 bool reusable(const PluginData* d);
 
 // Converts a toolkit time-out (seconds; negative: microseconds; 0: none) to

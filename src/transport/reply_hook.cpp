@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "transport/plugin_data.h"
 
@@ -26,7 +27,9 @@ std::string media_type(const char* value)
     return type;
 }
 
-// The toolkit is reading the envelope's XML.
+// The toolkit is reading the envelope's XML: its steps from the envelope's
+// start tag to its end tag set soap->part to the values from
+// SOAP_IN_ENVELOPE to SOAP_END_ENVELOPE.
 bool reading_envelope(const struct soap* soap)
 {
     return soap->part >= SOAP_IN_ENVELOPE && soap->part <= SOAP_END_ENVELOPE;
@@ -52,7 +55,9 @@ int reply_begins(struct soap* soap)
     d->shape.reset();
     d->media_dime = d->media_mime = d->second_look = d->reply_refused = false;
     d->held_back.clear();
-    d->held_back_at = 0;
+    d->held_back_at = d->held_back_counted = d->recounted = 0;
+    d->record_count = 0;
+    d->reading_on = false;
     return d->saved.fprepareinitrecv != nullptr ? d->saved.fprepareinitrecv(soap) : SOAP_OK;
 }
 
@@ -73,9 +78,10 @@ int header_line(struct soap* soap, const char* key, const char* value)
 }
 
 // The toolkit has read the HTTP header. It reads the body as DIME or MIME
-// when a Content-Type line names either anywhere among its parameters; the
-// body is followed in the layout of the media type, and a header on which
-// the two differ is refused.
+// when a Content-Type line names either anywhere among its parameters (its
+// fparse step leaves that in soap->imode, and the MIME boundary and start
+// parameters in soap->mime); the body is followed in the layout of the media
+// type, and a header on which the two differ is refused.
 int header_read(struct soap* soap)
 {
     PluginData* d = plugin_data(soap);
@@ -107,33 +113,68 @@ int header_read(struct soap* soap)
     return rc;
 }
 
-// The XML has ended after the first `taken` bytes of this piece: the parser
-// reads on to there, and the bytes after it are held back until it has. The
-// toolkit reads them once its envelope is read (attachments, the rest of a
-// chunked body); a reader still in the envelope would read more of it than
-// was counted (see reply_read). False when the piece does not lie in the
-// toolkit's buffer as expected.
-bool hold_back(struct soap* soap, PluginData* d, const char* data, std::size_t taken)
+// The toolkit's buffer holds the piece at [bufidx, buflen) and, reading a
+// body in chunks, the raw bytes after this chunk's data at [buflen,
+// chunkbuflen) when chunkbuflen is not 0; all within its SOAP_BUFLEN bytes.
+bool piece_in_buffer(const struct soap* soap, const char* data, std::size_t n)
 {
-    if (data != soap->buf + soap->bufidx)
-        return false;
-    const std::size_t cut = soap->bufidx + taken;
+    return data == soap->buf + soap->bufidx && soap->bufidx <= soap->buflen &&
+           soap->buflen - soap->bufidx == n && soap->buflen <= sizeof soap->buf;
+}
+
+bool reading_chunks(const struct soap* soap)
+{
+    return (soap->mode & SOAP_IO) == SOAP_IO_CHUNK;
+}
+
+// The parser reads the first `kept` bytes of the piece now, and the bytes
+// after them in the next reads: they are held back until it has. The
+// toolkit reads them once its envelope is read (attachments, the rest of a
+// chunked body), or once it reaches the point before a chunk header of the
+// envelope; a reader still in the envelope after its end would read more of
+// it than was counted (see reply_read). `counted`: the toolkit's count holds
+// them once it has added this read, as it does the bytes of any read; not
+// so in the read that ends the header of the envelope's DIME record, after
+// which it counts the bytes up to the end of its buffer afresh.
+void hold_back(struct soap* soap, PluginData* d, std::size_t kept, bool counted)
+{
+    // bufidx + kept <= buflen <= chunkbuflen (when not 0) <= SOAP_BUFLEN.
+    const std::size_t cut = soap->bufidx + kept;
     const std::size_t held = soap->buflen - cut;
-    d->held_back.assign(soap->buf + cut, held);
-    d->held_back_at = 0;
-    if ((soap->mode & SOAP_IO) == SOAP_IO_CHUNK) {
+    std::string next(soap->buf + cut, held);
+    if (reading_chunks(soap)) {
         // The rest of this chunk comes as chunk data, then the raw bytes
         // after it with the next chunks' sizes.
         if (soap->chunkbuflen > soap->buflen)
-            d->held_back.append(soap->buf + soap->buflen, soap->chunkbuflen - soap->buflen);
+            next.append(soap->buf + soap->buflen, soap->chunkbuflen - soap->buflen);
         soap->chunksize += held;
         soap->chunkbuflen = 0;
     }
+    // What was held back before and not handed on yet (raw bytes after the
+    // chunk data that the toolkit has just read) comes after them.
+    next.append(d->held_back, d->held_back_at);
+    d->held_back = std::move(next);
+    d->held_back_at = 0;
+    d->held_back_counted = counted ? held : 0;
     soap->buflen = cut;
-    // The toolkit counts the bytes of a read after this step, and counts
-    // those held back when they come again.
-    soap->count -= std::min<ULONG64>(soap->count, held);
-    return true;
+}
+
+// The toolkit skips to the end of the envelope's DIME record by its size
+// less its position (its count less the bytes in its buffer not read yet),
+// padded to four bytes. Both stay true to the bytes it reads (the chunks'
+// data joined, their last chunk as a record of its own) whatever was taken
+// out of a piece or held back: its count, to which it adds the `added`
+// bytes of this read after this step, is set to the count of the toolkit
+// alone (at least the bytes it adds, at most three more to keep the record's
+// offset a multiple of four), and the size is shifted by as much as the count
+// is ahead of the record's bytes.
+void follow_record(struct soap* soap, const PluginData* d, std::size_t added)
+{
+    const ULONG64 alone = std::max<ULONG64>(d->record_count, added);
+    const ULONG64 taken = d->shape.record_taken();
+    const ULONG64 count = alone + ((taken - alone) & 3);
+    soap->count = count - added;
+    soap->dime.size = static_cast<size_t>(d->shape.record_size() + (count - taken));
 }
 
 // The toolkit hands every piece of a reply here before it parses it.
@@ -142,61 +183,121 @@ int reply_received(struct soap* soap, const char* data, size_t n)
     PluginData* d = plugin_data(soap);
     if (d == nullptr)
         return SOAP_OK;
-    const bool second_look = d->second_look && !d->shape.in_header() && soap->bufidx > 0 &&
-                             data == soap->buf + soap->bufidx;
+    const bool in_buffer = piece_in_buffer(soap, data, n);
+    const bool second_look =
+        d->second_look && !d->shape.in_header() && soap->bufidx > 0 && in_buffer;
     if (!d->shape.in_header())
         d->second_look = false;
     // Whatever the toolkit reads once the envelope has ended is no XML; a
     // reader still in the envelope would read more of it than was counted.
     if (d->shape.xml_ended() && reading_envelope(soap))
         d->shape.refuse("XML after the end of the envelope");
-    std::size_t taken = d->shape.feed(data, n);
-    if (d->shape.error().empty()) {
-        if (taken < n && !hold_back(soap, d, data, taken))
-            taken = n;
-        return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, taken)
-                                                : SOAP_OK;
+    if (!in_buffer)
+        d->shape.refuse("a piece of the reply outside the toolkit's buffer");
+    // The toolkit adds the bytes of this read to its count after this step;
+    // those of its second look at the bytes after the HTTP header were added
+    // with the header.
+    const std::size_t added = second_look ? 0 : n;
+    const bool followed = d->shape.in_record();
+    const std::size_t recounted = std::exchange(d->recounted, 0);
+    const ReplyShape::Taken t =
+        in_buffer ? d->shape.take(soap->buf + soap->bufidx, n) : ReplyShape::Taken{};
+    // Dropped bytes lead the piece (dropped + kept <= n): the toolkit starts
+    // after them, and never steps back before the first byte it read.
+    soap->bufidx += t.dropped;
+    if (!d->shape.error().empty()) {
+        // The parser takes the bytes before the point at which the reply is
+        // refused, and fails once it reads on past it: so what a reply comes
+        // to does not depend on where its reads end, and a reply whose
+        // envelope ends before that point (for the toolkit) is read. Nothing
+        // later reaches the parser: the toolkit would read on after a single
+        // failed read, taking it for the end of an element, and it would
+        // read the rest of a chunked body's buffer as chunks.
+        if (in_buffer) {
+            // The toolkit's reader of chunks goes on at chunkbuflen: no raw
+            // bytes are left after the piece for it.
+            soap->buflen = soap->bufidx + t.kept;
+            if (soap->chunkbuflen > soap->buflen)
+                soap->chunkbuflen = soap->buflen;
+            if (t.kept > 0)
+                return d->saved.fpreparerecv != nullptr
+                           ? d->saved.fpreparerecv(soap, soap->buf + soap->bufidx, t.kept)
+                           : SOAP_OK;
+            // The toolkit would take a failure here for one of HTTP and read
+            // the whole reply as its text; the parser fails at its first read.
+            if (second_look)
+                return SOAP_OK;
+        }
+        return reading_refused(soap, d);
     }
-    // The parser takes the bytes before the point at which the reply is
-    // refused, and fails once it reads on past it: so what a reply comes to
-    // does not depend on where its reads end, and a reply whose envelope ends
-    // before that point (for the toolkit) is read. Nothing later reaches the
-    // parser: the toolkit would read on after a single failed read, taking
-    // it for the end of an element, and it would read the rest of a chunked
-    // body's buffer as chunks.
-    if (data == soap->buf + soap->bufidx) {
-        soap->buflen = soap->bufidx + taken;
-        if (soap->chunkbuflen > soap->buflen)
-            soap->chunkbuflen = soap->buflen;
-        if (taken > 0)
-            return d->saved.fpreparerecv != nullptr ? d->saved.fpreparerecv(soap, data, taken)
-                                                    : SOAP_OK;
-        // The toolkit would take a failure here for one of HTTP and read the
-        // whole reply as its text; the parser fails at its first read.
-        if (second_look)
-            return SOAP_OK;
+    // The last chunk of the envelope ends the DIME message: the toolkit reads
+    // no record after it.
+    if (t.message_ends)
+        soap->mode &= ~SOAP_ENC_DIME;
+    if (t.dropped + t.kept < n)
+        hold_back(soap, d, t.kept, !t.record_begins);
+    if (followed) {
+        d->record_count += n - recounted;
+    } else {
+        // The bytes handed on again were counted when they first came (and
+        // the count holds them still, so it stays above 0).
+        soap->count -= recounted;
+        if (t.record_begins)
+            d->record_count = d->shape.record_taken();
     }
-    return reading_refused(soap, d);
+    if (d->reading_on)
+        return t.kept > 0 && d->saved.fpreparerecv != nullptr
+                   ? d->saved.fpreparerecv(soap, soap->buf + soap->bufidx, t.kept)
+                   : SOAP_OK;
+    if (t.kept == 0 && n > 0) {
+        // Nothing of this piece is for the toolkit (it held the header of a
+        // chunk of the envelope), and it would read an empty piece as the end
+        // of its input: the next pieces are read now, up to one that holds
+        // something for it.
+        d->reading_on = true;
+        int rc = SOAP_OK;
+        while (rc == SOAP_OK && soap->bufidx == soap->buflen)
+            rc = soap_recv_raw(soap);
+        d->reading_on = false;
+        if (rc != SOAP_OK)
+            return soap->error != SOAP_OK ? soap->error : SOAP_EOF;
+        if (followed)
+            follow_record(soap, d, added);
+        return SOAP_OK;
+    }
+    if (followed)
+        follow_record(soap, d, added);
+    return d->saved.fpreparerecv != nullptr
+               ? d->saved.fpreparerecv(soap, soap->buf + soap->bufidx, t.kept)
+               : SOAP_OK;
 }
 
-// The bytes held back after the end of the XML come first, unless the
-// reader is still in the envelope. Nothing more of a refused reply is read
-// from the connection: a service that holds it open would keep the call
-// waiting.
+// The bytes held back come first. Those held back after the end of the XML
+// are never read by a reader still in the envelope. Nothing more of a
+// refused reply is read from the connection: a service that holds it open
+// would keep the call waiting.
 size_t reply_read(struct soap* soap, char* s, size_t n)
 {
     PluginData* d = plugin_data(soap);
     if (d == nullptr)
         return 0;
-    if (d->shape.error().empty() && d->held_back_at < d->held_back.size() && reading_envelope(soap))
+    const std::size_t held = d->held_back.size() - d->held_back_at;
+    if (d->shape.error().empty() && held > 0 && d->shape.xml_ended() && reading_envelope(soap))
         d->shape.refuse("XML after the end of the envelope");
     if (!d->shape.error().empty()) {
         reading_refused(soap, d);
         return 0;
     }
-    if (d->held_back_at < d->held_back.size()) {
-        const std::size_t k = std::min(n, d->held_back.size() - d->held_back_at);
+    if (held > 0) {
+        // At most n, the room the toolkit gave. A chunk record of the
+        // envelope is joined at the front of a piece: the piece ends where
+        // the next one begins, so that the toolkit reaches it in a piece of
+        // its own without a copy of what follows.
+        const std::size_t k =
+            d->shape.reach(d->held_back.data() + d->held_back_at, std::min(n, held));
         std::memcpy(s, d->held_back.data() + d->held_back_at, k);
+        if (d->held_back_at < d->held_back_counted)
+            d->recounted += std::min(k, d->held_back_counted - d->held_back_at);
         d->held_back_at += k;
         return k;
     }

@@ -126,6 +126,7 @@ size_t ResponseFrame::feed(const char* data, size_t n)
 {
     switch (state_) {
     case State::Head:
+        // n <= want(): head_ stays within kMaxHead.
         head_.append(data, n);
         peak_held_ = std::max(peak_held_, head_.size());
         parse_heads();
@@ -242,7 +243,7 @@ void ResponseFrame::end_of_input()
 
 size_t ResponseFrame::take(char* s, size_t n)
 {
-    const size_t k = std::min(n, out_.size() - out_pos_);
+    const size_t k = std::min(n, out_.size() - out_pos_); // what s has room for
     if (k == 0)
         return 0;
     std::memcpy(s, out_.data() + out_pos_, k);

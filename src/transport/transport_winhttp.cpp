@@ -145,16 +145,27 @@ bool managed_header(const std::string& line)
            name == "transfer-encoding" || name == "user-agent";
 }
 
+// A header's text of any length: a text that does not fit the buffer is
+// asked for again with the size that the session says it needs (in bytes,
+// its terminator included); n is the text's size in bytes after a query.
 std::string query_text(HINTERNET req, DWORD level)
 {
-    QOR_UC buf[512];
-    DWORD n = sizeof buf;
-    if (!WinHttpQueryHeaders(req, level, WINHTTP_HEADER_NAME_BY_INDEX, buf, &n,
-                             WINHTTP_NO_HEADER_INDEX))
+    std::u16string buf(256, u'\0');
+    DWORD n = static_cast<DWORD>(buf.size() * sizeof(QOR_UC));
+    bool ok = WinHttpQueryHeaders(req, level, WINHTTP_HEADER_NAME_BY_INDEX, buf.data(), &n,
+                                  WINHTTP_NO_HEADER_INDEX);
+    if (!ok && WinHttpGetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        buf.assign(n / sizeof(QOR_UC) + 1, u'\0');
+        n = static_cast<DWORD>(buf.size() * sizeof(QOR_UC));
+        ok = WinHttpQueryHeaders(req, level, WINHTTP_HEADER_NAME_BY_INDEX, buf.data(), &n,
+                                 WINHTTP_NO_HEADER_INDEX);
+    }
+    if (!ok)
         return std::string();
     std::string out;
-    for (const QOR_UC* p = buf; *p != 0; ++p)
-        out += static_cast<char>(*p < 0x80 ? *p : '?');
+    const std::size_t length = std::min<std::size_t>(n / sizeof(QOR_UC), buf.size());
+    for (std::size_t i = 0; i < length && buf[i] != 0; ++i)
+        out += static_cast<char>(buf[i] < 0x80 ? buf[i] : '?');
     return out;
 }
 
@@ -257,7 +268,7 @@ size_t next_body_bytes(struct soap* soap, PluginData* d, char* s, size_t n)
         d->reply_ended = true;
         return 0;
     }
-    char size_line[16];
+    char size_line[16]; // eight hex digits at most, the line end and NUL
     std::snprintf(size_line, sizeof size_line, "%x\r\n", static_cast<unsigned>(got));
     d->reply_pending.assign(size_line);
     d->reply_pending.append(buf, got);

@@ -224,7 +224,7 @@ bool XmlShape::feed(const char* data, std::size_t n)
             while (p < end && *p != '=' && !kNameEnd[static_cast<unsigned char>(*p)])
                 ++p;
             // The toolkit keeps the first bytes of a name, and passes over
-            // the rest.
+            // the rest (name_ never holds more than kNameBytes).
             name_.append(name,
                          std::min(static_cast<std::size_t>(p - name), kNameBytes - name_.size()));
             if (p < end && (*p == '<' || *p == '&'))
@@ -332,6 +332,7 @@ void XmlShape::reference_begins(Context context)
 void XmlShape::reference_byte(unsigned char c)
 {
     const bool ended = c == ';';
+    // reference_length_ < kReferenceBytes here: the reference ends at that many.
     if (!ended)
         reference_[reference_length_++] = static_cast<char>(c);
     if (!ended && reference_length_ < kReferenceBytes)

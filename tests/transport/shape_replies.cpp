@@ -1,5 +1,7 @@
 #include "shape_replies.h"
 
+#include <stdsoap2.h>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -12,6 +14,8 @@ using qortest::DimeRecord;
 const std::string kTooManyNames = "more than 256 attribute names";
 const std::string kNamedOutside = "DIME or MIME named outside the media type of a Content-Type";
 const std::string kNoSoapPart = "a MIME reply that ends or breaks before its SOAP part";
+const std::string kChunkWithFields =
+    "a chunk of a SOAP envelope in a DIME message with options, an id or a type";
 
 // Attribute names past the bound, in single quotes so that they fit in any
 // double-quoted value.
@@ -68,7 +72,8 @@ ReplyBytes http(const std::string& content_type, const std::string& body,
     return r;
 }
 
-// The reply with its body in chunks of the given size instead of its length.
+} // namespace
+
 ReplyBytes in_chunks(const ReplyBytes& reply, std::size_t size)
 {
     const std::size_t body = reply.marks.front();
@@ -92,6 +97,8 @@ ReplyBytes in_chunks(const ReplyBytes& reply, std::size_t size)
     return r;
 }
 
+namespace {
+
 ReplyBytes dime(const std::vector<DimeRecord>& records,
                 const std::string& content_type = "application/dime")
 {
@@ -102,6 +109,60 @@ ReplyBytes dime(const std::vector<DimeRecord>& records,
         at += qortest::dime_message({record}).size();
     }
     return http(content_type, qortest::dime_message(records), marks);
+}
+
+// The envelope in chunk records that end at these offsets, and one more
+// after the last of them; only the first names the envelope's type.
+std::vector<DimeRecord> envelope_chunks(const std::string& xml,
+                                        const std::vector<std::size_t>& ends)
+{
+    std::vector<DimeRecord> chunks;
+    std::size_t at = 0;
+    for (std::size_t end : ends) {
+        chunks.push_back(chunks.empty() ? qortest::dime_envelope_record(xml.substr(0, end))
+                                        : DimeRecord{"", "", xml.substr(at, end - at)});
+        chunks.back().chunked = true;
+        at = end;
+    }
+    chunks.push_back(DimeRecord{"", "", xml.substr(at)});
+    return chunks;
+}
+
+// Chunks of every padding, an empty one, one that ends inside a tag and one
+// inside a value.
+std::vector<std::size_t> chunk_ends(const std::string& xml)
+{
+    const std::size_t tag = xml.find("<QORControl:") + 5;
+    const std::size_t value = xml.find("cid:") + 2;
+    return {1, 3, 6, 10, tag, tag, tag + 1, value, value + 3};
+}
+
+// The toolkit reads a reply in pieces of up to this many bytes.
+constexpr std::size_t kToolkitBuffer = SOAP_BUFLEN;
+
+// A DIME snapshot whose envelope holds as many blanks in its Body as put
+// its byte `at` (counted without them) at this offset in the reply; its
+// envelope in one record or, `chunked`, in two of which the second begins
+// with that byte.
+ReplyBytes dime_snapshot_placing(std::size_t at, std::size_t offset, bool chunked)
+{
+    const std::string body = "<SOAP-ENV:Body>";
+    const std::size_t blanks_at = kSnapshot.find(body) + body.size();
+    std::size_t blanks = 0;
+    for (;;) {
+        std::string xml = kSnapshot;
+        xml.insert(blanks_at, blanks, ' ');
+        const std::size_t cut = at + (at >= blanks_at ? blanks : 0);
+        std::vector<DimeRecord> records =
+            chunked ? envelope_chunks(xml, {cut}) : std::vector{qortest::dime_envelope_record(xml)};
+        records.push_back(DimeRecord{"cid:s1", "application/zip", binary(70000)});
+        ReplyBytes r = dime(records);
+        // After the first record's header and its type's field.
+        const std::size_t placed = r.marks[1] + 12 + 44 + cut;
+        if (placed == offset)
+            return r;
+        blanks += offset - placed; // the length's digits may move it again
+    }
 }
 
 ReplyBytes dime_snapshot(const std::string& attachment,
@@ -163,7 +224,14 @@ namespace {
 ShapeReply read(std::string name, std::function<ReplyBytes()> make, bool large = false,
                 ReplyCall call = ReplyCall::Snapshot)
 {
-    return {std::move(name), call, std::move(make), "", false, large};
+    return {std::move(name), call, std::move(make), "", false, large, "", {}};
+}
+
+ShapeReply read_like(std::string name, std::function<ReplyBytes()> make,
+                     std::function<ReplyBytes()> like, bool large = false,
+                     ReplyCall call = ReplyCall::Snapshot)
+{
+    return {std::move(name), call, std::move(make), "", false, large, "", std::move(like)};
 }
 
 ShapeReply fails(std::string name, std::function<ReplyBytes()> make, std::string fault,
@@ -176,7 +244,8 @@ ShapeReply fails(std::string name, std::function<ReplyBytes()> make, std::string
 ShapeReply refused(std::string name, std::function<ReplyBytes()> make, std::string refusal,
                    bool toolkit_over = true, ReplyCall call = ReplyCall::Snapshot)
 {
-    return {std::move(name), call, std::move(make), std::move(refusal), toolkit_over, false};
+    return {
+        std::move(name), call, std::move(make), std::move(refusal), toolkit_over, false, "", {}};
 }
 
 std::vector<ShapeReply> make_replies()
@@ -234,6 +303,113 @@ std::vector<ShapeReply> make_replies()
                                      {qortest::dime_envelope_record(kSnapshot),
                                       DimeRecord{"cid:s1", "application/zip", binary(3000)}})}});
     }));
+    // The chunks of an envelope are read as one record, however many and
+    // wherever they end, and the attachments after them as ever.
+    rows.push_back(read_like(
+        "DimeChunkedEnvelope",
+        [] {
+            std::vector<DimeRecord> records = envelope_chunks(kSnapshot, chunk_ends(kSnapshot));
+            records.push_back(DimeRecord{"cid:s1", "application/zip", binary(3000)});
+            return dime(records);
+        },
+        [] { return dime_snapshot(binary(3000)); }));
+    rows.push_back(read_like(
+        "DimeEnvelopeInChunksOfOneByte",
+        [] {
+            std::vector<std::size_t> ends;
+            for (std::size_t end = 1; end < kSnapshot.size(); ++end)
+                ends.push_back(end);
+            std::vector<DimeRecord> records = envelope_chunks(kSnapshot, ends);
+            records.push_back(DimeRecord{"cid:s1", "application/zip", binary(100)});
+            return dime(records);
+        },
+        [] { return dime_snapshot(binary(100)); }));
+    rows.push_back(read_like(
+        "DimeChunkedEnvelopeEndsTheMessage",
+        [] {
+            const std::string xml = process_list(3);
+            return dime(envelope_chunks(xml, chunk_ends(xml)));
+        },
+        [] { return dime({qortest::dime_envelope_record(process_list(3))}); }, false,
+        ReplyCall::ProcessList));
+    rows.push_back(read_like(
+        "DimeChunkedEnvelopeWithABlankLastChunk",
+        [] {
+            std::vector<DimeRecord> records =
+                envelope_chunks(kSnapshot + "\r\n", {5, kSnapshot.size()});
+            records.push_back(DimeRecord{"cid:s1", "application/zip", binary(100)});
+            return dime(records);
+        },
+        [] {
+            return dime({qortest::dime_envelope_record(kSnapshot + "\r\n"),
+                         DimeRecord{"cid:s1", "application/zip", binary(100)}});
+        }));
+    rows.push_back(read_like(
+        "MimeSoapPartHoldsChunkedDime",
+        [] {
+            std::vector<DimeRecord> records = envelope_chunks(kSnapshot, chunk_ends(kSnapshot));
+            records.push_back(DimeRecord{"cid:s1", "application/zip", binary(3000)});
+            return mime({{kDimeRoot, qortest::dime_message(records)}});
+        },
+        [] {
+            return mime(
+                {{kDimeRoot,
+                  qortest::dime_message({qortest::dime_envelope_record(kSnapshot),
+                                         DimeRecord{"cid:s1", "application/zip", binary(3000)}})}});
+        }));
+    // Where the toolkit's first piece ends: at the envelope's end (more of
+    // the reply held back than came before it), or at the end of a chunk of
+    // the envelope or in the record header after it.
+    for (const std::size_t end : {kToolkitBuffer - 1, kToolkitBuffer, kToolkitBuffer + 1})
+        rows.push_back(read(
+            "DimeEnvelopeEndsAt" + std::to_string(end),
+            [end] { return dime_snapshot_placing(kSnapshot.size(), end, false); }, true));
+    for (const std::size_t end : {kToolkitBuffer - 13, kToolkitBuffer - 12, kToolkitBuffer - 1,
+                                  kToolkitBuffer, kToolkitBuffer + 1}) {
+        const std::size_t tag = kSnapshot.find("<QORControl:") + 4;
+        rows.push_back(read_like(
+            "DimeChunkEndsAt" + std::to_string(end),
+            [end, tag] { return dime_snapshot_placing(tag, end, true); },
+            [] { return dime_snapshot(binary(70000)); }, true));
+    }
+    // Part header lines about as long as the toolkit keeps them (2047
+    // bytes): the id of a part before the SOAP part, and that of the SOAP
+    // part that the start parameter names. A longer line breaks the
+    // toolkit's reading of the parts before the SOAP part is found, after
+    // which it reads on in a way that is not followed.
+    for (const std::size_t line : {2046, 2047, 2048}) {
+        const std::string id =
+            "<" + std::string(line - std::string("Content-ID: <>").size(), 'i') + ">";
+        rows.push_back(read("MimeIdLineOf" + std::to_string(line), [id] {
+            return mime({{"Content-Type: application/zip\r\nContent-ID: " + id, binary(100)},
+                         {kRoot, kSnapshot},
+                         {kZip, binary(100)}});
+        }));
+        const auto start_names = [id] {
+            return mime(
+                {{kZip, binary(100)}, {"Content-Type: text/xml\r\nContent-ID: " + id, kSnapshot}},
+                "", "multipart/related; boundary=b; start=\"" + id + "\"");
+        };
+        const std::string name = "MimeStartIdLineOf" + std::to_string(line);
+        rows.push_back(line <= 2047 ? read(name, start_names)
+                                    : refused(name, start_names, kNoSoapPart, false));
+    }
+    // Boundaries about as long as the one the SOAP part is found with after
+    // another part (2000 bytes).
+    for (const std::size_t length : {1999, 2000, 2001}) {
+        const auto make = [length] {
+            const std::string b(length, 'b');
+            return http("multipart/related; boundary=" + b + "; start=\"<root>\"",
+                        "--" + b + "\r\n" + kZip + "\r\n\r\n" + binary(100) + "\r\n--" + b +
+                            "\r\n" + kRoot + "\r\n\r\n" + kSnapshot + "\r\n--" + b + "--\r\n");
+        };
+        const std::string name = "MimeBoundaryOf" + std::to_string(length);
+        rows.push_back(length <= 2000
+                           ? read(name, make)
+                           : refused(name, make,
+                                     "a MIME boundary that the SOAP part cannot be found with",
+                                     false));
+    }
     rows.push_back(read("HttpErrorPage", [] {
         // Read as the text of the error, not as XML.
         ReplyBytes r = http("text/html", "<html><a onclick=\"if (a<b) x()\"/></html>");
@@ -318,7 +494,7 @@ std::vector<ShapeReply> make_replies()
         },
         kTooManyNames));
     rows.push_back(refused(
-        "DimeChunkedEnvelope",
+        "DimeChunkWithAnId",
         [] {
             // The toolkit reads the id of a continuation record as XML.
             const std::size_t cut = kSnapshot.find("<QORControl:");
@@ -326,7 +502,34 @@ std::vector<ShapeReply> make_replies()
             first.chunked = true;
             return dime({first, DimeRecord{over_names(), "", kSnapshot.substr(cut)}});
         },
-        "a chunked SOAP envelope in a DIME message"));
+        kChunkWithFields));
+    rows.push_back(refused(
+        "DimeChunkWithAType",
+        [] {
+            std::vector<DimeRecord> records = envelope_chunks(kSnapshot, {10});
+            records.back().type = "text/xml";
+            return dime(records);
+        },
+        kChunkWithFields, false));
+    rows.push_back(refused(
+        "DimeChunkOfAnotherVersion",
+        [] {
+            ReplyBytes r = dime(envelope_chunks(kSnapshot, {10}));
+            r.bytes[r.marks[2]] = static_cast<char>(r.bytes[r.marks[2]] ^ 0x10);
+            return r;
+        },
+        "a chunk of a SOAP envelope in a DIME message that is no DIME record", false));
+    // The toolkit alone loses its place at the end of a chunk and fails
+    // before it has read them all.
+    rows.push_back(refused(
+        "DimeChunkedEnvelopeOverTheBound",
+        [] {
+            const std::string xml = response(kByReference + over_names());
+            std::vector<DimeRecord> records = envelope_chunks(xml, chunk_ends(xml));
+            records.push_back(DimeRecord{"cid:s1", "application/zip", binary(100)});
+            return dime(records);
+        },
+        kTooManyNames, false));
     rows.push_back(refused(
         "MimeEnvelopeGoesOnInTheNextPart",
         [] {

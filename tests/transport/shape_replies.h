@@ -30,9 +30,15 @@ struct ShapeReply
     // delivery, where the toolkit alone reads on past a failure of its own
     // from wherever its last read ended.
     std::string fault = {};
+    // The reply that the toolkit alone reads as this one is to be read (the
+    // same envelope in one DIME record); none: this one.
+    std::function<ReplyBytes()> like;
 };
 
 const std::vector<ShapeReply>& shape_replies();
+
+// The reply with its body in chunks of the given size instead of its length.
+ReplyBytes in_chunks(const ReplyBytes& reply, std::size_t size);
 
 // Sixteen attributes (" name=''") whose names differ but have the same 64-bit
 // FNV-1a hash: each name joins one of two strings of each of four pairs.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "client/snapshot_reply.h"
 #include "soap_client.h"
 #include "sssl/sssl.h"
 #include "target.h"
@@ -326,6 +327,171 @@ TEST_P(Streaming, TrailerFieldsChangeNoResult)
                 << trailer << i << ": " << client.fault();
             EXPECT_EQ(count, 2) << trailer << i;
         }
+    }
+}
+
+// Where the toolkit ends the envelope before the point at which the bounds
+// refuse the reply, it reads the rest of a chunked body after it and meets
+// that point: the call is read, and the next one goes out on a connection
+// of its own, as the rest of the reply (here held by the service until the
+// client closes; WinHTTP's connections are the stand-in's, which reads every
+// reply to its end) was never read.
+TEST_P(Streaming, NoConnectionIsUsedAgainAfterARefusal)
+{
+    std::string names = "<x";
+    for (int i = 0; i < 300; ++i)
+        names += " a" + std::to_string(i) + "=''";
+    std::string xml = qortest::envelope(process_list_xml({"GREEN", "GREEN"}));
+    xml.insert(xml.find("</QORControl:GetProcessListResponse>"), "<u><v>a/></v>");
+    const std::string raw =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nTransfer-Encoding: chunked\r\n\r\n" +
+        chunk(xml + names + "/></u></SOAP-ENV:Body></SOAP-ENV:Envelope>") + "0\r\n\r\n";
+    const std::size_t split = raw.find(" a280=");
+    Reply first = Reply::raw_pieces({raw.substr(0, split), raw.substr(split)});
+    if (GetParam() != WINHTTP && GetParam() != WINHTTPS)
+        first.holding();
+    Target target(GetParam());
+    target.fake().script("GetProcessList", {first, Reply::ok(process_list_xml({"RED"}))});
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    int count = -1;
+    EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 1);
+    if (GetParam() != WINHTTP && GetParam() != WINHTTPS) {
+        EXPECT_EQ(target.fake().connections_accepted(), 2u);
+    }
+}
+
+// A DIME snapshot is read whatever the reads and HTTP chunks it comes in:
+// whole, split at each byte around its records' headers and the envelope's
+// end (where more follows the split than came before it), with a record's
+// header in a read of its own, and in HTTP chunks of 7 bytes; with its
+// envelope in one record or in chunk records (that end inside a tag, and
+// with every padding), and after an envelope that ends the message.
+TEST_P(Streaming, ReadsADimeSnapshotHoweverItIsSplit)
+{
+    using qortest::DimeRecord;
+    const std::string envelope =
+        qortest::envelope("<QORControl:ReadSnapshotResponse><snapshot href=\"cid:s1\"/>"
+                          "</QORControl:ReadSnapshotResponse>");
+    std::string zip(20000, '\0');
+    for (std::size_t i = 0; i < zip.size(); ++i)
+        zip[i] = static_cast<char>(i * 13 % 251);
+    const auto chunked = [](const std::string& xml, const std::vector<std::size_t>& ends) {
+        std::vector<DimeRecord> records;
+        std::size_t at = 0;
+        for (std::size_t end : ends) {
+            records.push_back(records.empty() ? qortest::dime_envelope_record(xml.substr(0, end))
+                                              : DimeRecord{"", "", xml.substr(at, end - at)});
+            records.back().chunked = true;
+            at = end;
+        }
+        records.push_back(DimeRecord{"", "", xml.substr(at)});
+        return records;
+    };
+    const std::size_t tag = envelope.find("<QORControl:") + 4;
+    std::vector<DimeRecord> in_chunks = chunked(envelope, {tag, tag + 1, tag + 3, tag + 6});
+    in_chunks.push_back(DimeRecord{"cid:s1", "application/zip", zip});
+    const struct
+    {
+        const char* name;
+        std::vector<DimeRecord> records;
+        bool snapshot; // else a process list
+    } layouts[] = {
+        {"one record",
+         {qortest::dime_envelope_record(envelope), DimeRecord{"cid:s1", "application/zip", zip}},
+         true},
+        {"chunks", in_chunks, true},
+        {"chunks that end the message",
+         chunked(qortest::envelope(process_list_xml({"GREEN", "RED"})), {7, 300, 301}), false},
+    };
+    // Each reply has a connection of its own.
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: application/dime\r\nConnection: close\r\n";
+    for (const auto& layout : layouts) {
+        const std::string body = qortest::dime_message(layout.records);
+        const std::string whole =
+            head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+        std::vector<std::pair<std::string, Reply>> deliveries = {{"whole", Reply::raw(whole)}};
+        std::string in_sevens = head + "Transfer-Encoding: chunked\r\n\r\n";
+        for (std::size_t at = 0; at < body.size(); at += 7)
+            in_sevens += chunk(body.substr(at, 7));
+        deliveries.emplace_back("in chunks of 7", Reply::raw(in_sevens + "0\r\n\r\n"));
+        std::size_t record = whole.size() - body.size();
+        for (const DimeRecord& r : layout.records) {
+            const std::size_t next = record + qortest::dime_message({r}).size();
+            for (std::size_t split = record - 8; split <= record + 12; ++split)
+                deliveries.emplace_back(
+                    "split at " + std::to_string(split),
+                    Reply::raw_pieces({whole.substr(0, split), whole.substr(split)}));
+            // The header with its id and type fields.
+            const std::size_t header = 12 + (r.id.size() + 3) / 4 * 4 + (r.type.size() + 3) / 4 * 4;
+            deliveries.emplace_back(
+                "the header at " + std::to_string(record) + " alone",
+                Reply::raw_pieces({whole.substr(0, record), whole.substr(record, header),
+                                   whole.substr(record + header)}));
+            record = next;
+        }
+        Target target(GetParam());
+        std::vector<Reply> replies;
+        for (const auto& delivery : deliveries)
+            replies.push_back(delivery.second);
+        target.fake().script(layout.snapshot ? "ReadSnapshot" : "GetProcessList", replies);
+        SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+        for (const auto& delivery : deliveries) {
+            const std::string label = std::string(layout.name) + ", " + delivery.first;
+            if (!layout.snapshot) {
+                int count = -1;
+                EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
+                    << label << ": " << client.fault();
+                EXPECT_EQ(count, 2) << label;
+                continue;
+            }
+            char name[] = "s.zip";
+            SnapshotData data;
+            EXPECT_EQ(call_read_snapshot(client.ctx(), target.endpoint().c_str(), "", name, &data),
+                      SOAP_OK)
+                << label << ": " << client.fault();
+            EXPECT_TRUE(data.size == zip.size() &&
+                        std::string(reinterpret_cast<const char*>(data.bytes), data.size) == zip)
+                << label;
+            soap_destroy(client.ctx());
+            soap_end(client.ctx());
+        }
+    }
+}
+
+// The Content-Type reaches the toolkit whole at any length (WinHTTP's is
+// asked for in a buffer of 256 characters, then in one as large as it needs).
+TEST_P(Streaming, ReadsAContentTypeOfAnyLength)
+{
+    const std::string envelope =
+        qortest::envelope("<QORControl:ReadSnapshotResponse><snapshot href=\"cid:s1\"/>"
+                          "</QORControl:ReadSnapshotResponse>");
+    const std::string body = "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" +
+                             envelope +
+                             "\r\n--b\r\nContent-Type: application/zip\r\nContent-ID: "
+                             "<s1>\r\n\r\nPK\r\n--b--\r\n";
+    const std::string type = "multipart/related; boundary=b; start=\"<root>\"; x=\"";
+    std::vector<Reply> replies;
+    const std::size_t lengths[] = {255, 256, 257, 511, 512, 513, 1500};
+    for (std::size_t length : lengths)
+        replies.push_back(
+            Reply::http(200, body, type + std::string(length - type.size() - 1, 'x') + "\""));
+    Target target(GetParam());
+    target.fake().script("ReadSnapshot", replies);
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    for (std::size_t length : lengths) {
+        char name[] = "s.zip";
+        SnapshotData data;
+        EXPECT_EQ(call_read_snapshot(client.ctx(), target.endpoint().c_str(), "", name, &data),
+                  SOAP_OK)
+            << length << ": " << client.fault();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(data.bytes), data.size), "PK")
+            << length;
+        soap_destroy(client.ctx());
+        soap_end(client.ctx());
     }
 }
 

@@ -69,6 +69,14 @@ Outcome receive(const std::vector<std::string>& segments, size_t buffer = 4096)
 
 const std::string kHead = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
 
+// kHead made `size` bytes long by a header line.
+std::string head_of(size_t size)
+{
+    const std::string line = "X: ";
+    return kHead.substr(0, kHead.size() - 2) + line +
+           std::string(size - kHead.size() - line.size() - 2, 'x') + "\r\n\r\n";
+}
+
 TEST(ResponseFrame, HandsOnTheFinalReplyUpToItsLength)
 {
     const std::string cont = "HTTP/1.1 100 Continue\r\n\r\n";
@@ -91,6 +99,9 @@ TEST(ResponseFrame, HandsOnTheFinalReplyUpToItsLength)
         {{chunked}, chunked.substr(0, chunked.size() - 2)}, // the trailer stays back
         {{"HTTP/1.1 200 OK\r\n\r\nabc", "def"}, "HTTP/1.1 200 OK\r\n\r\nabcdef"},
         {{}, ""},
+        {{head_of(ResponseFrame::kMaxHead - 1) + "hello"},
+         head_of(ResponseFrame::kMaxHead - 1) + "hello"},
+        {{head_of(ResponseFrame::kMaxHead) + "hello"}, head_of(ResponseFrame::kMaxHead) + "hello"},
     };
     for (const Case& c : cases) {
         const Outcome out = receive(c.segments);
@@ -168,6 +179,7 @@ TEST(ResponseFrame, RefusesWhatIsNoHttpReply)
         {"HTTP/1.1 200 OK\r\nContent-Ty", "closed inside the HTTP header"},
         {"HTTP/1.1 200 OK\r\nX: " + std::string(ResponseFrame::kMaxHead, 'x'),
          "longer than 65536 bytes"},
+        {head_of(ResponseFrame::kMaxHead + 1) + "hello", "longer than 65536 bytes"},
     };
     for (const Case& c : cases) {
         const Outcome out = receive({c.bytes});

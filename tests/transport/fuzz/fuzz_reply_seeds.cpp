@@ -1,6 +1,7 @@
 // Writes the replies of the reply-bounds tests into a folder as seeds of the
 // fuzz target: each with the process list and the snapshot call, read whole
-// and in reads of 7 bytes, with its length and in chunks; a few with
+// and in reads of 7 bytes, with its length and in chunks (those whose DIME
+// envelope comes in chunk records in HTTP chunks of 7 bytes too); a few with
 // character references where the toolkit's reader decodes them; and replies
 // of other webmethods with long texts (in items, record members, fault
 // strings and details) and with ids and references among the items of lists.
@@ -154,13 +155,17 @@ int main(int argc, char** argv)
     for (const ShapeReply& r : shape_replies()) {
         if (r.large)
             continue;
-        const std::string reply = r.make().bytes;
-        const std::string framings[] = {reply, in_chunks(reply)};
-        for (int chunked = 0; chunked < 2; ++chunked) {
+        const ReplyBytes made = r.make();
+        const std::string& reply = made.bytes;
+        std::vector<std::string> framings = {reply, in_chunks(reply)};
+        if (r.like)
+            framings.push_back(in_chunks(made, 7).bytes);
+        for (std::size_t chunked = 0; chunked < framings.size(); ++chunked) {
             for (char call : {call_byte("GetProcessList"), call_byte("ReadSnapshot (client)")}) {
                 for (char piece : {'\0', '\7'}) {
+                    static const char* const kFramings[] = {"_", "_chunked_", "_chunked7_"};
                     const std::string path = std::string(argv[1]) + "/" + r.name +
-                                             (chunked ? "_chunked_" : "_") + std::to_string(call) +
+                                             kFramings[chunked] + std::to_string(call) +
                                              std::to_string(piece);
                     if (!write_seed(path, call, piece, framings[chunked]))
                         return 1;
