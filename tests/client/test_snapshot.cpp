@@ -1380,4 +1380,50 @@ TEST(ClientReadSnapshot, AnotherUsersLinkInAStickyFolderIsNeverFollowed)
     }
 }
 
+// As root: the -trace file is a file that the program writes because an
+// argument named it, like ReadSnapshot's local file. A link "l" that another
+// user owns in a sticky folder leads the trace no more than the snapshot:
+// the file it points to keeps its content and the run goes on as with a
+// trace file that cannot be opened; one's own link is followed.
+TEST(ClientTraceOption, AnotherUsersLinkInAStickyFolderIsNeverFollowed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a link to another user";
+    const struct
+    {
+        uid_t owner;        // of "l"
+        const char* target; // of "l", below the victim's folder V
+        const char* trace_name;
+        bool followed;
+    } cases[] = {
+        {65534, "/victim", "l", false},
+        {65534, "", "l/victim", false},
+        {0, "/victim", "l", true},
+    };
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(Reply::ok_empty("Shutdown"));
+    for (const auto& c : cases) {
+        Folder shared;
+        Folder system;
+        ASSERT_EQ(chmod(shared.path().c_str(), 01777), 0);
+        write_file(system / "victim", "victim");
+        ASSERT_EQ(symlink((system.path() + c.target).c_str(), (shared / "l").c_str()), 0);
+        ASSERT_EQ(lchown((shared / "l").c_str(), c.owner, c.owner), 0);
+        const std::string path = shared / c.trace_name;
+        std::vector<std::string> words = {"-trace", path};
+        const std::vector<std::string> call = instance.call({"Shutdown"});
+        words.insert(words.end(), call.begin(), call.end());
+        const clienttest::RunResult r = clienttest::run(words);
+        EXPECT_EQ(r.exit_code, 0) << path;
+        EXPECT_EQ(r.out, clienttest::heading("Shutdown") + "OK\n") << path;
+        const std::string victim = read_file(system / "victim");
+        if (c.followed)
+            EXPECT_EQ(victim.substr(0, 5), "POST ") << path;
+        else
+            EXPECT_EQ(victim, "victim") << path;
+        EXPECT_EQ(folder_names(system.path()), std::vector<std::string>{"victim"}) << path;
+        EXPECT_EQ(folder_names(shared.path()), std::vector<std::string>{"l"}) << path;
+    }
+}
+
 } // namespace
