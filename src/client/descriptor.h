@@ -26,6 +26,7 @@ class Descriptor
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    int release() { return std::exchange(fd_, -1); } /* the caller closes it */
     void reset(int fd = -1)
     {
         if (fd_ >= 0)

@@ -4,7 +4,9 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <utility>
@@ -40,9 +42,17 @@ bool read_link(int link, std::string* text)
     return true;
 }
 
+bool in_proc(int folder)
+{
+    struct statfs file_system
+    {
+    };
+    return fstatfs(folder, &file_system) == 0 && file_system.f_type == PROC_SUPER_MAGIC;
+}
+
 } // namespace
 
-bool find_write_target(const std::string& path, WriteTarget* target)
+bool find_write_target(const std::string& path, WriteTarget* target, ProcLinkAtEnd proc_link)
 {
     // open(2) takes no longer path, with its terminating zero, either.
     if (path.empty() || path.size() >= PATH_MAX)
@@ -79,7 +89,8 @@ bool find_write_target(const std::string& path, WriteTarget* target)
                 return false;
         } else if (fstat(entry.get(), &status) != 0) {
             return false;
-        } else if (S_ISLNK(status.st_mode)) {
+        } else if (S_ISLNK(status.st_mode) &&
+                   !(last && proc_link == ProcLinkAtEnd::kKeep && in_proc(folder.get()))) {
             std::string link;
             if (++links > kMaxLinks || !may_follow(status, folder.get()) ||
                 !read_link(entry.get(), &link))
