@@ -9,6 +9,7 @@
 #include "base/dptrc.h"
 #include "client/host_text.h"
 #include "client/strings.h"
+#include "client/trace_file.h"
 #include "client/typed_words.h"
 #include "u16/u16.h"
 
@@ -110,7 +111,7 @@ void parse_command_line(int argc, const QOR_UC* const* argv, ClientSettings& s)
             else if (!word_typed_as_utf8(name))
                 s.trace = nullptr; // its 16-bit form names another file: as a failed open
             else
-                s.trace = fopenU16(name, cU("wb"));
+                s.trace = open_trace_file(name);
         } else if (word == u"-debug") {
             DpTrcLevel = 3;
         } else if (word == u"-host") {

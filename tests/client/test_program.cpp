@@ -23,10 +23,9 @@ struct ProgramResult
     std::string out;
 };
 
-ProgramResult run_program(const std::string& arguments)
+ProgramResult run_command(const std::string& command)
 {
     ProgramResult result;
-    const std::string command = std::string(QORCONTROL_BINARY) + " " + arguments + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
         return result;
@@ -38,6 +37,11 @@ ProgramResult run_program(const std::string& arguments)
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = clienttest::mask_time_stamps(result.out);
     return result;
+}
+
+ProgramResult run_program(const std::string& arguments)
+{
+    return run_command(std::string(QORCONTROL_BINARY) + " " + arguments + " 2>/dev/null");
 }
 
 TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
@@ -182,6 +186,38 @@ std::string shell_quoted(const std::string& word)
     for (char c : word)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+// The -trace names of scripts that name no file in a folder: the standard
+// output, the null device, the standard error and the pipe of a process
+// substitution (/dev/fd/63, whose link text is "pipe:[...]").
+TEST(ClientProgram, TraceToTheStandardStreamsTheNullDeviceAndAPipe)
+{
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
+    const std::string call =
+        " -host 127.0.0.1 -nr " + std::to_string(instance.nr) + " -function Shutdown";
+    const struct
+    {
+        std::string words; // after the program's name, in bash
+        bool traced;       // else the output is the call's alone
+    } cases[] = {
+        {"-trace -" + call + " 2>/dev/null", true},
+        {"-trace /dev/null" + call + " 2>/dev/null", false},
+        {"-trace /dev/stderr" + call + " 2>&1 >/dev/null", true},
+        {"-trace >(cat)" + call + " >/dev/null 2>&1", true},
+    };
+    for (const auto& c : cases) {
+        const ProgramResult r =
+            run_command("bash -c " + shell_quoted(std::string(QORCONTROL_BINARY) + " " + c.words));
+        EXPECT_EQ(r.exit_code, 0) << c.words;
+        if (!c.traced) {
+            EXPECT_EQ(r.out, clienttest::heading("Shutdown") + "OK\n") << c.words;
+        }
+        EXPECT_EQ(r.out.find("POST / HTTP/1.1\r\n") != std::string::npos, c.traced) << c.words;
+        EXPECT_EQ(r.out.find("<QORControl:ShutdownResponse/>") != std::string::npos, c.traced)
+            << c.words;
+    }
 }
 
 // A host text that names anything but one host is an invalid parameter on

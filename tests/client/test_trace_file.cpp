@@ -1,0 +1,105 @@
+// The -trace file is opened only under the name given: what stands there is
+// judged before it is opened, and nothing holds the open.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "client/descriptor.h"
+#include "client/trace_file.h"
+#include "client_harness.h"
+
+namespace {
+
+enum class Stands { kNothing, kFile, kFifoRead, kFifoUnread, kPipe, kNullDevice };
+
+constexpr uid_t kCaller = static_cast<uid_t>(-1);
+constexpr uid_t kOther = 65534;
+
+// What a reader of the FIFO or pipe got so far.
+std::string drain(int fd)
+{
+    std::string got;
+    char buffer[256];
+    for (ssize_t n = 0; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        got.append(buffer, static_cast<std::size_t>(n));
+    return got;
+}
+
+// The rows of another user come last: they need root, the others do not.
+TEST(ClientTraceFile, OpensOnlyWhatTheNameMayLeadTo)
+{
+    const struct
+    {
+        Stands stands;
+        uid_t owner;        // of what stands under the name
+        mode_t folder_mode; // 01777 is a folder such as /tmp
+        uid_t folder_owner;
+        bool opened;
+        const char* after; // what the file or the reader holds then
+    } cases[] = {
+        {Stands::kNothing, kCaller, 0700, kCaller, true, "POST"},
+        {Stands::kFile, kCaller, 01777, kCaller, true, "POST"},
+        {Stands::kFifoRead, kCaller, 01777, kCaller, true, "POST"},
+        {Stands::kFifoUnread, kCaller, 0700, kCaller, false, ""}, // never waits for a reader
+        {Stands::kPipe, kCaller, 0700, kCaller, true, "POST"},    // as -trace >(cat) names it
+        {Stands::kNullDevice, kCaller, 0700, kCaller, true, ""},  // NUL, no file of that name
+        {Stands::kFile, kOther, 01777, kCaller, false, "an older trace"},
+        {Stands::kFifoRead, kOther, 01777, kCaller, false, ""},
+        {Stands::kFile, kOther, 0777, kCaller, true, "POST"}, // a folder that is not sticky
+        {Stands::kFile, kOther, 01777, kOther, true, "POST"}, // the folder owner's file
+        {Stands::kFifoRead, kOther, 01777, kOther, true, "POST"},
+    };
+    for (const auto& c : cases) {
+        if ((c.owner != kCaller || c.folder_owner != kCaller) && geteuid() != 0)
+            GTEST_SKIP() << "only root can give a file to another user";
+        char pattern[] = "/tmp/qor_trace_XXXXXX";
+        const std::string folder = mkdtemp(pattern);
+        ASSERT_EQ(chmod(folder.c_str(), c.folder_mode), 0);
+        if (c.folder_owner != kCaller) {
+            ASSERT_EQ(chown(folder.c_str(), c.folder_owner, c.folder_owner), 0);
+        }
+        std::string name = folder + "/t.trc";
+        Descriptor reader;
+        if (c.stands == Stands::kFile)
+            std::ofstream(name) << "an older trace";
+        if (c.stands == Stands::kFifoRead || c.stands == Stands::kFifoUnread) {
+            ASSERT_EQ(mkfifo(name.c_str(), 0666), 0);
+        }
+        if (c.stands == Stands::kFifoRead)
+            reader.reset(open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        int ends[2] = {-1, -1};
+        if (c.stands == Stands::kPipe && pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0)
+            reader.reset(ends[0]);
+        const Descriptor writer(ends[1]);
+        if (c.stands == Stands::kPipe)
+            name = "/dev/fd/" + std::to_string(ends[1]);
+        if (c.stands == Stands::kNullDevice)
+            name = "NUL";
+        if (c.owner != kCaller) {
+            ASSERT_EQ(chown(name.c_str(), c.owner, c.owner), 0);
+        }
+        const std::u16string wide(name.begin(), name.end());
+        FILE* trace = open_trace_file(wide.c_str());
+        EXPECT_EQ(trace != nullptr, c.opened) << name;
+        if (trace != nullptr) {
+            EXPECT_EQ(fcntl(fileno(trace), F_GETFL) & O_NONBLOCK, 0) << name;
+            std::fputs("POST", trace);
+            std::fclose(trace);
+        }
+        if (c.stands == Stands::kFifoUnread) // a reader now, as none would wait for the FIFO
+            reader.reset(open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        EXPECT_EQ(reader.valid() ? drain(reader.get()) : clienttest::read_file(name), c.after)
+            << name;
+        std::filesystem::remove_all(folder);
+    }
+}
+
+} // namespace
