@@ -29,7 +29,9 @@ enum class Opened { kYes, kNo, kChanged };
 // protected_fifos and protected_regular judge an open with O_CREAT: in a
 // sticky folder that everyone may write, another user's FIFO or regular file
 // only when it is the folder owner's, so that nobody can plant one there for
-// the trace to land in.
+// the trace to land in. Nor a regular file with a second name: with
+// fs.protected_hardlinks=0 anyone may link there a file that only the caller
+// may write, such as one of root's.
 bool may_open_existing(const WriteTarget& target)
 {
     const struct stat& entry = target.status;
@@ -40,8 +42,11 @@ bool may_open_existing(const WriteTarget& target)
     };
     if (fstat(target.folder.get(), &folder) != 0)
         return false;
-    const bool shared = (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
-    return !shared || entry.st_uid == geteuid() || entry.st_uid == folder.st_uid;
+    if ((folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH))
+        return true;
+    if (S_ISREG(entry.st_mode) && entry.st_nlink > 1)
+        return false;
+    return entry.st_uid == geteuid() || entry.st_uid == folder.st_uid;
 }
 
 bool same_file(int fd, const struct stat& judged)

@@ -18,7 +18,7 @@
 
 namespace {
 
-enum class Stands { kNothing, kFile, kFifoRead, kFifoUnread, kPipe, kNullDevice };
+enum class Stands { kNothing, kFile, kLinkedFile, kFifoRead, kFifoUnread, kPipe, kNullDevice };
 
 constexpr uid_t kCaller = static_cast<uid_t>(-1);
 constexpr uid_t kOther = 65534;
@@ -51,6 +51,8 @@ TEST(ClientTraceFile, OpensOnlyWhatTheNameMayLeadTo)
         {Stands::kFifoUnread, kCaller, 0700, kCaller, false, ""}, // never waits for a reader
         {Stands::kPipe, kCaller, 0700, kCaller, true, "POST"},    // as -trace >(cat) names it
         {Stands::kNullDevice, kCaller, 0700, kCaller, true, ""},  // NUL, no file of that name
+        {Stands::kLinkedFile, kCaller, 01777, kCaller, false, "an older trace"},
+        {Stands::kLinkedFile, kCaller, 0700, kCaller, true, "POST"},
         {Stands::kFile, kOther, 01777, kCaller, false, "an older trace"},
         {Stands::kFifoRead, kOther, 01777, kCaller, false, ""},
         {Stands::kFile, kOther, 0777, kCaller, true, "POST"}, // a folder that is not sticky
@@ -68,8 +70,11 @@ TEST(ClientTraceFile, OpensOnlyWhatTheNameMayLeadTo)
         }
         std::string name = folder + "/t.trc";
         Descriptor reader;
-        if (c.stands == Stands::kFile)
+        if (c.stands == Stands::kFile || c.stands == Stands::kLinkedFile)
             std::ofstream(name) << "an older trace";
+        if (c.stands == Stands::kLinkedFile) {
+            ASSERT_EQ(link(name.c_str(), (folder + "/second").c_str()), 0);
+        }
         if (c.stands == Stands::kFifoRead || c.stands == Stands::kFifoUnread) {
             ASSERT_EQ(mkfifo(name.c_str(), 0666), 0);
         }
