@@ -122,6 +122,10 @@ int logon_file_step(CallContext& call)
         }
         logon_password() = password;
         s.password = logon_password().data();
+        // Read from this machine's file for a service on it, the password
+        // goes nowhere else, whatever the later calls' connections reach.
+        if (password[0] != 0)
+            plugin_keep_password_on_this_machine(soap);
     }
     call.soap->userid = s.user;
     call.soap->passwd = s.password;

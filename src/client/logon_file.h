@@ -22,9 +22,11 @@ std::string read_logon_password(const char* file_name, const std::string& not_lo
  * to the fixed user name and the password the file holds, or prints
  * "FAIL: " with the reason when the file is refused (also when the service
  * that answered does not run on this machine, judged by the connection that
- * carried the request: plugin_request_was_local); then the context gets
- * the user and the password. Returns the RequestLogonFile header's result
- * (1 for a refused file), or 0 when no file was requested. */
+ * carried the request: plugin_request_was_local); a password read goes
+ * only to this machine from then on (plugin_keep_password_on_this_machine).
+ * Then the context gets the user and the password. Returns the
+ * RequestLogonFile header's result (1 for a refused file), or 0 when no file
+ * was requested. */
 int logon_file_step(CallContext& call);
 
 #endif

@@ -376,15 +376,21 @@ std::string SiAddressText(const SiAddress& address)
     return text;
 }
 
-bool SiIsLocalAddress(const SiAddress& address)
+SiAddress SiUnmappedAddress(const SiAddress& address)
 {
     static const unsigned char kMappedPrefix[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
-    static const unsigned char kLoopback6[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
     SiAddress a = address;
     if (a.family == AF_INET6 && std::memcmp(a.bytes, kMappedPrefix, sizeof kMappedPrefix) == 0) {
         a.family = AF_INET;
         std::memmove(a.bytes, a.bytes + sizeof kMappedPrefix, 4);
     }
+    return a;
+}
+
+bool SiIsLocalAddress(const SiAddress& address)
+{
+    static const unsigned char kLoopback6[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    const SiAddress a = SiUnmappedAddress(address);
     if (a.family != AF_INET && a.family != AF_INET6)
         return false;
     if ((a.family == AF_INET && a.bytes[0] == 127) ||

@@ -62,6 +62,9 @@ bool SiAddressOf(const sockaddr* address, SiAddress* out);
 // The address that a connected socket reaches: SI_ECONN_BROKEN when it is
 // not connected (any more), SI_EINVAL for a socket of another family.
 int SiPeerAddress(int fd, SiAddress* peer, int* sys_errno);
+// The IPv4 address that an IPv4-mapped IPv6 address (::ffff:a.b.c.d)
+// carries; any other address as it is.
+SiAddress SiUnmappedAddress(const SiAddress& address);
 // The address as text ("127.0.0.1", "::1").
 std::string SiAddressText(const SiAddress& address);
 // True when the address is this machine's: a loopback address (127.0.0.0/8,

@@ -36,6 +36,7 @@ int plugin_copy(struct soap* soap, struct soap_plugin* dst, struct soap_plugin* 
     copy->saved = from->saved;
     copy->post = from->post;
     copy->open = from->open;
+    copy->password_stays_here = from->password_stays_here;
     dst->data = copy.release();
     return SOAP_OK;
 }
@@ -66,7 +67,8 @@ SOAP_SOCKET peerless_open(struct soap* soap, const char* endpoint, const char* h
 // The toolkit opens no connection for an endpoint without a host (empty,
 // "[]") and then posts the request to its standard streams. No request
 // goes out but on a connection a transport opened for the endpoint's host.
-// Every request that goes out takes its peer here, before its first byte.
+// Every request that goes out takes its peer here, before its first byte,
+// and one with the password of this machine goes out only to this machine.
 int guarded_post(struct soap* soap, const char* endpoint, const char* host, int port,
                  const char* path, const char* action, ULONG64 count)
 {
@@ -78,6 +80,8 @@ int guarded_post(struct soap* soap, const char* endpoint, const char* host, int 
         return soap_set_receiver_error(soap, "no host to connect to", "request not sent",
                                        SOAP_TCP_ERROR);
     take_request_peer(soap, d);
+    if (!password_may_go_out(soap, d))
+        return soap->error;
     return d->post(soap, endpoint, host, port, path, action, count);
 }
 

@@ -67,6 +67,24 @@ const qortransport::MimeParts* plugin_mime_parts(struct soap* soap);
 // else 0 with the reason in *why_not, also when the peer is not known.
 int plugin_request_was_local(struct soap* soap, std::string* why_not);
 
+// From now on the context's password goes only to this machine: a request
+// that carries it as Basic credentials goes out only over a connection whose
+// peer is on this machine as plugin_request_was_local judges it (the pipe,
+// a loopback address or one of this machine's interfaces', never through a
+// proxy), checked for every connection that is to carry it, fresh or kept,
+// before any byte of the request is written (WINHTTP, WINHTTPS: once curl's
+// connection stands, before curl sends). Else the call fails with
+// SOAP_TCP_ERROR and the reason, and its connection is closed. For the rest
+// of the context's life. Returns 0, also when the plug-in is not registered.
+int plugin_keep_password_on_this_machine(struct soap* soap);
+
+// For tests: from now on only those of the given numeric addresses that are
+// this machine's count as this machine (count < 0: all of them again), so
+// that a service on the loopback can stand for another machine's. Never lets
+// an address count that is not this machine's. Returns false, changing
+// nothing, for a text that is no IPv4 or IPv6 address.
+bool plugin_narrow_this_machine(const char* const* addresses, int count);
+
 // The directory that holds the local pipes' unix sockets ("qorcontrol_NN").
 #define QOR_PIPE_DIR "/run/qorcontrol"
 // Changes the directory for this process (tests); null restores the default.

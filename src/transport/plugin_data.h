@@ -153,6 +153,11 @@ struct PluginData
     bool reply_refused = false;
     // The peer of the current request's connection.
     RequestPeer peer;
+    // The context's password goes only to this machine
+    // (plugin_keep_password_on_this_machine), and the request being sent
+    // carries it.
+    bool password_stays_here = false;
+    bool request_carries_password = false;
     // The bytes of a piece after the end of the XML, or after a point that the
     // toolkit is to reach before it reads on, handed to it again in the next
     // reads (held_back_at: those handed on; the first held_back_counted of
@@ -222,6 +227,21 @@ SOAP_SOCKET connect_failed(struct soap* soap, const std::string& text, const std
 void take_request_peer(struct soap* soap, PluginData* d);
 // The peer of a WinHTTP request whose response has begun.
 RequestPeer winhttp_request_peer(HINTERNET request);
+// Whether a request's peer is this machine (plugin_request_was_local); else
+// false with the reason in *why_not (may be null).
+bool peer_on_this_machine(const RequestPeer& peer, std::string* why_not);
+
+// The post step's gate of a request that carries the password of this
+// machine: true when it may go out over the connection whose peer was just
+// taken (over WinHTTP's, which stands only once the request is sent, the
+// stand-in asks winhttp_password_peer_check then); else false with the
+// call failed (refuse_password).
+bool password_may_go_out(struct soap* soap, PluginData* d);
+// The WinHTTP stand-in's peer check (context: the PluginData) of a request
+// that carries that password; takes the peer as the request's.
+BOOL winhttp_password_peer_check(const sockaddr* remote, BOOL proxied, void* context);
+// Fails the call whose request was kept from the peer it would have gone to.
+void refuse_password(struct soap* soap, const PluginData* d);
 
 // Installs the callbacks of one transport type.
 void install_ni(struct soap* soap, PluginData* data);

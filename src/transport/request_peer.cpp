@@ -2,14 +2,52 @@
 // connection that carried the request, never by the host text, whose name
 // may stand for several addresses or be a proxy's business.
 
+#include <arpa/inet.h>
+#include <sys/socket.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "transport/plugin_data.h"
 
 namespace qortransport {
 namespace {
+
+// Those of this machine's addresses that a test lets count as it
+// (plugin_narrow_this_machine); unset: every one.
+struct Narrowing
+{
+    std::mutex lock;
+    std::optional<std::vector<SiAddress>> only;
+};
+
+Narrowing& narrowing()
+{
+    static Narrowing n;
+    return n;
+}
+
+bool same_address(const SiAddress& a, const SiAddress& b)
+{
+    return a.family == b.family &&
+           std::memcmp(a.bytes, b.bytes, a.family == AF_INET ? 4 : sizeof a.bytes) == 0;
+}
+
+bool on_this_machine(const SiAddress& address)
+{
+    if (!SiIsLocalAddress(address))
+        return false;
+    Narrowing& n = narrowing();
+    std::lock_guard<std::mutex> guard(n.lock);
+    const SiAddress a = SiUnmappedAddress(address);
+    return !n.only || std::any_of(n.only->begin(), n.only->end(),
+                                  [&a](const SiAddress& b) { return same_address(a, b); });
+}
 
 RequestPeer peer_of_socket(int fd, bool proxied)
 {
@@ -65,30 +103,61 @@ RequestPeer winhttp_request_peer(HINTERNET request)
     return peer;
 }
 
-} // namespace qortransport
-
-int plugin_request_was_local(struct soap* soap, std::string* why_not)
+bool peer_on_this_machine(const RequestPeer& peer, std::string* why_not)
 {
-    using qortransport::RequestPeer;
     std::string ignored;
     if (why_not == nullptr)
         why_not = &ignored;
-    const qortransport::PluginData* d = qortransport::plugin_data(soap);
-    const RequestPeer peer = d != nullptr ? d->peer : RequestPeer{};
     if (peer.kind == RequestPeer::Kind::Pipe)
-        return 1;
+        return true;
     if (peer.kind == RequestPeer::Kind::Unknown) {
         *why_not = "the service's address is not known (" + peer.unknown + ")";
-        return 0;
+        return false;
     }
     const std::string address = SiAddressText(peer.address);
     if (peer.proxied) {
         *why_not = "the request went through the proxy at " + address;
-        return 0;
+        return false;
     }
-    if (!SiIsLocalAddress(peer.address)) {
+    if (!on_this_machine(peer.address)) {
         *why_not = "the service at " + address + " does not run on this machine";
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
+}
+
+} // namespace qortransport
+
+int plugin_request_was_local(struct soap* soap, std::string* why_not)
+{
+    const qortransport::PluginData* d = qortransport::plugin_data(soap);
+    return qortransport::peer_on_this_machine(d != nullptr ? d->peer : qortransport::RequestPeer{},
+                                              why_not)
+               ? 1
+               : 0;
+}
+
+bool plugin_narrow_this_machine(const char* const* addresses, int count)
+{
+    qortransport::Narrowing& n = qortransport::narrowing();
+    if (count < 0) {
+        std::lock_guard<std::mutex> guard(n.lock);
+        n.only.reset();
+        return true;
+    }
+    std::vector<SiAddress> only;
+    for (int i = 0; i < count; ++i) {
+        SiAddress a{AF_INET, {}};
+        if (addresses == nullptr || addresses[i] == nullptr)
+            return false;
+        if (inet_pton(AF_INET, addresses[i], a.bytes) != 1) {
+            a.family = AF_INET6;
+            if (inet_pton(AF_INET6, addresses[i], a.bytes) != 1)
+                return false;
+        }
+        only.push_back(SiUnmappedAddress(a));
+    }
+    std::lock_guard<std::mutex> guard(n.lock);
+    n.only = std::move(only);
+    return true;
 }

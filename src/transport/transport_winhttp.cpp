@@ -35,6 +35,8 @@ const char* winhttp_error_name(DWORD e)
     switch (e) {
     case ERROR_WINHTTP_TIMEOUT:
         return "ERROR_WINHTTP_TIMEOUT: The operation timed out";
+    case ERROR_WINHTTP_OPERATION_CANCELLED:
+        return "ERROR_WINHTTP_OPERATION_CANCELLED: The operation has been canceled";
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
         return "ERROR_WINHTTP_NAME_NOT_RESOLVED: The server name could not be resolved";
     case ERROR_WINHTTP_CANNOT_CONNECT:
@@ -208,6 +210,8 @@ bool start_reply(struct soap* soap, PluginData* d)
         flags == 0 || WinHttpSetOption(req, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
     if (ok)
         apply_soap_timeouts(soap, req);
+    if (ok && d->request_carries_password)
+        ok = WinHttpSetPeerCheck(req, winhttp_password_peer_check, d);
     if (ok && !wheaders.empty())
         ok = WinHttpAddRequestHeaders(req, wheaders.c_str(), static_cast<DWORD>(-1),
                                       WINHTTP_ADDREQ_FLAG_ADD);
@@ -221,7 +225,11 @@ bool start_reply(struct soap* soap, PluginData* d)
         return false;
     }
     if (!WinHttpReceiveResponse(req, nullptr)) {
-        fail_call(soap, "WinHttpReceiveResponse", WinHttpGetLastError());
+        const DWORD error = WinHttpGetLastError();
+        if (error == ERROR_WINHTTP_OPERATION_CANCELLED && d->request_carries_password)
+            refuse_password(soap, d);
+        else
+            fail_call(soap, "WinHttpReceiveResponse", error);
         return false;
     }
     d->peer = winhttp_request_peer(req);

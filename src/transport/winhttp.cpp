@@ -169,6 +169,11 @@ struct Request : Handle
     size_t read_pos = 0;
     size_t unread() const { return data.size() - read_pos; }
 
+    // Shown the connection before the request goes out on it (WinHttpSetPeerCheck).
+    WINHTTP_PEER_CHECK peer_check = nullptr;
+    void* peer_context = nullptr;
+    bool peer_refused = false;
+
     // The connection that carried the request, once its response began.
     bool proxied = false;
     std::string remote_ip, local_ip; // "" when curl did not say
@@ -360,11 +365,29 @@ void detach(Request* r)
     r->header_list = nullptr;
 }
 
-// curl calls this once the transfer's connection stands, before the request
-// goes out.
-int on_connected(void* user, char*, char*, int, int)
+bool socket_address(const std::string& ip, long port, sockaddr_storage* out);
+
+// Whether the request's peer check (if any) lets the request go out over a
+// connection to this peer (null: not known).
+bool peer_allowed(Request* r, const sockaddr* remote)
+{
+    if (r->peer_check == nullptr || r->peer_check(remote, r->proxied ? 1 : 0, r->peer_context))
+        return true;
+    r->peer_refused = true;
+    r->failure = ERROR_WINHTTP_OPERATION_CANCELLED;
+    return false;
+}
+
+// curl calls this once the transfer's connection stands, fresh or reused,
+// before the request goes out: also after it reconnected on its own, as it
+// does when a kept connection turns out dead as the request is sent.
+int on_connected(void* user, char* remote_ip, char*, int remote_port, int)
 {
     auto* r = static_cast<Request*>(user);
+    sockaddr_storage remote{};
+    const bool known = remote_ip != nullptr && socket_address(remote_ip, remote_port, &remote);
+    if (!peer_allowed(r, known ? reinterpret_cast<const sockaddr*>(&remote) : nullptr))
+        return CURL_PREREQFUNC_ABORT;
     r->connected = true;
     r->idle_since = Clock::now();
     return CURL_PREREQFUNC_OK;
@@ -480,6 +503,18 @@ long limit_or_none(int ms)
     return ms > 0 ? ms : 0;
 }
 
+// Closes every connection of the connection handle with its curl handles;
+// the next request makes fresh ones.
+void drop_connections(Connect* c)
+{
+    const CurlLib& lib = *curl_lib();
+    lib.easy_cleanup(c->curl);
+    lib.multi_cleanup(c->multi); // closes the connections it kept
+    c->curl = nullptr;
+    c->multi = nullptr;
+    c->kept = CURL_SOCKET_BAD;
+}
+
 // Bytes that wait on the kept connection before the next request went out
 // belong to no request: curl would take them for the next reply. Such a
 // connection, or one the peer closed, goes with its handles, and fresh ones
@@ -489,12 +524,8 @@ bool drop_unfit_connection(Connect* c)
     const curl_socket_t kept = c->kept;
     c->kept = CURL_SOCKET_BAD;
     const CurlLib& lib = *curl_lib();
-    if (kept != CURL_SOCKET_BAD && SiPendingOrClosed(kept) != 0) {
-        lib.easy_cleanup(c->curl);
-        lib.multi_cleanup(c->multi); // closes the connections it kept
-        c->curl = nullptr;
-        c->multi = nullptr;
-    }
+    if (kept != CURL_SOCKET_BAD && SiPendingOrClosed(kept) != 0)
+        drop_connections(c);
     if (c->curl == nullptr)
         c->curl = lib.easy_init();
     if (c->multi == nullptr)
@@ -801,9 +832,16 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     lib.easy_setopt(curl, CURLOPT_HEADERFUNCTION, on_header);
     lib.easy_setopt(curl, CURLOPT_HEADERDATA, r);
     // A library too old to say when the connection stands lets the send
-    // limit count from the start.
-    if (lib.easy_setopt(curl, CURLOPT_PREREQFUNCTION, on_connected) != CURLE_OK)
+    // limit count from the start, and cannot show the peer check the
+    // connection before the request goes out: the check is shown none.
+    if (lib.easy_setopt(curl, CURLOPT_PREREQFUNCTION, on_connected) != CURLE_OK) {
         r->connected = true;
+        if (!peer_allowed(r, nullptr)) {
+            lib.slist_free_all(r->header_list);
+            r->header_list = nullptr;
+            return fail(r->failure);
+        }
+    }
     lib.easy_setopt(curl, CURLOPT_PREREQDATA, r);
 
     r->idle_since = Clock::now();
@@ -819,10 +857,26 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     if (!r->head_done) {
         const DWORD error = transfer_error(r);
         detach(r);
+        // No connection to a peer that the check refused stays for later.
+        if (r->peer_refused)
+            drop_connections(c);
         return fail(error != ERROR_SUCCESS ? error : ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
     }
     take_connection_info(r);
     r->received = true;
+    g_last_error = ERROR_SUCCESS;
+    return 1;
+}
+
+BOOL WinHttpSetPeerCheck(HINTERNET request, WINHTTP_PEER_CHECK check, void* context)
+{
+    Request* r = lookup<Request>(request, Kind::Request);
+    if (r == nullptr)
+        return 0;
+    if (r->sent)
+        return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
+    r->peer_check = check;
+    r->peer_context = context;
     g_last_error = ERROR_SUCCESS;
     return 1;
 }

@@ -71,6 +71,7 @@ typedef int BOOL;
 #define ERROR_WINHTTP_TIMEOUT 12002u
 #define ERROR_WINHTTP_INTERNAL_ERROR 12004u
 #define ERROR_WINHTTP_NAME_NOT_RESOLVED 12007u
+#define ERROR_WINHTTP_OPERATION_CANCELLED 12017u
 #define ERROR_WINHTTP_INCORRECT_HANDLE_TYPE 12018u
 #define ERROR_WINHTTP_INCORRECT_HANDLE_STATE 12019u
 #define ERROR_WINHTTP_CANNOT_CONNECT 12029u
@@ -131,6 +132,17 @@ BOOL WinHttpSendRequest(HINTERNET request, const QOR_UC* headers, DWORD headers_
 // Waits for the response's headers. A status outside 100 to 599 is
 // ERROR_WINHTTP_INVALID_SERVER_RESPONSE.
 BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved);
+// The stand-in's own addition: a check shown the connection that is to carry
+// a request, fresh or reused (after curl reconnected on its own too), once it
+// stands and before any byte of the request goes out on it. remote is its
+// peer, a proxy's when proxied; null when the connection does not tell it
+// or the loaded libcurl cannot show it before the request goes out (older
+// than 7.80). The request goes out only when the check returns true; else
+// WinHttpReceiveResponse fails with ERROR_WINHTTP_OPERATION_CANCELLED, and
+// no connection to that peer is kept. Set before WinHttpSendRequest; a null
+// check removes it.
+typedef BOOL (*WINHTTP_PEER_CHECK)(const sockaddr* remote, BOOL proxied, void* context);
+BOOL WinHttpSetPeerCheck(HINTERNET request, WINHTTP_PEER_CHECK check, void* context);
 // Status code (with WINHTTP_QUERY_FLAG_NUMBER: a DWORD), status text, content
 // type, content length, transfer coding or all response headers as 16-bit
 // text ("" when the response has no such header); the fields of a chunked

@@ -59,9 +59,11 @@ constexpr int kNoPrivateHosts = 77;
 // closed); with out, standard output goes to a pipe whose read end *out is.
 // With hosts, the program sees that file as /etc/hosts, in a mount
 // namespace of its own (root only; else it ends with kNoPrivateHosts). A
-// program that hangs ends by its alarm after a minute.
+// program that hangs ends by its alarm after a minute. binary: the program
+// as built, or the one built for the tests with this machine narrowed.
 pid_t start_program(const std::vector<std::string>& words, const std::string (&files)[3],
-                    int* out = nullptr, const std::string& hosts = "")
+                    int* out = nullptr, const std::string& hosts = "",
+                    const char* binary = QORCONTROL_BINARY)
 {
     int fds[3];
     for (int i = 0; i < 3; ++i)
@@ -72,7 +74,7 @@ pid_t start_program(const std::vector<std::string>& words, const std::string (&f
         fds[1] = ends[1];
         *out = ends[0];
     }
-    std::vector<char*> argv{const_cast<char*>(QORCONTROL_BINARY)};
+    std::vector<char*> argv{const_cast<char*>(binary)};
     for (const std::string& w : words)
         argv.push_back(const_cast<char*>(w.c_str()));
     argv.push_back(nullptr);
@@ -86,7 +88,7 @@ pid_t start_program(const std::vector<std::string>& words, const std::string (&f
             _exit(kNoPrivateHosts);
         for (int i = 0; i < 3; ++i)
             fds[i] < 0 ? close(i) : dup2(fds[i], i);
-        execv(QORCONTROL_BINARY, argv.data());
+        execv(binary, argv.data());
         _exit(127);
     }
     for (const int fd : fds)
@@ -441,6 +443,112 @@ TEST(ClientLogonFile, IsReadOnlyFromTheServiceAtTheOtherEndOfTheConnection)
     }
     for (const char* name : variables)
         unsetenv(name);
+    std::remove(hosts.c_str());
+}
+
+// Once read, the logon file's password goes only to this machine, whatever
+// a later call's connection reaches. dual.test names 127.0.0.3, where the
+// service that named the file answers and then goes away (its port
+// refuses, as no other test uses that address), and 127.0.0.2, where
+// another service takes the next call: in the same repetition, or in the
+// next of -repeat. Counted as another machine's (this machine narrowed to
+// 127.0.0.3 in the program built for the tests), it gets no byte of that
+// call, which fails; counted as this machine, it gets the password, as any
+// address of this machine would. Where the service stays, every call
+// carries the password; one given with -user goes wherever the name leads.
+TEST(ClientLogonFile, ThePasswordGoesToNoOtherMachine)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a private hosts file needs root";
+    std::unique_ptr<qortest::FakeService> first, other;
+    int nr = 1;
+    for (; nr <= 98 && first == nullptr; ++nr) {
+        const uint16_t port = qortest::FakeService::instance_port(nr);
+        try {
+            other = std::make_unique<qortest::FakeService>(port, qortest::Loopback::V4Second);
+            first = std::make_unique<qortest::FakeService>(port, qortest::Loopback::V4Third);
+        } catch (const std::runtime_error&) {
+        }
+    }
+    ASSERT_NE(first, nullptr) << "no instance port free on 127.0.0.3 and 127.0.0.2";
+    --nr;
+    const LogonFile file;
+    const std::string hosts = testing::TempDir() + "qor_hosts_dual_" + std::to_string(getpid());
+    std::ofstream(hosts) << "127.0.0.3 dual.test\n127.0.0.2 dual.test\n";
+    other->set_default(qortest::Reply::ok_empty("Shutdown"));
+    const std::string refused = "FAIL: the service at 127.0.0.2 does not run on this machine, "
+                                "request with the logon file's password not sent\n";
+    const struct
+    {
+        const char* prot;
+        size_t answered; // calls the first service answers before it goes; 0: all
+        bool narrowed;   // 127.0.0.2 counts as another machine
+        bool logon_file; // else -user qoradm secret
+    } cases[] = {
+        {"NI_HTTP", 1, true, true},    {"GSOAP_HTTP", 1, true, true}, {"WINHTTP", 1, true, true},
+        {"NI_HTTP", 2, true, true},    {"GSOAP_HTTP", 2, true, true}, {"WINHTTP", 2, true, true},
+        {"NI_HTTP", 2, false, true},   {"WINHTTP", 1, false, true},   {"NI_HTTP", 0, true, true},
+        {"GSOAP_HTTP", 0, true, true}, {"WINHTTP", 0, true, true},    {"NI_HTTP", 1, true, false},
+        {"WINHTTP", 1, true, false},
+    };
+    const std::string quiet[3] = {"/dev/null", "/dev/null", "/dev/null"};
+    const std::string instance = std::string(nr < 10 ? "0" : "") + std::to_string(nr);
+    for (const auto& c : cases) {
+        const std::string label = std::string(c.prot) + " answered " + std::to_string(c.answered) +
+                                  (c.narrowed ? " narrowed" : "") + (c.logon_file ? "" : " -user");
+        if (first == nullptr)
+            first = std::make_unique<qortest::FakeService>(qortest::FakeService::instance_port(nr),
+                                                           qortest::Loopback::V4Third);
+        std::vector<std::string> calls{"Shutdown", "Shutdown"};
+        if (c.logon_file)
+            calls.insert(calls.begin(), "RequestLogonFile");
+        std::vector<qortest::Reply> replies{qortest::Reply::ok(logon_reply(file.name())),
+                                            qortest::Reply::ok_empty("Shutdown")};
+        if (c.answered != 0)
+            replies[calls[c.answered - 1] == "Shutdown"].then_gone();
+        first->script("RequestLogonFile", replies[0]);
+        first->script("Shutdown", replies[1]);
+        other->clear_requests();
+        if (c.narrowed)
+            setenv("QOR_TEST_THIS_MACHINE", "127.0.0.3", 1);
+        std::vector<std::string> words{"-prot",  c.prot,  "-host",     "dual.test", "-nr",
+                                       instance, "-user", "",          "x",         "-repeat",
+                                       "2",      "0",     "-function", "Shutdown"};
+        if (!c.logon_file) {
+            words[7] = "qoradm";
+            words[8] = "secret";
+        }
+        int out = -1;
+        const pid_t pid = start_program(words, quiet, &out, hosts, QORCONTROL_NARROWED_BINARY);
+        unsetenv("QOR_TEST_THIS_MACHINE");
+        const std::string printed = read_from(out, SIZE_MAX);
+        close(out);
+        const int status = finish(pid);
+        if (status == exited(kNoPrivateHosts))
+            GTEST_SKIP() << "no mount namespace of its own";
+        const size_t to_first = c.answered != 0 ? c.answered : calls.size();
+        const bool refusing = c.narrowed && c.logon_file && to_first < calls.size();
+        std::string expected;
+        for (size_t i = 0; i < calls.size(); ++i)
+            expected += clienttest::heading(calls[i]) + (refusing && i >= to_first ? refused
+                                                         : calls[i] == "Shutdown"  ? "OK\n"
+                                                                                   : "OK\n\n");
+        EXPECT_EQ(printed, expected) << label;
+        EXPECT_EQ(status, exited(refusing ? 1 : 0)) << label;
+        const std::string password =
+            c.logon_file ? QOR_LOGON_FILE_USER ":s3cret\n" : "qoradm:secret";
+        const std::vector<qortest::Request> answered = first->requests();
+        ASSERT_EQ(answered.size(), to_first) << label;
+        for (size_t i = 0; i < answered.size(); ++i)
+            EXPECT_EQ(answered[i].basic_credentials(),
+                      calls[i] == "Shutdown" ? std::optional<std::string>(password) : std::nullopt)
+                << label;
+        const std::vector<qortest::Request> elsewhere = other->requests();
+        EXPECT_EQ(elsewhere.size(), refusing ? 0u : calls.size() - to_first) << label;
+        for (const qortest::Request& r : elsewhere)
+            EXPECT_EQ(r.basic_credentials(), password) << label;
+        first.reset(); // with its scripts
+    }
     std::remove(hosts.c_str());
 }
 

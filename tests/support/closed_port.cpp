@@ -24,8 +24,9 @@ ClosedPort::ClosedPort(std::uint16_t port, Loopback where)
         throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr =
-        htonl(where == Loopback::V4Second ? INADDR_LOOPBACK + 1 : INADDR_LOOPBACK);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK + (where == Loopback::V4Second  ? 1
+                                                    : where == Loopback::V4Third ? 2
+                                                                                 : 0));
     addr.sin_port = htons(port);
     sockaddr_in6 addr6{};
     addr6.sin6_family = AF_INET6;

@@ -180,6 +180,13 @@ Reply& Reply::closing()
     return *this;
 }
 
+Reply& Reply::then_gone()
+{
+    close_after = true;
+    last = true;
+    return *this;
+}
+
 Reply& Reply::as_chunked()
 {
     chunked = true;

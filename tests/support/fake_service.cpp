@@ -127,9 +127,11 @@ struct FakeService::Impl
     int wake_wr = -1;
     std::uint16_t port = 0;
     bool v6 = false;
-    bool second = false; // 127.0.0.2
+    unsigned v4_host = 1; // 127.0.0.<v4_host>
     std::string path;
     std::atomic<bool> stopping{false};
+    bool going = false;         // a reply asked the acceptor to stop listening (under mu)
+    bool listener_gone = false; // it has closed the listening socket (under mu)
 
     mutable std::mutex mu;
     mutable std::condition_variable changed; // a request was recorded, or stop
@@ -163,7 +165,7 @@ struct FakeService::Impl
     {
         start_pipe();
         v6 = where == Loopback::V6;
-        second = where == Loopback::V4Second;
+        v4_host = where == Loopback::V4Second ? 2 : where == Loopback::V4Third ? 3 : 1;
         listen_fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (listen_fd < 0)
             throw sys_error("socket");
@@ -172,8 +174,7 @@ struct FakeService::Impl
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_port = htons(wanted);
-        addr.sin_addr.s_addr =
-            htonl(where == Loopback::V4Second ? INADDR_LOOPBACK + 1 : INADDR_LOOPBACK);
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + v4_host);
         sockaddr_in6 addr6{};
         addr6.sin6_family = AF_INET6;
         addr6.sin6_port = htons(wanted);
@@ -189,7 +190,7 @@ struct FakeService::Impl
             throw sys_error("listen");
     }
 
-    std::string host() const { return v6 ? "[::1]" : second ? "127.0.0.2" : "127.0.0.1"; }
+    std::string host() const { return v6 ? "[::1]" : "127.0.0." + std::to_string(v4_host); }
 
     void listen_unix(const std::string& socket_path)
     {
@@ -260,6 +261,17 @@ struct FakeService::Impl
         return connections.size();
     }
 
+    // Closes the listening socket in the acceptor, which polls it, and
+    // returns once it is closed.
+    void stop_listening()
+    {
+        std::unique_lock<std::mutex> lock(mu);
+        going = true;
+        char c = 1;
+        [[maybe_unused]] auto n = ::write(wake_wr, &c, 1);
+        changed.wait(lock, [this] { return listener_gone || stopping.load(); });
+    }
+
     void accept_loop()
     {
         while (!stopping) {
@@ -270,8 +282,20 @@ struct FakeService::Impl
                     continue;
                 return;
             }
-            if (fds[1].revents != 0 || stopping)
+            if (stopping)
                 return;
+            if (fds[1].revents != 0) {
+                std::lock_guard<std::mutex> lock(mu);
+                if (!going)
+                    return;
+                char c;
+                [[maybe_unused]] auto r = ::read(wake_rd, &c, 1);
+                ::close(listen_fd);
+                listen_fd = -1; // poll passes over it from now on
+                listener_gone = true;
+                changed.notify_all();
+                continue;
+            }
             if ((fds[0].revents & POLLIN) == 0)
                 continue;
             int fd = ::accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
@@ -601,6 +625,8 @@ struct FakeService::Impl
             Reply reply = choose_reply(name);
             if (!pause(reply.delay))
                 return;
+            if (reply.last)
+                stop_listening();
             if (reply.kind == Reply::Kind::Drop)
                 return;
             if (reply.kind == Reply::Kind::Raw) {

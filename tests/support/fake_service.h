@@ -84,6 +84,7 @@ struct Reply
     std::string body;         // for Raw: every byte written to the socket
     bool chunked = false;     // send the body with chunked transfer coding
     bool close_after = false; // "Connection: close" and close after the reply
+    bool last = false;        // the service stops listening before it writes the reply
     std::chrono::milliseconds delay{0};
     std::vector<std::string> pieces; // for Raw: written one by one, a pause after each
     bool hold_open = false;          // for Raw: wait for the client to close
@@ -122,7 +123,11 @@ struct Reply
 
     Reply& after(std::chrono::milliseconds d); // wait before replying (clamped to kMaxDelay)
     Reply& with_header(std::string name, std::string value);
-    Reply& closing();    // close_after = true
+    Reply& closing(); // close_after = true
+    // The service goes away with this reply: it stops listening before it
+    // writes it (the next connection to its address is refused) and closes
+    // the connection after it.
+    Reply& then_gone();
     Reply& as_chunked(); // chunked = true
     Reply& holding();    // hold_open = true: a Raw reply's connection stays open
 };
@@ -157,7 +162,9 @@ struct BodyElement
 BodyElement first_body_element(std::string_view xml);
 
 // The loopback address a TCP fake listens on.
-enum class Loopback { V4, V6, V4Second }; // 127.0.0.1, ::1, 127.0.0.2
+// 127.0.0.1, ::1, 127.0.0.2, 127.0.0.3 (which only a test that needs a port
+// no other test takes uses)
+enum class Loopback { V4, V6, V4Second, V4Third };
 
 class FakeService
 {

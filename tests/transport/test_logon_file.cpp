@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -199,6 +200,116 @@ TEST(LogonFile, IsReadOnlyForAServiceOfThisMachine)
         EXPECT_EQ(fake.request_count(), c.warm ? 3u : 2u) << what;
         EXPECT_EQ(fake.connections_accepted(), c.closing ? 2u : 1u) << what;
         unsetenv(c.proxy_variable != nullptr ? c.proxy_variable : "http_proxy");
+    }
+    unlink(file.c_str());
+    rmdir(dir.c_str());
+}
+
+// This machine narrowed to some of its addresses (none: to none) for one
+// row, then whole again.
+class NarrowedMachine
+{
+  public:
+    explicit NarrowedMachine(std::vector<const char*> addresses)
+    {
+        EXPECT_TRUE(
+            plugin_narrow_this_machine(addresses.data(), static_cast<int>(addresses.size())));
+    }
+    ~NarrowedMachine() { lift(); }
+    NarrowedMachine(const NarrowedMachine&) = delete;
+    NarrowedMachine& operator=(const NarrowedMachine&) = delete;
+    void lift() { plugin_narrow_this_machine(nullptr, -1); }
+};
+
+// Once read, the password goes only over a connection whose peer is this
+// machine, judged for each connection as the request is about to go out on
+// it: a new one (the service that named the file has gone, and a service at
+// 127.0.0.2, counted as another machine's, takes the next call) or the one
+// kept from the file's request, when this machine counts none of its
+// addresses any more. The call fails, no byte of it reaches the peer, and
+// the refused connection is not kept: the next call, with this machine
+// whole again, connects anew and carries the password. The pipe always
+// reaches this machine.
+TEST(LogonFile, ThePasswordGoesOnlyOverConnectionsToThisMachine)
+{
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    const SslSetup ssl(test_pki().client_dir, SSSL_CRED_CLIENT);
+    ASSERT_EQ(ssl.rc(), SSSLRC_OK);
+    char tmpl[] = "/tmp/qor_logon_XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    const std::string file = dir + "/logon";
+    std::ofstream(file) << "s3cret\n";
+    const std::string user_and_password = std::string(QOR_LOGON_FILE_USER) + ":s3cret\n";
+    struct Case
+    {
+        int transport;
+        bool elsewhere;      // the next call goes to 127.0.0.2; else over the kept connection
+        bool closing;        // the service closes the connection after naming the file
+        const char* refused; // the peer refused; null: none
+    } cases[] = {
+        {NI_HTTP, true, true, "127.0.0.2"},      {GSOAP_HTTP, true, true, "127.0.0.2"},
+        {WINHTTP, true, true, "127.0.0.2"},      {WINHTTP, true, false, "127.0.0.2"},
+        {NI_HTTP, false, false, "127.0.0.1"},    {NI_HTTPS, false, false, "127.0.0.1"},
+        {GSOAP_HTTP, false, false, "127.0.0.1"}, {WINHTTP, false, false, "127.0.0.1"},
+        {WINHTTP, false, true, "127.0.0.1"}, // curl connects anew to the same address
+        {WINHTTPS, false, false, "127.0.0.1"},   {PIPE, false, false, nullptr},
+    };
+    ClientEnvironment environment;
+    environment.account_name = [](char* buffer, int size) {
+        std::snprintf(buffer, static_cast<size_t>(size), "%s", "qorhost\\qoradm");
+        return 1;
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(type_name(c.transport)) +
+                                 (c.elsewhere ? " elsewhere" : " kept") +
+                                 (c.closing ? " closing" : "");
+        auto target = std::make_unique<Target>(c.transport);
+        qortest::FakeService other(0, qortest::Loopback::V4Second);
+        for (qortest::FakeService* fake : {&target->fake(), &other})
+            fake->script("GetProcessList", qortest::Reply::ok(process_list_xml({"GREEN"})));
+        qortest::Reply named = qortest::Reply::ok(logon_reply(file));
+        target->fake().script("RequestLogonFile", c.closing ? named.closing() : named);
+        SoapClient client(c.transport, 3, false);
+        ClientSettings settings;
+        char empty_user[] = "";
+        settings.user = empty_user;
+        const std::string endpoint = target->endpoint();
+        CallContext call{client.ctx(), endpoint.c_str(), settings,
+                         environment,  cU("Shutdown"),   cU("script")};
+        ::testing::internal::CaptureStdout();
+        const int result = logon_file_step(call);
+        ::testing::internal::GetCapturedStdout();
+        ASSERT_EQ(result, 0) << what;
+        ASSERT_EQ(std::string(client.ctx()->passwd), "s3cret\n") << what;
+        client.set_credentials(client.ctx()->userid, client.ctx()->passwd);
+        std::string next = endpoint;
+        NarrowedMachine machine(c.elsewhere ? std::vector<const char*>{"127.0.0.1"}
+                                            : std::vector<const char*>{});
+        if (c.elsewhere) {
+            target.reset();
+            next = other.endpoint();
+        }
+        qortest::FakeService& peer = c.elsewhere ? other : target->fake();
+        const size_t connections = peer.connections_accepted();
+        const int rc = client.get_process_list(next);
+        if (c.refused == nullptr) {
+            EXPECT_EQ(rc, SOAP_OK) << what << client.fault();
+            EXPECT_EQ(peer.last_request().basic_credentials(), user_and_password) << what;
+            continue;
+        }
+        EXPECT_EQ(rc, SOAP_TCP_ERROR) << what;
+        EXPECT_EQ(client.fault(), std::string("the service at ") + c.refused +
+                                      " does not run on this machine, request with the logon "
+                                      "file's password not sent")
+            << what;
+        EXPECT_EQ(peer.request_count(), c.elsewhere ? 0u : 1u) << what;
+        machine.lift();
+        ASSERT_EQ(client.get_process_list(next), SOAP_OK) << what << client.fault();
+        EXPECT_EQ(peer.last_request().basic_credentials(), user_and_password) << what;
+        // The refused call went over a connection of its own when it opened one.
+        const size_t refused_connection = connections - (c.elsewhere || c.closing ? 0 : 1);
+        EXPECT_GT(peer.last_request().connection, refused_connection)
+            << what << ": the refused connection was kept";
     }
     unlink(file.c_str());
     rmdir(dir.c_str());
