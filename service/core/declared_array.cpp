@@ -1,6 +1,7 @@
 // The slots of an array that declares its size. The generated reader moved
 // back to whatever slot a position named and read the item over the one
-// there: a list with items lost, and OK.
+// there, and took only the first index of a position while the size counted
+// every dimension: both gave a list with items lost or misplaced, and OK.
 #include "soapH.h"
 
 #include <cerrno>
@@ -24,6 +25,21 @@ bool read_number(const char*& text, long* value)
     return true;
 }
 
+// The text of the SOAP-ENC:position attribute of the element just peeked
+// at, found as the runtime found it (the last one that matches); the runtime
+// keeps only its indices, each cut to an int and any text read as 0.
+const char* position_text(struct soap* soap)
+{
+    const int error = soap->error; // an undeclared prefix sets it
+    const char* text = nullptr;
+    for (const struct soap_attribute* tp = soap->attributes; tp; tp = tp->next) {
+        if (tp->visible && tp->value && !soap_match_tag(soap, tp->name, "SOAP-ENC:position"))
+            text = tp->value;
+    }
+    soap->error = error;
+    return text;
+}
+
 } // namespace
 
 bool QorDeclaredArray::declare(int* size, int* offset)
@@ -41,7 +57,7 @@ bool QorDeclaredArray::declare(int* size, int* offset)
         ++dimension;
     long items = 1;
     long skip = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         long extent = 0;
         if (!read_number(dimension, &extent) || extent < 0)
             return false;
@@ -55,6 +71,8 @@ bool QorDeclaredArray::declare(int* size, int* offset)
         items *= extent;
         if (items > kMaxDeclaredItems)
             return false;
+        if (!first)
+            later_.push_back(extent);
         if (*offsets != '\0') {
             ++offsets; // the "[" or "," before the offset in this dimension
             long part = 0;
@@ -96,8 +114,7 @@ bool QorDeclaredArray::place(int* slot)
     }
     int at = *slot;
     if (soap_->position > 0) {
-        at = soap_->positions[0] - offset_;
-        if (at < 0 || at >= size_) {
+        if (!named_slot(&at)) {
             soap_->error = SOAP_IOB;
             return false;
         }
@@ -123,4 +140,42 @@ bool QorDeclaredArray::place(int* slot)
 bool QorDeclaredArray::taken(int slot) const
 {
     return filled_.empty() ? slot < placed_ : filled_[static_cast<std::size_t>(slot)];
+}
+
+bool QorDeclaredArray::named_slot(int* slot) const
+{
+    // As the dimensions: a list of numbers, "[" first, separated by commas
+    // or blanks, closed by "]" or the end. One index per dimension, each
+    // below its dimension's size (the first bounded by the slot's check);
+    // at most 100000, so that the slot fits a long.
+    const char* text = position_text(soap_);
+    if (text == nullptr)
+        return false;
+    if (*text == '[')
+        ++text;
+    long at = 0;
+    for (std::size_t k = 0;; ++k) {
+        long index = 0;
+        if (!read_number(text, &index) || index < 0 || index > kMaxDeclaredItems)
+            return false;
+        if (k > 0) {
+            if (k > later_.size() || index >= later_[k - 1])
+                return false;
+            at *= later_[k - 1];
+        }
+        at += index;
+        if (*text == ']' || *text == '\0') {
+            if (k != later_.size())
+                return false; // fewer indices than dimensions
+            break;
+        }
+        if (*text != ',' && *text != ' ')
+            return false;
+        ++text;
+    }
+    at -= offset_;
+    if (at < 0 || at >= size_)
+        return false;
+    *slot = static_cast<int>(at);
+    return true;
 }

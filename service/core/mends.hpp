@@ -35,24 +35,30 @@ class QorDeclaredArray
     // the size is usable; false when the element declares none, or a
     // dimension that is no number or is negative, a size above 100000 or an
     // offset beyond the size, and the items are then collected as they come.
+    // The size of several dimensions is their product.
     bool declare(int* size, int* offset);
 
     // Before each item: true, with *slot the index it goes to, when an item
     // follows and the array has room for it: the slot its SOAP-ENC:position
-    // names (less the offset), or else *slot as given (the one after the
-    // item before). False, with the error cleared, when no item follows;
-    // false with the error set when an item has no room (SOAP_END_TAG,
-    // "closing tag expected", naming it: all slots filled, or the one it
-    // goes to filled already or beyond the last), when its position names no
-    // slot of the array (SOAP_IOB), or when the input fails.
+    // names (every index counted, the last one fastest, less the offset), or
+    // else *slot as given (the one after the item before). False, with the
+    // error cleared, when no item follows; false with the error set when an
+    // item has no room (SOAP_END_TAG, "closing tag expected", naming it: all
+    // slots filled, or the one it goes to filled already or beyond the
+    // last), when its position names no slot of the array (SOAP_IOB), or
+    // when the input fails.
     bool place(int* slot);
 
   private:
+    bool named_slot(int* slot) const;
     bool taken(int slot) const;
 
     struct soap* soap_;
     int size_ = 0;
     int offset_ = 0;
+    // The sizes of the dimensions after the first; the first only bounds
+    // the slot, which the size does.
+    std::vector<long> later_;
     int placed_ = 0;
     // The slots filled, once an item came with a position; until then the
     // items went in order and the first placed_ slots are the ones filled.

@@ -164,6 +164,15 @@ const PositionCase kPositions[] = {
      kTooMany,
      ""},
     {"PositionOutside", "[2]", nullptr, {{"[2]", 1}}, SOAP_IOB, ""},
+    {"TwoDimensions", "[2,3]", nullptr, {{"[1,0]", 4}, {"[0,2]", 3}}, SOAP_OK, "0,0,3,4,0,0"},
+    {"TwoDimensionsWithOffset", "[2,3]", "[0,2]", {{"[1,0]", 5}, {nullptr, 6}}, SOAP_OK, "0,5,6,0"},
+    {"ThreeDimensions", "[2,2,3]", nullptr, {{"[1,0,2]", 7}}, SOAP_OK, "0,0,0,0,0,0,0,0,7,0,0,0"},
+    {"IndexBeyondItsDimension", "[2,2]", nullptr, {{"[0,2]", 1}}, SOAP_IOB, ""},
+    {"FewerIndicesThanDimensions", "[2,2]", nullptr, {{"[1]", 1}}, SOAP_IOB, ""},
+    {"MoreIndicesThanDimensions", "[4]", nullptr, {{"[1,0]", 1}}, SOAP_IOB, ""},
+    {"PositionNotANumber", "[2]", nullptr, {{"[x]", 1}}, SOAP_IOB, ""},
+    {"PositionWithoutIndex", "[2]", nullptr, {{"[]", 1}}, SOAP_IOB, ""},
+    {"PositionBeyondAnInt", "[2]", nullptr, {{"[4294967296]", 1}}, SOAP_IOB, ""},
 };
 
 class DeclaredPositions : public ::testing::TestWithParam<PositionCase>
