@@ -180,8 +180,8 @@ if(_members EQUAL 0 OR NOT _int_item_reads EQUAL 2)
 endif()
 
 # 9. Arrays that declare their size (SOAP-ENC:arrayType "T[n]", or arraySize)
-#    and an offset: qor_declared_size takes the size less the offset.  A
-#    dimension that is no number or is negative, a size above 100000, or an
+#    and an offset: QorDeclaredArray::declare takes the size less the offset.
+#    A dimension that is no number or is negative, a size above 100000, or an
 #    offset beyond the size declares nothing, and the items are then
 #    collected as they come; the runtime would read such an array as empty
 #    or fail it.
@@ -189,20 +189,25 @@ set(_declared "\t\tif (*soap->arraySize)\n\t\t{\n\t\t\tsoap_getsizes(soap->array
 count_occurrences("${_src}" "${_declared}" _declared_count)
 count_occurrences("${_src}" "if (*soap->arraySize)" _size_tests)
 
-# 10. More items than the declared size fail the read with the end-tag error
-#     (SOAP_END_TAG, "closing tag expected"), not items silently dropped: the
-#     runtime's soap_element_end_in skips child elements that nothing read
-#     and sets that error for them in strict mode only.
-set(_declared_end "\t\t\t\t\tsoap->error = SOAP_OK;\n\t\t\t\t\tbreak;\n\t\t\t\t}\n\t\t\t}\n\t\t}\n\t\telse\n\t\t{\tif (soap_alloc_block(soap) == NULL)\n")
-count_occurrences("${_src}" "${_declared_end}" _declared_ends)
-if(_declared_count EQUAL 0 OR NOT _declared_count EQUAL _size_tests OR NOT _declared_ends EQUAL _declared_count)
+# 10. Each item of such an array goes where QorDeclaredArray::place says: the
+#     slot its position names in every dimension, or the one after the item
+#     before.  An item for a slot already filled, after the last slot, or
+#     when all are filled fails the read with the end-tag error
+#     (SOAP_END_TAG, "closing tag expected"), not silently dropped or read
+#     over another; the loop runs while items follow, so that positions in
+#     any order are read.  The generated loop took the first index of a
+#     position only, went back to any slot it named and ended at the last
+#     slot, where the runtime's soap_element_end_in skips the items left
+#     outside strict mode.
+set(_declared_loop "\t\t\tfor (i = 0; i < a->__size; i++)\n\t\t\t{\tsoap_peek_element(soap);\n\t\t\t\tif (soap->position)\n\t\t\t\t{\ti = soap->positions[0]-j;\n\t\t\t\t\tif (i < 0 || i >= a->__size)\n\t\t\t\t\t{\tsoap->error = SOAP_IOB;\n\t\t\t\t\t\treturn NULL;\n\t\t\t\t\t}\n\t\t\t\t}\n")
+count_occurrences("${_src}" "${_declared_loop}" _declared_loops)
+if(_declared_count EQUAL 0 OR NOT _declared_count EQUAL _size_tests OR NOT _declared_loops EQUAL _declared_count)
   message(FATAL_ERROR "mend_generated: expected one declared-size reader per array (${_size_tests}), "
-                      "found ${_declared_count} with ${_declared_ends} item loops; the soapcpp2 output changed")
+                      "found ${_declared_count} with ${_declared_loops} item loops; the soapcpp2 output changed")
 endif()
-string(REPLACE "${_declared}" "\t\tif (qor_declared_size(soap, &a->__size, &j))\n\t\t{\n" _src "${_src}")
-string(REPLACE "${_declared_end}"
-  "\t\t\t\t\tsoap->error = SOAP_OK;\n\t\t\t\t\tbreak;\n\t\t\t\t}\n\t\t\t}\n\t\t\tif (i >= a->__size && qor_items_beyond_size(soap))\n\t\t\t\treturn NULL;\n\t\t}\n\t\telse\n\t\t{\tif (soap_alloc_block(soap) == NULL)\n"
-  _src "${_src}")
+string(REPLACE "${_declared}"
+  "\t\tQorDeclaredArray qor_slots(soap);\n\t\tif (qor_slots.declare(&a->__size, &j))\n\t\t{\n" _src "${_src}")
+string(REPLACE "${_declared_loop}" "\t\t\tfor (i = 0; qor_slots.place(&i); i++)\n\t\t\t{\n" _src "${_src}")
 
 # 11. Arrays read by collecting their items save them through qor_save_items
 #     and qor_save_block, which move the ids and references registered inside
@@ -323,7 +328,7 @@ endif()
 # 14. The strings of an array's items share pieces of the context's memory
 #     (QorStringScope): one allocation each made a long list a third slower.
 #     Each array reader holds a scope for the rest of its call.
-set(_array_read "\t\tif (qor_declared_size(soap, &a->__size, &j))\n")
+set(_array_read "\t\tQorDeclaredArray qor_slots(soap);\n")
 count_occurrences("${_src}" "${_array_read}" _array_reads)
 if(NOT _array_reads EQUAL _declared_count)
   message(FATAL_ERROR "mend_generated: expected one string scope per array reader (${_declared_count}), "

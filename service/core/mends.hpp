@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <new>
+#include <vector>
 
 // Reads the text of an enumeration or boolean element that names none of the
 // type's values.  An empty text leaves the value unchanged (returns 0 and
@@ -20,17 +21,49 @@ int qor_enum_number(struct soap* soap, const char* text, long* value, bool* pres
 // allocated however long the list is.
 bool qor_too_many_items(struct soap* soap, int count);
 
-// For an array element that declares its size: true, with *size the number
-// of items (the declared size less the offset) and *offset the offset, when
-// the size is usable; false when the element declares none, or a dimension
-// that is no number or is negative, a size above 100000 or an offset beyond
-// the size, and the items are then collected as they come.
-bool qor_declared_size(struct soap* soap, int* size, int* offset);
+// The reader of an array element that declares its size (SOAP-ENC:arrayType
+// "T[n]" or arraySize, with an offset) holds one for its whole call: it
+// decides how many items the array gets and which slot each item read goes
+// to, so that no item is dropped or put over another.
+class QorDeclaredArray
+{
+  public:
+    explicit QorDeclaredArray(struct soap* soap) : soap_(soap) {}
 
-// Called after the declared number of items was read: true, with the
-// runtime's end-tag error (SOAP_END_TAG, "closing tag expected") or a read
-// error set, when the element holds a further item.
-bool qor_items_beyond_size(struct soap* soap);
+    // Right after the array's start tag: true, with *size the number of
+    // items (the declared size less the offset) and *offset the offset, when
+    // the size is usable; false when the element declares none, or a
+    // dimension that is no number or is negative, a size above 100000 or an
+    // offset beyond the size, and the items are then collected as they come.
+    // The size of several dimensions is their product.
+    bool declare(int* size, int* offset);
+
+    // Before each item: true, with *slot the index it goes to, when an item
+    // follows and the array has room for it: the slot its SOAP-ENC:position
+    // names (every index counted, the last one fastest, less the offset), or
+    // else *slot as given (the one after the item before). False, with the
+    // error cleared, when no item follows; false with the error set when an
+    // item has no room (SOAP_END_TAG, "closing tag expected", naming it: all
+    // slots filled, or the one it goes to filled already or beyond the
+    // last), when its position names no slot of the array (SOAP_IOB), or
+    // when the input fails.
+    bool place(int* slot);
+
+  private:
+    bool named_slot(int* slot) const;
+    bool taken(int slot) const;
+
+    struct soap* soap_;
+    int size_ = 0;
+    int offset_ = 0;
+    // The sizes of the dimensions after the first; the first only bounds
+    // the slot, which the size does.
+    std::vector<long> later_;
+    int placed_ = 0;
+    // The slots filled, once an item came with a position; until then the
+    // items went in order and the first placed_ slots are the ones filled.
+    std::vector<bool> filled_;
+};
 
 // Ends a client call whose reply did not hold the expected response element.
 // A SOAP Fault goes to the runtime's soap_recv_fault, except that a fault

@@ -1,9 +1,7 @@
 // Helpers of the generated readers (see service/mend_generated.cmake).
 #include "soapH.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -38,94 +36,6 @@ bool qor_too_many_items(struct soap* soap, int count)
     const size_t needed = static_cast<size_t>(count) + 2;
     if (needed > soap->maxoccurs)
         soap->maxoccurs = needed;
-    return false;
-}
-
-namespace {
-
-// The most items an array may declare; a larger size is read as none.
-constexpr long kMaxDeclaredItems = 100000;
-
-// Reads the number at *text and moves past it; false when none stands there.
-bool read_number(const char*& text, long* value)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long number = std::strtol(text, &end, 10);
-    if (end == text || errno == ERANGE)
-        return false;
-    *value = number;
-    text = end;
-    return true;
-}
-
-} // namespace
-
-bool qor_declared_size(struct soap* soap, int* size, int* offset)
-{
-    // Both texts end with a NUL within the context's arrays; each step below
-    // moves past a byte only after looking at it, so neither is read beyond
-    // its end. Sizes and offsets stay at most 100001 before each product,
-    // so the products fit a long.
-    const char* dimension = soap->arraySize;
-    const char* offsets = soap->arrayOffset;
-    *offset = 0;
-    if (*dimension == '\0')
-        return false;
-    if (*dimension == '[')
-        ++dimension;
-    long items = 1;
-    long skip = 0;
-    for (;;) {
-        long extent = 0;
-        if (!read_number(dimension, &extent) || extent < 0)
-            return false;
-        if (extent > kMaxDeclaredItems) {
-            if (items != 0)
-                return false;
-            // An array with an empty dimension stays empty; a smaller
-            // stand-in keeps the products below from overflowing.
-            extent = kMaxDeclaredItems + 1;
-        }
-        items *= extent;
-        if (items > kMaxDeclaredItems)
-            return false;
-        if (*offsets != '\0') {
-            ++offsets; // the "[" or "," before the offset in this dimension
-            long part = 0;
-            if (read_number(offsets, &part) && (part < 0 || part > kMaxDeclaredItems))
-                return false;
-            skip = skip * extent + part;
-            if (skip > kMaxDeclaredItems)
-                return false; // beyond any size that counts
-        }
-        // A comma or a blank leads to the next dimension, "]" or the end
-        // close the list; anything else after a size (as in "[2x]" or
-        // "[1e3]") makes it no number.
-        if (*dimension == ']' || *dimension == '\0')
-            break;
-        if (*dimension != ',' && *dimension != ' ')
-            return false;
-        ++dimension;
-    }
-    if (skip > items)
-        return false;
-    *size = static_cast<int>(items - skip);
-    *offset = static_cast<int>(skip);
-    return true;
-}
-
-bool qor_items_beyond_size(struct soap* soap)
-{
-    // The runtime's soap_element_end_in would skip the further items outside
-    // strict mode; the end-tag error names the item that stands in its place.
-    if (soap_peek_element(soap) == SOAP_OK) {
-        soap->error = SOAP_END_TAG;
-        return true;
-    }
-    if (soap->error != SOAP_NO_TAG)
-        return true; // the input failed
-    soap->error = SOAP_OK;
     return false;
 }
 

@@ -1,5 +1,5 @@
-// How record arrays are read: item counts, item names, positions outside a
-// declared size and lists longer than the runtime's default item limit.
+// How record arrays are read: item counts, item names, declared sizes and the
+// positions in them, and lists longer than the runtime's default item limit.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,6 +15,8 @@ using recordtest::Response;
 constexpr const char* kProcessList = "QORControl:GetProcessListResponse";
 constexpr const char* kTraces = "QORControl:ListDeveloperTracesResponse";
 constexpr const char* kRawSyslog = "QORControl:VORNReadRawSyslogResponse";
+constexpr const char* kEnvironment = "QORControl:GetEnvironmentResponse";
+constexpr const char* kAlerts = "QORControl:VORNAcknowledgeAlertsResponse";
 
 std::string PidItems(int count)
 {
@@ -132,6 +134,105 @@ TEST(DeclaredSize, PositionOutsideTheArrayFails)
     }
 }
 
+// Positions in an array that declares its size, for each kind of item (the
+// arrays of strings, of ints and of records have readers of their own):
+// every item arrives in the slot the reply names, or the read fails.
+struct PositionCase
+{
+    const char* name;
+    friend void PrintTo(const PositionCase& c, std::ostream* os) { *os << c.name; }
+    const char* size;                               // the dimensions of SOAP-ENC:arrayType
+    const char* offset;                             // SOAP-ENC:offset; null for none
+    std::vector<std::pair<const char*, int>> items; // position (null for none), value
+    int error;
+    const char* read; // the values of all slots, 0 for one left empty
+};
+
+constexpr int kTooMany = SOAP_END_TAG;
+
+const PositionCase kPositions[] = {
+    {"InOrder", "[3]", nullptr, {{nullptr, 1}, {nullptr, 2}}, SOAP_OK, "1,2,0"},
+    {"AnyOrder", "[3]", nullptr, {{"[2]", 3}, {"[0]", 1}}, SOAP_OK, "1,0,3"},
+    {"NextAfterAPosition", "[5]", "[2]", {{"[3]", 2}, {nullptr, 3}}, SOAP_OK, "0,2,3"},
+    {"SlotTakenByAPosition", "[2]", nullptr, {{"[0]", 1}, {"[0]", 2}}, kTooMany, ""},
+    {"SlotTakenByTheNext", "[3]", nullptr, {{"[1]", 2}, {"[0]", 1}, {nullptr, 3}}, kTooMany, ""},
+    {"NextAfterTheLastSlot", "[3]", nullptr, {{"[2]", 3}, {nullptr, 4}}, kTooMany, ""},
+    {"PositionWhenAllAreFilled",
+     "[2]",
+     nullptr,
+     {{nullptr, 1}, {nullptr, 2}, {"[7]", 3}},
+     kTooMany,
+     ""},
+    {"PositionOutside", "[2]", nullptr, {{"[2]", 1}}, SOAP_IOB, ""},
+    {"TwoDimensions", "[2,3]", nullptr, {{"[1,0]", 4}, {"[0,2]", 3}}, SOAP_OK, "0,0,3,4,0,0"},
+    {"TwoDimensionsWithOffset", "[2,3]", "[0,2]", {{"[1,0]", 5}, {nullptr, 6}}, SOAP_OK, "0,5,6,0"},
+    {"ThreeDimensions", "[2,2,3]", nullptr, {{"[1,0,2]", 7}}, SOAP_OK, "0,0,0,0,0,0,0,0,7,0,0,0"},
+    {"IndexBeyondItsDimension", "[2,2]", nullptr, {{"[0,2]", 1}}, SOAP_IOB, ""},
+    {"FewerIndicesThanDimensions", "[2,2]", nullptr, {{"[1]", 1}}, SOAP_IOB, ""},
+    {"MoreIndicesThanDimensions", "[4]", nullptr, {{"[1,0]", 1}}, SOAP_IOB, ""},
+    {"PositionNotANumber", "[2]", nullptr, {{"[x]", 1}}, SOAP_IOB, ""},
+    {"PositionWithoutIndex", "[2]", nullptr, {{"[]", 1}}, SOAP_IOB, ""},
+    {"PositionBeyondAnInt", "[2]", nullptr, {{"[4294967296]", 1}}, SOAP_IOB, ""},
+};
+
+class DeclaredPositions : public ::testing::TestWithParam<PositionCase>
+{
+  protected:
+    // Reads the case's items, of the XML type `type` and with the content
+    // that `value` makes of each value, as the member `member` of
+    // `response`; gives the values of all slots, or "error n".
+    template <class List>
+    std::string Read(const char* response, const char* member, const char* type,
+                     std::string (*value)(int))
+    {
+        const PositionCase& c = GetParam();
+        std::string xml =
+            std::string("<") + member + " SOAP-ENC:arrayType=\"" + type + c.size + "\"" +
+            (c.offset ? std::string(" SOAP-ENC:offset=\"") + c.offset + "\"" : "") + ">";
+        for (const auto& [position, number] : c.items) {
+            xml += std::string("<item") +
+                   (position ? std::string(" SOAP-ENC:position=\"") + position + "\"" : "") + ">" +
+                   value(number) + "</item>";
+        }
+        xml += std::string("</") + member + ">";
+        Reader reader;
+        List list;
+        const int error = reader.ReadMember(Response(response, xml), response, member, list);
+        if (error != SOAP_OK)
+            return "error " + std::to_string(error);
+        std::string read;
+        for (int i = 0; i < list.__size; ++i)
+            read += (i ? "," : "") + Shown(list.__ptr[i]);
+        return read;
+    }
+
+  private:
+    static std::string Shown(const char* text) { return text ? text : "0"; }
+    static std::string Shown(int number) { return std::to_string(number); }
+    static std::string Shown(const QORControl__OSProcess& process)
+    {
+        return std::to_string(process.pid);
+    }
+};
+
+TEST_P(DeclaredPositions, PutEachItemWhereTheReplyNamesOrFail)
+{
+    const PositionCase& c = GetParam();
+    const std::string expected = c.error == SOAP_OK ? c.read : "error " + std::to_string(c.error);
+    const auto number = [](int n) { return std::to_string(n); };
+    const auto pid = [](int n) { return "<pid>" + std::to_string(n) + "</pid>"; };
+    EXPECT_EQ(expected, Read<QORControl__ArrayOfString>(kEnvironment, "env", "xsd:string", number))
+        << "strings";
+    EXPECT_EQ(expected, Read<QORControl__ArrayOfInt>(kAlerts, "alert", "xsd:int", number))
+        << "ints";
+    EXPECT_EQ(expected, Read<QORControl__ArrayOfOSProcess>(kProcessList, "process",
+                                                           "QORControl:OSProcess", pid))
+        << "records";
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, DeclaredPositions, ::testing::ValuesIn(kPositions),
+                         recordtest::CaseName<PositionCase>);
+
 TEST(ArrayElement, FailedItemFailsTheList)
 {
     Reader reader;
@@ -175,8 +276,6 @@ std::string LineItems(int count)
     return items;
 }
 
-constexpr const char* kEnvironment = "QORControl:GetEnvironmentResponse";
-constexpr const char* kAlerts = "QORControl:VORNAcknowledgeAlertsResponse";
 constexpr const char* kHrefBroken = "<item href=\"#x\">b</item c>";
 
 const FailedItemCase kFailedItems[] = {

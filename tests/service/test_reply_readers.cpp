@@ -230,6 +230,16 @@ const SizeCase kSizes[] = {
      "0,2,3"},
     {"OffsetBeyondTheSize", Declared("[3]") + " SOAP-ENC:offset=\"[4]\"", Pids(4), SOAP_OK,
      "1,2,3,4"},
+    // Positions place items but never make room for more than declared: an
+    // item at a position already taken is one item too many, and a position
+    // names its place in every dimension (row by row, the last one fastest).
+    {"PositionTakenTwice", Declared("[2]"),
+     "<item SOAP-ENC:position=\"[0]\"><pid>1</pid></item>"
+     "<item SOAP-ENC:position=\"[0]\"><pid>2</pid></item>"
+     "<item SOAP-ENC:position=\"[0]\"><pid>3</pid></item>",
+     kTooMany, ""},
+    {"PositionInTwoDimensions", Declared("[2,2]"),
+     "<item SOAP-ENC:position=\"[1,1]\"><pid>4</pid></item>", SOAP_OK, "0,0,0,4"},
     {"Soap12Size", "SOAP-ENC:arraySize=\"3\"", Pids(2), SOAP_OK, "1,2,0", true},
     {"Soap12More", "SOAP-ENC:arraySize=\"1\"", Pids(2), kTooMany, "", true},
     {"Soap12NotANumber", "SOAP-ENC:arraySize=\"*\"", Pids(2), SOAP_OK, "1,2", true},
