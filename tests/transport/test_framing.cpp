@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -361,6 +362,27 @@ TEST_P(Streaming, NoConnectionIsUsedAgainAfterARefusal)
     if (GetParam() != WINHTTP && GetParam() != WINHTTPS) {
         EXPECT_EQ(target.fake().connections_accepted(), 2u);
     }
+}
+
+// The rest of a body after the envelope, which the toolkit never reads, costs
+// no wait however slowly it comes: here 250 bytes, one every 20 ms, after a
+// complete envelope (the connection is then unfit for the next call).
+TEST_P(Streaming, ASlowTailAfterTheEnvelopeCostsNoWait)
+{
+    const std::string body = qortest::envelope(process_list_xml({"GREEN", "RED"}));
+    std::vector<std::string> pieces = {
+        "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
+        std::to_string(body.size() + 250) + "\r\n\r\n" + body};
+    for (int i = 0; i < 250; ++i)
+        pieces.push_back(" ");
+    Target target(GetParam());
+    target.fake().script("GetProcessList", Reply::raw_pieces(pieces));
+    SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+    int count = -1;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
+    EXPECT_EQ(count, 2);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 // A DIME snapshot is read whatever the reads and HTTP chunks it comes in:
