@@ -131,9 +131,11 @@ size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead 
 
 bool reusable(const PluginData* d)
 {
-    // Of a refused reply the rest was never read: it may still be on the
-    // connection, where the next call would read it as its reply.
-    return d->exchange_complete && !d->frame.overrun() && !d->reply_refused;
+    // Of a refused reply the rest was never read, nor of one whose frame did
+    // not end where the toolkit stopped (the rest of a length, a trailer): it
+    // may still come on the connection, where the next call would read it as
+    // its reply.
+    return d->exchange_complete && d->frame.ended() && !d->frame.overrun() && !d->reply_refused;
 }
 
 int soap_timeout_to_ms(int timeout)

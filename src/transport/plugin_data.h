@@ -81,6 +81,9 @@ class ResponseFrame
     // Bytes past the frame came with the reply: the connection is unfit for
     // the next call.
     bool overrun() const { return overrun_; }
+    // The reply came to the end of its frame (or of the connection). Until
+    // then the rest of it may still come, where the next call would read it.
+    bool ended() const { return state_ == State::Ended; }
     // The most header bytes held since the request started.
     size_t peak_held() const { return peak_held_; }
 
@@ -210,7 +213,8 @@ using RawRead = size_t (*)(struct soap* soap, PluginData* d, char* s, size_t n);
 // fails the call with SOAP_HTTP_ERROR when the frame refuses the reply.
 size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read);
 // A kept connection is fit for the next call only when its last response
-// was read to its end and brought nothing past it (and was not refused).
+// was read to its end (the end of its frame came, not only the end of what
+// the toolkit reads of it) and brought nothing past it (and was not refused).
 bool reusable(const PluginData* d);
 
 // Converts a toolkit time-out (seconds; negative: microseconds; 0: none) to

@@ -162,6 +162,50 @@ TEST(ResponseFrame, HandsOnAChunkedBodyUpToItsLastChunk)
         << "nothing is asked for after the trailer";
 }
 
+// A reply has ended only at the end of its frame, wherever the toolkit
+// stopped reading it: until then the rest may still come on the connection.
+TEST(ResponseFrame, EndsOnlyAtTheEndOfItsFrame)
+{
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n";
+    const struct
+    {
+        std::string bytes; // all that came, the connection still open
+        bool ended;
+    } cases[] = {
+        {kHead + "hello", true},
+        {kHead + "hel", false},
+        {kHead, false},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", true},
+        {chunked + "0\r\n\r\n", true},
+        {chunked + "0\r\nX-Sum: 1\r\n\r\n", true},
+        {chunked + "0\r\n", false},
+        {chunked + "0\r\nX-Sum: 1\r\n", false},
+        {chunked + "0\r\nX-S", false},
+        {chunked, false},
+        {"HTTP/1.1 200 OK\r\n\r\nabc", false}, // it ends when the connection does
+        {"HTTP/1.1 100 Continue\r\n\r\n", false},
+    };
+    for (const auto& c : cases) {
+        ResponseFrame frame;
+        char buf[256];
+        for (size_t at = 0; at < c.bytes.size();) {
+            const size_t n = frame.want(c.bytes.size() - at);
+            ASSERT_GT(n, 0u) << c.bytes;
+            frame.feed(c.bytes.data() + at, n);
+            at += n;
+            while (frame.take(buf, sizeof buf) > 0) {
+            }
+        }
+        EXPECT_EQ(frame.ended(), c.ended) << c.bytes;
+        EXPECT_EQ(frame.error(), "") << c.bytes;
+    }
+    ResponseFrame closed;
+    const std::string open = "HTTP/1.1 200 OK\r\n\r\nabc";
+    closed.feed(open.data(), open.size());
+    closed.end_of_input();
+    EXPECT_TRUE(closed.ended()) << "a reply without a length ends with its connection";
+}
+
 TEST(ResponseFrame, RefusesWhatIsNoHttpReply)
 {
     struct Case
