@@ -4,6 +4,7 @@
 
 #include "platform/ni_si.h"
 #include "transport/curl_lib.h"
+#include "transport/winhttp_chunks.h"
 #include "transport/winhttp_proxy.h"
 
 #include <arpa/inet.h>
@@ -26,6 +27,7 @@ namespace {
 using qortransport::curl_lib;
 using qortransport::CurlLib;
 using qortransport::winhttp_proxy_for;
+using qortransport::WinHttpChunks;
 
 thread_local DWORD g_last_error = ERROR_SUCCESS;
 
@@ -165,9 +167,17 @@ struct Request : Handle
     std::string content_type;
     std::string content_length;
     std::string transfer_encoding;
+    // curl frames the body in chunks (a Transfer-Encoding line names
+    // "chunked" among its codings) and hands them on as they came: their data
+    // is taken out here, so that the body ends at its last chunk.
+    bool chunked = false;
+    WinHttpChunks chunks;
     std::string data; // unread body bytes from read_pos on
     size_t read_pos = 0;
     size_t unread() const { return data.size() - read_pos; }
+    // The body has been handed on to its end: after the last chunk, whatever
+    // becomes of the trailer, or when the transfer ended.
+    bool body_ended() const { return finished || chunks.ended(); }
 
     // Shown the connection before the request goes out on it (WinHttpSetPeerCheck).
     WINHTTP_PEER_CHECK peer_check = nullptr;
@@ -230,9 +240,35 @@ size_t on_body(char* ptr, size_t size, size_t n, void* user)
         r->data.clear();
         r->read_pos = 0;
     }
-    r->data.append(ptr, size * n);
     r->idle_since = Clock::now();
+    if (!r->chunked) {
+        r->data.append(ptr, size * n);
+    } else if (!r->chunks.feed(ptr, size * n, &r->data)) {
+        r->failure = ERROR_WINHTTP_CONNECTION_ERROR; // as curl fails a broken chunk
+        return 0;
+    }
     return size * n;
+}
+
+// Whether a Transfer-Encoding value names "chunked" among its codings, as
+// curl reads it.
+bool names_chunked(const std::string& value)
+{
+    for (size_t at = 0; at <= value.size();) {
+        size_t end = value.find(',', at);
+        if (end == std::string::npos)
+            end = value.size();
+        std::string coding = value.substr(at, end - at);
+        const size_t b = coding.find_first_not_of(" \t");
+        const size_t e = coding.find_last_not_of(" \t");
+        coding = b == std::string::npos ? std::string() : coding.substr(b, e - b + 1);
+        std::transform(coding.begin(), coding.end(), coding.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        if (coding == "chunked")
+            return true;
+        at = end + 1;
+    }
+    return false;
 }
 
 std::string header_value(const std::string& line)
@@ -261,6 +297,7 @@ size_t on_header(char* ptr, size_t size, size_t n, void* user)
         r->content_type.clear();
         r->content_length.clear();
         r->transfer_encoding.clear();
+        r->chunked = false;
         r->status_text.clear();
         const size_t sp1 = line.find(' ');
         long code = -1;
@@ -291,8 +328,10 @@ size_t on_header(char* ptr, size_t size, size_t n, void* user)
             r->content_type = header_value(line);
         else if (name == "content-length")
             r->content_length = header_value(line);
-        else if (name == "transfer-encoding")
+        else if (name == "transfer-encoding") {
             r->transfer_encoding = header_value(line);
+            r->chunked = r->chunked || names_chunked(r->transfer_encoding);
+        }
     }
     r->raw_headers += line;
     return size * n;
@@ -790,6 +829,8 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     lib.easy_setopt(curl, CURLOPT_URL, url.c_str());
     lib.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     lib.easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    // Chunks come as they came, and on_body takes their data out of them.
+    lib.easy_setopt(curl, CURLOPT_HTTP_TRANSFER_DECODING, 0L);
     lib.easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     if (!s->agent.empty())
         lib.easy_setopt(curl, CURLOPT_USERAGENT, s->agent.c_str());
@@ -939,36 +980,29 @@ BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name
     return 1;
 }
 
-BOOL WinHttpQueryDataAvailable(HINTERNET request, DWORD* available)
+namespace {
+
+// Why the body cannot be read on once its unread bytes are gone:
+// ERROR_SUCCESS when it ended, or goes on. What becomes of a chunked body's
+// trailer is no part of the body.
+DWORD body_error(const Request* r)
 {
-    Request* r = lookup<Request>(request, Kind::Request);
-    if (r == nullptr)
-        return 0;
-    if (!r->received)
-        return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
-    if (r->unread() == 0 && !r->finished && !drive(r, [r] { return r->unread() > 0; }))
-        return fail(r->failure);
-    if (r->unread() == 0 && transfer_error(r) != ERROR_SUCCESS)
-        return fail(transfer_error(r));
-    if (available != nullptr)
-        *available = static_cast<DWORD>(r->unread());
-    return 1;
+    return r->chunks.ended() ? ERROR_SUCCESS : transfer_error(r);
 }
 
-BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read)
+// Waits, within the receive time-out, until body bytes are unread or the
+// body ended; false (with the reason in the request) after a time-out.
+bool wait_for_body(Request* r)
 {
-    Request* r = lookup<Request>(request, Kind::Request);
-    if (r == nullptr)
-        return 0;
-    if (!r->received)
-        return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
-    if (buffer == nullptr && to_read > 0)
-        return fail(ERROR_INVALID_PARAMETER);
-    if (to_read > 0 && r->unread() == 0 && !r->finished &&
-        !drive(r, [r] { return r->unread() > 0; }))
-        return fail(r->failure);
-    if (r->unread() == 0 && transfer_error(r) != ERROR_SUCCESS)
-        return fail(transfer_error(r));
+    return r->unread() > 0 || r->body_ended() ||
+           drive(r, [r] { return r->unread() > 0 || r->body_ended(); });
+}
+
+// Moves up to to_read unread body bytes into buffer: *read 0 at the end.
+BOOL hand_on(Request* r, void* buffer, DWORD to_read, DWORD* read)
+{
+    if (r->unread() == 0 && body_error(r) != ERROR_SUCCESS)
+        return fail(body_error(r));
     const size_t n = std::min<size_t>(to_read, r->unread());
     if (n > 0)
         std::memcpy(buffer, r->data.data() + r->read_pos, n);
@@ -979,6 +1013,49 @@ BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read
     if (read != nullptr)
         *read = static_cast<DWORD>(n);
     return 1;
+}
+
+// The request of a read, or null (with the reason) when it cannot be read.
+Request* readable(HINTERNET request, const void* buffer, DWORD to_read)
+{
+    Request* r = lookup<Request>(request, Kind::Request);
+    if (r == nullptr)
+        return nullptr;
+    if (!r->received) {
+        g_last_error = ERROR_WINHTTP_INCORRECT_HANDLE_STATE;
+        return nullptr;
+    }
+    if (buffer == nullptr && to_read > 0) {
+        g_last_error = ERROR_INVALID_PARAMETER;
+        return nullptr;
+    }
+    return r;
+}
+
+} // namespace
+
+BOOL WinHttpQueryDataAvailable(HINTERNET request, DWORD* available)
+{
+    Request* r = readable(request, nullptr, 0);
+    if (r == nullptr)
+        return 0;
+    if (!wait_for_body(r))
+        return fail(r->failure);
+    if (r->unread() == 0 && body_error(r) != ERROR_SUCCESS)
+        return fail(body_error(r));
+    if (available != nullptr)
+        *available = static_cast<DWORD>(r->unread());
+    return 1;
+}
+
+BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read)
+{
+    Request* r = readable(request, buffer, to_read);
+    if (r == nullptr)
+        return 0;
+    if (to_read > 0 && !wait_for_body(r))
+        return fail(r->failure);
+    return hand_on(r, buffer, to_read, read);
 }
 
 BOOL WinHttpCloseHandle(HINTERNET handle)

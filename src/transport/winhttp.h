@@ -7,8 +7,11 @@
 // synchronous request at a time per connection handle. WinHttpReceiveResponse
 // waits for the response's headers; WinHttpReadData hands on the body as it
 // arrives, and the transfer waits while 64 KB of it are unread, so a reply is
-// never held whole. Connections of a connection handle are kept alive and
-// reused between its requests when each response was read to its end. The "default proxy
+// never held whole. A chunked body ends at its last chunk: its trailer is
+// never waited for. Connections of a connection handle are kept alive and
+// reused between its requests when each response was read to its end (a
+// chunked one's trailer included) before its request handle was closed;
+// closing it earlier drops the connection. The "default proxy
 // settings" are the environment's proxy variables (http_proxy, https_proxy,
 // all_proxy, no_proxy), except for a loopback host, which is always reached directly
 // (winhttp_proxy.h). Functions that fail return none/false and leave the reason in
@@ -152,7 +155,8 @@ BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name
 // Wait, within the receive time-out, for body bytes; *available 0 at the end.
 BOOL WinHttpQueryDataAvailable(HINTERNET request, DWORD* available);
 // Reads body bytes as they come, waiting within the receive time-out; *read 0
-// at the end. A transfer that broke off fails once its bytes were read.
+// at the end. A transfer that broke off fails once its bytes were read
+// (after the last chunk of a chunked body nothing fails it).
 BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read);
 BOOL WinHttpCloseHandle(HINTERNET handle);
 DWORD WinHttpGetLastError(void);

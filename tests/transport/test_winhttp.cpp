@@ -328,6 +328,102 @@ TEST_F(WinHttp, EndsAWaitForTheReplyAfterTheReceiveTimeout)
     }
 }
 
+using Reader = BOOL (*)(HINTERNET, void*, DWORD, DWORD*);
+
+// What a request brought, read with one reader until it says the end (or
+// fails), and what a second request over the same connection handle finds.
+struct TwoRequests
+{
+    std::string data;
+    DWORD error = ERROR_SUCCESS; // of the reading that ended it
+    std::chrono::milliseconds took{0};
+    std::string second; // the second reply's body
+    size_t connections = 0;
+};
+
+TwoRequests two_requests(const qortest::Reply& first, Reader read)
+{
+    qortest::FakeService fake;
+    fake.script("Ping", {first, qortest::Reply::http(200, "<second/>")});
+    HINTERNET session = WinHttpOpen(u"gSOAP", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
+    HINTERNET connect = WinHttpConnect(session, u"127.0.0.1", fake.port(), 0);
+    const DWORD receive_ms = 10000;
+    TwoRequests out;
+    const Reader readers[] = {read, WinHttpReadData};
+    for (int i = 0; i < 2; ++i) {
+        HINTERNET req = WinHttpOpenRequest(connect, u"POST", u"/", nullptr, nullptr, nullptr, 0);
+        EXPECT_TRUE(
+            WinHttpSetOption(req, WINHTTP_OPTION_RECEIVE_TIMEOUT, &receive_ms, sizeof receive_ms));
+        EXPECT_TRUE(
+            WinHttpSendRequest(req, nullptr, 0, kPing.data(), kPing.size(), kPing.size(), 0));
+        EXPECT_TRUE(WinHttpReceiveResponse(req, nullptr)) << WinHttpGetLastError();
+        const auto start = std::chrono::steady_clock::now();
+        std::string data;
+        char buf[64];
+        DWORD got = 0;
+        bool ok = true;
+        while ((ok = readers[i](req, buf, sizeof buf, &got) != 0) && got > 0)
+            data.append(buf, got);
+        if (i == 0) {
+            out.data = data;
+            out.error = ok ? ERROR_SUCCESS : WinHttpGetLastError();
+            out.took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
+        } else {
+            out.second = data;
+        }
+        EXPECT_TRUE(WinHttpCloseHandle(req));
+    }
+    out.connections = fake.connections_accepted();
+    EXPECT_TRUE(WinHttpCloseHandle(connect));
+    EXPECT_TRUE(WinHttpCloseHandle(session));
+    return out;
+}
+
+// The reading of a body never waits for what follows it: a chunked body ends
+// at its last chunk, whatever becomes of its trailer. Only a response that ended, its trailer too,
+// before its request was closed leaves its connection to the next request.
+// A wait would last the receive time-out, here 10 s.
+TEST(WinHttpBodyEnd, NeverWaitsForWhatFollowsTheBody)
+{
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    const std::string length = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
+    std::string large; // more than the transfer holds unread, in many chunks
+    for (int i = 0; large.size() < 300000; ++i)
+        large += "<x n=\"" + std::to_string(i) + "\"/>";
+    const struct
+    {
+        const char* name;
+        qortest::Reply reply;
+        Reader read;
+        std::string data;
+        DWORD error;
+        size_t connections;
+    } cases[] = {
+        {"chunks, the trailer ended", qortest::Reply::http(200, "<x/>").as_chunked(),
+         WinHttpReadData, "<x/>", ERROR_SUCCESS, 1},
+        {"chunks, a large body", qortest::Reply::http(200, large).as_chunked(), WinHttpReadData,
+         large, ERROR_SUCCESS, 1},
+        {"chunks, no trailer", qortest::Reply::raw(chunked + "4\r\n<x/>\r\n0\r\n").holding(),
+         WinHttpReadData, "<x/>", ERROR_SUCCESS, 2},
+        {"chunks, a trailer without its end",
+         qortest::Reply::raw(chunked + "4\r\n<x/>\r\n0\r\nX-Sum: 1\r\n").holding(), WinHttpReadData,
+         "<x/>", ERROR_SUCCESS, 2},
+        {"chunks, closed in the trailer", qortest::Reply::raw(chunked + "4\r\n<x/>\r\n0\r\nX-S"),
+         WinHttpReadData, "<x/>", ERROR_SUCCESS, 2},
+        {"chunks, broken", qortest::Reply::raw(chunked + "4\r\n<x/>X\r\n0\r\n\r\n"),
+         WinHttpReadData, "<x/>", ERROR_WINHTTP_CONNECTION_ERROR, 2},
+    };
+    for (const auto& c : cases) {
+        const TwoRequests out = two_requests(c.reply, c.read);
+        EXPECT_TRUE(out.data == c.data) << c.name << ": " << out.data.size() << " bytes";
+        EXPECT_EQ(out.error, c.error) << c.name;
+        EXPECT_LT(out.took, std::chrono::seconds(5)) << c.name << ": " << out.took.count() << " ms";
+        EXPECT_EQ(out.second, "<second/>") << c.name;
+        EXPECT_EQ(out.connections, c.connections) << c.name;
+    }
+}
+
 // A session starts with the usual time-outs, and its connections and requests
 // with those of their parent; the plug-in replaces one only where the SOAP
 // context sets it (seconds, or microseconds when negative).
