@@ -262,8 +262,9 @@ void install_reply_shape(struct soap* soap, PluginData* data);
 void release_ni(PluginData* data);
 void release_pipe(PluginData* data);
 void release_winhttp(PluginData* data);
-// The toolkit has read what it wanted of a WinHTTP reply: the rest of a short
-// tail is read too, so that the connection serves the next call.
+// The toolkit has read what it wanted of a WinHTTP reply: what has arrived
+// of the rest is taken in without waiting, and the request is closed, so
+// that its connection serves the next call only when the reply ended.
 void finish_winhttp_reply(PluginData* data);
 
 // WinHTTP's own time-outs of a request stay unless the context sets one

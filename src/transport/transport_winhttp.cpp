@@ -378,21 +378,22 @@ void apply_soap_timeouts(struct soap* soap, HINTERNET request)
     }
 }
 
-// Reads what the toolkit left of the reply, up to 64 KB, so that the
-// transfer ends and its connection is kept; a longer tail is dropped with the
-// connection.
+// Takes in what has already arrived of the reply's rest, up to 64 KB, never
+// waiting for more: the call's time does not depend on how slowly the rest
+// comes. Closing the request then keeps its connection for the next call
+// when the reply ended, and drops it when it did not.
 void finish_winhttp_reply(PluginData* d)
 {
-    if (d->reply == nullptr || d->reply_ended)
+    if (d->reply == nullptr)
         return;
     char buf[16384];
     for (size_t left = sizeof buf * 4; left > 0;) {
         DWORD got = 0;
-        if (!WinHttpReadData(d->reply, buf, sizeof buf, &got) || got == 0)
+        if (!WinHttpReadArrivedData(d->reply, buf, sizeof buf, &got) || got == 0)
             break;
         left -= std::min<size_t>(left, got);
     }
-    d->reply_ended = true;
+    close_reply(d);
 }
 
 void install_winhttp(struct soap* soap, PluginData* data)

@@ -178,6 +178,7 @@ struct Request : Handle
     // The body has been handed on to its end: after the last chunk, whatever
     // becomes of the trailer, or when the transfer ended.
     bool body_ended() const { return finished || chunks.ended(); }
+    size_t arrived = 0; // bytes of head and body taken from curl so far
 
     // Shown the connection before the request goes out on it (WinHttpSetPeerCheck).
     WINHTTP_PEER_CHECK peer_check = nullptr;
@@ -241,6 +242,7 @@ size_t on_body(char* ptr, size_t size, size_t n, void* user)
         r->read_pos = 0;
     }
     r->idle_since = Clock::now();
+    r->arrived += size * n;
     if (!r->chunked) {
         r->data.append(ptr, size * n);
     } else if (!r->chunks.feed(ptr, size * n, &r->data)) {
@@ -289,6 +291,7 @@ size_t on_header(char* ptr, size_t size, size_t n, void* user)
 {
     auto* r = static_cast<Request*>(user);
     r->idle_since = Clock::now();
+    r->arrived += size * n;
     if (r->head_done)
         return size * n;
     const std::string line(ptr, size * n);
@@ -455,6 +458,22 @@ int phase_limit(Request* r)
     return r->timeouts.receive;
 }
 
+// Lets curl take what it can of the transfer without waiting.
+void step(Request* r)
+{
+    const CurlLib& lib = *curl_lib();
+    Connect* c = r->connect;
+    int running = 0;
+    lib.multi_perform(c->multi, &running);
+    int queued = 0;
+    while (CURLMsg* msg = lib.multi_info_read(c->multi, &queued)) {
+        if (msg->msg == CURLMSG_DONE && msg->easy_handle == c->curl) {
+            r->finished = true;
+            r->result = msg->data.result;
+        }
+    }
+}
+
 // Runs the transfer until done() holds or it ends; false (with the reason
 // in the request) when a time-out ended it.
 template <typename Done> bool drive(Request* r, Done done)
@@ -462,15 +481,7 @@ template <typename Done> bool drive(Request* r, Done done)
     const CurlLib& lib = *curl_lib();
     Connect* c = r->connect;
     while (!done() && !r->finished) {
-        int running = 0;
-        lib.multi_perform(c->multi, &running);
-        int queued = 0;
-        while (CURLMsg* msg = lib.multi_info_read(c->multi, &queued)) {
-            if (msg->msg == CURLMSG_DONE && msg->easy_handle == c->curl) {
-                r->finished = true;
-                r->result = msg->data.result;
-            }
-        }
+        step(r);
         if (done() || r->finished)
             break;
         const int limit = phase_limit(r);
@@ -998,6 +1009,20 @@ bool wait_for_body(Request* r)
            drive(r, [r] { return r->unread() > 0 || r->body_ended(); });
 }
 
+// Lets curl take in what has already arrived of the transfer, never waiting
+// for more: round after round while that brings bytes, none of the body is
+// unread and the transfer goes on, but for a few rounds only, so that a peer
+// that sends without pause cannot keep it going.
+void take_in(Request* r)
+{
+    for (int round = 0; round < 16 && r->attached && !r->finished && r->unread() == 0; ++round) {
+        const size_t before = r->arrived;
+        step(r);
+        if (r->arrived == before)
+            break;
+    }
+}
+
 // Moves up to to_read unread body bytes into buffer: *read 0 at the end.
 BOOL hand_on(Request* r, void* buffer, DWORD to_read, DWORD* read)
 {
@@ -1055,6 +1080,15 @@ BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read
         return 0;
     if (to_read > 0 && !wait_for_body(r))
         return fail(r->failure);
+    return hand_on(r, buffer, to_read, read);
+}
+
+BOOL WinHttpReadArrivedData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read)
+{
+    Request* r = readable(request, buffer, to_read);
+    if (r == nullptr)
+        return 0;
+    take_in(r);
     return hand_on(r, buffer, to_read, read);
 }
 

@@ -158,6 +158,11 @@ BOOL WinHttpQueryDataAvailable(HINTERNET request, DWORD* available);
 // at the end. A transfer that broke off fails once its bytes were read
 // (after the last chunk of a chunked body nothing fails it).
 BOOL WinHttpReadData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read);
+// Not of WinHTTP: reads, as WinHttpReadData does, only body bytes that have
+// arrived, never waiting for more; *read 0 when none has, or at the end.
+// What has arrived of a chunked body's trailer is taken in too, so that a
+// response read to its end this way keeps its connection.
+BOOL WinHttpReadArrivedData(HINTERNET request, void* buffer, DWORD to_read, DWORD* read);
 BOOL WinHttpCloseHandle(HINTERNET handle);
 DWORD WinHttpGetLastError(void);
 // Connections opened so far by a connection handle (to see keep-alive reuse).

@@ -2,6 +2,7 @@
 // local machine, the trace on the standard output and the WinHTTP session.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -79,6 +80,41 @@ TEST(ClientTransports, EveryProtocolReachesAPlainService)
         EXPECT_EQ(r.out, heading("Shutdown") + "OK\n") << prot;
     }
     EXPECT_EQ(instance.service->request_count(), 3u);
+}
+
+// Each repetition prints its result as soon as its reply's envelope has come:
+// none waits for the rest of the reply before it (here the rest of an
+// announced length, which never comes while the service holds the connection
+// open), and none goes out on that connection, where no reply would come. A
+// reply that ended leaves its connection to the next repetition. A wait would
+// last WinHTTP's 30 s receive time-out.
+TEST(ClientTransports, ARepetitionWaitsForNoRestOfTheReplyBefore)
+{
+    for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(proxy);
+    const std::string body = qortest::envelope("<QORControl:ShutdownResponse/>");
+    const std::string held =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
+        std::to_string(body.size() + 12) + "\r\n\r\n" + body;
+    for (const char* prot : {"NI_HTTP", "GSOAP_HTTP", "WINHTTP"}) {
+        clienttest::Instance instance = clienttest::start_instance();
+        instance.service->script("Shutdown",
+                                 {Reply::raw(held).holding(), Reply::ok_empty("Shutdown")});
+        std::vector<std::string> words = {"-prot", prot, "-repeat", "3", "0"};
+        const std::vector<std::string> call = instance.call({"Shutdown"});
+        words.insert(words.end(), call.begin(), call.end());
+        const auto start = std::chrono::steady_clock::now();
+        const clienttest::RunResult r = clienttest::run(words);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(r.exit_code, 0) << prot << r.out;
+        EXPECT_EQ(r.out, heading("Shutdown") + "OK\n" + heading("Shutdown") + "OK\n" +
+                             heading("Shutdown") + "OK\n")
+            << prot;
+        EXPECT_LT(took, std::chrono::seconds(15))
+            << prot << ": " << std::chrono::duration_cast<std::chrono::seconds>(took).count()
+            << " s";
+        EXPECT_EQ(instance.service->connections_accepted(), 2u) << prot;
+    }
 }
 
 TEST(ClientTransports, SecondFunctionReplacesTheFirst)

@@ -335,8 +335,9 @@ TEST_P(Streaming, TrailerFieldsChangeNoResult)
 // refuse the reply, it reads the rest of a chunked body after it and meets
 // that point: the call is read, and the next one goes out on a connection
 // of its own, as the rest of the reply (here held by the service until the
-// client closes; WinHTTP's connections are the stand-in's, which reads every
-// reply to its end) was never read.
+// client closes; WinHTTP's connections are the stand-in's, which keeps one
+// whose reply its library took in to the end, as it takes in this one) was
+// never read.
 TEST_P(Streaming, NoConnectionIsUsedAgainAfterARefusal)
 {
     std::string names = "<x";
@@ -383,6 +384,75 @@ TEST_P(Streaming, ASlowTailAfterTheEnvelopeCostsNoWait)
     EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK) << client.fault();
     EXPECT_EQ(count, 2);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// What the toolkit never reads of a reply (the rest of an announced length,
+// the trailer after the last chunk, what follows a message's attachments)
+// costs no wait, whether it never comes while the service holds the
+// connection open or comes a byte at a time; and that connection, whose
+// reply had not ended when the call did, carries no later call: the next one
+// gets its own reply (the service answers no more on the old one). A wait
+// for the rest would last the receive time-out, here 10 s.
+TEST_P(Streaming, WhatFollowsTheReadPartOfAReplyCostsNoWait)
+{
+    const std::string body = qortest::envelope(process_list_xml({"GREEN", "RED"}));
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::string xml = ok + "Content-Type: text/xml; charset=utf-8\r\n";
+    const auto length = [](const std::string& bytes, size_t more) {
+        return "Content-Length: " + std::to_string(bytes.size() + more) + "\r\n\r\n" + bytes;
+    };
+    const std::string chunks = "Transfer-Encoding: chunked\r\n\r\n" + chunk(body.substr(0, 300)) +
+                               chunk(body.substr(300)) + "0\r\n";
+    const std::string mime = "--b\r\nContent-Type: text/xml\r\nContent-ID: <root>\r\n\r\n" + body +
+                             "\r\n--b\r\nContent-Type: application/zip\r\nContent-ID: "
+                             "<s1>\r\n\r\nPK\r\n--b--\r\n";
+    const std::string dime =
+        qortest::dime_message({qortest::dime_envelope_record(body),
+                               qortest::DimeRecord{"cid:s1", "application/zip", "PK"}});
+    const std::vector<std::string> bytes(12, " ");
+    const auto then = [](std::string first, std::vector<std::string> rest) {
+        rest.insert(rest.begin(), std::move(first));
+        return rest;
+    };
+    const struct
+    {
+        const char* name;
+        std::vector<std::string> pieces;
+    } rows[] = {
+        {"a length, nothing after the envelope", {xml + length(body, 12)}},
+        {"a length, part of the rest", {xml + length(body + "      ", 6)}},
+        {"a length, the rest a byte at a time", then(xml + length(body, 12), bytes)},
+        {"a length, part of the rest a byte at a time", then(xml + length(body, 24), bytes)},
+        {"chunks, no trailer after the last", {xml + chunks}},
+        {"chunks, a trailer without its end", {xml + chunks + "X-Checksum: 1\r\n"}},
+        {"chunks, a trailer line cut", {xml + chunks + "X-Check"}},
+        {"chunks, the trailer a byte at a time", then(xml + chunks + "X:", bytes)},
+        {"MIME, a length, nothing after the last part",
+         {ok + "Content-Type: multipart/related; boundary=b; start=\"<root>\"\r\n" +
+          length(mime, 12)}},
+        {"DIME, a length, nothing after the last record",
+         {ok + "Content-Type: application/dime\r\n" + length(dime, 12)}},
+    };
+    for (const auto& row : rows) {
+        Target target(GetParam());
+        target.fake().script("GetProcessList", {Reply::raw_pieces(row.pieces).holding(),
+                                                Reply::ok(process_list_xml({"RED"}))});
+        SoapClient client(GetParam(), USE_CLIENT_CERT, false);
+        client.ctx()->recv_timeout = 10;
+        int count = -1;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
+            << row.name << ": " << client.fault();
+        EXPECT_EQ(count, 2) << row.name;
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(waited, std::chrono::seconds(5))
+            << row.name << ": "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() << " ms";
+        count = -1;
+        EXPECT_EQ(client.get_process_list(target.endpoint(), &count), SOAP_OK)
+            << row.name << ": " << client.fault();
+        EXPECT_EQ(count, 1) << row.name;
+    }
 }
 
 // A DIME snapshot is read whatever the reads and HTTP chunks it comes in:

@@ -381,7 +381,8 @@ TwoRequests two_requests(const qortest::Reply& first, Reader read)
 }
 
 // The reading of a body never waits for what follows it: a chunked body ends
-// at its last chunk, whatever becomes of its trailer. Only a response that ended, its trailer too,
+// at its last chunk, whatever becomes of its trailer, and a reading of what
+// has arrived ends with it. Only a response that ended, its trailer too,
 // before its request was closed leaves its connection to the next request.
 // A wait would last the receive time-out, here 10 s.
 TEST(WinHttpBodyEnd, NeverWaitsForWhatFollowsTheBody)
@@ -413,6 +414,15 @@ TEST(WinHttpBodyEnd, NeverWaitsForWhatFollowsTheBody)
          WinHttpReadData, "<x/>", ERROR_SUCCESS, 2},
         {"chunks, broken", qortest::Reply::raw(chunked + "4\r\n<x/>X\r\n0\r\n\r\n"),
          WinHttpReadData, "<x/>", ERROR_WINHTTP_CONNECTION_ERROR, 2},
+        {"what arrived, all of it", qortest::Reply::http(200, "<x/>"), WinHttpReadArrivedData,
+         "<x/>", ERROR_SUCCESS, 1},
+        {"what arrived, the rest never comes", qortest::Reply::raw(length + "<x/>").holding(),
+         WinHttpReadArrivedData, "<x/>", ERROR_SUCCESS, 2},
+        {"what arrived, none of the body", qortest::Reply::raw(length).holding(),
+         WinHttpReadArrivedData, "", ERROR_SUCCESS, 2},
+        {"what arrived, chunks without the trailer's end",
+         qortest::Reply::raw(chunked + "4\r\n<x/>\r\n0\r\nX-Sum: 1\r\n").holding(),
+         WinHttpReadArrivedData, "<x/>", ERROR_SUCCESS, 2},
     };
     for (const auto& c : cases) {
         const TwoRequests out = two_requests(c.reply, c.read);
