@@ -2,7 +2,6 @@
 #include "client/setup.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -30,35 +29,38 @@ constexpr std::size_t kPathUnits = 260;
 
 unsigned int saved_console_cp = 0;
 
-std::u16string widen_env(const char* name, bool* set)
+// The UTF-8 bytes of 16-bit text; false when it has none.
+bool narrow(const std::u16string& text, std::string* bytes)
 {
-    const char* value = std::getenv(name);
-    *set = value != nullptr;
-    if (value == nullptr)
-        return {};
-    std::u16string wide(std::strlen(value) + 1, u'\0');
+    std::string out(text.size() * 4 + 1, '\0');
     int32_t length = 0;
-    if (rscpUtf8zToU16(wide.data(), static_cast<int32_t>(wide.size()), &length, value) != 0)
-        return {};
-    wide.resize(static_cast<std::size_t>(length));
-    return wide;
+    if (rscpU16zToUtf8(out.data(), static_cast<int32_t>(out.size()), &length, text.c_str()) != 0)
+        return false;
+    out.resize(static_cast<std::size_t>(length));
+    *bytes = out;
+    return true;
 }
 
-bool ends_with_separator(const std::u16string& dir)
+// The 16-bit text of a name only when it gives back the very same bytes: a
+// name altered on the way (bytes that are no UTF-8) would name another file.
+bool widen_exactly(const std::string& bytes, std::u16string* text)
 {
-    return !dir.empty() && dir.back() == u'/';
+    std::u16string wide(bytes.size() + 1, u'\0');
+    int32_t length = 0;
+    if (rscpUtf8zToU16(wide.data(), static_cast<int32_t>(wide.size()), &length, bytes.c_str()) != 0)
+        return false;
+    wide.resize(static_cast<std::size_t>(length));
+    std::string back;
+    if (!narrow(wide, &back) || back != bytes)
+        return false;
+    *text = wide;
+    return true;
 }
 
 bool file_exists(const std::u16string& path)
 {
-    if (path.size() > kPathUnits)
-        return false; // a name that does not fit is never tested cut short
-    std::string name(path.size() * 4 + 1, '\0');
-    int32_t length = 0;
-    if (rscpU16zToUtf8(name.data(), static_cast<int32_t>(name.size()), &length, path.c_str()) != 0)
-        return false;
-    name.resize(static_cast<std::size_t>(length));
-    return access(name.c_str(), F_OK) == 0;
+    std::string name;
+    return narrow(path, &name) && access(name.c_str(), F_OK) == 0;
 }
 
 // The port of a service name from the services table, or the fallback.
@@ -118,36 +120,34 @@ bool make_endpoint(int transport, const char* host, int nr, std::string* endpoin
     return true;
 }
 
-std::u16string client_pse_dir(void)
+bool client_pse_dir(std::u16string* dir)
 {
-    // An empty SECUDIR counts as not set, as for the SSL layer, which reads
-    // the PSE files from the same directory.
-    bool set = false;
-    std::u16string dir = widen_env("SECUDIR", &set);
-    if (set && !dir.empty())
-        return ends_with_separator(dir) ? dir : dir + u"/";
-    bool drive_set = false;
-    bool path_set = false;
-    const std::u16string drive = widen_env("HOMEDRIVE", &drive_set);
-    const std::u16string path = widen_env("HOMEPATH", &path_set);
-    std::u16string home;
-    if (drive_set && path_set) {
-        home = drive + path;
-    } else {
-        bool home_set = false;
-        home = widen_env("HOME", &home_set);
-        if (!home_set || home.empty())
-            return {};
-    }
-    return ends_with_separator(home) ? home + u"sec/" : home + u"/sec/";
+    // The directory the SSL layer reads the PSE files from, so that the file
+    // judged here is the one it opens.
+    const std::string bytes = QorSSLPseDir();
+    dir->clear();
+    if (bytes.empty())
+        return true;
+    if (!widen_exactly(bytes, dir))
+        return false;
+    if (dir->back() != u'/')
+        *dir += u'/';
+    return true;
 }
 
 int find_client_pse(void)
 {
-    const std::u16string dir = client_pse_dir();
+    std::u16string dir;
+    if (!client_pse_dir(&dir))
+        return kPseNameUnusable;
     if (dir.empty())
         return 0;
-    if (file_exists(dir + u"QORSSLC.pse"))
+    const std::u16string client = dir + u"QORSSLC.pse";
+    // A name that does not fit is never tested cut short; nor is it left
+    // out, which would choose the mode that verifies no server.
+    if (client.size() > kPathUnits)
+        return kPseNameUnusable;
+    if (file_exists(client))
         return 2;
     if (file_exists(dir + u"QORSSLA.pse"))
         return 1;
@@ -264,8 +264,15 @@ void setup_client(ClientSession& session, ClientSettings& s)
     arg.reserved = 0;
 
     if (s.transport == TRANSPORT_NI_HTTPS) {
+        const int pse = find_client_pse();
+        if (pse == kPseNameUnusable) {
+            printfU16(cU("FAIL: the PSE file name is no UTF-8 text or longer than %d "
+                         "characters\n"),
+                      static_cast<int>(kPathUnits));
+            client_exit(1);
+        }
         SSSL_INIT_PARAMS params{};
-        arg.ssl_auth_type = choose_ssl_credentials(find_client_pse(), &params);
+        arg.ssl_auth_type = choose_ssl_credentials(pse, &params);
         FILE* ssl_trace = DpTrcLevel != 0 ? stderr : fopenU16(cU("/dev/null"), cU("w"));
         QorSSLSetTraceFile(ssl_trace);
         if (QorSSLInit(0, &params, nullptr) != 0) {

@@ -42,14 +42,21 @@ using ServicePortLookup = int (*)(const QOR_UC* service, unsigned short* port);
  * False when the result would not fit kEndpointSize. */
 bool make_endpoint(int transport, const char* host, int instance_nr, std::string* endpoint);
 
+/* What find_client_pse gives for a PSE file name that cannot be tested as
+ * the SSL layer opens it: the run ends before anything is sent. */
+constexpr int kPseNameUnusable = -1;
+
 /* 2 when the client PSE exists, else 1 when the anonymous PSE exists, else
- * 0. The directory is SECUDIR (when not empty), else the "sec" folder of
- * HOMEDRIVE+HOMEPATH, else of HOME. */
+ * 0; kPseNameUnusable when the directory's name does not come back as the
+ * same bytes from 16-bit text or a PSE file name exceeds 260 units. The
+ * directory is the SSL layer's (QorSSLPseDir): SECUDIR (when not empty),
+ * else the "sec" folder of HOMEDRIVE+HOMEPATH, else of HOME. */
 int find_client_pse(void);
 
-/* The PSE directory with its trailing separator, as find_client_pse uses it;
- * empty when none is known. */
-std::u16string client_pse_dir(void);
+/* The PSE directory with its trailing separator, as find_client_pse uses it
+ * (empty when none is known); false when its name would not come back as the
+ * same bytes. */
+bool client_pse_dir(std::u16string* dir);
 
 /* Clears *params for the SSL layer's initialisation and selects its default
  * credential for what find_client_pse found (pse): the client PSE, else the

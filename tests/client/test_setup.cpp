@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@
 #include "client/strings.h"
 #include "client_harness.h"
 #include "ni/ni.h"
+#include "transport/test_pki.h"
+#include "transport/tls_proxy.h"
 
 namespace {
 
@@ -220,12 +223,20 @@ TEST(ClientEndpoint, Ipv6LiteralHost)
     EXPECT_EQ(service->request_count(), 6u);
 }
 
+// The PSE directory of a name that comes through 16-bit text unchanged.
+std::u16string pse_dir()
+{
+    std::u16string dir;
+    EXPECT_TRUE(client_pse_dir(&dir));
+    return dir;
+}
+
 TEST(ClientPse, SelectionAndSeparators)
 {
     TempDir dir;
     {
         EnvVar secudir("SECUDIR", dir.path().c_str());
-        EXPECT_EQ(client_pse_dir(), std::u16string(dir.path().begin(), dir.path().end()) + u"/");
+        EXPECT_EQ(pse_dir(), std::u16string(dir.path().begin(), dir.path().end()) + u"/");
         EXPECT_EQ(find_client_pse(), 0);
         dir.touch("QORSSLA.pse");
         EXPECT_EQ(find_client_pse(), 1);
@@ -235,7 +246,7 @@ TEST(ClientPse, SelectionAndSeparators)
     {
         const std::string with_separator = dir.path() + "/";
         EnvVar secudir("SECUDIR", with_separator.c_str());
-        EXPECT_EQ(client_pse_dir(), std::u16string(with_separator.begin(), with_separator.end()));
+        EXPECT_EQ(pse_dir(), std::u16string(with_separator.begin(), with_separator.end()));
         EXPECT_EQ(find_client_pse(), 2);
     }
     {
@@ -244,7 +255,7 @@ TEST(ClientPse, SelectionAndSeparators)
         EnvVar drive("HOMEDRIVE", "");
         EnvVar path("HOMEPATH", (dir.path() + "/").c_str());
         const std::string sec = dir.path() + "/sec/";
-        EXPECT_EQ(client_pse_dir(), std::u16string(sec.begin(), sec.end()));
+        EXPECT_EQ(pse_dir(), std::u16string(sec.begin(), sec.end()));
         EXPECT_EQ(find_client_pse(), 0);
         std::system(("mkdir -p '" + sec + "'").c_str());
         std::ofstream(sec + "QORSSLA.pse") << "x";
@@ -256,7 +267,7 @@ TEST(ClientPse, SelectionAndSeparators)
         EnvVar path("HOMEPATH", nullptr);
         EnvVar home("HOME", dir.path().c_str());
         const std::string sec = dir.path() + "/sec/";
-        EXPECT_EQ(client_pse_dir(), std::u16string(sec.begin(), sec.end()));
+        EXPECT_EQ(pse_dir(), std::u16string(sec.begin(), sec.end()));
         EXPECT_EQ(find_client_pse(), 1);
     }
     {
@@ -267,7 +278,7 @@ TEST(ClientPse, SelectionAndSeparators)
         std::system(("mkdir -p '" + odd + "'").c_str());
         std::ofstream(odd + "/QORSSLC.pse") << "x";
         EnvVar secudir("SECUDIR", odd.c_str());
-        EXPECT_EQ(client_pse_dir(), std::u16string(odd.begin(), odd.end()) + u"/");
+        EXPECT_EQ(pse_dir(), std::u16string(odd.begin(), odd.end()) + u"/");
         EXPECT_EQ(find_client_pse(), 2);
     }
     {
@@ -277,14 +288,15 @@ TEST(ClientPse, SelectionAndSeparators)
         EnvVar path("HOMEPATH", nullptr);
         EnvVar home("HOME", dir.path().c_str());
         const std::string sec = dir.path() + "/sec/";
-        EXPECT_EQ(client_pse_dir(), std::u16string(sec.begin(), sec.end()));
+        EXPECT_EQ(pse_dir(), std::u16string(sec.begin(), sec.end()));
         EXPECT_EQ(find_client_pse(), 1);
     }
     {
-        // A directory whose names do not fit the path buffer finds nothing.
+        // A directory whose names do not fit the path buffer is refused: left
+        // out, it would choose the mode that verifies no server.
         const std::string deep = dir.path() + "/" + std::string(300, 'd');
         EnvVar secudir("SECUDIR", deep.c_str());
-        EXPECT_EQ(find_client_pse(), 0);
+        EXPECT_EQ(find_client_pse(), kPseNameUnusable);
     }
 }
 
@@ -328,6 +340,108 @@ TEST(ClientPse, UnreadableClientPseEndsTheRunBeforeAnyCall)
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.out, "QorSSLInit failed\n");
     EXPECT_EQ(instance.service->request_count(), 0u);
+}
+
+// The PSE that decides the mode over NI_HTTPS is the file that the SSL layer
+// opens, named by the variables' own bytes, behind a TLS front whose
+// certificate the user's PSE does not trust: a name that 16-bit text would
+// alter, or that does not fit, ends the run before anything is sent; a
+// folder the variables do not name (the one with U+FFFD's bytes) plays no
+// part; a usable name verifies the service.
+TEST(ClientPse, TheJudgedPseIsTheOneOpened)
+{
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    enum Outcome { Refused, Untrusted, Served };
+    const std::string untrusting = test_pki().other_dir + "/QORSSLC.pse";
+    const std::string trusting = test_pki().client_pse;
+    const std::string deep = std::string(200, 'd') + "/" + std::string(100, 'd');
+    using Var = std::optional<std::string>;
+    TempDir dir;
+    const std::string b = dir.path() + "/";
+    const struct
+    {
+        const char* label;
+        Var secudir, home, drive, path;
+        std::vector<std::pair<std::string, std::string>> pses; // folder under b, PSE file
+        Outcome outcome;
+    } cases[] = {
+        {"SECUDIR not UTF-8", b + "s\xff", {}, {}, {}, {{"s\xff", untrusting}}, Refused},
+        {"SECUDIR not UTF-8, U+FFFD's folder trusts the service",
+         b + "t\xff",
+         {},
+         {},
+         {},
+         {{"t\xff", untrusting}, {"t\xef\xbf\xbd", trusting}},
+         Refused},
+        {"SECUDIR cut off inside a character",
+         b + "u\xc3",
+         {},
+         {},
+         {},
+         {{"u\xc3", untrusting}},
+         Refused},
+        {"HOME not UTF-8", {}, b + "h\xfe", {}, {}, {{"h\xfe/sec", untrusting}}, Refused},
+        {"HOMEPATH not UTF-8", {}, {}, b, "p\xfe", {{"p\xfe/sec", untrusting}}, Refused},
+        {"PSE name longer than 260", b + deep, {}, {}, {}, {{deep, untrusting}}, Refused},
+        {"SECUDIR beyond ASCII",
+         b + "s\xc3\xa9",
+         {},
+         {},
+         {},
+         {{"s\xc3\xa9", untrusting}},
+         Untrusted},
+        // Each variable alone is no UTF-8; the name they make together is.
+        {"HOMEDRIVE and HOMEPATH joined",
+         {},
+         {},
+         b + "d\xc3",
+         "\xa9",
+         {{"d\xc3\xa9/sec", untrusting}},
+         Untrusted},
+        {"HOME beyond ASCII", {}, b + "h\xc3\xa9", {}, {}, {{"h\xc3\xa9/sec", trusting}}, Served},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [folder, pse] : c.pses) {
+            ASSERT_TRUE(run_command("mkdir -p '" + b + folder + "' && cp '" + pse + "' '" + b +
+                                    folder + "/QORSSLC.pse'"))
+                << c.label;
+        }
+    }
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
+    TlsProxy tls(test_pki().server_cert, test_pki().server_key, "", instance.service->port());
+    const std::string services = b + "services";
+    std::ofstream(services) << "qorctrls" << (instance.nr < 10 ? "0" : "") << instance.nr << " "
+                            << tls.port() << "/tcp\n";
+    NiSetServicesFile(services.c_str());
+    std::vector<std::string> words = {"-prot", "NI_HTTPS", "-user", "u", "Secret9"};
+    const std::vector<std::string> call = instance.call({"Shutdown"});
+    words.insert(words.end(), call.begin(), call.end());
+    for (const auto& c : cases) {
+        const auto value = [](const Var& v) { return v ? v->c_str() : nullptr; };
+        EnvVar secudir("SECUDIR", value(c.secudir));
+        EnvVar home("HOME", value(c.home));
+        EnvVar drive("HOMEDRIVE", value(c.drive));
+        EnvVar path("HOMEPATH", value(c.path));
+        const int handshakes = tls.handshakes_completed();
+        const std::size_t requests = instance.service->request_count();
+        const clienttest::RunResult r = clienttest::run(words);
+        if (c.outcome == Served) {
+            EXPECT_EQ(r.exit_code, 0) << c.label;
+            EXPECT_EQ(r.out, clienttest::heading("Shutdown") + "OK\n") << c.label;
+            EXPECT_EQ(instance.service->request_count(), requests + 1) << c.label;
+            continue;
+        }
+        EXPECT_EQ(r.exit_code, 1) << c.label;
+        if (c.outcome == Refused) {
+            EXPECT_EQ(r.out, "FAIL: the PSE file name is no UTF-8 text or longer than 260 "
+                             "characters\n")
+                << c.label;
+        }
+        EXPECT_EQ(tls.handshakes_completed(), handshakes) << c.label;
+        EXPECT_EQ(instance.service->request_count(), requests) << c.label;
+    }
+    NiSetServicesFile(nullptr);
 }
 
 TEST(ClientStrings, ConversionsReplaceControlCharacters)

@@ -8,13 +8,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
 namespace u16test {
 
 /* Runs body in a child whose standard streams are the slave side of a
- * pseudo-terminal; the parent drives the master side. */
+ * pseudo-terminal; the parent drives the master side. Each wait ends at its
+ * event; the bound only keeps a broken child from hanging the test, far
+ * beyond what a loaded machine takes. */
 class PtyChild
 {
   public:
@@ -52,7 +55,9 @@ class PtyChild
     /* Reads terminal output until it contains the text (bounded wait). */
     bool wait_for(const std::string& text)
     {
-        for (int round = 0; round < 100 && seen_.find(text) == std::string::npos; ++round) {
+        const auto deadline = std::chrono::steady_clock::now() + kBound;
+        while (seen_.find(text) == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
             pollfd p{master_, POLLIN, 0};
             if (poll(&p, 1, 100) <= 0)
                 continue;
@@ -77,7 +82,8 @@ class PtyChild
     /* Waits (bounded) until the child has switched the echo off. */
     bool wait_echo_off()
     {
-        for (int i = 0; i < 200 && echo_on(); ++i)
+        const auto deadline = std::chrono::steady_clock::now() + kBound;
+        while (echo_on() && std::chrono::steady_clock::now() < deadline)
             usleep(10000);
         return !echo_on();
     }
@@ -87,7 +93,8 @@ class PtyChild
     {
         std::string out;
         char buf[256];
-        for (int round = 0; round < 100; ++round) {
+        const auto deadline = std::chrono::steady_clock::now() + kBound;
+        while (std::chrono::steady_clock::now() < deadline) {
             pollfd p{report_, POLLIN, 0};
             if (poll(&p, 1, 100) <= 0)
                 continue;
@@ -96,7 +103,7 @@ class PtyChild
                 break;
             out.append(buf, static_cast<size_t>(n));
         }
-        for (int round = 0; round < 100; ++round) {
+        while (std::chrono::steady_clock::now() < deadline) {
             if (waitpid(pid_, status, WNOHANG) == pid_) {
                 pid_ = -1;
                 break;
@@ -110,6 +117,8 @@ class PtyChild
     const std::string& seen() const { return seen_; }
 
   private:
+    static constexpr std::chrono::seconds kBound{120};
+
     pid_t pid_ = -1;
     int master_ = -1;
     int report_ = -1;
