@@ -108,7 +108,7 @@ FILE* open_trace_file(const QOR_UC* name)
         return nullptr;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         WriteTarget target;
-        if (!find_write_target(path, &target, ProcLinkAtEnd::kKeep))
+        if (!find_write_target(path, &target))
             return nullptr;
         Descriptor file;
         const Opened opened = open_target(target, &file);
