@@ -183,7 +183,9 @@ int write_snapshot_file(const QOR_UC* local_name, const unsigned char* data, std
     if (target.entry.valid() && is_null_device(target.status))
         return 0;
     // A FIFO, device or socket is never opened: opening one may act by
-    // itself, and it has no folder to be replaced in.
+    // itself, and it has no folder to be replaced in. Nor has the open file
+    // that a link of /proc at the end stands for (/dev/fd/3, a removed file
+    // too), and writing into it would empty it before the copy is complete.
     if (target.entry.valid() && (!S_ISREG(target.status.st_mode) || !may_write(target)))
         return report(Outcome::kNoOpen, local_name);
     if (open == nullptr)

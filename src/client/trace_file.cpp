@@ -15,9 +15,10 @@
 
 namespace {
 
-// O_NONBLOCK: a FIFO that nobody reads fails the open instead of holding it.
-// O_NOCTTY: a terminal never becomes the process's controlling one.
-constexpr int kOpenFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+// Blocking, as "wb" opens: a FIFO's open waits for its reader, who then gets
+// the whole trace. O_NOCTTY: a terminal never becomes the process's
+// controlling one.
+constexpr int kOpenFlags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
 
 // How often a name that changed between the walk and the open is judged
 // again.
@@ -79,6 +80,8 @@ Opened open_target(const WriteTarget& target, Descriptor* file)
     file->reset(openat(folder, name, kOpenFlags | O_NOFOLLOW));
     if (!file->valid())
         return errno == ENOENT || errno == ELOOP ? Opened::kChanged : Opened::kNo;
+    // Another file may have taken the name while the open waited for a
+    // FIFO's reader.
     if (!same_file(file->get(), target.status))
         return Opened::kChanged;
     // Emptied only once it is known to be the file that was judged.
@@ -87,12 +90,8 @@ Opened open_target(const WriteTarget& target, Descriptor* file)
     return Opened::kYes;
 }
 
-// The stream of the trace, which blocks like any other once open.
-FILE* blocking_stream(Descriptor file)
+FILE* stream_of(Descriptor file)
 {
-    const int flags = fcntl(file.get(), F_GETFL);
-    if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return nullptr;
     FILE* stream = fdopen(file.get(), "wb");
     if (stream != nullptr)
         file.release(); // the stream's now
@@ -108,12 +107,12 @@ FILE* open_trace_file(const QOR_UC* name)
         return nullptr;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         WriteTarget target;
-        if (!find_write_target(path, &target, ProcLinkAtEnd::kKeep))
+        if (!find_write_target(path, &target))
             return nullptr;
         Descriptor file;
         const Opened opened = open_target(target, &file);
         if (opened == Opened::kYes)
-            return blocking_stream(std::move(file));
+            return stream_of(std::move(file));
         if (opened == Opened::kNo)
             return nullptr;
     }

@@ -52,7 +52,7 @@ bool in_proc(int folder)
 
 } // namespace
 
-bool find_write_target(const std::string& path, WriteTarget* target, ProcLinkAtEnd proc_link)
+bool find_write_target(const std::string& path, WriteTarget* target)
 {
     // open(2) takes no longer path, with its terminating zero, either.
     if (path.empty() || path.size() >= PATH_MAX)
@@ -89,16 +89,25 @@ bool find_write_target(const std::string& path, WriteTarget* target, ProcLinkAtE
                 return false;
         } else if (fstat(entry.get(), &status) != 0) {
             return false;
-        } else if (S_ISLNK(status.st_mode) &&
-                   !(last && proc_link == ProcLinkAtEnd::kKeep && in_proc(folder.get()))) {
-            std::string link;
-            if (++links > kMaxLinks || !may_follow(status, folder.get()) ||
-                !read_link(entry.get(), &link))
+        } else if (S_ISLNK(status.st_mode)) {
+            if (++links > kMaxLinks || !may_follow(status, folder.get()))
                 return false;
-            if (link[0] == '/')
-                folder = Descriptor(open("/", kFolderFlags));
-            rest.insert(0, link);
-            continue;
+            if (!in_proc(folder.get())) {
+                std::string link;
+                if (!read_link(entry.get(), &link))
+                    return false;
+                if (link[0] == '/')
+                    folder = Descriptor(open("/", kFolderFlags));
+                rest.insert(0, link);
+                continue;
+            }
+            // Only the kernel knows where a link of /proc leads: its text may
+            // name another mount namespace's path, "pipe:[123]" or a removed
+            // file. It follows one in the middle itself; one at the end stays.
+            if (!last) {
+                folder = Descriptor(openat(folder.get(), name.c_str(), kFolderFlags));
+                continue;
+            }
         } else if (!last) {
             if (!S_ISDIR(status.st_mode))
                 return false;

@@ -1,20 +1,23 @@
 // The -trace file is opened only under the name given: what stands there is
-// judged before it is opened, and nothing holds the open.
+// judged before it is opened, and a FIFO it may open waits for its reader.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "client/descriptor.h"
 #include "client/trace_file.h"
 #include "client_harness.h"
+#include "support/waiting_fifo_writer.h"
 
 namespace {
 
@@ -33,6 +36,32 @@ std::string drain(int fd)
     return got;
 }
 
+// Opens the trace on a thread of its own and lets the FIFO's reader come
+// only once that open waits for one, or has ended without waiting; waited
+// tells which.
+FILE* open_before_the_reader(const std::string& fifo, Descriptor* reader, bool* waited)
+{
+    const std::u16string name(fifo.begin(), fifo.end());
+    std::atomic<pid_t> opener{0};
+    std::atomic<bool> done{false};
+    FILE* trace = nullptr;
+    std::thread thread([&] {
+        opener = gettid();
+        trace = open_trace_file(name.c_str());
+        done = true;
+    });
+    *waited = false;
+    // The bound lies far beyond any time the thread takes to reach its open.
+    for (int tries = 0; tries < 60000 && !done && !*waited; ++tries) {
+        *waited = opener != 0 && sleeps_in_fifo_open("/proc/self/task/" + std::to_string(opener));
+        if (!*waited)
+            usleep(1000);
+    }
+    reader->reset(open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    thread.join();
+    return trace;
+}
+
 // The rows of another user come last: they need root, the others do not.
 TEST(ClientTraceFile, OpensOnlyWhatTheNameMayLeadTo)
 {
@@ -48,15 +77,16 @@ TEST(ClientTraceFile, OpensOnlyWhatTheNameMayLeadTo)
         {Stands::kNothing, kCaller, 0700, kCaller, true, "POST"},
         {Stands::kFile, kCaller, 01777, kCaller, true, "POST"},
         {Stands::kFifoRead, kCaller, 01777, kCaller, true, "POST"},
-        {Stands::kFifoUnread, kCaller, 0700, kCaller, false, ""}, // never waits for a reader
-        {Stands::kPipe, kCaller, 0700, kCaller, true, "POST"},    // as -trace >(cat) names it
-        {Stands::kNullDevice, kCaller, 0700, kCaller, true, ""},  // NUL, no file of that name
+        {Stands::kFifoUnread, kCaller, 0700, kCaller, true, "POST"}, // waits for its reader
+        {Stands::kPipe, kCaller, 0700, kCaller, true, "POST"},       // as -trace >(cat) names it
+        {Stands::kNullDevice, kCaller, 0700, kCaller, true, ""},     // NUL, no file of that name
         {Stands::kLinkedFile, kCaller, 01777, kCaller, false, "an older trace"},
         {Stands::kLinkedFile, kCaller, 0700, kCaller, true, "POST"},
         {Stands::kFile, kOther, 01777, kCaller, false, "an older trace"},
         {Stands::kFifoRead, kOther, 01777, kCaller, false, ""},
-        {Stands::kFile, kOther, 0777, kCaller, true, "POST"}, // a folder that is not sticky
-        {Stands::kFile, kOther, 01777, kOther, true, "POST"}, // the folder owner's file
+        {Stands::kFifoUnread, kOther, 01777, kCaller, false, ""}, // refused, never waited for
+        {Stands::kFile, kOther, 0777, kCaller, true, "POST"},     // a folder that is not sticky
+        {Stands::kFile, kOther, 01777, kOther, true, "POST"},     // the folder owner's file
         {Stands::kFifoRead, kOther, 01777, kOther, true, "POST"},
     };
     for (const auto& c : cases) {
@@ -92,15 +122,17 @@ TEST(ClientTraceFile, OpensOnlyWhatTheNameMayLeadTo)
             ASSERT_EQ(chown(name.c_str(), c.owner, c.owner), 0);
         }
         const std::u16string wide(name.begin(), name.end());
-        FILE* trace = open_trace_file(wide.c_str());
+        bool waited = false;
+        FILE* trace = c.stands == Stands::kFifoUnread
+                          ? open_before_the_reader(name, &reader, &waited)
+                          : open_trace_file(wide.c_str());
         EXPECT_EQ(trace != nullptr, c.opened) << name;
+        EXPECT_EQ(waited, c.stands == Stands::kFifoUnread && c.opened) << name;
         if (trace != nullptr) {
             EXPECT_EQ(fcntl(fileno(trace), F_GETFL) & O_NONBLOCK, 0) << name;
             std::fputs("POST", trace);
             std::fclose(trace);
         }
-        if (c.stands == Stands::kFifoUnread) // a reader now, as none would wait for the FIFO
-            reader.reset(open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         EXPECT_EQ(reader.valid() ? drain(reader.get()) : clienttest::read_file(name), c.after)
             << name;
         std::filesystem::remove_all(folder);

@@ -14,6 +14,20 @@
 #include <fstream>
 #include <string>
 
+// True while the process or thread of this /proc folder ("/proc/PID",
+// "/proc/self/task/TID") sleeps in an open of a FIFO, waiting for the other
+// end: one that came would have woken it at once. (A sleep in the open's
+// path lookup does not count.)
+inline bool sleeps_in_fifo_open(const std::string& proc)
+{
+    std::ifstream call(proc + "/syscall"), wait(proc + "/wchan");
+    long number = -1; // "running" when awake, the call's number when asleep
+    std::string where;
+    call >> number;
+    std::getline(wait, where);
+    return call && number == SYS_openat && (where == "wait_for_partner" || where == "fifo_open");
+}
+
 class WaitingFifoWriter
 {
   public:
@@ -37,19 +51,10 @@ class WaitingFifoWriter
     WaitingFifoWriter(const WaitingFifoWriter&) = delete;
     WaitingFifoWriter& operator=(const WaitingFifoWriter&) = delete;
 
-    // True while the child sleeps in its open, waiting for a reader: a
-    // reader that opened the FIFO would have woken it at once. (A sleep in
-    // the open's path lookup does not count.)
+    // True while the child sleeps in its open, waiting for a reader.
     bool waiting() const
     {
-        const std::string proc = "/proc/" + std::to_string(pid_);
-        std::ifstream call(proc + "/syscall"), wait(proc + "/wchan");
-        long number = -1; // "running" when awake, the call's number when asleep
-        std::string where;
-        call >> number;
-        std::getline(wait, where);
-        return pid_ > 0 && call && number == SYS_openat &&
-               (where == "wait_for_partner" || where == "fifo_open");
+        return pid_ > 0 && sleeps_in_fifo_open("/proc/" + std::to_string(pid_));
     }
 
   private:
