@@ -115,8 +115,8 @@ string(REPLACE "${_detail_any}"
   "\t\t\tif (soap->error == SOAP_TAG_MISMATCH || soap->error == SOAP_NO_TAG)\n\t\t\t{\tif (qor_detail_literal(soap, (char**)&a->__any))\n\t\t\t\t{\t(void)soap_flag___any;\n"
   _src "${_src}")
 #    The detail's text begins at its next child element: what comes before
-#    it (blanks, comments, instructions, CDATA sections) is passed over by
-#    qor_detail_skip, as the element reader passes over blanks and markup;
+#    it (blanks, character data, comments, instructions, CDATA sections) is
+#    passed over by qor_detail_skip, read as soap_get reads it;
 #    the runtime's element reader took the start of a CDATA section for
 #    markup and its content for the next characters, and the literal text
 #    that followed ran past the detail's end.  qor_detail_literal reads the

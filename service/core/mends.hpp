@@ -82,15 +82,15 @@ struct SOAP_ENV__Fault;
 int qor_fault_read(struct soap* soap, struct SOAP_ENV__Fault* read);
 
 // Reads the literal text of a fault's detail from the next child element
-// (or text) on, as soap_inliteral with "-any" reads it but with markup read
+// on, as soap_inliteral with "-any" reads it but with markup read
 // as soap_get reads it, and appends it to *text.  Returns false, with the
 // runtime's error set, when nothing follows.
 bool qor_detail_literal(struct soap* soap, char** text);
 
 // Called before the detail's reader looks for its next child element:
-// passes over the blanks, comments, processing instructions, declarations
-// and CDATA sections that come first, as the element reader passes over
-// blanks and markup (the detail's text begins at the next child element).
+// passes over the blanks, character data, comments, processing
+// instructions, declarations and CDATA sections that come first, read as
+// soap_get reads them (the detail's text begins at the next child element).
 // Returns 0 when something else comes next, which is left to read; -1 with
 // the context's error set when the input ends inside markup.
 int qor_detail_skip(struct soap* soap);

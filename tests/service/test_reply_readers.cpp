@@ -837,7 +837,7 @@ const LengthCase kLengthCases[] = {
     {"FaultString", Form::kPlain, FaultString},
     {"FaultStringWithReferences", Form::kReferences, FaultString},
     {"FaultActor", Form::kPlain, FaultActor},
-    {"FaultDetail", Form::kPlain, FaultDetail, false, true},
+    {"FaultDetail", Form::kPlain, FaultDetailChild, false, true},
     {"FaultDetailInCdata", Form::kCdata, FaultDetailChild, false, true},
     {"Reason", Form::kPlain, Reason},
     {"ReasonAboveAscii", Form::kAboveAscii, Reason},
