@@ -38,14 +38,15 @@ class QorDeclaredArray
     // The size of several dimensions is their product.
     bool declare(int* size, int* offset);
 
-    // Before each item: true, with *slot the index it goes to, when an item
-    // follows and the array has room for it: the slot its SOAP-ENC:position
-    // names (every index counted, the last one fastest, less the offset), or
-    // else *slot as given (the one after the item before). False, with the
-    // error cleared, when no item follows; false with the error set when an
-    // item has no room (SOAP_END_TAG, "closing tag expected", naming it: all
-    // slots filled, or the one it goes to filled already or beyond the
-    // last), when its position names no slot of the array (SOAP_IOB), or
+    // Before each item, with *slot the one after the item before: true, with
+    // *slot the index the item goes to, when an item follows and the array
+    // has room for it: the slot its SOAP-ENC:position names (every index
+    // counted, the last one fastest, less the offset), or else *slot as
+    // given. False, with the error cleared, when no item follows; false with
+    // the error set when an item has no room (SOAP_END_TAG, "closing tag
+    // expected", naming it: *slot is beyond the last slot, which ends the
+    // items whatever slots are still empty, or the slot it goes to is filled
+    // already), when its position names no slot of the array (SOAP_IOB), or
     // when the input fails.
     bool place(int* slot);
 
