@@ -105,8 +105,8 @@ bool QorDeclaredArray::place(int* slot)
             soap_->error = SOAP_OK;
         return false;
     }
-    // The loop ends when the slot after the last item is beyond the last
-    // slot, whatever slots are still empty; an item still there has no room
+    // The items end when the slot after the item before is beyond the last
+    // one, whatever slots are still empty; an item still there has no room
     // and meets the end-tag check, which the runtime's soap_element_end_in
     // makes only in strict mode (otherwise it skips the item).
     int at = *slot;
