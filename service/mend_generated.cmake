@@ -115,8 +115,8 @@ string(REPLACE "${_detail_any}"
   "\t\t\tif (soap->error == SOAP_TAG_MISMATCH || soap->error == SOAP_NO_TAG)\n\t\t\t{\tif (qor_detail_literal(soap, (char**)&a->__any))\n\t\t\t\t{\t(void)soap_flag___any;\n"
   _src "${_src}")
 #    The detail's text begins at its next child element: what comes before
-#    it (blanks, comments, instructions, CDATA sections) is passed over by
-#    qor_detail_skip, as the element reader passes over blanks and markup;
+#    it (blanks, character data, comments, instructions, CDATA sections) is
+#    passed over by qor_detail_skip, read as soap_get reads it;
 #    the runtime's element reader took the start of a CDATA section for
 #    markup and its content for the next characters, and the literal text
 #    that followed ran past the detail's end.  qor_detail_literal reads the
@@ -191,14 +191,13 @@ count_occurrences("${_src}" "if (*soap->arraySize)" _size_tests)
 
 # 10. Each item of such an array goes where QorDeclaredArray::place says: the
 #     slot its position names in every dimension, or the one after the item
-#     before.  An item for a slot already filled, after the last slot, or
-#     when all are filled fails the read with the end-tag error
+#     before.  The loop ends, as the generated one does, when the slot after
+#     the item before is beyond the last; an item still there, and one for a
+#     slot already filled, fail the read with the end-tag error
 #     (SOAP_END_TAG, "closing tag expected"), not silently dropped or read
-#     over another; the loop runs while items follow, so that positions in
-#     any order are read.  The generated loop took the first index of a
-#     position only, went back to any slot it named and ended at the last
-#     slot, where the runtime's soap_element_end_in skips the items left
-#     outside strict mode.
+#     over another.  The generated loop took the first index of a position
+#     only and went back to any slot it named, and the runtime's
+#     soap_element_end_in skips the items left outside strict mode.
 set(_declared_loop "\t\t\tfor (i = 0; i < a->__size; i++)\n\t\t\t{\tsoap_peek_element(soap);\n\t\t\t\tif (soap->position)\n\t\t\t\t{\ti = soap->positions[0]-j;\n\t\t\t\t\tif (i < 0 || i >= a->__size)\n\t\t\t\t\t{\tsoap->error = SOAP_IOB;\n\t\t\t\t\t\treturn NULL;\n\t\t\t\t\t}\n\t\t\t\t}\n")
 count_occurrences("${_src}" "${_declared_loop}" _declared_loops)
 if(_declared_count EQUAL 0 OR NOT _declared_count EQUAL _size_tests OR NOT _declared_loops EQUAL _declared_count)

@@ -105,14 +105,15 @@ bool QorDeclaredArray::place(int* slot)
             soap_->error = SOAP_OK;
         return false;
     }
-    // An item when every slot is filled is one too many, wherever its
-    // position points; the runtime's soap_element_end_in sets the end-tag
-    // error for it only in strict mode and otherwise skips it.
-    if (placed_ == size_) {
+    // The items end when the slot after the item before is beyond the last
+    // one, whatever slots are still empty; an item still there has no room
+    // and meets the end-tag check, which the runtime's soap_element_end_in
+    // makes only in strict mode (otherwise it skips the item).
+    int at = *slot;
+    if (at >= size_) {
         soap_->error = SOAP_END_TAG;
         return false;
     }
-    int at = *slot;
     if (soap_->position > 0) {
         if (!named_slot(&at)) {
             soap_->error = SOAP_IOB;
@@ -124,9 +125,9 @@ bool QorDeclaredArray::place(int* slot)
                 filled_[static_cast<std::size_t>(i)] = true;
         }
     }
-    // A second item for one slot has no room either, as one after the last
-    // slot: the array holds more items than it declared.
-    if (at >= size_ || taken(at)) {
+    // A second item for one slot has no room either: the array holds more
+    // items than it declared, and the item there would be lost.
+    if (taken(at)) {
         soap_->error = SOAP_END_TAG;
         return false;
     }
@@ -144,19 +145,24 @@ bool QorDeclaredArray::taken(int slot) const
 
 bool QorDeclaredArray::named_slot(int* slot) const
 {
-    // As the dimensions: a list of numbers, "[" first, separated by commas
-    // or blanks, closed by "]" or the end. One index per dimension, each
-    // below its dimension's size (the first bounded by the slot's check);
-    // at most 100000, so that the slot fits a long.
+    // Read as soap_getposition reads it: the first index begins after the
+    // first byte; each is read as strtol reads it (blanks, a sign) and what
+    // follows it up to "," or "]" is passed over; "]" or the end of the
+    // text ends the list, and so do SOAP_MAXDIMS indices. Where the runtime
+    // reads an index without digits as 0 or cuts one to an int, the position
+    // names no slot. One index per dimension, each from 0 to 100000 and
+    // below its dimension's size (the first bounded by the slot's check),
+    // so that the slot fits a long.
     const char* text = position_text(soap_);
-    if (text == nullptr)
+    if (text == nullptr || *text == '\0')
         return false;
-    if (*text == '[')
-        ++text;
+    ++text;
     long at = 0;
-    for (std::size_t k = 0;; ++k) {
+    std::size_t k = 0;
+    do {
+        const char* number = text;
         long index = 0;
-        if (!read_number(text, &index) || index < 0 || index > kMaxDeclaredItems)
+        if (!read_number(number, &index) || index < 0 || index > kMaxDeclaredItems)
             return false;
         if (k > 0) {
             if (k > later_.size() || index >= later_[k - 1])
@@ -164,15 +170,16 @@ bool QorDeclaredArray::named_slot(int* slot) const
             at *= later_[k - 1];
         }
         at += index;
-        if (*text == ']' || *text == '\0') {
-            if (k != later_.size())
-                return false; // fewer indices than dimensions
-            break;
-        }
-        if (*text != ',' && *text != ' ')
-            return false;
-        ++text;
-    }
+        ++k;
+        // Each step looks at a byte before it moves past it, and the text
+        // ends with a NUL, so it is never read beyond its end.
+        while (*text != '\0' && *text != ',' && *text != ']')
+            ++text;
+        if (*text == ',')
+            ++text;
+    } while (k < SOAP_MAXDIMS && *text != '\0' && *text != ']');
+    if (k != later_.size() + 1)
+        return false; // not one index per dimension
     at -= offset_;
     if (at < 0 || at >= size_)
         return false;

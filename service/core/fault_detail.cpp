@@ -120,6 +120,17 @@ class Reader
 
     bool failed() const { return soap_->error != SOAP_OK; }
 
+    // After "&": the bytes of a reference as soap_get takes them, up to
+    // seven or up to and including ";".
+    void reference()
+    {
+        for (int i = 0; i < 7; ++i) {
+            const soap_wchar b = get();
+            if (b == EOF || b == ';')
+                return;
+        }
+    }
+
     // From the byte c on, up to the ">" that closes markup, counting the "<"
     // and ">" between, as soap_get passes over a comment's end, a
     // declaration or an instruction. False when the input ends first.
@@ -238,7 +249,8 @@ std::string peeked_start_tag(const struct soap* soap)
 // The literal text of the detail from where the reader stands, as the
 // runtime's literal reader (soap_inliteral with "-any") takes it: from a
 // peeked element to the point after it where the next element starts, or
-// from text to the detail's end tag; the end is left to read. Markup and
+// from an element not peeked (the one after the host-control object) to the
+// detail's end tag; the end is left to read. Markup and
 // references are read as soap_get reads them (a reference takes at most
 // seven bytes after "&"), and kept as written. Characters beyond ASCII are
 // written in UTF-8 as the runtime writes them, but a byte of a sequence
@@ -300,11 +312,7 @@ class Literal
             return true;
         case '&':
             reader_.keep(c);
-            for (int i = 0; i < 7; ++i) {
-                const soap_wchar b = reader_.get();
-                if (b == EOF || b == ';')
-                    break;
-            }
+            reader_.reference();
             return !reader_.failed();
         default:
             break;
@@ -468,12 +476,16 @@ int qor_detail_skip(struct soap* soap)
         return 0;
     Reader reader(soap, nullptr);
     for (;;) {
-        // Blanks are taken as the element reader would skip them.
+        // Blanks and character data are no part of the detail's text; a
+        // reference takes the bytes that soap_get takes for it.
         soap_wchar c;
         // soap_get0 gave a byte only from buf[bufidx] with bufidx < buflen,
         // so each step over it stays within the bytes read.
-        while (blank(c = soap_get0(soap)))
+        while ((c = soap_get0(soap)) != EOF && c != '<') {
             ++soap->bufidx;
+            if (c == '&')
+                reader.reference();
+        }
         if (c != '<')
             return 0;
         ++soap->bufidx;

@@ -38,14 +38,15 @@ class QorDeclaredArray
     // The size of several dimensions is their product.
     bool declare(int* size, int* offset);
 
-    // Before each item: true, with *slot the index it goes to, when an item
-    // follows and the array has room for it: the slot its SOAP-ENC:position
-    // names (every index counted, the last one fastest, less the offset), or
-    // else *slot as given (the one after the item before). False, with the
-    // error cleared, when no item follows; false with the error set when an
-    // item has no room (SOAP_END_TAG, "closing tag expected", naming it: all
-    // slots filled, or the one it goes to filled already or beyond the
-    // last), when its position names no slot of the array (SOAP_IOB), or
+    // Before each item, with *slot the one after the item before: true, with
+    // *slot the index the item goes to, when an item follows and the array
+    // has room for it: the slot its SOAP-ENC:position names (every index
+    // counted, the last one fastest, less the offset), or else *slot as
+    // given. False, with the error cleared, when no item follows; false with
+    // the error set when an item has no room (SOAP_END_TAG, "closing tag
+    // expected", naming it: *slot is beyond the last slot, which ends the
+    // items whatever slots are still empty, or the slot it goes to is filled
+    // already), when its position names no slot of the array (SOAP_IOB), or
     // when the input fails.
     bool place(int* slot);
 
@@ -82,15 +83,15 @@ struct SOAP_ENV__Fault;
 int qor_fault_read(struct soap* soap, struct SOAP_ENV__Fault* read);
 
 // Reads the literal text of a fault's detail from the next child element
-// (or text) on, as soap_inliteral with "-any" reads it but with markup read
+// on, as soap_inliteral with "-any" reads it but with markup read
 // as soap_get reads it, and appends it to *text.  Returns false, with the
 // runtime's error set, when nothing follows.
 bool qor_detail_literal(struct soap* soap, char** text);
 
 // Called before the detail's reader looks for its next child element:
-// passes over the blanks, comments, processing instructions, declarations
-// and CDATA sections that come first, as the element reader passes over
-// blanks and markup (the detail's text begins at the next child element).
+// passes over the blanks, character data, comments, processing
+// instructions, declarations and CDATA sections that come first, read as
+// soap_get reads them (the detail's text begins at the next child element).
 // Returns 0 when something else comes next, which is left to read; -1 with
 // the context's error set when the input ends inside markup.
 int qor_detail_skip(struct soap* soap);

@@ -676,7 +676,7 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
     for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
         unsetenv(proxy);
     clienttest::Instance instance = clienttest::start_instance();
-    const struct
+    struct Case
     {
         std::vector<std::string> words;
         std::string element;
@@ -684,7 +684,8 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
         std::string expected;
         int exit_code;
         const char* prot = nullptr; // the default transport
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {{"GetVersionInfo"},
          "GetVersionInfo",
          Reply::fault11("SOAP-ENV:Server", "Permission denied"),
@@ -725,54 +726,23 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          Reply::fault12("SOAP-ENV:Receiver", "no snapshots"),
          heading("ListSnapshots") + "FAIL: no snapshots\n",
          1},
-        // The detail's text begins at its next child element or text: a
-        // CDATA section before them is none of it.
+        // The detail's text begins at its next child element: text and
+        // CDATA sections before it are none of it.
         {{"Stop"},
          "Stop",
          Reply::fault11("SOAP-ENV:Server", "boom", "<![CDATA[a <b> c]]> d"),
-         heading("Stop") + "FAIL: boom, d\n",
+         heading("Stop") + "FAIL: boom\n",
+         1},
+        {{"Stop"},
+         "Stop",
+         Reply::fault11("SOAP-ENV:Server", "boom", "d <e>1</e> f"),
+         heading("Stop") + "FAIL: boom, <e>1</e> f\n",
          1},
         {{"Stop"},
          "Stop",
          Reply::fault11("SOAP-ENV:Server", "boom", "<![CDATA[a]]><e>1</e><![CDATA[b]]>"),
          heading("Stop") + "FAIL: boom, <e>1</e><![CDATA[b]]>\n",
          1},
-        {{"Start"},
-         "Start",
-         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
-         heading("Start") + "OK\n",
-         0,
-         "NI_HTTP"},
-        {{"Start"},
-         "Start",
-         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
-         heading("Start") + "OK\n",
-         0,
-         "GSOAP_HTTP"},
-        {{"Start"},
-         "Start",
-         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
-         heading("Start") + "OK\n",
-         0,
-         "WINHTTP"},
-        {{"StartBypassHA"},
-         "StartBypassHA",
-         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
-         heading("StartBypassHA") + "OK\n",
-         0,
-         "NI_HTTP"},
-        {{"StartBypassHA"},
-         "StartBypassHA",
-         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
-         heading("StartBypassHA") + "OK\n",
-         0,
-         "GSOAP_HTTP"},
-        {{"StartBypassHA"},
-         "StartBypassHA",
-         Reply::fault11("SOAP-ENV:Server", "Instance already started", "<![CDATA[]]>"),
-         heading("StartBypassHA") + "OK\n",
-         0,
-         "WINHTTP"},
         // The reply bounds refuse a reply inside its Fault with their own text.
         {{"Stop"},
          "Stop",
@@ -792,6 +762,20 @@ TEST(ClientOutput, FaultsWithAndWithoutDetail)
          heading("GetProcessList") + "FAIL: " + kBadFaultString,
          1},
     };
+    // A detail of text or CDATA alone is no detail: "Instance already
+    // started" is still success for Start and StartBypassHA.
+    for (const char* method : {"Start", "StartBypassHA"}) {
+        for (const char* prot : {"NI_HTTP", "GSOAP_HTTP", "WINHTTP"}) {
+            for (const char* detail : {"<![CDATA[]]>", "instance 00 is running"})
+                cases.push_back(
+                    {{method},
+                     method,
+                     Reply::fault11("SOAP-ENV:Server", "Instance already started", detail),
+                     heading(method) + "OK\n",
+                     0,
+                     prot});
+        }
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.words[0] + " " + (c.prot != nullptr ? c.prot : ""));
         instance.service->set_default(c.reply);

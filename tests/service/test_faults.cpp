@@ -109,16 +109,25 @@ std::string Boom(const std::string& detail)
 const std::string kSyntaxError = "5|Validation constraint violation: syntax error in element ";
 
 const FaultReadCase kFaultReads[] = {
-    {"DetailText", Boom("a &lt; b"), "2|boom|a &lt; b"},
-    // The detail's text begins at its next child element: CDATA sections
-    // before it are passed over like blanks, those after it are text.
+    // The detail's text begins at its next child element: character data
+    // and CDATA sections before it are passed over like blanks, those after
+    // it are text.
+    {"DetailText", Boom("a &lt; b"), "2|boom|"},
+    {"DetailTextBeforeAnElement", Boom("a &lt; b\n<e>1 &amp; 2</e> c <f/>"),
+     "2|boom|<e>1 &amp; 2</e> c <f/>"},
+    // A reference takes up to seven bytes, as the element reader takes it.
+    {"DetailTextWithAnOpenReference", Boom("a &amp<e/><f/>"), "2|boom|<f/>"},
+    {"DetailTextAroundTheObject",
+     Boom("a <h:OperationException xmlns:h=\"urn:QORHostControl\"><mFaultCode>1</mFaultCode>"
+          "</h:OperationException> b <![CDATA[c]]> d <n/> e"),
+     "2|boom|<n/> e"},
     {"DetailCdata", Boom("<![CDATA[a <b> c]]>"), "2|boom|"},
     {"DetailEmptyCdata", Boom("<![CDATA[]]>"), "2|boom|"},
     {"DetailCdataAndBlanks", Boom(" <![CDATA[ ]]>\n<![CDATA[]]> "), "2|boom|"},
     {"DetailCdataThenMore", Boom("<![CDATA[ a]]]]> y <e a=\"1\">&lt;<![CDATA[b]]></e> z"),
-     "2|boom|y <e a=\"1\">&lt;<![CDATA[b]]></e> z"},
+     "2|boom|<e a=\"1\">&lt;<![CDATA[b]]></e> z"},
     {"DetailCdataBeforeAnElement", Boom("<![CDATA[x]]><e>1</e>"), "2|boom|<e>1</e>"},
-    {"DetailTextThenCdata", Boom("x <![CDATA[a <b> c]]> y"), "2|boom|x <![CDATA[a <b> c]]> y"},
+    {"DetailTextThenCdata", Boom("x <![CDATA[a <b> c]]> y"), "2|boom|"},
     {"DetailCdataInAnElement", Boom("<e><![CDATA[a <b>]]></e>"), "2|boom|<e><![CDATA[a <b>]]></e>"},
     {"DetailElementThenCdata", Boom("<e/><![CDATA[x]]>"), "2|boom|<e/><![CDATA[x]]>"},
     {"DetailCdataAfterBlanksCommentAndInstruction",
@@ -129,9 +138,10 @@ const FaultReadCase kFaultReads[] = {
      "2|boom|<n/><![CDATA[z]]>"},
     // Markup skipped before the detail's text, as the toolkit skips it.
     {"DetailAfterDeclarations",
-     Boom("<!-- a -- b --><!x <y> z><!DOCTYPE d [<!ENTITY e 'f'>]><?pi?x>y>t"), "2|boom|y>t"},
-    {"DetailAfterAnEncoding", Boom("<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9"),
-     "2|boom|\xC3\x83\xC2\xA9"},
+     Boom("<!-- a -- b --><!x <y> z><!DOCTYPE d [<!ENTITY e 'f'>]><?pi?x>y>t<u/>"), "2|boom|<u/>"},
+    {"DetailAfterAnEncoding",
+     Boom("<?xml version='1.0' encoding='iso-8859-1'?>\xC3\xA9<e>\xC3\xA9</e>"),
+     "2|boom|<e>\xC3\x83\xC2\xA9</e>"},
     // The encoding is looked for in the first 63 bytes of the declaration.
     {"EncodingAtTheEndOfTheDeclarationsBuffer",
      Boom("<?xml" + std::string(44, ' ') + " encoding='latin?><e>\xC3\xA9</e>"),
@@ -254,6 +264,7 @@ TEST(FaultLengths, StringsAndDetailsReadWhole)
              "2|boom|<e/><!--" + text + "--><![CDATA[" + text + "]]>"},
             {Boom(elements), elements.empty() ? "2|boom|" : "2|boom|" + elements},
             {Boom("<![CDATA[" + text + "]]><" + name + "/>"), "2|boom|<" + kept + "/>"},
+            {Boom(text + "<e/>"), "2|boom|<e/>"},
             {Boom("<" + name + ">a" + std::string(1, '\0') + "b</" + name + ">"),
              kSyntaxError + "'" + kept + "'|"},
         };

@@ -238,6 +238,15 @@ const SizeCase kSizes[] = {
      "<item SOAP-ENC:position=\"[0]\"><pid>2</pid></item>"
      "<item SOAP-ENC:position=\"[0]\"><pid>3</pid></item>",
      kTooMany, ""},
+    // The items end when the one after the item before is beyond the last
+    // slot, even with slots still empty.
+    {"PositionsDescending", Declared("[3]"),
+     "<item SOAP-ENC:position=\"[2]\"><pid>3</pid></item>"
+     "<item SOAP-ENC:position=\"[1]\"><pid>2</pid></item>"
+     "<item SOAP-ENC:position=\"[0]\"><pid>1</pid></item>",
+     kTooMany, ""},
+    {"PositionWithABlank", Declared("[3]"), "<item SOAP-ENC:position=\"[1 ]\"><pid>2</pid></item>",
+     SOAP_OK, "0,2,0"},
     {"PositionInTwoDimensions", Declared("[2,2]"),
      "<item SOAP-ENC:position=\"[1,1]\"><pid>4</pid></item>", SOAP_OK, "0,0,0,4"},
     {"Soap12Size", "SOAP-ENC:arraySize=\"3\"", Pids(2), SOAP_OK, "1,2,0", true},
@@ -837,7 +846,7 @@ const LengthCase kLengthCases[] = {
     {"FaultString", Form::kPlain, FaultString},
     {"FaultStringWithReferences", Form::kReferences, FaultString},
     {"FaultActor", Form::kPlain, FaultActor},
-    {"FaultDetail", Form::kPlain, FaultDetail, false, true},
+    {"FaultDetail", Form::kPlain, FaultDetailChild, false, true},
     {"FaultDetailInCdata", Form::kCdata, FaultDetailChild, false, true},
     {"Reason", Form::kPlain, Reason},
     {"ReasonAboveAscii", Form::kAboveAscii, Reason},
