@@ -444,6 +444,54 @@ TEST(ClientPse, TheJudgedPseIsTheOneOpened)
     NiSetServicesFile(nullptr);
 }
 
+// A PSE name that is there but leads to no file (a link to nothing, a link
+// loop) is no proof that the user has no PSE: it must never choose the mode
+// that verifies no server, so the password does not reach a server that no
+// PSE of the user trusts.
+TEST(ClientPse, ANameThatLeadsNowhereNeverVerifiesNoServer)
+{
+    ASSERT_TRUE(test_pki().ok) << test_pki().error;
+    TempDir dir;
+    const std::string b = dir.path() + "/";
+    const struct
+    {
+        const char* label;
+        std::string folder;
+        std::string setup; // shell command that lays out the folder
+    } cases[] = {
+        {"client PSE links to nothing", b + "c_gone",
+         "mkdir -p '" + b + "c_gone' && ln -s '" + b + "nowhere/QORSSLC.pse' '" + b +
+             "c_gone/QORSSLC.pse'"},
+        {"client PSE links to itself", b + "c_loop",
+         "mkdir -p '" + b + "c_loop' && ln -s QORSSLC.pse '" + b + "c_loop/QORSSLC.pse'"},
+        {"anonymous PSE links to nothing", b + "a_gone",
+         "mkdir -p '" + b + "a_gone' && ln -s '" + b + "nowhere/QORSSLA.pse' '" + b +
+             "a_gone/QORSSLA.pse'"},
+    };
+    for (const auto& c : cases)
+        ASSERT_TRUE(run_command(c.setup)) << c.label;
+    clienttest::Instance instance = clienttest::start_instance();
+    instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
+    TlsProxy tls(test_pki().server_cert, test_pki().server_key, "", instance.service->port());
+    const std::string services = b + "services";
+    std::ofstream(services) << "qorctrls" << (instance.nr < 10 ? "0" : "") << instance.nr << " "
+                            << tls.port() << "/tcp\n";
+    NiSetServicesFile(services.c_str());
+    std::vector<std::string> words = {"-prot", "NI_HTTPS", "-user", "u", "Secret9"};
+    const std::vector<std::string> call = instance.call({"Shutdown"});
+    words.insert(words.end(), call.begin(), call.end());
+    for (const auto& c : cases) {
+        EnvVar secudir("SECUDIR", c.folder.c_str());
+        const int handshakes = tls.handshakes_completed();
+        const std::size_t requests = instance.service->request_count();
+        const clienttest::RunResult r = clienttest::run(words);
+        EXPECT_EQ(r.exit_code, 1) << c.label;
+        EXPECT_EQ(tls.handshakes_completed(), handshakes) << c.label;
+        EXPECT_EQ(instance.service->request_count(), requests) << c.label;
+    }
+    NiSetServicesFile(nullptr);
+}
+
 TEST(ClientStrings, ConversionsReplaceControlCharacters)
 {
     const struct
