@@ -57,10 +57,10 @@ bool widen_exactly(const std::string& bytes, std::u16string* text)
     return true;
 }
 
-bool file_exists(const std::u16string& path)
+bool pse_named(const std::u16string& path)
 {
     std::string name;
-    return narrow(path, &name) && access(name.c_str(), F_OK) == 0;
+    return narrow(path, &name) && QorSSLPseNamed(name.c_str());
 }
 
 // The port of a service name from the services table, or the fallback.
@@ -147,9 +147,9 @@ int find_client_pse(void)
     // out, which would choose the mode that verifies no server.
     if (client.size() > kPathUnits)
         return kPseNameUnusable;
-    if (file_exists(client))
+    if (pse_named(client))
         return 2;
-    if (file_exists(dir + u"QORSSLA.pse"))
+    if (pse_named(dir + u"QORSSLA.pse"))
         return 1;
     return 0;
 }

@@ -75,6 +75,12 @@ void QorSSLExit(void);
 // else $HOME/sec; "" when none is known. Ends without a separator.
 std::string QorSSLPseDir(void);
 
+// Whether a PSE file may stand under the name: false only when the name
+// surely leads to nothing (no such entry, or a folder on its way that is no
+// folder). A name that cannot be looked at, or a link to nothing, counts as
+// standing, so that the open fails rather than a run without a PSE.
+bool QorSSLPseNamed(const char* path);
+
 typedef struct QorSSLSession* SSSL_HDL;
 
 // Starts a TLS client session on an open NI handle and runs the handshake

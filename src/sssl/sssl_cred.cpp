@@ -1,9 +1,11 @@
 // PSE files: PKCS#12 containers with the key, the certificate chain and the
 // trusted CA certificates of one credential.
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <sys/stat.h>
 
 #include "platform/regular_file.h"
 #include "sssl/sssl_state.h"
@@ -109,4 +111,12 @@ std::string QorSSLPseDir(void)
     if (home.empty() || home.back() != '/')
         home += '/';
     return home + "sec";
+}
+
+bool QorSSLPseNamed(const char* path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(path, &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }

@@ -118,7 +118,7 @@ int QorSSLInit(unsigned char read_profile, SSSL_INIT_PARAMS* params, void* reser
         if (params->cred_data != nullptr) {
             std::string der(static_cast<const char*>(params->cred_data), params->cred_len);
             failed |= sssl::parse_pse(*lib, der, &s.anon) != SSSLRC_OK;
-        } else if (!dir.empty() && ::access(pse_path(dir, SSSL_ANON_PSE).c_str(), F_OK) == 0) {
+        } else if (!dir.empty() && QorSSLPseNamed(pse_path(dir, SSSL_ANON_PSE).c_str())) {
             failed |= setup_credential(*lib, dir, SSSL_ANON_PSE, false, &s.anon) != SSSLRC_OK;
         } else {
             // Without an anonymous PSE the anonymous credential has no trusted
