@@ -249,9 +249,10 @@ uint32_t ConvUtf8ToU16(const unsigned char** src, const unsigned char* src_end, 
              * ends before the sequence would: the bytes after it are read
              * again, not lost with a character cut off. */
             const ptrdiff_t there = src_end - s - 1 < n ? src_end - s - 1 : n;
+            uint32_t value = b & kLeadMask[n];
             ptrdiff_t i = 1;
-            while (i <= there && (s[i] & 0xC0) == 0x80)
-                ++i;
+            for (; i <= there && (s[i] & 0xC0) == 0x80; ++i)
+                value = (value << 6) | (s[i] & 0x3Fu);
             if (i <= there) {
                 broken = Broken::kFollow;
             } else if (there < n) {
@@ -260,9 +261,6 @@ uint32_t ConvUtf8ToU16(const unsigned char** src, const unsigned char* src_end, 
                 rc = conv_error(RSCPEUNIQ, 7, __LINE__, u"source exhausted within a char");
                 break;
             } else {
-                uint32_t value = b & kLeadMask[n];
-                for (i = 1; i <= n; ++i)
-                    value = (value << 6) | (s[i] & 0x3Fu);
                 resume = s + n + 1;
                 if (value < kMinimum[n]) {
                     broken = Broken::kOverlong;
