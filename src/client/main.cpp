@@ -12,8 +12,8 @@
 
 namespace {
 
-// A word as 16-bit text: each broken UTF-8 sequence becomes U+FFFD and the
-// word keeps every other character, wherever the broken bytes stand. Such a
+// A word as 16-bit text: bytes that are not UTF-8 become U+FFFD and the word
+// keeps every other character, wherever the broken bytes stand. Such a
 // word no longer names what was typed, which the file names must know.
 const QOR_UC* widen_word(const char* word)
 {

@@ -88,13 +88,23 @@ QOR_UC* word_to_wide(const char* word, bool* utf8)
     if (word == nullptr)
         return nullptr;
     // A byte gives at most one unit: the conversion never runs out of room.
-    const std::size_t units = std::strlen(word) + 1;
-    QOR_UC* target = static_cast<QOR_UC*>(keep_until_exit(units * sizeof(QOR_UC)));
+    const std::size_t bytes = std::strlen(word);
+    QOR_UC* target = static_cast<QOR_UC*>(keep_until_exit((bytes + 1) * sizeof(QOR_UC)));
     if (target == nullptr)
         return nullptr;
+    static const QOR_UC kReplacement = 0xFFFD;
     uint32_t replaced = 0;
-    int32_t length = 0;
-    rscpUtf8zToU16Counted(target, static_cast<int32_t>(units), &length, word, &replaced);
+    const auto* s = reinterpret_cast<const unsigned char*>(word);
+    const unsigned char* end = s + bytes;
+    QOR_UC* d = target;
+    // A word is whole: a character cut off by its end never comes complete,
+    // so its lead byte is replaced and the bytes after it are read again.
+    while (ConvUtf8ToU16(&s, end, &d, target + bytes, &kReplacement, &replaced) == RSCPEUNIQ) {
+        *d++ = kReplacement;
+        ++replaced;
+        ++s;
+    }
+    *d = 0;
     *utf8 = replaced == 0;
     return target;
 }

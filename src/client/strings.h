@@ -18,8 +18,9 @@ char* wide_to_utf8(struct soap* soap, const QOR_UC* text);
 QOR_UC* utf8_to_wide(struct soap* soap, const char* text);
 
 /* Converts a word of the command line, whose bytes need not be UTF-8, to 16
- * bits in plain heap memory kept until the process ends: each broken UTF-8
- * sequence becomes one U+FFFD and every other character stays.
+ * bits in plain heap memory kept until the process ends: malformed UTF-8
+ * becomes U+FFFD as the converter replaces it, each byte of a character cut
+ * off by the end of the word one U+FFFD, and every other character stays.
  * *utf8 tells whether the word was UTF-8 throughout. Returns null for a null
  * word or a failed allocation. */
 QOR_UC* word_to_wide(const char* word, bool* utf8);

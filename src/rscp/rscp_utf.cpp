@@ -29,57 +29,35 @@ uint32_t conv_error(uint32_t code, int location, int line, const QOR_UC* text)
                   nullptr, 0);
 }
 
-/* Why a UTF-8 sequence is broken, and how the converter reports it when
- * there is no replacement. */
-enum class Fault { kNone, kStart, kFollow, kOverlong, kSurrogate, kBeyond, kCutOff };
-
-/* What a byte starts: its follow-up bytes and the range the first of them
- * must lie in (the later ones lie in 80-BF), as in Unicode's table of
- * well-formed byte sequences. The narrowed ranges leave out overlong forms
- * (after E0 and F0), encoded surrogates (after ED) and code points above
- * U+10FFFF (after F4); they fail with the fault named. A byte that starts no
- * well-formed sequence has follow -1 and its own fault. */
-struct Lead
-{
-    signed char follow;
-    unsigned char low;
-    unsigned char high;
-    Fault narrowed;
-};
-
+/* Follow-up byte count per lead byte; -1 marks an illegal lead byte. The
+ * five- and six-byte forms are read whole, so that each is one broken
+ * character. */
 struct LeadTable
 {
-    Lead lead[256];
-    constexpr LeadTable() : lead()
+    signed char follow[256];
+    constexpr LeadTable() : follow()
     {
         for (int b = 0; b < 256; ++b) {
-            Lead l{-1, 0x80, 0xBF, Fault::kStart};
+            signed char n = -1;
             if (b < 0x80)
-                l.follow = 0;
-            else if (b == 0xC0 || b == 0xC1)
-                l.narrowed = Fault::kOverlong; /* every form of them is overlong */
-            else if (b >= 0xC2 && b <= 0xDF)
-                l.follow = 1;
-            else if (b == 0xE0)
-                l = {2, 0xA0, 0xBF, Fault::kOverlong};
-            else if (b == 0xED)
-                l = {2, 0x80, 0x9F, Fault::kSurrogate};
-            else if (b >= 0xE1 && b <= 0xEF)
-                l.follow = 2;
-            else if (b == 0xF0)
-                l = {3, 0x90, 0xBF, Fault::kOverlong};
-            else if (b == 0xF4)
-                l = {3, 0x80, 0x8F, Fault::kBeyond};
-            else if (b >= 0xF1 && b <= 0xF3)
-                l.follow = 3;
-            else if (b >= 0xF5 && b <= 0xFD)
-                l.narrowed = Fault::kBeyond; /* code points from U+140000 on */
-            lead[b] = l;
+                n = 0;
+            else if (b >= 0xC0 && b <= 0xDF)
+                n = 1;
+            else if (b >= 0xE0 && b <= 0xEF)
+                n = 2;
+            else if (b >= 0xF0 && b <= 0xF7)
+                n = 3;
+            else if (b >= 0xF8 && b <= 0xFB)
+                n = 4;
+            else if (b >= 0xFC && b <= 0xFD)
+                n = 5;
+            follow[b] = n;
         }
     }
 };
-constexpr LeadTable kLeads;
-constexpr unsigned char kLeadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
+constexpr LeadTable kLead;
+constexpr uint32_t kMinimum[6] = {0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
+constexpr unsigned char kLeadMask[6] = {0x7F, 0x1F, 0x0F, 0x07, 0x03, 0x01};
 constexpr QOR_UC kReplacement = 0xFFFD;
 
 const QOR_UC kEbcdic[256] = {
@@ -148,65 +126,23 @@ QOR_UC* widen_into_ring(const char* s, size_t n)
     return out;
 }
 
-/* A broken sequence and the bytes of it that are the longest start of a
- * well-formed one (at least the lead byte); kCutOff when the input ends
- * within a sequence that is well-formed so far. */
-struct SequenceCheck
-{
-    Fault fault;
-    ptrdiff_t taken;
-};
+/* Why a UTF-8 character is broken. */
+enum class Broken { kNone, kStart, kFollow, kOverlong, kBeyond };
 
-SequenceCheck check_sequence(const Lead& lead, const unsigned char* s, const unsigned char* end)
+/* The failure of a broken character without a replacement; left counts the
+ * bytes from its lead byte to the end of the input. */
+uint32_t report_broken(Broken broken, ptrdiff_t left)
 {
-    if (lead.follow < 0)
-        return {lead.narrowed, 1};
-    for (int i = 1; i <= lead.follow; ++i) {
-        if (end - s <= i)
-            return {Fault::kCutOff, i};
-        const unsigned char next = s[i];
-        if ((next & 0xC0) != 0x80)
-            return {Fault::kFollow, i};
-        if (i == 1 && (next < lead.low || next > lead.high))
-            return {lead.narrowed, i};
-    }
-    return {Fault::kNone, lead.follow + 1};
-}
-
-/* The failure of a broken sequence without a replacement; left is the count
- * of bytes from its lead byte to the end of the input. */
-uint32_t report_fault(Fault fault, ptrdiff_t left)
-{
-    switch (fault) {
-    case Fault::kFollow:
+    switch (broken) {
+    case Broken::kFollow:
         return conv_error(RSCPENOCONV, 8, __LINE__, u"illegal follow-up byte");
-    case Fault::kOverlong:
+    case Broken::kOverlong:
         return conv_error(RSCPENOCONV, 17, __LINE__, u"overlong UTF-8 sequence");
-    case Fault::kSurrogate:
-        return conv_error(RSCPENOCONV, 16, __LINE__, u"UTF-8 encoded surrogate");
-    case Fault::kBeyond:
+    case Broken::kBeyond:
         return conv_error(RSCPENOCONV, 32, __LINE__, u"UTF-8 bejond UTF-32");
     default:
         return conv_error(RSCPENOCONV, left < 6 ? 11 : 10, __LINE__, u"illegal start byte");
     }
-}
-
-/* A whole text, not a piece of a longer input: a character cut off by its
- * end is never completed, so it becomes one U+FFFD like any other broken
- * sequence. The result stays RSCPEUNIQ, so that a caller that needs the
- * text exactly as it was can still refuse it. */
-uint32_t whole_utf8_to_u16(QOR_UC** dst, QOR_UC* dst_end, const unsigned char** src,
-                           const unsigned char* src_end, uint32_t* replaced)
-{
-    const uint32_t rc = ConvUtf8ToU16(src, src_end, dst, dst_end, &kReplacement, replaced);
-    // The core looks for room before it looks at a character: there is room.
-    if (rc == RSCPEUNIQ) {
-        *(*dst)++ = kReplacement;
-        if (replaced != nullptr)
-            ++*replaced;
-        *src = src_end;
-    }
-    return rc;
 }
 
 } // namespace
@@ -300,42 +236,59 @@ uint32_t ConvUtf8ToU16(const unsigned char** src, const unsigned char* src_end, 
             ++s;
             continue;
         }
-        const Lead& lead = kLeads.lead[b];
-        const auto [fault, taken] = check_sequence(lead, s, src_end);
-        if (fault == Fault::kCutOff) {
-            /* The rest may come with the next piece of the input. */
-            rc = conv_error(RSCPEUNIQ, 7, __LINE__, u"source exhausted within a char");
-            break;
+        const int n = kLead.follow[b];
+        Broken broken = Broken::kNone;
+        /* A broken character resumes after its lead byte, or after its
+         * whole sequence when only its value is wrong. */
+        const unsigned char* resume = s + 1;
+        if (n < 0) {
+            broken = Broken::kStart;
+        } else {
+            /* The follow-up bytes that are there must continue the
+             * sequence. One that does not breaks it even where the input
+             * ends before the sequence would: the bytes after it are read
+             * again, not lost with a character cut off. */
+            const ptrdiff_t there = src_end - s - 1 < n ? src_end - s - 1 : n;
+            uint32_t value = b & kLeadMask[n];
+            ptrdiff_t i = 1;
+            for (; i <= there && (s[i] & 0xC0) == 0x80; ++i)
+                value = (value << 6) | (s[i] & 0x3Fu);
+            if (i <= there) {
+                broken = Broken::kFollow;
+            } else if (there < n) {
+                /* Its rest may come with the next piece of the input, so it
+                 * is not replaced. */
+                rc = conv_error(RSCPEUNIQ, 7, __LINE__, u"source exhausted within a char");
+                break;
+            } else {
+                resume = s + n + 1;
+                if (value < kMinimum[n]) {
+                    broken = Broken::kOverlong;
+                } else if (value >= 0x110000) {
+                    broken = Broken::kBeyond;
+                } else if (value > 0xFFFF) {
+                    if (dst_end - d < 2) {
+                        rc = conv_error(RSCPETOOLONG, 9, __LINE__, u"dest buffer overflow");
+                        break;
+                    }
+                    d[0] = static_cast<QOR_UC>(0xD800 + ((value - 0x10000) >> 10));
+                    d[1] = static_cast<QOR_UC>(0xDC00 + (value & 0x3FF));
+                    d += 2;
+                } else {
+                    *d++ = static_cast<QOR_UC>(value); /* surrogate code points too */
+                }
+            }
         }
-        if (fault != Fault::kNone) {
+        if (broken != Broken::kNone) {
             if (replacement == nullptr) {
-                rc = report_fault(fault, src_end - s);
+                rc = report_broken(broken, src_end - s);
                 break;
             }
-            /* One replacement for the longest start of a well-formed
-             * sequence, which may be the lead byte alone; the byte that
-             * broke it starts the next character. */
             *d++ = *replacement;
             if (replaced != nullptr)
                 ++*replaced;
-            s += taken;
-            continue;
         }
-        uint32_t value = b & kLeadMask[lead.follow];
-        for (int i = 1; i <= lead.follow; ++i)
-            value = (value << 6) | (s[i] & 0x3Fu);
-        if (value > 0xFFFF) {
-            if (dst_end - d < 2) {
-                rc = conv_error(RSCPETOOLONG, 9, __LINE__, u"dest buffer overflow");
-                break;
-            }
-            d[0] = static_cast<QOR_UC>(0xD800 + ((value - 0x10000) >> 10));
-            d[1] = static_cast<QOR_UC>(0xDC00 + (value & 0x3FF));
-            d += 2;
-        } else {
-            *d++ = static_cast<QOR_UC>(value);
-        }
-        s += lead.follow + 1;
+        s = resume;
     }
     *src = s;
     *dst = d;
@@ -395,8 +348,8 @@ uint32_t rscpUtf8zToU16Counted(QOR_UC* dst, int32_t dst_size_units, int32_t* len
     src = or_empty(src);
     const auto* s = reinterpret_cast<const unsigned char*>(src);
     QOR_UC* d = dst;
-    const uint32_t rc =
-        whole_utf8_to_u16(&d, dst + dst_size_units - 1, &s, s + std::strlen(src), replaced);
+    const uint32_t rc = ConvUtf8ToU16(&s, s + std::strlen(src), &d, dst + dst_size_units - 1,
+                                      &kReplacement, replaced);
     *d = 0;
     z_length(length, static_cast<int32_t>(d - dst));
     return rc;
@@ -425,8 +378,8 @@ uint32_t Utf8nToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const 
     src = or_empty(src);
     const auto* s = reinterpret_cast<const unsigned char*>(src);
     QOR_UC* d = dst;
-    const uint32_t rc = whole_utf8_to_u16(&d, dst + (dst_size_units > 0 ? dst_size_units : 0), &s,
-                                          s + (src_bytes > 0 ? src_bytes : 0), nullptr);
+    const uint32_t rc = Utf8ToU16Range(0, &d, dst + (dst_size_units > 0 ? dst_size_units : 0), &s,
+                                       s + (src_bytes > 0 ? src_bytes : 0));
     z_length(length, static_cast<int32_t>(d - dst));
     return rc;
 }

@@ -13,14 +13,14 @@
 /* The conversions return 0, RSCPETOOLONG, RSCPEUNIQ (a character cut off
  * by the end of the input) or RSCPENOCONV (malformed input).
  *
- * UTF-8 is read as Unicode's table of well-formed byte sequences has it:
- * overlong forms, encoded surrogates (ED A0-BF ..), code points above
- * U+10FFFF and the old five- and six-byte forms are malformed. Where a
- * replacement is given, each broken sequence becomes one replacement for its
- * longest start that could still have become a character (its "maximal
- * subpart", at least one byte), and the byte that broke it starts the next
- * character: C0 80 gives two, ED A0 80 three, E2 82 28 one and "(", a stray
- * continuation byte one. */
+ * UTF-8 is read by its lead byte, which claims 1 to 5 follow-up bytes. With
+ * a replacement, a byte that starts nothing is one replacement; so is a lead
+ * byte whose follow-up bytes (those there are) do not all continue it, and
+ * the bytes after the lead byte are read again: E2 82 28 gives two and "(".
+ * An overlong form or a value above U+10FFFF is one replacement for the
+ * whole sequence (C0 80, F4 90 80 80, FC 84 80 80 80 80). Encoded surrogates
+ * are kept as the unit they encode: ED A0 80 gives D800. Without a
+ * replacement each of these fails at the lead byte. */
 
 /* Error hook: the converter's error recorder. Arguments: code, module letter,
  * accepted-codes mask, module identification, location number, source line,
@@ -37,9 +37,9 @@ uint32_t ConvErrorPassThrough(uint32_t code, QOR_UC module, uint32_t accepted, c
 void SetConvErrorHook(ConvErrorHookFn hook);
 
 /* Conversion cores: in-out cursors, "end" one past the last usable element.
- * The input may be one piece of a longer one: a character cut off by its end
- * fails with RSCPEUNIQ, also with a replacement, the source cursor at its
- * lead byte and nothing of it written. */
+ * A character cut off by the end of the input (its follow-up bytes so far
+ * continue it) fails with RSCPEUNIQ, also with a replacement, the source
+ * cursor at its lead byte and nothing of it written. */
 uint32_t ConvU16ToUtf8(const QOR_UC** src, const QOR_UC* src_end, unsigned char** dst,
                        unsigned char* dst_end);
 uint32_t ConvUtf8ToU16(const unsigned char** src, const unsigned char* src_end, QOR_UC** dst,
@@ -51,11 +51,9 @@ uint32_t Utf8ToU16Range(int ignored, QOR_UC** dst, QOR_UC* dst_end, const unsign
 
 /* NUL-terminated source; the destination is always terminated (size >= 1);
  * length out (may be null) excludes the terminator. Malformed UTF-8 becomes
- * U+FFFD. Result 0 or a converter code; partial output stays. A null source
- * is empty text, here and in the counted forms. The source of these and the
- * counted forms is a whole text: a character cut off by its end becomes one
- * U+FFFD too, and the result is still RSCPEUNIQ, for the callers that need
- * the text exactly. */
+ * U+FFFD; a character cut off by the end of the text fails as in the core.
+ * Result 0 or a converter code; partial output stays. A null source is
+ * empty text, here and in the counted forms. */
 uint32_t rscpU16zToUtf8(char* dst, int32_t dst_size_bytes, int32_t* length, const QOR_UC* src);
 uint32_t rscpUtf8zToU16(QOR_UC* dst, int32_t dst_size_units, int32_t* length, const char* src);
 /* rscpUtf8zToU16 that also counts, in *replaced (may be null; incremented,

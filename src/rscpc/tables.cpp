@@ -185,7 +185,7 @@ void shown_line(std::string_view line, QOR_UC* out, size_t size)
     out[n] = 0;
 }
 
-/* A line of four characters (well-formed UTF-8): its code page. */
+/* A line of four characters (UTF-8, read without replacement): its code page. */
 bool code_page_line(std::string_view line, QOR_UC* cp)
 {
     if (line.size() > 16) /* four characters take at most 16 bytes */

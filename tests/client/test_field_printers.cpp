@@ -61,6 +61,22 @@ TEST_F(ClientPrinters, SimpleFieldsByFormatIndexAndLastFlag)
              print_string_field(s, u"n", nullptr, i, l, f);
          },
          ", ", "\n", "", ""},
+        // Bytes that are not UTF-8 print as U+FFFD, an encoded surrogate as
+        // "#"; a character cut off at the end fails the conversion, and the
+        // value prints as an absent one.
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_string_field(s, u"n", "M\xfcller", i, l, f);
+         },
+         "M\xef\xbf\xbdller, ", "M\xef\xbf\xbdller\n", "3 n: M\xef\xbf\xbdller\n",
+         "n: M\xef\xbf\xbdller\n"},
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_string_field(s, u"n", "a\xed\xa0\x80", i, l, f);
+         },
+         "a#, ", "a#\n", "3 n: a#\n", "n: a#\n"},
+        {[](struct soap* s, int i, int l, const QOR_UC* f) {
+             print_string_field(s, u"n", "abc\xc3", i, l, f);
+         },
+         ", ", "\n", "", ""},
         {[](struct soap* s, int i, int l, const QOR_UC* f) {
              print_int_field(s, u"n", INT_MIN, i, l, f);
          },

@@ -485,6 +485,15 @@ TEST(ClientOutput, RecordLists)
                                    "<size>1&#x000030;</size></item></snapshots>"),
          "OK\nfilename, size, modtime, description\ns.zip \xF0\x9F\x98\x80, 10, , \n",
          ""},
+        // Values that are not UTF-8: U+FFFD for a broken character, "#" for
+        // an encoded surrogate, and nothing for one that ends cut off.
+        {{"ListSnapshots"},
+         "ListSnapshots",
+         response("ListSnapshots", "<snapshots><item><filename>M\xFCller</filename>"
+                                   "<modtime>a\xED\xA0\x80</modtime>"
+                                   "<description>abc\xC3</description></item></snapshots>"),
+         "OK\nfilename, size, modtime, description\nM\xEF\xBF\xBDller, 0, a#, \n",
+         "OK\n0 filename: M\xEF\xBF\xBDller\n0 size: 0\n0 modtime: a#\n"},
         {{"ListSnapshots"},
          "ListSnapshots",
          response("ListSnapshots", "<snapshots><item><filename>s.zip</filename></item>"

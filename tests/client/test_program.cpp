@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,22 +74,25 @@ TEST(ClientProgram, ExitCodesAndOutputOfWholeRuns)
     EXPECT_EQ(clienttest::element_text(instance.service->last_request().body, "parameter"),
               "ab\xef\xbf\xbd"
               "cd");
-    // User and password that are not UTF-8 keep every other character, each
-    // broken sequence one U+FFFD wherever it stands. Such a user name is no
-    // empty user: no logon file is asked for.
+    // User and password that are not UTF-8 keep every other character: a
+    // broken character is one U+FFFD, and so is each byte of one cut off by
+    // the end of the word. Such a user name is no empty user: no logon file
+    // is asked for. An encoded surrogate is kept as a lone surrogate, which
+    // has no UTF-8 form: that password is absent, and no credentials go out.
     const std::string r = "\xef\xbf\xbd"; // U+FFFD
     const struct
     {
         const char* user;
         const char* password;
-        std::string sent;
+        std::optional<std::string> sent;
     } credentials[] = {
         {"\xff", "pw", r + ":pw"},
         {"ab\xc3", "pw", "ab" + r + ":pw"},
-        {"ab\xe2\x82", "pw", "ab" + r + ":pw"},
+        {"ab\xe2\x82", "pw", "ab" + r + r + ":pw"},
         {"M\xfcller", "B\xe4r", "M" + r + "ller:B" + r + "r"},
-        {"\xe4\xf6", "x\xe2\x82y", r + r + ":x" + r + "y"},
-        {"\xc0\x80u", "\xed\xa0\x80", r + r + "u:" + r + r + r},
+        {"\xe4\xf6", "x\xe2\x82y", r + r + ":x" + r + r + "y"},
+        {"\xc0\x80u", "p\xf4\x90\x80\x80", r + "u:p" + r},
+        {"u", "\xed\xa0\x80", std::nullopt},
         {"j\xc3\xb6rg\xef\xbf\xbd", "pw", "j\xc3\xb6rg" + r + ":pw"}, // all UTF-8
     };
     for (const auto& c : credentials) {
@@ -325,6 +329,12 @@ TEST(ClientProgram, LocalFileNamesThatAreNotUtf8AreNeverOpened)
         {"-trace " + shell_quoted(folder + "a\xff.zip") + " -function ReadSnapshot s.zip NUL",
          snapshot, 0, ""},
         {"-trace " + shell_quoted(folder + "t\xe2\x82") + " -function ReadSnapshot s.zip NUL",
+         snapshot, 0, ""},
+        // An encoded surrogate is a lone one, which names no file either
+        // (it prints as "#").
+        {"-function ReadSnapshot s.zip " + shell_quoted(folder + "x\xed\xa0\x80.zip"),
+         refused + "x#.zip\n", 1, ""},
+        {"-trace " + shell_quoted(folder + "t\xed\xa0\x80") + " -function ReadSnapshot s.zip NUL",
          snapshot, 0, ""},
         {"-function ReadSnapshot s.zip " + shell_quoted(folder + "b" + r + ".zip"), snapshot, 0,
          "b" + r + ".zip"},

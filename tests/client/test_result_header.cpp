@@ -98,6 +98,11 @@ TEST_F(ClientResultHeader, OkFailAndTheColumnHeader)
         // A failure prints no column header.
         {u"GetVersionInfo", u"list", u"a, b\n", "down", nullptr, false, "FAIL: down\n", 1},
         {u"GetVersionInfo", u"list", u"a, b\n", "down", "<x/>", false, "FAIL: down, <x/>\n", 1},
+        // Bytes that are not UTF-8: U+FFFD; an encoded surrogate prints as
+        // "#"; a character cut off at the end leaves no text to print.
+        {u"Shutdown", u"list", u"", "M\xfcller", nullptr, false, "FAIL: M\xef\xbf\xbdller\n", 1},
+        {u"Shutdown", u"list", u"", "a\xed\xa0\x80", nullptr, false, "FAIL: a#\n", 1},
+        {u"Shutdown", u"list", u"", "down\xc3", nullptr, false, "FAIL: \n", 1},
         // With the rule a running instance is no failure; only the exact text counts.
         {u"Start", u"list", u"h\n", "Instance already started", nullptr, true, "OK\nh\n", 0},
         {u"StartBypassHA", u"script", u"h\n", "Instance already started", nullptr, true, "OK\n", 0},

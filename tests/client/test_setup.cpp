@@ -521,8 +521,9 @@ TEST(ClientStrings, ConversionsReplaceControlCharacters)
 }
 
 // A command-line word gets one unit per byte at most: words that need as
-// many units as bytes (all ASCII, all broken) and fewer (a character beyond
-// U+FFFF, one cut off at the end) fill their memory exactly or less.
+// many units as bytes (all ASCII, all broken, one cut off at the end) and
+// fewer (a character beyond U+FFFF, an overlong form) fill their memory
+// exactly or less.
 TEST(ClientStrings, WordsKeepEveryCharacterAndTellWhetherTheyWereUtf8)
 {
     const struct
@@ -536,8 +537,9 @@ TEST(ClientStrings, WordsKeepEveryCharacterAndTellWhetherTheyWereUtf8)
         {"\xff", u"\uFFFD", false},
         {"ab\xff", u"ab\uFFFD", false},
         {"\xff\xfe\x80", u"\uFFFD\uFFFD\uFFFD", false},
-        {"\xe2\x82", u"\uFFFD", false},
-        {"ab\xf0\x9f\x98", u"ab\uFFFD", false},
+        {"\xe2\x82", u"\uFFFD\uFFFD", false}, // cut off: one per byte
+        {"ab\xf0\x9f\x98", u"ab\uFFFD\uFFFD\uFFFD", false},
+        {"\xc0\x80u", u"\uFFFDu", false},
         {"\xf0\x9f\x98\x80", u"\U0001F600", true},
         {"M\xfcller", u"M\uFFFDller", false},
         {"\xef\xbf\xbd", u"\uFFFD", true}, // U+FFFD as typed

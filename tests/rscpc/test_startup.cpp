@@ -305,6 +305,15 @@ TEST_F(Startup, DatabaseCodePagesFromTcpdbDat)
          "TCPDB.DAT line 5: format error: \"\\x1B[2J\\x5C\".\n"
          "TCPDB.DAT line 6: format error: \"\\xC3\\xA4\\xC3\\xA4\".\n",
          {}},
+        /* An encoded surrogate is one character, as the file reader
+         * decodes it. */
+        {"\xed\xa0\x80"
+         "123\n",
+         {u"\xD800"
+          u"123"},
+         1,
+         not_empty,
+         {"TCPDB should be empty."}},
         /* A file of exactly 4096 bytes is read. */
         {"4103\r\n" +
              [] {
