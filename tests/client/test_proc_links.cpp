@@ -272,14 +272,14 @@ TEST(ClientProcLinks, AnotherMountNamespaceGetsTheBytes)
 // `target`, also without following it, in the caller's mount namespace.
 bool mount_link_on(const std::string& link, const std::string& target)
 {
-    const int tree = static_cast<int>(syscall(SYS_open_tree, AT_FDCWD, link.c_str(),
-                                              OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC |
-                                                  AT_SYMLINK_NOFOLLOW));
+    const int tree =
+        static_cast<int>(syscall(SYS_open_tree, AT_FDCWD, link.c_str(),
+                                 OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC | AT_SYMLINK_NOFOLLOW));
     if (tree < 0)
         return false;
     const Descriptor held(tree);
-    return syscall(SYS_move_mount, tree, "", AT_FDCWD, target.c_str(),
-                   MOVE_MOUNT_F_EMPTY_PATH) == 0;
+    return syscall(SYS_move_mount, tree, "", AT_FDCWD, target.c_str(), MOVE_MOUNT_F_EMPTY_PATH) ==
+           0;
 }
 
 // A mount can stand a link of /proc in another file system's folder, or
@@ -320,8 +320,9 @@ TEST(ClientProcLinks, ALinkIsFollowedAsItsOwnFileSystemHasIt)
             std::map<std::string, std::string> expected = contents(scene.folder.path);
             if (!place.empty() && place != "removed")
                 expected[place] = "new";
-            const std::string label = std::string(writer == Writer::kSnapshot ? "snapshot " : "trace ") +
-                                      c.name + " with " + c.link + " on " + c.on;
+            const std::string label =
+                std::string(writer == Writer::kSnapshot ? "snapshot " : "trace ") + c.name +
+                " with " + c.link + " on " + c.on;
             const std::string link = scene.name(c.link), on = scene.name(c.on);
             const std::string name = scene.name(c.name);
             int result[2];
@@ -348,6 +349,57 @@ TEST(ClientProcLinks, ALinkIsFollowedAsItsOwnFileSystemHasIt)
             EXPECT_EQ(contents(scene.folder.path), expected) << label;
             EXPECT_EQ(scene.removed_bytes(), place == "removed" ? "new" : "removed") << label;
         }
+    }
+}
+
+// Where /proc holds no /proc file system, its /proc/self/fd/N names other
+// files: the complete copy takes its name without them, and neither the
+// file they name nor its bytes become the local copy. The child that writes
+// has a mount namespace of its own with a tmpfs on /proc.
+TEST(ClientProcLinks, TheCopyTakesItsNameOnlyThroughAProcFileSystem)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root mounts";
+    for (const bool existing : {true, false}) {
+        const Folder folder;
+        std::ofstream(folder / "decoy.zip") << "decoy";
+        if (existing)
+            std::ofstream(folder / "OUT.zip") << "old";
+        int result[2];
+        ASSERT_EQ(pipe2(result, O_CLOEXEC), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            bool made = unshare(CLONE_NEWNS) == 0 &&
+                        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                        mount("qor", "/proc", "tmpfs", 0, nullptr) == 0 &&
+                        mkdir("/proc/self", 0755) == 0 && mkdir("/proc/self/fd", 0755) == 0;
+            for (int n = 0; made && n < 256; ++n)
+                made = symlink((folder / "decoy.zip").c_str(),
+                               ("/proc/self/fd/" + std::to_string(n)).c_str()) == 0;
+            const char outcome = !made                                              ? 's'
+                                 : write_new(Writer::kSnapshot, folder / "OUT.zip") ? 'y'
+                                                                                    : 'n';
+            (void)!write(result[1], &outcome, 1);
+            _exit(0);
+        }
+        close(result[1]);
+        char outcome = 's';
+        const bool reported = read(result[0], &outcome, 1) == 1;
+        close(result[0]);
+        waitpid(child, nullptr, 0);
+        ASSERT_TRUE(reported);
+        if (outcome == 's')
+            GTEST_SKIP() << "no tmpfs could be put on /proc";
+        const std::string label = existing ? "over OUT.zip" : "a new OUT.zip";
+        EXPECT_EQ(outcome, 'y') << label;
+        struct stat copy
+        {
+        };
+        ASSERT_EQ(stat((folder / "OUT.zip").c_str(), &copy), 0) << label;
+        EXPECT_EQ(copy.st_nlink, 1u) << label;
+        EXPECT_EQ(contents(folder.path),
+                  (std::map<std::string, std::string>{{"OUT.zip", "new"}, {"decoy.zip", "decoy"}}))
+            << label;
     }
 }
 
