@@ -5,8 +5,11 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <signal.h>
 #include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -95,11 +98,30 @@ bool lacks_unnamed_files(int error)
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
-// The name through which an unnamed file is linked; linkat with
-// AT_EMPTY_PATH would need CAP_DAC_READ_SEARCH.
-std::string proc_name(int fd)
+// The folder of the process's descriptors in a /proc file system, through
+// which an unnamed file is linked (linkat with AT_EMPTY_PATH would need
+// CAP_DAC_READ_SEARCH); -1 where /proc holds no such file system or its
+// entry for fd is not that file: /proc/self/fd/N would then name another.
+int proc_fds_of(int fd)
 {
-    return "/proc/self/fd/" + std::to_string(fd);
+    const int fds = open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fds < 0)
+        return -1;
+    struct statfs file_system
+    {
+    };
+    struct stat entry
+    {
+    };
+    struct stat file
+    {
+    };
+    if (fstatfs(fds, &file_system) == 0 && file_system.f_type == PROC_SUPER_MAGIC &&
+        fstatat(fds, std::to_string(fd).c_str(), &entry, 0) == 0 && fstat(fd, &file) == 0 &&
+        entry.st_dev == file.st_dev && entry.st_ino == file.st_ino)
+        return fds;
+    close(fds);
+    return -1;
 }
 
 } // namespace
@@ -118,7 +140,7 @@ TemporaryFile::TemporaryFile(int folder, bool may_replace, FileOpener open)
         return;
     fd_ = open(g_folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     // Without /proc the unnamed file could never get its name.
-    if (fd_ >= 0 && access(proc_name(fd_).c_str(), F_OK) == 0) {
+    if (fd_ >= 0 && (proc_fds_ = proc_fds_of(fd_)) >= 0) {
         unnamed_ = true;
         return;
     }
@@ -164,6 +186,8 @@ void TemporaryFile::make_hidden(FileOpener open)
 
 TemporaryFile::~TemporaryFile()
 {
+    if (proc_fds_ >= 0)
+        close(proc_fds_);
     if (fd_ < 0)
         return; // nothing was made
     close(fd_);
@@ -193,7 +217,8 @@ bool TemporaryFile::put_in_place(const std::string& name)
         return true;
     }
     // Linked under a free name, the file appears there complete at once.
-    if (linkat(AT_FDCWD, proc_name(fd_).c_str(), g_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    const std::string unnamed = std::to_string(fd_);
+    if (linkat(proc_fds_, unnamed.c_str(), g_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     return errno == EEXIST && may_replace_ && link_hidden_and_rename(name);
 }
@@ -204,11 +229,11 @@ bool TemporaryFile::put_in_place(const std::string& name)
 bool TemporaryFile::link_hidden_and_rename(const std::string& name)
 {
     const SignalsHeld held(true);
-    const std::string unnamed = proc_name(fd_);
+    const std::string unnamed = std::to_string(fd_);
     bool linked = false;
     for (unsigned attempt = 0; attempt < kAttempts && !linked; ++attempt) {
         make_name(attempt);
-        linked = linkat(AT_FDCWD, unnamed.c_str(), g_folder, g_name, AT_SYMLINK_FOLLOW) == 0;
+        linked = linkat(proc_fds_, unnamed.c_str(), g_folder, g_name, AT_SYMLINK_FOLLOW) == 0;
         if (!linked && errno != EEXIST)
             return false;
     }

@@ -46,6 +46,7 @@ class TemporaryFile
     bool link_hidden_and_rename(const std::string& name);
 
     int fd_ = -1;
+    int proc_fds_ = -1; // the /proc folder through which an unnamed file is linked
     bool may_replace_ = false;
     bool unnamed_ = false;
     bool needs_name_ = false;

@@ -42,12 +42,16 @@ bool read_link(int link, std::string* text)
     return true;
 }
 
-bool in_proc(int folder)
+// Whether the link that the descriptor holds is one of a /proc file system:
+// its own file system, not its folder's, as a mount may put a link of /proc
+// in another file system's folder, or another file system's link in a folder
+// of /proc.
+bool in_proc(int link)
 {
     struct statfs file_system
     {
     };
-    return fstatfs(folder, &file_system) == 0 && file_system.f_type == PROC_SUPER_MAGIC;
+    return fstatfs(link, &file_system) == 0 && file_system.f_type == PROC_SUPER_MAGIC;
 }
 
 } // namespace
@@ -92,7 +96,7 @@ bool find_write_target(const std::string& path, WriteTarget* target)
         } else if (S_ISLNK(status.st_mode)) {
             if (++links > kMaxLinks || !may_follow(status, folder.get()))
                 return false;
-            if (!in_proc(folder.get())) {
+            if (!in_proc(entry.get())) {
                 std::string link;
                 if (!read_link(entry.get(), &link))
                     return false;

@@ -6,8 +6,11 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <linux/mount.h>
 
 #include <cstdio>
 #include <cstring>
@@ -262,6 +265,141 @@ TEST(ClientProcLinks, AnotherMountNamespaceGetsTheBytes)
             EXPECT_TRUE(std::filesystem::is_empty(folder.path)) << name;
             unlink(theirs.c_str());
         }
+    }
+}
+
+// Puts the link at `link` itself (not what it leads to) on the non-folder
+// `target`, also without following it, in the caller's mount namespace.
+bool mount_link_on(const std::string& link, const std::string& target)
+{
+    const int tree =
+        static_cast<int>(syscall(SYS_open_tree, AT_FDCWD, link.c_str(),
+                                 OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC | AT_SYMLINK_NOFOLLOW));
+    if (tree < 0)
+        return false;
+    const Descriptor held(tree);
+    return syscall(SYS_move_mount, tree, "", AT_FDCWD, target.c_str(), MOVE_MOUNT_F_EMPTY_PATH) ==
+           0;
+}
+
+// A mount can stand a link of /proc in another file system's folder, or
+// another file system's link in a folder of /proc: whether the kernel or its
+// text leads on is a matter of the link's own file system. Through a link of
+// /proc put on OUT.zip's neighbour "lnk" the removed folder and file are
+// reached, never the decoys that their text names; a link of the folder's
+// own file system put on a file of /proc is walked by its text, and what it
+// leads to is judged (another user's link in a sticky folder is not
+// followed). Each case runs in a child with a mount
+// namespace of its own, which the folder's contents are seen without.
+TEST(ClientProcLinks, ALinkIsFollowedAsItsOwnFileSystemHasIt)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root mounts";
+    const struct
+    {
+        const char* link;     // the link to put on the mount point
+        const char* on;       // the mount point
+        const char* name;     // the local name written
+        const char* snapshot; // where its bytes land ("removed": the removed file), null: nowhere
+        const char* trace;
+    } cases[] = {
+        {"/proc/self/fd/{gone}", "{F}/lnk", "{F}/lnk/OUT.zip", nullptr, nullptr},
+        {"/proc/self/fd/{dir}", "{F}/lnk", "{F}/lnk/OUT.zip", "dir/OUT.zip", "dir/OUT.zip"},
+        {"/proc/self/fd/{removed}", "{F}/lnk", "{F}/lnk", nullptr, "removed"},
+        {"{F}/to_theirs", "/proc/version", "/proc/version", nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        for (const Writer writer : {Writer::kSnapshot, Writer::kTrace}) {
+            const Scene scene;
+            std::ofstream(scene.folder / "lnk") << "";
+            ASSERT_EQ(symlink((scene.folder / "sticky/theirs").c_str(),
+                              (scene.folder / "to_theirs").c_str()),
+                      0);
+            const char* where = writer == Writer::kSnapshot ? c.snapshot : c.trace;
+            const std::string place = where != nullptr ? where : "";
+            std::map<std::string, std::string> expected = contents(scene.folder.path);
+            if (!place.empty() && place != "removed")
+                expected[place] = "new";
+            const std::string label =
+                std::string(writer == Writer::kSnapshot ? "snapshot " : "trace ") + c.name +
+                " with " + c.link + " on " + c.on;
+            const std::string link = scene.name(c.link), on = scene.name(c.on);
+            const std::string name = scene.name(c.name);
+            int result[2];
+            ASSERT_EQ(pipe2(result, O_CLOEXEC), 0);
+            const pid_t child = fork();
+            if (child == 0) {
+                char outcome = 's'; // the mount could not be made
+                if (unshare(CLONE_NEWNS) == 0 &&
+                    mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                    mount_link_on(link, on))
+                    outcome = write_new(writer, name) ? 'y' : 'n';
+                (void)!write(result[1], &outcome, 1);
+                _exit(0);
+            }
+            close(result[1]);
+            char outcome = 's';
+            const bool reported = read(result[0], &outcome, 1) == 1;
+            close(result[0]);
+            waitpid(child, nullptr, 0);
+            ASSERT_TRUE(reported) << label;
+            if (outcome == 's')
+                GTEST_SKIP() << "no link can be mounted here";
+            EXPECT_EQ(outcome == 'y', where != nullptr) << label;
+            EXPECT_EQ(contents(scene.folder.path), expected) << label;
+            EXPECT_EQ(scene.removed_bytes(), place == "removed" ? "new" : "removed") << label;
+        }
+    }
+}
+
+// Where /proc holds no /proc file system, its /proc/self/fd/N names other
+// files: the complete copy takes its name without them, and neither the
+// file they name nor its bytes become the local copy. The child that writes
+// has a mount namespace of its own with a tmpfs on /proc.
+TEST(ClientProcLinks, TheCopyTakesItsNameOnlyThroughAProcFileSystem)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root mounts";
+    for (const bool existing : {true, false}) {
+        const Folder folder;
+        std::ofstream(folder / "decoy.zip") << "decoy";
+        if (existing)
+            std::ofstream(folder / "OUT.zip") << "old";
+        int result[2];
+        ASSERT_EQ(pipe2(result, O_CLOEXEC), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            bool made = unshare(CLONE_NEWNS) == 0 &&
+                        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                        mount("qor", "/proc", "tmpfs", 0, nullptr) == 0 &&
+                        mkdir("/proc/self", 0755) == 0 && mkdir("/proc/self/fd", 0755) == 0;
+            for (int n = 0; made && n < 256; ++n)
+                made = symlink((folder / "decoy.zip").c_str(),
+                               ("/proc/self/fd/" + std::to_string(n)).c_str()) == 0;
+            const char outcome = !made                                              ? 's'
+                                 : write_new(Writer::kSnapshot, folder / "OUT.zip") ? 'y'
+                                                                                    : 'n';
+            (void)!write(result[1], &outcome, 1);
+            _exit(0);
+        }
+        close(result[1]);
+        char outcome = 's';
+        const bool reported = read(result[0], &outcome, 1) == 1;
+        close(result[0]);
+        waitpid(child, nullptr, 0);
+        ASSERT_TRUE(reported);
+        if (outcome == 's')
+            GTEST_SKIP() << "no tmpfs could be put on /proc";
+        const std::string label = existing ? "over OUT.zip" : "a new OUT.zip";
+        EXPECT_EQ(outcome, 'y') << label;
+        struct stat copy
+        {
+        };
+        ASSERT_EQ(stat((folder / "OUT.zip").c_str(), &copy), 0) << label;
+        EXPECT_EQ(copy.st_nlink, 1u) << label;
+        EXPECT_EQ(contents(folder.path),
+                  (std::map<std::string, std::string>{{"OUT.zip", "new"}, {"decoy.zip", "decoy"}}))
+            << label;
     }
 }
 
