@@ -50,8 +50,7 @@ bool widen_exactly(const std::string& bytes, std::u16string* text)
     if (rscpUtf8zToU16(wide.data(), static_cast<int32_t>(wide.size()), &length, bytes.c_str()) != 0)
         return false;
     wide.resize(static_cast<std::size_t>(length));
-    std::string back;
-    if (!narrow(wide, &back) || back != bytes)
+    if (!wide_gives_bytes(wide.c_str(), bytes))
         return false;
     *text = wide;
     return true;

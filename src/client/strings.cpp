@@ -6,11 +6,14 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <stdsoap2.h>
 
 #include "rscp/rscp_utf.h"
+#include "u16/u16_string.h"
 
 namespace {
 
@@ -83,6 +86,15 @@ QOR_UC* utf8_to_wide(struct soap* soap, const char* text)
     return target;
 }
 
+bool wide_gives_bytes(const QOR_UC* wide, std::string_view bytes)
+{
+    // A unit gives at most three bytes, a pair four.
+    std::string back(strlenU16(wide) * 3 + 1, '\0');
+    int32_t length = 0;
+    return rscpU16zToUtf8(back.data(), static_cast<int32_t>(back.size()), &length, wide) == 0 &&
+           std::string_view(back.data(), static_cast<std::size_t>(length)) == bytes;
+}
+
 QOR_UC* word_to_wide(const char* word, bool* utf8)
 {
     if (word == nullptr)
@@ -105,6 +117,8 @@ QOR_UC* word_to_wide(const char* word, bool* utf8)
         ++s;
     }
     *d = 0;
-    *utf8 = replaced == 0;
+    // Encoded surrogates need no replacement, yet they come back as other
+    // bytes (a pair as one four-byte character) or as none.
+    *utf8 = replaced == 0 && wide_gives_bytes(target, std::string_view(word, bytes));
     return target;
 }

@@ -305,7 +305,9 @@ TEST(ClientProgram, LocalFileNamesThatAreNotUtf8AreNeverOpened)
     std::string pattern = (std::filesystem::temp_directory_path() / "qorwords.XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     const std::string folder = pattern + "/";
-    const std::string r = "\xef\xbf\xbd"; // U+FFFD
+    const std::string r = "\xef\xbf\xbd";                // U+FFFD
+    const std::string pair = "\xed\xa0\x80\xed\xb0\x80"; // U+10000 as encoded surrogates
+    const std::string u10000 = "\xf0\x90\x80\x80";
     const std::string address = "-host 127.0.0.1 -nr " + std::to_string(instance.nr);
     const std::string snapshot = clienttest::heading("ReadSnapshot") + "OK\n";
     const std::string refused = snapshot + "FAIL: cannot open local file " + folder;
@@ -336,24 +338,33 @@ TEST(ClientProgram, LocalFileNamesThatAreNotUtf8AreNeverOpened)
          refused + "x#.zip\n", 1, ""},
         {"-trace " + shell_quoted(folder + "t\xed\xa0\x80") + " -function ReadSnapshot s.zip NUL",
          snapshot, 0, ""},
+        // A pair of them names the file of the character it encodes.
+        {"-function ReadSnapshot s.zip " + shell_quoted(folder + "c" + pair + ".zip"),
+         refused + "c" + u10000 + ".zip\n", 1, ""},
+        {"-function ReadSnapshot " + shell_quoted(folder + "c" + pair + ".zip"),
+         refused + "c" + u10000 + ".zip\n", 1, ""},
+        {"-trace " + shell_quoted(folder + "c" + pair + ".zip") +
+             " -function ReadSnapshot s.zip NUL",
+         snapshot, 0, ""},
         {"-function ReadSnapshot s.zip " + shell_quoted(folder + "b" + r + ".zip"), snapshot, 0,
          "b" + r + ".zip"},
     };
     for (const auto& c : cases) {
-        {
-            std::ofstream(folder + "a" + r + ".zip") << "unrelated";
-        }
+        for (const std::string& decoy : {"a" + r + ".zip", "c" + u10000 + ".zip"})
+            std::ofstream(folder + decoy) << "unrelated";
         instance.service->clear_requests();
         const ProgramResult result = run_program(address + " " + c.words);
         EXPECT_EQ(result.out, c.out) << c.words;
         EXPECT_EQ(result.exit_code, c.exit_code) << c.words;
         EXPECT_EQ(instance.service->request_count(), 1u) << c.words;
-        EXPECT_EQ(clienttest::read_file(folder + "a" + r + ".zip"), "unrelated") << c.words;
-        std::vector<std::string> names = {"a" + r + ".zip"};
+        std::vector<std::string> names = {"a" + r + ".zip", "c" + u10000 + ".zip"};
+        for (const std::string& decoy : names)
+            EXPECT_EQ(clienttest::read_file(folder + decoy), "unrelated") << c.words;
         if (!c.written.empty()) {
             EXPECT_EQ(clienttest::read_file(folder + c.written), "hi") << c.words;
             names.push_back(c.written);
         }
+        std::sort(names.begin(), names.end());
         EXPECT_EQ(folder_names(folder), names) << c.words;
     }
     std::filesystem::remove_all(folder);

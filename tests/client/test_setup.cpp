@@ -543,6 +543,9 @@ TEST(ClientStrings, WordsKeepEveryCharacterAndTellWhetherTheyWereUtf8)
         {"\xf0\x9f\x98\x80", u"\U0001F600", true},
         {"M\xfcller", u"M\uFFFDller", false},
         {"\xef\xbf\xbd", u"\uFFFD", true}, // U+FFFD as typed
+        // Encoded surrogates are kept as units, which give other bytes back.
+        {"a\xed\xa0\x80", u"a\xD800", false},
+        {"\xed\xa0\x80\xed\xb0\x80", u"\U00010000", false},
     };
     for (const auto& c : cases) {
         bool utf8 = !c.utf8;
