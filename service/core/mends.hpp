@@ -214,6 +214,7 @@ class QorStringScope
     bool active_;
     char* room_ = nullptr; // the unused end of the current piece
     char* end_ = nullptr;
+    std::size_t piece_ = 0; // the size of the current piece
 };
 
 // Room for a string of n bytes (its NUL included) in the context's memory:

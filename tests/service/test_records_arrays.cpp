@@ -529,6 +529,43 @@ TEST(MultiReference, ReferencesInListsInsideRecords)
     reader.TouchRegistrations();
 }
 
+// Lists of their own after the response, each read with room of its own for
+// its strings, and lists without ids among them: those the records name
+// hold what they were written with.
+TEST(MultiReference, ManySmallListsOfTheirOwn)
+{
+    std::string records, trailer;
+    for (int i = 0; i < 200; ++i) {
+        const std::string n = std::to_string(i);
+        records += "<item><values href=\"#v" + n + "\"/><sub-para href=\"#s" + n + "\"/></item>";
+        trailer += "<QORControl:ArrayOfString id=\"v" + n + "\"><i>v" + n + "</i><i>" +
+                   std::string(i, 'x') +
+                   "</i></QORControl:ArrayOfString>"
+                   "<QORControl:ArrayOfString><i>u</i></QORControl:ArrayOfString>"
+                   "<QORControl:ArrayOfSubProfileParameter id=\"s" +
+                   n + "\"><i><name>s" + n +
+                   "</name><unit>u</unit></i></QORControl:ArrayOfSubProfileParameter>"
+                   "<QORControl:ArrayOfSubProfileParameter><i><name>t</name></i>"
+                   "</QORControl:ArrayOfSubProfileParameter>";
+    }
+    Reader reader;
+    QORControl__ArrayOfProfileParameter list;
+    ASSERT_EQ(SOAP_OK, reader.ReadMember(
+                           Response(kParameters, "<parameter>" + records + "</parameter>", trailer),
+                           kParameters, "parameter", list));
+    ASSERT_EQ(200, list.__size);
+    for (int i = 0; i < 200; ++i) {
+        const QORControl__ProfileParameter& p = list.__ptr[i];
+        const std::string n = std::to_string(i);
+        ASSERT_TRUE(p.values != nullptr && p.values->__size == 2) << i;
+        ASSERT_TRUE(p.sub_para != nullptr && p.sub_para->__size == 1) << i;
+        EXPECT_STREQ(("v" + n).c_str(), p.values->__ptr[0]) << i;
+        EXPECT_EQ(std::string(i, 'x'), p.values->__ptr[1]) << i;
+        EXPECT_STREQ(("s" + n).c_str(), p.sub_para->__ptr[0].name) << i;
+        EXPECT_STREQ("u", p.sub_para->__ptr[0].unit) << i;
+    }
+}
+
 TEST(MultiReference, DanglingReferenceFailsTheMessage)
 {
     // The referring item keeps its defaults, but a reference that nothing in
