@@ -339,7 +339,7 @@ int main(int argc, char** argv)
                                                       "</QORControl:ArrayOfString>");
                                }));
          },
-         list, "peak a small multiple of the reply"},
+         list, "peak <= 5x reply"},
         {"150,000 record lists after",
          [] {
              return text_reply(process_list(process_item(0, "")) + repeat(150000, [](int) {
@@ -347,7 +347,7 @@ int main(int argc, char** argv)
                                                       "</name></i></QORControl:ArrayOfOSProcess>");
                                }));
          },
-         list, "peak a small multiple of the reply"},
+         list, "peak <= 5x reply"},
         {"100,000 items with ids",
          [] {
              return text_reply(process_list(repeat(100000, [](int i) {
