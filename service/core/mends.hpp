@@ -96,23 +96,52 @@ bool qor_detail_literal(struct soap* soap, char** text);
 // the context's error set when the input ends inside markup.
 int qor_detail_skip(struct soap* soap);
 
+// What the readers of a context hold for their whole call, of one kind
+// (Scope): the scopes of a thread nest, as reading is synchronous, and the
+// outermost of a context (its keeper) holds what those inside it share.
+template <class Scope> class QorNestedScope
+{
+  public:
+    QorNestedScope(const QorNestedScope&) = delete;
+    QorNestedScope& operator=(const QorNestedScope&) = delete;
+
+    // The innermost scope of the context on this thread; null when none.
+    static Scope* of(const struct soap* soap)
+    {
+        QorNestedScope* scope = innermost_;
+        while (scope != nullptr && scope->soap_ != soap)
+            scope = scope->outer_;
+        return static_cast<Scope*>(scope);
+    }
+
+  protected:
+    explicit QorNestedScope(struct soap* soap)
+        : soap_(soap), keeper_(of(soap) != nullptr ? of(soap)->keeper_ : static_cast<Scope*>(this)),
+          outer_(innermost_)
+    {
+        innermost_ = this;
+    }
+    ~QorNestedScope() { innermost_ = outer_; }
+
+    struct soap* const soap_;
+    Scope* const keeper_;
+
+  private:
+    QorNestedScope* const outer_;
+    static inline thread_local QorNestedScope* innermost_ = nullptr;
+};
+
 // The entries of the id table that the readers inside an array register
 // locations with, noted as they come, so that taking back an item or saving
 // the items looks at the entries noted since the array began instead of the
 // whole table: records that each hold an array and carry many ids would cost
 // records times ids. The reader of an array holds a mark for its whole call;
-// the marks of a thread nest, and the outermost of a context keeps the notes
-// of all the marks inside it until it ends.
-class QorRegistrationMark
+// the keeper keeps the notes of all the marks inside it until it ends.
+class QorRegistrationMark : public QorNestedScope<QorRegistrationMark>
 {
   public:
     explicit QorRegistrationMark(struct soap* soap);
-    ~QorRegistrationMark();
-    QorRegistrationMark(const QorRegistrationMark&) = delete;
-    QorRegistrationMark& operator=(const QorRegistrationMark&) = delete;
 
-    // The innermost mark of the context on this thread; null when none.
-    static QorRegistrationMark* of(const struct soap* soap);
     // Notes the entry under `key` (an id or href, as the runtime was given
     // it) when the context has a mark; nothing when the key is empty or
     // names no entry.
@@ -127,13 +156,11 @@ class QorRegistrationMark
     const struct soap_xlist* attachments() const { return attachments_; }
 
   private:
-    struct soap* soap_;
-    QorRegistrationMark* outer_;
-    QorRegistrationMark* keeper_; // the outermost mark of the context
-    std::size_t from_;            // where this mark's notes begin in the keeper's
+    // The keeper's, made before any mark's place in them is taken.
+    std::vector<struct soap_ilist*> notes_;
+    bool lost_ = false; // a note could not be kept
+    std::size_t from_;  // where this mark's notes begin in the keeper's
     const struct soap_xlist* attachments_;
-    std::vector<struct soap_ilist*> notes_; // the keeper's
-    bool lost_ = false;                     // the keeper's: a note could not be kept
 };
 
 // The runtime's soap_id_enter, soap_id_lookup and soap_id_forward, each
@@ -191,27 +218,18 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
 // The strings that the readers of element text copy out of a reply, while an
 // array is read (its reader holds a scope for its whole call), are cut from
 // pieces of the context's memory that many of them share, released by
-// soap_end like the rest. The scopes of a thread nest; an inner one of the
-// same context shares the pieces of the outer one.
-class QorStringScope
+// soap_end like the rest. An inner scope of the same context shares the
+// pieces of its keeper.
+class QorStringScope : public QorNestedScope<QorStringScope>
 {
   public:
-    explicit QorStringScope(struct soap* soap);
-    ~QorStringScope();
-    QorStringScope(const QorStringScope&) = delete;
-    QorStringScope& operator=(const QorStringScope&) = delete;
+    explicit QorStringScope(struct soap* soap) : QorNestedScope(soap) {}
 
-    // The innermost active scope of the context on this thread; null when
-    // none.
-    static QorStringScope* of(const struct soap* soap);
     // Room for n bytes, at most the longest shared string; null with
     // SOAP_EOM.
     char* take(std::size_t n);
 
   private:
-    struct soap* soap_;
-    QorStringScope* outer_;
-    bool active_;
     char* room_ = nullptr; // the unused end of the current piece
     char* end_ = nullptr;
     std::size_t piece_ = 0; // the size of the current piece

@@ -10,34 +10,9 @@
 #include <functional>
 #include <new>
 
-namespace {
-
-// The innermost mark of this thread. Reading is synchronous, so the marks
-// of a thread nest.
-thread_local QorRegistrationMark* t_innermost = nullptr;
-
-} // namespace
-
-QorRegistrationMark* QorRegistrationMark::of(const struct soap* soap)
-{
-    QorRegistrationMark* mark = t_innermost;
-    while (mark != nullptr && mark->soap_ != soap)
-        mark = mark->outer_;
-    return mark;
-}
-
 QorRegistrationMark::QorRegistrationMark(struct soap* soap)
-    : soap_(soap), outer_(t_innermost), attachments_(soap->xlist)
+    : QorNestedScope(soap), from_(keeper_->notes_.size()), attachments_(soap->xlist)
 {
-    QorRegistrationMark* inner = of(soap);
-    keeper_ = inner != nullptr ? inner->keeper_ : this;
-    from_ = keeper_->notes_.size();
-    t_innermost = this;
-}
-
-QorRegistrationMark::~QorRegistrationMark()
-{
-    t_innermost = outer_;
 }
 
 void QorRegistrationMark::note(struct soap* soap, const char* key)

@@ -23,37 +23,14 @@ static_assert(kLongestShared <= kPieceSize, "a piece may hold any shared string"
 // that the toolkit keeps after the block are not watched.
 constexpr std::size_t kGuard = 8;
 
-// The innermost active scope of this thread. Reading is synchronous, so the
-// scopes of a thread nest.
-thread_local QorStringScope* t_innermost = nullptr;
-
 } // namespace
-
-QorStringScope* QorStringScope::of(const struct soap* soap)
-{
-    QorStringScope* scope = t_innermost;
-    while (scope != nullptr && scope->soap_ != soap)
-        scope = scope->outer_;
-    return scope;
-}
-
-// An array inside an array shares the pieces of the outer one; a piece of
-// its own would leave most of it unused for every item.
-QorStringScope::QorStringScope(struct soap* soap)
-    : soap_(soap), outer_(t_innermost), active_(of(soap) == nullptr)
-{
-    if (active_)
-        t_innermost = this;
-}
-
-QorStringScope::~QorStringScope()
-{
-    if (active_)
-        t_innermost = outer_;
-}
 
 char* QorStringScope::take(std::size_t n)
 {
+    // An array inside an array shares the pieces of the outer one; a piece
+    // of its own would leave most of it unused for every item.
+    if (keeper_ != this)
+        return keeper_->take(n);
     // The pieces are allocated while the scope lives, inside one call of a
     // reader, where soap_end, which releases them, never runs.
     if (n > static_cast<std::size_t>(end_ - room_)) {

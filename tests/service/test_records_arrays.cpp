@@ -495,6 +495,16 @@ TEST(MultiReference, ReferencesAmongManyItems)
     }
 }
 
+// Reads the parameters of the records, and the elements of the trailer after
+// the response.
+int ReadParameters(Reader& reader, const std::string& records, const std::string& trailer,
+                   QORControl__ArrayOfProfileParameter& list)
+{
+    return reader.ReadMember(
+        Response(kParameters, "<parameter>" + records + "</parameter>", trailer), kParameters,
+        "parameter", list);
+}
+
 // Lists inside records: the ids and references of the inner lists, of the
 // records around them and of the records before and after, in three blocks
 // of records, each lead where they were written.
@@ -512,9 +522,7 @@ TEST(MultiReference, ReferencesInListsInsideRecords)
     records += "<item href=\"#p70\"/>";
     Reader reader;
     QORControl__ArrayOfProfileParameter list;
-    ASSERT_EQ(SOAP_OK, reader.ReadMember(
-                           Response(kParameters, "<parameter>" + records + "</parameter>", trailer),
-                           kParameters, "parameter", list));
+    ASSERT_EQ(SOAP_OK, ReadParameters(reader, records, trailer, list));
     ASSERT_EQ(131, list.__size);
     for (int i = 0; i < 131; ++i) {
         const QORControl__ProfileParameter& p = list.__ptr[i];
@@ -550,9 +558,7 @@ TEST(MultiReference, ManySmallListsOfTheirOwn)
     }
     Reader reader;
     QORControl__ArrayOfProfileParameter list;
-    ASSERT_EQ(SOAP_OK, reader.ReadMember(
-                           Response(kParameters, "<parameter>" + records + "</parameter>", trailer),
-                           kParameters, "parameter", list));
+    ASSERT_EQ(SOAP_OK, ReadParameters(reader, records, trailer, list));
     ASSERT_EQ(200, list.__size);
     for (int i = 0; i < 200; ++i) {
         const QORControl__ProfileParameter& p = list.__ptr[i];
