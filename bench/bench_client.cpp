@@ -3,9 +3,9 @@
 // the time, the reply's throughput, the program's peak memory and how the
 // call ended.
 //
-//   bench_client [--runs N] [--processes N] [--snapshot-mb N] [--only WORD] [CURL]
+//   bench_client [--runs N] [--processes N] [--snapshot-mb N] [--only WORD[,WORD...]] [CURL]
 //
-// --only keeps the replies whose name holds WORD.
+// --only keeps the replies whose name holds one of the WORDs.
 //
 // The shapes: a GetProcessList of many processes printed in list format;
 // items that carry ids, dangling references, attributes and namespace
@@ -15,7 +15,12 @@
 // under a second); a ReadSnapshot among 300,000 small attachments whose
 // response names 499 of them; and a ReadSnapshot whose snapshot comes as a
 // MIME attachment (bytes or base64), a DIME attachment and as inline base64
-// text, in its element or in the one its href names.
+// text, in its element or in the one its href names. Arrays inside records:
+// a GetProcessParameter of 100,000 parameters that each hold a one-item
+// list of values, without ids and with ids on the first 999 parameters (the
+// latter must take no more than 1.2 times the former). Arrays of their own:
+// many small lists of strings, or of records, after a short process list,
+// which no bound counts (the peak memory against the reply).
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -69,6 +74,20 @@ std::string process_list(const std::string& items)
 {
     return "<QORControl:GetProcessListResponse><process>" + items +
            "</process></QORControl:GetProcessListResponse>";
+}
+
+// A parameter whose list of values holds one item.
+std::string parameter_item(int i, const std::string& attributes)
+{
+    const std::string n = std::to_string(i);
+    return "<item" + attributes + "><name>qor/param_" + n + "</name><value>" + n +
+           "</value><values><item>" + n + "</item></values></item>";
+}
+
+std::string parameter_list(const std::string& items)
+{
+    return "<QORControl:GetProcessParameterResponse><parameter>" + items +
+           "</parameter></QORControl:GetProcessParameterResponse>";
 }
 
 // n items, the i-th made by item(i).
@@ -233,6 +252,19 @@ std::string many_attachments(const std::string& envelope, int n)
     return message + "\r\n--b--\r\n";
 }
 
+// Whether name holds one of the comma-separated words (all names when none).
+bool named(const std::string& name, const std::string& words)
+{
+    std::size_t at = 0;
+    do {
+        const std::size_t end = std::min(words.find(',', at), words.size());
+        if (name.find(words.substr(at, end - at)) != std::string::npos)
+            return true;
+        at = end + 1;
+    } while (at <= words.size());
+    return false;
+}
+
 struct Shape
 {
     std::string name;
@@ -275,6 +307,7 @@ int main(int argc, char** argv)
     const std::string snapshot_path = work + ".zip";
 
     const std::vector<std::string> list = {"-format", "list", "-function", "GetProcessList"};
+    const std::vector<std::string> parameters = {"-function", "GetProcessParameter", "disp"};
     const std::vector<std::string> read_snapshot = {"-function", "ReadSnapshot", "s.zip",
                                                     snapshot_path};
     const std::size_t snapshot_size = static_cast<std::size_t>(snapshot_mb) << 20;
@@ -286,6 +319,35 @@ int main(int argc, char** argv)
                  process_list(repeat(processes, [](int i) { return process_item(i, ""); })));
          },
          list, ">= 120 MB/s, peak <= 2x reply"},
+        {"100,000 parameters, values",
+         [] {
+             return text_reply(
+                 parameter_list(repeat(100000, [](int i) { return parameter_item(i, ""); })));
+         },
+         parameters, "the row below within 1.2x"},
+        {"100,000 parameters, 999 ids",
+         [] {
+             return text_reply(parameter_list(repeat(100000, [](int i) {
+                 return parameter_item(i, i < 999 ? " id=\"p" + std::to_string(i) + "\"" : "");
+             })));
+         },
+         parameters, "<= 1.2x the row above"},
+        {"200,000 string lists after",
+         [] {
+             return text_reply(process_list(process_item(0, "")) + repeat(200000, [](int) {
+                                   return std::string("<QORControl:ArrayOfString><i>a</i>"
+                                                      "</QORControl:ArrayOfString>");
+                               }));
+         },
+         list, "peak <= 5x reply"},
+        {"150,000 record lists after",
+         [] {
+             return text_reply(process_list(process_item(0, "")) + repeat(150000, [](int) {
+                                   return std::string("<QORControl:ArrayOfOSProcess><i><name>a"
+                                                      "</name></i></QORControl:ArrayOfOSProcess>");
+                               }));
+         },
+         list, "peak <= 5x reply"},
         {"100,000 items with ids",
          [] {
              return text_reply(process_list(repeat(100000, [](int i) {
@@ -435,7 +497,7 @@ int main(int argc, char** argv)
     std::printf("%-32s %8s | %8s %8s | %8s %8s | %8s %6s | %s\n", "reply", "MB", "qorctl s", "MB/s",
                 "curl s", "MB/s", "peak MB", "xsize", "result (goal)");
     for (const Shape& shape : shapes) {
-        if (shape.name.find(only) == std::string::npos)
+        if (!named(shape.name, only))
             continue;
         Reply reply = shape.make();
         service->set_default(std::move(reply.reply));

@@ -335,6 +335,27 @@ if(NOT _array_reads EQUAL _declared_count)
 endif()
 string(REPLACE "${_array_read}" "\t\tconst QorStringScope qor_strings(soap);\n${_array_read}" _src "${_src}")
 
+# 15. The readers note the entries of the id table they register locations
+#     with (qor_id_enter, qor_id_lookup, qor_id_forward), and each array
+#     reader holds a mark from where its notes begin (QorRegistrationMark):
+#     an array's end, or an item taken back, looks at the entries noted since
+#     instead of walking the whole table, which made records that each hold
+#     an array cost records times ids.
+count_occurrences("${_src}" "soap_id_" _id_calls)
+foreach(_call enter lookup forward)
+  string(REPLACE "soap_id_${_call}(soap, " "qor_id_${_call}(soap, " _src "${_src}")
+endforeach()
+count_occurrences("${_src}" "soap_id_" _id_left)
+set(_scope "\t\tconst QorStringScope qor_strings(soap);\n")
+count_occurrences("${_src}" "${_scope}" _marks)
+if(_id_calls EQUAL 0 OR NOT _id_left EQUAL 0 OR NOT _marks EQUAL _array_reads)
+  message(FATAL_ERROR "mend_generated: expected every id registration (${_id_calls}) to go through "
+                      "qor_id_, ${_id_left} left, and a mark beside each string scope "
+                      "(${_array_reads}, found ${_marks}); the soapcpp2 output changed")
+endif()
+string(REPLACE "${_scope}" "${_scope}\t\tconst QorRegistrationMark qor_marks(soap);\n" _src "${_src}")
+message(STATUS "mend_generated: ${_id_calls} id registrations noted, ${_marks} array marks")
+
 file(WRITE "${FILE}" "${_src}")
 file(WRITE "${CLIENT}" "${_client}")
 file(WRITE "${STUB}" "${_stub}")

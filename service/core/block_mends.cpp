@@ -3,8 +3,9 @@
 // ids and references moved along, and dropping those registrations where
 // items are taken back or a failed read's blocks are freed. The runtime
 // moves every registration once per item, walking its whole id table each
-// time; here one walk serves the whole array. It drops nothing, so a chain
-// of references led into freed memory.
+// time; here one look at the entries noted since the array began serves
+// the whole array (QorRegistrationMark). It drops nothing, so a chain of
+// references led into freed memory.
 #include "soapH.h"
 
 #include <algorithm>
@@ -132,6 +133,45 @@ bool any_ids(const struct soap* soap)
                        [](const soap_ilist* ip) { return ip != nullptr; });
 }
 
+// The registrations that the readers of the current array may have made:
+// those with the entries noted since its mark and the attachments added
+// since; without a mark, or with a note lost, those with any entry.
+class Made
+{
+  public:
+    explicit Made(struct soap* soap) : soap_(soap)
+    {
+        QorRegistrationMark* mark = QorRegistrationMark::of(soap);
+        if (mark != nullptr) {
+            noted_ = mark->entries(&first_, &last_);
+            attachments_end_ = mark->attachments();
+        }
+    }
+
+    template <class Visit> void for_each_entry(const Visit& visit) const
+    {
+        if (noted_) {
+            std::for_each(first_, last_, visit);
+            return;
+        }
+        for (struct soap_ilist* first : soap_->iht) {
+            for (struct soap_ilist* ip = first; ip != nullptr; ip = ip->next)
+                visit(ip);
+        }
+    }
+    bool any_entries() const { return noted_ ? first_ != last_ : any_ids(soap_); }
+    // The attachments from the head of the list up to this one (null: all).
+    const struct soap_xlist* attachments_end() const { return attachments_end_; }
+    bool any() const { return any_entries() || soap_->xlist != attachments_end_; }
+
+  private:
+    const struct soap* soap_;
+    bool noted_ = false;
+    struct soap_ilist* const* first_ = nullptr;
+    struct soap_ilist* const* last_ = nullptr;
+    const struct soap_xlist* attachments_end_ = nullptr;
+};
+
 // Takes the locations that `inside` names out of a chain (*at holds the
 // first location, each location the next one). A location is read before
 // its memory is freed, which is why this runs before every free of a block.
@@ -146,34 +186,32 @@ template <class Inside> void unlink_chain(void** at, const Inside& inside)
     }
 }
 
-// Forgets every registration that points where `inside` says: the id
-// table's objects, links, copies, forwarded copies and smart pointers, and
-// the attachments. All entries are looked at, not only the ones the
-// runtime marks as made while a block list was open.
-template <class Inside> void drop_references(struct soap* soap, const Inside& inside)
+// Forgets every registration made inside the current array that points
+// where `inside` says: the id table's objects, links, copies, forwarded
+// copies and smart pointers, and the attachments. All registrations with
+// an entry are looked at, not only the ones the runtime marks as made while
+// a block list was open.
+template <class Inside>
+void drop_references(struct soap* soap, const Made& made, const Inside& inside)
 {
-    if (any_ids(soap)) {
-        for (struct soap_ilist* first : soap->iht) {
-            for (struct soap_ilist* ip = first; ip != nullptr; ip = ip->next) {
-                if (ip->ptr != nullptr && inside(ip->ptr))
-                    ip->ptr = nullptr;
-                if (ip->smart != nullptr && inside(ip->smart))
-                    ip->smart = nullptr;
-                unlink_chain(&ip->link, inside);
-                unlink_chain(&ip->copy, inside);
-                for (struct soap_flist** fp = &ip->flist; *fp != nullptr;) {
-                    struct soap_flist* f = *fp;
-                    if (inside(f->ptr)) {
-                        *fp = f->next;
-                        SOAP_FREE(soap, f);
-                    } else {
-                        fp = &f->next;
-                    }
-                }
+    made.for_each_entry([soap, &inside](struct soap_ilist* ip) {
+        if (ip->ptr != nullptr && inside(ip->ptr))
+            ip->ptr = nullptr;
+        if (ip->smart != nullptr && inside(ip->smart))
+            ip->smart = nullptr;
+        unlink_chain(&ip->link, inside);
+        unlink_chain(&ip->copy, inside);
+        for (struct soap_flist** fp = &ip->flist; *fp != nullptr;) {
+            struct soap_flist* f = *fp;
+            if (inside(f->ptr)) {
+                *fp = f->next;
+                SOAP_FREE(soap, f);
+            } else {
+                fp = &f->next;
             }
         }
-    }
-    for (struct soap_xlist** xp = &soap->xlist; *xp != nullptr;) {
+    });
+    for (struct soap_xlist** xp = &soap->xlist; *xp != nullptr && *xp != made.attachments_end();) {
         struct soap_xlist* x = *xp;
         if (x->ptr != nullptr && inside(x->ptr)) {
             *xp = x->next;
@@ -188,7 +226,7 @@ template <class Inside> void drop_references(struct soap* soap, const Inside& in
 
 void qor_drop_references(struct soap* soap, const char* begin, const char* end)
 {
-    drop_references(soap, [begin, end](const void* p) {
+    drop_references(soap, Made(soap), [begin, end](const void* p) {
         const char* c = static_cast<const char*>(p);
         return c >= begin && c < end;
     });
@@ -196,9 +234,11 @@ void qor_drop_references(struct soap* soap, const char* begin, const char* end)
 
 void qor_discard_block(struct soap* soap)
 {
-    if (soap->blist->head != nullptr) {
+    const Made made(soap);
+    if (soap->blist->head != nullptr && made.any()) {
         const Blocks blocks(soap->blist, nullptr);
-        drop_references(soap, [&blocks](const void* p) { return blocks.distance(p).has_value(); });
+        drop_references(soap, made,
+                        [&blocks](const void* p) { return blocks.distance(p).has_value(); });
     }
     soap_end_block(soap, nullptr);
 }
@@ -216,8 +256,11 @@ void qor_pop_block(struct soap* soap)
 void qor_move_references(struct soap* soap, char* to)
 {
     const struct soap_blist* list = soap->blist;
-    const bool ids = ids_in_use(soap) && any_ids(soap);
-    if (list->head == nullptr || (!ids && soap->xlist == nullptr))
+    if (list->head == nullptr)
+        return;
+    const Made made(soap);
+    const bool ids = ids_in_use(soap) && made.any_entries();
+    if (!ids && soap->xlist == made.attachments_end())
         return;
     const Blocks blocks(list, to);
     const Moves moved(blocks);
@@ -225,19 +268,18 @@ void qor_move_references(struct soap* soap, char* to)
     // block list was open (the runtime marks an entry shaky whenever it
     // registers a location while one is open, and clears the marks only
     // when the last list ends), and the attachments.
-    for (struct soap_ilist* first : soap->iht) {
-        for (struct soap_ilist* ip = first; ids && ip != nullptr; ip = ip->next) {
-            if (!ip->shaky)
-                continue;
-            moved.apply(ip->ptr);
-            moved.apply_chain(&ip->link);
-            moved.apply_chain(&ip->copy);
-            for (struct soap_flist* fp = ip->flist; fp != nullptr; fp = fp->next)
-                moved.apply(fp->ptr);
-            moved.apply(ip->smart);
-        }
-    }
-    for (struct soap_xlist* xp = soap->xlist; xp != nullptr; xp = xp->next) {
+    made.for_each_entry([ids, &moved](struct soap_ilist* ip) {
+        if (!ids || !ip->shaky)
+            return;
+        moved.apply(ip->ptr);
+        moved.apply_chain(&ip->link);
+        moved.apply_chain(&ip->copy);
+        for (struct soap_flist* fp = ip->flist; fp != nullptr; fp = fp->next)
+            moved.apply(fp->ptr);
+        moved.apply(ip->smart);
+    });
+    for (struct soap_xlist* xp = soap->xlist; xp != nullptr && xp != made.attachments_end();
+         xp = xp->next) {
         // The members of one object: they move with its data pointer.
         const std::ptrdiff_t by = xp->ptr != nullptr ? moved.of(xp->ptr) : 0;
         if (by != 0) {

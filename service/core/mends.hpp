@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <new>
+#include <string>
 #include <vector>
 
 // Reads the text of an enumeration or boolean element that names none of the
@@ -96,6 +97,119 @@ bool qor_detail_literal(struct soap* soap, char** text);
 // the context's error set when the input ends inside markup.
 int qor_detail_skip(struct soap* soap);
 
+// What the readers of a context hold for their whole call, of one kind
+// (Scope): the scopes of a thread nest, as reading is synchronous, and the
+// outermost of a context (its keeper) holds what those inside it share.
+template <class Scope> class QorNestedScope
+{
+  public:
+    QorNestedScope(const QorNestedScope&) = delete;
+    QorNestedScope& operator=(const QorNestedScope&) = delete;
+
+    // The innermost scope of the context on this thread; null when none.
+    static Scope* of(const struct soap* soap)
+    {
+        QorNestedScope* scope = innermost_;
+        while (scope != nullptr && scope->soap_ != soap)
+            scope = scope->outer_;
+        return static_cast<Scope*>(scope);
+    }
+
+  protected:
+    explicit QorNestedScope(struct soap* soap)
+        : soap_(soap), keeper_(of(soap) != nullptr ? of(soap)->keeper_ : static_cast<Scope*>(this)),
+          outer_(innermost_)
+    {
+        innermost_ = this;
+    }
+    ~QorNestedScope() { innermost_ = outer_; }
+
+    struct soap* const soap_;
+    Scope* const keeper_;
+
+  private:
+    QorNestedScope* const outer_;
+    static inline thread_local QorNestedScope* innermost_ = nullptr;
+};
+
+// The entries of the id table that the readers inside an array register
+// locations with, noted as they come, so that taking back an item or saving
+// the items looks at the entries noted since the array began instead of the
+// whole table: records that each hold an array and carry many ids would cost
+// records times ids. The reader of an array holds a mark for its whole call;
+// the keeper keeps the notes of all the marks inside it until it ends.
+class QorRegistrationMark : public QorNestedScope<QorRegistrationMark>
+{
+  public:
+    explicit QorRegistrationMark(struct soap* soap);
+
+    // Notes the entry under `key` (an id or href, as the runtime was given
+    // it) when the context has a mark; nothing when the key is empty or
+    // names no entry.
+    static void note(struct soap* soap, const char* key);
+
+    // Of the innermost mark: the entries noted since it was set, each once,
+    // in [*first, *last); false when a note could not be kept (no memory),
+    // and every entry of the table may hold what it registered.
+    bool entries(struct soap_ilist* const** first, struct soap_ilist* const** last);
+    // The head of the attachment list when the mark was set: the
+    // attachments added since stand before it.
+    const struct soap_xlist* attachments() const { return attachments_; }
+
+  private:
+    // The keeper's, made before any mark's place in them is taken.
+    std::vector<struct soap_ilist*> notes_;
+    bool lost_ = false; // a note could not be kept
+    std::size_t from_;  // where this mark's notes begin in the keeper's
+    const struct soap_xlist* attachments_;
+};
+
+// The runtime's soap_id_enter, soap_id_lookup and soap_id_forward, each
+// noting the entry it registered with (see QorRegistrationMark).
+inline void* qor_id_enter(struct soap* soap, const char* id, void* p, int t, size_t n,
+                          const char* type, const char* arrayType,
+                          void* (*finstantiate)(struct soap*, int, const char*, const char*,
+                                                size_t*),
+                          int (*fbase)(int, int))
+{
+    void* entered = soap_id_enter(soap, id, p, t, n, type, arrayType, finstantiate, fbase);
+    QorRegistrationMark::note(soap, id);
+    return entered;
+}
+
+inline void* qor_id_lookup(struct soap* soap, const char* id, void** p, int t, size_t n,
+                           unsigned int k, int (*fbase)(int, int))
+{
+    void* found = soap_id_lookup(soap, id, p, t, n, k, fbase);
+    QorRegistrationMark::note(soap, id);
+    return found;
+}
+
+inline void* qor_id_forward(struct soap* soap, const char* id, void* p, size_t i, int t, int tt,
+                            size_t n, unsigned int k,
+                            void (*finsert)(struct soap*, int, int, void*, size_t, const void*,
+                                            void**),
+                            int (*fbase)(int, int))
+{
+    void* forwarded = soap_id_forward(soap, id, p, i, t, tt, n, k, finsert, fbase);
+    QorRegistrationMark::note(soap, id);
+    return forwarded;
+}
+
+// A reader of the runtime's own (read()) that registers the id and href of
+// the element whose start tag was just read, noting their entries.
+template <class Read> auto qor_noting(struct soap* soap, Read read) -> decltype(read())
+{
+    if (*soap->id == '\0' && *soap->href == '\0')
+        return read();
+    const std::string id = soap->id;
+    const std::string href = soap->href;
+    auto result = read();
+    QorRegistrationMark::note(soap, id.c_str());
+    QorRegistrationMark::note(soap, href.c_str());
+    return result;
+}
+
 // The runtime's string reader (same arguments as soap_instring), except that
 // an element in the empty-tag form (<name/>) gives a null string; one with a
 // start and an end tag and nothing between gives the empty string.
@@ -105,29 +219,21 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
 // The strings that the readers of element text copy out of a reply, while an
 // array is read (its reader holds a scope for its whole call), are cut from
 // pieces of the context's memory that many of them share, released by
-// soap_end like the rest. The scopes of a thread nest; an inner one of the
-// same context shares the pieces of the outer one.
-class QorStringScope
+// soap_end like the rest. An inner scope of the same context shares the
+// pieces of its keeper.
+class QorStringScope : public QorNestedScope<QorStringScope>
 {
   public:
-    explicit QorStringScope(struct soap* soap);
-    ~QorStringScope();
-    QorStringScope(const QorStringScope&) = delete;
-    QorStringScope& operator=(const QorStringScope&) = delete;
+    explicit QorStringScope(struct soap* soap) : QorNestedScope(soap) {}
 
-    // The innermost active scope of the context on this thread; null when
-    // none.
-    static QorStringScope* of(const struct soap* soap);
     // Room for n bytes, at most the longest shared string; null with
     // SOAP_EOM.
     char* take(std::size_t n);
 
   private:
-    struct soap* soap_;
-    QorStringScope* outer_;
-    bool active_;
     char* room_ = nullptr; // the unused end of the current piece
     char* end_ = nullptr;
+    std::size_t piece_ = 0; // the size of the current piece
 };
 
 // Room for a string of n bytes (its NUL included) in the context's memory:
@@ -190,13 +296,13 @@ T* qor_in_number(struct soap* soap, const char* tag, T* a, const char* type, int
         return nullptr;
     if (!qor_number_here(soap, type)) {
         soap_revert(soap); // the runtime's reader reads the same start tag again
-        return read(soap, tag, a, type, t);
+        return qor_noting(soap, [&] { return read(soap, tag, a, type, t); });
     }
     // As the runtime's reader: a new number when none is given, entered
     // under the element's id (the id table then points at *a: an item's
     // slot in a block list, dropped with the item when it is taken back).
     a = static_cast<T*>(
-        soap_id_enter(soap, soap->id, a, t, sizeof(T), nullptr, nullptr, nullptr, nullptr));
+        qor_id_enter(soap, soap->id, a, t, sizeof(T), nullptr, nullptr, nullptr, nullptr));
     const char* value = a != nullptr ? qor_value(soap) : nullptr;
     if (value == nullptr || convert(soap, value, a) ||
         (soap->body && soap_element_end_in(soap, tag)))

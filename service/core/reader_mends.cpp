@@ -111,15 +111,16 @@ char** qor_instring(struct soap* soap, const char* tag, char** p, const char* ty
             return p;
         *p = qor_string_text(soap);
         if (*p == nullptr ||
-            (*soap->id && !soap_id_enter(soap, soap->id, *p, t, sizeof(char*), nullptr, nullptr,
-                                         nullptr, nullptr)) ||
+            (*soap->id && !qor_id_enter(soap, soap->id, *p, t, sizeof(char*), nullptr, nullptr,
+                                        nullptr, nullptr)) ||
             soap_element_end_in(soap, tag))
             return nullptr;
         return p;
     }
     const bool empty_tag = !soap->body && !*soap->href;
     soap_revert(soap); // the runtime's reader reads the same start tag again
-    p = soap_instring(soap, tag, p, type, t, flag, minlen, maxlen, pattern);
+    p = qor_noting(
+        soap, [&] { return soap_instring(soap, tag, p, type, t, flag, minlen, maxlen, pattern); });
     if (p && empty_tag)
         *p = nullptr;
     return p;

@@ -11,60 +11,48 @@
 
 namespace {
 
-// Pieces of kPieceSize bytes hold the strings of up to kLongestShared bytes
-// (with the NUL); a longer one gets an allocation of its own, so that at most
-// that much of a piece stays unused when the next string does not fit.
+// Pieces of up to kPieceSize bytes hold the strings of up to kLongestShared
+// bytes (with the NUL); a longer one gets an allocation of its own, so that
+// at most that much of a piece stays unused when the next string does not
+// fit.
 constexpr std::size_t kPieceSize = 4096;
 constexpr std::size_t kLongestShared = 256;
-static_assert(kLongestShared <= kPieceSize, "a new piece holds any shared string");
+static_assert(kLongestShared <= kPieceSize, "a piece may hold any shared string");
 // Bytes after each piece that are never handed out: in the sanitizer build a
 // write past the piece's last string lands there and is reported; the bytes
 // that the toolkit keeps after the block are not watched.
 constexpr std::size_t kGuard = 8;
 
-// The innermost active scope of this thread. Reading is synchronous, so the
-// scopes of a thread nest.
-thread_local QorStringScope* t_innermost = nullptr;
-
 } // namespace
-
-QorStringScope* QorStringScope::of(const struct soap* soap)
-{
-    QorStringScope* scope = t_innermost;
-    while (scope != nullptr && scope->soap_ != soap)
-        scope = scope->outer_;
-    return scope;
-}
-
-// An array inside an array shares the pieces of the outer one; a piece of
-// its own would leave most of it unused for every item.
-QorStringScope::QorStringScope(struct soap* soap)
-    : soap_(soap), outer_(t_innermost), active_(of(soap) == nullptr)
-{
-    if (active_)
-        t_innermost = this;
-}
-
-QorStringScope::~QorStringScope()
-{
-    if (active_)
-        t_innermost = outer_;
-}
 
 char* QorStringScope::take(std::size_t n)
 {
+    // An array inside an array shares the pieces of the outer one; a piece
+    // of its own would leave most of it unused for every item.
+    if (keeper_ != this)
+        return keeper_->take(n);
     // The pieces are allocated while the scope lives, inside one call of a
     // reader, where soap_end, which releases them, never runs.
     if (n > static_cast<std::size_t>(end_ - room_)) {
-        char* piece = static_cast<char*>(soap_malloc(soap_, kPieceSize + kGuard));
+        // The first piece is the first string's, each next one the larger
+        // of the string and twice the piece before, up to kPieceSize. A new
+        // piece is less than twice the strings handed out so far, this one
+        // included (the piece before was full but for less than it), and
+        // the pieces before it add up to no more than it or are full but for
+        // less than kLongestShared each, so a scope's pieces come to less
+        // than four times its strings, however few: a list of one short
+        // string, read on its own, took a whole 4 KiB piece.
+        const std::size_t size = std::max(n, std::min(2 * piece_, kPieceSize));
+        char* piece = static_cast<char*>(soap_malloc(soap_, size + kGuard));
         if (piece == nullptr)
             return nullptr; // soap_malloc set SOAP_EOM
+        piece_ = size;
         room_ = piece;
-        end_ = piece + kPieceSize;
-        ASAN_POISON_MEMORY_REGION(piece, kPieceSize + kGuard);
+        end_ = piece + size;
+        ASAN_POISON_MEMORY_REGION(piece, size + kGuard);
     }
     // [room_, end_) is the unused end of the current piece, and n fits it:
-    // n <= kLongestShared <= kPieceSize.
+    // a new piece is at least n bytes.
     char* room = room_;
     room_ += n;
     // Never past the piece: in the sanitizer build a string that did not fit

@@ -17,6 +17,7 @@ constexpr const char* kTraces = "QORControl:ListDeveloperTracesResponse";
 constexpr const char* kRawSyslog = "QORControl:VORNReadRawSyslogResponse";
 constexpr const char* kEnvironment = "QORControl:GetEnvironmentResponse";
 constexpr const char* kAlerts = "QORControl:VORNAcknowledgeAlertsResponse";
+constexpr const char* kParameters = "QORControl:GetProcessParameterResponse";
 
 std::string PidItems(int count)
 {
@@ -334,6 +335,15 @@ std::string LineItems(int count)
 
 constexpr const char* kHrefBroken = "<item href=\"#x\">b</item c>";
 
+// Parameters that each hold a list of values, the i-th with the id "p<i>".
+std::string ParameterItems(int count)
+{
+    std::string items;
+    for (int i = 0; i < count; ++i)
+        items += "<item id=\"p" + std::to_string(i) + "\"><values><item>v</item></values></item>";
+    return items;
+}
+
 const FailedItemCase kFailedItems[] = {
     {"RecordHrefFirst", kTraces, "file", "<item href=\"#x\"></item c>", SOAP_SYNTAX_ERROR},
     {"RecordHrefThird", kTraces, "file", FileItems(2) + "<item href=\"#x\"></item c>",
@@ -365,6 +375,18 @@ const FailedItemCase kFailedItems[] = {
     {"StringHref", kEnvironment, "env", LineItems(1) + kHrefBroken, SOAP_SYNTAX_ERROR},
     {"NumberHref", kAlerts, "alert", "<item>1</item><item href=\"#x\">2</item c>",
      SOAP_SYNTAX_ERROR},
+    // Lists inside records: what the inner list registered, and what the
+    // records around it did.
+    {"InnerItemHref", kParameters, "parameter", "<item><values>" + std::string(kHrefBroken),
+     SOAP_SYNTAX_ERROR},
+    {"InnerItemHrefAfterManyRecords", kParameters, "parameter",
+     ParameterItems(64) + "<item><values><item>a</item>" + kHrefBroken, SOAP_SYNTAX_ERROR},
+    {"InnerListBeforeAFailedRecord", kParameters, "parameter",
+     ParameterItems(3) + "<item id=\"x\"><values><item href=\"#y\"/></values></item>" +
+         "<item><name>&#0;</name></item>",
+     SOAP_SYNTAX_ERROR},
+    {"InnerItemHrefCutOff", kParameters, "parameter",
+     ParameterItems(65) + "<item><values><item href=\"#y\"/>", SOAP_EOF, true},
 };
 
 class FailedItem : public ::testing::TestWithParam<FailedItemCase>
@@ -383,7 +405,9 @@ template <class List> void ExpectFailedRead(Reader& reader, const FailedItemCase
     EXPECT_EQ(nullptr, list.__ptr);
     reader.TouchRegistrations();
     reader.Release();
-    const std::string next = c.response == kTraces ? FileItems(1) : "<item>7</item>";
+    const std::string next = c.response == kTraces       ? FileItems(1)
+                             : c.response == kParameters ? ParameterItems(1)
+                                                         : "<item>7</item>";
     ASSERT_EQ(SOAP_OK, reader.ReadList(c.response, c.member, next, list));
     EXPECT_EQ(1, list.__size);
 }
@@ -400,6 +424,8 @@ TEST_P(FailedItem, LeavesNoRegistrationInFreedItems)
             ExpectFailedRead<QORControl__ArrayOfRawSyslogEntry>(reader, c);
         else if (c.response == kEnvironment)
             ExpectFailedRead<QORControl__ArrayOfString>(reader, c);
+        else if (c.response == kParameters)
+            ExpectFailedRead<QORControl__ArrayOfProfileParameter>(reader, c);
         else
             ExpectFailedRead<QORControl__ArrayOfInt>(reader, c);
         reader.Release();
@@ -522,6 +548,83 @@ TEST(MultiReference, ReferencesAmongManyItems)
         EXPECT_STREQ(("t" + n).c_str(), files.__ptr[i].filename) << i;
         ASSERT_NE(nullptr, lines.__ptr[i]) << i;
         EXPECT_STREQ(("l" + n).c_str(), lines.__ptr[i]) << i;
+    }
+}
+
+// Reads the parameters of the records, and the elements of the trailer after
+// the response.
+int ReadParameters(Reader& reader, const std::string& records, const std::string& trailer,
+                   QORControl__ArrayOfProfileParameter& list)
+{
+    return reader.ReadMember(
+        Response(kParameters, "<parameter>" + records + "</parameter>", trailer), kParameters,
+        "parameter", list);
+}
+
+// Lists inside records: the ids and references of the inner lists, of the
+// records around them and of the records before and after, in three blocks
+// of records, each lead where they were written.
+TEST(MultiReference, ReferencesInListsInsideRecords)
+{
+    std::string records, trailer;
+    for (int i = 0; i < 130; ++i) {
+        const std::string n = std::to_string(i);
+        records += "<item id=\"p" + n + "\"><name>n" + n + "</name><values><item href=\"#v" + n +
+                   "\"/><item id=\"w" + n + "\">w" + n +
+                   "</item></values><dynamic-values><item href=\"#w" + n +
+                   "\"/></dynamic-values></item>";
+        trailer += "<x id=\"v" + n + "\">v" + n + "</x>";
+    }
+    records += "<item href=\"#p70\"/>";
+    Reader reader;
+    QORControl__ArrayOfProfileParameter list;
+    ASSERT_EQ(SOAP_OK, ReadParameters(reader, records, trailer, list));
+    ASSERT_EQ(131, list.__size);
+    for (int i = 0; i < 131; ++i) {
+        const QORControl__ProfileParameter& p = list.__ptr[i];
+        const std::string n = std::to_string(i < 130 ? i : 70);
+        EXPECT_STREQ(("n" + n).c_str(), p.name) << i;
+        ASSERT_TRUE(p.values != nullptr && p.values->__size == 2) << i;
+        ASSERT_TRUE(p.dynamic_values != nullptr && p.dynamic_values->__size == 1) << i;
+        EXPECT_STREQ(("v" + n).c_str(), p.values->__ptr[0]) << i;
+        EXPECT_STREQ(("w" + n).c_str(), p.values->__ptr[1]) << i;
+        EXPECT_STREQ(("w" + n).c_str(), p.dynamic_values->__ptr[0]) << i;
+    }
+    reader.TouchRegistrations();
+}
+
+// Lists of their own after the response, each read with room of its own for
+// its strings, and lists without ids among them: those the records name
+// hold what they were written with.
+TEST(MultiReference, ManySmallListsOfTheirOwn)
+{
+    std::string records, trailer;
+    for (int i = 0; i < 200; ++i) {
+        const std::string n = std::to_string(i);
+        records += "<item><values href=\"#v" + n + "\"/><sub-para href=\"#s" + n + "\"/></item>";
+        trailer += "<QORControl:ArrayOfString id=\"v" + n + "\"><i>v" + n + "</i><i>" +
+                   std::string(i, 'x') +
+                   "</i></QORControl:ArrayOfString>"
+                   "<QORControl:ArrayOfString><i>u</i></QORControl:ArrayOfString>"
+                   "<QORControl:ArrayOfSubProfileParameter id=\"s" +
+                   n + "\"><i><name>s" + n +
+                   "</name><unit>u</unit></i></QORControl:ArrayOfSubProfileParameter>"
+                   "<QORControl:ArrayOfSubProfileParameter><i><name>t</name></i>"
+                   "</QORControl:ArrayOfSubProfileParameter>";
+    }
+    Reader reader;
+    QORControl__ArrayOfProfileParameter list;
+    ASSERT_EQ(SOAP_OK, ReadParameters(reader, records, trailer, list));
+    ASSERT_EQ(200, list.__size);
+    for (int i = 0; i < 200; ++i) {
+        const QORControl__ProfileParameter& p = list.__ptr[i];
+        const std::string n = std::to_string(i);
+        ASSERT_TRUE(p.values != nullptr && p.values->__size == 2) << i;
+        ASSERT_TRUE(p.sub_para != nullptr && p.sub_para->__size == 1) << i;
+        EXPECT_STREQ(("v" + n).c_str(), p.values->__ptr[0]) << i;
+        EXPECT_EQ(std::string(i, 'x'), p.values->__ptr[1]) << i;
+        EXPECT_STREQ(("s" + n).c_str(), p.sub_para->__ptr[0].name) << i;
+        EXPECT_STREQ("u", p.sub_para->__ptr[0].unit) << i;
     }
 }
 

@@ -523,8 +523,9 @@ Written Write(Form form, std::size_t length)
     return {};
 }
 
-// Where the text stands: the first string of the reply, or after short
-// strings that leave 255, 256 or 257 bytes of a shared string piece.
+// Where the text stands: the first string of the reply (in a shared row, in
+// a piece of its own size), or after short strings that leave 255, 256 or
+// 257 bytes of a whole shared string piece.
 constexpr int kFirst = -1;
 const int kRooms[] = {kFirst, 255, 256, 257};
 
@@ -534,13 +535,15 @@ std::vector<std::string> Shorts(int room)
     std::vector<std::string> shorts;
     if (room == kFirst)
         return shorts;
-    std::size_t used = 0;
-    for (int i = 0; i < 239; ++i) {
+    // Strings of 16 bytes fill the pieces that grow to a whole one exactly
+    // (16, 32, ... 2048 bytes: 255 strings), then part of the whole one.
+    constexpr int kGrowing = 255;
+    constexpr int kInWhole = 239;
+    for (int i = 0; i < kGrowing + kInWhole; ++i) {
         std::string name = "s" + std::to_string(i);
         shorts.push_back(name + std::string(15 - name.size(), '.'));
-        used += 16;
     }
-    shorts.push_back(std::string(kPiece - static_cast<std::size_t>(room) - used - 1, 'f'));
+    shorts.push_back(std::string(kPiece - static_cast<std::size_t>(room) - kInWhole * 16 - 1, 'f'));
     return shorts;
 }
 
