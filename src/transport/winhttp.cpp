@@ -1033,6 +1033,11 @@ BOOL hand_on(Request* r, void* buffer, DWORD to_read, DWORD* read)
         std::memcpy(buffer, r->data.data() + r->read_pos, n);
     r->read_pos += n;
     resume(r);
+    // The last chunk may have come out of what curl held back while the
+    // transfer was paused: curl ends the transfer (with the trailer it has)
+    // only on its next step, which takes it without waiting.
+    if (r->unread() == 0 && r->chunks.ended() && r->attached && !r->finished)
+        step(r);
     if (r->finished && r->attached)
         detach(r); // the connection goes back for the next request
     if (read != nullptr)
