@@ -378,20 +378,21 @@ void apply_soap_timeouts(struct soap* soap, HINTERNET request)
     }
 }
 
-// Takes in what has already arrived of the reply's rest, up to 64 KB, never
-// waiting for more: the call's time does not depend on how slowly the rest
-// comes. Closing the request then keeps its connection for the next call
-// when the reply ended, and drops it when it did not.
+// Takes in what has already arrived of the reply's rest, in at most four
+// reads of 16 KB, never waiting for more: the call's time does not depend on
+// how slowly the rest comes, even when it trickles in as fast as it is read
+// (reads counted by bytes went on with it to its end). Closing the request
+// then keeps its connection for the next call when the reply ended, and
+// drops it when it did not.
 void finish_winhttp_reply(PluginData* d)
 {
     if (d->reply == nullptr)
         return;
     char buf[16384];
-    for (size_t left = sizeof buf * 4; left > 0;) {
+    for (int reads = 0; reads < 4; ++reads) {
         DWORD got = 0;
         if (!WinHttpReadArrivedData(d->reply, buf, sizeof buf, &got) || got == 0)
             break;
-        left -= std::min<size_t>(left, got);
     }
     close_reply(d);
 }
