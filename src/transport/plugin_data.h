@@ -142,7 +142,7 @@ struct PluginData
     // the end: a connection whose last exchange broke off (garbage, an
     // unparsable reply) is never used for the next call.
     bool exchange_complete = true;
-    ResponseFrame frame; // NI_HTTP, NI_HTTPS, PIPE and GSOAP_HTTP
+    ResponseFrame frame; // every transport
     ReplyShape shape;    // every transport
     // "Basic ..." for the header block being written; empty outside it.
     std::string authorization;
@@ -193,10 +193,8 @@ struct PluginData
     WinHttpState state = WinHttpState::Idle;
     std::string request;          // raw request bytes of the current call
     HINTERNET reply = nullptr;    // the current call's request handle, once sent
-    std::string reply_pending;    // rebuilt bytes not yet handed to the toolkit
-    size_t reply_pending_pos = 0; // handed on from reply_pending
-    bool reply_rechunked = false; // the body is handed on in chunks of its own
-    bool reply_ended = false;     // the toolkit has had every byte
+    std::string reply_pending;    // the rebuilt header block, not yet read in full
+    size_t reply_pending_pos = 0; // read from reply_pending
 };
 
 // The plug-in's data of a context, or null.
@@ -208,9 +206,10 @@ void trace_bytes(FILE* file, const char* data, size_t n);
 // Reads at most n bytes of the current response from the connection into s;
 // 0 at its end or on an error (with soap->errnum set for a time-out).
 using RawRead = size_t (*)(struct soap* soap, PluginData* d, char* s, size_t n);
-// The receive step of the transports that carry HTTP themselves: reads
-// through the context's response frame, traces every byte as it came, and
-// fails the call with SOAP_HTTP_ERROR when the frame refuses the reply.
+// The receive step of every transport: reads through the context's response
+// frame (WinHTTP's read gives the header block it rebuilds, then the body as
+// it came), traces every byte as it came, and fails the call with
+// SOAP_HTTP_ERROR when the frame refuses the reply.
 size_t framed_recv(struct soap* soap, PluginData* d, char* s, size_t n, RawRead read);
 // A kept connection is fit for the next call only when its last response
 // was read to its end (the end of its frame came, not only the end of what

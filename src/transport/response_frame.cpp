@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "transport/http_fields.h"
 #include "transport/plugin_data.h"
 
 namespace qortransport {
@@ -14,13 +15,6 @@ std::string lower(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
-}
-
-std::string trimmed(const std::string& s)
-{
-    const size_t b = s.find_first_not_of(" \t");
-    const size_t e = s.find_last_not_of(" \t\r");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
 // The end of the first header block that ends at or after from (just past
@@ -59,44 +53,27 @@ struct Framing
     bool chunked = false;
     bool has_length = false;
     unsigned long long length = 0;
-    // The toolkit reads the body in chunks: the last Transfer-Encoding line
-    // (with the lines that go on from it) says "chunked" and nothing else.
+    // The toolkit reads the body in chunks: the last Transfer-Encoding field
+    // says "chunked" and nothing else.
     bool toolkit_chunks = false;
 };
 
+// The framing of a header block by its fields as the toolkit reads them.
 Framing framing_of(const std::string& head)
 {
     Framing f;
-    std::string coding; // of the last Transfer-Encoding line
-    bool in_coding = false;
-    size_t pos = head.find('\n');
-    while (pos != std::string::npos && pos + 1 < head.size()) {
-        const size_t next = head.find('\n', pos + 1);
-        const std::string line =
-            head.substr(pos + 1, next == std::string::npos ? std::string::npos : next - pos - 1);
-        pos = next;
-        if (in_coding && (line[0] == ' ' || line[0] == '\t')) {
-            coding += " " + trimmed(line);
-            continue;
-        }
-        in_coding = false;
-        const size_t colon = line.find(':');
-        if (colon == std::string::npos)
-            continue;
-        const std::string name = lower(trimmed(line.substr(0, colon)));
-        const std::string value = trimmed(line.substr(colon + 1));
-        if (name == "transfer-encoding") {
+    for (const HttpField& field : http_fields(head)) {
+        const std::string& value = field.value;
+        if (toolkit_matches(field.name, "Transfer-Encoding")) {
             f.chunked = f.chunked || lower(value).find("chunked") != std::string::npos;
-            coding = value;
-            in_coding = true;
+            f.toolkit_chunks = toolkit_matches(value, "chunked");
         }
-        if (name == "content-length" && !value.empty() && value.size() <= 18 &&
+        if (toolkit_matches(field.name, "Content-Length") && !value.empty() && value.size() <= 18 &&
             value.find_first_not_of("0123456789") == std::string::npos) {
             f.has_length = true;
             f.length = std::stoull(value);
         }
     }
-    f.toolkit_chunks = lower(trimmed(coding)) == "chunked";
     return f;
 }
 

@@ -1,8 +1,10 @@
 // WINHTTP and WINHTTPS: the toolkit's request bytes are collected, then sent
 // as one request of the WinHTTP session; the response is handed back to the
-// toolkit as plain HTTP/1.1 bytes as they arrive: a rebuilt header block with
-// the reply's length, or, when the reply announced none, with a chunked body
-// of its own, so that a reply cut short is never taken for a whole one.
+// toolkit as HTTP/1.1 bytes as they arrive, through the response frame as on
+// the other transports: a rebuilt header block with the reply's own
+// Transfer-Encoding and Content-Length fields, and the body as it came, its
+// chunks included, so that the toolkit reads the body as it reads it from a
+// connection of its own.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "rscp/rscp_utf.h"
+#include "transport/http_fields.h"
 #include "transport/plugin_data.h"
 
 namespace qortransport {
@@ -77,8 +80,6 @@ void close_reply(PluginData* d)
     d->reply = nullptr;
     d->reply_pending.clear();
     d->reply_pending_pos = 0;
-    d->reply_rechunked = false;
-    d->reply_ended = false;
 }
 
 void close_connect(PluginData* d)
@@ -130,6 +131,7 @@ int winhttp_send(struct soap* soap, const char* s, size_t n)
     if (d->state != WinHttpState::Sending) {
         close_reply(d);
         d->request.clear();
+        d->frame.reset();
         d->state = WinHttpState::Sending;
     }
     trace_bytes(d->trace_sent, s, n);
@@ -150,7 +152,9 @@ bool managed_header(const std::string& line)
 // A header's text of any length: a text that does not fit the buffer is
 // asked for again with the size that the session says it needs (in bytes,
 // its terminator included); n is the text's size in bytes after a query.
-std::string query_text(HINTERNET req, DWORD level)
+// The session widens each byte to a unit: bytes gives them back as they
+// came, else a unit above 0x7F is '?'.
+std::string query_text(HINTERNET req, DWORD level, bool bytes = false)
 {
     std::u16string buf(256, u'\0');
     DWORD n = static_cast<DWORD>(buf.size() * sizeof(QOR_UC));
@@ -166,9 +170,21 @@ std::string query_text(HINTERNET req, DWORD level)
         return std::string();
     std::string out;
     const std::size_t length = std::min<std::size_t>(n / sizeof(QOR_UC), buf.size());
-    for (std::size_t i = 0; i < length && buf[i] != 0; ++i)
-        out += static_cast<char>(buf[i] < 0x80 ? buf[i] : '?');
+    for (std::size_t i = 0; i < length && (bytes || buf[i] != 0); ++i)
+        out += static_cast<char>(buf[i] < (bytes ? 0x100 : 0x80) ? buf[i] : '?');
     return out;
+}
+
+// The reply's fields that the toolkit reads its body by, as they came.
+std::string framing_fields(const std::string& block)
+{
+    std::string lines;
+    for (const HttpField& field : http_fields(block)) {
+        if (toolkit_matches(field.name, "Transfer-Encoding") ||
+            toolkit_matches(field.name, "Content-Length"))
+            lines += field.lines;
+    }
+    return lines;
 }
 
 // Sends the collected request and rebuilds the response's header block.
@@ -215,6 +231,8 @@ bool start_reply(struct soap* soap, PluginData* d)
     if (ok && !wheaders.empty())
         ok = WinHttpAddRequestHeaders(req, wheaders.c_str(), static_cast<DWORD>(-1),
                                       WINHTTP_ADDREQ_FLAG_ADD);
+    if (ok)
+        ok = WinHttpSetRawBody(req, 1);
     if (!ok) {
         fail_call(soap, "WinHttpSetOption", WinHttpGetLastError());
         return false;
@@ -238,52 +256,42 @@ bool start_reply(struct soap* soap, PluginData* d)
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &len, WINHTTP_NO_HEADER_INDEX);
     const std::string reason = query_text(req, WINHTTP_QUERY_STATUS_TEXT);
     const std::string content_type = query_text(req, WINHTTP_QUERY_CONTENT_TYPE);
-    const std::string coding = query_text(req, WINHTTP_QUERY_TRANSFER_ENCODING);
-    const std::string length = query_text(req, WINHTTP_QUERY_CONTENT_LENGTH);
     std::string& head = d->reply_pending;
     head =
         "HTTP/1.1 " + std::to_string(status) + " " + (reason.empty() ? "Status" : reason) + "\r\n";
     if (!content_type.empty())
         head += "Content-Type: " + content_type + "\r\n";
-    d->reply_rechunked = coding.find("chunked") != std::string::npos || length.empty() ||
-                         length.size() > 18 ||
-                         length.find_first_not_of("0123456789") != std::string::npos;
-    head += d->reply_rechunked ? "Transfer-Encoding: chunked\r\n\r\n"
-                               : "Content-Length: " + length + "\r\n\r\n";
+    head += framing_fields(query_text(req, WINHTTP_QUERY_RAW_HEADERS_CRLF, true)) + "\r\n";
     d->reply_pending_pos = 0;
     return true;
 }
 
-// Hands on up to n body bytes into s as the toolkit expects them; 0 at the
-// end or when the reply broke off.
-size_t next_body_bytes(struct soap* soap, PluginData* d, char* s, size_t n)
+// Reads the reply for the response frame: the rebuilt header block, then the
+// body as it came; 0 at its end or when it broke off.
+size_t winhttp_read(struct soap* soap, PluginData* d, char* s, size_t n)
 {
-    if (!d->reply_rechunked) {
-        DWORD got = 0;
-        if (!WinHttpReadData(d->reply, s, static_cast<DWORD>(std::min<size_t>(n, 1u << 20)),
-                             &got)) {
-            fail_call(soap, "WinHttpReadData", WinHttpGetLastError());
-            d->reply_ended = true;
+    if (d->state == WinHttpState::Sending) {
+        d->state = WinHttpState::Receiving;
+        if (!start_reply(soap, d)) {
+            close_reply(d);
             return 0;
         }
-        d->reply_ended = got == 0;
-        return got;
     }
-    char buf[16384];
+    if (d->state != WinHttpState::Receiving || d->reply == nullptr)
+        return 0;
+    const size_t pending = d->reply_pending.size() - d->reply_pending_pos;
+    if (pending > 0) {
+        const size_t k = std::min(n, pending);
+        std::memcpy(s, d->reply_pending.data() + d->reply_pending_pos, k);
+        d->reply_pending_pos += k;
+        return k;
+    }
     DWORD got = 0;
-    if (!WinHttpReadData(d->reply, buf, sizeof buf, &got)) {
+    if (!WinHttpReadData(d->reply, s, static_cast<DWORD>(std::min<size_t>(n, 1u << 20)), &got)) {
         fail_call(soap, "WinHttpReadData", WinHttpGetLastError());
-        d->reply_ended = true;
         return 0;
     }
-    char size_line[16]; // eight hex digits at most, the line end and NUL
-    std::snprintf(size_line, sizeof size_line, "%x\r\n", static_cast<unsigned>(got));
-    d->reply_pending.assign(size_line);
-    d->reply_pending.append(buf, got);
-    d->reply_pending += "\r\n"; // after the last chunk: the end of the empty trailer
-    d->reply_pending_pos = 0;
-    d->reply_ended = got == 0;
-    return 0;
+    return got;
 }
 
 size_t winhttp_recv(struct soap* soap, char* s, size_t n)
@@ -291,34 +299,7 @@ size_t winhttp_recv(struct soap* soap, char* s, size_t n)
     PluginData* d = plugin_data(soap);
     if (d == nullptr || d->connect == nullptr)
         return 0;
-    if (d->state == WinHttpState::Sending) {
-        d->state = WinHttpState::Receiving;
-        if (!start_reply(soap, d)) {
-            close_reply(d);
-            d->reply_ended = true;
-            return 0;
-        }
-    }
-    if (d->state != WinHttpState::Receiving || d->reply == nullptr)
-        return 0;
-    for (;;) {
-        const size_t pending = d->reply_pending.size() - d->reply_pending_pos;
-        if (pending > 0) {
-            const size_t k = std::min(n, pending);
-            std::memcpy(s, d->reply_pending.data() + d->reply_pending_pos, k);
-            d->reply_pending_pos += k;
-            trace_bytes(d->trace_received, s, k);
-            return k;
-        }
-        if (d->reply_ended)
-            return 0;
-        if (const size_t k = next_body_bytes(soap, d, s, n)) {
-            trace_bytes(d->trace_received, s, k);
-            return k;
-        }
-        if (!d->reply_rechunked)
-            return 0;
-    }
+    return framed_recv(soap, d, s, n, winhttp_read);
 }
 
 int winhttp_close(struct soap* soap)
@@ -378,20 +359,21 @@ void apply_soap_timeouts(struct soap* soap, HINTERNET request)
     }
 }
 
-// Takes in what has already arrived of the reply's rest, up to 64 KB, never
-// waiting for more: the call's time does not depend on how slowly the rest
-// comes. Closing the request then keeps its connection for the next call
-// when the reply ended, and drops it when it did not.
+// Takes in what has already arrived of the reply's rest, in at most four
+// reads of 16 KB, never waiting for more: the call's time does not depend on
+// how slowly the rest comes, even when it trickles in as fast as it is read
+// (reads counted by bytes went on with it to its end). Closing the request
+// then keeps its connection for the next call when the reply ended, and
+// drops it when it did not.
 void finish_winhttp_reply(PluginData* d)
 {
     if (d->reply == nullptr)
         return;
     char buf[16384];
-    for (size_t left = sizeof buf * 4; left > 0;) {
+    for (int reads = 0; reads < 4; ++reads) {
         DWORD got = 0;
         if (!WinHttpReadArrivedData(d->reply, buf, sizeof buf, &got) || got == 0)
             break;
-        left -= std::min<size_t>(left, got);
     }
     close_reply(d);
 }

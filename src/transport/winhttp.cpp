@@ -172,7 +172,8 @@ struct Request : Handle
     // is taken out here, so that the body ends at its last chunk.
     bool chunked = false;
     WinHttpChunks chunks;
-    std::string data; // unread body bytes from read_pos on
+    bool raw_body = false; // the body is handed on with its chunks (WinHttpSetRawBody)
+    std::string data;      // unread body bytes from read_pos on
     size_t read_pos = 0;
     size_t unread() const { return data.size() - read_pos; }
     // The body has been handed on to its end: after the last chunk, whatever
@@ -245,7 +246,12 @@ size_t on_body(char* ptr, size_t size, size_t n, void* user)
     r->arrived += size * n;
     if (!r->chunked) {
         r->data.append(ptr, size * n);
-    } else if (!r->chunks.feed(ptr, size * n, &r->data)) {
+        return size * n;
+    }
+    const size_t in_body = r->chunks.feed(ptr, size * n, r->raw_body ? nullptr : &r->data);
+    if (r->raw_body)
+        r->data.append(ptr, r->chunks.broken() ? size * n : in_body);
+    if (r->chunks.broken()) {
         r->failure = ERROR_WINHTTP_CONNECTION_ERROR; // as curl fails a broken chunk
         return 0;
     }
@@ -840,8 +846,11 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved)
     lib.easy_setopt(curl, CURLOPT_URL, url.c_str());
     lib.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     lib.easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    // Chunks come as they came, and on_body takes their data out of them.
+    // Chunks come as they came, and on_body takes their data out of them;
+    // no other coding is taken off (curl would fail a body that is not in
+    // the coding a Transfer-Encoding field names, or one it does not know).
     lib.easy_setopt(curl, CURLOPT_HTTP_TRANSFER_DECODING, 0L);
+    lib.easy_setopt(curl, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     lib.easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     if (!s->agent.empty())
         lib.easy_setopt(curl, CURLOPT_USERAGENT, s->agent.c_str());
@@ -933,6 +942,18 @@ BOOL WinHttpSetPeerCheck(HINTERNET request, WINHTTP_PEER_CHECK check, void* cont
     return 1;
 }
 
+BOOL WinHttpSetRawBody(HINTERNET request, BOOL raw)
+{
+    Request* r = lookup<Request>(request, Kind::Request);
+    if (r == nullptr)
+        return 0;
+    if (r->received || r->attached)
+        return fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
+    r->raw_body = raw != 0;
+    g_last_error = ERROR_SUCCESS;
+    return 1;
+}
+
 BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, const QOR_UC* name, void* buffer,
                          DWORD* length, DWORD* index)
 {
@@ -995,10 +1016,12 @@ namespace {
 
 // Why the body cannot be read on once its unread bytes are gone:
 // ERROR_SUCCESS when it ended, or goes on. What becomes of a chunked body's
-// trailer is no part of the body.
+// trailer is no part of the body. A body read as it came ends where curl
+// refused its chunks: their reader judges them.
 DWORD body_error(const Request* r)
 {
-    return r->chunks.ended() ? ERROR_SUCCESS : transfer_error(r);
+    return r->chunks.ended() || (r->raw_body && r->chunks.broken()) ? ERROR_SUCCESS
+                                                                    : transfer_error(r);
 }
 
 // Waits, within the receive time-out, until body bytes are unread or the
@@ -1033,6 +1056,11 @@ BOOL hand_on(Request* r, void* buffer, DWORD to_read, DWORD* read)
         std::memcpy(buffer, r->data.data() + r->read_pos, n);
     r->read_pos += n;
     resume(r);
+    // The last chunk may have come out of what curl held back while the
+    // transfer was paused: curl ends the transfer (with the trailer it has)
+    // only on its next step, which takes it without waiting.
+    if (r->unread() == 0 && r->chunks.ended() && r->attached && !r->finished)
+        step(r);
     if (r->finished && r->attached)
         detach(r); // the connection goes back for the next request
     if (read != nullptr)

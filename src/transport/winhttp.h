@@ -146,6 +146,13 @@ BOOL WinHttpReceiveResponse(HINTERNET request, void* reserved);
 // check removes it.
 typedef BOOL (*WINHTTP_PEER_CHECK)(const sockaddr* remote, BOOL proxied, void* context);
 BOOL WinHttpSetPeerCheck(HINTERNET request, WINHTTP_PEER_CHECK check, void* context);
+// Not of WinHTTP: the request's body is read as it came, its transfer coding
+// kept. A chunked body (curl's framing) ends, as it does otherwise, at the
+// line feed after its last chunk's size, and its trailer is never handed on;
+// where curl refuses the chunks, the body ends after every byte it read with
+// the refused ones, which their reader judges as it reads chunks itself.
+// Set before WinHttpReceiveResponse.
+BOOL WinHttpSetRawBody(HINTERNET request, BOOL raw);
 // Status code (with WINHTTP_QUERY_FLAG_NUMBER: a DWORD), status text, content
 // type, content length, transfer coding or all response headers as 16-bit
 // text ("" when the response has no such header); the fields of a chunked

@@ -7,9 +7,10 @@
 
 namespace qortransport {
 
-bool WinHttpChunks::feed(const char* bytes, size_t n, std::string* out)
+size_t WinHttpChunks::feed(const char* bytes, size_t n, std::string* data)
 {
-    for (size_t i = 0; i < n && state_ != State::Ended && state_ != State::Broken;) {
+    size_t i = 0;
+    while (i < n && state_ != State::Ended && state_ != State::Broken) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         switch (state_) {
         case State::Size:
@@ -35,7 +36,8 @@ bool WinHttpChunks::feed(const char* bytes, size_t n, std::string* out)
             break;
         case State::Data: {
             const size_t k = static_cast<size_t>(std::min<uint64_t>(size_, n - i));
-            out->append(bytes + i, k);
+            if (data != nullptr)
+                data->append(bytes + i, k);
             i += k;
             size_ -= k;
             if (size_ == 0)
@@ -56,7 +58,7 @@ bool WinHttpChunks::feed(const char* bytes, size_t n, std::string* out)
             break;
         }
     }
-    return state_ != State::Broken;
+    return i;
 }
 
 } // namespace qortransport

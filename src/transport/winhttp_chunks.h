@@ -20,10 +20,11 @@ class WinHttpChunks
 {
   public:
     // Takes n more bytes of the body as it came, appending the data in them
-    // to out; false when they break the chunked framing. Bytes after the
-    // chunk of size 0 (the trailer, or what came past the body) are passed
-    // over.
-    bool feed(const char* bytes, size_t n, std::string* out);
+    // to data (unless null). Returns how many of them belong to the body:
+    // all until it ends, then those up to the line feed after the size 0,
+    // none after it (the trailer, or what came past the body, is passed
+    // over), and those before the first byte that breaks the framing.
+    size_t feed(const char* bytes, size_t n, std::string* data);
     // The chunk of size 0 and the line feed after its size came: the body
     // has ended, its trailer may not have.
     bool ended() const { return state_ == State::Ended; }

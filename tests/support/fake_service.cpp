@@ -760,6 +760,14 @@ std::size_t FakeService::connections_accepted() const
     return impl_->accepted;
 }
 
+std::size_t FakeService::connections_open() const
+{
+    std::lock_guard<std::mutex> lock(impl_->conn_mu);
+    return static_cast<std::size_t>(std::count_if(impl_->connections.begin(),
+                                                  impl_->connections.end(),
+                                                  [](const auto& c) { return !c->finished; }));
+}
+
 bool FakeService::wait_for_requests(std::size_t n, std::chrono::milliseconds timeout) const
 {
     std::unique_lock<std::mutex> lock(impl_->mu);

@@ -205,6 +205,9 @@ class FakeService
     Request request(std::size_t index) const; // throws std::out_of_range
     Request last_request() const;             // throws std::out_of_range when none
     std::size_t connections_accepted() const;
+    // Connections it still serves or holds: not yet closed by the client,
+    // by the service or after kIdleTimeout without a byte from the client.
+    std::size_t connections_open() const;
     // True once at least n requests were recorded; false after the timeout
     // (clamped to kMaxWait).
     bool wait_for_requests(std::size_t n,

@@ -82,6 +82,11 @@ TEST(ResponseFrame, HandsOnTheFinalReplyUpToItsLength)
     const std::string cont = "HTTP/1.1 100 Continue\r\n\r\n";
     const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
                                 "Content-Length: 5\r\n\r\n3\r\nabc\r\n0\r\n\r\n";
+    // Fields named and valued as the toolkit compares them.
+    const std::string quoted = "HTTP/1.1 200 OK\r\nTransfer_Encoding: \"chunked\"\r\n"
+                               "Content-Length: 5\r\n\r\n3\r\nabc\r\n0\r\n\r\n";
+    const std::string spaced = "HTTP/1.1 200 OK\r\nTransfer-Encoding : chunked\r\n"
+                               "Content-Length: 5\r\n\r\n";
     struct Case
     {
         std::vector<std::string> segments;
@@ -97,6 +102,8 @@ TEST(ResponseFrame, HandsOnTheFinalReplyUpToItsLength)
         {{"\r\n" + kHead + "hello"}, kHead + "hello"},
         {{"HTTP/1.1 200 OK\nContent-Length: 2\n\nab"}, "HTTP/1.1 200 OK\nContent-Length: 2\n\nab"},
         {{chunked}, chunked.substr(0, chunked.size() - 2)}, // the trailer stays back
+        {{quoted}, quoted.substr(0, quoted.size() - 2)},
+        {{spaced + "3\r\nabc\r\n0\r\n\r\n"}, spaced + "3\r\nab"},
         {{"HTTP/1.1 200 OK\r\n\r\nabc", "def"}, "HTTP/1.1 200 OK\r\n\r\nabcdef"},
         {{}, ""},
         {{head_of(ResponseFrame::kMaxHead - 1) + "hello"},
