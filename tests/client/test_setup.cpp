@@ -342,6 +342,32 @@ TEST(ClientPse, UnreadableClientPseEndsTheRunBeforeAnyCall)
     EXPECT_EQ(instance.service->request_count(), 0u);
 }
 
+// A Shutdown with -user over NI_HTTPS to a fake service behind a TLS front
+// with the test server's certificate, which only the trusting PSE trusts;
+// the services table that names the front's port is in effect while it lives.
+struct PasswordOverTls
+{
+    explicit PasswordOverTls(const std::string& services)
+        : instance(clienttest::start_instance()),
+          tls(test_pki().server_cert, test_pki().server_key, "", instance.service->port())
+    {
+        instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
+        std::ofstream(services) << "qorctrls" << (instance.nr < 10 ? "0" : "") << instance.nr << " "
+                                << tls.port() << "/tcp\n";
+        NiSetServicesFile(services.c_str());
+        words = {"-prot", "NI_HTTPS", "-user", "u", "Secret9"};
+        const std::vector<std::string> call = instance.call({"Shutdown"});
+        words.insert(words.end(), call.begin(), call.end());
+    }
+    ~PasswordOverTls() { NiSetServicesFile(nullptr); }
+    PasswordOverTls(const PasswordOverTls&) = delete;
+    PasswordOverTls& operator=(const PasswordOverTls&) = delete;
+
+    clienttest::Instance instance;
+    TlsProxy tls;
+    std::vector<std::string> words;
+};
+
 // The PSE that decides the mode over NI_HTTPS is the file that the SSL layer
 // opens, named by the variables' own bytes, behind a TLS front whose
 // certificate the user's PSE does not trust: a name that 16-bit text would
@@ -407,16 +433,10 @@ TEST(ClientPse, TheJudgedPseIsTheOneOpened)
                 << c.label;
         }
     }
-    clienttest::Instance instance = clienttest::start_instance();
-    instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
-    TlsProxy tls(test_pki().server_cert, test_pki().server_key, "", instance.service->port());
-    const std::string services = b + "services";
-    std::ofstream(services) << "qorctrls" << (instance.nr < 10 ? "0" : "") << instance.nr << " "
-                            << tls.port() << "/tcp\n";
-    NiSetServicesFile(services.c_str());
-    std::vector<std::string> words = {"-prot", "NI_HTTPS", "-user", "u", "Secret9"};
-    const std::vector<std::string> call = instance.call({"Shutdown"});
-    words.insert(words.end(), call.begin(), call.end());
+    PasswordOverTls front(b + "services");
+    clienttest::Instance& instance = front.instance;
+    TlsProxy& tls = front.tls;
+    const std::vector<std::string>& words = front.words;
     for (const auto& c : cases) {
         const auto value = [](const Var& v) { return v ? v->c_str() : nullptr; };
         EnvVar secudir("SECUDIR", value(c.secudir));
@@ -441,7 +461,6 @@ TEST(ClientPse, TheJudgedPseIsTheOneOpened)
         EXPECT_EQ(tls.handshakes_completed(), handshakes) << c.label;
         EXPECT_EQ(instance.service->request_count(), requests) << c.label;
     }
-    NiSetServicesFile(nullptr);
 }
 
 // A PSE name that is there but leads to no file (a link to nothing, a link
@@ -470,16 +489,10 @@ TEST(ClientPse, ANameThatLeadsNowhereNeverVerifiesNoServer)
     };
     for (const auto& c : cases)
         ASSERT_TRUE(run_command(c.setup)) << c.label;
-    clienttest::Instance instance = clienttest::start_instance();
-    instance.service->set_default(qortest::Reply::ok_empty("Shutdown"));
-    TlsProxy tls(test_pki().server_cert, test_pki().server_key, "", instance.service->port());
-    const std::string services = b + "services";
-    std::ofstream(services) << "qorctrls" << (instance.nr < 10 ? "0" : "") << instance.nr << " "
-                            << tls.port() << "/tcp\n";
-    NiSetServicesFile(services.c_str());
-    std::vector<std::string> words = {"-prot", "NI_HTTPS", "-user", "u", "Secret9"};
-    const std::vector<std::string> call = instance.call({"Shutdown"});
-    words.insert(words.end(), call.begin(), call.end());
+    PasswordOverTls front(b + "services");
+    clienttest::Instance& instance = front.instance;
+    TlsProxy& tls = front.tls;
+    const std::vector<std::string>& words = front.words;
     for (const auto& c : cases) {
         EnvVar secudir("SECUDIR", c.folder.c_str());
         const int handshakes = tls.handshakes_completed();
@@ -489,7 +502,6 @@ TEST(ClientPse, ANameThatLeadsNowhereNeverVerifiesNoServer)
         EXPECT_EQ(tls.handshakes_completed(), handshakes) << c.label;
         EXPECT_EQ(instance.service->request_count(), requests) << c.label;
     }
-    NiSetServicesFile(nullptr);
 }
 
 TEST(ClientStrings, ConversionsReplaceControlCharacters)
