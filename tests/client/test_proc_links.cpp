@@ -282,6 +282,32 @@ bool mount_link_on(const std::string& link, const std::string& target)
            0;
 }
 
+// Runs `step` in a child with a mount namespace of its own, where "/" is
+// private so nothing it mounts is seen outside; its one-letter outcome comes
+// back through a pipe: 's' when the namespace could not be made, '?' when
+// the child ended without saying (it crashed).
+template <typename Step> char in_own_mount_namespace(const Step& step)
+{
+    int result[2];
+    if (pipe2(result, O_CLOEXEC) != 0)
+        return '?';
+    const pid_t child = fork();
+    if (child == 0) {
+        const char outcome = unshare(CLONE_NEWNS) == 0 &&
+                                     mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+                                 ? step()
+                                 : 's';
+        (void)!write(result[1], &outcome, 1);
+        _exit(0);
+    }
+    close(result[1]);
+    char outcome = '?'; // stays when nothing comes back
+    (void)!read(result[0], &outcome, 1);
+    close(result[0]);
+    waitpid(child, nullptr, 0);
+    return outcome;
+}
+
 // A mount can stand a link of /proc in another file system's folder, or
 // another file system's link in a folder of /proc: whether the kernel or its
 // text leads on is a matter of the link's own file system. Through a link of
@@ -325,24 +351,10 @@ TEST(ClientProcLinks, ALinkIsFollowedAsItsOwnFileSystemHasIt)
                 " with " + c.link + " on " + c.on;
             const std::string link = scene.name(c.link), on = scene.name(c.on);
             const std::string name = scene.name(c.name);
-            int result[2];
-            ASSERT_EQ(pipe2(result, O_CLOEXEC), 0);
-            const pid_t child = fork();
-            if (child == 0) {
-                char outcome = 's'; // the mount could not be made
-                if (unshare(CLONE_NEWNS) == 0 &&
-                    mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                    mount_link_on(link, on))
-                    outcome = write_new(writer, name) ? 'y' : 'n';
-                (void)!write(result[1], &outcome, 1);
-                _exit(0);
-            }
-            close(result[1]);
-            char outcome = 's';
-            const bool reported = read(result[0], &outcome, 1) == 1;
-            close(result[0]);
-            waitpid(child, nullptr, 0);
-            ASSERT_TRUE(reported) << label;
+            const char outcome = in_own_mount_namespace([&] {
+                return !mount_link_on(link, on) ? 's' : write_new(writer, name) ? 'y' : 'n';
+            });
+            ASSERT_NE(outcome, '?') << label;
             if (outcome == 's')
                 GTEST_SKIP() << "no link can be mounted here";
             EXPECT_EQ(outcome == 'y', where != nullptr) << label;
@@ -365,29 +377,15 @@ TEST(ClientProcLinks, TheCopyTakesItsNameOnlyThroughAProcFileSystem)
         std::ofstream(folder / "decoy.zip") << "decoy";
         if (existing)
             std::ofstream(folder / "OUT.zip") << "old";
-        int result[2];
-        ASSERT_EQ(pipe2(result, O_CLOEXEC), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            bool made = unshare(CLONE_NEWNS) == 0 &&
-                        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                        mount("qor", "/proc", "tmpfs", 0, nullptr) == 0 &&
+        const char outcome = in_own_mount_namespace([&] {
+            bool made = mount("qor", "/proc", "tmpfs", 0, nullptr) == 0 &&
                         mkdir("/proc/self", 0755) == 0 && mkdir("/proc/self/fd", 0755) == 0;
             for (int n = 0; made && n < 256; ++n)
                 made = symlink((folder / "decoy.zip").c_str(),
                                ("/proc/self/fd/" + std::to_string(n)).c_str()) == 0;
-            const char outcome = !made                                              ? 's'
-                                 : write_new(Writer::kSnapshot, folder / "OUT.zip") ? 'y'
-                                                                                    : 'n';
-            (void)!write(result[1], &outcome, 1);
-            _exit(0);
-        }
-        close(result[1]);
-        char outcome = 's';
-        const bool reported = read(result[0], &outcome, 1) == 1;
-        close(result[0]);
-        waitpid(child, nullptr, 0);
-        ASSERT_TRUE(reported);
+            return !made ? 's' : write_new(Writer::kSnapshot, folder / "OUT.zip") ? 'y' : 'n';
+        });
+        ASSERT_NE(outcome, '?');
         if (outcome == 's')
             GTEST_SKIP() << "no tmpfs could be put on /proc";
         const std::string label = existing ? "over OUT.zip" : "a new OUT.zip";
