@@ -194,7 +194,7 @@ template <class Inside> void unlink_chain(void** at, const Inside& inside)
 template <class Inside>
 void drop_references(struct soap* soap, const Made& made, const Inside& inside)
 {
-    made.for_each_entry([soap, &inside](struct soap_ilist* ip) {
+    made.for_each_entry([&](struct soap_ilist* ip) {
         if (ip->ptr != nullptr && inside(ip->ptr))
             ip->ptr = nullptr;
         if (ip->smart != nullptr && inside(ip->smart))
