@@ -628,6 +628,121 @@ TEST(MultiReference, ManySmallListsOfTheirOwn)
     }
 }
 
+// The strings of a list share pieces of a string scope: the first piece is
+// as large as the first string (its NUL included), each next one the larger
+// of the string and twice the piece before, up to 4096 bytes; a string of
+// more than 256 bytes gets room of its own. Each row is a list's strings by
+// their sizes with the NUL: pieces filled to the byte, a string one byte
+// over the room left in a growing piece and in a whole one, a string larger
+// than twice the piece before, the longest shared string and the first
+// one not shared. Read as a list, as lists inside records (whose names
+// share the pieces) and as a list of its own after the response, every
+// string reads back exactly (the sanitizer build reports a string written
+// past its room).
+struct PieceCase
+{
+    const char* name;
+    friend void PrintTo(const PieceCase& c, std::ostream* os) { *os << c.name; }
+    std::vector<std::size_t> sizes; // with the NUL
+};
+
+std::vector<std::size_t> Sizes(std::initializer_list<std::vector<std::size_t>> runs)
+{
+    std::vector<std::size_t> sizes;
+    for (const std::vector<std::size_t>& run : runs)
+        sizes.insert(sizes.end(), run.begin(), run.end());
+    return sizes;
+}
+
+std::vector<std::size_t> Times(int n, std::size_t size)
+{
+    return std::vector<std::size_t>(static_cast<std::size_t>(n), size);
+}
+
+const PieceCase kPieceCases[] = {
+    {"OneByteStrings", Times(9, 1)},
+    {"OneByteThenTheLongestShared", {1, 256, 1}},
+    {"TheLongestSharedThenOneByte", {256, 1, 255, 1, 256}},
+    {"FirstNotShared", {257, 1, 257, 2}},
+    {"EachGrowingPieceFilledToTheByte", Sizes({{16, 32, 64, 128, 256},
+                                               Times(2, 256),
+                                               Times(4, 256),
+                                               Times(8, 256),
+                                               Times(16, 256),
+                                               Times(16, 256),
+                                               {1}})},
+    {"OneByteOverEachGrowingPiece", {16, 16, 17, 47, 2, 127, 256, 257, 255, 1, 256, 256, 256}},
+    {"LargerThanTwiceThePieceBefore", {2, 5, 11, 23, 47, 95, 191, 256, 256}},
+    // 15 strings of 256 bytes fill the growing pieces of 256 to 2048 bytes.
+    {"WholePiecesFilledToTheByte",
+     Sizes({Times(15, 256), Times(16, 256), {255, 1}, Times(15, 256), {1}})},
+    {"OneByteOverAWholePiece", Sizes({Times(15, 256), Times(15, 256), {255, 2, 256, 1}})},
+    {"ByteAfterByte", Times(8200, 1)},
+};
+
+// The string of `size` bytes with its NUL that stands at `index`: letters
+// that differ from the strings around it.
+std::string PieceString(std::size_t index, std::size_t size)
+{
+    std::string text(size - 1, static_cast<char>('a' + index % 26));
+    for (std::size_t i = 0; i < text.size(); i += 7)
+        text[i] = static_cast<char>('A' + (index + i) % 26);
+    return text;
+}
+
+class StringPiece : public ::testing::TestWithParam<PieceCase>
+{
+};
+
+TEST_P(StringPiece, EveryStringReadsBackAsAList)
+{
+    const std::vector<std::size_t>& sizes = GetParam().sizes;
+    std::string items;
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        items += "<item>" + PieceString(i, sizes[i]) + "</item>";
+    Reader reader;
+    QORControl__ArrayOfString list;
+    ASSERT_EQ(SOAP_OK, reader.ReadList(kEnvironment, "env", items, list));
+    ASSERT_EQ(static_cast<int>(sizes.size()), list.__size);
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        ASSERT_EQ(PieceString(i, sizes[i]), list.__ptr[i]) << "string " << i;
+}
+
+TEST_P(StringPiece, EveryStringReadsBackInListsInsideRecordsAndOnItsOwn)
+{
+    const std::vector<std::size_t>& sizes = GetParam().sizes;
+    std::string values, own;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        values += "<item>" + PieceString(i, sizes[i]) + "</item>";
+        own += "<i>" + PieceString(i, sizes[i]) + "</i>";
+    }
+    std::string records;
+    for (int r = 0; r < 3; ++r)
+        records +=
+            "<item><name>n" + std::to_string(r) + "</name><values>" + values + "</values></item>";
+    records += "<item><name>own</name><values href=\"#own\"/></item>";
+    Reader reader;
+    QORControl__ArrayOfProfileParameter list;
+    ASSERT_EQ(SOAP_OK,
+              reader.ReadMember(Response(kParameters, "<parameter>" + records + "</parameter>",
+                                         "<QORControl:ArrayOfString id=\"own\">" + own +
+                                             "</QORControl:ArrayOfString>"),
+                                kParameters, "parameter", list));
+    ASSERT_EQ(4, list.__size);
+    for (int r = 0; r < 4; ++r) {
+        const QORControl__ProfileParameter& p = list.__ptr[r];
+        EXPECT_STREQ(r < 3 ? ("n" + std::to_string(r)).c_str() : "own", p.name) << r;
+        ASSERT_TRUE(p.values != nullptr) << r;
+        ASSERT_EQ(static_cast<int>(sizes.size()), p.values->__size) << r;
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            ASSERT_EQ(PieceString(i, sizes[i]), p.values->__ptr[i])
+                << "record " << r << ", string " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, StringPiece, ::testing::ValuesIn(kPieceCases),
+                         recordtest::CaseName<PieceCase>);
+
 TEST(MultiReference, DanglingReferenceFailsTheMessage)
 {
     // The referring item keeps its defaults, but a reference that nothing in
