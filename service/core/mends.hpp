@@ -117,8 +117,7 @@ template <class Scope> class QorNestedScope
 
   protected:
     explicit QorNestedScope(struct soap* soap)
-        : soap_(soap), keeper_(of(soap) != nullptr ? of(soap)->keeper_ : static_cast<Scope*>(this)),
-          outer_(innermost_)
+        : soap_(soap), keeper_(keeper_for(soap)), outer_(innermost_)
     {
         innermost_ = this;
     }
@@ -128,6 +127,14 @@ template <class Scope> class QorNestedScope
     Scope* const keeper_;
 
   private:
+    // The keeper of the context's scopes: the outermost one's, or this one
+    // when it is the first.
+    Scope* keeper_for(const struct soap* soap)
+    {
+        Scope* outer = of(soap);
+        return outer != nullptr ? outer->keeper_ : static_cast<Scope*>(this);
+    }
+
     QorNestedScope* const outer_;
     static inline thread_local QorNestedScope* innermost_ = nullptr;
 };
