@@ -563,15 +563,16 @@ int ReadParameters(Reader& reader, const std::string& records, const std::string
 
 // Lists inside records: the ids and references of the inner lists, of the
 // records around them and of the records before and after, in three blocks
-// of records, each lead where they were written.
+// of records, each lead where they were written. An inner list refers to one
+// id twice, with another id between, and each of its items is moved once.
 TEST(MultiReference, ReferencesInListsInsideRecords)
 {
     std::string records, trailer;
     for (int i = 0; i < 130; ++i) {
         const std::string n = std::to_string(i);
         records += "<item id=\"p" + n + "\"><name>n" + n + "</name><values><item href=\"#v" + n +
-                   "\"/><item id=\"w" + n + "\">w" + n +
-                   "</item></values><dynamic-values><item href=\"#w" + n +
+                   "\"/><item id=\"w" + n + "\">w" + n + "</item><item href=\"#v" + n +
+                   "\"/></values><dynamic-values><item href=\"#w" + n +
                    "\"/></dynamic-values></item>";
         trailer += "<x id=\"v" + n + "\">v" + n + "</x>";
     }
@@ -584,10 +585,11 @@ TEST(MultiReference, ReferencesInListsInsideRecords)
         const QORControl__ProfileParameter& p = list.__ptr[i];
         const std::string n = std::to_string(i < 130 ? i : 70);
         EXPECT_STREQ(("n" + n).c_str(), p.name) << i;
-        ASSERT_TRUE(p.values != nullptr && p.values->__size == 2) << i;
+        ASSERT_TRUE(p.values != nullptr && p.values->__size == 3) << i;
         ASSERT_TRUE(p.dynamic_values != nullptr && p.dynamic_values->__size == 1) << i;
         EXPECT_STREQ(("v" + n).c_str(), p.values->__ptr[0]) << i;
         EXPECT_STREQ(("w" + n).c_str(), p.values->__ptr[1]) << i;
+        EXPECT_STREQ(("v" + n).c_str(), p.values->__ptr[2]) << i;
         EXPECT_STREQ(("w" + n).c_str(), p.dynamic_values->__ptr[0]) << i;
     }
     reader.TouchRegistrations();
